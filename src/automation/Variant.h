@@ -1,0 +1,163 @@
+// Variant: the one value type of the object model, carrying the VB types.
+//
+// Strings are byte strings (8-bit text; UTF-8 passes through unchanged). Arrays are
+// shared copy-on-write: copying a Variant that holds an array is cheap, and the first
+// write through mutableArray() makes the holder's copy its own, which gives VB's
+// value semantics for arrays.
+#pragma once
+
+#include "Ref.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vb {
+
+class Object;
+class Array;
+
+enum VarType : std::uint16_t {
+    vbEmpty = 0,
+    vbNull = 1,
+    vbInteger = 2,
+    vbLong = 3,
+    vbSingle = 4,
+    vbDouble = 5,
+    vbCurrency = 6,
+    vbDate = 7,
+    vbString = 8,
+    vbObject = 9,
+    vbError = 10,
+    vbBoolean = 11,
+    vbVariant = 12,
+    vbDataObject = 13,
+    vbDecimal = 14,
+    vbByte = 17,
+    vbArray = 8192,
+};
+
+// Currency: a 64-bit integer holding the value times 10,000.
+struct Currency {
+    std::int64_t scaled = 0;
+    static constexpr std::int64_t scale = 10000;
+    friend bool operator==(Currency a, Currency b) { return a.scaled == b.scaled; }
+};
+
+// Date: the OLE day number (days since 30 December 1899, the fraction is the time).
+struct Date {
+    double serial = 0.0;
+    friend bool operator==(Date a, Date b) { return a.serial == b.serial; }
+};
+
+// The scode that marks an omitted optional argument (DISP_E_PARAMNOTFOUND).
+inline constexpr std::int32_t kParamNotFound = static_cast<std::int32_t>(0x80020004u);
+
+class Variant {
+public:
+    Variant() noexcept : type_(vbEmpty) { u_.l = 0; }
+    Variant(std::int16_t v) noexcept : type_(vbInteger) { u_.i = v; }
+    Variant(std::int32_t v) noexcept : type_(vbLong) { u_.l = v; }
+    Variant(float v) noexcept : type_(vbSingle) { u_.f = v; }
+    Variant(double v) noexcept : type_(vbDouble) { u_.d = v; }
+    Variant(Currency v) noexcept : type_(vbCurrency) { u_.cy = v.scaled; }
+    Variant(Date v) noexcept : type_(vbDate) { u_.d = v.serial; }
+    Variant(bool v) noexcept : type_(vbBoolean) { u_.b = v; }
+    Variant(std::uint8_t v) noexcept : type_(vbByte) { u_.by = v; }
+    Variant(std::string v) : type_(vbString) { new (&u_.s) std::string(std::move(v)); }
+    Variant(std::string_view v) : type_(vbString) { new (&u_.s) std::string(v); }
+    Variant(const char* v) : type_(vbString) { new (&u_.s) std::string(v); }
+    Variant(Ref<Object> obj) noexcept; // a null Ref is Nothing (vbObject)
+    Variant(Object* obj) noexcept;
+    Variant(Ref<Array> arr) noexcept;
+
+    // Guard against accidental conversions to bool from pointers and to Integer from
+    // wider types: callers say which VB type they mean.
+    Variant(long) = delete;
+    Variant(unsigned) = delete;
+    Variant(const void*) = delete;
+
+    static Variant null() noexcept
+    {
+        Variant v;
+        v.type_ = vbNull;
+        return v;
+    }
+    static Variant error(std::int32_t scode) noexcept
+    {
+        Variant v;
+        v.type_ = vbError;
+        v.u_.l = scode;
+        return v;
+    }
+    // The marker of an omitted optional argument.
+    static Variant missing() noexcept { return error(kParamNotFound); }
+    static Variant nothing() noexcept { return Variant(static_cast<Object*>(nullptr)); }
+
+    Variant(const Variant& other);
+    Variant(Variant&& other) noexcept;
+    Variant& operator=(const Variant& other);
+    Variant& operator=(Variant&& other) noexcept;
+    ~Variant() { destroy(); }
+
+    // VarType as VB reports it: vbArray + vbVariant for arrays.
+    VarType type() const noexcept { return type_; }
+    VarType varType() const noexcept { return type_ == vbArray ? VarType(vbArray | vbVariant) : type_; }
+
+    bool isEmpty() const noexcept { return type_ == vbEmpty; }
+    bool isNull() const noexcept { return type_ == vbNull; }
+    bool isString() const noexcept { return type_ == vbString; }
+    bool isObject() const noexcept { return type_ == vbObject; }
+    bool isNothing() const noexcept { return type_ == vbObject && u_.obj == nullptr; }
+    bool isArray() const noexcept { return type_ == vbArray; }
+    bool isError() const noexcept { return type_ == vbError; }
+    bool isMissing() const noexcept { return type_ == vbError && u_.l == kParamNotFound; }
+    bool isNumericType() const noexcept;
+
+    // Unchecked accessors: the caller has looked at type() first.
+    std::int16_t integerValue() const noexcept { return u_.i; }
+    std::int32_t longValue() const noexcept { return u_.l; }
+    float singleValue() const noexcept { return u_.f; }
+    double doubleValue() const noexcept { return u_.d; }
+    Currency currencyValue() const noexcept { return Currency{u_.cy}; }
+    Date dateValue() const noexcept { return Date{u_.d}; }
+    bool booleanValue() const noexcept { return u_.b; }
+    std::uint8_t byteValue() const noexcept { return u_.by; }
+    std::int32_t errorValue() const noexcept { return u_.l; }
+    const std::string& stringValue() const noexcept { return u_.s; }
+    std::string& stringValue() noexcept { return u_.s; }
+    Object* objectValue() const noexcept { return u_.obj; }
+    Ref<Object> objectRef() const noexcept;
+    const Array& arrayValue() const noexcept { return *u_.arr; }
+    // The array, made this Variant's own first when it is shared.
+    Array& mutableArray();
+    Ref<Array> arrayRef() const noexcept;
+
+    void swap(Variant& other) noexcept;
+
+private:
+    void destroy() noexcept;
+    void copyFrom(const Variant& other);
+
+    VarType type_;
+    union Payload {
+        Payload() noexcept : l(0) { }
+        ~Payload() { }
+        std::int16_t i;
+        std::int32_t l;
+        float f;
+        double d;
+        std::int64_t cy;
+        bool b;
+        std::uint8_t by;
+        Object* obj;
+        Array* arr;
+        std::string s;
+    } u_;
+};
+
+// VarType() and TypeName() as VB reports them.
+int varTypeOf(const Variant& v) noexcept;
+std::string typeName(const Variant& v);
+
+} // namespace vb

@@ -1,0 +1,63 @@
+// IniTool: the program's reader and writer of INI files.
+//
+// One instance holds a whole file in memory as a flat, insertion-ordered map:
+// section entries ("GENERAL" -> "General", the name as first seen) and key entries
+// ("GENERAL~DEBUGLOG" -> value exactly as read). Names match without regard to case
+// and are written back upper-cased and sorted. Comments, blank lines and file order
+// are not kept. The first occurrence of a section or key wins when loading.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace services {
+
+class IniTool {
+public:
+    // Where IniTool reports what it cannot read or write: (type, text). The host sets
+    // it once its host object exists; until then nothing is reported.
+    using Logger = std::function<void(std::string_view type, std::string_view text)>;
+    static void setLogger(Logger logger);
+
+    // Empties the store, remembers the path and reads the file when it exists.
+    void Load(const std::string& path);
+    void DumpHashTable() { }
+    // The stored value, or `defaultValue` when the key is absent or its value is empty.
+    std::string Read(std::string_view header, std::string_view key, std::string_view defaultValue) const;
+    void WriteKey(std::string_view header, std::string_view key, std::string_view value);
+    void RemoveKey(std::string_view header, std::string_view key);
+    // Removes every key of the section; the section entry itself stays.
+    void RemoveSection(std::string_view header);
+    // Section names as first seen, in first-seen order (empty when there is none).
+    std::vector<std::string> Headers() const;
+    // Upper-case key names of a section in insertion order; one empty name when it has none.
+    std::vector<std::string> Keys(std::string_view header) const;
+    void Clear();
+    // Writes the store to the path of the last Load, after copying the old file to
+    // path + "_bck". The new content goes to a temporary file that is renamed over the
+    // old one. Failures are reported ("IniTool Save " + path), never raised.
+    void Save();
+
+    const std::string& path() const { return path_; }
+    std::size_t keyCount() const;
+
+private:
+    struct Entry {
+        std::string key;
+        std::string value;
+        bool live = true;
+    };
+    static std::string mapKey(std::string_view header, std::string_view key);
+    const Entry* find(const std::string& key) const;
+    void add(std::string key, std::string value);
+    void erase(const std::string& key);
+
+    std::string path_;
+    std::vector<Entry> entries_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
+
+} // namespace services

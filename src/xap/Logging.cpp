@@ -1,0 +1,133 @@
+#include "Logging.h"
+
+#include "Globals.h"
+#include "Outgoing.h"
+
+#include "automation/DateTime.h"
+#include "platform/FileSystem.h"
+#include "services/ini/IniTool.h"
+
+namespace xap {
+
+namespace {
+
+std::string& cachedComputerName()
+{
+    static std::string name;
+    return name;
+}
+
+} // namespace
+
+std::string LocalComputerName()
+{
+    std::string& name = cachedComputerName();
+    if (name.empty()) {
+        name = platform::hostName();
+        const std::size_t dot = name.find('.');
+        if (dot != std::string::npos)
+            name.resize(dot);
+    }
+    return name;
+}
+
+std::string logFilePath()
+{
+    return platform::joinPath(BaseFolder, std::string("Data/") + kProgramName + ".txt");
+}
+
+void WriteLogFile(std::string_view source, std::string_view text)
+{
+    const vb::Failure failure = vb::currentFailure();
+    std::string record;
+    record.reserve(source.size() + text.size() + failure.description.size() + 16);
+    record += source;
+    record += ' ';
+    record += text;
+    record += ' ';
+    record += std::to_string(failure.line);
+    record += ' ';
+    record += failure.description;
+    record += "\r\n";
+    // The file is opened and closed per record so other programs can read it between records.
+    platform::appendToFile(logFilePath(), record);
+    vb::clearCurrentFailure();
+}
+
+void LogEvent(std::string_view type, std::string_view text)
+{
+    std::string data(text);
+    const vb::Failure& failure = vb::currentFailure();
+    if (failure.active()) {
+        data += " Line " + std::to_string(failure.line) + " " + failure.description;
+        vb::clearCurrentFailure();
+    }
+    const std::string time = vb::formatGeneralDate(vb::now());
+    SendXap("", "Homeseer.Event", "Event.Log", itemList({{"Time", time}, {"Type", type}, {"Data", data}}), "", "");
+}
+
+void CreateFolders(std::string_view path)
+{
+    const std::string posix = platform::toPosixPath(path);
+    // Only an absolute path has a root to build from; the last component is never created.
+    if (posix.empty() || posix[0] != '/')
+        return;
+    std::string folder;
+    std::size_t start = 1;
+    while (true) {
+        const std::size_t slash = posix.find('/', start);
+        if (slash == std::string::npos)
+            break;
+        const std::string part = posix.substr(start, slash - start);
+        start = slash + 1;
+        if (part.empty())
+            continue;
+        folder += "/" + part;
+        const std::string resolved = platform::resolvePath(folder);
+        if (platform::folderExists(resolved)) {
+            folder = resolved;
+            continue;
+        }
+        if (!platform::createFolder(folder)) {
+            vb::setCurrentFailure(vb::Failure{vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)), {}, __LINE__});
+            LogEvent(kProgramName, folder + " CreateFolders ");
+            return;
+        }
+    }
+}
+
+void InitXapAt(const std::string& baseFolder, const std::string& programPath)
+{
+    vb::trap(writeLogFileReporter(), kProgramName, "InitXap", [&] {
+        MachineName = LocalComputerName();
+        BaseFolder = baseFolder;
+        // The development-folder rule and the share-to-drive rewrite of the Windows
+        // program have no meaning on POSIX paths and are left out.
+        ProgramPath = programPath;
+        for (const char* folder : {"Config", "HTML", "Data", "Scripts"})
+            CreateFolders(platform::joinPath(BaseFolder, std::string(folder) + "/x"));
+        services::IniTool ini;
+        ini.Load(platform::joinPath(BaseFolder, "config/vynXap.ini"));
+        InterfaceSetting = ini.Read("Interface", "InterfaceAddress", "Default");
+        BroadcastSetting = ini.Read("Interface", "BroadcastAddress", "Default");
+    });
+}
+
+void InitXap()
+{
+    InitXapAt(platform::executableFolder(), platform::executablePath());
+}
+
+const vb::Reporter& logEventReporter()
+{
+    static const vb::Reporter reporter = [](std::string_view source, std::string_view text) { LogEvent(source, text); };
+    return reporter;
+}
+
+const vb::Reporter& writeLogFileReporter()
+{
+    static const vb::Reporter reporter = [](std::string_view source, std::string_view text) { WriteLogFile(source, text); };
+    return reporter;
+}
+
+} // namespace xap

@@ -1,0 +1,43 @@
+// Start-up discovery of folders and settings, the computer name, and the two reports
+// every other part uses: WriteLogFile (a line of Data/raruveViziva.txt) and LogEvent
+// (a "Homeseer.Event" xAP message).
+#pragma once
+
+#include "automation/Error.h"
+
+#include <string>
+#include <string_view>
+
+namespace xap {
+
+// Sets MachineName, BaseFolder and ProgramPath, creates the Config, HTML, Data and
+// Scripts folders and reads vynXap.ini.
+void InitXap();
+// As InitXap, with the base folder given instead of the executable's (for tests and tools).
+void InitXapAt(const std::string& baseFolder, const std::string& programPath);
+
+// The host name up to its first "."; cached after the first call.
+std::string LocalComputerName();
+
+// Appends "source text line description" and CR LF to the log file; the line and
+// description are those of the failure being handled (0 and "" when none), which is
+// then cleared. Failures are ignored.
+void WriteLogFile(std::string_view source, std::string_view text);
+
+// Sends one "Homeseer.Event"/"Event.Log" message (items Time, Type, Data). When a
+// failure is being handled, " Line ", its line and description follow the text in
+// "Data", and the failure is cleared.
+void LogEvent(std::string_view type, std::string_view text);
+
+// Creates every missing folder of `path` except its last component. Only absolute
+// paths create anything.
+void CreateFolders(std::string_view path);
+
+// Reporters for vb::trap.
+const vb::Reporter& logEventReporter();
+const vb::Reporter& writeLogFileReporter();
+
+// The full path of the log file.
+std::string logFilePath();
+
+} // namespace xap

@@ -1,0 +1,68 @@
+#include "Outgoing.h"
+
+#include "Globals.h"
+#include "Logging.h"
+
+#include "automation/Error.h"
+
+namespace xap {
+
+namespace {
+MessageSender* gSender = nullptr;
+}
+
+void setMessageSender(MessageSender* sender)
+{
+    gSender = sender;
+}
+
+MessageSender* messageSender()
+{
+    return gSender;
+}
+
+std::deque<xapQueuedMessage>& PendingMessages()
+{
+    static std::deque<xapQueuedMessage> queue;
+    return queue;
+}
+
+void SendXap(const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
+             const std::string& subAddress, const std::string& uid)
+{
+    try {
+        if (XapReady) {
+            if (!gSender)
+                throw vb::Error(vb::err::ObjectVariableNotSet);
+            auto& pending = PendingMessages();
+            // The node reports its own failures as a result text, which is not looked at,
+            // so the flush always runs to the end.
+            for (const xapQueuedMessage& m : pending)
+                gSender->SendXap(m.MsgTarget, m.MsgClass, m.MsgSection, m.MsgData, m.MsgSubAddress, m.MsgUID);
+            pending.clear();
+            gSender->SendXap(target, cls, section, data, subAddress, uid);
+        } else {
+            PendingMessages().push_back(xapQueuedMessage{target, cls, section, data, subAddress, uid});
+        }
+    } catch (...) {
+        vb::setCurrentFailure(vb::failureFromCurrentException());
+        WriteLogFile(kProgramName, "SendXap  " + data);
+    }
+}
+
+std::string itemList(std::initializer_list<std::pair<std::string_view, std::string_view>> items)
+{
+    std::string out;
+    bool first = true;
+    for (const auto& [key, value] : items) {
+        if (!first)
+            out += '\0';
+        first = false;
+        out += key;
+        out += '\1';
+        out += value;
+    }
+    return out;
+}
+
+} // namespace xap

@@ -1,0 +1,46 @@
+// The module-level send path: every Part sends through SendXap. Until the node is
+// ready (XapReady) messages wait in PendingMessages; the first send afterwards flushes
+// them, oldest first, before the new one.
+//
+// The item list (`data`) is one text: items separated by the character with code 0,
+// key and value within an item by the character with code 1.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace xap {
+
+// A message waiting to be sent, its six texts in the order they are stored.
+struct xapQueuedMessage {
+    std::string MsgTarget;
+    std::string MsgClass;
+    std::string MsgSection;
+    std::string MsgData;
+    std::string MsgSubAddress;
+    std::string MsgUID;
+};
+
+// What actually sends: the node. Returns "" when sent, else the failure text.
+class MessageSender {
+public:
+    virtual ~MessageSender() = default;
+    virtual std::string SendXap(const std::string& target, const std::string& cls, const std::string& section,
+                                const std::string& data, const std::string& subAddress, const std::string& uid) = 0;
+};
+
+// The node registers itself here (null when there is none).
+void setMessageSender(MessageSender* sender);
+MessageSender* messageSender();
+
+// Messages handed in before XapReady, oldest first.
+std::deque<xapQueuedMessage>& PendingMessages();
+
+void SendXap(const std::string& target, const std::string& cls, const std::string& section,
+             const std::string& data, const std::string& subAddress = {}, const std::string& uid = {});
+
+// Builds an item list: items({{"Time", t}, {"Type", ty}}).
+std::string itemList(std::initializer_list<std::pair<std::string_view, std::string_view>> items);
+
+} // namespace xap

@@ -1,0 +1,125 @@
+#include "automation/Collection.h"
+#include "automation/Dictionary.h"
+#include "automation/Array.h"
+
+#include <gtest/gtest.h>
+
+using namespace vb;
+
+namespace {
+
+int errorOf(auto&& fn)
+{
+    try {
+        fn();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+std::vector<std::string> walk(Object& o)
+{
+    std::vector<std::string> out;
+    auto e = o.enumerate();
+    Variant v;
+    while (e->next(v))
+        out.push_back(CStr(v));
+    return out;
+}
+
+} // namespace
+
+TEST(CollectionObject, OrderKeysAndPositions)
+{
+    Ref<Collection> c = make<Collection>();
+    call(*c, "Add", "b", "KeyB");
+    call(*c, "Add", "a", "KeyA", "KeyB"); // before b
+    call(*c, "Add", "c", Variant::missing(), Variant::missing(), 2); // after position 2
+    EXPECT_EQ(walk(*c), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(CStr(call(*c, "Item", "keyb")), "b"); // keys ignore case
+    EXPECT_EQ(CStr(call(*c, "Item", 1)), "a");
+    EXPECT_EQ(call(*c, "Count").longValue(), 3);
+    call(*c, "Remove", "KEYA");
+    EXPECT_EQ(CStr(call(*c, "Item", 1)), "b");
+}
+
+TEST(CollectionObject, ErrorNumbers)
+{
+    Ref<Collection> c = make<Collection>();
+    call(*c, "Add", 1, "k");
+    EXPECT_EQ(errorOf([&] { call(*c, "Add", 2, "K"); }), err::DuplicateKey);
+    EXPECT_EQ(errorOf([&] { call(*c, "Item", 2); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { call(*c, "Item", 0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { call(*c, "Item", "nokey"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorOf([&] { call(*c, "Add", 3, "x", 1, 1); }), err::InvalidProcedureCall);
+    EXPECT_EQ(call(*c, "Count").longValue(), 1);
+}
+
+TEST(DictionaryObject, InsertionOrderAndItems)
+{
+    Ref<Dictionary> d = make<Dictionary>();
+    call(*d, "Add", "z", 1);
+    call(*d, "Add", "a", 2);
+    call(*d, "Add", 3, "three");
+    EXPECT_EQ(walk(*d), (std::vector<std::string>{"z", "a", "3"}));
+    const Variant items = call(*d, "Items");
+    EXPECT_EQ(items.arrayValue().size(), 3u);
+    EXPECT_EQ(items.arrayValue().lbound(), 0);
+    EXPECT_EQ(CStr(items.arrayValue().elements()[2]), "three");
+    EXPECT_TRUE(CBool(call(*d, "Exists", 3.0))); // numbers compare by value
+    EXPECT_FALSE(CBool(call(*d, "Exists", "3"))); // text and number differ
+    EXPECT_FALSE(CBool(call(*d, "Exists", "Z"))); // binary compare by default
+}
+
+TEST(DictionaryObject, ItemLetAddsAndKeyRenames)
+{
+    Ref<Dictionary> d = make<Dictionary>();
+    Variant key("k"), value(5);
+    ArgPack<2> let{key, value};
+    d->invoke("Item", Let, let);
+    EXPECT_EQ(call(*d, "Item", "k").longValue(), 5);
+    call(*d, "Item", "new"); // reading a missing key adds it empty
+    EXPECT_EQ(call(*d, "Count").longValue(), 2);
+    ArgPack<2> rename{"k", "renamed"};
+    d->invoke("Key", Let, rename);
+    EXPECT_EQ(walk(*d), (std::vector<std::string>{"renamed", "new"}));
+    ArgPack<2> clash{"renamed", "new"};
+    EXPECT_EQ(errorOf([&] { d->invoke("Key", Let, clash); }), err::DuplicateKey);
+    ArgPack<2> missing{"gone", "x"};
+    EXPECT_EQ(errorOf([&] { d->invoke("Key", Let, missing); }), err::ElementNotFound);
+}
+
+TEST(DictionaryObject, ErrorNumbersAndCompareMode)
+{
+    Ref<Dictionary> d = make<Dictionary>();
+    call(*d, "Add", "a", 1);
+    try {
+        call(*d, "Add", "a", 2);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::DuplicateKey);
+        EXPECT_EQ(e.description(), "This key is already associated with an element of this collection");
+    }
+    EXPECT_EQ(errorOf([&] { call(*d, "Remove", "b"); }), err::ElementNotFound);
+    EXPECT_EQ(errorOf([&] { setProperty(*d, "CompareMode", Variant(1)); }), err::InvalidProcedureCall);
+    call(*d, "RemoveAll");
+    setProperty(*d, "CompareMode", Variant(1));
+    call(*d, "Add", "Key", 1);
+    EXPECT_TRUE(CBool(call(*d, "Exists", "KEY")));
+    EXPECT_EQ(errorOf([&] { call(*d, "Add", "kEy", 2); }), err::DuplicateKey);
+}
+
+TEST(DictionaryObject, RemovalKeepsOrderThroughCompaction)
+{
+    Ref<Dictionary> d = make<Dictionary>();
+    for (int i = 0; i < 200; ++i)
+        call(*d, "Add", i, i * 10);
+    for (int i = 0; i < 200; i += 2)
+        call(*d, "Remove", i);
+    EXPECT_EQ(d->size(), 100u);
+    EXPECT_EQ(call(*d, "Item", 199).longValue(), 1990);
+    const Variant keys = call(*d, "Keys");
+    EXPECT_EQ(CLng(keys.arrayValue().elements()[0]), 1);
+    EXPECT_EQ(CLng(keys.arrayValue().elements()[99]), 199);
+}

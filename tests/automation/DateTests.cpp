@@ -1,0 +1,68 @@
+#include "automation/Conversions.h"
+#include "automation/DateTime.h"
+#include "automation/Error.h"
+
+#include <gtest/gtest.h>
+
+using namespace vb;
+
+TEST(GeneralDate, FormatsInOneForm)
+{
+    const Date d = makeDate(dateSerial(2026, 12, 7).serial, timeSerial(19, 5, 9));
+    EXPECT_EQ(formatGeneralDate(d), "12/7/2026 7:05:09 PM");
+    EXPECT_EQ(formatGeneralDate(dateSerial(2026, 12, 7)), "12/7/2026");
+    EXPECT_EQ(formatGeneralDate(Date{timeSerial(0, 0, 1)}), "12:00:01 AM");
+    EXPECT_EQ(formatGeneralDate(Date{0}), "12:00:00 AM");
+    EXPECT_EQ(formatGeneralDate(Date{timeSerial(12, 30, 0)}), "12:30:00 PM");
+    EXPECT_EQ(CStr(Variant(dateSerial(1999, 1, 31))), "1/31/1999");
+}
+
+TEST(GeneralDate, OleDayNumbers)
+{
+    EXPECT_EQ(dateSerial(1899, 12, 30).serial, 0);
+    EXPECT_EQ(dateSerial(1900, 1, 1).serial, 2);
+    EXPECT_EQ(dateSerial(2000, 1, 1).serial, 36526);
+    EXPECT_EQ(dateSerial(2026, 13, 1).serial, dateSerial(2027, 1, 1).serial);
+    EXPECT_EQ(dateSerial(2026, 3, 0).serial, dateSerial(2026, 2, 28).serial);
+    // Before the zero date the time fraction still counts forward: -1.25 is 29 Dec 1899 6:00.
+    const DateParts p = splitDate(Date{-1.25});
+    EXPECT_EQ(p.day, 29);
+    EXPECT_EQ(p.hour, 6);
+    EXPECT_EQ(weekdayOf(dateSerial(2026, 12, 7)), 2); // a Monday
+}
+
+TEST(GeneralDate, RoundTripsThroughText)
+{
+    for (double serial : {0.0, 1.5, 36526.25, 46363.795243055555, -400.75, 2958465.0}) {
+        const Date d{serial};
+        auto back = parseDate(formatGeneralDate(d));
+        ASSERT_TRUE(back.has_value()) << formatGeneralDate(d);
+        EXPECT_EQ(formatGeneralDate(*back), formatGeneralDate(d));
+    }
+}
+
+TEST(DateParsing, AcceptsCommonForms)
+{
+    const double dec7 = dateSerial(2026, 12, 7).serial;
+    EXPECT_EQ(parseDate("12/7/2026")->serial, dec7);
+    EXPECT_EQ(parseDate("2026-12-07")->serial, dec7);
+    EXPECT_EQ(parseDate("December 7, 2026")->serial, dec7);
+    EXPECT_EQ(parseDate("7 Dec 2026")->serial, dec7);
+    EXPECT_DOUBLE_EQ(parseDate("12/7/2026 7:05:09 PM")->serial, dec7 + timeSerial(19, 5, 9));
+    EXPECT_DOUBLE_EQ(parseDate("19:05")->serial, timeSerial(19, 5, 0));
+    EXPECT_DOUBLE_EQ(parseDate("12:00 AM")->serial, 0.0);
+    EXPECT_EQ(parseDate("1/1/30")->serial, dateSerial(1930, 1, 1).serial);
+    EXPECT_EQ(parseDate("1/1/29")->serial, dateSerial(2029, 1, 1).serial);
+}
+
+TEST(DateParsing, RejectsNonDates)
+{
+    EXPECT_FALSE(parseDate(""));
+    EXPECT_FALSE(parseDate("hello"));
+    EXPECT_FALSE(parseDate("2/30/2026"));
+    EXPECT_FALSE(parseDate("25:00"));
+    EXPECT_FALSE(parseDate("13 PM"));
+    EXPECT_FALSE(parseDate("5"));
+    EXPECT_FALSE(IsDate(Variant("8")));
+    EXPECT_TRUE(IsDate(Variant("12/7/2026")));
+}

@@ -1,0 +1,140 @@
+#include "xap/FastString.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+#include "xap/Outgoing.h"
+
+#include "../support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::TempFolder;
+
+namespace {
+
+struct Sent {
+    std::string target, cls, section, data, sub, uid;
+};
+
+class RecordingSender final : public xap::MessageSender {
+public:
+    std::string SendXap(const std::string& target, const std::string& cls, const std::string& section,
+                        const std::string& data, const std::string& sub, const std::string& uid) override
+    {
+        sent.push_back({target, cls, section, data, sub, uid});
+        return {};
+    }
+    std::vector<Sent> sent;
+};
+
+class SendPathTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        xap::XapReady = false;
+        xap::PendingMessages().clear();
+        xap::setMessageSender(&sender);
+        xap::BaseFolder = dir.path();
+    }
+    void TearDown() override
+    {
+        xap::setMessageSender(nullptr);
+        xap::XapReady = false;
+        xap::PendingMessages().clear();
+    }
+    TempFolder dir;
+    RecordingSender sender;
+};
+
+} // namespace
+
+TEST_F(SendPathTest, MessagesWaitUntilReadyAndGoOutInOrder)
+{
+    xap::SendXap("", "c1", "s", "a\1" "1");
+    xap::SendXap("t", "c2", "s", "b\1" "2", "02", "uid");
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(xap::PendingMessages().size(), 2u);
+    xap::XapReady = true;
+    xap::SendXap("", "c3", "s", "");
+    ASSERT_EQ(sender.sent.size(), 3u);
+    EXPECT_EQ(sender.sent[0].cls, "c1");
+    EXPECT_EQ(sender.sent[1].cls, "c2");
+    EXPECT_EQ(sender.sent[1].sub, "02");
+    EXPECT_EQ(sender.sent[1].uid, "uid");
+    EXPECT_EQ(sender.sent[2].cls, "c3");
+    EXPECT_TRUE(xap::PendingMessages().empty());
+}
+
+TEST_F(SendPathTest, LogEventCarriesTheFailureText)
+{
+    xap::XapReady = true;
+    xap::LogEvent("raruveViziva", "Using xAP port  32768");
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Sent& m = sender.sent[0];
+    EXPECT_EQ(m.cls, "Homeseer.Event");
+    EXPECT_EQ(m.section, "Event.Log");
+    EXPECT_EQ(m.target, "");
+    using namespace std::string_literals;
+    const std::string tail = "\0Type\1raruveViziva\0Data\1Using xAP port  32768"s;
+    EXPECT_EQ(m.data.substr(0, 5), "Time\1");
+    EXPECT_EQ(m.data.substr(m.data.size() - tail.size()), tail);
+
+    vb::trap(xap::logEventReporter(), "raruveViziva", "GetINISetting", [] { vb::raiseError(vb::err::TypeMismatch); });
+    ASSERT_EQ(sender.sent.size(), 2u);
+    const std::string& data = sender.sent[1].data;
+    const std::string marker = "Data\1GetINISetting Line ";
+    ASSERT_NE(data.find(marker), std::string::npos);
+    EXPECT_EQ(data.substr(data.size() - 14), " Type mismatch");
+    EXPECT_FALSE(vb::currentFailure().active());
+}
+
+TEST_F(SendPathTest, WriteLogFileRecordFormat)
+{
+    std::filesystem::create_directories(dir / "Data");
+    xap::WriteLogFile("From XAP", "");
+    vb::setCurrentFailure({13, "Type mismatch", {}, 120});
+    xap::WriteLogFile("raruveViziva", "Main Load");
+    EXPECT_EQ(dir.read("Data/raruveViziva.txt"), "From XAP  0 \r\nraruveViziva Main Load 120 Type mismatch\r\n");
+    EXPECT_FALSE(vb::currentFailure().active());
+}
+
+TEST_F(SendPathTest, CreateFoldersSkipsTheLastComponentAndRelativePaths)
+{
+    xap::CreateFolders(dir / "Tools/Tallis/Config/x");
+    EXPECT_TRUE(dir.exists("Tools/Tallis/Config"));
+    EXPECT_FALSE(dir.exists("Tools/Tallis/Config/x"));
+    xap::CreateFolders("relative/path/x");
+    EXPECT_FALSE(std::filesystem::exists("relative"));
+    // An existing folder in other letter case is reused.
+    xap::CreateFolders(dir / "tools/tallis/data/x");
+    EXPECT_TRUE(dir.exists("Tools/Tallis/data"));
+    EXPECT_FALSE(dir.exists("tools"));
+}
+
+TEST_F(SendPathTest, InitXapCreatesFoldersAndReadsSettings)
+{
+    dir.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
+    xap::InitXapAt(dir.path(), dir / "tallis");
+    for (const char* f : {"Config", "HTML", "Data", "Scripts"})
+        EXPECT_TRUE(dir.exists(f)) << f;
+    EXPECT_FALSE(dir.exists("config"));
+    EXPECT_EQ(xap::BroadcastSetting, "127.255.255.255");
+    EXPECT_EQ(xap::InterfaceSetting, "Default");
+    EXPECT_EQ(xap::MachineName.find('.'), std::string::npos);
+}
+
+TEST(FastStringBuilder, GrowsByChunksAndJoinsInOrder)
+{
+    vb::Ref<xap::FastString> s = vb::make<xap::FastString>();
+    EXPECT_EQ(s->highestIndex(), 100u);
+    std::string expected;
+    for (int i = 0; i < 250; ++i) {
+        vb::call(*s, "Add", i);
+        expected += std::to_string(i);
+    }
+    EXPECT_EQ(s->highestIndex(), 300u);
+    EXPECT_EQ(vb::CStr(vb::getProperty(*s, "value")), expected);
+    vb::call(*s, "Reset");
+    EXPECT_EQ(vb::CStr(vb::getProperty(*s, "Value")), "");
+    vb::Ref<xap::clsString> c = vb::make<xap::clsString>();
+    EXPECT_EQ(vb::typeName(vb::Variant(c)), "clsString");
+}
