@@ -1,0 +1,111 @@
+// The tables of the run-time library, looked up by name without regard to case.
+#include "vbscript/Builtins.h"
+
+#include "automation/TextCompare.h"
+
+#include <cstdio>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace vbscript {
+
+namespace {
+
+// Each family of functions contributes its table here.
+std::vector<std::span<const BuiltinFunction>> functionFamilies()
+{
+    return {};
+}
+
+std::vector<std::span<const BuiltinConstant>> constantFamilies()
+{
+    return {};
+}
+
+template <class T>
+using NameIndex = std::unordered_map<std::string_view, const T*, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual>;
+
+const NameIndex<BuiltinFunction>& functionIndex()
+{
+    static const NameIndex<BuiltinFunction> index = [] {
+        NameIndex<BuiltinFunction> map;
+        for (auto family : functionFamilies()) {
+            for (const BuiltinFunction& f : family)
+                map.emplace(f.name, &f);
+        }
+        return map;
+    }();
+    return index;
+}
+
+const NameIndex<BuiltinConstant>& constantIndex()
+{
+    static const NameIndex<BuiltinConstant> index = [] {
+        NameIndex<BuiltinConstant> map;
+        for (auto family : constantFamilies()) {
+            for (const BuiltinConstant& c : family)
+                map.emplace(c.name, &c);
+        }
+        return map;
+    }();
+    return index;
+}
+
+std::unordered_map<std::string, ObjectFactory, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual>& progIds()
+{
+    static std::unordered_map<std::string, ObjectFactory, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> map;
+    return map;
+}
+
+UserInterface* gUserInterface = nullptr;
+std::function<void(const std::string&)> gHeadlessSink;
+
+} // namespace
+
+const BuiltinFunction* findBuiltinFunction(std::string_view name)
+{
+    auto it = functionIndex().find(name);
+    return it == functionIndex().end() ? nullptr : it->second;
+}
+
+const BuiltinConstant* findBuiltinConstant(std::string_view name)
+{
+    auto it = constantIndex().find(name);
+    return it == constantIndex().end() ? nullptr : it->second;
+}
+
+vb::Ref<vb::Object> createBuiltinClass(std::string_view)
+{
+    return nullptr;
+}
+
+vb::Ref<vb::Object> createObjectByProgId(std::string_view progId)
+{
+    auto it = progIds().find(progId);
+    if (it != progIds().end())
+        return it->second();
+    return nullptr;
+}
+
+void registerProgId(std::string_view progId, ObjectFactory factory)
+{
+    progIds()[std::string(progId)] = std::move(factory);
+}
+
+void setUserInterface(UserInterface* ui)
+{
+    gUserInterface = ui;
+}
+
+UserInterface* userInterface()
+{
+    return gUserInterface;
+}
+
+void setHeadlessTextSink(std::function<void(const std::string&)> sink)
+{
+    gHeadlessSink = std::move(sink);
+}
+
+} // namespace vbscript
