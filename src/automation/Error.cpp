@@ -93,6 +93,9 @@ Error::Error(std::int32_t number, std::string description, std::string source, s
 {
 }
 
+// Defined here so that the type's identity lives in one place, shared with plug-ins.
+Error::~Error() = default;
+
 void raiseError(std::int32_t number, std::source_location where)
 {
     throw Error(number, where);

@@ -65,6 +65,7 @@ public:
     explicit Error(std::int32_t number, std::source_location where = std::source_location::current());
     Error(std::int32_t number, std::string description, std::string source = {},
           std::source_location where = std::source_location::current());
+    ~Error() override;
 
     std::int32_t number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }

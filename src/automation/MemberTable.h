@@ -263,10 +263,16 @@ public:
     };
 
     MemberTable(std::string_view className, std::initializer_list<MemberSpec<T>> specs)
+        : MemberTable(className, std::vector<MemberSpec<T>>(specs))
+    {
+    }
+
+    // A table assembled at run time (for example from a table of commands).
+    MemberTable(std::string_view className, std::vector<MemberSpec<T>> specs)
         : className_(className)
     {
-        slots_.assign(specs.begin(), specs.end());
-        for (const MemberSpec<T>& spec : specs) {
+        slots_ = std::move(specs);
+        for (const MemberSpec<T>& spec : slots_) {
             auto [it, added] = index_.try_emplace(spec.name, static_cast<MemberId>(members_.size()));
             if (added)
                 members_.push_back(Member{spec.name});

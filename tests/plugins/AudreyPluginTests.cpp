@@ -1,0 +1,173 @@
+#include "FakeHost.h"
+
+#include "audrey/AudreyPlugin.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::string_literals;
+
+namespace {
+
+class AudreyPluginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        callback = vb::make<fake::Callback>();
+        callback->host->ini["vynAudreyUtilities.ini|Audrey Utilities|AudreyNames"] = "Kitchen, Den";
+        callback->host->ini["vynAudreyUtilities.ini|Audrey Utilities|Address.Den"] = "vyn.Audrey.DenUnit";
+        plugin = vb::make<audrey::AudreyPlugin>();
+        vb::Variant cb(callback);
+        vb::ArgPack<1> args{vb::Variant()};
+        args.byRef(0, cb);
+        plugin->invoke("RegisterCallback", vb::Method, args);
+        vb::call(*plugin, "InitIO", std::int16_t(1));
+    }
+
+    fake::Host& host() { return *callback->host; }
+
+    vb::Ref<fake::Callback> callback;
+    vb::Ref<audrey::AudreyPlugin> plugin;
+};
+
+} // namespace
+
+TEST_F(AudreyPluginTest, ContractMembers)
+{
+    EXPECT_EQ(vb::CStr(vb::getProperty(*plugin, "name")), "Audrey");
+    EXPECT_EQ(vb::CLng(vb::getProperty(*plugin, "Capabilities")), 4);
+    EXPECT_EQ(vb::CStr(vb::getProperty(*plugin, "AudreyNames")), "Kitchen, Den");
+    for (const char* m : {"ShutDownX10", "ShutDownIR", "ConfigIO", "ConfigX10", "ConfigIR"})
+        EXPECT_NO_THROW(vb::call(*plugin, m)) << m;
+}
+
+TEST_F(AudreyPluginTest, InitIoCreatesOneDevicePerAudreyAndRegisters)
+{
+    ASSERT_EQ(host().devices.size(), 2u);
+    EXPECT_EQ(host().devices[0]->code, "^1");
+    EXPECT_EQ(host().devices[0]->name, "Kitchen");
+    EXPECT_EQ(host().devices[0]->location, "Audrey");
+    EXPECT_EQ(host().devices[1]->code, "^2");
+    EXPECT_EQ(callback->listenerTypes, (std::vector<std::int16_t>{4}));
+    EXPECT_EQ(callback->listeners[0].get(), plugin.get());
+    EXPECT_EQ(callback->menus.size(), 3u);
+    // A second start reuses the devices.
+    vb::call(*plugin, "InitIO", std::int16_t(1));
+    EXPECT_EQ(host().devices.size(), 2u);
+}
+
+TEST_F(AudreyPluginTest, CommandGoesToEachSelectedAudrey)
+{
+    vb::call(*plugin, "AudreyTopLed", "Kitchen,Den", "Blink");
+    ASSERT_EQ(callback->sent.size(), 2u);
+    const fake::SentMessage& k = callback->sent[0];
+    EXPECT_EQ(k.target, "vyn.AudreyUnit.Kitchen");
+    EXPECT_EQ(k.cls, "Audrey.Cmd");
+    EXPECT_EQ(k.section, "Audrey.Cmd");
+    EXPECT_EQ(k.body, "Command\1TopLed\0Value\1blink"s);
+    EXPECT_EQ(k.uid, "00");
+    EXPECT_EQ(callback->sent[1].target, "vyn.Audrey.DenUnit"); // address from the INI
+    EXPECT_EQ(host().deviceText["^1"], "TopLed blink");
+    EXPECT_EQ(host().deviceText["^2"], "TopLed blink");
+}
+
+TEST_F(AudreyPluginTest, CommandsWithoutValueAndNumbers)
+{
+    vb::call(*plugin, "AudreyPowerCycle", "Den");
+    EXPECT_EQ(callback->sent.back().body, "Command\1PowerCycle");
+    vb::call(*plugin, "AudreyVolume", "Den", std::int16_t(50));
+    EXPECT_EQ(callback->sent.back().body, "Command\1Volume\0Value\1" "50"s);
+    vb::call(*plugin, "AudreyTest", "Den");
+    EXPECT_EQ(callback->sent.back().body, "Command\1Test");
+    vb::call(*plugin, "AudreyTest", "Den", "Hello");
+    EXPECT_EQ(callback->sent.back().body, "Command\1Test\0Value\1Hello"s);
+    vb::call(*plugin, "AudreyCyclePower", "");
+    EXPECT_EQ(callback->sent.size(), 6u); // Kitchen and Den
+}
+
+TEST_F(AudreyPluginTest, BadValuesAreLoggedAndNotSent)
+{
+    vb::call(*plugin, "AudreyVolume", "Den", 101);
+    vb::call(*plugin, "AudreyBacklight", "Den", "blink");
+    vb::call(*plugin, "AudreyPlaySound", "Den", "abc");
+    EXPECT_TRUE(callback->sent.empty());
+    EXPECT_EQ(host().logs.size(), 3u);
+    EXPECT_THROW(vb::call(*plugin, "AudreyText", "Den"), vb::Error); // its text is not optional
+}
+
+TEST_F(AudreyPluginTest, DisableHoldsCommandsEnableSendsThemResetDrops)
+{
+    vb::call(*plugin, "SelectMenu", "Disable Plugin");
+    vb::call(*plugin, "AudreyText", "Den", "one");
+    vb::call(*plugin, "AudreyText", "Den", "two");
+    EXPECT_TRUE(callback->sent.empty());
+    EXPECT_EQ(plugin->queuedCount(), 2u);
+    vb::call(*plugin, "SelectMenu", "Enable Plugin");
+    ASSERT_EQ(callback->sent.size(), 2u);
+    EXPECT_EQ(callback->sent[1].body, "Command\1Text\0Value\1two"s);
+
+    vb::call(*plugin, "SelectMenu", "Disable Plugin");
+    vb::call(*plugin, "AudreyText", "Den", "three");
+    vb::call(*plugin, "SelectMenu", "Reset Queue");
+    vb::call(*plugin, "SelectMenu", "Enable Plugin");
+    EXPECT_EQ(callback->sent.size(), 2u);
+}
+
+TEST_F(AudreyPluginTest, MenuTestSpeaksOtherCaptionsAreLogged)
+{
+    vb::call(*plugin, "SelectMenu", "Test");
+    ASSERT_EQ(host().spoken.size(), 1u);
+    vb::call(*plugin, "SelectMenu", "Browser");
+    EXPECT_NE(host().logs.back().find("Browser"), std::string::npos);
+}
+
+TEST_F(AudreyPluginTest, InboundCommandAndEvent)
+{
+    vb::Ref<fake::Message> cmd = vb::make<fake::Message>();
+    cmd->cls = "Audrey.Cmd";
+    cmd->items = {{"audrey.cmd|audrey", "Den"}, {"audrey.cmd|command", "mailled"}, {"audrey.cmd|value", "on"}};
+    vb::Variant m(cmd);
+    vb::ArgPack<1> args{vb::Variant()};
+    args.byRef(0, m);
+    plugin->invoke("AudreyOnXapMessage", vb::Method, args);
+    ASSERT_EQ(callback->sent.size(), 1u);
+    EXPECT_EQ(callback->sent[0].body, "Command\1MailLED\0Value\1on"s);
+
+    vb::Ref<fake::Message> ev = vb::make<fake::Message>();
+    ev->cls = "Audrey.Event";
+    ev->items = {{"audrey.event|audrey", "Kitchen"}, {"audrey.event|text", "Door opened"}};
+    vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(ev));
+    EXPECT_EQ(host().deviceText["^1"], "Door opened");
+}
+
+TEST_F(AudreyPluginTest, InboundFaultsAreLoggedAndDropped)
+{
+    vb::Ref<fake::Message> unknown = vb::make<fake::Message>();
+    unknown->cls = "Audrey.Cmd";
+    unknown->items = {{"audrey.cmd|audrey", "Den"}, {"audrey.cmd|command", "Explode"}};
+    vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(unknown));
+    vb::Ref<fake::Message> malformed = vb::make<fake::Message>();
+    malformed->cls = "Audrey.Cmd";
+    vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(malformed));
+    vb::Ref<fake::Message> other = vb::make<fake::Message>();
+    other->cls = "xap-hbeat.alive";
+    vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(other));
+    EXPECT_TRUE(callback->sent.empty());
+    EXPECT_EQ(host().logs.size(), 2u); // the heartbeat-like message is not logged
+}
+
+TEST_F(AudreyPluginTest, SetIoSwitchesTheBacklight)
+{
+    vb::call(*plugin, "SetIO", vb::Variant::nothing(), "^", "2", std::int16_t(2), 0, std::int16_t(0), std::int16_t(0));
+    ASSERT_EQ(callback->sent.size(), 1u);
+    EXPECT_EQ(callback->sent[0].target, "vyn.Audrey.DenUnit");
+    EXPECT_EQ(callback->sent[0].body, "Command\1Backlight\0Value\1on"s);
+    vb::call(*plugin, "SetIO", vb::Variant::nothing(), "^", "9", std::int16_t(2), 0, std::int16_t(0), std::int16_t(0));
+    EXPECT_EQ(callback->sent.size(), 1u);
+}
+
+TEST_F(AudreyPluginTest, AcidGoesToEveryAudrey)
+{
+    vb::call(*plugin, "AudreyACID", "Ann", "555-0100");
+    ASSERT_EQ(callback->sent.size(), 2u);
+    EXPECT_EQ(callback->sent[0].body, "Command\1ACID\0Value\1" "Ann,555-0100"s);
+}
