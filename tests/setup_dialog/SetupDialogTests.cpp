@@ -1,0 +1,190 @@
+#include "services/dialog/SetupDialog.h"
+#include "services/ini/IniTool.h"
+#include "xap/Globals.h"
+#include "xap/Outgoing.h"
+
+#include "support/RecordingObject.h"
+#include "support/TempFolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using services::SetupDialog;
+using testing_support::RecordingObject;
+using testing_support::TempFolder;
+
+namespace {
+
+class FakeContext final : public services::SetupDialogContext {
+public:
+    std::vector<vb::Ref<vb::Object>> plugins() override { return pluginList; }
+    std::vector<std::pair<std::string, std::string>> menuCallbacks() override { return menus; }
+    std::string interfaceName() override { return interface; }
+    services::IniTool& settingsStore() override { return settings; }
+    void setDebugMode(std::int32_t mode) override { debugMode = mode; }
+    void getSelectedPlugins(std::string&) override { ++selectedPluginsCalls; }
+    vb::Ref<vb::Object> createPluginObject(const std::string& className) override
+    {
+        created.push_back(className);
+        if (className == "hspi_Broken.hspi")
+            vb::raiseError(vb::err::CantCreateObject);
+        return vb::make<RecordingObject>();
+    }
+    std::string baseFolder() override { return folder; }
+
+    std::vector<vb::Ref<vb::Object>> pluginList;
+    std::vector<std::pair<std::string, std::string>> menus;
+    std::string interface;
+    services::IniTool settings;
+    int debugMode = -1;
+    int selectedPluginsCalls = 0;
+    std::vector<std::string> created;
+    std::string folder;
+};
+
+vb::Ref<RecordingObject> pluginNamed(const std::string& name)
+{
+    vb::Ref<RecordingObject> p = vb::make<RecordingObject>("hspi");
+    p->values["name"] = vb::Variant(name);
+    return p;
+}
+
+class SetupDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(dir / "Config");
+        context.settings.Load(dir / "Config/Settings.ini");
+        context.folder = dir.path();
+        audrey = pluginNamed("Audrey");
+        context.pluginList = {audrey};
+        xap::XapReady = false; // error reports wait in the queue instead of going out
+    }
+    void TearDown() override { xap::PendingMessages().clear(); }
+
+    TempFolder dir;
+    FakeContext context;
+    vb::Ref<RecordingObject> audrey;
+};
+
+QStringList texts(QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+TEST_F(SetupDialogTest, ControlsCaptionsAndToolTips)
+{
+    SetupDialog dialog(context);
+    EXPECT_EQ(dialog.windowTitle(), "vynMenu Menu Setup Selections");
+    EXPECT_EQ(dialog.aRetrievePlugins()->text(), "Retrieve Plugins");
+    EXPECT_EQ(dialog.lblPluginForm()->text(), "Open Plugin Form");
+    EXPECT_EQ(dialog.ExcludeList()->toolTip(), "Dbl-Click to Include Plugin in Menu Search");
+    EXPECT_EQ(dialog.PluginList()->toolTip(), "Dbl-Click to Exclude Plugin from Menu Search");
+    EXPECT_EQ(dialog.aDebugLog()->text(), "Debug Log");
+    EXPECT_EQ(dialog.aDebugLog()->toolTip(), "Check to send debug information to homeseer log");
+    EXPECT_FALSE(dialog.isModal());
+}
+
+TEST_F(SetupDialogTest, LoadFillsListsFromSettings)
+{
+    context.settings.WriteKey("Plugins", "Audrey", "True");
+    context.settings.WriteKey("General", "DebugLog", "1");
+    // Keys come back upper-cased, so only a plug-in named in upper case matches them.
+    context.pluginList.push_back(pluginNamed("AUDREY"));
+    SetupDialog dialog(context);
+    EXPECT_EQ(texts(dialog.ExcludeList()), QStringList{"AUDREY"});
+    EXPECT_TRUE(texts(dialog.PluginList()).isEmpty());
+    EXPECT_TRUE(dialog.aDebugLog()->isChecked());
+}
+
+TEST_F(SetupDialogTest, DoubleClicksMoveAPluginAcross)
+{
+    context.settings.WriteKey("Plugins", "B'Quote", "false");
+    context.pluginList.push_back(pluginNamed("B'QUOTE")); // a quote in the name needs no escaping
+    SetupDialog dialog(context);
+    ASSERT_EQ(texts(dialog.PluginList()), QStringList{"B'QUOTE"});
+    dialog.PluginList()->setCurrentRow(0);
+    dialog.PluginList_DblClick();
+    EXPECT_TRUE(texts(dialog.PluginList()).isEmpty());
+    EXPECT_EQ(texts(dialog.ExcludeList()), QStringList{"B'QUOTE"});
+    dialog.ExcludeList()->setCurrentRow(0);
+    dialog.ExcludeList_DblClick();
+    EXPECT_EQ(texts(dialog.PluginList()), QStringList{"B'QUOTE"});
+}
+
+TEST_F(SetupDialogTest, PulldownHiddenWithoutRegistrations)
+{
+    SetupDialog dialog(context);
+    EXPECT_FALSE(dialog.aPluginForm()->isEnabled());
+    EXPECT_TRUE(dialog.aPluginForm()->isHidden());
+    EXPECT_TRUE(dialog.lblPluginForm()->isHidden());
+}
+
+TEST_F(SetupDialogTest, MenuEntriesReachThePlugin)
+{
+    context.menus = {{"audrey~ConfigIR", "D"}, {"Audrey~Reset Queue", "Audrey Queue"}, {"Other~X", "D"}};
+    SetupDialog dialog(context);
+    ASSERT_EQ(dialog.aPluginForm()->count(), 3);
+    EXPECT_EQ(dialog.aPluginForm()->itemText(0), "D - ConfigIR");
+    EXPECT_TRUE(dialog.aPluginForm()->isEnabled());
+    dialog.aPluginForm()->setCurrentIndex(0);
+    dialog.aPluginForm_Click();
+    EXPECT_EQ(audrey->callsOf("ConfigIR").size(), 1u); // the interface matched in any case
+    dialog.aPluginForm()->setCurrentIndex(1);
+    dialog.aPluginForm_Click();
+    ASSERT_EQ(audrey->callsOf("SelectMenu").size(), 1u);
+    EXPECT_EQ(audrey->callsOf("SelectMenu")[0].text(), "Reset Queue");
+}
+
+TEST_F(SetupDialogTest, ClosingWritesSettingsAndDebugMode)
+{
+    {
+        SetupDialog dialog(context);
+        dialog.aDebugLog()->setChecked(false);
+        dialog.close();
+    }
+    EXPECT_EQ(context.debugMode, 0);
+    EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=0\r\n");
+    {
+        SetupDialog dialog(context);
+        dialog.aDebugLog()->setChecked(true);
+        dialog.aRetrievePlugins_Click();
+        dialog.reject();
+    }
+    EXPECT_EQ(context.debugMode, 1);
+    EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=1\r\n");
+}
+
+TEST_F(SetupDialogTest, RetrievePluginsFromLibraries)
+{
+    dir.write("hspi_Audrey.so", "");
+    dir.write("HSPI_Broken.so", "");
+    dir.write("other.so", "");
+    SetupDialog dialog(context);
+    dialog.aRetrievePlugins_Click();
+    std::sort(context.created.begin(), context.created.end());
+    EXPECT_EQ(context.created, (std::vector<std::string>{"HSPI_Broken.hspi", "hspi_Audrey.hspi"}));
+    EXPECT_EQ(texts(dialog.PluginList()), QStringList{"Audrey"});
+    dialog.close();
+    EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=0\r\n[PLUGINS]\r\nAUDREY=False\r\n");
+}
+
+TEST_F(SetupDialogTest, NamedInterfaceIsTheOnlyPluginAndIsNotWritten)
+{
+    context.interface = "Audrey";
+    SetupDialog dialog(context);
+    EXPECT_EQ(texts(dialog.ExcludeList()), QStringList{"Audrey"});
+    dialog.close();
+    EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=0\r\n");
+    EXPECT_EQ(context.selectedPluginsCalls, 0);
+}
