@@ -1,13 +1,56 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs Tallis on a loopback configuration in a
-# private network namespace, showing its log.
+# Installs what is needed, builds, and runs Tallis with the xAP hub on a loopback
+# configuration in a private network namespace: live xAP traffic is shown as it
+# arrives, an echo and a role query are answered, and at the end the log file is
+# shown. Nothing leaves the machine. DEMO_SECONDS sets how long it runs (default 10).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 ./scripts/build.sh
+
+build=$(pwd)/build
 base=$(mktemp -d /tmp/tallis-demo-XXXXXX)
-cp build/src/shell/tallis "$base/"
+cp "$build/src/shell/tallis" "$base/"
 mkdir -p "$base/Config"
 printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n' > "$base/Config/vynXap.ini"
 echo "Base folder: $base"
-exec unshare --net -- bash -c "ip link set lo up && cd '$base' && (QT_QPA_PLATFORM=offscreen timeout \${DEMO_SECONDS:-10} ./tallis; true) && echo '--- Data/raruveViziva.txt ---' && cat Data/raruveViziva.txt"
+
+export DEMO_BASE="$base" DEMO_BUILD="$build" DEMO_SECONDS="${DEMO_SECONDS:-10}"
+exec unshare --net -- bash -c '
+  set -euo pipefail
+  ip link set lo up
+  unset DISPLAY WAYLAND_DISPLAY
+  hub="$DEMO_BUILD/tools/xaphub/xaphub"
+  xap="$DEMO_BUILD/tools/xap/xap"
+  bc=127.255.255.255
+
+  echo "--- xAP hub"
+  "$hub" &
+  hub_pid=$!
+  sleep 0.3
+  echo "--- live traffic (xap listen --summary)"
+  "$xap" listen --broadcast $bc --summary --timeout "$DEMO_SECONDS" | sed -u "s/^/[listen] /" &
+  listen_pid=$!
+  sleep 0.3
+
+  echo "--- tallis starts"
+  (cd "$DEMO_BASE" && exec ./tallis) &
+  tallis_pid=$!
+  sleep 1
+
+  echo "--- echo query"
+  "$xap" query echo --broadcast $bc --text Hello --summary --timeout 3 | sed -u "s/^/[query] /" || echo "no answer"
+  echo "--- role query"
+  "$xap" query role --broadcast $bc --summary --timeout 3 | sed -u "s/^/[query] /" || echo "no answer"
+
+  wait "$listen_pid" || true
+  echo "--- tallis stops (SIGTERM)"
+  kill -TERM "$tallis_pid"
+  status=0
+  wait "$tallis_pid" || status=$?
+  echo "tallis ended with status $status"
+  kill "$hub_pid" 2>/dev/null || true
+  wait "$hub_pid" 2>/dev/null || true
+  echo "--- $DEMO_BASE/Data/raruveViziva.txt"
+  tr -d "\r" < "$DEMO_BASE/Data/raruveViziva.txt"
+'

@@ -1,10 +1,8 @@
-// Entry of the tallis program.
-#include "xap/Globals.h"
-#include "xap/Logging.h"
+// Entry of the tallis program. It takes no command line: everything comes from the
+// INI files of its Config folder.
+#include "Program.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    xap::InitXap();
-    xap::WriteLogFile(xap::kProgramName, "Started in " + xap::BaseFolder);
-    return 0;
+    return shell::runProgram(argc, argv);
 }

@@ -14,5 +14,6 @@ std::string XapTarget;
 std::string XapClass;
 std::string HeaderPrefix;
 bool XapReady = false;
+bool StartupComplete = false;
 
 } // namespace xap

@@ -19,6 +19,7 @@ extern std::string XapTarget;    // stored and returned only
 extern std::string XapClass;     // stored and returned only
 extern std::string HeaderPrefix; // first lines of every message, up to "uid="
 extern bool XapReady;            // True once the node is initialised
+extern bool StartupComplete;     // True once start-up has loaded the plug-in
 
 // The program's name as its reports carry it.
 inline constexpr const char* kProgramName = "raruveViziva";

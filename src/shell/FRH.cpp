@@ -1,0 +1,71 @@
+#include "FRH.h"
+
+#include "ShellHooks.h"
+#include "TallisForm.h"
+
+namespace shell {
+
+std::string InterfaceName;
+
+vb::Ref<FRH>& startObject()
+{
+    static vb::Ref<FRH> object;
+    return object;
+}
+
+void releaseStartObject()
+{
+    startObject().reset();
+}
+
+const vb::MemberTable<FRH>& FRH::members()
+{
+    static const vb::MemberTable<FRH> table("FRH", {
+        vb::let<&FRH::letInterface>("interface"),
+        vb::get<&FRH::getInterface>("interface"),
+        vb::method<&FRH::Menu>("Menu"),
+    });
+    return table;
+}
+
+FRH::FRH()
+{
+    runStep(hooks().clearX10CommandCodes);
+    vb::Ref<TallisForm>& form = mainForm();
+    if (!form)
+        form = vb::make<TallisForm>();
+    form->Form_Load();
+}
+
+FRH::~FRH()
+{
+    if (programEnded())
+        return;
+    vb::ignoreErrors([] { runStep(hooks().exit.unloadSetupForm); });
+    vb::ignoreErrors([] { runStep(hooks().exit.unloadPluginMenuDialog); });
+    endProgram(0);
+}
+
+void FRH::letInterface(std::string sInterface)
+{
+    InterfaceName = std::move(sInterface);
+    runStep(hooks().hostStartup);
+}
+
+std::string FRH::getInterface() const
+{
+    return InterfaceName;
+}
+
+void FRH::Menu()
+{
+    runStep(hooks().showPluginMenu);
+}
+
+bool Main()
+{
+    startObject() = vb::make<FRH>();
+    return mainForm() && mainForm()->initError().empty();
+}
+
+} // namespace shell

@@ -1,0 +1,37 @@
+// FRH: the start object. Creating it loads the main form, whose load is the program's
+// start-up; when the last reference to it goes, it unloads the host core (which saves
+// the devices) and the plug-in menu dialog and ends the program. Outside clients can
+// name the hosted interface through it and open the plug-in menu dialog.
+#pragma once
+
+#include "automation/MemberTable.h"
+
+#include <string>
+
+namespace shell {
+
+class FRH final : public vb::Dispatch<FRH> {
+public:
+    static const vb::MemberTable<FRH>& members();
+
+    FRH();
+    ~FRH() override;
+
+    void letInterface(std::string sInterface);
+    std::string getInterface() const;
+    void Menu();
+};
+
+// The hosted interface's name as set through FRH.
+extern std::string InterfaceName;
+
+// The one start object, kept by Main.
+vb::Ref<FRH>& startObject();
+// Lets go of the start object (its termination runs when this was the last reference).
+void releaseStartObject();
+
+// The program's entry: creates the start object, which runs the start-up. Returns
+// false when the node could not bind and the program must end with a failure.
+bool Main();
+
+} // namespace shell

@@ -1,0 +1,75 @@
+#include "InboundDispatch.h"
+
+#include "ShellHooks.h"
+
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+#include "xap/Outgoing.h"
+#include "xap/XapMessage.h"
+
+namespace shell {
+
+namespace {
+
+std::string lowerCase(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return s;
+}
+
+void handToPlugin(const vb::Ref<xap::XapMessage>& message)
+{
+    vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
+    if (!plugin)
+        return; // no plug-in loaded: the message is dropped
+    // The plug-in receives the message object by reference.
+    vb::Variant argument{vb::Ref<vb::Object>(message)};
+    vb::ArgPack<1> pack;
+    pack.byRef(0, argument);
+    plugin->invoke("AudreyOnXapMessage", vb::Method, pack.args());
+}
+
+} // namespace
+
+void SendRoleNotification()
+{
+    xap::SendXap("", "Homeseer.Role", "Role.Notification",
+                 xap::itemList({{"Role", "Application"}, {"Path", xap::ProgramPath}, {"Form", "SetupForm"}}), "", "");
+}
+
+void SendEchoResponse(const std::string& target, const std::string& query)
+{
+    xap::SendXap(target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", lowerCase(query)}}), "", "");
+}
+
+void ReadMessage(const std::string& sRaw)
+{
+    vb::Ref<xap::XapMessage> message;
+    vb::trap(xap::logEventReporter(), xap::kProgramName, "Readmessage", [&] {
+        message = vb::make<xap::XapMessage>();
+        message->Init("");
+        message->Reset();
+        message->fromXap(sRaw);
+
+        // Addressed to this node, or to nobody in particular (no target line).
+        if (!message->CompareTarget(xap::XapSource) && !message->CompareTarget("Unknown"))
+            return;
+
+        if (message->CompareClass("Homeseer.Role")) {
+            const std::string role = lowerCase(message->getItem("Role.Query", "Role"));
+            if (role == "application" || role == "any")
+                SendRoleNotification();
+        } else if (message->CompareClass("ZOR.Echo")) {
+            const std::string query = message->getItem("Echo.Query", "Query");
+            if (query != "Unknown")
+                SendEchoResponse(message->msgSource(), query);
+        } else {
+            handToPlugin(message);
+        }
+    });
+    message.reset();
+}
+
+} // namespace shell

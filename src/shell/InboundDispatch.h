@@ -1,0 +1,18 @@
+// Inbound dispatch: what happens to one received xAP text. Role and echo queries are
+// answered here; every other message addressed to this node (or to nobody in
+// particular) goes to the hosted plug-in's AudreyOnXapMessage.
+#pragma once
+
+#include <string>
+
+namespace shell {
+
+// Parses and dispatches one raw message. Failures are reported ("Readmessage") and
+// end that message's handling only.
+void ReadMessage(const std::string& sRaw);
+
+// The answers to the two service queries.
+void SendRoleNotification();
+void SendEchoResponse(const std::string& target, const std::string& query);
+
+} // namespace shell

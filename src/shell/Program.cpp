@@ -1,0 +1,48 @@
+#include "Program.h"
+
+#include "ApplicationKind.h"
+#include "FRH.h"
+#include "ShellHooks.h"
+#include "TallisForm.h"
+
+#include "platform/TerminationSignals.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+namespace shell {
+
+int runProgram(int argc, char** argv)
+{
+    ApplicationInstance instance = createApplication(argc, argv);
+    hooks().endEventLoop = [](int status) { QCoreApplication::exit(status); };
+
+    // A stop request from the system takes the same path as the tray menu's Exit, so
+    // the plug-in is shut down and the devices are saved.
+    platform::TerminationSignals stopRequests([] {
+        if (programEnded())
+            return;
+        if (vb::Ref<TallisForm> form = mainForm())
+            form->Exit();
+        else
+            endProgram(0);
+    });
+
+    if (!Main()) {
+        const std::string text = mainForm() ? mainForm()->initError() : std::string("start-up failed");
+        std::cerr << "tallis: " << text << " (see Data/" << xap::kProgramName << ".txt)" << std::endl;
+        endProgram(1);
+        return 1;
+    }
+    if (instance.headless)
+        xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
+    if (programEnded())
+        return exitStatus();
+    const int status = instance.app->exec();
+    return programEnded() ? exitStatus() : status;
+}
+
+} // namespace shell

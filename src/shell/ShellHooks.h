@@ -1,0 +1,71 @@
+// The program's steps that belong to subsystems outside the main form: the host core,
+// the plug-in host, the tray. The program's main wires them; until a subsystem is
+// wired its steps do nothing, so the start-up order and both ways out stay in one
+// place (TallisForm) whatever is present.
+#pragma once
+
+#include "automation/Object.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace shell {
+
+// The two pictures of the tray icon (Image1 and Image2), or none.
+enum class TrayPicture { None, Normal, Activity };
+
+// Start-up steps of the main form's load that other subsystems perform.
+struct StartupSteps {
+    std::function<void()> initXap;          // 2: folders, computer name, vynXap.ini (xap::InitXap when unset)
+    std::function<void()> loadSetupForm;    // 7: host state, the Application object, saved devices
+    std::function<void()> saveRunAsXapNode; // 8: "Audrey Utilities"/"RunAsXapNode" = "yes" in vynAudreyUtilities.ini
+    std::function<void()> restartPlugin;    // 9: create and start the plug-in (also called by the watchdog)
+    std::function<void()> prepareTray;      // 12: tray icon picture, caption "Audrey", callback = main form
+};
+
+// The steps of the two ways the program ends.
+struct ExitSteps {
+    std::function<void()> shutdownPlugin;         // the plug-in's ShutdownIO
+    std::function<void()> releasePlugin;          // let go of the plug-in object
+    std::function<void()> unloadTray;             // its unload removes the icon
+    std::function<void()> unloadSetupForm;        // host shutdown: saves the devices
+    std::function<void()> unloadPluginMenuDialog; // the plug-in menu dialog
+    std::function<void()> releaseHostObject;      // the Application object (main form unload)
+};
+
+struct ShellHooks {
+    StartupSteps startup;
+    ExitSteps exit;
+    // The hosted plug-in, or null when none is loaded.
+    std::function<vb::Ref<vb::Object>()> hostedPlugin;
+    // The tray form's Update: show or change the icon (iconOn) or remove it.
+    std::function<void(bool iconOn, TrayPicture picture)> updateTrayIcon;
+    // The tray's mouse notifications, forwarded by the main form.
+    std::function<void(std::int32_t& msg)> trayIconCallback;
+    // FRH: creation clears the X10 command codes; interface runs the host start-up;
+    // Menu opens the plug-in menu dialog.
+    std::function<void()> clearX10CommandCodes;
+    std::function<void()> hostStartup;
+    std::function<void()> showPluginMenu;
+    // Ends the program's event loop with a status.
+    std::function<void(int status)> endEventLoop;
+};
+
+// The program's one set of hooks.
+ShellHooks& hooks();
+
+// Runs a step when it is wired.
+inline void runStep(const std::function<void()>& step)
+{
+    if (step)
+        step();
+}
+
+// Ends the program: from here on no unload or termination handler runs.
+void endProgram(int status);
+bool programEnded();
+int exitStatus();
+// Makes a program that ended able to start again in the same process (tests do).
+void resetProgramEnd();
+
+} // namespace shell

@@ -1,0 +1,203 @@
+#include "TallisForm.h"
+
+#include "FRH.h"
+#include "InboundDispatch.h"
+
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+
+namespace shell {
+
+vb::Ref<TallisForm>& mainForm()
+{
+    static vb::Ref<TallisForm> form;
+    return form;
+}
+
+const vb::MemberTable<TallisForm>& TallisForm::members()
+{
+    static const vb::MemberTable<TallisForm> table("TallisForm", {
+        vb::method<&TallisForm::onMessage>("onMessage"),
+        vb::method<&TallisForm::SwapIcons>("SwapIcons"),
+        vb::method<&TallisForm::TrayIconCallback>("TrayIconCallback"),
+    });
+    return table;
+}
+
+TallisForm::TallisForm()
+    : timer1_([this] { Timer1_Timer(); })
+    , timer2_([this] { Timer2_Timer(); })
+{
+}
+
+TallisForm::~TallisForm()
+{
+    unloadNode();
+}
+
+xap::XapNode& TallisForm::requireNode() const
+{
+    if (!node_)
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    return *node_;
+}
+
+bool TallisForm::Form_Load()
+{
+    bool nodeBound = true;
+    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main Load", [&] {
+        // 1. Nothing may go out before the node is ready.
+        xap::XapReady = false;
+        drainBusy_ = false;
+
+        // 2. Folders, computer name, node settings.
+        if (hooks().startup.initXap)
+            hooks().startup.initXap();
+        else
+            xap::InitXap();
+
+        // 3. The node, with this form as the listener it calls by name.
+        node_ = vb::make<xap::XapNode>();
+        node_->RegisterNewMessageCallback(vb::Ref<vb::Object>(this));
+
+        // 4. Its identity, source before UID.
+        node_->letXapSource("vyn.Audrey." + xap::MachineName);
+        node_->letXapUID("FF.0097:00");
+        node_->letBroadcastAddress(xap::BroadcastSetting);
+        node_->letInterfaceAddress(xap::InterfaceSetting);
+
+        // 5. Bind; a node that cannot bind ends the program.
+        const std::int32_t port = node_->Init();
+        if (port > 0) {
+            node_->SendHeartbeat(60);
+            xap::XapReady = true;
+            xap::LogEvent(xap::kProgramName, "Using xAP port " + xap::numberText(port));
+        } else {
+            initError_ = "xAP Init Error " + xap::numberText(port) + " occurred";
+            xap::WriteLogFile(xap::kProgramName, initError_);
+            nodeBound = false;
+            return;
+        }
+
+        // 6. The form is never shown.
+
+        // 7-9. The emulated host, the RunAsXapNode setting, the plug-in.
+        runStep(hooks().startup.loadSetupForm);
+        runStep(hooks().startup.saveRunAsXapNode);
+        runStep(hooks().startup.restartPlugin);
+
+        // 10. The plug-in watchdog.
+        timer2_.setInterval(kWatchdogMs);
+        timer2_.setEnabled(true);
+
+        // 11.
+        xap::StartupComplete = true;
+
+        // 12-13. The tray icon.
+        runStep(hooks().startup.prepareTray);
+        Timer1_Timer();
+    });
+    return nodeBound;
+}
+
+// ---- Inbound messages -----------------------------------------------------------------
+
+void TallisForm::onMessage()
+{
+    // A nested call while a drain runs returns at once; the running loop reads the rest.
+    if (drainBusy_)
+        return;
+    drainBusy_ = true;
+    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main OnMessage", [&] {
+        while (true) {
+            const std::string raw = requireNode().GetMessage();
+            if (raw.empty())
+                break;
+            ReadMessage(raw);
+        }
+    });
+    drainBusy_ = false;
+}
+
+// ---- Timers and the tray ------------------------------------------------------------------
+
+void TallisForm::SwapIcons()
+{
+    timer1_.setInterval(kBlinkMs);
+    timer1_.setEnabled(true);
+    if (hooks().updateTrayIcon)
+        hooks().updateTrayIcon(true, TrayPicture::Activity);
+}
+
+void TallisForm::Timer1_Timer()
+{
+    if (hooks().updateTrayIcon)
+        hooks().updateTrayIcon(true, TrayPicture::Normal);
+    timer1_.setEnabled(false);
+}
+
+void TallisForm::Timer2_Timer()
+{
+    // A plug-in that is missing or no longer answers its name is created afresh.
+    const bool answered = vb::ignoreErrors([] {
+        vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
+        if (!plugin)
+            vb::raiseError(vb::err::ObjectVariableNotSet);
+        vb::getProperty(*plugin, "name");
+    });
+    if (answered)
+        return;
+    vb::clearCurrentFailure();
+    xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
+    runStep(hooks().startup.restartPlugin);
+}
+
+void TallisForm::TrayIconCallback(vb::Variant& msg)
+{
+    if (!hooks().trayIconCallback)
+        return;
+    std::int32_t value = vb::CLng(msg);
+    hooks().trayIconCallback(value);
+    msg = vb::Variant(value);
+}
+
+// ---- The two ends --------------------------------------------------------------------------
+
+void TallisForm::unloadNode()
+{
+    if (!node_)
+        return;
+    vb::Ref<xap::XapNode> node = std::move(node_);
+    node->unload();
+}
+
+void TallisForm::Exit()
+{
+    ExitSteps& steps = hooks().exit;
+    vb::ignoreErrors([&] { runStep(steps.shutdownPlugin); });
+    vb::ignoreErrors([&] { runStep(steps.releasePlugin); });
+    vb::ignoreErrors([&] { runStep(steps.unloadTray); });
+    vb::ignoreErrors([&] { unloadNode(); });
+    // Releasing the start object ends the program through its termination, unless
+    // something else still holds it: then the main form's unload ends it.
+    vb::ignoreErrors([&] { releaseStartObject(); });
+    if (!programEnded()) {
+        vb::Ref<TallisForm> self(this);
+        Form_unload();
+    }
+}
+
+void TallisForm::Form_unload()
+{
+    if (programEnded())
+        return;
+    vb::ignoreErrors([&] {
+        if (hooks().updateTrayIcon)
+            hooks().updateTrayIcon(false, TrayPicture::None);
+    });
+    vb::ignoreErrors([&] { unloadNode(); });
+    vb::ignoreErrors([&] { runStep(hooks().exit.releaseHostObject); });
+    endProgram(0);
+}
+
+} // namespace shell

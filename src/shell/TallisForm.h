@@ -1,0 +1,69 @@
+// TallisForm: the hidden main form everything hangs from. Its load is the program's
+// start-up; it owns the xAP node, the tray-icon blink timer (Timer1) and the plug-in
+// watchdog (Timer2), receives the node's onMessage call and ends the program either by
+// the tray menu's Exit (also taken on a stop request from the system) or by its own
+// unload.
+#pragma once
+
+#include "ShellHooks.h"
+
+#include "automation/MemberTable.h"
+#include "platform/Timer.h"
+#include "xap/XapNode.h"
+
+#include <string>
+
+namespace shell {
+
+class TallisForm final : public vb::Dispatch<TallisForm> {
+public:
+    static const vb::MemberTable<TallisForm>& members();
+
+    static constexpr const char* kCaption = "Tallis";
+    static constexpr int kWatchdogMs = 60000;
+    static constexpr int kBlinkMs = 200;
+
+    TallisForm();
+    ~TallisForm() override;
+
+    // Start-up. Returns false when the node could not bind: the program must end at
+    // once (initError() holds the logged text); every other failure stops start-up at
+    // its step, reported as "Main Load", and the program stays up.
+    bool Form_Load();
+    // The main form's unload: removes the tray icon, unloads the node, releases the host
+    // object and ends the program.
+    void Form_unload();
+    // The tray menu's Exit: the plug-in's ShutdownIO, release of the plug-in, the tray
+    // and the node unloaded, then the start object released (host shutdown, devices
+    // saved) and the program ended. Every step runs whatever the previous one did.
+    void Exit();
+
+    // Published members, called by name by the node and the tray.
+    void onMessage();
+    void SwapIcons();
+    void TrayIconCallback(vb::Variant& msg);
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    bool DrainBusy() const { return drainBusy_; }
+    const std::string& initError() const { return initError_; }
+    xap::XapNode* node() const { return node_.get(); }
+    platform::Timer& timer1() { return timer1_; }
+    platform::Timer& timer2() { return timer2_; }
+    void unloadNode();
+
+private:
+    xap::XapNode& requireNode() const;
+
+    vb::Ref<xap::XapNode> node_;
+    platform::Timer timer1_;
+    platform::Timer timer2_;
+    bool drainBusy_ = false;
+    std::string initError_;
+};
+
+// The one main form (null before the start object loads it).
+vb::Ref<TallisForm>& mainForm();
+
+} // namespace shell

@@ -1,0 +1,411 @@
+#include "XapNode.h"
+
+#include "Globals.h"
+#include "Logging.h"
+#include "XapMessage.h"
+
+#include "automation/Error.h"
+#include "platform/NetworkInterfaces.h"
+
+#include <cmath>
+
+namespace xap {
+
+namespace {
+
+// Receive buffers sized for bursts: the hub relays a whole burst at once.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// Datagrams read per readiness call before the event loop gets its turn again.
+constexpr int kReadsPerWakeup = 4096;
+
+std::string toLower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return s;
+}
+
+// Numeric value of a dotted part: its leading digits, 0 when it has none.
+std::int64_t leadingNumber(std::string_view part)
+{
+    std::int64_t value = 0;
+    for (char c : part) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+        if (value > 0xFFFFFFFFLL)
+            break;
+    }
+    return value;
+}
+
+std::vector<std::string_view> splitDots(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = text.find('.', start);
+        if (dot == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, dot - start));
+        start = dot + 1;
+    }
+}
+
+} // namespace
+
+std::string numberText(std::int32_t value)
+{
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+const vb::MemberTable<XapNode>& XapNode::members()
+{
+    static const vb::MemberTable<XapNode> table("xap", {
+        vb::raw<XapNode>("hibyte", vb::Method, [](XapNode&, vb::Args a) {
+            if (a.size() != 1)
+                vb::raiseError(vb::err::WrongArgumentCount);
+            return vb::Variant(hibyte(vb::CInt(a[0])));
+        }),
+        vb::raw<XapNode>("lobyte", vb::Method, [](XapNode&, vb::Args a) {
+            if (a.size() != 1)
+                vb::raiseError(vb::err::WrongArgumentCount);
+            return vb::Variant(lobyte(vb::CInt(a[0])));
+        }),
+        vb::method<&XapNode::SocketsInitialize>("SocketsInitialize"),
+        vb::method<&XapNode::SocketsCleanup>("SocketsCleanup"),
+        vb::method<&XapNode::GetIP>("GetIP"),
+        vb::raw<XapNode>("AddressMatches", vb::Method, [](XapNode&, vb::Args a) {
+            if (a.size() != 2)
+                vb::raiseError(vb::err::WrongArgumentCount);
+            return vb::Variant(AddressMatches(vb::CStr(a[0]), vb::CStr(a[1])));
+        }),
+        vb::method<&XapNode::Init>("Init"),
+        vb::method<&XapNode::RegisterNewMessageCallback>("RegisterNewMessageCallback"),
+        vb::get<&XapNode::GetMessage>("GetMessage"),
+        vb::let<&XapNode::letFilterHeartbeats>("FilterHeartbeats"),
+        vb::get<&XapNode::FilterHeartbeats>("FilterHeartbeats"),
+        vb::let<&XapNode::letBroadcastAddress>("BroadcastAddress"),
+        vb::get<&XapNode::BroadcastAddress>("BroadcastAddress"),
+        vb::let<&XapNode::letInterfaceAddress>("InterfaceAddress"),
+        vb::get<&XapNode::InterfaceAddress>("InterfaceAddress"),
+        vb::let<&XapNode::letXapClass>("XapClass"),
+        vb::get<&XapNode::XapClass>("XapClass"),
+        vb::let<&XapNode::letXapSource>("XapSource"),
+        vb::get<&XapNode::XapSource>("XapSource"),
+        vb::let<&XapNode::letXapTarget>("XapTarget"),
+        vb::get<&XapNode::XapTarget>("XapTarget"),
+        vb::let<&XapNode::letXapUID>("XapUID"),
+        vb::get<&XapNode::XapUID>("XapUID"),
+        vb::method<&XapNode::SendHeartbeat>("SendHeartbeat"),
+        vb::method<&XapNode::sendXapMember>("SendXap"),
+    });
+    return table;
+}
+
+// ---- Creation and end ---------------------------------------------------------------
+
+XapNode::XapNode()
+    : addressLister_(platform::interfaceAddresses)
+    , hbeatTimer_([this] { onHeartbeatTick(); })
+    , receiveTimer_([this] { onReceiveTimer(); })
+{
+    // The timers' settings before any code runs: the heartbeat timer at 20 s, the
+    // receive timer off.
+    hbeatTimer_.setInterval(20000);
+    hbeatTimer_.setEnabled(true);
+    SocketsInitialize();
+    messageCallback_.reset();
+    filterHeartbeats_ = true;
+    setMessageSender(this);
+}
+
+XapNode::~XapNode()
+{
+    unload();
+}
+
+void XapNode::unload()
+{
+    vb::ignoreErrors([&] { receivedQueue_.clear(); });
+    vb::ignoreErrors([&] { SocketsCleanup(); });
+    watcher1_.reset();
+    watcher2_.reset();
+    winsock1_.close();
+    winsock2_.close();
+    hbeatTimer_.setEnabled(false);
+    receiveTimer_.setEnabled(false);
+    // The listener (the main form) holds the node; letting go of it ends the cycle.
+    messageCallback_.reset();
+    if (messageSender() == this)
+        setMessageSender(nullptr);
+}
+
+void XapNode::SocketsInitialize()
+{
+    vb::trap(writeLogFileReporter(), kProgramName, "SocketsInitialize ", [&] {
+        // POSIX sockets need no library start; the version they offer is 1.1 or later.
+        const std::int16_t version = 0x0101;
+        const std::int32_t major = lobyte(version);
+        const std::int32_t minor = hibyte(version);
+        if (major < 1 || (major == 1 && minor < 1))
+            WriteLogFile(kProgramName, "SocketsInitialize Windows Sockets version " + std::to_string(major) + "." +
+                             std::to_string(minor) + " is not supported by winsock.dll ");
+    });
+}
+
+void XapNode::SocketsCleanup()
+{
+    // Nothing to stop on POSIX systems, so the code is always 0.
+    const int code = 0;
+    if (code != 0)
+        WriteLogFile(kProgramName, "SocketsCleanup " + std::to_string(code));
+}
+
+// ---- Address and port ---------------------------------------------------------------
+
+bool XapNode::AddressMatches(const std::string& address, const std::string& pattern)
+{
+    const std::vector<std::string_view> a = splitDots(address);
+    const std::vector<std::string_view> p = splitDots(pattern);
+    if (a.size() != 4 || p.size() != 4)
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        const std::int64_t want = leadingNumber(p[i]);
+        if ((want & leadingNumber(a[i])) != want)
+            return false;
+    }
+    return true;
+}
+
+std::string XapNode::GetIP()
+{
+    std::string result;
+    vb::trap(writeLogFileReporter(), kProgramName, "GetIP", [&] {
+        std::optional<std::vector<std::string>> addresses = addressLister_ ? addressLister_() : std::nullopt;
+        if (!addresses)
+            return;
+        // A machine without a network address answers with loopback alone.
+        if (addresses->empty())
+            addresses->push_back("127.0.0.1");
+        for (const std::string& address : *addresses) {
+            if (AddressMatches(address, interfaceAddress_)) {
+                result = address;
+                return;
+            }
+        }
+        result = addresses->front();
+    });
+    return result;
+}
+
+bool XapNode::bindFromFirstPort(platform::UdpSocket& socket)
+{
+    nodePort_ = kFirstNodePort;
+    for (int attempt = 0; attempt < kPortTries; ++attempt) {
+        if (!socket.bind(static_cast<std::uint16_t>(nodePort_), "127.0.0.1"))
+            return true;
+        ++nodePort_;
+    }
+    return false;
+}
+
+std::int32_t XapNode::Init()
+{
+    std::int32_t result = -1;
+    interfaceIP_ = GetIP();
+    resolvedBroadcast_ = toLower(broadcastAddress_) == "default" ? "255.255.255.255" : broadcastAddress_;
+
+    if (interfaceIP_ != "127.0.0.1") {
+        remoteHost1_ = resolvedBroadcast_;
+        if (!bindFromFirstPort(winsock1_)) {
+            result = -1;
+        } else {
+            prepareReceiver(winsock1_, watcher1_);
+            remoteHost2_ = resolvedBroadcast_;
+            if (platform::SocketError e = winsock2_.bind(static_cast<std::uint16_t>(nodePort_), interfaceIP_))
+                return e.number > 0 ? -e.number : e.number;
+            prepareReceiver(winsock2_, watcher2_);
+            result = nodePort_;
+        }
+    } else {
+        remoteHost2_ = resolvedBroadcast_;
+        if (bindFromFirstPort(winsock2_)) {
+            prepareReceiver(winsock2_, watcher2_);
+            result = nodePort_;
+        } else {
+            result = -1;
+        }
+    }
+    heartbeatSuffix_ = "0\nport=" + std::to_string(nodePort_) + "\n}\n";
+    return result;
+}
+
+void XapNode::prepareReceiver(platform::UdpSocket& socket, std::unique_ptr<platform::ReadinessWatcher>& watcher)
+{
+    socket.setReceiveBuffer(kReceiveBufferBytes);
+    watcher = std::make_unique<platform::ReadinessWatcher>(socket.descriptor(), [this, &socket] { readAll(socket); });
+}
+
+// ---- Receiving ----------------------------------------------------------------------
+
+void XapNode::readAll(platform::UdpSocket& socket)
+{
+    for (int i = 0; i < kReadsPerWakeup; ++i) {
+        if (!socket.receive(lastReceived_))
+            return;
+        ProcessReceivedMessage(lastReceived_);
+    }
+}
+
+void XapNode::ProcessReceivedMessage(const std::string& text)
+{
+    vb::trap(writeLogFileReporter(), kProgramName, "ProcessReceivedMessage", [&] {
+        if (!filterHeartbeats_ || toLower(text.substr(0, 8)) == "xap-head") {
+            receivedQueue_.push_back(text);
+            // The first message of a burst arms the timer; later ones find it armed and
+            // leave it, so a steady stream cannot postpone the listener's call forever.
+            if (!receiveTimer_.running()) {
+                receiveTimer_.setInterval(kReceiveDelayMs);
+                receiveTimer_.setEnabled(true);
+            }
+        }
+    });
+}
+
+void XapNode::onReceiveTimer()
+{
+    receiveTimer_.setEnabled(false);
+    if (!messageCallback_)
+        return;
+    // A listener without onMessage must not take the event loop down with it.
+    vb::trap(writeLogFileReporter(), kProgramName, "ReceiveTimer_Timer", [&] {
+        vb::Ref<vb::Object> listener = messageCallback_;
+        listener->invoke("onMessage", vb::Method, vb::Args());
+    });
+}
+
+std::string XapNode::GetMessage()
+{
+    if (receivedQueue_.empty())
+        return {};
+    std::string text = std::move(receivedQueue_.front());
+    receivedQueue_.pop_front();
+    return text;
+}
+
+// ---- Identity -------------------------------------------------------------------------
+
+std::string XapNode::XapClass() const { return xap::XapClass; }
+std::string XapNode::XapSource() const { return xap::XapSource; }
+std::string XapNode::XapTarget() const { return xap::XapTarget; }
+std::string XapNode::XapUID() const { return xap::XapUID; }
+
+void XapNode::letXapClass(std::string value)
+{
+    xap::XapClass = std::move(value);
+}
+
+void XapNode::letXapSource(std::string value)
+{
+    xap::XapSource = std::move(value);
+    rebuildHeartbeatPrefix();
+}
+
+void XapNode::letXapTarget(std::string value)
+{
+    xap::XapTarget = std::move(value);
+    rebuildHeartbeatPrefix();
+}
+
+void XapNode::letXapUID(std::string value)
+{
+    xap::XapUID = std::move(value);
+    HeaderPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+    rebuildHeartbeatPrefix();
+}
+
+void XapNode::rebuildHeartbeatPrefix()
+{
+    std::string text = "xap-hbeat|{|v=13|hop=1|uid=" + xap::XapUID + "|class=xap-hbeat.alive|source=" + xap::XapSource + "|interval=";
+    for (char& c : text)
+        if (c == '|')
+            c = '\n';
+    heartbeatPrefix_ = std::move(text);
+}
+
+// ---- Sending --------------------------------------------------------------------------
+
+platform::SocketError XapNode::sendDatagram(std::string_view text)
+{
+    if (platform::SocketError e = winsock2_.enableBroadcast())
+        return e;
+    return winsock2_.sendTo(remoteHost2_, kXapPort, text);
+}
+
+void XapNode::SendHeartbeat(std::int32_t LongInterval)
+{
+    std::int32_t n = LongInterval;
+    if (n > 60)
+        n = 60;
+    else if (n < 1)
+        n = 0;
+    else if (n < 5)
+        n = 5;
+    hbeatTimer_.setInterval(n * 1000);
+    hbeatTimer_.setEnabled(n > 0);
+    remoteHost2_ = resolvedBroadcast_;
+    // A heartbeat that cannot be sent is not reported; the next one tries again.
+    sendDatagram(heartbeatPrefix_ + std::to_string(n) + heartbeatSuffix_);
+}
+
+void XapNode::onHeartbeatTick()
+{
+    heartbeatTicks_ = static_cast<std::int16_t>((heartbeatTicks_ + 1) % 10);
+    if (heartbeatTicks_ == 0)
+        vb::ignoreErrors([&] { SendHeartbeat(static_cast<std::int32_t>(std::lround(hbeatTimer_.interval() / 1000.0))); });
+}
+
+std::string XapNode::SendXap(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
+                             const std::string& sData, const std::string& sSubaddress, const std::string& sUID)
+{
+    try {
+        XapMessage message;
+        message.letMsgClass(sClass);
+        message.letMsgSource(sSubaddress.empty() ? xap::XapSource : xap::XapSource + ":" + sSubaddress);
+        message.letMsgTarget(sTarget);
+        message.letMsgUID(sUID.empty() ? xap::XapUID : sUID);
+        message.AddHeader();
+        message.addSection(sSection);
+        // Items are separated by code 0; the first code 1 of an item splits key from value.
+        std::string_view data(sData);
+        while (true) {
+            const std::size_t end = data.find('\0');
+            const std::string_view item = data.substr(0, end);
+            const std::size_t split = item.find('\1');
+            if (split != std::string_view::npos)
+                message.addItem(item.substr(0, split), item.substr(split + 1));
+            if (end == std::string_view::npos)
+                break;
+            data.remove_prefix(end + 1);
+        }
+        remoteHost2_ = resolvedBroadcast_;
+        if (platform::SocketError e = sendDatagram(message.ToXap()))
+            throw vb::Error(e.number, e.description);
+        return {};
+    } catch (...) {
+        const vb::Failure failure = vb::failureFromCurrentException();
+        return std::to_string(failure.line) + " " + failure.description;
+    }
+}
+
+std::string XapNode::sendXapMember(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
+                                   const std::string& sData, vb::Optional<std::string> sSubaddress, vb::Optional<std::string> sUID)
+{
+    return SendXap(sTarget, sClass, sSection, sData, sSubaddress.value_or(""), sUID.value_or(""));
+}
+
+} // namespace xap

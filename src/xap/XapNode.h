@@ -1,0 +1,150 @@
+// XapNode: the node "xap", the program's only network endpoint.
+//
+// It binds a free port at or above 32768 on the loopback address (and the same port on
+// the chosen interface address), announces that port in its heartbeats, and relies on
+// an xAP hub on the same computer to relay the broadcast traffic of port 3639 to it.
+// Received texts that start with "xap-head" are queued; 50 ms after the first of a
+// burst the registered listener's onMessage is called by name, and it takes them out
+// with GetMessage. Everything it sends goes to port 3639 of the broadcast address.
+//
+// `Winsock1` is the loopback receiver; `Winsock2` sends and receives on the interface
+// address (on a computer without a network address it is the only socket used).
+#pragma once
+
+#include "Outgoing.h"
+
+#include "automation/MemberTable.h"
+#include "platform/ReadinessWatcher.h"
+#include "platform/Timer.h"
+#include "platform/UdpSocket.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace xap {
+
+class XapNode final : public vb::Dispatch<XapNode>, public MessageSender {
+public:
+    static const vb::MemberTable<XapNode>& members();
+
+    static constexpr std::uint16_t kXapPort = 3639;
+    static constexpr std::int32_t kFirstNodePort = 32768;
+    static constexpr int kPortTries = 200;
+    static constexpr int kReceiveDelayMs = 50;
+
+    // Lists the machine's IPv4 addresses for GetIP (replaceable for tests).
+    using AddressLister = std::function<std::optional<std::vector<std::string>>()>;
+
+    XapNode();
+    ~XapNode() override;
+
+    static std::int32_t hibyte(std::int16_t wParam) { return (wParam / 256) & 255; }
+    static std::int32_t lobyte(std::int16_t wParam) { return wParam & 255; }
+    void SocketsInitialize();
+    void SocketsCleanup();
+
+    // The local IPv4 address: the first of the machine's addresses that matches
+    // InterfaceAddress, else the first; "127.0.0.1" on a machine without one.
+    std::string GetIP();
+    static bool AddressMatches(const std::string& address, const std::string& pattern);
+
+    // Binds the sockets; the port (above 0) or -1 when no port was free, or the negated
+    // error number when the interface bind failed.
+    std::int32_t Init();
+
+    void RegisterNewMessageCallback(vb::Ref<vb::Object> oForm) { messageCallback_ = std::move(oForm); }
+    // The oldest queued text, removed from the queue; "" when none waits.
+    std::string GetMessage();
+
+    bool FilterHeartbeats() const { return filterHeartbeats_; }
+    void letFilterHeartbeats(bool value) { filterHeartbeats_ = value; }
+    const std::string& BroadcastAddress() const { return broadcastAddress_; }
+    void letBroadcastAddress(std::string value) { broadcastAddress_ = std::move(value); }
+    const std::string& InterfaceAddress() const { return interfaceAddress_; }
+    void letInterfaceAddress(std::string value) { interfaceAddress_ = std::move(value); }
+
+    // The identity; the setters write the program-wide values and rebuild the cached
+    // header and heartbeat texts.
+    std::string XapClass() const;
+    void letXapClass(std::string value);
+    std::string XapSource() const;
+    void letXapSource(std::string value);
+    std::string XapTarget() const;
+    void letXapTarget(std::string value);
+    std::string XapUID() const;
+    void letXapUID(std::string value);
+
+    // Sends one heartbeat and sets the heartbeat timer from the interval (seconds,
+    // clamped: above 60 gives 60, below 1 gives 0 and stops the timer, below 5 gives 5).
+    void SendHeartbeat(std::int32_t LongInterval);
+    // Composes one message and broadcasts it: "" when sent, else the failure text.
+    std::string SendXap(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
+                        const std::string& sData, const std::string& sSubaddress, const std::string& sUID) override;
+
+    // The node's end: the queue is discarded, the timers stop and the sockets close.
+    void unload();
+
+    // Queues a received text when it is an xAP message (or when heartbeats are not
+    // filtered) and arms the receive timer.
+    void ProcessReceivedMessage(const std::string& text);
+
+    // For the program's own use and for tests.
+    void setAddressLister(AddressLister lister) { addressLister_ = std::move(lister); }
+    std::int32_t nodePort() const { return nodePort_; }
+    const std::string& resolvedBroadcast() const { return resolvedBroadcast_; }
+    const std::string& interfaceIP() const { return interfaceIP_; }
+    const std::string& heartbeatPrefix() const { return heartbeatPrefix_; }
+    const std::string& heartbeatSuffix() const { return heartbeatSuffix_; }
+    std::size_t queuedCount() const { return receivedQueue_.size(); }
+    std::int16_t heartbeatTicks() const { return heartbeatTicks_; }
+    platform::Timer& heartbeatTimer() { return hbeatTimer_; }
+    platform::Timer& receiveTimer() { return receiveTimer_; }
+    bool loopbackSocketBound() const { return winsock1_.isOpen(); }
+    bool interfaceSocketBound() const { return winsock2_.isOpen(); }
+
+    // Called by the timers.
+    void onHeartbeatTick();
+    void onReceiveTimer();
+
+private:
+    std::string sendXapMember(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
+                              const std::string& sData, vb::Optional<std::string> sSubaddress, vb::Optional<std::string> sUID);
+    void rebuildHeartbeatPrefix();
+    bool bindFromFirstPort(platform::UdpSocket& socket);
+    void prepareReceiver(platform::UdpSocket& socket, std::unique_ptr<platform::ReadinessWatcher>& watcher);
+    void readAll(platform::UdpSocket& socket);
+    platform::SocketError sendDatagram(std::string_view text);
+
+    std::string broadcastAddress_ = "Default";
+    std::string interfaceAddress_ = "Default";
+    std::string resolvedBroadcast_;
+    std::string interfaceIP_;
+    std::string heartbeatPrefix_;
+    std::string heartbeatSuffix_;
+    std::int32_t nodePort_ = 0;
+    std::string lastReceived_;
+    std::deque<std::string> receivedQueue_;
+    vb::Ref<vb::Object> messageCallback_;
+    bool filterHeartbeats_ = true;
+    std::int16_t heartbeatTicks_ = 0;
+    AddressLister addressLister_;
+
+    platform::UdpSocket winsock1_;
+    platform::UdpSocket winsock2_;
+    std::string remoteHost1_ = "255.255.255.255";
+    std::string remoteHost2_ = "255.255.255.255";
+    std::unique_ptr<platform::ReadinessWatcher> watcher1_;
+    std::unique_ptr<platform::ReadinessWatcher> watcher2_;
+    platform::Timer hbeatTimer_;
+    platform::Timer receiveTimer_;
+};
+
+// The text of a VB-style number: a leading blank before a non-negative value ("Using
+// xAP port  32768"), a minus sign before a negative one.
+std::string numberText(std::int32_t value);
+
+} // namespace xap

@@ -1,0 +1,100 @@
+// A main form started as the program starts it, in a temporary base folder, with every
+// hook recording what it was asked to do, and a stand-in for the hub on port 3639.
+#pragma once
+
+#include "xap/NetworkEnvironment.h"
+
+#include "shell/FRH.h"
+#include "shell/ShellHooks.h"
+#include "shell/TallisForm.h"
+
+#include "platform/UdpSocket.h"
+#include "support/TempFolder.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+#include "xap/Outgoing.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace shell_testing {
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_PRIVATE_NETWORK();
+        base.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
+        hubBound = !hub.bind(3639, "");
+        shell::resetProgramEnd();
+        xap::PendingMessages().clear();
+        xap::StartupComplete = false;
+        shell::ShellHooks& h = shell::hooks();
+        h = shell::ShellHooks{};
+        h.startup.initXap = [this] {
+            steps.push_back("initXap");
+            xap::InitXapAt(base.path(), base / "tallis");
+        };
+        h.startup.loadSetupForm = [this] {
+            steps.push_back("loadSetupForm");
+            readyAtSetup = xap::XapReady;
+        };
+        h.startup.saveRunAsXapNode = record("saveRunAsXapNode");
+        h.startup.restartPlugin = record("restartPlugin");
+        h.startup.prepareTray = record("prepareTray");
+        h.updateTrayIcon = [this](bool on, shell::TrayPicture p) {
+            steps.push_back(std::string("updateTrayIcon ") + (on ? "on " : "off ") +
+                            (p == shell::TrayPicture::Normal ? "normal" : p == shell::TrayPicture::Activity ? "activity" : "none"));
+        };
+        h.exit.shutdownPlugin = record("shutdownPlugin");
+        h.exit.releasePlugin = record("releasePlugin");
+        h.exit.unloadTray = record("unloadTray");
+        h.exit.unloadSetupForm = record("unloadSetupForm");
+        h.exit.unloadPluginMenuDialog = record("unloadPluginMenuDialog");
+        h.exit.releaseHostObject = record("releaseHostObject");
+        h.clearX10CommandCodes = record("clearX10CommandCodes");
+        h.endEventLoop = [this](int status) { steps.push_back("endEventLoop " + std::to_string(status)); };
+    }
+    void TearDown() override
+    {
+        if (shell::mainForm())
+            shell::mainForm()->unloadNode();
+        shell::mainForm().reset();
+        shell::resetProgramEnd();
+        shell::startObject().reset();
+        shell::hooks() = shell::ShellHooks{};
+        xap::XapReady = false;
+        xap::setMessageSender(nullptr);
+    }
+
+    std::function<void()> record(const std::string& name)
+    {
+        return [this, name] { steps.push_back(name); };
+    }
+    // The next datagram the node sent to the hub's port ("" when none came).
+    std::string nextSent(int milliseconds = 2000)
+    {
+        std::string text;
+        if (hub.waitReadable(milliseconds))
+            hub.receive(text);
+        return text;
+    }
+    std::string nextMessage(int milliseconds = 2000)
+    {
+        for (std::string text = nextSent(milliseconds); !text.empty(); text = nextSent(milliseconds))
+            if (text.rfind("xap-hbeat", 0) != 0)
+                return text;
+        return {};
+    }
+    std::string log() const { return base.read("Data/raruveViziva.txt"); }
+
+    testing_support::TempFolder base;
+    platform::UdpSocket hub;
+    bool hubBound = false;
+    std::vector<std::string> steps;
+    bool readyAtSetup = false;
+};
+
+} // namespace shell_testing

@@ -1,0 +1,140 @@
+#include "ShellFixture.h"
+
+#include <list>
+
+using shell_testing::ShellTest;
+
+TEST_F(ShellTest, StartUpRunsItsStepsInOrder)
+{
+    ASSERT_TRUE(hubBound);
+    ASSERT_TRUE(shell::Main());
+    EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap", "loadSetupForm", "saveRunAsXapNode",
+                                               "restartPlugin", "prepareTray", "updateTrayIcon on normal"}));
+    EXPECT_TRUE(readyAtSetup); // the node was ready before the host loaded
+    shell::TallisForm& form = *shell::mainForm();
+    EXPECT_FALSE(form.DrainBusy());
+    EXPECT_EQ(form.timer2().interval(), 60000);
+    EXPECT_TRUE(form.timer2().enabled());
+    EXPECT_FALSE(form.timer1().enabled());
+    EXPECT_TRUE(xap::StartupComplete);
+    EXPECT_EQ(xap::XapSource, "vyn.Audrey." + xap::MachineName);
+    EXPECT_EQ(xap::XapUID, "FF.0097:00");
+    for (const char* folder : {"Config", "HTML", "Data"})
+        EXPECT_TRUE(base.exists(folder)) << folder;
+
+    // The first heartbeat, then the port report.
+    const std::string beat = nextSent();
+    EXPECT_EQ(beat.rfind("xap-hbeat\n", 0), 0u);
+    EXPECT_NE(beat.find("\ninterval=600\nport=32768\n}\n"), std::string::npos);
+    const std::string report = nextSent();
+    EXPECT_NE(report.find("class=Homeseer.Event\n"), std::string::npos);
+    EXPECT_NE(report.find("\nType=raruveViziva\nData=Using xAP port  32768\n}\n"), std::string::npos);
+}
+
+TEST_F(ShellTest, MessagesLoggedBeforeTheNodeIsReadyGoOutFirst)
+{
+    shell::hooks().startup.initXap = [this] {
+        xap::InitXapAt(base.path(), base / "tallis");
+        xap::LogEvent("raruveViziva", "early");
+    };
+    ASSERT_TRUE(shell::Main());
+    EXPECT_EQ(nextSent().rfind("xap-hbeat", 0), 0u);
+    EXPECT_NE(nextSent().find("Data=early\n"), std::string::npos);
+    EXPECT_NE(nextSent().find("Data=Using xAP port  32768\n"), std::string::npos);
+}
+
+TEST_F(ShellTest, AFailingStepStopsStartUpButNotTheProgram)
+{
+    shell::hooks().startup.saveRunAsXapNode = [] { vb::raiseError(vb::err::FileNotFound); };
+    EXPECT_TRUE(shell::Main());
+    EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap", "loadSetupForm"}));
+    EXPECT_FALSE(shell::mainForm()->timer2().enabled());
+    EXPECT_FALSE(xap::StartupComplete);
+    EXPECT_NE(log().find("raruveViziva Main Load "), std::string::npos);
+    EXPECT_NE(log().find(" File not found\r\n"), std::string::npos);
+    EXPECT_FALSE(shell::programEnded());
+}
+
+TEST_F(ShellTest, ANodeThatCannotBindEndsStartUp)
+{
+    std::list<platform::UdpSocket> held(200);
+    int port = 32768;
+    for (platform::UdpSocket& s : held)
+        ASSERT_FALSE(s.bind(static_cast<std::uint16_t>(port++), "127.0.0.1"));
+    EXPECT_FALSE(shell::Main());
+    EXPECT_EQ(shell::mainForm()->initError(), "xAP Init Error -1 occurred");
+    EXPECT_EQ(log(), "raruveViziva xAP Init Error -1 occurred 0 \r\n");
+    EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap"}));
+    EXPECT_FALSE(xap::XapReady);
+    // Nothing was sent: no heartbeat, no report.
+    EXPECT_EQ(nextSent(100), "");
+}
+
+TEST_F(ShellTest, ExitShutsThePlugInDownThenSavesThroughTheStartObject)
+{
+    ASSERT_TRUE(shell::Main());
+    steps.clear();
+    shell::mainForm()->Exit();
+    EXPECT_EQ(steps, (std::vector<std::string>{"shutdownPlugin", "releasePlugin", "unloadTray", "unloadSetupForm",
+                                               "unloadPluginMenuDialog", "endEventLoop 0"}));
+    EXPECT_EQ(shell::mainForm()->node(), nullptr);
+    EXPECT_EQ(xap::messageSender(), nullptr);
+    EXPECT_TRUE(shell::programEnded());
+    EXPECT_EQ(shell::exitStatus(), 0);
+}
+
+TEST_F(ShellTest, ExitGoesOnWhenAStepFails)
+{
+    shell::hooks().exit.shutdownPlugin = [] { vb::raiseError(vb::err::NoSuchMember); };
+    ASSERT_TRUE(shell::Main());
+    steps.clear();
+    shell::mainForm()->Exit();
+    EXPECT_EQ(steps.front(), "releasePlugin");
+    EXPECT_EQ(steps.back(), "endEventLoop 0");
+}
+
+TEST_F(ShellTest, ExitWhileTheStartObjectIsHeldElsewhereUnloadsTheMainForm)
+{
+    ASSERT_TRUE(shell::Main());
+    vb::Ref<shell::FRH> client = shell::startObject();
+    steps.clear();
+    shell::mainForm()->Exit();
+    EXPECT_EQ(steps, (std::vector<std::string>{"shutdownPlugin", "releasePlugin", "unloadTray", "updateTrayIcon off none",
+                                               "releaseHostObject", "endEventLoop 0"}));
+    // Once the program has ended, letting go of the start object runs nothing more.
+    steps.clear();
+    client.reset();
+    EXPECT_TRUE(steps.empty());
+}
+
+TEST_F(ShellTest, MainFormUnloadLeavesThePlugInAndHostCoreAlone)
+{
+    ASSERT_TRUE(shell::Main());
+    steps.clear();
+    shell::mainForm()->Form_unload();
+    EXPECT_EQ(steps, (std::vector<std::string>{"updateTrayIcon off none", "releaseHostObject", "endEventLoop 0"}));
+    EXPECT_EQ(shell::mainForm()->node(), nullptr);
+}
+
+TEST_F(ShellTest, WatchdogRestartsAMissingPlugIn)
+{
+    ASSERT_TRUE(shell::Main());
+    nextSent();
+    nextSent();
+    steps.clear();
+    shell::mainForm()->Timer2_Timer();
+    EXPECT_EQ(steps, (std::vector<std::string>{"restartPlugin"}));
+    EXPECT_NE(nextSent().find("Data=Restarting vynAudrey\n"), std::string::npos);
+}
+
+TEST_F(ShellTest, SwapIconsShowsTheActivityIconForOneBlink)
+{
+    ASSERT_TRUE(shell::Main());
+    steps.clear();
+    shell::TallisForm& form = *shell::mainForm();
+    vb::call(form, "SwapIcons");
+    EXPECT_EQ(steps, (std::vector<std::string>{"updateTrayIcon on activity"}));
+    EXPECT_TRUE(form.timer1().running());
+    ASSERT_TRUE(testing_support::processEventsUntil([&] { return !form.timer1().enabled(); }, 2000));
+    EXPECT_EQ(steps.back(), "updateTrayIcon on normal");
+}

@@ -1,0 +1,287 @@
+#include "NetworkEnvironment.h"
+
+#include "xap/Globals.h"
+#include "xap/XapNode.h"
+
+#include "platform/UdpSocket.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <list>
+
+using testing_support::processEventsUntil;
+using testing_support::TempFolder;
+using xap::XapNode;
+
+namespace {
+
+// Stands in for the hub: whatever the node sends to port 3639 arrives here.
+class HubPort {
+public:
+    HubPort() { bound = !socket.bind(3639, ""); }
+    std::string next(int milliseconds = 2000)
+    {
+        std::string text;
+        if (socket.waitReadable(milliseconds))
+            socket.receive(text);
+        return text;
+    }
+    bool bound = false;
+    platform::UdpSocket socket;
+};
+
+// A listener with onMessage, counting its calls and draining the node.
+class Listener final : public vb::Dispatch<Listener> {
+public:
+    static const vb::MemberTable<Listener>& members()
+    {
+        static const vb::MemberTable<Listener> table("Listener", {vb::method<&Listener::onMessage>("onMessage")});
+        return table;
+    }
+    void onMessage()
+    {
+        ++calls;
+        for (std::string text = node->GetMessage(); !text.empty(); text = node->GetMessage())
+            received.push_back(text);
+    }
+    XapNode* node = nullptr;
+    int calls = 0;
+    std::vector<std::string> received;
+};
+
+class NodeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_PRIVATE_NETWORK();
+        std::filesystem::create_directories(dir / "Data");
+        xap::BaseFolder = dir.path();
+        node = vb::make<XapNode>();
+        node->letXapSource("vyn.Audrey.PC1");
+        node->letXapUID("FF.0097:00");
+        node->letBroadcastAddress("127.255.255.255");
+    }
+    void TearDown() override
+    {
+        if (node)
+            node->unload();
+    }
+
+    TempFolder dir;
+    vb::Ref<XapNode> node;
+};
+
+std::string heartbeat(const std::string& interval, int port)
+{
+    return "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.PC1\ninterval=" + interval +
+        "\nport=" + std::to_string(port) + "\n}\n";
+}
+
+} // namespace
+
+TEST_F(NodeTest, BindsTheFirstFreePortFrom32768)
+{
+    platform::UdpSocket other;
+    ASSERT_FALSE(other.bind(32768, "127.0.0.1"));
+    EXPECT_EQ(node->Init(), 32769);
+    EXPECT_EQ(node->nodePort(), 32769);
+    // Without a network address the loopback address is the interface, on one socket.
+    EXPECT_EQ(node->interfaceIP(), "127.0.0.1");
+    EXPECT_TRUE(node->interfaceSocketBound());
+    EXPECT_FALSE(node->loopbackSocketBound());
+    EXPECT_EQ(node->resolvedBroadcast(), "127.255.255.255");
+    EXPECT_EQ(node->heartbeatSuffix(), "0\nport=32769\n}\n");
+}
+
+TEST_F(NodeTest, PortHeldOnEveryAddressIsSkippedToo)
+{
+    platform::UdpSocket other;
+    ASSERT_FALSE(other.bind(32768, ""));
+    EXPECT_EQ(node->Init(), 32769);
+}
+
+TEST_F(NodeTest, NoFreePortGivesMinusOne)
+{
+    std::list<platform::UdpSocket> held(200);
+    int port = 32768;
+    for (platform::UdpSocket& s : held)
+        ASSERT_FALSE(s.bind(static_cast<std::uint16_t>(port++), "127.0.0.1"));
+    EXPECT_EQ(node->Init(), -1);
+}
+
+TEST_F(NodeTest, InterfaceBindFailureGivesTheNegatedErrorNumber)
+{
+    // An address the machine does not have: the loopback socket binds, the interface one cannot.
+    node->setAddressLister([] { return std::optional<std::vector<std::string>>({"10.99.0.5"}); });
+    EXPECT_EQ(node->Init(), -10049);
+    EXPECT_TRUE(node->loopbackSocketBound());
+    EXPECT_FALSE(node->interfaceSocketBound());
+}
+
+TEST_F(NodeTest, BroadcastDefaultMeansTheWholeNetwork)
+{
+    node->letBroadcastAddress("DEFAULT");
+    node->setAddressLister([] { return std::optional<std::vector<std::string>>({"10.99.0.5"}); });
+    node->Init();
+    EXPECT_EQ(node->resolvedBroadcast(), "255.255.255.255");
+    node->letBroadcastAddress("192.168.1.255");
+    node->Init();
+    EXPECT_EQ(node->resolvedBroadcast(), "192.168.1.255");
+}
+
+TEST_F(NodeTest, GetIPChoosesByPattern)
+{
+    node->setAddressLister([] { return std::optional<std::vector<std::string>>({"10.0.0.5", "192.168.1.7"}); });
+    node->letInterfaceAddress("Default");
+    EXPECT_EQ(node->GetIP(), "10.0.0.5");
+    node->letInterfaceAddress("192.168.1.0");
+    EXPECT_EQ(node->GetIP(), "192.168.1.7");
+    node->setAddressLister([] { return std::optional<std::vector<std::string>>(std::vector<std::string>{}); });
+    EXPECT_EQ(node->GetIP(), "127.0.0.1");
+    node->setAddressLister([] { return std::optional<std::vector<std::string>>(); });
+    EXPECT_EQ(node->GetIP(), "");
+}
+
+TEST(AddressMatches, BitPatterns)
+{
+    EXPECT_TRUE(XapNode::AddressMatches("192.168.1.5", "192.168.1.0"));
+    EXPECT_TRUE(XapNode::AddressMatches("192.168.3.5", "192.168.1.0")); // 1 & 3 == 1
+    EXPECT_FALSE(XapNode::AddressMatches("192.168.2.5", "192.168.1.0"));
+    EXPECT_FALSE(XapNode::AddressMatches("10.0.0.5", "Default"));
+    EXPECT_FALSE(XapNode::AddressMatches("10.0.0", "0.0.0.0"));
+    EXPECT_TRUE(XapNode::AddressMatches("10.0.0.5", "0.0.0.x")); // no digits reads 0
+    EXPECT_TRUE(XapNode::AddressMatches("10.0.0.5", "10.0.0.5abc"));
+    EXPECT_EQ(XapNode::hibyte(0x0201), 2);
+    EXPECT_EQ(XapNode::lobyte(0x0201), 1);
+    EXPECT_EQ(XapNode::hibyte(-1), 0); // -1 \ 256 is 0 in integer division
+    EXPECT_EQ(XapNode::lobyte(-1), 255);
+}
+
+TEST_F(NodeTest, HeartbeatTextAndClamping)
+{
+    HubPort hub;
+    ASSERT_TRUE(hub.bound);
+    ASSERT_EQ(node->Init(), 32768);
+
+    node->SendHeartbeat(60);
+    EXPECT_EQ(hub.next(), heartbeat("600", 32768));
+    EXPECT_EQ(node->heartbeatTimer().interval(), 60000);
+    EXPECT_TRUE(node->heartbeatTimer().enabled());
+
+    node->SendHeartbeat(3);
+    EXPECT_EQ(hub.next(), heartbeat("50", 32768));
+    node->SendHeartbeat(600);
+    EXPECT_EQ(hub.next(), heartbeat("600", 32768));
+    node->SendHeartbeat(-4);
+    EXPECT_EQ(hub.next(), heartbeat("00", 32768));
+    EXPECT_FALSE(node->heartbeatTimer().running());
+
+    // A "|" in the source becomes a line break in the heartbeat only.
+    node->letXapSource("a|b");
+    node->SendHeartbeat(10);
+    EXPECT_NE(hub.next().find("source=a\nb\ninterval=100\n"), std::string::npos);
+    EXPECT_EQ(node->SendXap("", "c", "s", "", "", ""), "");
+    EXPECT_NE(hub.next().find("source=a|b\n"), std::string::npos);
+}
+
+TEST_F(NodeTest, EveryTenthTimerTickSendsAHeartbeat)
+{
+    HubPort hub;
+    ASSERT_EQ(node->Init(), 32768);
+    node->SendHeartbeat(60);
+    ASSERT_FALSE(hub.next().empty());
+    for (int i = 0; i < 9; ++i)
+        node->onHeartbeatTick();
+    EXPECT_EQ(hub.next(100), "");
+    node->onHeartbeatTick();
+    EXPECT_EQ(node->heartbeatTicks(), 0);
+    EXPECT_EQ(hub.next(), heartbeat("600", 32768));
+}
+
+TEST_F(NodeTest, SendXapComposesOneMessage)
+{
+    HubPort hub;
+    ASSERT_EQ(node->Init(), 32768);
+    std::string data = std::string("Text\1a=b") + '\0' + "Other\1x\1y" + '\0' + "no separator" + '\0';
+    EXPECT_EQ(node->SendXap("acme.panel.hall", "Audrey.Cmd", "Audrey.Cmd", data, "02", ""), "");
+    EXPECT_EQ(hub.next(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=Audrey.Cmd\nsource=vyn.Audrey.PC1:02\n"
+                          "target=acme.panel.hall\n}\nAudrey.Cmd\n{\nText=a=b\nOther=x\1y\n}\n");
+
+    // No target line for an empty target; the caller's UID wins; an empty section name stays empty.
+    EXPECT_EQ(vb::CStr(vb::call(*node, "SendXap", "", "c.d", "", "k\1v", vb::Variant::missing(), "FF.0097:05")), "");
+    EXPECT_EQ(hub.next(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:05\nclass=c.d\nsource=vyn.Audrey.PC1\n}\n\n{\nk=v\n}\n");
+}
+
+TEST_F(NodeTest, SendXapReportsAFailedSendAsText)
+{
+    ASSERT_EQ(node->Init(), 32768);
+    // Too large for one datagram.
+    const std::string result = node->SendXap("", "c", "s", "k\1" + std::string(70000, 'x'), "", "");
+    EXPECT_FALSE(result.empty());
+    EXPECT_NE(result.find(' '), std::string::npos);
+}
+
+TEST_F(NodeTest, HeartbeatFilterAndQueueOrder)
+{
+    node->ProcessReceivedMessage("xap-hbeat\n{\n}\n");
+    node->ProcessReceivedMessage("something else");
+    EXPECT_EQ(node->queuedCount(), 0u);
+    node->ProcessReceivedMessage("XAP-HEADER\n{\n}\n");
+    node->ProcessReceivedMessage("xap-header\n{\nsecond\n");
+    EXPECT_EQ(node->queuedCount(), 2u);
+    EXPECT_TRUE(node->receiveTimer().running());
+    EXPECT_EQ(node->GetMessage(), "XAP-HEADER\n{\n}\n");
+    EXPECT_EQ(node->GetMessage(), "xap-header\n{\nsecond\n");
+    EXPECT_EQ(node->GetMessage(), "");
+    EXPECT_EQ(node->queuedCount(), 0u);
+
+    vb::setProperty(*node, "FilterHeartbeats", false);
+    node->ProcessReceivedMessage("xap-hbeat\n{\n}\n");
+    EXPECT_EQ(node->GetMessage(), "xap-hbeat\n{\n}\n");
+}
+
+TEST_F(NodeTest, ABurstOfDatagramsLeadsToOneCallThatDrainsThemAll)
+{
+    vb::Ref<Listener> listener = vb::make<Listener>();
+    listener->node = node.get();
+    vb::call(*node, "RegisterNewMessageCallback", vb::Variant(vb::Ref<vb::Object>(listener)));
+    ASSERT_EQ(node->Init(), 32768);
+
+    platform::UdpSocket peer;
+    const std::string big = "xap-header\n" + std::string(platform::UdpSocket::kMaxDatagram - 11, 'z');
+    for (const std::string& text : {std::string("xap-header\n{\none\n"), std::string("xap-hbeat\n"), big,
+                                    std::string("xap-header\n{\nthree\n")})
+        ASSERT_FALSE(peer.sendTo("127.0.0.1", 32768, text));
+    ASSERT_TRUE(processEventsUntil([&] { return listener->calls > 0; }));
+    testing_support::processEventsFor(120);
+    EXPECT_EQ(listener->calls, 1);
+    ASSERT_EQ(listener->received.size(), 3u);
+    EXPECT_EQ(listener->received[0], "xap-header\n{\none\n");
+    EXPECT_EQ(listener->received[1], big); // read whole
+    EXPECT_EQ(listener->received[2], "xap-header\n{\nthree\n");
+    EXPECT_FALSE(node->receiveTimer().running());
+}
+
+TEST_F(NodeTest, ListenerWithoutOnMessageIsReportedNotFatal)
+{
+    vb::Ref<XapNode> notAListener = vb::make<XapNode>();
+    node->RegisterNewMessageCallback(vb::Ref<vb::Object>(notAListener));
+    node->ProcessReceivedMessage("xap-header\n");
+    node->onReceiveTimer();
+    EXPECT_NE(dir.read("Data/raruveViziva.txt").find("raruveViziva ReceiveTimer_Timer"), std::string::npos);
+    EXPECT_EQ(node->queuedCount(), 1u); // the text waits for GetMessage
+    notAListener->unload();
+}
+
+TEST_F(NodeTest, IdentitySettersWriteTheSharedValues)
+{
+    vb::setProperty(*node, "XapSource", "vyn.Audrey.KITCHEN");
+    vb::setProperty(*node, "XapTarget", "ignored.target");
+    vb::setProperty(*node, "XapClass", "some.class");
+    EXPECT_EQ(xap::XapSource, "vyn.Audrey.KITCHEN");
+    EXPECT_EQ(xap::XapTarget, "ignored.target");
+    EXPECT_EQ(vb::CStr(vb::getProperty(*node, "XapClass")), "some.class");
+    EXPECT_EQ(xap::HeaderPrefix, "xap-header\n{\nv=13\nhop=1\nuid=");
+    EXPECT_EQ(node->heartbeatPrefix(), "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.KITCHEN\ninterval=");
+}

@@ -1,0 +1,96 @@
+// xaphub: a small xAP hub for one Linux machine. It listens on the xAP port, learns
+// the local clients from their heartbeats and relays every message to each of them.
+#include "Hub.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+xaphub::Hub* gHub = nullptr;
+
+void onSignal(int)
+{
+    if (gHub)
+        gHub->stop();
+}
+
+void usage(std::FILE* out)
+{
+    std::fprintf(out,
+                 "Usage: xaphub [options]\n"
+                 "Relays the xAP traffic of one UDP port to the local clients that announce\n"
+                 "their own port in heartbeats (the \"port=\" item of an \"xap-hbeat\").\n"
+                 "\n"
+                 "  -p, --port N        UDP port to listen on (default 3639)\n"
+                 "  -b, --bind ADDRESS  address to bind (default 0.0.0.0, every address)\n"
+                 "  -v, --verbose       also log every datagram received\n"
+                 "  -q, --quiet         log nothing but errors\n"
+                 "  -h, --help          show this text\n"
+                 "\n"
+                 "A client is forgotten after twice its announced interval without a heartbeat.\n");
+}
+
+bool readPort(const char* text, std::uint16_t& port)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (!end || *end || value < 1 || value > 65535)
+        return false;
+    port = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    xaphub::HubOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "xaphub: %s needs a value\n", arg.c_str());
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (arg == "-h" || arg == "--help") {
+            usage(stdout);
+            return 0;
+        } else if (arg == "-p" || arg == "--port") {
+            if (!readPort(value(), options.port)) {
+                std::fprintf(stderr, "xaphub: the port must be a number from 1 to 65535\n");
+                return 2;
+            }
+        } else if (arg == "-b" || arg == "--bind") {
+            options.bindAddress = value();
+        } else if (arg == "-v" || arg == "--verbose") {
+            options.verbosity = 2;
+        } else if (arg == "-q" || arg == "--quiet") {
+            options.verbosity = 0;
+        } else {
+            std::fprintf(stderr, "xaphub: unknown option %s (see --help)\n", arg.c_str());
+            return 2;
+        }
+    }
+
+    xaphub::Hub hub(options);
+    std::string error;
+    if (!hub.open(error)) {
+        std::fprintf(stderr, "xaphub: %s\n", error.c_str());
+        return 1;
+    }
+    gHub = &hub;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    hub.run();
+    gHub = nullptr;
+    return 0;
+}
