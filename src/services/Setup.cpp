@@ -1,0 +1,311 @@
+#include "Setup.h"
+
+#include "DevicePersistence.h"
+#include "IRDictionary.h"
+
+#include "host/Application.h"
+#include "host/HostState.h"
+#include "host/PluginRegistry.h"
+
+#include "automation/Conversions.h"
+#include "automation/DateTime.h"
+#include "platform/FileSystem.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+#include "xap/Outgoing.h"
+#include "xap/X10Event.h"
+
+namespace services {
+
+namespace {
+
+vb::Ref<Setup> gForm;
+
+host::Application& hostObject()
+{
+    host::HostState& s = host::state();
+    if (!s.hostObject)
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    return *s.hostObject;
+}
+
+} // namespace
+
+const vb::MemberTable<Setup>& Setup::members()
+{
+    static const vb::MemberTable<Setup> table("Setup", {
+        vb::method<&Setup::Startup>("Startup"),
+        vb::method<&Setup::App_Initialize>("App_Initialize"),
+        vb::method<&Setup::App_Terminate>("App_Terminate"),
+        vb::method<&Setup::InitDevices>("InitDevices"),
+        vb::method<&Setup::SaveDevices>("SaveDevices"),
+        vb::method<&Setup::GetSelectedPlugins>("GetSelectedPlugins"),
+        vb::method<&Setup::SetupIRDictionary>("SetupIRDictionary"),
+        vb::method<&Setup::GetHSIface>("GetHSIface"),
+        vb::method<&Setup::RegisterMenu>("RegisterMenu"),
+        vb::method<&Setup::RegisterMenuEx>("RegisterMenuEx"),
+        vb::method<&Setup::UnRegisterAllMenus>("UnRegisterAllMenus"),
+        vb::method<&Setup::ForceFront>("ForceFront"),
+        vb::method<&Setup::GetNextFreeIOCode>("GetNextFreeIOCode"),
+        vb::method<&Setup::CheckTrigger>("CheckTrigger"),
+        vb::method<&Setup::X10Event>("X10Event"),
+        vb::method<&Setup::IREvent>("IREvent"),
+        vb::method<&Setup::WriteSplash>("WriteSplash"),
+        vb::method<&Setup::ValueChangeEvent>("ValueChangeEvent"),
+        vb::method<&Setup::DisplayEvDTMF>("DisplayEvDTMF"),
+        vb::method<&Setup::RegisterProxySpeakPlug>("RegisterProxySpeakPlug"),
+        vb::method<&Setup::UnRegisterProxySpeakPlug>("UnRegisterProxySpeakPlug"),
+        vb::method<&Setup::RegisterEventCB>("RegisterEventCB"),
+        vb::method<&Setup::SendXapMessage>("SendXapMessage"),
+    });
+    return table;
+}
+
+SetupWindowHooks& setupWindowHooks()
+{
+    static SetupWindowHooks hooks;
+    return hooks;
+}
+
+// ---- Loading and unloading ----
+
+void Setup::load()
+{
+    host::HostState& s = host::createState(); // the house row table and the device state tables
+    s.startupComplete = false;
+    s.hostLoading = true;
+    // Whatever fails, the host does not stay in its loading state.
+    struct Loaded {
+        host::HostState& state;
+        ~Loaded() { state.hostLoading = false; }
+    } loaded{s};
+    settingsStore_.Load(platform::joinPath(xap::BaseFolder, "Config/Settings.ini"));
+    s.hostObject = host::Application::create();
+    // The INI store reports what it cannot read or write once the host object exists.
+    IniTool::setLogger([](std::string_view type, std::string_view text) { xap::LogEvent(type, text); });
+    App_Initialize();
+    s.irDictionary.clear();
+}
+
+vb::Ref<Setup> loadSetupForm()
+{
+    if (!gForm) {
+        gForm = vb::make<Setup>();
+        gForm->load();
+    }
+    return gForm;
+}
+
+Setup* setupForm()
+{
+    return gForm.get();
+}
+
+void unloadSetupForm()
+{
+    const vb::Ref<Setup> form = gForm;
+    if (!form)
+        return;
+    vb::ignoreErrors([&] { form->App_Terminate(); });
+    vb::ignoreErrors([] {
+        if (host::HostState* s = host::loadedState()) {
+            for (auto& list : s->eventListeners)
+                list.clear();
+            s->irDictionary.clear();
+            s->statusChangeCallbacks.clear();
+            s->releaseLists();
+        }
+    });
+    vb::ignoreErrors([] { host::releaseHostedPlugins(); });
+    IniTool::setLogger(nullptr);
+    vb::ignoreErrors([&] { form->settingsStore().Clear(); });
+    // The host object and the rest of the host state go with the state.
+    host::releaseState();
+    gForm.reset();
+}
+
+void releaseHostObject()
+{
+    if (host::HostState* s = host::loadedState())
+        s->hostObject.reset();
+}
+
+void saveRunAsXapNode()
+{
+    vb::call(hostObject(), "SaveINISetting", "Audrey Utilities", "RunAsXapNode", "yes", "vynAudreyUtilities.ini");
+}
+
+void clearX10CommandCodes()
+{
+    if (host::HostState* s = host::loadedState())
+        s->x10CommandCodes.reset();
+}
+
+// ---- The procedures of the host callback object ----
+
+void Setup::Startup()
+{
+    // Leaves silently at the first failure.
+    vb::trap(nullptr, {}, {}, [&] {
+        caption_ = "rARuveViziva";
+        if (setupWindowHooks().captionChanged)
+            setupWindowHooks().captionChanged(caption_);
+        noInterface_ = host::InterfaceName().empty();
+        if (noInterface_) {
+            if (setupWindowHooks().showPluginMenuDialog)
+                setupWindowHooks().showPluginMenuDialog();
+        } else {
+            GetSelectedPlugins(vb::Variant(host::InterfaceName()));
+        }
+    });
+}
+
+void Setup::App_Initialize()
+{
+    vb::trap(xap::logEventReporter(), xap::kProgramName, "Class_Initialize", [&] {
+        host::HostState& s = host::state();
+        if (s.x10CommandCodes)
+            return;
+        s.x10CommandCodes = vb::make<vb::Dictionary>(vb::CompareMode::Text);
+        const std::pair<const char*, std::int16_t> codes[] = {{"ON", 2}, {"OFF", 3}, {"DIM", 4}, {"BRIGHT", 5}};
+        for (const auto& [word, code] : codes)
+            s.x10CommandCodes->Add(vb::Variant(word), vb::Variant(code));
+        s.variableTable = vb::make<vb::Dictionary>(vb::CompareMode::Text);
+        s.silentDevices = vb::make<vb::Dictionary>(vb::CompareMode::Binary);
+        InitDevices();
+    });
+}
+
+void Setup::App_Terminate()
+{
+    vb::ignoreErrors([&] { SaveDevices(); });
+    vb::ignoreErrors([] {
+        const vb::Ref<vb::Collection> plugins = host::PluginCollection();
+        if (!plugins)
+            return;
+        for (std::size_t i = 1; i <= plugins->size(); ++i) {
+            const vb::Variant item = plugins->at(i);
+            // A plug-in without Capabilities or without one of the members is passed over.
+            std::int32_t capabilities = 0;
+            vb::ignoreErrors([&] { capabilities = vb::CLng(vb::getProperty(vb::requireObject(item), "Capabilities")); });
+            if (capabilities & 1)
+                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), "ShutDownX10"); });
+            if (capabilities & 2)
+                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), "ShutDownIR"); });
+            if (capabilities & 4)
+                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), "ShutdownIO"); });
+        }
+    });
+    vb::ignoreErrors([] {
+        host::HostState& s = host::state();
+        s.silentDevices.reset();
+        s.variableTable.reset();
+        s.x10CommandCodes.reset();
+        s.sharedIni.reset();
+        s.sharedIniFile.clear();
+    });
+    vb::clearCurrentFailure();
+}
+
+void Setup::InitDevices()
+{
+    initDevices(hostObject());
+}
+
+void Setup::SaveDevices()
+{
+    saveDevices(hostObject());
+}
+
+void Setup::GetSelectedPlugins(const vb::Variant&) { }
+
+void Setup::SetupIRDictionary()
+{
+    setupIRDictionary(host::state().irDictionary, xap::BaseFolder);
+}
+
+vb::Ref<vb::Object> Setup::GetHSIface()
+{
+    return vb::Ref<vb::Object>(&hostObject());
+}
+
+void Setup::RegisterMenu(const std::string& sInterface, const std::string& sTitle)
+{
+    host::AcceptMenuCallbacks(sInterface, sTitle, sInterface);
+}
+
+void Setup::RegisterMenuEx(const std::string& sInterface, const std::string& sTitle, const std::string& sDisplay)
+{
+    host::AcceptMenuCallbacks(sInterface, sTitle, sDisplay);
+}
+
+void Setup::UnRegisterAllMenus(const vb::Variant&) { }
+
+void Setup::ForceFront(const vb::Variant&) { }
+
+std::int16_t Setup::GetNextFreeIOCode()
+{
+    const std::string text = vb::CStr(vb::call(hostObject(), "GetINISetting", "Audrey Utilities", "HouseCode", "94",
+                                               "vynAudreyUtilities.ini"));
+    const vb::Variant value(text);
+    if (vb::IsNumeric(value))
+        return vb::CInt(value);
+    return 94; // the code of "^"
+}
+
+void Setup::CheckTrigger(const vb::Variant&) { }
+
+void Setup::X10Event(const std::string& units, const std::string& houseCode, std::int16_t command,
+                     vb::Optional<vb::Variant>, vb::Optional<vb::Variant>)
+{
+    xap::SendX10Event(units, houseCode, command);
+}
+
+void Setup::IREvent(std::int16_t IR_NUMBER)
+{
+    if (IR_NUMBER == 0 || noInterface_)
+        return;
+    xap::SendXap("", "Homeseer.IR", "IR.Match", xap::itemList({{"Match", std::to_string(IR_NUMBER)}}), "", "");
+}
+
+void Setup::WriteSplash(const vb::Variant&) { }
+
+void Setup::ValueChangeEvent(const std::string& device, std::int32_t value)
+{
+    vb::call(hostObject(), "SetDeviceValueNoReport", device, value, std::int16_t(3));
+}
+
+void Setup::DisplayEvDTMF(const vb::Variant&) { }
+
+void Setup::RegisterProxySpeakPlug(const vb::Variant&, const vb::Variant&) { }
+
+void Setup::UnRegisterProxySpeakPlug(const vb::Variant&) { }
+
+void Setup::RegisterEventCB(std::int16_t iType, vb::Ref<vb::Object> obj)
+{
+    if (!obj)
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    // Reading the name first: a listener without one is refused before anything is registered.
+    const std::string name = vb::CStr(vb::getProperty(*obj, "name"));
+    const std::string time = vb::formatGeneralDate(vb::now());
+    xap::SendXap("", "Homeseer.Event", "Event.Log",
+                 xap::itemList({{"Time", time}, {"Type", "callback from " + name}, {"Data", "Type=" + std::to_string(iType)}}),
+                 "", "");
+    host::HostState& s = host::state();
+    for (int bit = 0; bit < host::kListenerLists; ++bit) {
+        if (iType & (1 << bit))
+            s.eventListeners[static_cast<std::size_t>(bit)].push_back(obj);
+    }
+}
+
+void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
+                           const std::string& sBody, const std::string& sSubaddress, const std::string& sUID)
+{
+    // The node's UID with its last two characters (the sub-address part) replaced.
+    if (xap::XapUID.size() < 2)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    const std::string uid = xap::XapUID.substr(0, xap::XapUID.size() - 2) + sUID;
+    xap::SendXap(sTarget, sClass, sSection, sBody, sSubaddress, uid);
+}
+
+} // namespace services

@@ -1,0 +1,48 @@
+// CWaitNDispatch: blocks the calling thread for a number of milliseconds or until
+// Cancel, then raises OnTimer once.
+//
+// The program's own queued work (timers, socket notifications, clicks) is not run
+// during the wait: it stays in the event queue and is handled after Wait returns.
+// Cancel may be called from any thread; a wait ends as soon as it is.
+#pragma once
+
+#include "automation/MemberTable.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+namespace services {
+
+class CWaitNDispatch final : public vb::Dispatch<CWaitNDispatch> {
+public:
+    static const vb::MemberTable<CWaitNDispatch>& members();
+
+    // The error of a second Wait on an object that is still waiting.
+    static constexpr std::int32_t kNotReentrant = static_cast<std::int32_t>(0x800403E9u);
+    static constexpr const char* kNotReentrantText =
+        "This function is not reentrant. If you want to wait for a second period use a new object";
+
+    CWaitNDispatch() = default;
+    ~CWaitNDispatch() override;
+
+    bool IsWaiting() const { return waiting_.load(); }
+    // Returns at once for 0 or a negative period (no OnTimer); otherwise waits until the
+    // deadline or Cancel and raises OnTimer while still counted as waiting.
+    void Wait(std::int32_t waitMilliseconds);
+    void Cancel();
+
+    // The OnTimer event: called once at the end of every wait.
+    void setOnTimer(std::function<void()> handler) { onTimer_ = std::move(handler); }
+
+private:
+    std::atomic<bool> waiting_ = false;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool signalled_ = false; // guarded by mutex_
+    std::function<void()> onTimer_;
+};
+
+} // namespace services

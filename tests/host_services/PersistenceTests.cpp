@@ -1,0 +1,176 @@
+// Device persistence: saving at shutdown and restoring at the next start, through a
+// real restart of the host core.
+#include "host/HostFixture.h"
+
+#include "automation/DateTime.h"
+
+using namespace host_testing;
+
+namespace {
+
+class DevicePersistence : public HostTest {
+protected:
+    vb::Variant device(std::string_view name, std::string_view code, std::string_view location)
+    {
+        vb::Variant record = hs("NewDeviceEx", std::string(name), std::string(code));
+        vb::setProperty(vb::requireObject(record), "location", vb::Variant(std::string(location)));
+        return record;
+    }
+    std::string prop(const vb::Variant& record, std::string_view name)
+    {
+        return vb::CStr(vb::getProperty(vb::requireObject(record), name));
+    }
+    std::string section() { return dir.read("Config/vynTallis.ini"); }
+};
+
+} // namespace
+
+TEST_F(DevicePersistence, DevicesSurviveARestartWithTheirState)
+{
+    const vb::Date when = vb::makeDate(vb::dateSerial(2026, 12, 7).serial, vb::timeSerial(19, 5, 9));
+    device("Lamp", "A1", "Kitchen");
+    hs("SetDeviceStatus", "A1", std::int16_t(2));
+    hs("SetDeviceValue", "A1", 40);
+    hs("SetDeviceLastChange", "A1", vb::Variant(when));
+    hs("SetDeviceString", "A1", "On");
+    device("Fan", "b7", "Hall"); // lower-case house code
+
+    restartHost();
+    EXPECT_EQ(section(), "[PLUGINDEVICES]\r\nA1=Kitchen;Lamp;2;40;12/7/2026 7:05:09 PM;On\r\n"
+                         "B7=Hall;Fan;0;0;12:00:00 AM;\r\n");
+    ASSERT_EQ(hsGet("DeviceCount").integerValue(), 2);
+    const vb::Variant lamp = hs("GetDeviceByCode", "A1");
+    EXPECT_EQ(prop(lamp, "name"), "Lamp");
+    EXPECT_EQ(prop(lamp, "location"), "Kitchen");
+    EXPECT_EQ(prop(lamp, "interface"), "raruveViziva");
+    EXPECT_EQ(prop(lamp, "dev_type_string"), "Audrey");
+    EXPECT_EQ(prop(lamp, "iotype"), "4");
+    EXPECT_EQ(hs("DeviceStatus", "A1").integerValue(), 2);
+    EXPECT_EQ(hs("DeviceValue", "A1").longValue(), 40);
+    EXPECT_EQ(hs("DeviceLastChange", "A1").dateValue(), when);
+    EXPECT_EQ(hs("DeviceString", "A1").stringValue(), "On");
+    const vb::Variant fan = hs("GetDevice", 2);
+    EXPECT_EQ(prop(fan, "hc"), "B");
+    EXPECT_EQ(prop(fan, "dc"), "7");
+    // Restoring notified nobody and registered nothing.
+    EXPECT_TRUE(sender.logData().empty());
+
+    // A deleted device is gone from the file at the next shutdown.
+    hs("DeleteDevice", 1);
+    restartHost();
+    EXPECT_EQ(section(), "[PLUGINDEVICES]\r\nB7=Hall;Fan;0;0;12:00:00 AM;\r\n");
+}
+
+TEST_F(DevicePersistence, FieldsAreReadAsTheFileHoldsThem)
+{
+    // A ";" in a name shifts the fields, a ";" in the status text cuts it, quotes vanish,
+    // and one-character keys are no device codes.
+    device("Left;Right", "C1", "Den");
+    hs("SetDeviceStatus", "C1", std::int16_t(2));
+    hs("SetDeviceValue", "C1", 5);
+    device("Radio", "C2", "Den");
+    hs("SetDeviceString", "C2", "playing;loud");
+    restartHost();
+    EXPECT_EQ(hs("DeviceStatus", "C1").integerValue(), 0); // Val("Right")
+    EXPECT_EQ(hs("DeviceValue", "C1").longValue(), 2);     // the status field
+    EXPECT_EQ(hs("DeviceString", "C2").stringValue(), "playing");
+
+    app.reset();
+    form.reset();
+    services::unloadSetupForm();
+    dir.write("Config/vynTallis.ini", "[PluginDevices]\r\nA=Attic;One;2;0;;\r\n\"D4\"=\"Porch\";\"Light\";3;7;;\"on\"\r\nE5=\r\n");
+    loadHost();
+    ASSERT_EQ(hsGet("DeviceCount").integerValue(), 1);
+    const vb::Variant light = hs("GetDevice", 1);
+    EXPECT_EQ(prop(light, "name"), "Light");
+    EXPECT_EQ(prop(light, "location"), "Porch");
+    EXPECT_EQ(hs("DeviceStatus", "D4").integerValue(), 3);
+    EXPECT_EQ(hs("DeviceString", "D4").stringValue(), "on");
+    // The empty date field cannot be read: that step alone is reported.
+    EXPECT_EQ(reportsOf("InitDevices D4"), 1);
+}
+
+TEST_F(DevicePersistence, ShortEntriesRestoreWhatTheyHaveAndReportEachMissingStep)
+{
+    app.reset();
+    form.reset();
+    services::unloadSetupForm();
+    dir.write("Config/vynTallis.ini", "[PluginDevices]\r\nC3=Hall\r\nC4=Hall;Fan;2\r\n");
+    loadHost();
+    ASSERT_EQ(hsGet("DeviceCount").integerValue(), 1);
+    EXPECT_EQ(prop(hs("GetDevice", 1), "name"), "Fan");
+    EXPECT_EQ(hs("DeviceStatus", "C4").integerValue(), 2);
+    EXPECT_EQ(reportsOf("InitDevices C4"), 3); // value, last change, status text
+    // No device: the creation, its six attributes and its four state steps.
+    EXPECT_EQ(reportsOf("InitDevices C3"), 11);
+}
+
+TEST_F(DevicePersistence, LineBreaksInTextsCannotAddLinesToTheFile)
+{
+    device("Two\r\nLines", "A1", "[Evil]\nX");
+    hs("SetDeviceString", "A1", "a\rb");
+    restartHost();
+    EXPECT_EQ(section(), "[PLUGINDEVICES]\r\nA1=[Evil] X;Two  Lines;0;0;12:00:00 AM;a b\r\n");
+    EXPECT_EQ(hsGet("DeviceCount").integerValue(), 1);
+    EXPECT_EQ(prop(hs("GetDevice", 1), "name"), "Two  Lines");
+}
+
+TEST_F(DevicePersistence, SavingOnceLeavesTheFileOfOneSavePerDevice)
+{
+    // Other sections and stale devices in the file, devices of every kind in the host.
+    const std::string original = "[Other]\r\nKeep=1\r\n[PluginDevices]\r\nZ9=gone;x;0;0;;\r\n";
+    for (int i = 0; i < 40; ++i) {
+        const std::string code = std::string(1, char(i % 2 ? 'b' : '^')) + std::to_string(i);
+        device("Device " + std::to_string(i), code, i % 3 ? "Room\n" + std::to_string(i % 5) : "");
+        hs("SetDeviceStatus", code, std::int16_t(i % 4 + 2));
+        hs("SetDeviceValue", code, i * 1000);
+        hs("SetDeviceString", code, i % 2 ? "on;off" : "");
+    }
+    auto oneLine = [](std::string s) {
+        for (char& c : s)
+            if (c == '\r' || c == '\n')
+                c = ' ';
+        return s;
+    };
+    // Starting with the store empty, and with the store already holding a stale copy of the file.
+    for (bool storeHoldsFile : {false, true}) {
+        SCOPED_TRACE(storeHoldsFile);
+        auto prepare = [&] {
+            host::state().sharedIni.reset();
+            host::state().sharedIniFile.clear();
+            dir.write("Config/vynTallis.ini", original);
+            if (storeHoldsFile) {
+                hs("GetINISetting", "Other", "Keep", "", "vynTallis.ini");
+                dir.write("Config/vynTallis.ini", original + "[Late]\r\nNew=2\r\n");
+            }
+        };
+        // The procedure that saves after every device, through the host's members.
+        prepare();
+        hs("ClearIniSection", "PluginDevices", "vynTallis.ini");
+        for (std::int16_t i = 1; i <= hsGet("DeviceCount").integerValue(); ++i) {
+            const vb::Variant d = hs("GetDevice", i);
+            const std::string code = vb::upperCase(prop(d, "hc")) + prop(d, "dc");
+            const std::string value = oneLine(prop(d, "location")) + ";" + oneLine(prop(d, "name")) + ";"
+                + vb::CStr(hs("DeviceStatus", code)) + ";" + vb::CStr(hs("DeviceValue", code)) + ";"
+                + vb::CStr(hs("DeviceLastChange", code)) + ";" + oneLine(hs("DeviceString", code).stringValue());
+            hs("SaveINISetting", "PluginDevices", code, value, "vynTallis.ini");
+        }
+        const std::string perDevice = section();
+
+        prepare();
+        const std::string before = section();
+        vb::call(*form, "SaveDevices");
+        EXPECT_EQ(section(), perDevice);
+        EXPECT_EQ(dir.read("Config/vynTallis.ini_bck"), before);
+    }
+    EXPECT_NE(section().find("[OTHER]\r\nKEEP=1\r\n"), std::string::npos);
+    EXPECT_EQ(section().find("Z9"), std::string::npos);
+    EXPECT_TRUE(sender.logData().empty());
+}
+
+TEST_F(DevicePersistence, NoDevicesAndNoFileWriteNothing)
+{
+    restartHost();
+    EXPECT_FALSE(dir.exists("Config/vynTallis.ini"));
+    EXPECT_EQ(hsGet("DeviceCount").integerValue(), 0);
+}

@@ -1,0 +1,93 @@
+// CWaitNDispatch: waiting on the calling thread while the program's queued work waits.
+// Timing checks use generous bounds; the figures themselves are measured in bench/host.
+#include "services/wait/CWaitNDispatch.h"
+#include "services/wait/EventPump.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using services::CWaitNDispatch;
+using Clock = std::chrono::steady_clock;
+
+TEST(WaitNDispatch, ZeroOrNegativePeriodsReturnAtOnceWithoutOnTimer)
+{
+    vb::Ref<CWaitNDispatch> wait = vb::make<CWaitNDispatch>();
+    int timers = 0;
+    wait->setOnTimer([&] { ++timers; });
+    const auto start = Clock::now();
+    vb::call(*wait, "Wait", 0);
+    vb::call(*wait, "Wait", -1000);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(timers, 0);
+}
+
+TEST(WaitNDispatch, WaitsThePeriodAndRaisesOnTimerOnceWhileStillWaiting)
+{
+    vb::Ref<CWaitNDispatch> wait = vb::make<CWaitNDispatch>();
+    int timers = 0;
+    int nestedError = 0;
+    wait->setOnTimer([&] {
+        ++timers;
+        EXPECT_TRUE(vb::getProperty(*wait, "IsWaiting").booleanValue());
+        try {
+            wait->Wait(10);
+        } catch (const vb::Error& e) {
+            nestedError = e.number();
+            EXPECT_EQ(e.source(), "CWaitNDispatch");
+            EXPECT_EQ(e.description(),
+                      "This function is not reentrant. If you want to wait for a second period use a new object");
+        }
+    });
+    const auto start = Clock::now();
+    wait->Wait(200);
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(195));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    EXPECT_EQ(timers, 1);
+    EXPECT_EQ(nestedError, -2147220503);
+    EXPECT_FALSE(wait->IsWaiting());
+    // The object can wait again afterwards.
+    wait->setOnTimer(nullptr);
+    wait->Wait(1);
+}
+
+TEST(WaitNDispatch, CancelFromAnotherThreadEndsTheWait)
+{
+    vb::Ref<CWaitNDispatch> wait = vb::make<CWaitNDispatch>();
+    int timers = 0;
+    wait->setOnTimer([&] { ++timers; });
+    std::thread canceller([&] {
+        while (!wait->IsWaiting())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        vb::call(*wait, "Cancel");
+    });
+    const auto start = Clock::now();
+    wait->Wait(30000);
+    canceller.join();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(timers, 1);
+    // Cancel while idle does nothing.
+    wait->Cancel();
+    EXPECT_FALSE(wait->IsWaiting());
+}
+
+TEST(WaitNDispatch, QueuedWorkWaitsUntilAfterTheWaitAndWaitEventsRunsIt)
+{
+    int argc = 1;
+    char name[] = "wait_tests";
+    char* argv[] = {name};
+    QCoreApplication application(argc, argv);
+    int ran = 0;
+    QTimer::singleShot(0, [&] { ++ran; });
+    vb::Ref<CWaitNDispatch> wait = vb::make<CWaitNDispatch>();
+    wait->Wait(50);
+    EXPECT_EQ(ran, 0);
+    services::processWaitingEvents();
+    EXPECT_EQ(ran, 1);
+}
