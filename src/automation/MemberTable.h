@@ -272,19 +272,19 @@ public:
         : className_(className)
     {
         slots_ = std::move(specs);
-        for (const MemberSpec<T>& spec : slots_) {
-            auto [it, added] = index_.try_emplace(spec.name, static_cast<MemberId>(members_.size()));
+        for (const MemberSpec<T>& entry : slots_) {
+            auto [it, added] = index_.try_emplace(entry.name, static_cast<MemberId>(members_.size()));
             if (added)
-                members_.push_back(Member{spec.name});
+                members_.push_back(Member{entry.name});
             Member& m = members_[it->second];
-            switch (spec.kind) {
-            case Method: m.method = spec.handler; break;
-            case Get: m.get = spec.handler; break;
-            case Let: m.let = spec.handler; break;
-            case Set: m.set = spec.handler; break;
+            switch (entry.kind) {
+            case Method: m.method = entry.handler; break;
+            case Get: m.get = entry.handler; break;
+            case Let: m.let = entry.handler; break;
+            case Set: m.set = entry.handler; break;
             default: break;
             }
-            if (spec.isDefault)
+            if (entry.isDefault)
                 defaultMember_ = it->second;
         }
     }

@@ -80,12 +80,12 @@ RemoteControlWindow::~RemoteControlWindow() = default;
 
 void RemoteControlWindow::buildAreas()
 {
-    for (const ActiveAreaSpec& spec : activeAreaSpecs()) {
-        auto* area = new ActiveArea(this, std::string(spec.name));
-        area->setObjectName(qs(spec.name));
-        area->setGeometry(twipsToPixels(spec.left), twipsToPixels(spec.top), twipsToPixels(spec.width), twipsToPixels(spec.height));
-        area->setToolTip(qs(spec.toolTip));
-        areas_[std::string(spec.name)] = area;
+    for (const ActiveAreaSpec& place : activeAreaSpecs()) {
+        auto* area = new ActiveArea(this, std::string(place.name));
+        area->setObjectName(qs(place.name));
+        area->setGeometry(twipsToPixels(place.left), twipsToPixels(place.top), twipsToPixels(place.width), twipsToPixels(place.height));
+        area->setToolTip(qs(place.toolTip));
+        areas_[std::string(place.name)] = area;
     }
 }
 
@@ -105,12 +105,12 @@ void RemoteControlWindow::buildLabels()
 
 void RemoteControlWindow::buildMenus()
 {
-    for (const PopupSpec& spec : popupSpecs()) {
-        auto* menu = new QMenu(qs(spec.caption), this);
-        menu->setObjectName(qs(spec.name));
-        popups_[std::string(spec.name)] = menu;
+    for (const PopupSpec& popupEntry : popupSpecs()) {
+        auto* menu = new QMenu(qs(popupEntry.caption), this);
+        menu->setObjectName(qs(popupEntry.name));
+        popups_[std::string(popupEntry.name)] = menu;
         std::map<std::string_view, QMenu*> nested;
-        if (spec.name == "popmnu_KeyboardIR") {
+        if (popupEntry.name == "popmnu_KeyboardIR") {
             // mnu_Audrey(0..8): captions A0 to A8, hidden until the names are filled in.
             for (int i = 0; i < AudreySelection::kBoxes; ++i) {
                 const std::string name = "mnu_Audrey" + std::to_string(i);
@@ -122,11 +122,11 @@ void RemoteControlWindow::buildMenus()
                 actions_[name] = a;
             }
         }
-        for (const MenuEntrySpec& e : spec.entries) {
+        for (const MenuEntrySpec& e : popupEntry.entries) {
             QMenu* target = e.parent.empty() ? menu : nested.at(e.parent);
             const std::string name(e.name);
             QAction* a = nullptr;
-            const bool hasChildren = std::any_of(spec.entries.begin(), spec.entries.end(),
+            const bool hasChildren = std::any_of(popupEntry.entries.begin(), popupEntry.entries.end(),
                                                  [&](const MenuEntrySpec& other) { return other.parent == e.name; });
             if (e.caption == "-") {
                 a = target->addSeparator();
@@ -286,9 +286,9 @@ QMenu* RemoteControlWindow::popUpAreaMenu(const std::string& areaName, const QPo
     // The keyboard's menu is there only while the selection panel is folded away.
     if (areaName == "img_Keyboard" && heightTwips_ != kCollapsedHeightTwips)
         return nullptr;
-    for (const ActiveAreaSpec& spec : activeAreaSpecs()) {
-        if (spec.name == areaName) {
-            QMenu* menu = popups_.at(std::string(spec.popup));
+    for (const ActiveAreaSpec& area : activeAreaSpecs()) {
+        if (area.name == areaName) {
+            QMenu* menu = popups_.at(std::string(area.popup));
             menu->popup(globalPos);
             return menu;
         }
