@@ -72,7 +72,6 @@ public:
     std::string sharedIniFile;
 
     bool hostLoading = false;
-    bool startupComplete = false;
     std::int32_t debugModeSetting = 0;
     bool noLogSetting = false;
 

@@ -72,7 +72,7 @@ SetupWindowHooks& setupWindowHooks()
 void Setup::load()
 {
     host::HostState& s = host::createState(); // the house row table and the device state tables
-    s.startupComplete = false;
+    xap::StartupComplete = false;
     s.hostLoading = true;
     // Whatever fails, the host does not stay in its loading state.
     struct Loaded {

@@ -3,9 +3,10 @@
 #include "ShellHooks.h"
 #include "TallisForm.h"
 
+#include "host/PluginRegistry.h"
+
 namespace shell {
 
-std::string InterfaceName;
 
 vb::Ref<FRH>& startObject()
 {
@@ -48,13 +49,13 @@ FRH::~FRH()
 
 void FRH::letInterface(std::string sInterface)
 {
-    InterfaceName = std::move(sInterface);
+    host::InterfaceName() = std::move(sInterface);
     runStep(hooks().hostStartup);
 }
 
 std::string FRH::getInterface() const
 {
-    return InterfaceName;
+    return host::InterfaceName();
 }
 
 void FRH::Menu()

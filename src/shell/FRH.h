@@ -22,9 +22,6 @@ public:
     void Menu();
 };
 
-// The hosted interface's name as set through FRH.
-extern std::string InterfaceName;
-
 // The one start object, kept by Main.
 vb::Ref<FRH>& startObject();
 // Lets go of the start object (its termination runs when this was the last reference).

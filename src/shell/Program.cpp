@@ -4,6 +4,7 @@
 #include "FRH.h"
 #include "ShellHooks.h"
 #include "TallisForm.h"
+#include "Wiring.h"
 
 #include "platform/TerminationSignals.h"
 #include "xap/Globals.h"
@@ -18,6 +19,7 @@ namespace shell {
 int runProgram(int argc, char** argv)
 {
     ApplicationInstance instance = createApplication(argc, argv);
+    wireSubsystems();
     hooks().endEventLoop = [](int status) { QCoreApplication::exit(status); };
 
     // A stop request from the system takes the same path as the tray menu's Exit, so
@@ -30,6 +32,9 @@ int runProgram(int argc, char** argv)
         else
             endProgram(0);
     });
+
+    if (!instance.headless)
+        runStep(hooks().installDesktop);
 
     if (!Main()) {
         const std::string text = mainForm() ? mainForm()->initError() : std::string("start-up failed");

@@ -34,6 +34,8 @@ struct ExitSteps {
 };
 
 struct ShellHooks {
+    // Sets up the desktop face; run before start-up when a display and a tray exist.
+    std::function<void()> installDesktop;
     StartupSteps startup;
     ExitSteps exit;
     // The hosted plug-in, or null when none is loaded.

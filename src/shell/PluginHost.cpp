@@ -1,0 +1,107 @@
+#include "PluginHost.h"
+
+#include "automation/Collection.h"
+#include "automation/Conversions.h"
+#include "automation/TextCompare.h"
+#include "host/PluginRegistry.h"
+#include "platform/FileSystem.h"
+#include "platform/SharedLibrary.h"
+#include "services/Setup.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+
+#include <tallis/PluginApi.h>
+
+#include <map>
+
+namespace shell {
+
+namespace {
+
+[[noreturn]] void cannotCreate(const std::string& reason)
+{
+    throw vb::Error(vb::err::CantCreateObject, std::string(vb::describe(vb::err::CantCreateObject)) + ": " + reason);
+}
+
+// The library file of a class: "hspi_Audrey.hspi" -> hspi_Audrey.so in the base folder,
+// found without regard to letter case.
+std::string libraryPathFor(const std::string& className)
+{
+    const std::size_t dot = className.rfind('.');
+    const std::string wanted = (dot == std::string::npos ? className : className.substr(0, dot)) + ".so";
+    for (const std::string& file : platform::listFolder(xap::BaseFolder)) {
+        if (vb::equalsIgnoreCase(file, wanted))
+            return platform::joinPath(xap::BaseFolder, file);
+    }
+    cannotCreate(wanted + " is not in " + xap::BaseFolder);
+}
+
+// Loaded libraries by path; they stay loaded for the life of the program.
+platform::SharedLibrary& library(const std::string& path)
+{
+    static std::map<std::string, platform::SharedLibrary*> loaded;
+    platform::SharedLibrary* lib = nullptr;
+    if (auto it = loaded.find(path); it != loaded.end()) {
+        lib = it->second;
+    } else {
+        std::string error;
+        lib = platform::SharedLibrary::open(path, error);
+        if (!lib)
+            cannotCreate(error);
+        loaded.emplace(path, lib);
+    }
+    // A library is checked at every use: one built against another object model is
+    // refused instead of being called with objects it does not understand.
+    auto version = reinterpret_cast<tallis::ObjectModelVersionFn>(lib->symbol(tallis::kObjectModelVersionSymbol));
+    if (!version || !lib->symbol(tallis::kCreateObjectSymbol))
+        cannotCreate(path + " does not export " + tallis::kObjectModelVersionSymbol + " and " + tallis::kCreateObjectSymbol);
+    const int built = version();
+    if (built != TALLIS_OBJECT_MODEL_VERSION) {
+        cannotCreate(path + " was built for object model version " + std::to_string(built) + "; this program has version " +
+                     std::to_string(TALLIS_OBJECT_MODEL_VERSION));
+    }
+    return *lib;
+}
+
+} // namespace
+
+vb::Ref<vb::Object> createPluginObject(const std::string& className)
+{
+    platform::SharedLibrary& lib = library(libraryPathFor(className));
+    auto create = reinterpret_cast<tallis::CreateObjectFn>(lib.symbol(tallis::kCreateObjectSymbol));
+    vb::Object* object = nullptr;
+    try {
+        object = create(className.c_str());
+    } catch (const vb::Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        cannotCreate(lib.path() + " failed to create " + className + ": " + e.what());
+    } catch (...) {
+        cannotCreate(lib.path() + " failed to create " + className);
+    }
+    if (!object)
+        cannotCreate(lib.path() + " has no class " + className);
+    return vb::Ref<vb::Object>(object);
+}
+
+void RestartPlugin()
+{
+    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
+        // 1. A previous object is simply released; it gets no shutdown call.
+        host::HostedPlugin() = createPluginObject(kHostedPluginClass);
+        vb::Object& plugin = *host::HostedPlugin();
+        // 2-3. A fresh collection with the plug-in under its own name.
+        host::PluginCollection() = vb::make<vb::Collection>();
+        const std::string name = vb::CStr(vb::getProperty(plugin, "name"));
+        host::PluginCollection()->append(vb::Variant(host::HostedPlugin()), name);
+        // 4. The host callback object, by reference.
+        vb::Variant callback(static_cast<vb::Object*>(services::setupForm()));
+        vb::ArgPack<1> registration{vb::Variant()};
+        registration.byRef(0, callback);
+        plugin.invoke("RegisterCallback", vb::Method, registration);
+        // 5. Start its input/output.
+        vb::call(plugin, "InitIO", std::int16_t(1));
+    });
+}
+
+} // namespace shell

@@ -1,0 +1,32 @@
+#include "Wiring.h"
+
+#include "PluginHost.h"
+#include "ShellHooks.h"
+
+#include "host/PluginRegistry.h"
+#include "services/Setup.h"
+
+namespace shell {
+
+void wireSubsystems()
+{
+    ShellHooks& h = hooks();
+    h.startup.loadSetupForm = [] { services::loadSetupForm(); };
+    h.startup.saveRunAsXapNode = services::saveRunAsXapNode;
+    h.startup.restartPlugin = RestartPlugin;
+    h.hostedPlugin = [] { return host::HostedPlugin(); };
+    h.clearX10CommandCodes = services::clearX10CommandCodes;
+    h.hostStartup = [] {
+        if (services::Setup* setup = services::setupForm())
+            setup->Startup();
+    };
+    h.exit.shutdownPlugin = [] {
+        if (vb::Ref<vb::Object> plugin = host::HostedPlugin())
+            vb::call(*plugin, "ShutdownIO");
+    };
+    h.exit.releasePlugin = [] { host::HostedPlugin().reset(); };
+    h.exit.unloadSetupForm = services::unloadSetupForm;
+    h.exit.releaseHostObject = services::releaseHostObject;
+}
+
+} // namespace shell

@@ -1,0 +1,9 @@
+#include "DesktopFace.h"
+
+namespace shell {
+
+void installDesktopFace()
+{
+}
+
+} // namespace shell

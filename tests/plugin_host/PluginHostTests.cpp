@@ -1,0 +1,174 @@
+#include "shell/InboundDispatch.h"
+#include "shell/PluginHost.h"
+#include "shell/ShellHooks.h"
+#include "shell/TallisForm.h"
+#include "shell/Wiring.h"
+
+#include "automation/Collection.h"
+#include "host/PluginRegistry.h"
+#include "services/Setup.h"
+#include "xap/Globals.h"
+#include "xap/Outgoing.h"
+
+#include "support/TempFolder.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using testing_support::TempFolder;
+
+namespace {
+
+// Where the test libraries were built (set by CMake).
+std::string built(const char* name)
+{
+    return std::string(TEST_PLUGIN_DIR) + "/" + name;
+}
+
+class PluginHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(dir / "Config");
+        std::filesystem::create_directories(dir / "Data");
+        xap::BaseFolder = dir.path();
+        xap::XapReady = false;
+        shell::wireSubsystems();
+        services::loadSetupForm();
+    }
+    void TearDown() override
+    {
+        host::HostedPlugin().reset();
+        services::unloadSetupForm();
+        xap::PendingMessages().clear();
+        unsetenv("RECORDER_FAIL_INITIO");
+    }
+
+    void install(const char* builtName, const char* as = "hspi_Audrey.so")
+    {
+        std::filesystem::copy_file(built(builtName), dir / as, std::filesystem::copy_options::overwrite_existing);
+    }
+    std::string log() { return dir.read("Data/raruveViziva.txt"); }
+    std::string calls() { return vb::CStr(vb::getProperty(*host::HostedPlugin(), "Calls")); }
+    int restartReports()
+    {
+        const std::string text = log();
+        int n = 0;
+        for (std::size_t at = text.find("Restart Plugin"); at != std::string::npos; at = text.find("Restart Plugin", at + 1))
+            ++n;
+        return n;
+    }
+
+    TempFolder dir;
+};
+
+} // namespace
+
+TEST_F(PluginHostTest, CreatesRegistersAndStartsThePlugIn)
+{
+    install("hspi_Recorder.so", "HSPI_audrey.so"); // the library name is matched without case
+    shell::RestartPlugin();
+    ASSERT_TRUE(host::HostedPlugin());
+    EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
+    ASSERT_TRUE(host::PluginCollection());
+    EXPECT_EQ(host::PluginCollection()->size(), 1u);
+    // Keyed by its name (keys ignore case).
+    EXPECT_EQ(host::PluginCollection()->Item(vb::Variant("recorder")).objectValue(), host::HostedPlugin().get());
+    EXPECT_EQ(restartReports(), 0);
+
+    // A restart replaces the object and the collection.
+    shell::RestartPlugin();
+    EXPECT_EQ(host::PluginCollection()->size(), 1u);
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), 2);
+}
+
+TEST_F(PluginHostTest, LibrariesThatCannotServeAreReportedOncePerAttempt)
+{
+    struct Case {
+        const char* library; // copied in as hspi_Audrey.so; null for none
+        const char* content; // or this text as the file
+        const char* reason;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "hspi_Audrey.so is not in"},
+        {"hspi_NoEntry.so", nullptr, "does not export tallis_object_model_version"},
+        {"hspi_OtherVersion.so", nullptr, "was built for object model version 99; this program has version 1"},
+        {"hspi_Thrower.so", nullptr, "the plug-in cannot start"},
+        {nullptr, "not an ELF file", "hspi_Audrey.so"}, // the loader's own message names the file
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        // Each case in a base folder of its own: a loaded library stays loaded.
+        const std::string base = dir / ("case" + std::to_string(n++));
+        std::filesystem::create_directories(base + "/Data");
+        xap::BaseFolder = base;
+        if (c.library)
+            std::filesystem::copy_file(built(c.library), base + "/hspi_Audrey.so");
+        if (c.content)
+            dir.write("case" + std::to_string(n - 1) + "/hspi_Audrey.so", c.content);
+        shell::RestartPlugin();
+        const std::string text = dir.read("case" + std::to_string(n - 1) + "/Data/raruveViziva.txt");
+        EXPECT_EQ(text.find("Restart Plugin"), text.rfind("Restart Plugin")) << "reported more than once: " << text;
+        EXPECT_NE(text.find("raruveViziva Restart Plugin "), std::string::npos) << text;
+        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+        EXPECT_FALSE(host::HostedPlugin());
+    }
+}
+
+TEST_F(PluginHostTest, StartFailureKeepsThePlugInAndTheWatchdogLeavesIt)
+{
+    install("hspi_Recorder.so");
+    setenv("RECORDER_FAIL_INITIO", "1", 1);
+    shell::RestartPlugin();
+    EXPECT_EQ(restartReports(), 1);
+    ASSERT_TRUE(host::HostedPlugin()); // it exists; it failed in InitIO
+    EXPECT_NE(log().find("InitIO failed on purpose"), std::string::npos);
+    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
+    form->Timer2_Timer(); // it still answers its name: nothing is re-created
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), 1);
+}
+
+TEST_F(PluginHostTest, WatchdogRecreatesAPlugInThatStopsAnswering)
+{
+    install("hspi_Recorder.so");
+    shell::RestartPlugin();
+    const int first = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
+    vb::call(*host::HostedPlugin(), "GoSilent");
+    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
+    form->Timer2_Timer();
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), first + 1);
+    EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
+    // "Restarting vynAudrey" went out as a log event (waiting, as the node is not ready).
+    bool reported = false;
+    for (const xap::xapQueuedMessage& m : xap::PendingMessages())
+        reported |= m.MsgData.find("Restarting vynAudrey") != std::string::npos;
+    EXPECT_TRUE(reported);
+}
+
+TEST_F(PluginHostTest, ExceptionsOfPlugInMembersStopAtTheBoundary)
+{
+    install("hspi_Recorder.so");
+    shell::RestartPlugin();
+    const std::string raw = "xap-header\n{\nv=13\nhop=1\nuid=FF.1:00\nclass=Any.Thing\nsource=a.b.c\n}\nbody\n{\nk=v\n}\n";
+    EXPECT_NO_THROW(shell::ReadMessage(raw));
+    EXPECT_NE(calls().find("AudreyOnXapMessage(XapMessage)"), std::string::npos);
+    bool reported = false;
+    for (const xap::xapQueuedMessage& m : xap::PendingMessages())
+        reported |= m.MsgData.find("Readmessage") != std::string::npos && m.MsgData.find("a plug-in bug") != std::string::npos;
+    EXPECT_TRUE(reported);
+}
+
+TEST_F(PluginHostTest, ExitShutsThePlugInDownAndSavesItsDevices)
+{
+    install("hspi_Recorder.so");
+    shell::RestartPlugin();
+    vb::Ref<vb::Object> plugin = host::HostedPlugin();
+    shell::runStep(shell::hooks().exit.shutdownPlugin);
+    shell::runStep(shell::hooks().exit.releasePlugin);
+    EXPECT_FALSE(host::HostedPlugin());
+    EXPECT_NE(vb::CStr(vb::getProperty(*plugin, "Calls")).find("ShutdownIO"), std::string::npos);
+}

@@ -1,0 +1,80 @@
+// A plug-in for tests: it records every call the host makes and can be told to fail.
+// Built three ways: a working library, one that claims another object-model version,
+// and one whose creation throws.
+#include <tallis/PluginApi.h>
+
+#include "automation/MemberTable.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#ifdef RECORDER_OTHER_VERSION
+#undef TALLIS_OBJECT_MODEL_VERSION
+#define TALLIS_OBJECT_MODEL_VERSION 99
+#endif
+
+namespace {
+
+int gCreated = 0;
+
+class RecorderPlugin final : public vb::Dispatch<RecorderPlugin> {
+public:
+    static const vb::MemberTable<RecorderPlugin>& members()
+    {
+        static const vb::MemberTable<RecorderPlugin> table("hspi_Recorder", {
+            vb::get<&RecorderPlugin::name>("name"),
+            vb::method<&RecorderPlugin::RegisterCallback>("RegisterCallback"),
+            vb::method<&RecorderPlugin::InitIO>("InitIO"),
+            vb::get<&RecorderPlugin::Capabilities>("Capabilities"),
+            vb::method<&RecorderPlugin::ShutdownIO>("ShutdownIO"),
+            vb::method<&RecorderPlugin::AudreyOnXapMessage>("AudreyOnXapMessage"),
+            vb::method<&RecorderPlugin::GoSilent>("GoSilent"),
+            vb::get<&RecorderPlugin::Calls>("Calls"),
+            vb::get<&RecorderPlugin::Serial>("Serial"),
+        });
+        return table;
+    }
+
+    std::string name()
+    {
+        if (silent_)
+            throw std::runtime_error("the plug-in no longer answers");
+        record("name");
+        return "Recorder";
+    }
+    void RegisterCallback(vb::Variant& callback)
+    {
+        record("RegisterCallback(" + vb::typeName(callback) + ")");
+    }
+    void InitIO(const vb::Variant& port)
+    {
+        record("InitIO(" + vb::typeName(port) + " " + vb::CStr(port) + ")");
+        if (std::getenv("RECORDER_FAIL_INITIO"))
+            throw std::runtime_error("InitIO failed on purpose");
+    }
+    std::int32_t Capabilities() { return 4; }
+    void ShutdownIO() { record("ShutdownIO"); }
+    void AudreyOnXapMessage(vb::Variant& message)
+    {
+        record("AudreyOnXapMessage(" + vb::typeName(message) + ")");
+        throw std::logic_error("a plug-in bug");
+    }
+    void GoSilent() { silent_ = true; }
+    std::string Calls() const { return calls_; }
+    std::int32_t Serial() const { return serial_; }
+
+private:
+    void record(const std::string& call) { calls_ += call + ";"; }
+    std::string calls_;
+    bool silent_ = false;
+    std::int32_t serial_ = ++gCreated;
+};
+
+} // namespace
+
+TALLIS_PLUGIN_ENTRY(
+#ifdef RECORDER_THROWS_ON_CREATE
+    throw std::runtime_error("the plug-in cannot start");
+#endif
+    if (name.starts_with("hspi_")) return new RecorderPlugin;)
