@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs Tallis with the xAP hub on a loopback
-# configuration in a private network namespace: live xAP traffic is shown as it
-# arrives, an echo and a role query are answered, and at the end the log file is
-# shown. Nothing leaves the machine. DEMO_SECONDS sets how long it runs (default 10).
+# Installs what is needed, builds, and runs Tallis with the xAP hub and the Audrey
+# plug-in on a loopback configuration in a private network namespace: live xAP
+# traffic is shown as it arrives, an echo and a role query are answered, an xAP
+# controller drives two Audreys through the node, and at the end the saved devices and
+# the log file are shown. Nothing leaves the machine. DEMO_SECONDS sets how long it
+# runs (default 10).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -10,9 +12,10 @@ cd "$(dirname "$0")/.."
 
 build=$(pwd)/build
 base=$(mktemp -d /tmp/tallis-demo-XXXXXX)
-cp "$build/src/shell/tallis" "$base/"
+cp "$build/src/shell/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$base/"
 mkdir -p "$base/Config"
 printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n' > "$base/Config/vynXap.ini"
+printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n' > "$base/Config/vynAudreyUtilities.ini"
 echo "Base folder: $base"
 
 export DEMO_BASE="$base" DEMO_BUILD="$build" DEMO_SECONDS="${DEMO_SECONDS:-10}"
@@ -43,6 +46,15 @@ exec unshare --net -- bash -c '
   echo "--- role query"
   "$xap" query role --broadcast $bc --summary --timeout 3 | sed -u "s/^/[query] /" || echo "no answer"
 
+  node="vyn.Audrey.$(hostname | cut -d. -f1)"
+  echo "--- an xAP controller sends Audrey.Cmd to $node: Text for Kitchen and Den"
+  "$xap" send --broadcast $bc --class Audrey.Cmd --target "$node" --section Audrey.Cmd \
+    "Audrey=Kitchen,Den" Command=Text "Value=Dinner is ready"
+  sleep 0.5
+  echo "--- the Kitchen Audrey reports an event"
+  "$xap" send --broadcast $bc --class Audrey.Event --target "$node" --section Audrey.Event \
+    Audrey=Kitchen "Text=Door opened"
+
   wait "$listen_pid" || true
   echo "--- tallis stops (SIGTERM)"
   kill -TERM "$tallis_pid"
@@ -51,6 +63,8 @@ exec unshare --net -- bash -c '
   echo "tallis ended with status $status"
   kill "$hub_pid" 2>/dev/null || true
   wait "$hub_pid" 2>/dev/null || true
+  echo "--- $DEMO_BASE/Config/vynTallis.ini (devices of the Audreys, saved at shutdown)"
+  tr -d "\r" < "$DEMO_BASE/Config/vynTallis.ini"
   echo "--- $DEMO_BASE/Data/raruveViziva.txt"
   tr -d "\r" < "$DEMO_BASE/Data/raruveViziva.txt"
 '
