@@ -54,6 +54,15 @@ const BuiltinConstant* findBuiltinConstant(std::string_view name);
 vb::Ref<vb::Object> createBuiltinClass(std::string_view className);
 vb::Ref<vb::Object> createObjectByProgId(std::string_view progId);
 
+// Statements the engine compiles that the library carries out.
+// Erase: a fixed-size array keeps its bounds with every element reset to Empty; a
+// dynamic array loses its storage. Anything else raises 13.
+void eraseArray(vb::Variant& target);
+// Mid(target, start[, length]) = replacement: overwrites characters of the text in
+// place without changing its length (start beyond the text or below 1 raises 5, a Null
+// target 94). `length` may be vb::Variant::missing().
+void assignMid(vb::Variant& target, const vb::Variant& start, const vb::Variant& length, const vb::Variant& replacement);
+
 // The host may add its own creatable classes (for example plug-in classes).
 using ObjectFactory = std::function<vb::Ref<vb::Object>()>;
 void registerProgId(std::string_view progId, ObjectFactory factory);

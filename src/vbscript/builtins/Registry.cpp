@@ -1,10 +1,11 @@
 // The tables of the run-time library, looked up by name without regard to case.
 #include "vbscript/Builtins.h"
 
+#include "Families.h"
+
 #include "automation/TextCompare.h"
 
 #include <cstdio>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -15,12 +16,33 @@ namespace {
 // Each family of functions contributes its table here.
 std::vector<std::span<const BuiltinFunction>> functionFamilies()
 {
-    return {};
+    using namespace builtins;
+    return {
+        stringFunctions(),
+        conversionFunctions(),
+        testFunctions(),
+        mathFunctions(),
+        dateFunctions(),
+        formatFunctions(),
+        arrayFunctions(),
+        objectFunctions(),
+        interactionFunctions(),
+        scriptEngineFunctions(),
+    };
 }
 
 std::vector<std::span<const BuiltinConstant>> constantFamilies()
 {
-    return {};
+    return {builtins::constants()};
+}
+
+const builtins::CreatableClass* findClass(std::span<const builtins::CreatableClass> classes, std::string_view name)
+{
+    for (const builtins::CreatableClass& c : classes) {
+        if (vb::equalsIgnoreCase(c.name, name))
+            return &c;
+    }
+    return nullptr;
 }
 
 template <class T>
@@ -75,17 +97,20 @@ const BuiltinConstant* findBuiltinConstant(std::string_view name)
     return it == constantIndex().end() ? nullptr : it->second;
 }
 
-vb::Ref<vb::Object> createBuiltinClass(std::string_view)
+vb::Ref<vb::Object> createBuiltinClass(std::string_view className)
 {
-    return nullptr;
+    const builtins::CreatableClass* c = findClass(builtins::newableClasses(), className);
+    return c ? c->create() : nullptr;
 }
 
 vb::Ref<vb::Object> createObjectByProgId(std::string_view progId)
 {
+    // Classes the host registered come first, so it may replace a library class.
     auto it = progIds().find(progId);
     if (it != progIds().end())
         return it->second();
-    return nullptr;
+    const builtins::CreatableClass* c = findClass(builtins::progIdClasses(), progId);
+    return c ? c->create() : nullptr;
 }
 
 void registerProgId(std::string_view progId, ObjectFactory factory)
@@ -106,6 +131,17 @@ UserInterface* userInterface()
 void setHeadlessTextSink(std::function<void(const std::string&)> sink)
 {
     gHeadlessSink = std::move(sink);
+}
+
+void builtins::writeHeadlessText(const std::string& text)
+{
+    if (gHeadlessSink) {
+        gHeadlessSink(text);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 } // namespace vbscript

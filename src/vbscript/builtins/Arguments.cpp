@@ -1,0 +1,111 @@
+#include "Arguments.h"
+
+#include "automation/Conversions.h"
+#include "automation/Error.h"
+
+namespace vbscript::builtins {
+
+vb::Variant valueArg(vb::Args args, std::size_t i)
+{
+    if (!given(args, i))
+        vb::raiseError(vb::err::ArgumentNotOptional);
+    return vb::defaultValue(args[i]);
+}
+
+TextArg::TextArg(vb::Args args, std::size_t i)
+{
+    if (!given(args, i))
+        vb::raiseError(vb::err::ArgumentNotOptional);
+    const vb::Variant& v = args[i];
+    if (v.isString()) {
+        view_ = v.stringValue();
+        return;
+    }
+    const vb::Variant value = vb::defaultValue(v);
+    if (value.isNull()) {
+        null_ = true;
+        return;
+    }
+    owned_ = vb::CStr(value);
+    view_ = owned_;
+}
+
+std::string_view TextArg::view() const
+{
+    if (null_)
+        vb::raiseError(vb::err::InvalidUseOfNull);
+    return view_;
+}
+
+std::string stringArg(vb::Args args, std::size_t i)
+{
+    return vb::CStr(valueArg(args, i));
+}
+
+std::int32_t longArg(vb::Args args, std::size_t i)
+{
+    return vb::CLng(valueArg(args, i));
+}
+
+double doubleArg(vb::Args args, std::size_t i)
+{
+    return vb::CDbl(valueArg(args, i));
+}
+
+std::string stringArg(vb::Args args, std::size_t i, std::string fallback)
+{
+    return given(args, i) ? stringArg(args, i) : std::move(fallback);
+}
+
+std::int32_t longArg(vb::Args args, std::size_t i, std::int32_t fallback)
+{
+    return given(args, i) ? longArg(args, i) : fallback;
+}
+
+bool boolArg(vb::Args args, std::size_t i, bool fallback)
+{
+    return given(args, i) ? vb::CBool(valueArg(args, i)) : fallback;
+}
+
+vb::CompareMode compareArg(vb::Args args, std::size_t i)
+{
+    if (!given(args, i))
+        return vb::CompareMode::Binary;
+    switch (longArg(args, i)) {
+    case 0: return vb::CompareMode::Binary;
+    case 1:
+    case 2: return vb::CompareMode::Text;
+    default: vb::raiseError(vb::err::InvalidProcedureCall);
+    }
+}
+
+bool tristateArg(vb::Args args, std::size_t i, bool fallback)
+{
+    if (!given(args, i))
+        return fallback;
+    const std::int32_t v = longArg(args, i);
+    if (v == -2)
+        return fallback;
+    return v != 0;
+}
+
+int firstDayOfWeekArg(vb::Args args, std::size_t i)
+{
+    if (!given(args, i))
+        return 1;
+    const std::int32_t v = longArg(args, i);
+    if (v < 0 || v > 7)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    return v == 0 ? 1 : v;
+}
+
+void checkStringSize(double bytes)
+{
+    // VBScript strings hold up to about two billion characters; one gigabyte of text
+    // is far beyond any script's need and still safe to allocate.
+    constexpr double kMaxStringBytes = 1024.0 * 1024.0 * 1024.0;
+    if (bytes > kMaxStringBytes)
+        vb::raiseError(vb::err::OutOfStringSpace);
+}
+
+} // namespace vbscript::builtins

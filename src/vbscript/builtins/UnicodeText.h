@@ -1,0 +1,72 @@
+// Text as the script sees it: characters, not bytes.
+//
+// Strings are held as UTF-8. A script counts characters (Len("é") is 1), so the
+// string functions walk the text through these helpers. A byte that does not start a
+// valid UTF-8 sequence counts as one character whose code is the byte itself, so text
+// read from 8-bit files still works character by character.
+#pragma once
+
+#include "automation/TextCompare.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vbscript::text {
+
+struct Decoded {
+    char32_t code;     // the character (or the lone byte's value)
+    std::uint8_t size; // bytes it occupies, at least 1
+};
+
+Decoded decodeMultiByte(std::string_view s, std::size_t pos);
+
+// The character that starts at byte `pos` (pos < s.size()).
+inline Decoded decodeAt(std::string_view s, std::size_t pos)
+{
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    if (b0 < 0x80)
+        return {b0, 1};
+    return decodeMultiByte(s, pos);
+}
+
+// Appends the UTF-8 form of `code` (lone surrogates are kept as three bytes).
+void appendCharacter(std::string& out, char32_t code);
+std::string characterText(char32_t code);
+
+// Number of characters.
+std::size_t length(std::string_view s);
+// Byte offset of character number `index` (0-based); s.size() when beyond the end.
+std::size_t byteOffset(std::string_view s, std::size_t index);
+// Byte offset of character number `index` counted from byte `from`.
+std::size_t advance(std::string_view s, std::size_t from, std::size_t count);
+// Number of characters before byte offset `offset`.
+std::size_t charIndex(std::string_view s, std::size_t offset);
+
+// Characters [first, first + count) by character position (clamped to the text).
+std::string_view slice(std::string_view s, std::size_t first, std::size_t count);
+
+// Letter case for the Latin, Greek and Cyrillic alphabets. A letter and its other case
+// always take the same number of bytes, so folding keeps byte offsets.
+char32_t toUpper(char32_t c);
+char32_t toLower(char32_t c);
+std::string upper(std::string_view s);
+std::string lower(std::string_view s);
+
+// Comparison and search with vbBinaryCompare (code order) or vbTextCompare (case ignored).
+int compare(std::string_view a, std::string_view b, vb::CompareMode mode);
+// Byte offset of the first occurrence of `needle` at or after byte `from`; npos when none.
+std::size_t find(std::string_view hay, std::string_view needle, std::size_t from, vb::CompareMode mode);
+// Byte offset of the last occurrence of `needle` that ends at or before byte `end`.
+std::size_t findLast(std::string_view hay, std::string_view needle, std::size_t end, vb::CompareMode mode);
+
+// The characters in reverse order.
+std::string reversed(std::string_view s);
+
+// The Windows-1252 ("ANSI") code page that Chr and Asc use.
+char32_t fromAnsi(std::uint8_t code);
+// The ANSI code of a character, or -1 when the code page lacks it.
+int toAnsi(char32_t code);
+
+} // namespace vbscript::text
