@@ -92,8 +92,9 @@ DateParts splitDate(Date d)
     double day = dayNumberOf(d);
     long long secs = std::llround(timeFractionOf(d) * 86400.0);
     if (secs >= 86400) {
+        // Rounding reached midnight: the next calendar day, also before the zero date.
         secs -= 86400;
-        day += d.serial < 0 ? -1 : 1;
+        day += 1;
     }
     DateParts p;
     civilFromDays(static_cast<long long>(day) + kOleEpoch, p.year, p.month, p.day);

@@ -8,7 +8,8 @@ namespace vb {
 
 class DictionaryEnumerator final : public Enumerator {
 public:
-    explicit DictionaryEnumerator(Ref<Dictionary> owner) : owner_(std::move(owner)) { }
+    explicit DictionaryEnumerator(Ref<Dictionary> owner) : owner_(std::move(owner)) { ++owner_->walkers_; }
+    ~DictionaryEnumerator() override { --owner_->walkers_; }
     bool next(Variant& out) override
     {
         // Keys as they stand when the walk reaches them; removed entries are skipped.
@@ -179,7 +180,7 @@ void Dictionary::Remove(const Variant& key)
     e.item = Variant();
     index_.erase(it);
     ++dead_;
-    if (dead_ > 32 && dead_ * 2 > entries_.size())
+    if (dead_ > 32 && dead_ * 2 > entries_.size() && walkers_ == 0)
         compact();
 }
 
@@ -200,6 +201,17 @@ void Dictionary::compact()
 
 void Dictionary::RemoveAll()
 {
+    if (walkers_ > 0) {
+        // A running walk keeps its positions; the entries die in place.
+        for (Entry& e : entries_) {
+            e.live = false;
+            e.key = Variant();
+            e.item = Variant();
+        }
+        dead_ = entries_.size();
+        index_.clear();
+        return;
+    }
     entries_.clear();
     index_.clear();
     dead_ = 0;

@@ -72,6 +72,7 @@ private:
     CompareMode mode_;
     std::vector<Entry> entries_;
     std::size_t dead_ = 0;
+    int walkers_ = 0; // running enumerations; the entry list is not compacted under them
     std::unordered_map<HashKey, std::size_t, HashKeyHash> index_;
 
     friend class DictionaryEnumerator;

@@ -53,6 +53,8 @@ struct MemberSpec {
     CallKind kind;
     Handler<T> handler;
     bool isDefault = false;
+    // The most arguments the handler takes; -1 when it checks them itself.
+    std::int16_t maxArgs = -1;
 };
 
 namespace detail {
@@ -219,28 +221,35 @@ Variant adapted(T& self, Args args)
 template <auto Fn>
 using ClassOf = typename FnTraits<decltype(Fn)>::Class;
 
+template <auto Fn>
+constexpr std::int16_t maxArgsOf()
+{
+    using Counts = ArgCounts<typename FnTraits<decltype(Fn)>::Params>;
+    return Counts::hasRest ? std::int16_t(-1) : static_cast<std::int16_t>(Counts::total);
+}
+
 } // namespace detail
 
 // A member function published as a method, property get, let or set.
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> method(std::string_view name, bool isDefault = false)
 {
-    return {name, Method, &detail::adapted<Fn, T>, isDefault};
+    return {name, Method, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
 }
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> get(std::string_view name, bool isDefault = false)
 {
-    return {name, Get, &detail::adapted<Fn, T>, isDefault};
+    return {name, Get, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
 }
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> let(std::string_view name, bool isDefault = false)
 {
-    return {name, Let, &detail::adapted<Fn, T>, isDefault};
+    return {name, Let, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
 }
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> set(std::string_view name, bool isDefault = false)
 {
-    return {name, Set, &detail::adapted<Fn, T>, isDefault};
+    return {name, Set, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
 }
 // A handler that takes the raw argument view and checks the count itself.
 template <class T>
@@ -260,6 +269,8 @@ public:
         Handler<T> get = nullptr;
         Handler<T> let = nullptr;
         Handler<T> set = nullptr;
+        std::int16_t getMaxArgs = -1;
+        std::int16_t methodMaxArgs = -1;
     };
 
     MemberTable(std::string_view className, std::initializer_list<MemberSpec<T>> specs)
@@ -278,8 +289,14 @@ public:
                 members_.push_back(Member{entry.name});
             Member& m = members_[it->second];
             switch (entry.kind) {
-            case Method: m.method = entry.handler; break;
-            case Get: m.get = entry.handler; break;
+            case Method:
+                m.method = entry.handler;
+                m.methodMaxArgs = entry.maxArgs;
+                break;
+            case Get:
+                m.get = entry.handler;
+                m.getMaxArgs = entry.maxArgs;
+                break;
             case Let: m.let = entry.handler; break;
             case Set: m.set = entry.handler; break;
             default: break;
@@ -305,16 +322,31 @@ public:
             raiseError(err::NoSuchMember);
         const Member& m = members_[id];
         Handler<T> h = nullptr;
-        if (kind & Method)
+        std::int16_t maxArgs = -1;
+        if (kind & Method) {
             h = m.method ? m.method : m.get;
-        else if (kind & Get)
+            maxArgs = m.method ? m.methodMaxArgs : m.getMaxArgs;
+        } else if (kind & Get) {
             h = m.get ? m.get : m.method;
-        else if (kind & Set)
+            maxArgs = m.get ? m.getMaxArgs : m.methodMaxArgs;
+        } else if (kind & Set) {
             h = m.set ? m.set : m.let;
-        else if (kind & Let)
+        } else if (kind & Let) {
             h = m.let;
+        }
         if (!h)
             raiseError(err::NoSuchMember);
+        // A read of a member without parameters given arguments reads the member and
+        // hands the arguments to the default member of what it returned, as
+        // automation does: match.SubMatches(0), folder.Files("a.txt").
+        if (maxArgs == 0 && !args.empty() && (kind & (Method | Get))) {
+            Variant result = h(self, Args());
+            Object* inner = result.isObject() ? result.objectValue() : nullptr;
+            const MemberId defaultId = inner ? inner->memberId("") : kNoMember;
+            if (defaultId == kNoMember)
+                raiseError(err::WrongArgumentCount);
+            return inner->invoke(defaultId, Method | Get, args);
+        }
         return h(self, args);
     }
 

@@ -123,3 +123,19 @@ TEST(DictionaryObject, RemovalKeepsOrderThroughCompaction)
     EXPECT_EQ(CLng(keys.arrayValue().elements()[0]), 1);
     EXPECT_EQ(CLng(keys.arrayValue().elements()[99]), 199);
 }
+
+TEST(DictionaryObject, RemovingDuringForEachVisitsEveryKey)
+{
+    Ref<Dictionary> d = make<Dictionary>();
+    for (int i = 0; i < 100; ++i)
+        call(*d, "Add", i, i);
+    auto walk = d->enumerate();
+    Variant key;
+    int seen = 0;
+    while (walk->next(key)) {
+        call(*d, "Remove", key);
+        ++seen;
+    }
+    EXPECT_EQ(seen, 100);
+    EXPECT_EQ(d->size(), 0u);
+}

@@ -29,6 +29,11 @@ TEST(GeneralDate, OleDayNumbers)
     EXPECT_EQ(p.day, 29);
     EXPECT_EQ(p.hour, 6);
     EXPECT_EQ(weekdayOf(dateSerial(2026, 12, 7)), 2); // a Monday
+    // Half a second before midnight before the zero date rounds into the next day.
+    const DateParts late = splitDate(Date{-1.9999999});
+    EXPECT_EQ(late.day, 30);
+    EXPECT_EQ(late.month, 12);
+    EXPECT_EQ(late.hour, 0);
 }
 
 TEST(GeneralDate, RoundTripsThroughText)

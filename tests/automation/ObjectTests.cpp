@@ -1,4 +1,5 @@
 #include "automation/Array.h"
+#include "automation/Collection.h"
 #include "automation/MemberTable.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ public:
             get<&Probe::GetTarget>("Target"),
             method<&Probe::CountArgs>("CountArgs"),
             method<&Probe::Half>("Half"),
+            get<&Probe::GetTarget>("Inner"),
         });
         return table;
     }
@@ -158,4 +160,21 @@ TEST(VariantArrays, RedimPreserveKeepsElements)
     a->redim({Bound{0, 1}}, false);
     EXPECT_EQ(a->dimensions(), 1);
     EXPECT_TRUE(a->at({0}).isEmpty());
+}
+
+TEST(LateBoundCalls, ArgumentsToAParameterlessReadGoToTheDefaultMemberOfItsResult)
+{
+    Ref<Probe> outer = make<Probe>();
+    Ref<Probe> inner = make<Probe>();
+    setProperty(*inner, "Name", Variant("inner"));
+    setProperty(*outer, "Target", Variant(inner));
+    // outer.Inner() is the inner probe; outer.Inner("x") is inner's default member with "x".
+    EXPECT_EQ(getProperty(*outer, "Inner").objectValue(), inner.get());
+    EXPECT_EQ(errorOf([&] { call(*outer, "Inner", "x"); }), err::WrongArgumentCount); // Name takes no argument
+    EXPECT_EQ(errorOf([&] { call(*outer, "Version", 1); }), err::NoSuchMember);
+    // With a collection inside, the argument picks its item.
+    Ref<Collection> items = make<Collection>();
+    items->append(Variant("first"));
+    setProperty(*outer, "Target", Variant(items));
+    EXPECT_EQ(CStr(call(*outer, "Inner", 1)), "first");
 }
