@@ -13,8 +13,14 @@ host=$(hostname | cut -d. -f1)
 
 scene_start_hub
 scene_listen commands --class Audrey.Cmd
+scene_listen events --class Homeseer.Event
 scene_start_tallis
 wait_for 10 grep -q "Using xAP port" "$SCENE_DIR/tallis.out" 2>/dev/null || true
+
+# The host's own messages leave as real datagrams: the plug-in's listener
+# registration is logged as a "Homeseer.Event" of the host callback object.
+wait_for 5 grep -q "^Type=callback from Audrey$" "$SCENE_DIR/events.out" || scene_fail "no callback registration event"
+grep -q "^Data=Type=4$" "$SCENE_DIR/events.out" || scene_fail "the registration event lacks Type=4"
 
 echo_answer=$(xap_cmd query echo --text Ping --timeout 5 --summary) || scene_fail "no echo answer"
 [[ "$echo_answer" == *"Response=ping"* ]] || scene_fail "echo answer: $echo_answer"
