@@ -353,7 +353,7 @@ public:
     // Members by name, in the order first published.
     const std::vector<Member>& members() const { return members_; }
     // Every published entry (getters, setters, methods) in slot order.
-    const std::vector<MemberSpec<T>>& slots() const { return slots_; }
+    const std::vector<MemberSpec<T>>& entries() const { return slots_; }
 
 private:
     std::string_view className_;

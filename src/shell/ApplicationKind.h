@@ -17,6 +17,6 @@ struct ApplicationInstance {
 ApplicationInstance createApplication(int& argc, char** argv);
 
 // The log line a headless start writes.
-inline constexpr const char* kHeadlessNote = "No display or system tray: running as an xAP node only";
+inline constexpr const char* kHeadlessNote = "No display or system tray: desktop face off, running as an xAP node only";
 
 } // namespace shell

@@ -58,7 +58,7 @@ TEST(EventRecords, PropertiesStoreWhatTheyAreGivenInTheirType)
 
 TEST(EventRecords, SettersArePublishedBeforeGettersInPropertyOrder)
 {
-    const auto& slots = EventClass::members().slots();
+    const auto& slots = EventClass::members().entries();
     ASSERT_EQ(slots.size(), 122u);
     for (std::size_t i = 0; i < 61; ++i) {
         EXPECT_NE(slots[i].kind, vb::Get) << slots[i].name;
@@ -67,6 +67,6 @@ TEST(EventRecords, SettersArePublishedBeforeGettersInPropertyOrder)
     }
     EXPECT_EQ(slots.front().name, "Enabled");
     EXPECT_EQ(slots[60].name, "vcmd");
-    EXPECT_EQ(condition::members().slots().size(), 12u);
-    EXPECT_EQ(devFunc::members().slots()[8].name, "tag");
+    EXPECT_EQ(condition::members().entries().size(), 12u);
+    EXPECT_EQ(devFunc::members().entries()[8].name, "tag");
 }

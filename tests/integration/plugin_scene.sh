@@ -6,6 +6,11 @@
 source "$(dirname "$0")/scene.sh"
 : "${PLUGIN:?path of the built hspi_Audrey.so}"
 
+# lines_at_least N PATTERN FILE: true when FILE has N or more lines matching PATTERN.
+lines_at_least() {
+  test "$(grep -c "$2" "$3")" -ge "$1"
+}
+
 scene_begin
 cp "$PLUGIN" "$SCENE_BASE/"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\nAddress.Den=vyn.Audrey.DenUnit\r\n' > "$SCENE_BASE/Config/vynAudreyUtilities.ini"
@@ -15,7 +20,7 @@ scene_start_hub
 scene_listen commands --class Audrey.Cmd
 scene_listen events --class Homeseer.Event
 scene_start_tallis
-wait_for 10 grep -q "Using xAP port" "$SCENE_DIR/tallis.out" 2>/dev/null || true
+wait_for 5 grep -q "^Data=Using xAP port" "$SCENE_DIR/events.out" || scene_fail "the node did not report its port"
 
 # The host's own messages leave as real datagrams: the plug-in's listener
 # registration is logged as a "Homeseer.Event" of the host callback object.
@@ -46,8 +51,8 @@ grep -q $'^\\^2=Audrey;Den;0;0;[^;]*;TopLed blink\r$' "$devices" || scene_fail "
 # A restart restores the devices: saving them again keeps their state.
 rm "$devices"_bck
 scene_start_tallis
-wait_for 10 grep -q "Using xAP port" "$SCENE_BASE/Data/raruveViziva.txt" 2>/dev/null || true
-sleep 0.5
+wait_for 5 lines_at_least 2 "^Data=Using xAP port" "$SCENE_DIR/events.out" || scene_fail "the restarted node did not report its port"
+wait_for 5 lines_at_least 2 "^Type=callback from Audrey$" "$SCENE_DIR/events.out" || scene_fail "the plug-in did not start again"
 scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 0 ] || scene_fail "tallis ended with status $TALLIS_STATUS after the restart"
 grep -q $'^\\^1=Audrey;Kitchen;0;0;[^;]*;TopLed blink\r$' "$devices" || scene_fail "Kitchen's device did not survive the restart: $(cat "$devices")"

@@ -215,7 +215,7 @@ TEST_F(MessageTest, ItemCollectionsAreReadOnlyViewsOfTheRawLines)
 TEST_F(MessageTest, PublishedMembersFollowTheSlotOrder)
 {
     std::vector<std::string> slots;
-    for (const auto& s : XapMessage::members().slots())
+    for (const auto& s : XapMessage::members().entries())
         slots.emplace_back(s.name);
     EXPECT_EQ(slots, (std::vector<std::string>{"AddHeader", "AddItem", "AddSection", "CompareAddress", "CompareClass",
                                                "CompareSource", "CompareTarget", "FromXap", "GetItem", "Init", "MsgClass",

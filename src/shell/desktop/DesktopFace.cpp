@@ -1,9 +1,185 @@
 #include "DesktopFace.h"
 
+#include "TrayMessages.h"
+#include "TrayPictures.h"
+
+#include "shell/TallisForm.h"
+
+#include "remote/RemoteControlWindow.h"
+#include "services/Setup.h"
+#include "services/dialog/SetupDialog.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+
 namespace shell {
+
+namespace {
+
+constexpr const char* kTrayCaption = "Audrey";
+
+vb::Ref<vb::Object> hostedPlugin()
+{
+    return hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
+}
+
+void exitProgram()
+{
+    if (const vb::Ref<TallisForm> form = mainForm())
+        form->Exit();
+}
+
+std::unique_ptr<NotificationArea> areaOrDesktop(std::unique_ptr<NotificationArea> area)
+{
+    return area ? std::move(area) : std::make_unique<SystemTrayArea>();
+}
+
+} // namespace
+
+DesktopFace::DesktopFace(Parts parts)
+    : image1_(normalTrayPicture())
+    , image2_(activityTrayPicture())
+    , prompter_(std::move(parts.prompter))
+    , dialogContext_(std::move(parts.pluginFactory))
+    , trayIcon_(areaOrDesktop(std::move(parts.area)))
+    , trayMenu_(hostedPlugin, exitProgram)
+    , setupWindow_([this] { showPluginMenuDialog(); })
+{
+}
+
+DesktopFace::~DesktopFace()
+{
+    if (installed_) {
+        ShellHooks& h = hooks();
+        h.startup.prepareTray = nullptr;
+        h.updateTrayIcon = nullptr;
+        h.exit.unloadTray = nullptr;
+        h.exit.unloadPluginMenuDialog = nullptr;
+        h.trayIconCallback = nullptr;
+        h.showPluginMenu = nullptr;
+        services::setupWindowHooks() = {};
+    }
+    delete dialog_.data();
+}
+
+void DesktopFace::install()
+{
+    ShellHooks& h = hooks();
+    h.startup.prepareTray = [this] { prepareTray(); };
+    h.updateTrayIcon = [this](bool iconOn, TrayPicture picture) { updateTrayIcon(iconOn, picture); };
+    h.exit.unloadTray = [this] { unloadTray(); };
+    h.exit.unloadPluginMenuDialog = [this] { unloadPluginMenuDialog(); };
+    h.trayIconCallback = [this](std::int32_t& msg) { trayIconCallback(msg); };
+    h.showPluginMenu = [this] { showPluginMenuDialog(); };
+    services::SetupWindowHooks& setup = services::setupWindowHooks();
+    setup.captionChanged = [this](const std::string& caption) { setupCaptionChanged(caption); };
+    setup.showPluginMenuDialog = [this] { showPluginMenuDialog(); };
+    installed_ = true;
+}
+
+// ---- The tray ----------------------------------------------------------------------------
+
+void DesktopFace::prepareTray()
+{
+    trayIcon_.setIcon(image1_);
+    trayIcon_.setCaption(kTrayCaption);
+    trayIcon_.SetCallback(vb::Ref<vb::Object>(mainForm().get()));
+}
+
+void DesktopFace::updateTrayIcon(bool iconOn, TrayPicture picture)
+{
+    switch (picture) {
+    case TrayPicture::Normal:
+        trayIcon_.Update(iconOn, image1_);
+        break;
+    case TrayPicture::Activity:
+        trayIcon_.Update(iconOn, image2_);
+        break;
+    case TrayPicture::None:
+        trayIcon_.Update(iconOn, QIcon());
+        break;
+    }
+}
+
+void DesktopFace::unloadTray()
+{
+    trayIcon_.Form_Unload();
+}
+
+void DesktopFace::trayIconCallback(std::int32_t& msg)
+{
+    switch (msg) {
+    case mouse::kLeftButtonUp:
+        remoteWindow().fillNamesAndShow();
+        break;
+    case mouse::kRightButtonUp:
+        trayMenu_.popUpAt(QCursor::pos());
+        break;
+    default:
+        break;
+    }
+}
+
+remote::RemoteControlWindow& DesktopFace::remoteWindow()
+{
+    if (!remoteWindow_)
+        remoteWindow_ = std::make_unique<remote::RemoteControlWindow>(hostedPlugin, prompter_);
+    return *remoteWindow_;
+}
+
+// ---- The Setup form's window and the plug-in menu dialog ---------------------------------
+
+void DesktopFace::setupCaptionChanged(const std::string& caption)
+{
+    setupWindow_.setCaption(caption);
+}
+
+void DesktopFace::showPluginMenuDialog()
+{
+    if (!dialog_) {
+        // Each opening loads the dialog afresh; closing it writes Settings.ini and lets it go.
+        dialog_ = new services::SetupDialog(dialogContext_);
+        dialog_->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog_.data(), &QDialog::finished, dialog_.data(), &QObject::deleteLater);
+    }
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+services::SetupDialog* DesktopFace::pluginMenuDialog() const
+{
+    return dialog_.data();
+}
+
+void DesktopFace::unloadPluginMenuDialog()
+{
+    if (!dialog_)
+        return;
+    dialog_->close();
+    delete dialog_.data();
+}
+
+// ---- The program's face ---------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<DesktopFace>& programFace()
+{
+    static std::unique_ptr<DesktopFace> face;
+    return face;
+}
+
+} // namespace
 
 void installDesktopFace()
 {
+    if (programFace())
+        return;
+    programFace() = std::make_unique<DesktopFace>();
+    programFace()->install();
+    // The face's windows must go while the application object still exists.
+    qAddPostRoutine([] { programFace().reset(); });
 }
 
 } // namespace shell

@@ -3,10 +3,91 @@
 // with a display and a system tray; without them it runs as an xAP node alone.
 #pragma once
 
+#include "HostDialogContext.h"
+#include "NotificationArea.h"
+#include "SetupFormWindow.h"
+#include "TrayIcon.h"
+#include "TrayMenu.h"
+
+#include "shell/ShellHooks.h"
+
+#include <QIcon>
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace remote {
+class Prompter;
+class RemoteControlWindow;
+} // namespace remote
+
+namespace services {
+class SetupDialog;
+}
+
 namespace shell {
 
-// Wires the desktop's steps into the program's hooks (tray preparation and updates,
-// the tray callback, the plug-in menu dialog, the Setup form's window).
+class DesktopFace {
+public:
+    struct Parts {
+        std::unique_ptr<NotificationArea> area;          // the running desktop's when null
+        std::shared_ptr<remote::Prompter> prompter;      // Qt's input and message boxes when null
+        HostDialogContext::PluginFactory pluginFactory;  // the plug-in host's when empty
+    };
+
+    explicit DesktopFace(Parts parts = {});
+    // Takes the face's steps out of the program's hooks again.
+    ~DesktopFace();
+    DesktopFace(const DesktopFace&) = delete;
+    DesktopFace& operator=(const DesktopFace&) = delete;
+
+    // Puts the face's steps into the program's hooks and the Setup form's window hooks.
+    void install();
+
+    // The steps, as the hooks run them.
+    void prepareTray();
+    void updateTrayIcon(bool iconOn, TrayPicture picture);
+    void unloadTray();
+    // The main form's TrayIconCallback: a left click (514) fills the Audrey names into
+    // the remote-control window and shows it on top; a right click (517) pops up the
+    // tray menu at the pointer. Raises what the plug-in raises (the tray drops it).
+    void trayIconCallback(std::int32_t& msg);
+    // Opens the plug-in menu dialog modeless, or brings the open one to the front.
+    void showPluginMenuDialog();
+    // Closes the plug-in menu dialog (writing its settings) when it is open.
+    void unloadPluginMenuDialog();
+    void setupCaptionChanged(const std::string& caption);
+
+    TrayIcon& trayIcon() { return trayIcon_; }
+    TrayMenu& trayMenu() { return trayMenu_; }
+    // The remote-control window, loaded on its first use.
+    remote::RemoteControlWindow& remoteWindow();
+    remote::RemoteControlWindow* loadedRemoteWindow() const { return remoteWindow_.get(); }
+    // The open plug-in menu dialog, or null.
+    services::SetupDialog* pluginMenuDialog() const;
+    SetupFormWindow& setupFormWindow() { return setupWindow_; }
+    HostDialogContext& dialogContext() { return dialogContext_; }
+    // Image1 and Image2 of the main form.
+    const QIcon& image1() const { return image1_; }
+    const QIcon& image2() const { return image2_; }
+
+private:
+    QIcon image1_;
+    QIcon image2_;
+    std::shared_ptr<remote::Prompter> prompter_;
+    HostDialogContext dialogContext_;
+    TrayIcon trayIcon_;
+    TrayMenu trayMenu_;
+    SetupFormWindow setupWindow_;
+    std::unique_ptr<remote::RemoteControlWindow> remoteWindow_;
+    QPointer<services::SetupDialog> dialog_;
+    bool installed_ = false;
+};
+
+// Creates the program's one desktop face and installs it (kept until the application
+// object goes).
 void installDesktopFace();
 
 } // namespace shell

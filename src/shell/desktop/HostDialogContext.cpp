@@ -1,0 +1,83 @@
+#include "HostDialogContext.h"
+
+#include "shell/PluginHost.h"
+
+#include "automation/Conversions.h"
+#include "host/HostState.h"
+#include "host/PluginRegistry.h"
+#include "platform/FileSystem.h"
+#include "services/Setup.h"
+#include "xap/Globals.h"
+
+namespace shell {
+
+HostDialogContext::HostDialogContext(PluginFactory factory)
+    : factory_(factory ? std::move(factory) : PluginFactory(shell::createPluginObject))
+{
+}
+
+std::vector<vb::Ref<vb::Object>> HostDialogContext::plugins()
+{
+    std::vector<vb::Ref<vb::Object>> out;
+    if (const vb::Ref<vb::Collection> collection = host::PluginCollection()) {
+        for (std::size_t i = 1; i <= collection->size(); ++i) {
+            const vb::Variant& item = collection->at(i);
+            if (item.isObject() && item.objectValue())
+                out.emplace_back(item.objectValue());
+        }
+    }
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> HostDialogContext::menuCallbacks()
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    if (const vb::Ref<vb::Dictionary> menus = host::MenuCallbacks()) {
+        menus->forEach([&](const vb::Variant& key, const vb::Variant& display) {
+            out.emplace_back(vb::CStr(key), vb::CStr(display));
+        });
+    }
+    return out;
+}
+
+std::string HostDialogContext::interfaceName()
+{
+    return host::InterfaceName();
+}
+
+services::IniTool& HostDialogContext::settingsStore()
+{
+    if (services::Setup* setup = services::setupForm()) {
+        detachedStore_.reset();
+        return setup->settingsStore();
+    }
+    if (!detachedStore_) {
+        detachedStore_ = std::make_unique<services::IniTool>();
+        detachedStore_->Load(platform::joinPath(xap::BaseFolder, "Config/Settings.ini"));
+    }
+    return *detachedStore_;
+}
+
+void HostDialogContext::setDebugMode(std::int32_t mode)
+{
+    if (host::HostState* state = host::loadedState())
+        state->debugModeSetting = mode;
+}
+
+void HostDialogContext::getSelectedPlugins(std::string& interfaceName)
+{
+    if (services::Setup* setup = services::setupForm())
+        setup->GetSelectedPlugins(vb::Variant(interfaceName));
+}
+
+vb::Ref<vb::Object> HostDialogContext::createPluginObject(const std::string& className)
+{
+    return factory_(className);
+}
+
+std::string HostDialogContext::baseFolder()
+{
+    return xap::BaseFolder;
+}
+
+} // namespace shell

@@ -1,0 +1,339 @@
+// The desktop face wired into the program: the tray follows the main form, clicks on
+// the icon reach the remote-control window and the tray menu through the main form's
+// TrayIconCallback, Exit ends the program, and the plug-in menu dialog opens once and
+// writes Settings.ini through the running host.
+#include "DesktopTestSupport.h"
+
+#include "shell/desktop/DesktopFace.h"
+
+#include "host/HostState.h"
+#include "host/PluginRegistry.h"
+#include "remote/RemoteControlWindow.h"
+#include "services/Setup.h"
+#include "services/dialog/SetupDialog.h"
+#include "shell/TallisForm.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+#include "xap/Outgoing.h"
+
+#include "support/RecordingObject.h"
+#include "support/TempFolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+
+using desktop_testing::onceMenuOpens;
+using desktop_testing::RecordingArea;
+using shell::DesktopFace;
+using testing_support::RecordingObject;
+
+namespace {
+
+class DesktopFaceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        xap::InitXapAt(dir.path(), dir / "tallis");
+        xap::XapReady = false; // reports wait in the queue instead of going out
+        shell::resetProgramEnd();
+        shell::hooks() = shell::ShellHooks{};
+        services::setupWindowHooks() = {};
+
+        plugin = vb::make<RecordingObject>("hspi_Audrey");
+        plugin->values["AudreyNames"] = vb::Variant("Kitchen,Den");
+        plugin->values["name"] = vb::Variant("Audrey");
+        provided = plugin;
+        shell::hooks().hostedPlugin = [this] { return provided; };
+        shell::hooks().endEventLoop = [this](int status) { steps.push_back("endEventLoop " + std::to_string(status)); };
+
+        auto recording = std::make_unique<RecordingArea>();
+        area = recording.get();
+        DesktopFace::Parts parts;
+        parts.area = std::move(recording);
+        parts.pluginFactory = [this](const std::string& className) -> vb::Ref<vb::Object> {
+            created.push_back(className);
+            return vb::make<RecordingObject>();
+        };
+        face = std::make_unique<DesktopFace>(std::move(parts));
+        face->install();
+        shell::mainForm() = vb::make<shell::TallisForm>();
+    }
+    void TearDown() override
+    {
+        face.reset();
+        shell::mainForm().reset();
+        services::unloadSetupForm();
+        host::HostedPlugin().reset();
+        host::PluginCollection().reset();
+        host::MenuCallbacks().reset();
+        host::InterfaceName().clear();
+        shell::hooks() = shell::ShellHooks{};
+        shell::resetProgramEnd();
+        xap::PendingMessages().clear();
+    }
+
+    // Start-up's tray steps: the tray is prepared and Timer1_Timer shows the icon.
+    void startTray()
+    {
+        shell::hooks().startup.prepareTray();
+        shell::mainForm()->Timer1_Timer();
+    }
+    void click(QSystemTrayIcon::ActivationReason reason) { area->activated(reason); }
+
+    // Loads the host core with the plug-in in the registry, as start-up leaves it.
+    void loadHost()
+    {
+        services::loadSetupForm();
+        host::HostedPlugin() = plugin;
+        host::PluginCollection() = vb::make<vb::Collection>();
+        host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(plugin)), "Audrey");
+    }
+    void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    testing_support::TempFolder dir;
+    vb::Ref<RecordingObject> plugin;
+    vb::Ref<vb::Object> provided;
+    RecordingArea* area = nullptr;
+    std::unique_ptr<DesktopFace> face;
+    std::vector<std::string> steps;
+    std::vector<std::string> created;
+};
+
+} // namespace
+
+TEST_F(DesktopFaceTest, InstallingPutsTheStepsIntoTheHooksAndDestroyingTakesThemOut)
+{
+    const shell::ShellHooks& h = shell::hooks();
+    EXPECT_TRUE(h.startup.prepareTray && h.updateTrayIcon && h.exit.unloadTray && h.exit.unloadPluginMenuDialog &&
+                h.trayIconCallback && h.showPluginMenu);
+    EXPECT_TRUE(services::setupWindowHooks().captionChanged && services::setupWindowHooks().showPluginMenuDialog);
+    face.reset();
+    EXPECT_FALSE(h.startup.prepareTray || h.updateTrayIcon || h.exit.unloadTray || h.exit.unloadPluginMenuDialog ||
+                 h.trayIconCallback || h.showPluginMenu);
+    EXPECT_FALSE(services::setupWindowHooks().captionChanged || services::setupWindowHooks().showPluginMenuDialog);
+    EXPECT_TRUE(h.hostedPlugin); // not the face's
+}
+
+TEST_F(DesktopFaceTest, TheIconAppearsBlinksAndGoesWithTheMainForm)
+{
+    startTray();
+    EXPECT_EQ(face->trayIcon().caption(), "Audrey");
+    EXPECT_EQ(face->trayIcon().icon().cacheKey(), face->image1().cacheKey());
+    ASSERT_EQ(area->operations(), (std::vector<std::string>{"add"}));
+    EXPECT_EQ(area->entries[0].record.icon.cacheKey(), face->image1().cacheKey());
+    EXPECT_EQ(area->entries[0].record.tip, "Audrey");
+    EXPECT_FALSE(shell::mainForm()->timer1().enabled());
+
+    shell::mainForm()->SwapIcons();
+    EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->image2().cacheKey());
+    EXPECT_TRUE(shell::mainForm()->timer1().running());
+    shell::mainForm()->Timer1_Timer();
+    EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->image1().cacheKey());
+    EXPECT_FALSE(shell::mainForm()->timer1().enabled());
+    EXPECT_NE(face->image1().cacheKey(), face->image2().cacheKey());
+    EXPECT_FALSE(face->image1().pixmap(32, 32).isNull());
+
+    shell::mainForm()->Form_unload();
+    EXPECT_EQ(area->operations(), (std::vector<std::string>{"add", "modify", "modify", "delete"}));
+}
+
+TEST_F(DesktopFaceTest, LeftClickFillsTheNamesAndShowsTheRemoteWindowOnTop)
+{
+    startTray();
+    EXPECT_EQ(face->loadedRemoteWindow(), nullptr); // loaded on first use
+    click(QSystemTrayIcon::Trigger);
+    remote::RemoteControlWindow* window = face->loadedRemoteWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->topmost());
+    EXPECT_EQ(window->audreyBox(0)->text(), "Kitchen");
+    EXPECT_EQ(window->audreyBox(1)->text(), "Den");
+    EXPECT_EQ(window->windowTitle(), "vynAudrey Remote Control");
+
+    // Hidden, a double click brings it back: it is filled on each of its two releases.
+    window->hide();
+    plugin->values["AudreyNames"] = vb::Variant("Hall");
+    plugin->calls.clear();
+    click(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(plugin->callsOf("AudreyNames").size(), 2u);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->audreyBox(0)->text(), "Hall");
+    EXPECT_EQ(face->loadedRemoteWindow(), window);
+}
+
+TEST_F(DesktopFaceTest, LeftClickWithoutAPluginShowsNothing)
+{
+    provided = nullptr;
+    startTray();
+    click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(face->loadedRemoteWindow() == nullptr || !face->loadedRemoteWindow()->isVisible());
+    EXPECT_FALSE(face->trayIcon().deliveringCallback());
+
+    // A plug-in that cannot give the names neither.
+    provided = plugin;
+    plugin->failures["AudreyNames"] = vb::err::ObjectVariableNotSet;
+    click(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(face->loadedRemoteWindow()->isVisible());
+    EXPECT_TRUE(xap::PendingMessages().empty()); // nothing is reported
+}
+
+TEST_F(DesktopFaceTest, RightClickPopsUpTheTrayMenuAndDropsClicksWhileItIsOpen)
+{
+    startTray();
+    int shown = 0;
+    QObject::connect(&face->trayMenu().menu(), &QMenu::aboutToShow, [&] { ++shown; });
+    QMenu* opened = nullptr;
+    onceMenuOpens([&](QMenu& menu) {
+        opened = &menu;
+        EXPECT_TRUE(face->trayIcon().deliveringCallback());
+        click(QSystemTrayIcon::Context); // the menu is already open
+        click(QSystemTrayIcon::Trigger);
+        menu.actions().at(9)->trigger(); // "Disable"
+    });
+    click(QSystemTrayIcon::Context);
+    EXPECT_EQ(opened, &face->trayMenu().menu());
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(face->loadedRemoteWindow() == nullptr || !face->loadedRemoteWindow()->isVisible());
+    ASSERT_EQ(plugin->callsOf("SelectMenu").size(), 1u);
+    EXPECT_EQ(plugin->callsOf("SelectMenu")[0].text(), "Disable Plugin");
+    EXPECT_FALSE(face->trayIcon().deliveringCallback());
+}
+
+TEST_F(DesktopFaceTest, ExitFromTheTrayMenuEndsTheProgramEvenWhenThePluginFails)
+{
+    shell::ShellHooks& h = shell::hooks();
+    h.exit.shutdownPlugin = [this] {
+        steps.push_back("shutdownPlugin");
+        vb::raiseError(vb::err::DivisionByZero);
+    };
+    h.exit.releasePlugin = [this] { steps.push_back("releasePlugin"); };
+    startTray();
+    onceMenuOpens([](QMenu& menu) { menu.actions().at(15)->trigger(); });
+    click(QSystemTrayIcon::Context);
+
+    EXPECT_TRUE(shell::programEnded());
+    EXPECT_EQ(shell::exitStatus(), 0);
+    EXPECT_EQ(steps, (std::vector<std::string>{"shutdownPlugin", "releasePlugin", "endEventLoop 0"}));
+    // The tray's unload removed the icon; the main form's unload found nothing left.
+    EXPECT_EQ(area->operations(), (std::vector<std::string>{"add", "delete"}));
+    EXPECT_FALSE(face->trayIcon().iconAdded());
+}
+
+TEST_F(DesktopFaceTest, PluginMenuDialogOpensOnceModelessAndIsBroughtBack)
+{
+    loadHost();
+    shell::hooks().showPluginMenu(); // FRH.Menu
+    services::SetupDialog* dialog = face->pluginMenuDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), "vynMenu Menu Setup Selections");
+
+    // Every other way in finds the open dialog.
+    services::setupWindowHooks().showPluginMenuDialog();
+    face->setupFormWindow().aSetupButton()->click();
+    shell::hooks().showPluginMenu();
+    EXPECT_EQ(face->pluginMenuDialog(), dialog);
+    EXPECT_EQ(QApplication::topLevelWidgets().count(dialog), 1);
+
+    // Closed, it goes; the next opening loads a new one.
+    dialog->close();
+    deleteClosedWindows();
+    EXPECT_EQ(face->pluginMenuDialog(), nullptr);
+    face->setupFormWindow().aSetupButton()->click();
+    ASSERT_NE(face->pluginMenuDialog(), nullptr);
+    EXPECT_TRUE(face->pluginMenuDialog()->isVisible());
+}
+
+TEST_F(DesktopFaceTest, SetupStartupNamesTheWindowAndOpensTheDialogWithoutAnInterface)
+{
+    loadHost();
+    EXPECT_EQ(face->setupFormWindow().windowTitle(), "Farstead");
+    EXPECT_EQ(face->setupFormWindow().aSetupButton()->text(), "Setup");
+    EXPECT_FALSE(face->setupFormWindow().isVisible());
+
+    host::InterfaceName() = "Audrey";
+    services::setupForm()->Startup();
+    EXPECT_EQ(face->setupFormWindow().windowTitle(), "rARuveViziva");
+    EXPECT_EQ(face->pluginMenuDialog(), nullptr);
+
+    host::InterfaceName().clear();
+    services::setupForm()->Startup();
+    ASSERT_NE(face->pluginMenuDialog(), nullptr);
+    EXPECT_TRUE(face->pluginMenuDialog()->isVisible());
+}
+
+TEST_F(DesktopFaceTest, DialogWorksOnTheHostsPluginsMenusAndSettings)
+{
+    loadHost();
+    dir.write("hspi_Audrey.so", "");
+    dir.write("Config/Settings.ini", "[Plugins]\r\nOther=true\r\n");
+    services::setupForm()->settingsStore().Load(dir / "Config/Settings.ini");
+    services::setupForm()->RegisterMenuEx("Audrey", "ConfigIO", "Audrey Setup");
+    services::setupForm()->RegisterMenu("Audrey", "Browser");
+
+    shell::hooks().showPluginMenu();
+    services::SetupDialog* dialog = face->pluginMenuDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->aPluginForm()->count(), 2);
+    EXPECT_EQ(dialog->aPluginForm()->itemText(0), "Audrey Setup - ConfigIO");
+    EXPECT_EQ(dialog->aPluginForm()->itemText(1), "Audrey - Browser");
+
+    // Retrieving finds the library in the base folder through the plug-in host's creation.
+    dialog->aRetrievePlugins()->click();
+    EXPECT_EQ(created, (std::vector<std::string>{"hspi_Audrey.hspi"}));
+    ASSERT_EQ(dialog->PluginList()->count(), 1);
+    EXPECT_EQ(dialog->PluginList()->item(0)->text(), "Audrey");
+
+    // A registered menu reaches the hosted plug-in.
+    dialog->aPluginForm()->setCurrentIndex(0);
+    dialog->aPluginForm_Click();
+    EXPECT_EQ(plugin->callsOf("ConfigIO").size(), 1u);
+
+    dialog->aDebugLog()->setChecked(true);
+    dialog->close();
+    EXPECT_EQ(host::state().debugModeSetting, 1);
+    const std::string saved = dir.read("Config/Settings.ini");
+    EXPECT_NE(saved.find("[GENERAL]\r\nDEBUGLOG=1\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("AUDREY=False\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("OTHER=true\r\n"), std::string::npos) << saved; // kept as it was
+}
+
+TEST_F(DesktopFaceTest, DialogOpenAtShutdownStillSavesItsSettings)
+{
+    loadHost();
+    shell::hooks().showPluginMenu();
+    face->pluginMenuDialog()->aDebugLog()->setChecked(true);
+
+    // The start object's termination unloads the host core first, then the dialog.
+    services::unloadSetupForm();
+    shell::hooks().exit.unloadPluginMenuDialog();
+    EXPECT_EQ(face->pluginMenuDialog(), nullptr);
+    EXPECT_NE(dir.read("Config/Settings.ini").find("DEBUGLOG=1"), std::string::npos);
+    EXPECT_TRUE(xap::PendingMessages().empty()) << "the close reported a failure";
+
+    // Without a dialog the step does nothing.
+    EXPECT_NO_THROW(shell::hooks().exit.unloadPluginMenuDialog());
+}
+
+TEST_F(DesktopFaceTest, DialogContextFollowsTheRegistryOrder)
+{
+    shell::HostDialogContext& context = face->dialogContext();
+    EXPECT_TRUE(context.plugins().empty()); // no plug-in host yet
+    EXPECT_TRUE(context.menuCallbacks().empty());
+
+    loadHost();
+    vb::Ref<RecordingObject> second = vb::make<RecordingObject>();
+    host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(second)), "Second");
+    const auto plugins = context.plugins();
+    ASSERT_EQ(plugins.size(), 2u);
+    EXPECT_EQ(plugins[0].get(), plugin.get());
+    EXPECT_EQ(plugins[1].get(), second.get());
+
+    services::setupForm()->RegisterMenu("B", "Two");
+    services::setupForm()->RegisterMenuEx("A", "One", "Shown");
+    EXPECT_EQ(context.menuCallbacks(),
+              (std::vector<std::pair<std::string, std::string>>{{"B~Two", "B"}, {"A~One", "Shown"}}));
+}

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The desktop face on a real X display: Xvfb, tallis with the Audrey plug-in on a
+# loopback configuration. Without a system tray the program runs headless; with one
+# (trayer) its icon appears in the tray. A left click on the tray icon opens
+# the remote-control window cut to the Audrey's outline: around the appliance the
+# desktop shows, inside it the picture. A right click opens the tray menu at the
+# pointer, and its Exit ends the program cleanly.
+#
+# The screenshots are kept as $ARTIFACTS/desktop.png (the shaped window) and
+# $ARTIFACTS/desktop-menu.png (with the tray menu open). Exits with 77 (skipped) only
+# when the X server cannot start.
+source "$(dirname "$0")/../integration/scene.sh"
+: "${PLUGIN:?path of the built hspi_Audrey.so}"
+: "${ARTIFACTS:?folder for the screenshots}"
+
+skip() {
+  echo "SKIPPED: $*"
+  exit 77
+}
+
+# The colour of one pixel of a picture as "r,g,b" (0 to 255).
+pixel() {
+  local picture=$1 x=$2 y=$3
+  convert "$picture" -format "%[fx:int(255*p{$x,$y}.r+0.5)],%[fx:int(255*p{$x,$y}.g+0.5)],%[fx:int(255*p{$x,$y}.b+0.5)]" info:
+}
+
+# The geometry "X Y WIDTH HEIGHT" of the first visible window matching xdotool search
+# arguments whose size passes a test (min/max width and height) and whose name is not
+# $SKIP_NAME.
+visible_window() {
+  local minw=$1 maxw=$2 minh=$3 maxh=$4
+  shift 4
+  local w X Y WIDTH HEIGHT
+  for w in $(xdotool search --onlyvisible "$@" 2>/dev/null); do
+    [ -z "${SKIP_NAME:-}" ] || [ "$(xdotool getwindowname "$w")" != "$SKIP_NAME" ] || continue
+    eval "$(xdotool getwindowgeometry --shell "$w" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    if [ "$WIDTH" -ge "$minw" ] && [ "$WIDTH" -le "$maxw" ] && [ "$HEIGHT" -ge "$minh" ] && [ "$HEIGHT" -le "$maxh" ]; then
+      echo "$X $Y $WIDTH $HEIGHT"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# Fails with the window tree of the display in the report.
+window_fail() {
+  echo "--- windows" >&2
+  xwininfo -root -tree >&2 || true
+  scene_fail "$@"
+}
+
+tray_icon() { visible_window 8 64 8 64 --classname '^tallis$'; }
+remote_window() { visible_window 263 263 405 405 --name '^vynAudrey Remote Control$'; }
+tray_menu() { SKIP_NAME="vynAudrey Remote Control" visible_window 60 600 200 800 --classname '^tallis$'; }
+
+command -v Xvfb >/dev/null || skip "Xvfb is not installed"
+for tool in trayer xdotool xwininfo import convert; do
+  command -v "$tool" >/dev/null || scene_fail "$tool is not installed (scripts/install-deps.sh)"
+done
+
+scene_begin
+cp "$PLUGIN" "$SCENE_BASE/"
+printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n' > "$SCENE_BASE/Config/vynAudreyUtilities.ini"
+
+# The X server picks a free display number and writes it to descriptor 3.
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3> "$SCENE_DIR/display" > "$SCENE_DIR/xvfb.log" 2>&1 &
+SCENE_PIDS+=($!)
+wait_for 10 test -s "$SCENE_DIR/display" || skip "Xvfb could not start: $(tail -n 3 "$SCENE_DIR/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$SCENE_DIR/display")"
+
+scene_start_hub
+
+# A display without a system tray: the desktop face stays off and the program runs as
+# an xAP node, saying so in its log file.
+log="$SCENE_BASE/Data/raruveViziva.txt"
+(cd "$SCENE_BASE" && exec ./tallis > "$SCENE_DIR/tallis.out" 2>&1) &
+TALLIS_PID=$!
+SCENE_PIDS+=("$TALLIS_PID")
+wait_for 10 grep -q "running as an xAP node only" "$log" || scene_fail "no headless line on a display without a tray"
+scene_stop_tallis
+[ "$TALLIS_STATUS" -eq 0 ] || scene_fail "headless tallis ended with status $TALLIS_STATUS"
+rm -f "$log"
+
+# The tray must be there before tallis starts: the program looks for it once.
+trayer --edge top --align right --widthtype request --height 32 --SetDockType false --SetPartialStrut false \
+  > "$SCENE_DIR/trayer.log" 2>&1 &
+SCENE_PIDS+=($!)
+wait_for 10 xdotool search --onlyvisible --classname '^panel$' || scene_fail "trayer shows no panel"
+sleep 0.3
+
+(cd "$SCENE_BASE" && exec ./tallis > "$SCENE_DIR/tallis.out" 2>&1) &
+TALLIS_PID=$!
+SCENE_PIDS+=("$TALLIS_PID")
+wait_for 15 tray_icon || window_fail "no tray icon appeared"
+if grep -q "running as an xAP node only" "$log" 2>/dev/null; then
+  scene_fail "tallis started headless"
+fi
+read -r IX IY IW IH < <(tray_icon)
+import -window root "$SCENE_DIR/before.png"
+
+# Left click: the remote-control window.
+xdotool mousemove $((IX + IW / 2)) $((IY + IH / 2)) click 1
+wait_for 10 remote_window || window_fail "no remote-control window after a left click on the tray icon"
+read -r WX WY WW WH < <(remote_window)
+case_colour="238,232,220"
+led_colour="60,200,90"
+magenta="255,0,255"
+painted() {
+  import -window root "$SCENE_DIR/shot.png" && [ "$(pixel "$SCENE_DIR/shot.png" $((WX + 30)) $((WY + 200)))" = "$case_colour" ]
+}
+wait_for 10 painted || scene_fail "the window's case colour never showed at +30+200 (got $(pixel "$SCENE_DIR/shot.png" $((WX + 30)) $((WY + 200))))"
+mkdir -p "$ARTIFACTS"
+cp "$SCENE_DIR/shot.png" "$ARTIFACTS/desktop.png"
+
+# Outside the outline (the picture's background colour): the desktop as it was.
+for point in "1 1" "60 30" "1 $((WH - 2))" "$((WW - 2)) $((WH - 2))" "250 20"; do
+  read -r px py <<< "$point"
+  x=$((WX + px)) y=$((WY + py))
+  seen=$(pixel "$SCENE_DIR/shot.png" $x $y)
+  desktop=$(pixel "$SCENE_DIR/before.png" $x $y)
+  [ "$seen" != "$magenta" ] || scene_fail "the picture's background shows at +$px+$py: the window is not cut"
+  [ "$seen" = "$desktop" ] || scene_fail "at +$px+$py the screen shows $seen instead of the desktop's $desktop"
+done
+# Inside: the picture.
+[ "$(pixel "$SCENE_DIR/shot.png" $((WX + 132)) $((WY + 40)))" = "$led_colour" ] || scene_fail "the top LED is not shown"
+[ "$(pixel "$SCENE_DIR/before.png" $((WX + 30)) $((WY + 200)))" != "$case_colour" ] || scene_fail "the desktop already had the case colour"
+
+# Right click: the tray menu, right-aligned at the pointer; its Exit ends the program.
+pointer_x=$((IX + IW / 2))
+xdotool mousemove $pointer_x $((IY + IH / 2)) click 3
+wait_for 10 tray_menu || window_fail "no tray menu after a right click on the tray icon"
+read -r MX MY MW MH < <(tray_menu)
+[ $((MX + MW)) -eq $pointer_x ] || scene_fail "the menu's right edge $((MX + MW)) is not at the pointer $pointer_x"
+import -window root "$ARTIFACTS/desktop-menu.png"
+xdotool mousemove $((MX + MW / 2)) $((MY + MH - 12)) click 1
+for _ in $(seq 1 200); do
+  kill -0 "$TALLIS_PID" 2>/dev/null || break
+  sleep 0.05
+done
+kill -0 "$TALLIS_PID" 2>/dev/null && scene_fail "tallis did not end after Exit in the tray menu"
+TALLIS_STATUS=0
+wait "$TALLIS_PID" || TALLIS_STATUS=$?
+[ "$TALLIS_STATUS" -eq 0 ] || scene_fail "tallis ended with status $TALLIS_STATUS after Exit"
+[ -f "$SCENE_BASE/Config/vynTallis.ini" ] || scene_fail "Exit did not save the devices"
+echo "desktop scene passed; screenshots in $ARTIFACTS"
