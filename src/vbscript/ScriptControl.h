@@ -34,6 +34,11 @@ struct ScriptError {
 
 class ScriptModule;
 
+// A call that runs longer than the time-out is stopped with this run-time error
+// (E_ABORT, "operation aborted"); On Error Resume Next in the script does not catch it.
+inline constexpr std::int32_t kTimeoutError = static_cast<std::int32_t>(0x80004004u);
+inline constexpr std::string_view kTimeoutDescription = "Script execution timed out";
+
 class ScriptControl {
 public:
     ScriptControl();
@@ -49,7 +54,7 @@ public:
     void setAllowUI(bool allow);
     bool allowUI() const;
     // Milliseconds a single call may run before it is stopped and reported as an
-    // error; -1 for no limit.
+    // error (kTimeoutError); -1 for no limit. The default is 10000.
     void setTimeout(std::int32_t milliseconds);
     std::int32_t timeout() const;
 

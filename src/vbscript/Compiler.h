@@ -1,0 +1,150 @@
+// Compiler: turns a parse tree into the executable tree, resolving every name once.
+//
+// Declarations come first: procedures, classes, global variables and constants of
+// the unit are entered into the module before any body is compiled, so code may use
+// what is declared further down. Then each name in the code becomes what it denotes:
+// a local or parameter slot, a field of the instance, a global slot, a member of the
+// running class, a named object or one of its members (with the member id looked up
+// now), a library function or constant, or - for names nobody declared yet - a late
+// name that looks once more when it runs.
+#pragma once
+
+#include "Ast.h"
+#include "ExprNodes.h"
+#include "Procedure.h"
+#include "Scope.h"
+
+#include "automation/TextCompare.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace vbscript {
+
+class Engine;
+class ModuleScope;
+class ClassInfo;
+struct GlobalSlot;
+class Block;
+
+class Compiler {
+public:
+    // `binding`: the running frame whose variables Execute/Eval code sees (null for
+    // code of its own); `asGlobal`: ExecuteGlobal-style code (declarations go to the module).
+    Compiler(Engine& engine, ModuleScope& scope, CodeUnit& unit, Frame* binding, bool asGlobal);
+
+    // Compiles a unit and returns the procedure that runs its top-level code.
+    vb::Ref<Procedure> compileProgram(ast::Program& program);
+    // Compiles an Eval expression; the returned procedure leaves the value in its result.
+    vb::Ref<Procedure> compileEval(ast::Expr& expression);
+    // True when the unit declared procedures or classes (code that outlives the run).
+    bool declaredCode() const { return !pendingBodies_.empty() || !pendingClasses_.empty(); }
+
+private:
+    struct LocalName {
+        enum class Kind { Local, Arg, Constant, Implicit } kind = Kind::Local;
+        int index = 0;
+        bool isResult = false; // a Function's own name: its result
+        vb::Variant constant;
+    };
+    using NameMap = std::unordered_map<std::string, LocalName, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual>;
+
+    struct Resolved {
+        enum class Kind {
+            Local, Arg, Field, Direct, Constant, Global, ClassMember, NamedObject, NamedMember,
+            Builtin, Intrinsic, Err, Late,
+        } kind = Kind::Late;
+        int index = -1;
+        GlobalSlot* global = nullptr;
+        vb::Variant constant;
+        const BuiltinFunction* builtin = nullptr;
+        vb::Ref<vb::Object> object;
+        vb::MemberId memberId = vb::kNoMember;
+        vb::Variant* direct = nullptr;
+        IntrinsicExpr::Kind intrinsic = IntrinsicExpr::Kind::Eval;
+        int implicitSlot = -1;
+    };
+
+    vb::Ref<Procedure> compileProgramBody(ast::Program& program);
+
+    // Declarations
+    void declareGlobals(const ast::Block& body, bool nested);
+    void declareGlobalVariable(const ast::VarDecl& v);
+    vb::Ref<Procedure> declareProcedure(const ast::ProcedureDecl& d, ClassInfo* owner);
+    void declareClass(ast::ClassDecl& d);
+    void declareLocals(const ast::Block& body);
+    vb::Variant constantValue(const ast::ConstItem& item);
+    void compileProcedureBody(const ast::ProcedureDecl& d, Procedure& p, ClassInfo* cls);
+    int newLocal();
+
+    // Names
+    Resolved resolve(const std::string& name, bool skipResult);
+    ExprPtr lateName(const std::string& name, const Resolved& r);
+    ExprPtr variableNode(const Resolved& r, const std::string& name);
+
+    // Expressions
+    ExprPtr compileExpr(const ast::Expr& e);
+    ExprPtr compileName(const ast::Expr& e);
+    ExprPtr compileNameCall(const std::string& name, const std::vector<ast::ExprPtr>& args, bool asStatement);
+    ExprPtr compileCallee(const ast::Expr& callee, const std::vector<ast::ExprPtr>& args, bool asStatement);
+    ExprPtr compileTarget(const ast::Expr& e);
+    ExprPtr compileBinary(const ast::Expr& e);
+    ExprPtr withObject();
+    ExprPtr namedObjectMember(const ast::Expr& member, const std::vector<ast::ExprPtr>* args);
+    ArgList compileArgs(const std::vector<ast::ExprPtr>& args);
+
+    // Statements
+    void compileBlock(const ast::Block& in, Block& out);
+    StmtPtr compileStatement(const ast::Stmt& s);
+    StmtPtr compileAssign(const ast::AssignStmt& s);
+    bool cannotRunScript(const ast::Expr& e);
+    StmtPtr compileIf(const ast::IfStmt& s);
+    StmtPtr compileSelect(const ast::SelectStmt& s);
+    StmtPtr compileFor(const ast::ForStmt& s);
+    StmtPtr compileForEach(const ast::ForEachStmt& s);
+    StmtPtr compileDo(const ast::DoStmt& s);
+    StmtPtr compileWith(const ast::WithStmt& s);
+    StmtPtr compileReDim(const ast::ReDimStmt& s);
+    StmtPtr compileErase(const ast::EraseStmt& s);
+    ExprPtr declaredTarget(const std::string& name, int line, int col);
+
+    [[noreturn]] void fail(int number, int line, int col) const;
+
+    // Module slots this unit created or changed, so that a unit that does not
+    // compile leaves the module as it was.
+    GlobalSlot& defineGlobal(const std::string& name, bool* created);
+    void rollBack();
+    struct Change {
+        GlobalSlot* slot;
+        bool created;
+        GlobalSlot before;
+    };
+    std::vector<Change> changes_;
+    bool explicitBefore_ = false;
+
+    Engine& engine_;
+    ModuleScope& scope_;
+    CodeUnit& unit_;
+    Frame* binding_;
+    bool asGlobal_;
+
+    // The procedure being compiled and its names.
+    Procedure* proc_ = nullptr;
+    bool topLevel_ = true;
+    NameMap names_;
+    ClassInfo* class_ = nullptr;
+    NameMap classConstants_;
+    std::vector<int> withSlots_;
+    // Names this unit declared at module level (to report redefinitions).
+    std::unordered_map<std::string, int, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> unitNames_;
+    std::vector<std::pair<const ast::ProcedureDecl*, vb::Ref<Procedure>>> pendingBodies_;
+    struct PendingClass {
+        ast::ClassDecl* decl;
+        vb::Ref<ClassInfo> info;
+        std::vector<std::pair<const ast::ProcedureDecl*, vb::Ref<Procedure>>> methods;
+        NameMap constants;
+    };
+    std::vector<PendingClass> pendingClasses_;
+};
+
+} // namespace vbscript

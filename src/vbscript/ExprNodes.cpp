@@ -1,0 +1,656 @@
+// Values, variables and operators of the executable tree.
+#include "ExprNodes.h"
+
+#include "CompileError.h"
+#include "Engine.h"
+#include "ErrObject.h"
+#include "Scope.h"
+#include "ScriptClass.h"
+
+#include "automation/Array.h"
+#include "automation/Conversions.h"
+#include "automation/Error.h"
+
+#include <typeinfo>
+
+namespace vbscript {
+
+bool Expr::test(Frame& f) const
+{
+    vb::Variant s;
+    return ops::isTrue(read(f, s));
+}
+
+void Expr::assign(Frame&, vb::Variant&&, bool) const
+{
+    vb::raiseError(rterr::IllegalAssignment);
+}
+
+void ConstantExpr::assign(Frame&, vb::Variant&&, bool) const
+{
+    vb::raiseError(rterr::IllegalAssignment);
+}
+
+vb::Variant& FieldExpr::variable(Frame& f) const
+{
+    return f.me->field(index_);
+}
+
+vb::Variant ErrorExpr::eval(Frame&) const
+{
+    vb::raiseError(number_);
+}
+
+vb::Variant MeExpr::eval(Frame& f) const
+{
+    if (!f.me)
+        vb::raiseError(vb::err::ObjectRequired);
+    return vb::Variant(static_cast<vb::Object*>(f.me));
+}
+
+vb::Variant ErrExpr::eval(Frame& f) const
+{
+    return vb::Variant(f.engine.errObject());
+}
+
+// ---------------------------------------------------------------------------
+// Globals
+
+vb::Variant GlobalExpr::eval(Frame& f) const
+{
+    switch (slot_->kind) {
+    case GlobalSlot::Kind::Variable:
+    case GlobalSlot::Kind::Constant: return slot_->value;
+    case GlobalSlot::Kind::Procedure: return callProcedure(f, *slot_->procedure, nullptr, ArgList());
+    default: vb::raiseError(vb::err::TypeMismatch);
+    }
+}
+
+const vb::Variant& GlobalExpr::read(Frame& f, vb::Variant& scratch) const
+{
+    if (slot_->kind == GlobalSlot::Kind::Variable || slot_->kind == GlobalSlot::Kind::Constant)
+        return slot_->value;
+    scratch = eval(f);
+    return scratch;
+}
+
+vb::Variant* GlobalExpr::address(Frame&) const
+{
+    return slot_->kind == GlobalSlot::Kind::Variable ? &slot_->value : nullptr;
+}
+
+void GlobalExpr::assign(Frame&, vb::Variant&& value, bool) const
+{
+    if (slot_->kind != GlobalSlot::Kind::Variable)
+        vb::raiseError(rterr::IllegalAssignment);
+    slot_->value = std::move(value);
+}
+
+void GlobalExpr::run(Frame& f) const
+{
+    if (slot_->kind == GlobalSlot::Kind::Procedure)
+        callProcedure(f, *slot_->procedure, nullptr, ArgList());
+    else
+        vb::raiseError(vb::err::TypeMismatch);
+}
+
+bool GlobalExpr::hasCalls() const
+{
+    return slot_->kind != GlobalSlot::Kind::Variable && slot_->kind != GlobalSlot::Kind::Constant;
+}
+
+// ---------------------------------------------------------------------------
+// Names unknown when compiling
+
+LateNameExpr::LateNameExpr(std::string name, ModuleScope* scope, int implicitSlot, bool isExplicit)
+    : name_(std::move(name))
+    , scope_(scope)
+    , implicitSlot_(implicitSlot)
+    , explicit_(isExplicit)
+{
+}
+
+GlobalSlot* LateNameExpr::global(Frame& f) const
+{
+    if (!cached_ && generation_ != f.engine.generation()) {
+        cached_ = scope_->lookup(name_);
+        generation_ = f.engine.generation();
+    }
+    return cached_;
+}
+
+vb::Variant* LateNameExpr::variableFor(Frame& f, bool create) const
+{
+    if (GlobalSlot* g = global(f))
+        return g->kind == GlobalSlot::Kind::Variable ? &g->value : nullptr;
+    if (explicit_)
+        vb::raiseError(vb::err::VariableUndefined);
+    if (implicitSlot_ >= 0)
+        return &f.locals[implicitSlot_];
+    if (!create)
+        return nullptr;
+    GlobalSlot& s = scope_->define(name_);
+    f.engine.bumpGeneration();
+    cached_ = &s;
+    return &s.value;
+}
+
+vb::Variant LateNameExpr::eval(Frame& f) const
+{
+    if (GlobalSlot* g = global(f)) {
+        switch (g->kind) {
+        case GlobalSlot::Kind::Variable:
+        case GlobalSlot::Kind::Constant: return g->value;
+        case GlobalSlot::Kind::Procedure: return callProcedure(f, *g->procedure, nullptr, ArgList());
+        default: vb::raiseError(vb::err::TypeMismatch);
+        }
+    }
+    vb::Variant* v = variableFor(f, false);
+    return v ? *v : vb::Variant();
+}
+
+const vb::Variant& LateNameExpr::read(Frame& f, vb::Variant& scratch) const
+{
+    GlobalSlot* g = global(f);
+    if (g && (g->kind == GlobalSlot::Kind::Variable || g->kind == GlobalSlot::Kind::Constant))
+        return g->value;
+    if (!g) {
+        if (vb::Variant* v = variableFor(f, false))
+            return *v;
+    }
+    scratch = eval(f);
+    return scratch;
+}
+
+vb::Variant* LateNameExpr::address(Frame& f) const
+{
+    GlobalSlot* g = global(f);
+    if (g)
+        return g->kind == GlobalSlot::Kind::Variable ? &g->value : nullptr;
+    return variableFor(f, true);
+}
+
+void LateNameExpr::assign(Frame& f, vb::Variant&& value, bool) const
+{
+    GlobalSlot* g = global(f);
+    if (g && g->kind != GlobalSlot::Kind::Variable)
+        vb::raiseError(rterr::IllegalAssignment);
+    vb::Variant* v = variableFor(f, true);
+    *v = std::move(value);
+}
+
+void LateNameExpr::run(Frame& f) const
+{
+    call(f, ArgList(), true);
+}
+
+namespace {
+
+// The subscripts of an element; up to four without a heap allocation.
+class Subscripts {
+public:
+    Subscripts(Frame& f, const ArgList& args) : count_(args.size())
+    {
+        std::int32_t* out = inline_;
+        if (count_ > kInline) {
+            heap_.resize(count_);
+            out = heap_.data();
+        }
+        for (std::size_t i = 0; i < count_; ++i) {
+            if (!args[i])
+                vb::raiseError(vb::err::SubscriptOutOfRange);
+            Temp s;
+            const vb::Variant& v = args[i]->read(f, s.get());
+            out[i] = v.type() == vb::vbInteger ? v.integerValue() : v.type() == vb::vbLong ? v.longValue() : vb::CLng(v);
+        }
+    }
+    operator std::span<const std::int32_t>() const
+    {
+        return {count_ > kInline ? heap_.data() : inline_, count_};
+    }
+
+private:
+    static constexpr std::size_t kInline = 4;
+    std::size_t count_;
+    std::int32_t inline_[kInline];
+    std::vector<std::int32_t> heap_;
+};
+
+
+
+vb::Variant callDefault(vb::Object& obj, vb::CallKind kind, vb::Args args)
+{
+    const vb::MemberId id = obj.memberId("");
+    if (id == vb::kNoMember)
+        vb::raiseError(vb::err::NoSuchMember);
+    return obj.invoke(id, kind, args);
+}
+
+// value(args): an element of an array or the default member of an object.
+vb::Variant indexValue(Frame& f, const vb::Variant& value, const ArgList& args, bool asStatement = false)
+{
+    if (args.size() == 0 && !value.isArray() && !(asStatement && value.isObject()))
+        return value;
+    if (value.isArray()) {
+        const Subscripts subs(f, args);
+        return copyOf(value.arrayValue().at(subs));
+    }
+    if (value.isObject()) {
+        if (!value.objectValue())
+            vb::raiseError(vb::err::ObjectVariableNotSet);
+        vb::Ref<vb::Object> keep = value.objectRef();
+        CallArgs a(f, args);
+        return callDefault(*keep, vb::Method | vb::Get, a.view());
+    }
+    if (args.size() == 0)
+        return value;
+    vb::raiseError(vb::err::TypeMismatch);
+}
+
+// variable(args) = value
+void assignIndexedVariable(Frame& f, vb::Variant* variable, const ArgList& args, vb::Variant&& value, bool isSet)
+{
+    if (variable && variable->isArray()) {
+        const Subscripts subs(f, args);
+        moveInto(f.engine.writableArray(*variable).at(subs), std::move(value));
+        return;
+    }
+    if (variable && variable->isObject()) {
+        if (!variable->objectValue())
+            vb::raiseError(vb::err::ObjectVariableNotSet);
+        vb::Ref<vb::Object> keep = variable->objectRef();
+        CallArgs a(f, args);
+        a.append(std::move(value));
+        callDefault(*keep, isSet ? vb::Set : vb::Let, a.view());
+        return;
+    }
+    vb::raiseError(vb::err::TypeMismatch);
+}
+
+} // namespace
+
+vb::Variant LateNameExpr::call(Frame& f, const ArgList& args, bool asStatement) const
+{
+    if (GlobalSlot* g = global(f)) {
+        switch (g->kind) {
+        case GlobalSlot::Kind::Procedure: return callProcedure(f, *g->procedure, nullptr, args);
+        case GlobalSlot::Kind::Variable:
+        case GlobalSlot::Kind::Constant: return indexValue(f, g->value, args, asStatement);
+        default: vb::raiseError(vb::err::TypeMismatch);
+        }
+    }
+    if (explicit_)
+        vb::raiseError(vb::err::VariableUndefined);
+    if (implicitSlot_ >= 0) {
+        const vb::Variant& v = f.locals[implicitSlot_];
+        if (v.isArray() || v.isObject())
+            return indexValue(f, v, args, asStatement);
+    }
+    vb::raiseError(vb::err::TypeMismatch);
+}
+
+void LateNameExpr::assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const
+{
+    GlobalSlot* g = global(f);
+    if (g && g->kind != GlobalSlot::Kind::Variable)
+        vb::raiseError(rterr::IllegalAssignment);
+    assignIndexedVariable(f, variableFor(f, false), args, std::move(value), isSet);
+}
+
+// ---------------------------------------------------------------------------
+// Arguments
+
+ArgList::ArgList(std::vector<ExprPtr> items) : items_(std::move(items))
+{
+    variables_.resize(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        variables_[i] = items_[i] && items_[i]->mayHaveAddress();
+        if (items_[i] && items_[i]->hasCalls())
+            lastCall_ = static_cast<int>(i);
+    }
+}
+
+CallArgs::CallArgs(Frame& f, const ArgList& list, Mode mode)
+    : frame_(f)
+    , lockMark_(f.engine.lockMark())
+{
+    const std::size_t n = list.size();
+    if (n <= kInline) {
+        ptrs_ = inlinePtrs_;
+        temps_ = inlineTemps_;
+    } else {
+        heapPtrs_.resize(n + 1);
+        heapTemps_.resize(n + 1);
+        ptrs_ = heapPtrs_.data();
+        temps_ = heapTemps_.data();
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const Expr* e = list[i];
+        if (!e) {
+            temps_[i] = vb::Variant::missing();
+            ptrs_[i] = &temps_[i];
+        } else if (mode == Mode::ByReference) {
+            vb::Variant* a = list.mayBeVariable(i) ? e->address(f) : nullptr;
+            if (a) {
+                ptrs_[i] = a;
+            } else {
+                temps_[i] = e->eval(f);
+                ptrs_[i] = &temps_[i];
+            }
+        } else if (list.callsAfter(i)) {
+            temps_[i] = e->eval(f);
+            ptrs_[i] = &temps_[i];
+        } else {
+            ptrs_[i] = const_cast<vb::Variant*>(&e->read(f, temps_[i]));
+        }
+        ++count_;
+    }
+}
+
+CallArgs::~CallArgs()
+{
+    if (frame_.engine.lockMark() != lockMark_)
+        frame_.engine.unlockArrays(lockMark_);
+}
+
+void CallArgs::append(vb::Variant&& value)
+{
+    temps_[count_] = std::move(value);
+    ptrs_[count_] = &temps_[count_];
+    ++count_;
+}
+
+// ---------------------------------------------------------------------------
+// Calls
+
+namespace {
+struct LockRelease {
+    Engine& engine;
+    std::size_t mark;
+    ~LockRelease()
+    {
+        if (engine.lockMark() != mark)
+            engine.unlockArrays(mark);
+    }
+};
+} // namespace
+
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)
+{
+    if (static_cast<int>(args.size()) != p.paramCount)
+        vb::raiseError(vb::err::WrongArgumentCount);
+    Engine& engine = f.engine;
+    // Each parameter slot is constructed below, in order; an error while evaluating an
+    // argument leaves the rest Empty.
+    FrameMemory mem(engine.stack(), p.localCount, p.paramCount, p.paramCount);
+    struct EmptyRest {
+        vb::Variant* values;
+        int done = 0;
+        int count;
+        ~EmptyRest()
+        {
+            for (int i = done; i < count; ++i)
+                new (&values[i]) vb::Variant();
+        }
+    } rest{mem.values, 0, p.paramCount};
+    LockRelease locks{engine, engine.lockMark()};
+    for (int i = 0; i < p.paramCount; ++i, rest.done = i) {
+        const Expr* a = args[static_cast<std::size_t>(i)];
+        if (!a) {
+            // An omitted argument arrives as the "missing" marker.
+            new (&mem.values[i]) vb::Variant(vb::Variant::missing());
+            mem.pointers[i] = &mem.values[i];
+            continue;
+        }
+        vb::Variant* addr = p.byVal[static_cast<std::size_t>(i)] || !args.mayBeVariable(static_cast<std::size_t>(i)) ? nullptr : a->address(f);
+        if (addr) {
+            new (&mem.values[i]) vb::Variant();
+            mem.pointers[i] = addr;
+        } else {
+            new (&mem.values[i]) vb::Variant(a->eval(f));
+            mem.pointers[i] = &mem.values[i];
+        }
+    }
+    rest.done = p.paramCount;
+    return engine.invoke(p, me, mem.pointers, mem.values);
+}
+
+vb::Variant ProcCallExpr::eval(Frame& f) const
+{
+    if (slot_->kind == GlobalSlot::Kind::Procedure)
+        return callProcedure(f, *slot_->procedure, nullptr, args_);
+    if (slot_->kind == GlobalSlot::Kind::Class)
+        vb::raiseError(vb::err::TypeMismatch);
+    return indexValue(f, slot_->value, args_);
+}
+
+vb::Variant MethodCallExpr::eval(Frame& f) const
+{
+    ScriptObject* me = f.me;
+    const ClassInfo::Member& m = me->classInfo().members[static_cast<std::size_t>(member_)];
+    if (m.method)
+        return callProcedure(f, *m.method, me, args_);
+    if (m.get)
+        return callProcedure(f, *m.get, me, args_);
+    if (m.field >= 0)
+        return indexValue(f, me->field(m.field), args_);
+    vb::raiseError(vb::err::NoSuchMember);
+}
+
+void MethodCallExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
+{
+    ScriptObject* me = f.me;
+    const ClassInfo::Member& m = me->classInfo().members[static_cast<std::size_t>(member_)];
+    if (m.field >= 0) {
+        if (args_.size() == 0)
+            me->field(m.field) = std::move(value);
+        else
+            assignIndexedVariable(f, &me->field(m.field), args_, std::move(value), isSet);
+        return;
+    }
+    const Procedure* p = isSet ? (m.set ? m.set.get() : nullptr) : (m.let ? m.let.get() : nullptr);
+    if (!p)
+        vb::raiseError(m.method ? rterr::IllegalAssignment : vb::err::NoSuchMember);
+    CallArgs a(f, args_);
+    a.append(std::move(value));
+    f.engine.call(*p, me, a.view());
+}
+
+vb::Variant BuiltinCallExpr::eval(Frame& f) const
+{
+    const auto n = static_cast<int>(args_.size());
+    if (n < fn_->minArgs || (fn_->maxArgs >= 0 && n > fn_->maxArgs))
+        vb::raiseError(vb::err::WrongArgumentCount);
+    CallArgs a(f, args_, CallArgs::Mode::ByValue);
+    return fn_->fn(f.engine, a.view());
+}
+
+vb::Variant IndexExpr::eval(Frame& f) const
+{
+    vb::Variant h;
+    const vb::Variant& base = args_.hasCalls() ? (h = base_->eval(f)) : base_->read(f, h);
+    return indexValue(f, base, args_, asStatement_);
+}
+
+vb::Variant* IndexExpr::address(Frame& f) const
+{
+    return arrayElementAddress(f, *base_, args_);
+}
+
+vb::Variant* arrayElementAddress(Frame& f, const Expr& base, const ArgList& args)
+{
+    vb::Variant* b = base.address(f);
+    if (!b || !b->isArray())
+        return nullptr;
+    const Subscripts subs(f, args);
+    b = base.address(f);
+    if (!b || !b->isArray())
+        return nullptr;
+    vb::Array& array = f.engine.writableArray(*b);
+    vb::Variant* element = &array.at(subs);
+    f.engine.lockArray(array);
+    return element;
+}
+
+void IndexExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
+{
+    vb::Variant* b = base_->address(f);
+    if (b) {
+        assignIndexedVariable(f, b, args_, std::move(value), isSet);
+        return;
+    }
+    vb::Variant v = base_->eval(f);
+    if (!v.isObject())
+        vb::raiseError(vb::err::TypeMismatch);
+    assignIndexedVariable(f, &v, args_, std::move(value), isSet);
+}
+
+// ---------------------------------------------------------------------------
+// Members
+
+vb::Ref<vb::Object> MemberExpr::target(Frame& f) const
+{
+    vb::Variant h;
+    const vb::Variant& v = object_->read(f, h);
+    if (!v.isObject())
+        vb::raiseError(vb::err::ObjectRequired);
+    if (!v.objectValue())
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    return v.objectRef();
+}
+
+int MemberExpr::scriptMember(Frame& f, vb::Object& obj) const
+{
+    auto& so = static_cast<ScriptObject&>(obj);
+    const ClassInfo& cls = so.classInfo();
+    if (cachedClass_ != &cls) {
+        cachedMember_ = cls.findMember(name_);
+        cachedClass_ = &cls;
+    }
+    if (cachedMember_ < 0)
+        vb::raiseError(vb::err::NoSuchMember);
+    const ClassInfo::Member& m = cls.members[static_cast<std::size_t>(cachedMember_)];
+    if (!m.isPublic && !(f.me && &f.me->classInfo() == &cls))
+        vb::raiseError(vb::err::NoSuchMember);
+    return cachedMember_;
+}
+
+vb::Variant invokeWithIndexFallback(Frame& f, vb::Object& obj, vb::MemberId id, const ArgList& args)
+{
+    vb::Ref<vb::Object> keep(&obj);
+    if (args.size() == 0)
+        return obj.invoke(id, vb::Method | vb::Get, vb::Args());
+    {
+        CallArgs a(f, args);
+        try {
+            return obj.invoke(id, vb::Method | vb::Get, a.view());
+        } catch (const vb::Error& e) {
+            if (e.number() != vb::err::WrongArgumentCount)
+                throw;
+        }
+    }
+    // A property without arguments followed by an index: Arguments(1) is
+    // Arguments.Item(1), an array property is indexed.
+    const vb::Variant value = obj.invoke(id, vb::Method | vb::Get, vb::Args());
+    if (!value.isArray() && !value.isObject())
+        vb::raiseError(vb::err::WrongArgumentCount);
+    return indexValue(f, value, args);
+}
+
+namespace {
+bool isScriptObjectOf(const vb::Object& obj, const Engine& engine)
+{
+    return typeid(obj) == typeid(ScriptObject) && static_cast<const ScriptObject&>(obj).classInfo().engine == &engine;
+}
+} // namespace
+
+vb::Variant MemberExpr::eval(Frame& f) const
+{
+    vb::Ref<vb::Object> obj = target(f);
+    if (isScriptObjectOf(*obj, f.engine)) {
+        auto* so = static_cast<ScriptObject*>(obj.get());
+        const int index = scriptMember(f, *so);
+        const ClassInfo::Member& m = so->classInfo().members[static_cast<std::size_t>(index)];
+        const Procedure* p = m.method ? m.method.get() : m.get.get();
+        if (p) {
+            // obj.Items(i) where Items takes no arguments: index what it returns.
+            if (p->paramCount == 0 && args_.size() > 0)
+                return indexValue(f, callProcedure(f, *p, so, ArgList()), args_);
+            return callProcedure(f, *p, so, args_);
+        }
+        if (m.field >= 0)
+            return indexValue(f, so->field(m.field), args_);
+        vb::raiseError(vb::err::NoSuchMember);
+    }
+    return invokeWithIndexFallback(f, *obj, memberIdOf(*obj), args_);
+}
+
+vb::MemberId MemberExpr::memberIdOf(vb::Object& obj) const
+{
+    // Calls in a loop usually reach the same object: its member id is kept.
+    if (cachedObject_ != &obj || cachedType_ != &typeid(obj)) {
+        cachedId_ = obj.memberId(name_);
+        cachedObject_ = &obj;
+        cachedType_ = &typeid(obj);
+    }
+    if (cachedId_ == vb::kNoMember)
+        vb::raiseError(vb::err::NoSuchMember);
+    return cachedId_;
+}
+
+void MemberExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
+{
+    vb::Ref<vb::Object> obj = target(f);
+    if (isScriptObjectOf(*obj, f.engine)) {
+        auto* so = static_cast<ScriptObject*>(obj.get());
+        const int index = scriptMember(f, *so);
+        CallArgs a(f, args_);
+        a.append(std::move(value));
+        so->invokeMember(index, isSet ? vb::Set : vb::Let, a.view());
+        return;
+    }
+    const vb::MemberId id = memberIdOf(*obj);
+    CallArgs a(f, args_);
+    a.append(std::move(value));
+    obj->invoke(id, isSet ? vb::Set : vb::Let, a.view());
+}
+
+vb::Variant NamedMemberExpr::eval(Frame& f) const
+{
+    return invokeWithIndexFallback(f, *object_, id_, args_);
+}
+
+void NamedMemberExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
+{
+    CallArgs a(f, args_);
+    a.append(std::move(value));
+    object_->invoke(id_, isSet ? vb::Set : vb::Let, a.view());
+}
+
+vb::Variant NewExpr::eval(Frame&) const
+{
+    GlobalSlot* g = scope_->lookup(className_);
+    if (g && g->kind == GlobalSlot::Kind::Class)
+        return vb::Variant(vb::Ref<vb::Object>(ScriptObject::create(g->classInfo)));
+    if (vb::Ref<vb::Object> obj = createBuiltinClass(className_))
+        return vb::Variant(obj);
+    vb::raiseError(rterr::ClassNotDefined);
+}
+
+vb::Variant IntrinsicExpr::eval(Frame& f) const
+{
+    if (args_.size() != 1 || !args_[0])
+        vb::raiseError(vb::err::WrongArgumentCount);
+    vb::Variant s;
+    const std::string text = vb::CStr(args_[0]->read(f, s));
+    switch (kind_) {
+    case Kind::Eval: return f.engine.evalIn(f, text);
+    case Kind::Execute: f.engine.executeIn(f, text, false); return {};
+    case Kind::ExecuteGlobal: f.engine.executeIn(f, text, true); return {};
+    case Kind::GetRef: return vb::Variant(f.engine.getRef(f, text));
+    }
+    return {};
+}
+
+
+} // namespace vbscript

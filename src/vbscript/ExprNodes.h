@@ -1,0 +1,598 @@
+// Expression nodes of the executable tree: values, variables of every storage
+// class, calls of every kind, and operators.
+#pragma once
+
+#include "Builtins.h"
+#include "Node.h"
+#include "Operators.h"
+
+#include "automation/Object.h"
+
+#include <cstdint>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+namespace vbscript {
+
+struct GlobalSlot;
+class ModuleScope;
+class ClassInfo;
+
+// ---------------------------------------------------------------------------
+// Values and variables
+
+class ConstantExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    explicit ConstantExpr(vb::Variant v) : value_(std::move(v)) { }
+    vb::Variant eval(Frame&) const override { return copyOf(value_); }
+    const vb::Variant& read(Frame&, vb::Variant&) const override { return value_; }
+    bool test(Frame&) const override { return ops::isTrue(value_); }
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    const vb::Variant& value() const { return value_; }
+
+private:
+    vb::Variant value_;
+};
+
+// A variable whose storage is known: the base of local, argument, field and direct variables.
+class VariableExpr : public Expr {
+public:
+    virtual vb::Variant& variable(Frame& f) const = 0;
+    vb::Variant eval(Frame& f) const override { return copyOf(variable(f)); }
+    const vb::Variant& read(Frame& f, vb::Variant&) const override { return variable(f); }
+    vb::Variant* address(Frame& f) const override { return &variable(f); }
+    bool test(Frame& f) const override { return ops::isTrue(variable(f)); }
+    void assign(Frame& f, vb::Variant&& value, bool) const override { moveInto(variable(f), std::move(value)); }
+};
+
+// Locals and arguments answer directly, without a second virtual call.
+#define VBSCRIPT_DIRECT_VARIABLE(EXPR)                                                              \
+    vb::Variant eval(Frame& f) const override { return copyOf(EXPR); }                              \
+    const vb::Variant& read(Frame& f, vb::Variant&) const override { return EXPR; }                 \
+    vb::Variant* address(Frame& f) const override { return &EXPR; }                                 \
+    bool test(Frame& f) const override { return ops::isTrue(EXPR); }                                \
+    void assign(Frame& f, vb::Variant&& value, bool) const override { moveInto(EXPR, std::move(value)); }
+
+class LocalExpr final : public VariableExpr {
+public:
+    explicit LocalExpr(int slot) : slot_(slot) { }
+    vb::Variant& variable(Frame& f) const override { return f.locals[slot_]; }
+    VBSCRIPT_DIRECT_VARIABLE(f.locals[slot_])
+    int slot() const { return slot_; }
+
+private:
+    int slot_;
+};
+
+class ArgExpr final : public VariableExpr {
+public:
+    explicit ArgExpr(int index) : index_(index) { }
+    vb::Variant& variable(Frame& f) const override { return *f.args[index_]; }
+    VBSCRIPT_DIRECT_VARIABLE(*f.args[index_])
+
+private:
+    int index_;
+};
+
+#undef VBSCRIPT_DIRECT_VARIABLE
+
+class FieldExpr final : public VariableExpr {
+public:
+    explicit FieldExpr(int index) : index_(index) { }
+    vb::Variant& variable(Frame& f) const override;
+
+private:
+    int index_;
+};
+
+// A variable of a frame that Execute or Eval code sees.
+class DirectExpr final : public VariableExpr {
+public:
+    explicit DirectExpr(vb::Variant* v) : v_(v) { }
+    vb::Variant& variable(Frame&) const override { return *v_; }
+
+private:
+    vb::Variant* v_;
+};
+
+// A global name resolved when compiling: a variable, a constant, or a procedure
+// called without arguments.
+class GlobalExpr final : public Expr {
+public:
+    explicit GlobalExpr(GlobalSlot* slot) : slot_(slot) { }
+    vb::Variant eval(Frame& f) const override;
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override;
+    vb::Variant* address(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    void run(Frame& f) const override;
+    bool hasCalls() const override;
+    GlobalSlot* slot() const { return slot_; }
+
+private:
+    GlobalSlot* slot_;
+};
+
+class ArgList;
+
+// A name that did not exist when the code was compiled: looked up when it runs
+// (and again only when new global names have appeared since). Inside a procedure
+// an unknown name is an implicit local variable.
+class LateNameExpr final : public Expr {
+public:
+    LateNameExpr(std::string name, ModuleScope* scope, int implicitSlot, bool isExplicit);
+    vb::Variant eval(Frame& f) const override;
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override;
+    vb::Variant* address(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    void run(Frame& f) const override;
+    bool hasCalls() const override { return true; }
+    // A call of the name with arguments.
+    vb::Variant call(Frame& f, const ArgList& args, bool asStatement) const;
+    void assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const;
+
+private:
+    GlobalSlot* global(Frame& f) const;
+    vb::Variant* variableFor(Frame& f, bool create) const;
+
+    std::string name_;
+    ModuleScope* scope_;
+    int implicitSlot_;
+    bool explicit_;
+    mutable GlobalSlot* cached_ = nullptr;
+    mutable std::uint64_t generation_ = 0;
+};
+
+class MeExpr final : public Expr {
+public:
+    vb::Variant eval(Frame& f) const override;
+};
+
+class ErrExpr final : public Expr {
+public:
+    vb::Variant eval(Frame& f) const override;
+};
+
+class NamedObjectExpr final : public Expr {
+public:
+    explicit NamedObjectExpr(vb::Ref<vb::Object> obj) : object_(std::move(obj)) { }
+    vb::Variant eval(Frame&) const override { return vb::Variant(object_); }
+
+private:
+    vb::Ref<vb::Object> object_;
+};
+
+// "(x)": the value of a variable, never the variable itself.
+class ValueOnlyExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    explicit ValueOnlyExpr(ExprPtr inner) : inner_(std::move(inner)) { }
+    vb::Variant eval(Frame& f) const override { return inner_->eval(f); }
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override { return inner_->read(f, scratch); }
+    bool test(Frame& f) const override { return inner_->test(f); }
+    bool hasCalls() const override { return inner_->hasCalls(); }
+
+private:
+    ExprPtr inner_;
+};
+
+// Raises a fixed error when evaluated (for code that compiles but cannot run).
+class ErrorExpr final : public Expr {
+public:
+    explicit ErrorExpr(std::int32_t number) : number_(number) { }
+    vb::Variant eval(Frame&) const override;
+    void assign(Frame& f, vb::Variant&&, bool) const override { eval(f); }
+
+private:
+    std::int32_t number_;
+};
+
+// ---------------------------------------------------------------------------
+// Calls
+
+// The arguments of a call; a null entry is an omitted argument.
+class ArgList {
+public:
+    ArgList() = default;
+    explicit ArgList(std::vector<ExprPtr> items);
+    std::size_t size() const { return items_.size(); }
+    const Expr* operator[](std::size_t i) const { return items_[i].get(); }
+    bool hasCalls() const { return lastCall_ >= 0; }
+    // False when argument i is an expression that is never a variable.
+    bool mayBeVariable(std::size_t i) const { return variables_[i]; }
+    // True when an argument after `i` may run code.
+    bool callsAfter(std::size_t i) const { return lastCall_ > static_cast<int>(i); }
+
+private:
+    std::vector<ExprPtr> items_;
+    std::vector<bool> variables_;
+    int lastCall_ = -1;
+};
+
+// The evaluated arguments of a call into an object or the library: variables by
+// reference (array elements lock their array meanwhile), other values in temporaries.
+class CallArgs {
+public:
+    enum class Mode { ByReference, ByValue };
+    CallArgs(Frame& f, const ArgList& list, Mode mode = Mode::ByReference);
+    ~CallArgs();
+    CallArgs(const CallArgs&) = delete;
+    CallArgs& operator=(const CallArgs&) = delete;
+    vb::Args view() const { return vb::Args(ptrs_, count_); }
+    // Adds one more value at the end (the value of a Let/Set).
+    void append(vb::Variant&& value);
+
+private:
+    static constexpr std::size_t kInline = 5;
+    Frame& frame_;
+    std::size_t lockMark_;
+    std::size_t count_ = 0;
+    vb::Variant** ptrs_;
+    vb::Variant* temps_;
+    vb::Variant* inlinePtrs_[kInline + 1];
+    vb::Variant inlineTemps_[kInline + 1];
+    std::vector<vb::Variant*> heapPtrs_;
+    std::vector<vb::Variant> heapTemps_;
+};
+
+// Calls a script procedure with the given argument expressions.
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args);
+
+// A Sub or Function of a module.
+class ProcCallExpr final : public Expr {
+public:
+    ProcCallExpr(GlobalSlot* slot, ArgList args) : slot_(slot), args_(std::move(args)) { }
+    vb::Variant eval(Frame& f) const override;
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override
+    {
+        if (isPlain(scratch.type()))
+            return *new (&scratch) vb::Variant(ProcCallExpr::eval(f));
+        scratch = ProcCallExpr::eval(f);
+        return scratch;
+    }
+    void run(Frame& f) const override { eval(f); }
+    bool hasCalls() const override { return true; }
+
+private:
+    GlobalSlot* slot_;
+    ArgList args_;
+};
+
+// A member of the running instance's class, called or read from inside the class.
+class MethodCallExpr final : public Expr {
+public:
+    MethodCallExpr(int member, ArgList args) : member_(member), args_(std::move(args)) { }
+    vb::Variant eval(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    bool hasCalls() const override { return true; }
+
+private:
+    int member_;
+    ArgList args_;
+};
+
+class BuiltinCallExpr final : public Expr {
+public:
+    BuiltinCallExpr(const BuiltinFunction* fn, ArgList args) : fn_(fn), args_(std::move(args)) { }
+    vb::Variant eval(Frame& f) const override;
+    bool hasCalls() const override { return args_.hasCalls(); }
+
+private:
+    const BuiltinFunction* fn_;
+    ArgList args_;
+};
+
+// base(args): an array element, or the default member of an object.
+class IndexExpr final : public Expr {
+public:
+    IndexExpr(ExprPtr base, ArgList args, bool asStatement = false)
+        : base_(std::move(base)), args_(std::move(args)), asStatement_(asStatement) { }
+    vb::Variant eval(Frame& f) const override;
+    vb::Variant* address(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    bool hasCalls() const override { return true; }
+
+private:
+    ExprPtr base_;
+    ArgList args_;
+    bool asStatement_;
+};
+
+// obj.Member(args); when the member takes no arguments, its value indexed by them.
+vb::Variant invokeWithIndexFallback(Frame& f, vb::Object& obj, vb::MemberId id, const ArgList& args);
+
+// The address of an element of the array in the variable `base` (null when it holds no array).
+vb::Variant* arrayElementAddress(Frame& f, const Expr& base, const ArgList& args);
+
+// object.Name or object.Name(args), late-bound.
+class MemberExpr final : public Expr {
+public:
+    MemberExpr(ExprPtr object, std::string name, ArgList args)
+        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)) { }
+    vb::Variant eval(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    bool hasCalls() const override { return true; }
+
+private:
+    vb::Ref<vb::Object> target(Frame& f) const;
+    int scriptMember(Frame& f, vb::Object& obj) const;
+
+    ExprPtr object_;
+    std::string name_;
+    ArgList args_;
+    vb::MemberId memberIdOf(vb::Object& obj) const;
+
+    // The member index found for the last script class seen here.
+    mutable const ClassInfo* cachedClass_ = nullptr;
+    mutable int cachedMember_ = -1;
+    // The member id found for the last other object seen here.
+    mutable const vb::Object* cachedObject_ = nullptr;
+    mutable const std::type_info* cachedType_ = nullptr;
+    mutable vb::MemberId cachedId_ = vb::kNoMember;
+};
+
+// A member of a named object used as a global name (its id found when compiling).
+class NamedMemberExpr final : public Expr {
+public:
+    NamedMemberExpr(vb::Ref<vb::Object> obj, vb::MemberId id, ArgList args)
+        : object_(std::move(obj)), id_(id), args_(std::move(args)) { }
+    vb::Variant eval(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    bool hasCalls() const override { return true; }
+
+private:
+    vb::Ref<vb::Object> object_;
+    vb::MemberId id_;
+    ArgList args_;
+};
+
+// A call of a name unknown when compiling.
+class LateCallExpr final : public Expr {
+public:
+    LateCallExpr(std::unique_ptr<LateNameExpr> name, ArgList args, bool asStatement)
+        : name_(std::move(name)), args_(std::move(args)), asStatement_(asStatement) { }
+    vb::Variant eval(Frame& f) const override { return name_->call(f, args_, asStatement_); }
+    vb::Variant* address(Frame& f) const override { return arrayElementAddress(f, *name_, args_); }
+    void assign(Frame& f, vb::Variant&& value, bool isSet) const override { name_->assignIndexed(f, args_, std::move(value), isSet); }
+    bool hasCalls() const override { return true; }
+
+private:
+    std::unique_ptr<LateNameExpr> name_;
+    ArgList args_;
+    bool asStatement_;
+};
+
+class NewExpr final : public Expr {
+public:
+    NewExpr(std::string className, ModuleScope* scope) : className_(std::move(className)), scope_(scope) { }
+    vb::Variant eval(Frame& f) const override;
+    bool hasCalls() const override { return true; }
+
+private:
+    std::string className_;
+    ModuleScope* scope_;
+};
+
+// Eval, Execute, ExecuteGlobal and GetRef: they need the running frame.
+class IntrinsicExpr final : public Expr {
+public:
+    enum class Kind { Eval, Execute, ExecuteGlobal, GetRef };
+    IntrinsicExpr(Kind kind, ArgList args) : kind_(kind), args_(std::move(args)) { }
+    vb::Variant eval(Frame& f) const override;
+    bool hasCalls() const override { return true; }
+
+private:
+    Kind kind_;
+    ArgList args_;
+};
+
+// ---------------------------------------------------------------------------
+// Operators
+
+template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&)>
+class BinaryExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    BinaryExpr(ExprPtr l, ExprPtr r)
+        : left_(std::move(l)), right_(std::move(r)), copyLeft_(right_->hasCalls()), calls_(left_->hasCalls() || right_->hasCalls()) { }
+    vb::Variant eval(Frame& f) const override
+    {
+        Temp ls, rs;
+        const vb::Variant& a = copyLeft_ ? ls.emplace([&] { return left_->eval(f); }) : left_->read(f, ls.get());
+        const vb::Variant& b = right_->read(f, rs.get());
+        return Op(a, b);
+    }
+    bool hasCalls() const override { return calls_; }
+
+private:
+    ExprPtr left_;
+    ExprPtr right_;
+    bool copyLeft_;
+    bool calls_;
+};
+
+// Comparisons also answer conditions without making a Boolean.
+template <bool (*Accept)(ops::Order)>
+class CompareExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    CompareExpr(ExprPtr l, ExprPtr r)
+        : left_(std::move(l)), right_(std::move(r)), copyLeft_(right_->hasCalls()), calls_(left_->hasCalls() || right_->hasCalls()) { }
+    ops::Order order(Frame& f) const
+    {
+        Temp ls, rs;
+        const vb::Variant& a = copyLeft_ ? ls.emplace([&] { return left_->eval(f); }) : left_->read(f, ls.get());
+        const vb::Variant& b = right_->read(f, rs.get());
+        if (a.type() == vb::vbInteger && b.type() == vb::vbInteger)
+            return a.integerValue() < b.integerValue() ? ops::Order::Less : a.integerValue() > b.integerValue() ? ops::Order::Greater : ops::Order::Equal;
+        if (a.type() == vb::vbLong && b.type() == vb::vbLong)
+            return a.longValue() < b.longValue() ? ops::Order::Less : a.longValue() > b.longValue() ? ops::Order::Greater : ops::Order::Equal;
+        return ops::compare(a, b);
+    }
+    vb::Variant eval(Frame& f) const override
+    {
+        const ops::Order o = order(f);
+        return o == ops::Order::Null ? vb::Variant::null() : vb::Variant(Accept(o));
+    }
+    bool test(Frame& f) const override
+    {
+        const ops::Order o = order(f);
+        return o != ops::Order::Null && Accept(o);
+    }
+    bool hasCalls() const override { return calls_; }
+
+private:
+    ExprPtr left_;
+    ExprPtr right_;
+    bool copyLeft_;
+    bool calls_;
+};
+
+// The same with a constant on the right ("n - 1", "i < 10"): one call less.
+template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&)>
+class BinaryConstExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    BinaryConstExpr(ExprPtr l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()) { }
+    vb::Variant eval(Frame& f) const override
+    {
+        Temp ls;
+        return Op(left_->read(f, ls.get()), right_);
+    }
+    bool hasCalls() const override { return calls_; }
+
+private:
+    ExprPtr left_;
+    vb::Variant right_;
+    bool calls_;
+};
+
+template <bool (*Accept)(ops::Order)>
+class CompareConstExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    CompareConstExpr(ExprPtr l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()) { }
+    ops::Order order(Frame& f) const
+    {
+        Temp ls;
+        const vb::Variant& a = left_->read(f, ls.get());
+        const vb::Variant& b = right_;
+        if (a.type() == vb::vbInteger && b.type() == vb::vbInteger)
+            return a.integerValue() < b.integerValue() ? ops::Order::Less : a.integerValue() > b.integerValue() ? ops::Order::Greater : ops::Order::Equal;
+        if (a.type() == vb::vbLong && b.type() == vb::vbInteger)
+            return a.longValue() < b.integerValue() ? ops::Order::Less : a.longValue() > b.integerValue() ? ops::Order::Greater : ops::Order::Equal;
+        return ops::compare(a, b);
+    }
+    vb::Variant eval(Frame& f) const override
+    {
+        const ops::Order o = order(f);
+        return o == ops::Order::Null ? vb::Variant::null() : vb::Variant(Accept(o));
+    }
+    bool test(Frame& f) const override
+    {
+        const ops::Order o = order(f);
+        return o != ops::Order::Null && Accept(o);
+    }
+    bool hasCalls() const override { return calls_; }
+
+private:
+    ExprPtr left_;
+    vb::Variant right_;
+    bool calls_;
+};
+
+class UnaryExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    using Fn = vb::Variant (*)(const vb::Variant&);
+    UnaryExpr(Fn fn, ExprPtr operand) : fn_(fn), operand_(std::move(operand)) { }
+    vb::Variant eval(Frame& f) const override
+    {
+        Temp s;
+        return fn_(operand_->read(f, s.get()));
+    }
+    bool hasCalls() const override { return operand_->hasCalls(); }
+
+private:
+    Fn fn_;
+    ExprPtr operand_;
+};
+
+class IsExpr final : public Expr {
+public:
+    bool mayHaveAddress() const override { return false; }
+    IsExpr(ExprPtr l, ExprPtr r) : left_(std::move(l)), right_(std::move(r)) { }
+    vb::Variant eval(Frame& f) const override { return vb::Variant(test(f)); }
+    bool test(Frame& f) const override
+    {
+        const vb::Variant a = left_->eval(f);
+        vb::Variant s;
+        return ops::sameObject(a, right_->read(f, s));
+    }
+    bool hasCalls() const override { return left_->hasCalls() || right_->hasCalls(); }
+
+private:
+    ExprPtr left_;
+    ExprPtr right_;
+};
+
+// Fast arithmetic on the common Integer and Long cases; the rest goes to ops.
+namespace fast {
+
+inline vb::Variant whole(std::int64_t r, bool isLong)
+{
+    if (!isLong && r >= -32768 && r <= 32767)
+        return vb::Variant(static_cast<std::int16_t>(r));
+    return vb::Variant(static_cast<std::int32_t>(r));
+}
+
+inline bool wholeOperands(const vb::Variant& a, const vb::Variant& b)
+{
+    return (a.type() == vb::vbInteger || a.type() == vb::vbLong) && (b.type() == vb::vbInteger || b.type() == vb::vbLong);
+}
+
+inline std::int64_t wholeOf(const vb::Variant& v)
+{
+    return v.type() == vb::vbInteger ? v.integerValue() : v.longValue();
+}
+
+inline vb::Variant add(const vb::Variant& a, const vb::Variant& b)
+{
+    if (wholeOperands(a, b)) {
+        const std::int64_t r = wholeOf(a) + wholeOf(b);
+        if (r >= INT32_MIN && r <= INT32_MAX)
+            return whole(r, a.type() == vb::vbLong || b.type() == vb::vbLong);
+    }
+    return ops::add(a, b);
+}
+
+inline vb::Variant subtract(const vb::Variant& a, const vb::Variant& b)
+{
+    if (wholeOperands(a, b)) {
+        const std::int64_t r = wholeOf(a) - wholeOf(b);
+        if (r >= INT32_MIN && r <= INT32_MAX)
+            return whole(r, a.type() == vb::vbLong || b.type() == vb::vbLong);
+    }
+    return ops::subtract(a, b);
+}
+
+inline vb::Variant multiply(const vb::Variant& a, const vb::Variant& b)
+{
+    if (wholeOperands(a, b)) {
+        const std::int64_t r = wholeOf(a) * wholeOf(b);
+        if (r >= INT32_MIN && r <= INT32_MAX)
+            return whole(r, a.type() == vb::vbLong || b.type() == vb::vbLong);
+    }
+    return ops::multiply(a, b);
+}
+
+inline bool less(ops::Order o) { return o == ops::Order::Less; }
+inline bool greater(ops::Order o) { return o == ops::Order::Greater; }
+inline bool lessEqual(ops::Order o) { return o == ops::Order::Less || o == ops::Order::Equal; }
+inline bool greaterEqual(ops::Order o) { return o == ops::Order::Greater || o == ops::Order::Equal; }
+inline bool equal(ops::Order o) { return o == ops::Order::Equal; }
+inline bool notEqual(ops::Order o) { return o == ops::Order::Less || o == ops::Order::Greater; }
+} // namespace fast
+
+} // namespace vbscript

@@ -1,0 +1,347 @@
+#include "StmtNodes.h"
+
+#include "CompileError.h"
+#include "Engine.h"
+#include "ErrObject.h"
+#include "Procedure.h"
+
+#include "automation/Array.h"
+#include "automation/Conversions.h"
+#include "automation/Error.h"
+
+#include <new>
+
+namespace vbscript {
+
+namespace {
+
+// An array value that is copied into another variable loses its fixed size.
+void unfix(vb::Variant& v)
+{
+    if (v.isArray() && v.arrayValue().fixedSize()) {
+        vb::Ref<vb::Array> copy = v.arrayValue().clone();
+        copy->setFixedSize(false);
+        v = vb::Variant(copy);
+    }
+}
+
+vb::Variant letValue(vb::Variant v)
+{
+    if (v.isObject())
+        return vb::defaultValue(v);
+    unfix(v);
+    return v;
+}
+
+} // namespace
+
+Flow Block::exec(Frame& f) const
+{
+    for (const StmtPtr& s : statements) {
+        try {
+            const Flow flow = s->exec(f);
+            if (flow != Flow::Normal)
+                return flow;
+        } catch (ScriptInterrupt& e) {
+            e.place(s->line(), s->column());
+            throw;
+        } catch (const RuntimeError& e) {
+            if (!f.resumeNext)
+                throw;
+            f.engine.recordInErr(e);
+        } catch (const vb::Error& e) {
+            if (!f.resumeNext)
+                throw RuntimeError(e, s->line(), s->column(), f.procedure->unit.get());
+            f.engine.recordInErr(e);
+        } catch (const std::bad_alloc&) {
+            const vb::Error e(vb::err::OutOfMemory);
+            if (!f.resumeNext)
+                throw RuntimeError(e, s->line(), s->column(), f.procedure->unit.get());
+            f.engine.recordInErr(e);
+        } catch (const std::length_error&) {
+            const vb::Error e(vb::err::OutOfMemory);
+            if (!f.resumeNext)
+                throw RuntimeError(e, s->line(), s->column(), f.procedure->unit.get());
+            f.engine.recordInErr(e);
+        }
+    }
+    return Flow::Normal;
+}
+
+Flow CallStmt::exec(Frame& f) const
+{
+    call_->run(f);
+    return Flow::Normal;
+}
+
+Flow AssignStmt::exec(Frame& f) const
+{
+    target_->assign(f, letValue(value_->eval(f)), false);
+    return Flow::Normal;
+}
+
+Flow AssignLocalStmt::exec(Frame& f) const
+{
+    Temp t;
+    vb::Variant& v = t.emplace([&] { return value_->eval(f); });
+    if (v.isObject() || v.isArray())
+        v = letValue(std::move(v));
+    moveInto(f.locals[slot_], std::move(v));
+    return Flow::Normal;
+}
+
+Flow SetStmt::exec(Frame& f) const
+{
+    vb::Variant v = value_->eval(f);
+    if (!v.isObject())
+        vb::raiseError(vb::err::ObjectRequired);
+    target_->assign(f, std::move(v), true);
+    return Flow::Normal;
+}
+
+Flow AppendStmt::exec(Frame& f) const
+{
+    vb::Variant* t = target_->address(f);
+    if (t && t->isString()) {
+        std::string& s = t->stringValue();
+        for (const ExprPtr& piece : pieces_) {
+            vb::Variant scratch;
+            const vb::Variant& v = piece->read(f, scratch);
+            if (v.isObject())
+                ops::appendText(s, ops::valueOf(v));
+            else
+                ops::appendText(s, v);
+        }
+        return Flow::Normal;
+    }
+    vb::Variant result = target_->eval(f);
+    for (const ExprPtr& piece : pieces_) {
+        vb::Variant scratch;
+        result = ops::concat(result, piece->read(f, scratch));
+    }
+    target_->assign(f, std::move(result), false);
+    return Flow::Normal;
+}
+
+Flow IfStmt::exec(Frame& f) const
+{
+    for (const Branch& b : branches) {
+        bool taken;
+        if (!f.resumeNext) {
+            taken = b.condition->test(f);
+        } else {
+            // Under On Error Resume Next a failing condition goes on with the
+            // statement after it, the first of the branch.
+            try {
+                taken = b.condition->test(f);
+            } catch (const ScriptInterrupt&) {
+                throw;
+            } catch (const vb::Error& e) {
+                f.engine.recordInErr(e);
+                taken = true;
+            }
+        }
+        if (taken)
+            return b.body.exec(f);
+    }
+    return elseBody.exec(f);
+}
+
+Flow SelectStmt::exec(Frame& f) const
+{
+    const vb::Variant subjectValue = subject->eval(f);
+    for (const Case& c : cases) {
+        for (const Item& item : c.items) {
+            vb::Variant s1;
+            const vb::Variant& v = item.value->read(f, s1);
+            bool match = false;
+            switch (item.kind) {
+            case Item::Kind::Value: match = ops::compare(subjectValue, v) == ops::Order::Equal; break;
+            case Item::Kind::Compare: {
+                const ops::Order o = ops::compare(subjectValue, v);
+                match = o != ops::Order::Null && item.accept(o);
+                break;
+            }
+            case Item::Kind::Range: {
+                const vb::Variant low = v;
+                vb::Variant s2;
+                const vb::Variant& high = item.upper->read(f, s2);
+                const ops::Order a = ops::compare(subjectValue, low);
+                const ops::Order b = ops::compare(subjectValue, high);
+                match = (a == ops::Order::Greater || a == ops::Order::Equal) && (b == ops::Order::Less || b == ops::Order::Equal);
+                break;
+            }
+            }
+            if (match)
+                return c.body.exec(f);
+        }
+    }
+    if (hasElse)
+        return elseBody.exec(f);
+    return Flow::Normal;
+}
+
+namespace {
+
+// A For bound as a number.
+vb::Variant forNumber(vb::Variant v)
+{
+    switch (v.type()) {
+    case vb::vbEmpty: return vb::Variant(std::int16_t(0));
+    case vb::vbNull: vb::raiseError(vb::err::InvalidUseOfNull);
+    case vb::vbBoolean: return vb::Variant(std::int16_t(v.booleanValue() ? -1 : 0));
+    case vb::vbString: return vb::Variant(vb::CDbl(v));
+    case vb::vbObject: return forNumber(vb::defaultValue(v));
+    case vb::vbArray:
+    case vb::vbError: vb::raiseError(vb::err::TypeMismatch);
+    default: return v;
+    }
+}
+
+} // namespace
+
+Flow ForStmt::exec(Frame& f) const
+{
+    vb::Variant from = forNumber(start->eval(f));
+    const vb::Variant to = forNumber(end->eval(f));
+    const vb::Variant by = step ? forNumber(step->eval(f)) : vb::Variant(std::int16_t(1));
+    const bool descending = ops::compare(by, vb::Variant(std::int16_t(0))) == ops::Order::Less;
+    counter->assign(f, std::move(from), false);
+    for (;;) {
+        {
+            vb::Variant scratch;
+            const vb::Variant& c = counter->read(f, scratch);
+            ops::Order o;
+            if (c.type() == vb::vbInteger && to.type() == vb::vbInteger)
+                o = c.integerValue() < to.integerValue() ? ops::Order::Less : c.integerValue() > to.integerValue() ? ops::Order::Greater : ops::Order::Equal;
+            else
+                o = ops::compare(c, to);
+            if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
+                break;
+        }
+        const Flow flow = body.exec(f);
+        if (flow == Flow::ExitFor)
+            break;
+        if (flow != Flow::Normal)
+            return flow;
+        f.engine.tick();
+        if (vb::Variant* c = counter->address(f))
+            moveInto(*c, fast::add(*c, by));
+        else
+            counter->assign(f, fast::add(counter->eval(f), by), false);
+    }
+    return Flow::Normal;
+}
+
+Flow ForEachStmt::exec(Frame& f) const
+{
+    const vb::Variant items = collection->eval(f);
+    if (items.isArray()) {
+        const vb::Ref<vb::Array> array = items.arrayRef();
+        for (std::size_t i = 0; i < array->size(); ++i) {
+            variable->assign(f, vb::Variant(array->elements()[i]), false);
+            const Flow flow = body.exec(f);
+            if (flow == Flow::ExitFor)
+                break;
+            if (flow != Flow::Normal)
+                return flow;
+            f.engine.tick();
+        }
+        return Flow::Normal;
+    }
+    if (!items.isObject())
+        vb::raiseError(vb::err::NotACollection);
+    vb::Object& obj = vb::requireObject(items);
+    std::unique_ptr<vb::Enumerator> walk = obj.enumerate();
+    vb::Variant item;
+    while (walk->next(item)) {
+        variable->assign(f, std::move(item), false);
+        item = vb::Variant();
+        const Flow flow = body.exec(f);
+        if (flow == Flow::ExitFor)
+            break;
+        if (flow != Flow::Normal)
+            return flow;
+        f.engine.tick();
+    }
+    return Flow::Normal;
+}
+
+Flow DoStmt::exec(Frame& f) const
+{
+    for (;;) {
+        if (test == Test::Before && condition->test(f) == until)
+            break;
+        const Flow flow = body.exec(f);
+        if (flow == Flow::ExitDo)
+            break;
+        if (flow != Flow::Normal)
+            return flow;
+        if (test == Test::After && condition->test(f) == until)
+            break;
+        f.engine.tick();
+    }
+    return Flow::Normal;
+}
+
+Flow ExitStmt::exec(Frame& f) const
+{
+    if (flow_ == Flow::ExitProcedure)
+        f.engine.err().Clear();
+    return flow_;
+}
+
+Flow WithStmt::exec(Frame& f) const
+{
+    f.locals[slot_] = object_->eval(f);
+    const Flow flow = body.exec(f);
+    f.locals[slot_] = vb::Variant();
+    return flow;
+}
+
+Flow OnErrorStmt::exec(Frame& f) const
+{
+    f.resumeNext = resumeNext_;
+    f.engine.err().Clear();
+    return Flow::Normal;
+}
+
+Flow ReDimStmt::exec(Frame& f) const
+{
+    for (const Item& item : items) {
+        std::vector<vb::Bound> bounds;
+        for (const ExprPtr& e : item.upper) {
+            vb::Variant s;
+            const std::int32_t upper = vb::CLng(e->read(f, s));
+            if (upper < -1)
+                vb::raiseError(vb::err::SubscriptOutOfRange);
+            bounds.push_back(vb::Bound{0, upper + 1});
+        }
+        vb::Variant* v = item.target->address(f);
+        if (!v)
+            vb::raiseError(vb::err::TypeMismatch);
+        if (v->isArray() && v->arrayValue().fixedSize())
+            vb::raiseError(vb::err::ArrayFixed);
+        if (preserve_ && v->isArray() && v->arrayValue().dimensions() > 0)
+            f.engine.writableArray(*v).redim(std::move(bounds), true);
+        else
+            *v = vb::Variant(vb::make<vb::Array>(std::move(bounds)));
+    }
+    return Flow::Normal;
+}
+
+Flow EraseStmt::exec(Frame& f) const
+{
+    for (const ExprPtr& t : targets) {
+        vb::Variant* v = t->address(f);
+        if (!v || !v->isArray())
+            vb::raiseError(vb::err::TypeMismatch);
+        if (v->arrayValue().fixedSize())
+            f.engine.writableArray(*v).clearElements();
+        else
+            *v = vb::Variant(vb::make<vb::Array>());
+    }
+    return Flow::Normal;
+}
+
+} // namespace vbscript

@@ -1,0 +1,88 @@
+// ValueStack: the memory of running procedures (locals and argument pointers),
+// taken and given back in stack order, in chunks that never move.
+#pragma once
+
+#include "automation/Variant.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace vbscript {
+
+class ValueStack {
+public:
+    ValueStack() = default;
+    ValueStack(const ValueStack&) = delete;
+    ValueStack& operator=(const ValueStack&) = delete;
+
+    struct Mark {
+        std::size_t chunk;
+        std::size_t offset;
+    };
+    Mark mark() const { return {chunk_, offset_}; }
+    // Raw memory for `bytes` (a multiple of 8); valid until release(mark taken before).
+    void* allocate(std::size_t bytes)
+    {
+        if (!chunks_.empty() && offset_ + bytes <= chunks_[chunk_].size) {
+            void* p = chunks_[chunk_].bytes.get() + offset_;
+            offset_ += bytes;
+            return p;
+        }
+        return allocateInNextChunk(bytes);
+    }
+    void release(Mark m)
+    {
+        chunk_ = m.chunk;
+        offset_ = m.offset;
+    }
+
+private:
+    void* allocateInNextChunk(std::size_t bytes);
+    static constexpr std::size_t kChunkBytes = 1 << 20;
+    struct Chunk {
+        std::unique_ptr<std::byte[]> bytes;
+        std::size_t size;
+    };
+    std::vector<Chunk> chunks_;
+    std::size_t chunk_ = 0;
+    std::size_t offset_ = 0;
+};
+
+// The locals and argument pointers of one call, released (values destroyed) when it ends.
+class FrameMemory {
+public:
+    // Values from `constructFrom` on start Empty; the caller constructs the ones before.
+    FrameMemory(ValueStack& stack, int values, int pointers, int constructFrom = 0)
+        : stack_(stack)
+        , mark_(stack.mark())
+        , count_(values)
+    {
+        const std::size_t bytes = static_cast<std::size_t>(values) * sizeof(vb::Variant) + static_cast<std::size_t>(pointers) * sizeof(vb::Variant*);
+        void* p = stack.allocate((bytes + 7) & ~std::size_t(7));
+        this->values = static_cast<vb::Variant*>(p);
+        for (int i = constructFrom; i < values; ++i)
+            new (&this->values[i]) vb::Variant();
+        this->pointers = reinterpret_cast<vb::Variant**>(this->values + values);
+    }
+    ~FrameMemory()
+    {
+        for (int i = 0; i < count_; ++i) {
+            if (values[i].type() == vb::vbString || values[i].type() == vb::vbObject || values[i].type() == vb::vbArray)
+                values[i].~Variant();
+        }
+        stack_.release(mark_);
+    }
+    FrameMemory(const FrameMemory&) = delete;
+    FrameMemory& operator=(const FrameMemory&) = delete;
+
+    vb::Variant* values;
+    vb::Variant** pointers;
+
+private:
+    ValueStack& stack_;
+    ValueStack::Mark mark_;
+    int count_;
+};
+
+} // namespace vbscript

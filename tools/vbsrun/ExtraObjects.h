@@ -1,0 +1,28 @@
+// Named objects a command-line option adds to the scripts vbsrun runs (for example
+// the host object as "xap"). Each registers its option with a factory; vbsrun lists
+// the options in its usage text and adds the object when the option is given.
+#pragma once
+
+#include "automation/Object.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vbsrun {
+
+struct ExtraObject {
+    std::string option;      // "--xap"
+    std::string name;        // the name scripts use ("xap")
+    bool globalMembers;      // members usable as global names too
+    std::string help;        // one line for the usage text
+    std::function<vb::Ref<vb::Object>()> create;
+};
+
+void registerExtraObject(ExtraObject extra);
+const std::vector<ExtraObject>& extraObjects();
+
+// Registers the objects that come with the program (see ExtraObjects.cpp).
+void registerBuiltInExtras();
+
+} // namespace vbsrun

@@ -1,0 +1,60 @@
+#include "Runner.h"
+
+#include "WScriptObject.h"
+
+#include "vbscript/ScriptControl.h"
+
+#include "automation/Error.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace vbsrun {
+
+namespace {
+
+bool readWholeFile(const std::string& path, std::string& out)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    out = s.str();
+    // A UTF-8 byte order mark is not part of the script.
+    if (out.size() >= 3 && out.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        out.erase(0, 3);
+    return true;
+}
+
+} // namespace
+
+int runScript(const RunOptions& options, std::ostream& errors)
+{
+    std::string code;
+    if (!readWholeFile(options.scriptPath, code)) {
+        errors << options.scriptPath << ": cannot read the script file\n";
+        return 1;
+    }
+    vbscript::ScriptControl control;
+    control.setLanguage("VBScript");
+    control.setAllowUI(false);
+    control.setTimeout(options.timeoutMs);
+    control.AddObject("WScript", vb::make<WScriptObject>(options.scriptPath, options.arguments), false);
+    for (const auto& [name, object] : options.namedObjects)
+        control.AddObject(name, object.first, object.second);
+    try {
+        control.AddCode(code);
+    } catch (const QuitRequest& quit) {
+        return quit.exitCode;
+    } catch (const vb::Error&) {
+        const vbscript::ScriptError& e = control.error();
+        const bool compile = e.source == "Microsoft VBScript compilation error";
+        errors << options.scriptPath << "(" << e.line << ", " << e.column + 1 << ") "
+               << (compile ? "compilation error " : "runtime error ") << e.number << ": " << e.description << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace vbsrun
