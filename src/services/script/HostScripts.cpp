@@ -1,0 +1,64 @@
+#include "HostScripts.h"
+
+#include "ScriptFile.h"
+
+#include "host/Application.h"
+#include "vbscript/ScriptControl.h"
+
+namespace services {
+
+namespace {
+constexpr std::int32_t kScriptTimeoutMs = 90000;
+}
+
+HostScripts::HostScripts() = default;
+HostScripts::~HostScripts() = default;
+
+vbscript::ScriptControl& HostScripts::engine()
+{
+    if (!engine_)
+        engine_ = std::make_unique<vbscript::ScriptControl>();
+    return *engine_;
+}
+
+void HostScripts::initScriptControl(host::Application& app)
+{
+    vbscript::ScriptControl& control = engine();
+    control.Reset();
+    control.setLanguage("VBScript");
+    control.setAllowUI(true);
+    control.AddObject("xap", vb::Ref<vb::Object>(&app), true);
+    control.setTimeout(kScriptTimeoutMs);
+}
+
+std::string HostScripts::nextModuleKey()
+{
+    return "M" + std::to_string(++runs_);
+}
+
+void HostScripts::run(const std::string& scriptFile)
+{
+    ScriptFile script(engine());
+    script.Add(scriptFile, nextModuleKey());
+    script.Run("main", vb::Variant(""));
+}
+
+vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string& function, const vb::Variant& param)
+{
+    ScriptFile script(engine());
+    script.Add(scriptFile, nextModuleKey());
+    return script.Run(function, param);
+}
+
+HostScripts& hostScripts()
+{
+    static HostScripts service;
+    return service;
+}
+
+void installHostScripts()
+{
+    host::setScriptService(&hostScripts());
+}
+
+} // namespace services

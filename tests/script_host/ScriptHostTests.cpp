@@ -1,0 +1,152 @@
+#include "services/script/HostScripts.h"
+#include "services/script/ScriptFile.h"
+
+#include "host/Application.h"
+#include "services/Setup.h"
+#include "vbscript/ScriptControl.h"
+#include "xap/Globals.h"
+#include "xap/Outgoing.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testing_support::TempFolder;
+
+namespace {
+
+class ScriptHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* f : {"Config", "Data", "Scripts"})
+            std::filesystem::create_directories(dir / f);
+        xap::BaseFolder = dir.path();
+        xap::XapReady = false;
+        xap::PendingMessages().clear();
+        services::installHostScripts();
+        setup = services::loadSetupForm(); // creates the host object, which prepares the engine
+        hs = setup->GetHSIface();
+    }
+    void TearDown() override
+    {
+        hs.reset();
+        setup.reset();
+        services::unloadSetupForm();
+        xap::PendingMessages().clear();
+    }
+
+    void script(const std::string& name, const std::string& code) { dir.write("Scripts/" + name, code); }
+
+    // The texts of the "Data" items of the log events sent so far.
+    std::vector<std::string> reports()
+    {
+        std::vector<std::string> out;
+        for (const xap::xapQueuedMessage& m : xap::PendingMessages()) {
+            const std::size_t at = m.MsgData.find("Data\1");
+            if (m.MsgClass == "Homeseer.Event" && at != std::string::npos)
+                out.push_back(m.MsgData.substr(at + 5));
+        }
+        return out;
+    }
+    bool reported(const std::string& start)
+    {
+        for (const std::string& r : reports()) {
+            if (r.rfind(start, 0) == 0)
+                return true;
+        }
+        return false;
+    }
+
+    vb::Variant runEx(const std::string& file, const std::string& function, const std::string& param = "")
+    {
+        return vb::call(*hs, "RunEx", file, function, param);
+    }
+
+    TempFolder dir;
+    vb::Ref<services::Setup> setup;
+    vb::Ref<vb::Object> hs;
+};
+
+} // namespace
+
+TEST_F(ScriptHostTest, IncludedCodeEntersFirst)
+{
+    script("lib.vbs", "Function Twice(x)\r\n  Twice = x * 2\r\nEnd Function\r\n");
+    script("main.vbs", "#include \"lib.vbs\"\r\nFunction main(p)\r\n  main = Twice(21)\r\nEnd Function\r\n");
+    EXPECT_EQ(vb::CLng(runEx("main.vbs", "main")), 42);
+    script("upper.vbs", "#INCLUDE \"  lib.vbs  \" ' trailing comment stays\r\nFunction main(p)\r\n  main = Twice(5)\r\nEnd Function\r\n");
+    EXPECT_EQ(vb::CLng(runEx("\\upper.vbs", "main")), 10); // "\x.vbs" is the Scripts folder's x.vbs
+    EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(ScriptHostTest, IncludeCyclesEndAndUnfinishedDirectivesStay)
+{
+    script("a.vbs", "#include \"b.vbs\"\r\nFunction A()\r\n A = 1\r\nEnd Function\r\n");
+    script("b.vbs", "#include \"a.vbs\"\r\nFunction B()\r\n B = 2\r\nEnd Function\r\n");
+    script("main.vbs", "#include \"a.vbs\"\r\nFunction main(p)\r\n main = A() + B()\r\nEnd Function\r\n");
+    EXPECT_EQ(vb::CLng(runEx("main.vbs", "main")), 3);
+    // A directive without a closing quote is left alone (it is a comment to the engine).
+    script("open.vbs", "Function main(p)\r\n main = 7 ' #include \"never\r\nEnd Function\r\n");
+    EXPECT_EQ(vb::CLng(runEx("open.vbs", "main")), 7);
+}
+
+TEST_F(ScriptHostTest, AbsolutePathsAreUsedAsGiven)
+{
+    dir.write("elsewhere/x.vbs", "Function main(p)\r\n main = \"found \" & p\r\nEnd Function\r\n");
+    EXPECT_EQ(vb::CStr(runEx(dir / "elsewhere/x.vbs", "main", "me")), "found me");
+    EXPECT_EQ(services::ScriptFile::resolve("c:\\scripts\\x.vbs"), "/scripts/x.vbs");
+    EXPECT_EQ(services::ScriptFile::resolve("x.vbs"), dir / "Scripts/x.vbs");
+}
+
+TEST_F(ScriptHostTest, MissingFilesFailAtRunTime)
+{
+    script("main.vbs", "#include \"missing.vbs\"\r\nFunction main(p)\r\n main = Nowhere(1)\r\nEnd Function\r\n");
+    EXPECT_TRUE(runEx("main.vbs", "main").isEmpty());
+    EXPECT_TRUE(reported("Script Run Error ")) << (reports().empty() ? "" : reports()[0]);
+    xap::PendingMessages().clear();
+    EXPECT_TRUE(runEx("absent.vbs", "main").isEmpty());
+    ASSERT_EQ(reports().size(), 1u); // the missing file itself is not reported, the failed run is
+    EXPECT_EQ(reports()[0].rfind("Script Run Error ", 0), 0u);
+}
+
+TEST_F(ScriptHostTest, SyntaxErrorsAreReportedWithFileLineAndColumn)
+{
+    script("bad.vbs", "Dim a\r\nIf a Then\r\nFunction main(p)\r\nEnd Function\r\n");
+    runEx("bad.vbs", "main");
+    ASSERT_TRUE(reported("Error in script syntax ")) << (reports().empty() ? "" : reports()[0]);
+    const std::string report = reports()[0];
+    EXPECT_NE(report.find(" / bad.vbs "), std::string::npos) << report;
+    EXPECT_NE(report.find("@ Line "), std::string::npos) << report;
+    EXPECT_NE(report.find(" col "), std::string::npos) << report;
+}
+
+TEST_F(ScriptHostTest, EveryRunHasAModuleOfItsOwn)
+{
+    script("count.vbs", "Dim n\r\nSub main(p)\r\n n = n + 1\r\n xap.SaveVar \"n\", n\r\nEnd Sub\r\n");
+    vb::call(*hs, "Run", "count.vbs");
+    vb::call(*hs, "Run", "count.vbs");
+    EXPECT_EQ(vb::CLng(vb::call(*hs, "GetVar", "n")), 1); // module globals start afresh
+    vbscript::ScriptControl& engine = services::hostScripts().engine();
+    EXPECT_NE(engine.module("M1"), nullptr);
+    EXPECT_NE(engine.module("M2"), nullptr);
+    services::ScriptFile file(engine);
+    EXPECT_EQ(vb::formatGeneralDate(file.FileDate()), "1/1/1980");
+}
+
+TEST_F(ScriptHostTest, ScriptsReachTheHostByBothNames)
+{
+    script("v.vbs", "Function main(p)\r\n main = xap.Version & \"|\" & Version\r\nEnd Function\r\n");
+    EXPECT_EQ(vb::CStr(runEx("v.vbs", "main")), "1.6.174|1.6.174");
+}
+
+TEST_F(ScriptHostTest, StatusChangeCallbacksGetTheFourValues)
+{
+    script("cb.vbs", "Sub OnChange(p)\r\n xap.SaveVar \"seen\", Join(p, \",\")\r\nEnd Sub\r\n");
+    vb::call(*hs, "NewDevice", "Lamp", "A1");
+    vb::call(*hs, "RegisterStatusChangeCB", "cb.vbs", "OnChange");
+    vb::call(*hs, "SetDeviceStatus", "A1", std::int16_t(2));
+    EXPECT_EQ(vb::CStr(vb::call(*hs, "GetVar", "seen")), "A,1,2,1");
+}
