@@ -5,11 +5,19 @@
 
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
+#include "services/script/HostScripts.h"
+#include "vbscript/Builtins.h"
+#include "xap/Logging.h"
 
 namespace shell {
 
 void wireSubsystems()
 {
+    // Scripts run in the host's shared engine; without a desktop a script's MsgBox
+    // writes its text to the log file.
+    services::installHostScripts();
+    vbscript::setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
+
     ShellHooks& h = hooks();
     h.startup.loadSetupForm = [] { services::loadSetupForm(); };
     h.startup.saveRunAsXapNode = services::saveRunAsXapNode;

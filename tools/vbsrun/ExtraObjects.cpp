@@ -1,5 +1,7 @@
 #include "ExtraObjects.h"
 
+#include "HostObject.h"
+
 namespace vbsrun {
 
 namespace {
@@ -22,8 +24,10 @@ const std::vector<ExtraObject>& extraObjects()
 
 void registerBuiltInExtras()
 {
-    // The host object ("--xap", named "xap" with its members as global names) is
-    // registered here once the host library is linked into vbsrun.
+    registerExtraObject(ExtraObject{"--xap", "xap", true,
+        "the host object as \"xap\" (members also as global names), a headless host on a temporary folder; "
+        "what it would send over xAP is printed on standard error",
+        createHeadlessHost});
 }
 
 } // namespace vbsrun

@@ -58,6 +58,7 @@ DesktopFace::~DesktopFace()
         h.trayIconCallback = nullptr;
         h.showPluginMenu = nullptr;
         services::setupWindowHooks() = {};
+        vbscript::setUserInterface(nullptr);
     }
     delete dialog_.data();
 }
@@ -74,6 +75,8 @@ void DesktopFace::install()
     services::SetupWindowHooks& setup = services::setupWindowHooks();
     setup.captionChanged = [this](const std::string& caption) { setupCaptionChanged(caption); };
     setup.showPluginMenuDialog = [this] { showPluginMenuDialog(); };
+    // Scripts' MsgBox and InputBox show real dialogs on the desktop.
+    vbscript::setUserInterface(&scriptDialogs_);
     installed_ = true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "HostDialogContext.h"
 #include "NotificationArea.h"
+#include "ScriptDialogs.h"
 #include "SetupFormWindow.h"
 #include "TrayIcon.h"
 #include "TrayMenu.h"
@@ -81,6 +82,7 @@ private:
     TrayIcon trayIcon_;
     TrayMenu trayMenu_;
     SetupFormWindow setupWindow_;
+    ScriptDialogs scriptDialogs_;
     std::unique_ptr<remote::RemoteControlWindow> remoteWindow_;
     QPointer<services::SetupDialog> dialog_;
     bool installed_ = false;
