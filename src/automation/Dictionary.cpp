@@ -48,54 +48,69 @@ const MemberTable<Dictionary>& Dictionary::members()
     return table;
 }
 
-std::size_t Dictionary::HashKeyHash::operator()(const HashKey& k) const noexcept
+std::size_t Dictionary::HashKeyHash::operator()(const KeyView& k) const noexcept
 {
-    std::size_t h = std::hash<int>()(k.kind);
-    h ^= std::hash<double>()(k.number) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-    h ^= std::hash<std::string>()(k.text) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-    h ^= std::hash<const void*>()(k.ptr) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-    return h;
+    switch (k.kind) {
+    case KeyKind::Text: return std::hash<std::string_view>()(k.text);
+    case KeyKind::Number:
+    case KeyKind::Other: return std::hash<double>()(k.number) ^ 0x9e3779b97f4a7c15ull;
+    case KeyKind::ObjectRef: return std::hash<const void*>()(k.ptr);
+    default: return static_cast<std::size_t>(k.kind);
+    }
 }
 
-Dictionary::HashKey Dictionary::hashKey(const Variant& key) const
+Dictionary::KeyView Dictionary::keyView(const Variant& key, std::string& scratch) const
 {
-    HashKey k;
+    KeyView k;
     switch (key.type()) {
-    case vbEmpty: k.kind = HashKey::Empty; break;
-    case vbNull: k.kind = HashKey::Null; break;
+    case vbEmpty: k.kind = KeyKind::Empty; break;
+    case vbNull: k.kind = KeyKind::Null; break;
     case vbString:
-        k.kind = HashKey::Text;
-        k.text = mode_ == CompareMode::Text ? lowerCase(key.stringValue()) : key.stringValue();
+        k.kind = KeyKind::Text;
+        if (mode_ == CompareMode::Text) {
+            scratch = key.stringValue();
+            for (char& c : scratch)
+                c = asciiLower(c);
+            k.text = scratch;
+        } else {
+            k.text = key.stringValue();
+        }
         break;
     case vbObject:
-        k.kind = HashKey::ObjectRef;
+        k.kind = KeyKind::ObjectRef;
         k.ptr = key.objectValue();
         break;
     case vbArray: raiseError(err::TypeMismatch);
     case vbError:
-        k.kind = HashKey::Other;
+        k.kind = KeyKind::Other;
         k.number = key.errorValue();
         break;
     default:
-        k.kind = HashKey::Number;
+        k.kind = KeyKind::Number;
         k.number = toDouble(key);
         break;
     }
     return k;
 }
 
+Dictionary::HashKey Dictionary::hashKey(const Variant& key) const
+{
+    std::string scratch;
+    const KeyView v = keyView(key, scratch);
+    return HashKey{v.kind, v.number, v.ptr, std::string(v.text)};
+}
+
 std::size_t Dictionary::indexOf(const Variant& key) const
 {
-    auto it = index_.find(hashKey(key));
+    std::string scratch;
+    auto it = index_.find(keyView(key, scratch));
     return it == index_.end() ? std::string::npos : it->second;
 }
 
 void Dictionary::Add(const Variant& key, const Variant& item)
 {
-    HashKey k = hashKey(key);
-    if (index_.count(k))
+    if (!index_.try_emplace(hashKey(key), entries_.size()).second)
         raiseError(err::DuplicateKey);
-    index_.emplace(std::move(k), entries_.size());
     entries_.push_back(Entry{key, item});
 }
 
@@ -142,7 +157,8 @@ void Dictionary::LetKey(const Variant& oldKey, const Variant& newKey)
     HashKey k = hashKey(newKey);
     if (index_.count(k))
         raiseError(err::DuplicateKey);
-    index_.erase(hashKey(oldKey));
+    std::string scratch;
+    index_.erase(index_.find(keyView(oldKey, scratch)));
     index_.emplace(std::move(k), i);
     entries_[i].key = newKey;
 }
@@ -171,7 +187,8 @@ Variant Dictionary::Keys() const
 
 void Dictionary::Remove(const Variant& key)
 {
-    auto it = index_.find(hashKey(key));
+    std::string scratch;
+    auto it = index_.find(keyView(key, scratch));
     if (it == index_.end())
         raiseError(err::ElementNotFound);
     Entry& e = entries_[it->second];

@@ -5,7 +5,9 @@
 
 #include "MemberTable.h"
 
+#include <cstdint>
 #include <functional>
+#include <string_view>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -46,18 +48,36 @@ public:
     std::unique_ptr<Enumerator> enumerate() override;
 
 private:
-    struct HashKey {
-        enum Kind : std::uint8_t { Empty, Null, Number, Text, ObjectRef, Other } kind = Empty;
+    enum class KeyKind : std::uint8_t { Empty, Null, Number, Text, ObjectRef, Other };
+    // A key as looked up: text is viewed, not copied.
+    struct KeyView {
+        KeyKind kind = KeyKind::Empty;
         double number = 0;
-        std::string text; // lower-cased in text mode
         const void* ptr = nullptr;
-        bool operator==(const HashKey& o) const
-        {
-            return kind == o.kind && number == o.number && text == o.text && ptr == o.ptr;
-        }
+        std::string_view text;
+    };
+    // A key as stored.
+    struct HashKey {
+        KeyKind kind = KeyKind::Empty;
+        double number = 0;
+        const void* ptr = nullptr;
+        std::string text; // lower-cased in text mode
+        KeyView view() const { return KeyView{kind, number, ptr, text}; }
     };
     struct HashKeyHash {
-        std::size_t operator()(const HashKey& k) const noexcept;
+        using is_transparent = void;
+        std::size_t operator()(const KeyView& k) const noexcept;
+        std::size_t operator()(const HashKey& k) const noexcept { return (*this)(k.view()); }
+    };
+    struct HashKeyEqual {
+        using is_transparent = void;
+        static bool same(const KeyView& a, const KeyView& b) noexcept
+        {
+            return a.kind == b.kind && a.number == b.number && a.ptr == b.ptr && a.text == b.text;
+        }
+        bool operator()(const HashKey& a, const HashKey& b) const noexcept { return same(a.view(), b.view()); }
+        bool operator()(const KeyView& a, const HashKey& b) const noexcept { return same(a, b.view()); }
+        bool operator()(const HashKey& a, const KeyView& b) const noexcept { return same(a.view(), b); }
     };
     struct Entry {
         Variant key;
@@ -65,6 +85,8 @@ private:
         bool live = true;
     };
 
+    // The lookup form of a key; text mode lower-cases into `scratch`.
+    KeyView keyView(const Variant& key, std::string& scratch) const;
     HashKey hashKey(const Variant& key) const;
     std::size_t indexOf(const Variant& key) const; // npos when missing
     void compact();
@@ -73,7 +95,7 @@ private:
     std::vector<Entry> entries_;
     std::size_t dead_ = 0;
     int walkers_ = 0; // running enumerations; the entry list is not compacted under them
-    std::unordered_map<HashKey, std::size_t, HashKeyHash> index_;
+    std::unordered_map<HashKey, std::size_t, HashKeyHash, HashKeyEqual> index_;
 
     friend class DictionaryEnumerator;
 };

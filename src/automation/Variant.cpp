@@ -31,44 +31,37 @@ Variant::Variant(Ref<Array> arr) noexcept : type_(vbArray)
         type_ = vbEmpty;
 }
 
-Variant::Variant(const Variant& other) : type_(vbEmpty)
+void Variant::copyOwned(const Variant& other)
 {
-    copyFrom(other);
+    switch (type_) {
+    case vbString: new (&u_.s) std::string(other.u_.s); break;
+    case vbObject:
+        u_.obj = other.u_.obj;
+        if (u_.obj)
+            u_.obj->addRef();
+        break;
+    case vbArray:
+        u_.arr = other.u_.arr;
+        u_.arr->addRef();
+        break;
+    default: u_.cy = other.u_.cy; break;
+    }
 }
 
-Variant::Variant(Variant&& other) noexcept : type_(other.type_)
+void Variant::assignOwned(const Variant& other)
 {
-    if (type_ == vbString) {
-        new (&u_.s) std::string(std::move(other.u_.s));
-        other.u_.s.~basic_string();
-    } else {
-        std::memcpy(static_cast<void*>(&u_), static_cast<const void*>(&other.u_), sizeof(double));
+    if (type_ == vbString && other.type_ == vbString) {
+        u_.s = other.u_.s; // reuse the buffer
+        return;
     }
-    // The moved-from variant is Empty; object and array references moved with the payload.
-    other.type_ = vbEmpty;
-    other.u_.l = 0;
+    Variant copy(other);
+    swap(copy);
 }
 
-Variant& Variant::operator=(const Variant& other)
+void Variant::moveString(Variant& other) noexcept
 {
-    if (this != &other) {
-        if (type_ == vbString && other.type_ == vbString) {
-            u_.s = other.u_.s; // reuse the buffer
-        } else {
-            Variant copy(other);
-            swap(copy);
-        }
-    }
-    return *this;
-}
-
-Variant& Variant::operator=(Variant&& other) noexcept
-{
-    if (this != &other) {
-        Variant moved(std::move(other));
-        swap(moved);
-    }
-    return *this;
+    new (&u_.s) std::string(std::move(other.u_.s));
+    other.u_.s.~basic_string();
 }
 
 void Variant::swap(Variant& other) noexcept
@@ -108,25 +101,6 @@ void Variant::destroy() noexcept
         break;
     default: break;
     }
-}
-
-void Variant::copyFrom(const Variant& other)
-{
-    // Only called on an Empty variant.
-    switch (other.type_) {
-    case vbString: new (&u_.s) std::string(other.u_.s); break;
-    case vbObject:
-        u_.obj = other.u_.obj;
-        if (u_.obj)
-            u_.obj->addRef();
-        break;
-    case vbArray:
-        u_.arr = other.u_.arr;
-        u_.arr->addRef();
-        break;
-    default: std::memcpy(static_cast<void*>(&u_), static_cast<const void*>(&other.u_), sizeof(double)); break;
-    }
-    type_ = other.type_;
 }
 
 bool Variant::isNumericType() const noexcept

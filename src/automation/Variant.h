@@ -9,6 +9,7 @@
 #include "Ref.h"
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -94,11 +95,53 @@ public:
     static Variant missing() noexcept { return error(kParamNotFound); }
     static Variant nothing() noexcept { return Variant(static_cast<Object*>(nullptr)); }
 
-    Variant(const Variant& other);
-    Variant(Variant&& other) noexcept;
-    Variant& operator=(const Variant& other);
-    Variant& operator=(Variant&& other) noexcept;
-    ~Variant() { destroy(); }
+    // Copies, moves and destruction are inline for the values that own nothing
+    // (numbers, dates, Booleans, Empty, Null): the interpreter's hot paths.
+    Variant(const Variant& other) : type_(other.type_)
+    {
+        if (ownsNothing(type_))
+            u_.cy = other.u_.cy;
+        else
+            copyOwned(other);
+    }
+    Variant(Variant&& other) noexcept : type_(other.type_)
+    {
+        if (type_ == vbString)
+            moveString(other);
+        else
+            u_.cy = other.u_.cy; // object and array references move with the payload
+        other.type_ = vbEmpty;
+    }
+    Variant& operator=(const Variant& other)
+    {
+        if (ownsNothing(type_) && ownsNothing(other.type_)) {
+            type_ = other.type_;
+            u_.cy = other.u_.cy;
+        } else if (this != &other) {
+            assignOwned(other);
+        }
+        return *this;
+    }
+    Variant& operator=(Variant&& other) noexcept
+    {
+        if (this == &other)
+            return *this;
+        if (ownsNothing(type_)) {
+            new (this) Variant(std::move(other));
+        } else {
+            // `other` may live inside what this variant owns (an element of its
+            // array): take it out before letting go of the old value.
+            Variant moved(std::move(other));
+            destroy();
+            new (this) Variant(std::move(moved));
+        }
+        return *this;
+    }
+    ~Variant()
+    {
+        if (!ownsNothing(type_))
+            destroy();
+    }
 
     // VarType as VB reports it: vbArray + vbVariant for arrays.
     VarType type() const noexcept { return type_; }
@@ -136,8 +179,11 @@ public:
     void swap(Variant& other) noexcept;
 
 private:
+    static bool ownsNothing(VarType t) noexcept { return t != vbString && t != vbObject && t != vbArray; }
     void destroy() noexcept;
-    void copyFrom(const Variant& other);
+    void copyOwned(const Variant& other);
+    void assignOwned(const Variant& other);
+    void moveString(Variant& other) noexcept;
 
     VarType type_;
     union Payload {

@@ -1,5 +1,6 @@
 #include "automation/Variant.h"
 #include "automation/Conversions.h"
+#include "automation/Array.h"
 
 #include <gtest/gtest.h>
 
@@ -52,4 +53,17 @@ TEST(VariantTypes, CopiesAndMovesKeepValues)
     EXPECT_EQ(CStr(Variant("Grüße")), "Grüße");
     EXPECT_TRUE(Variant::missing().isMissing());
     EXPECT_FALSE(Variant::error(5).isMissing());
+}
+
+TEST(VariantTypes, AssigningAnElementOfItsOwnArray)
+{
+    // The element lives inside the array the variant owns: it must be taken out
+    // before the array goes.
+    Variant v(Array::fromValues({Variant("a long enough string to be on the heap"), Variant(2)}));
+    v = std::move(v.mutableArray().elements()[0]);
+    ASSERT_TRUE(v.isString());
+    EXPECT_EQ(v.stringValue(), "a long enough string to be on the heap");
+    Variant w(Array::fromValues({Variant(7)}));
+    w = w.arrayValue().elements()[0];
+    EXPECT_EQ(w.longValue(), 7);
 }
