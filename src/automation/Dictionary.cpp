@@ -48,15 +48,21 @@ const MemberTable<Dictionary>& Dictionary::members()
     return table;
 }
 
-std::size_t Dictionary::HashKeyHash::operator()(const KeyView& k) const noexcept
+std::size_t Dictionary::hashOf(const KeyView& k) noexcept
 {
+    std::size_t h;
     switch (k.kind) {
-    case KeyKind::Text: return std::hash<std::string_view>()(k.text);
+    case KeyKind::Text: h = std::hash<std::string_view>()(k.text); break;
     case KeyKind::Number:
-    case KeyKind::Other: return std::hash<double>()(k.number) ^ 0x9e3779b97f4a7c15ull;
-    case KeyKind::ObjectRef: return std::hash<const void*>()(k.ptr);
-    default: return static_cast<std::size_t>(k.kind);
+    case KeyKind::Other: h = std::hash<double>()(k.number + 0.0); break; // -0 and 0 alike
+    case KeyKind::ObjectRef: h = std::hash<const void*>()(k.ptr); break;
+    default: h = static_cast<std::size_t>(k.kind); break;
     }
+    // Spread the bits: the index uses the low ones.
+    h ^= h >> 29;
+    h *= 0xbf58476d1ce4e5b9ull;
+    h ^= h >> 32;
+    return h;
 }
 
 Dictionary::KeyView Dictionary::keyView(const Variant& key, std::string& scratch) const
@@ -93,25 +99,78 @@ Dictionary::KeyView Dictionary::keyView(const Variant& key, std::string& scratch
     return k;
 }
 
-Dictionary::HashKey Dictionary::hashKey(const Variant& key) const
+std::size_t Dictionary::slotOf(const KeyView& k, std::size_t hash) const
 {
-    std::string scratch;
-    const KeyView v = keyView(key, scratch);
-    return HashKey{v.kind, v.number, v.ptr, std::string(v.text)};
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t firstRemoved = std::string::npos;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t s = slots_[i];
+        if (s == 0)
+            return firstRemoved != std::string::npos ? firstRemoved : i;
+        if (s == kRemoved) {
+            if (firstRemoved == std::string::npos)
+                firstRemoved = i;
+            continue;
+        }
+        const Entry& e = entries_[s - 1];
+        if (e.hash == hash && e.view() == k)
+            return i;
+    }
 }
 
 std::size_t Dictionary::indexOf(const Variant& key) const
 {
+    if (live_ == 0)
+        return std::string::npos;
     std::string scratch;
-    auto it = index_.find(keyView(key, scratch));
-    return it == index_.end() ? std::string::npos : it->second;
+    const KeyView k = keyView(key, scratch);
+    const std::size_t hash = hashOf(k);
+    const std::uint32_t s = slots_[slotOf(k, hash)];
+    return s == 0 || s == kRemoved ? std::string::npos : s - 1;
+}
+
+void Dictionary::rebuildIndex(std::size_t capacity)
+{
+    slots_.assign(capacity, 0);
+    usedSlots_ = 0;
+    const std::size_t mask = capacity - 1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (!entries_[i].live)
+            continue;
+        std::size_t at = entries_[i].hash & mask;
+        while (slots_[at] != 0)
+            at = (at + 1) & mask;
+        slots_[at] = static_cast<std::uint32_t>(i + 1);
+        ++usedSlots_;
+    }
+}
+
+void Dictionary::addEntry(const Variant& key, const KeyView& k, std::size_t hash, const Variant& item)
+{
+    // Keep the index at most half full, counting removed slots.
+    if ((usedSlots_ + 1) * 2 > slots_.size()) {
+        // Room for twice the keys again; removed slots are dropped on the way.
+        std::size_t capacity = 16;
+        while (capacity < (live_ + 1) * 4)
+            capacity *= 2;
+        rebuildIndex(capacity);
+    }
+    const std::size_t at = slotOf(k, hash);
+    if (slots_[at] != 0 && slots_[at] != kRemoved)
+        raiseError(err::DuplicateKey);
+    if (slots_[at] == 0)
+        ++usedSlots_;
+    slots_[at] = static_cast<std::uint32_t>(entries_.size() + 1);
+    Entry e{key, item, k.kind, k.number, k.ptr, std::string(k.text), hash, true};
+    entries_.push_back(std::move(e));
+    ++live_;
 }
 
 void Dictionary::Add(const Variant& key, const Variant& item)
 {
-    if (!index_.try_emplace(hashKey(key), entries_.size()).second)
-        raiseError(err::DuplicateKey);
-    entries_.push_back(Entry{key, item});
+    std::string scratch;
+    const KeyView k = keyView(key, scratch);
+    addEntry(key, k, hashOf(k), item);
 }
 
 bool Dictionary::Exists(const Variant& key) const
@@ -154,19 +213,28 @@ void Dictionary::LetKey(const Variant& oldKey, const Variant& newKey)
     const std::size_t i = indexOf(oldKey);
     if (i == std::string::npos)
         raiseError(err::ElementNotFound);
-    HashKey k = hashKey(newKey);
-    if (index_.count(k))
+    if (indexOf(newKey) != std::string::npos)
         raiseError(err::DuplicateKey);
     std::string scratch;
-    index_.erase(index_.find(keyView(oldKey, scratch)));
-    index_.emplace(std::move(k), i);
-    entries_[i].key = newKey;
+    const KeyView k = keyView(newKey, scratch);
+    Entry& e = entries_[i];
+    slots_[slotOf(e.view(), e.hash)] = kRemoved;
+    e.key = newKey;
+    e.kind = k.kind;
+    e.number = k.number;
+    e.ptr = k.ptr;
+    e.text = std::string(k.text);
+    e.hash = hashOf(k);
+    const std::size_t at = slotOf(e.view(), e.hash);
+    if (slots_[at] == 0)
+        ++usedSlots_;
+    slots_[at] = static_cast<std::uint32_t>(i + 1);
 }
 
 Variant Dictionary::Items() const
 {
     std::vector<Variant> values;
-    values.reserve(index_.size());
+    values.reserve(live_);
     for (const Entry& e : entries_) {
         if (e.live)
             values.push_back(e.item);
@@ -177,7 +245,7 @@ Variant Dictionary::Items() const
 Variant Dictionary::Keys() const
 {
     std::vector<Variant> values;
-    values.reserve(index_.size());
+    values.reserve(live_);
     for (const Entry& e : entries_) {
         if (e.live)
             values.push_back(e.key);
@@ -187,15 +255,16 @@ Variant Dictionary::Keys() const
 
 void Dictionary::Remove(const Variant& key)
 {
-    std::string scratch;
-    auto it = index_.find(keyView(key, scratch));
-    if (it == index_.end())
+    const std::size_t i = indexOf(key);
+    if (i == std::string::npos)
         raiseError(err::ElementNotFound);
-    Entry& e = entries_[it->second];
+    Entry& e = entries_[i];
+    slots_[slotOf(e.view(), e.hash)] = kRemoved;
     e.live = false;
     e.key = Variant();
     e.item = Variant();
-    index_.erase(it);
+    e.text.clear();
+    --live_;
     ++dead_;
     if (dead_ > 32 && dead_ * 2 > entries_.size() && walkers_ == 0)
         compact();
@@ -204,16 +273,14 @@ void Dictionary::Remove(const Variant& key)
 void Dictionary::compact()
 {
     std::vector<Entry> kept;
-    kept.reserve(index_.size());
+    kept.reserve(live_);
     for (Entry& e : entries_) {
         if (e.live)
             kept.push_back(std::move(e));
     }
     entries_ = std::move(kept);
-    index_.clear();
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        index_.emplace(hashKey(entries_[i].key), i);
     dead_ = 0;
+    rebuildIndex(slots_.size());
 }
 
 void Dictionary::RemoveAll()
@@ -226,17 +293,20 @@ void Dictionary::RemoveAll()
             e.item = Variant();
         }
         dead_ = entries_.size();
-        index_.clear();
+        live_ = 0;
+        rebuildIndex(slots_.empty() ? 16 : slots_.size());
         return;
     }
     entries_.clear();
-    index_.clear();
+    slots_.clear();
+    usedSlots_ = 0;
+    live_ = 0;
     dead_ = 0;
 }
 
 void Dictionary::LetCompareMode(std::int32_t mode)
 {
-    if (!index_.empty() || mode < 0)
+    if (live_ > 0 || mode < 0)
         raiseError(err::InvalidProcedureCall);
     mode_ = mode == 0 ? CompareMode::Binary : CompareMode::Text;
 }

@@ -9,7 +9,6 @@
 #include <functional>
 #include <string_view>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace vb {
@@ -33,7 +32,7 @@ public:
     // Remove: 32811 "Element not found" when the key is missing.
     void Remove(const Variant& key);
     void RemoveAll();
-    std::int32_t Count() const { return static_cast<std::int32_t>(index_.size()); }
+    std::int32_t Count() const { return static_cast<std::int32_t>(live_); }
     std::int32_t GetCompareMode() const { return static_cast<std::int32_t>(mode_); }
     // Changing the mode of a dictionary that holds items raises 5.
     void LetCompareMode(std::int32_t mode);
@@ -43,59 +42,56 @@ public:
     const Variant* find(const Variant& key) const;
     Variant* find(const Variant& key);
     void forEach(const std::function<void(const Variant& key, const Variant& item)>& fn) const;
-    std::size_t size() const { return index_.size(); }
+    std::size_t size() const { return live_; }
 
     std::unique_ptr<Enumerator> enumerate() override;
 
 private:
     enum class KeyKind : std::uint8_t { Empty, Null, Number, Text, ObjectRef, Other };
-    // A key as looked up: text is viewed, not copied.
+    // A key as compared: numbers by value, text (lower-cased in text mode), objects by
+    // identity. Text is viewed, not copied, when looking up.
     struct KeyView {
         KeyKind kind = KeyKind::Empty;
         double number = 0;
         const void* ptr = nullptr;
         std::string_view text;
-    };
-    // A key as stored.
-    struct HashKey {
-        KeyKind kind = KeyKind::Empty;
-        double number = 0;
-        const void* ptr = nullptr;
-        std::string text; // lower-cased in text mode
-        KeyView view() const { return KeyView{kind, number, ptr, text}; }
-    };
-    struct HashKeyHash {
-        using is_transparent = void;
-        std::size_t operator()(const KeyView& k) const noexcept;
-        std::size_t operator()(const HashKey& k) const noexcept { return (*this)(k.view()); }
-    };
-    struct HashKeyEqual {
-        using is_transparent = void;
-        static bool same(const KeyView& a, const KeyView& b) noexcept
+        bool operator==(const KeyView& o) const noexcept
         {
-            return a.kind == b.kind && a.number == b.number && a.ptr == b.ptr && a.text == b.text;
+            return kind == o.kind && number == o.number && ptr == o.ptr && text == o.text;
         }
-        bool operator()(const HashKey& a, const HashKey& b) const noexcept { return same(a.view(), b.view()); }
-        bool operator()(const KeyView& a, const HashKey& b) const noexcept { return same(a, b.view()); }
-        bool operator()(const HashKey& a, const KeyView& b) const noexcept { return same(a.view(), b); }
     };
     struct Entry {
         Variant key;
         Variant item;
+        KeyKind kind = KeyKind::Empty;
+        double number = 0;
+        const void* ptr = nullptr;
+        std::string text; // the compared text of a text key
+        std::size_t hash = 0;
         bool live = true;
+        KeyView view() const { return KeyView{kind, number, ptr, text}; }
     };
 
-    // The lookup form of a key; text mode lower-cases into `scratch`.
+    // The compared form of a key; text mode lower-cases into `scratch`.
     KeyView keyView(const Variant& key, std::string& scratch) const;
-    HashKey hashKey(const Variant& key) const;
+    static std::size_t hashOf(const KeyView& k) noexcept;
     std::size_t indexOf(const Variant& key) const; // npos when missing
+    // The slot of a key in the index: where it is, or the empty slot it would take.
+    std::size_t slotOf(const KeyView& k, std::size_t hash) const;
+    void addEntry(const Variant& key, const KeyView& k, std::size_t hash, const Variant& item);
+    void rebuildIndex(std::size_t capacity);
     void compact();
 
     CompareMode mode_;
     std::vector<Entry> entries_;
+    std::size_t live_ = 0;
     std::size_t dead_ = 0;
     int walkers_ = 0; // running enumerations; the entry list is not compacted under them
-    std::unordered_map<HashKey, std::size_t, HashKeyHash, HashKeyEqual> index_;
+    // Open addressing over the entries: 0 is an empty slot, kRemoved a removed key,
+    // anything else the entry's position plus one. Its size is a power of two.
+    static constexpr std::uint32_t kRemoved = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> slots_;
+    std::size_t usedSlots_ = 0; // taken or removed
 
     friend class DictionaryEnumerator;
 };

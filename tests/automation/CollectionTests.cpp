@@ -2,6 +2,8 @@
 #include "automation/Dictionary.h"
 #include "automation/Array.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 using namespace vb;
@@ -138,4 +140,56 @@ TEST(DictionaryObject, RemovingDuringForEachVisitsEveryKey)
     }
     EXPECT_EQ(seen, 100);
     EXPECT_EQ(d->size(), 0u);
+}
+
+TEST(DictionaryObject, AgreesWithAModelUnderManyInsertsRemovesAndRenames)
+{
+    // A long random mix of operations checked against std::map: the index must never
+    // lose, duplicate or misplace a key as it grows, removes and rebuilds.
+    Ref<Dictionary> d = make<Dictionary>();
+    std::map<std::string, long> model;
+    unsigned seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int step = 0; step < 20000; ++step) {
+        const std::string key = "k" + std::to_string(next() % 700);
+        switch (next() % 5) {
+        case 0:
+        case 1:
+            if (model.count(key)) {
+                EXPECT_EQ(errorOf([&] { d->Add(Variant(key), Variant(1)); }), err::DuplicateKey);
+            } else {
+                d->Add(Variant(key), Variant(step));
+                model[key] = step;
+            }
+            break;
+        case 2:
+            if (model.count(key)) {
+                d->Remove(Variant(key));
+                model.erase(key);
+            } else {
+                EXPECT_EQ(errorOf([&] { d->Remove(Variant(key)); }), err::ElementNotFound);
+            }
+            break;
+        case 3: {
+            const std::string to = "r" + std::to_string(next() % 700);
+            if (model.count(key) && !model.count(to)) {
+                d->LetKey(Variant(key), Variant(to));
+                model[to] = model[key];
+                model.erase(key);
+            }
+            break;
+        }
+        default:
+            EXPECT_EQ(d->Exists(Variant(key)), model.count(key) == 1);
+            break;
+        }
+    }
+    ASSERT_EQ(d->size(), model.size());
+    for (const auto& [key, value] : model)
+        EXPECT_EQ(d->find(Variant(key))->longValue(), value);
+    d->RemoveAll();
+    EXPECT_EQ(d->size(), 0u);
+    EXPECT_FALSE(d->Exists(Variant("k1")));
+    d->Add(Variant("k1"), Variant(1));
+    EXPECT_TRUE(d->Exists(Variant("k1")));
 }
