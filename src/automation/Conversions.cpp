@@ -75,6 +75,26 @@ std::optional<double> readRadix(std::string_view s, std::size_t& consumed)
     return signedFromRadix(value, digits, radix);
 }
 
+// Reads an exponent ("E" or "D", an optional sign, digits) at s[p]. Returns the text
+// for strtod ("e-7") and moves p past it; nothing, and p unchanged, when there is no
+// complete exponent there.
+std::optional<std::string> readExponent(std::string_view s, std::size_t& p)
+{
+    if (p >= s.size() || (asciiUpper(s[p]) != 'E' && asciiUpper(s[p]) != 'D'))
+        return std::nullopt;
+    std::string exponent = "e";
+    std::size_t q = p + 1;
+    if (q < s.size() && (s[q] == '+' || s[q] == '-'))
+        exponent += s[q++];
+    const std::size_t firstDigit = q;
+    while (q < s.size() && s[q] >= '0' && s[q] <= '9')
+        exponent += s[q++];
+    if (q == firstDigit)
+        return std::nullopt;
+    p = q;
+    return exponent;
+}
+
 double checkedRange(double d, double lo, double hi)
 {
     if (!(d >= lo && d <= hi))
@@ -148,19 +168,10 @@ std::optional<double> parseNumber(std::string_view text)
     if (!anyDigit)
         return std::nullopt;
     if (p < s.size() && (asciiUpper(s[p]) == 'E' || asciiUpper(s[p]) == 'D')) {
-        std::string exponent = "e";
-        std::size_t q = p + 1;
-        if (q < s.size() && (s[q] == '+' || s[q] == '-'))
-            exponent += s[q++];
-        bool expDigits = false;
-        while (q < s.size() && s[q] >= '0' && s[q] <= '9') {
-            exponent += s[q++];
-            expDigits = true;
-        }
-        if (!expDigits)
+        auto exponent = readExponent(s, p);
+        if (!exponent)
             return std::nullopt;
-        digits += exponent;
-        p = q;
+        digits += *exponent;
     }
     if (p != s.size())
         return std::nullopt;
@@ -203,19 +214,9 @@ double Val(std::string_view text)
     }
     if (!anyDigit)
         return 0.0;
-    if (p < s.size() && (asciiUpper(s[p]) == 'E' || asciiUpper(s[p]) == 'D')) {
-        std::string exponent = "e";
-        std::size_t q = p + 1;
-        if (q < s.size() && (s[q] == '+' || s[q] == '-'))
-            exponent += s[q++];
-        bool expDigits = false;
-        while (q < s.size() && s[q] >= '0' && s[q] <= '9') {
-            exponent += s[q++];
-            expDigits = true;
-        }
-        if (expDigits)
-            number += exponent;
-    }
+    // A trailing exponent counts only when it is complete ("1e" reads 1).
+    if (auto exponent = readExponent(s, p))
+        number += *exponent;
     const double v = std::strtod(number.c_str(), nullptr);
     if (std::isinf(v))
         raiseError(err::Overflow);

@@ -4,21 +4,15 @@
 
 #include <map>
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testing_support::errorOf;
 
 namespace {
 
-int errorOf(auto&& fn)
-{
-    try {
-        fn();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 std::vector<std::string> walk(Object& o)
 {

@@ -1,25 +1,14 @@
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace vb;
-
-namespace {
-
-int errorOf(auto&& fn)
-{
-    try {
-        fn();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
+using testing_support::errorOf;
 
 TEST(WholeNumberConversions, RoundHalvesToEven)
 {

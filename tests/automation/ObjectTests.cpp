@@ -2,9 +2,12 @@
 #include "automation/Collection.h"
 #include "automation/MemberTable.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testing_support::errorOf;
 
 namespace {
 
@@ -46,15 +49,6 @@ private:
     Ref<Object> target_;
 };
 
-int errorOf(auto&& fn)
-{
-    try {
-        fn();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace
 
