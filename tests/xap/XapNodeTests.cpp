@@ -121,6 +121,8 @@ TEST_F(NodeTest, InterfaceBindFailureGivesTheNegatedErrorNumber)
 
 TEST_F(NodeTest, BroadcastDefaultMeansTheWholeNetwork)
 {
+    // Init only binds and resolves the address; nothing is sent, and the test runs in a
+    // network of its own.
     node->letBroadcastAddress("DEFAULT");
     node->setAddressLister([] { return std::optional<std::vector<std::string>>({"10.99.0.5"}); });
     node->Init();
