@@ -27,15 +27,6 @@ std::vector<vb::MemberSpec<AudreyPlugin>> commandMembers(std::index_sequence<I..
     return {vb::raw<AudreyPlugin>(commands()[I].member, vb::Method, &commandThunk<I>)...};
 }
 
-std::string trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 } // namespace
 
 const vb::MemberTable<AudreyPlugin>& AudreyPlugin::members()
@@ -98,7 +89,7 @@ std::vector<std::string> AudreyPlugin::parseNames(const std::string& list)
         std::size_t comma = list.find(',', start);
         if (comma == std::string::npos)
             comma = list.size();
-        std::string name = trimmed(std::string_view(list).substr(start, comma - start));
+        std::string name(vb::trimBlanksAndTabs(std::string_view(list).substr(start, comma - start)));
         if (!name.empty())
             names.push_back(std::move(name));
         start = comma + 1;
@@ -172,7 +163,7 @@ void AudreyPlugin::SetIO(vb::Args args)
     const std::vector<std::string> names = configuredNames();
     if (unit < 1 || static_cast<std::size_t>(unit) > names.size())
         return;
-    dispatch(*findCommand("Backlight"), {names[unit - 1]}, true, command == 2 ? "on" : "off");
+    dispatch("Backlight", {names[unit - 1]}, true, command == 2 ? "on" : "off");
 }
 
 void AudreyPlugin::HSEvent(const vb::Variant&)
@@ -199,26 +190,20 @@ vb::Variant AudreyPlugin::runCommandMember(const Command& command, vb::Args args
         log("Rejected " + std::string(command.command) + " value '" + value + "'");
         return vb::Variant();
     }
-    dispatch(command, audreys, present && command.kind != ValueKind::None, *accepted);
+    dispatch(command.command, audreys, present && command.kind != ValueKind::None, *accepted);
     return vb::Variant();
 }
 
 void AudreyPlugin::AudreyACID(const std::string& callerName, const std::string& callerNumber)
 {
     // Caller identification goes to every Audrey.
-    for (const std::string& audrey : configuredNames()) {
-        Outgoing m{audrey, "ACID", callerName + "," + callerNumber, true};
-        if (enabled_)
-            send(m);
-        else
-            queue_.push_back(m);
-    }
+    dispatch("ACID", configuredNames(), true, callerName + "," + callerNumber);
 }
 
-void AudreyPlugin::dispatch(const Command& command, const std::vector<std::string>& audreys, bool hasValue, const std::string& value)
+void AudreyPlugin::dispatch(std::string_view command, const std::vector<std::string>& audreys, bool hasValue, const std::string& value)
 {
     for (const std::string& audrey : audreys) {
-        Outgoing m{audrey, std::string(command.command), value, hasValue};
+        Outgoing m{audrey, std::string(command), value, hasValue};
         if (enabled_)
             send(m);
         else
@@ -275,7 +260,7 @@ void AudreyPlugin::runInbound(vb::Object& message)
             log("Rejected " + std::string(command->command) + " value '" + (present ? value : std::string()) + "'");
             return;
         }
-        dispatch(*command, parseNames(audreys), present && command->kind != ValueKind::None, *accepted);
+        dispatch(command->command, parseNames(audreys), present && command->kind != ValueKind::None, *accepted);
         return;
     }
     if (vb::CBool(vb::call(message, "CompareClass", "Audrey.Event"))) {

@@ -59,7 +59,8 @@ private:
     std::vector<std::string> configuredNames();
     std::vector<std::string> parseNames(const std::string& list);
     std::string addressOf(const std::string& audreyName);
-    void dispatch(const Command& command, const std::vector<std::string>& audreys, bool hasValue, const std::string& value);
+    // Sends a command to each Audrey, or holds it while sending is disabled.
+    void dispatch(std::string_view command, const std::vector<std::string>& audreys, bool hasValue, const std::string& value);
     void send(const Outgoing& message);
     void setDeviceText(const std::string& audreyName, const std::string& text);
     void log(const std::string& message);

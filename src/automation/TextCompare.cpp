@@ -18,6 +18,15 @@ std::string upperCase(std::string_view s)
     return out;
 }
 
+std::string_view trimBlanksAndTabs(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
 bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -13,6 +13,8 @@ inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : 
 inline char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
 
 std::string lowerCase(std::string_view s);
+// The text without blanks and tabs at either end.
+std::string_view trimBlanksAndTabs(std::string_view s);
 std::string upperCase(std::string_view s);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);

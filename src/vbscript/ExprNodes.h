@@ -413,6 +413,21 @@ private:
 };
 
 // Comparisons also answer conditions without making a Boolean.
+// The order of two values, with whole Integers and Longs compared without the general
+// comparison (loop counters against limits, recursion tests).
+inline ops::Order fastOrder(const vb::Variant& a, const vb::Variant& b)
+{
+    const auto order = [](std::int32_t x, std::int32_t y) {
+        return x < y ? ops::Order::Less : x > y ? ops::Order::Greater : ops::Order::Equal;
+    };
+    const bool aWhole = a.type() == vb::vbInteger || a.type() == vb::vbLong;
+    const bool bWhole = b.type() == vb::vbInteger || b.type() == vb::vbLong;
+    if (aWhole && bWhole)
+        return order(a.type() == vb::vbInteger ? a.integerValue() : a.longValue(),
+                     b.type() == vb::vbInteger ? b.integerValue() : b.longValue());
+    return ops::compare(a, b);
+}
+
 template <bool (*Accept)(ops::Order)>
 class CompareExpr final : public Expr {
 public:
@@ -424,11 +439,7 @@ public:
         Temp ls, rs;
         const vb::Variant& a = copyLeft_ ? ls.emplace([&] { return left_->eval(f); }) : left_->read(f, ls.get());
         const vb::Variant& b = right_->read(f, rs.get());
-        if (a.type() == vb::vbInteger && b.type() == vb::vbInteger)
-            return a.integerValue() < b.integerValue() ? ops::Order::Less : a.integerValue() > b.integerValue() ? ops::Order::Greater : ops::Order::Equal;
-        if (a.type() == vb::vbLong && b.type() == vb::vbLong)
-            return a.longValue() < b.longValue() ? ops::Order::Less : a.longValue() > b.longValue() ? ops::Order::Greater : ops::Order::Equal;
-        return ops::compare(a, b);
+        return fastOrder(a, b);
     }
     vb::Variant eval(Frame& f) const override
     {
@@ -478,11 +489,7 @@ public:
         Temp ls;
         const vb::Variant& a = left_->read(f, ls.get());
         const vb::Variant& b = right_;
-        if (a.type() == vb::vbInteger && b.type() == vb::vbInteger)
-            return a.integerValue() < b.integerValue() ? ops::Order::Less : a.integerValue() > b.integerValue() ? ops::Order::Greater : ops::Order::Equal;
-        if (a.type() == vb::vbLong && b.type() == vb::vbInteger)
-            return a.longValue() < b.integerValue() ? ops::Order::Less : a.longValue() > b.integerValue() ? ops::Order::Greater : ops::Order::Equal;
-        return ops::compare(a, b);
+        return fastOrder(a, b);
     }
     vb::Variant eval(Frame& f) const override
     {

@@ -10,6 +10,7 @@
 #include "automation/Error.h"
 
 #include <new>
+#include <utility>
 
 namespace vbscript {
 
@@ -236,35 +237,33 @@ Flow ForStmt::exec(Frame& f) const
 Flow ForEachStmt::exec(Frame& f) const
 {
     const vb::Variant items = collection->eval(f);
+    // Runs the body for one item; false when the loop ends here (result in `flow`).
+    Flow flow = Flow::Normal;
+    const auto step = [&](vb::Variant&& item) {
+        variable->assign(f, std::move(item), false);
+        flow = body.exec(f);
+        if (flow == Flow::ExitFor) {
+            flow = Flow::Normal;
+            return false;
+        }
+        if (flow != Flow::Normal)
+            return false;
+        f.engine.tick();
+        return true;
+    };
     if (items.isArray()) {
         const vb::Ref<vb::Array> array = items.arrayRef();
-        for (std::size_t i = 0; i < array->size(); ++i) {
-            variable->assign(f, vb::Variant(array->elements()[i]), false);
-            const Flow flow = body.exec(f);
-            if (flow == Flow::ExitFor)
-                break;
-            if (flow != Flow::Normal)
-                return flow;
-            f.engine.tick();
+        for (std::size_t i = 0; i < array->size() && step(vb::Variant(array->elements()[i])); ++i) {
         }
-        return Flow::Normal;
+        return flow;
     }
     if (!items.isObject())
         vb::raiseError(vb::err::NotACollection);
-    vb::Object& obj = vb::requireObject(items);
-    std::unique_ptr<vb::Enumerator> walk = obj.enumerate();
+    std::unique_ptr<vb::Enumerator> walk = vb::requireObject(items).enumerate();
     vb::Variant item;
-    while (walk->next(item)) {
-        variable->assign(f, std::move(item), false);
-        item = vb::Variant();
-        const Flow flow = body.exec(f);
-        if (flow == Flow::ExitFor)
-            break;
-        if (flow != Flow::Normal)
-            return flow;
-        f.engine.tick();
+    while (walk->next(item) && step(std::exchange(item, vb::Variant()))) {
     }
-    return Flow::Normal;
+    return flow;
 }
 
 Flow DoStmt::exec(Frame& f) const

@@ -11,15 +11,6 @@ namespace services {
 
 namespace {
 
-std::string trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 // The description of the error being raised, or "" when the step did not raise.
 std::string raisedDescription(const vb::Failure& failure)
 {
@@ -75,7 +66,7 @@ std::string ScriptFile::expandIncludes(std::string text)
         const std::size_t close = text.find('"', open + 1);
         if (close == std::string::npos)
             break; // no later directive can be complete
-        AccumulateReferences(trimmed(std::string_view(text).substr(open + 1, close - open - 1)));
+        AccumulateReferences(std::string(vb::trimBlanksAndTabs(std::string_view(text).substr(open + 1, close - open - 1))));
         // The directive goes; the rest of its line stays.
         text.erase(p, close + 1 - p);
     }
