@@ -31,7 +31,7 @@ public:
     {
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::execl(path, path, "-q", static_cast<char*>(nullptr));
+            ::execl(path, path, "-q", "--state", "none", static_cast<char*>(nullptr));
             std::_Exit(127);
         }
         // Up once port 3639 is taken.

@@ -73,7 +73,7 @@ wait_for() {
 }
 
 scene_start_hub() {
-  "$XAPHUB" -v > "$SCENE_DIR/hub.log" 2>&1 &
+  "$XAPHUB" -v --state "$SCENE_DIR/hub.clients" "$@" > "$SCENE_DIR/hub.log" 2>&1 &
   SCENE_PIDS+=($!)
   wait_for 5 grep -q "listening on" "$SCENE_DIR/hub.log" || scene_fail "the hub did not start"
 }

@@ -2,6 +2,9 @@
 
 #include "ClientTable.h"
 #include "Hub.h"
+#include "StateFile.h"
+
+#include "support/TempFolder.h"
 
 #include "platform/UdpSocket.h"
 
@@ -15,11 +18,23 @@ using xaphub::readHeartbeat;
 
 namespace {
 
-std::string beat(const std::string& port, const std::string& interval = "60")
+std::string beat(const std::string& port, const std::string& interval = "60", const std::string& cls = "xap-hbeat.alive",
+                 const std::string& source = "vyn.Audrey.PC1")
 {
-    return "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.PC1\ninterval=" + interval +
+    return "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=" + cls + "\nsource=" + source + "\ninterval=" + interval +
         "\nport=" + port + "\n}\n";
 }
+
+xaphub::HubOptions quietHub(std::uint16_t port, const std::string& bind = "0.0.0.0")
+{
+    xaphub::HubOptions options;
+    options.port = port;
+    options.bindAddress = bind;
+    options.verbosity = 0;
+    return options;
+}
+
+using Heard = ClientTable::Heard;
 
 } // namespace
 
@@ -43,9 +58,9 @@ TEST(HubClients, LearnedRefreshedAndForgottenAfterTwiceTheirInterval)
 {
     ClientTable table;
     const auto t0 = xaphub::Clock::time_point{} + 1000s;
-    EXPECT_TRUE(table.heard(*readHeartbeat(beat("40000", "10")), t0));
-    EXPECT_FALSE(table.heard(*readHeartbeat(beat("40000", "10")), t0 + 15s));
-    EXPECT_TRUE(table.heard(*readHeartbeat(beat("40001", "0")), t0)); // no interval: 60 s
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40000", "10")), t0), Heard::Joined);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40000", "10")), t0 + 15s), Heard::Refreshed);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40001", "0")), t0), Heard::Joined); // no interval: 60 s
     ASSERT_EQ(table.clients().size(), 2u);
 
     EXPECT_TRUE(table.expire(t0 + 35s).empty()); // refreshed at 15 s, due at 35 s
@@ -57,10 +72,91 @@ TEST(HubClients, LearnedRefreshedAndForgottenAfterTwiceTheirInterval)
     EXPECT_TRUE(table.clients().empty());
 }
 
+TEST(HubHeartbeats, StopHeartbeatsInBothFormsWithoutRegardToCase)
+{
+    for (const char* cls : {"xap-hbeat.stop", "xap-hbeat.stopped", "XAP-HBEAT.Stopped"}) {
+        const auto b = readHeartbeat(beat("40000", "60", cls));
+        ASSERT_TRUE(b) << cls;
+        EXPECT_TRUE(b->stopping) << cls;
+    }
+    EXPECT_FALSE(readHeartbeat(beat("40000"))->stopping);
+    EXPECT_FALSE(readHeartbeat(beat("40000", "60", "xap-hbeat.stoppedx"))->stopping);
+    // A stop heartbeat may name its client by source alone; an alive one needs a port.
+    const auto bySource = readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=acme.node.pc\n}\n");
+    ASSERT_TRUE(bySource);
+    EXPECT_EQ(bySource->port, 0);
+    EXPECT_FALSE(readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.alive\nsource=acme.node.pc\n}\n"));
+    EXPECT_FALSE(readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\n}\n"));
+}
+
+TEST(HubClients, StopHeartbeatForgetsAtOnceByPortOrBySource)
+{
+    ClientTable table;
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    table.heard(*readHeartbeat(beat("40000")), t0);
+    table.heard(*readHeartbeat(beat("40001", "60", "xap-hbeat.alive", "acme.other.pc")), t0);
+    auto gone = table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop")));
+    ASSERT_EQ(gone.size(), 1u);
+    EXPECT_EQ(gone[0].port, 40000);
+    gone = table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=ACME.other.PC\n}\n"));
+    ASSERT_EQ(gone.size(), 1u);
+    EXPECT_EQ(gone[0].port, 40001);
+    EXPECT_TRUE(table.clients().empty());
+}
+
+TEST(HubClients, CapsOnClientsIntervalsAndTheHubsOwnPort)
+{
+    ClientTable table(xaphub::TableLimits{3, 3600, {3639}});
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("3639")), t0), Heard::Reserved);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40000", "999999999")), t0), Heard::Joined);
+    EXPECT_EQ(table.clients()[0].intervalSeconds, 3600);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40001")), t0), Heard::Joined);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40002")), t0), Heard::Joined);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40003")), t0), Heard::Full);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("40001")), t0 + 1s), Heard::Refreshed); // members still refresh
+    EXPECT_EQ(table.clients().size(), 3u);
+    // The huge interval is believed for an hour only: gone two hours after.
+    EXPECT_EQ(table.expire(t0 + 7201s).size(), 3u);
+}
+
+TEST(HubState, ClientsSurviveARestartUntilTheirTimeHasPassed)
+{
+    testing_support::TempFolder dir;
+    const std::string path = dir / "hub.clients";
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    const auto wall0 = xaphub::WallClock::time_point{} + 1'700'000'000s;
+    ClientTable before;
+    before.heard(*readHeartbeat(beat("32768", "600", "xap-hbeat.alive", "vyn.Audrey.PC1")), t0);
+    before.heard(*readHeartbeat(beat("40000", "10", "xap-hbeat.alive", "acme.short.pc")), t0);
+    ASSERT_TRUE(xaphub::saveClients(path, before, t0 + 5s, wall0 + 5s));
+
+    // Restarted 30 s later on another steady clock: the 10 s client is due (20 s), the other is not.
+    const auto t1 = xaphub::Clock::time_point{} + 50s;
+    ClientTable after;
+    EXPECT_EQ(xaphub::loadClients(path, after, t1, wall0 + 30s), 1u);
+    ASSERT_EQ(after.clients().size(), 1u);
+    const xaphub::Client& c = after.clients()[0];
+    EXPECT_EQ(c.port, 32768);
+    EXPECT_EQ(c.intervalSeconds, 600);
+    EXPECT_EQ(c.source, "vyn.Audrey.PC1");
+    EXPECT_TRUE(after.expire(t1 + 1169s).empty()); // due 1200 s after it was heard
+    EXPECT_EQ(after.expire(t1 + 1171s).size(), 1u);
+
+    // Limits apply to what the file says; a damaged file gives nothing.
+    ClientTable guarded(xaphub::TableLimits{256, 3600, {32768}});
+    EXPECT_EQ(xaphub::loadClients(path, guarded, t1, wall0 + 30s), 0u);
+    dir.write("bad.clients", "xaphub clients 1\nx y z\n0 5 99999999999 a\n70000 5 99999999999 b\n40000 -1 99999999999 c\n");
+    EXPECT_EQ(xaphub::loadClients(dir / "bad.clients", after, t1, wall0), 0u);
+    dir.write("old.clients", "something else\n40000 60 99999999999 x\n");
+    EXPECT_EQ(xaphub::loadClients(dir / "old.clients", after, t1, wall0), 0u);
+    EXPECT_EQ(xaphub::loadClients(dir / "missing", after, t1, wall0), 0u);
+}
+
 TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
 {
     REQUIRE_PRIVATE_NETWORK();
-    xaphub::Hub hub(xaphub::HubOptions{3639, "0.0.0.0", 0});
+    xaphub::Hub hub(quietHub(3639));
     std::string error;
     ASSERT_TRUE(hub.open(error)) << error;
     std::thread relay([&] { hub.run(); });
@@ -72,7 +168,7 @@ TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
     b.setReceiveBuffer(8 << 20);
     ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40010")));
     ASSERT_FALSE(b.sendTo("127.0.0.1", 3639, beat("40011")));
-    ASSERT_TRUE(a.waitReadable(2000)); // a's own heartbeat comes back
+    ASSERT_TRUE(a.waitReadable(2000)); // the hub's heartbeat and a's own come back
     std::string text;
     while (a.waitReadable(200) && a.receive(text)) { }
     while (b.waitReadable(200) && b.receive(text)) { }
@@ -99,12 +195,105 @@ TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
 TEST(HubRelay, ASecondHubOnTheSamePortIsRefused)
 {
     REQUIRE_PRIVATE_NETWORK();
-    xaphub::Hub first(xaphub::HubOptions{3640, "0.0.0.0", 0});
-    xaphub::Hub second(xaphub::HubOptions{3640, "127.0.0.1", 0});
+    xaphub::Hub first(quietHub(3640));
+    xaphub::Hub second(quietHub(3640, "127.0.0.1"));
     std::string error;
     ASSERT_TRUE(first.open(error)) << error;
     EXPECT_FALSE(second.open(error));
     EXPECT_NE(error.find("cannot bind 127.0.0.1:3640"), std::string::npos);
-    xaphub::Hub bad(xaphub::HubOptions{3641, "not-an-address", 0});
+    xaphub::Hub bad(quietHub(3641, "not-an-address"));
     EXPECT_FALSE(bad.open(error));
+}
+
+namespace {
+
+// Reads every datagram that arrives within `milliseconds` of quiet.
+std::vector<std::string> drain(platform::UdpSocket& socket, int milliseconds = 300)
+{
+    std::vector<std::string> got;
+    std::string text;
+    while (socket.waitReadable(milliseconds))
+        while (socket.receive(text))
+            got.push_back(text);
+    return got;
+}
+
+bool anyContains(const std::vector<std::string>& texts, const std::string& part)
+{
+    for (const std::string& t : texts)
+        if (t.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(HubGuards, AClientOnTheHubsOwnPortMakesNoLoop)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    xaphub::Hub hub(quietHub(3639));
+    std::string error;
+    ASSERT_TRUE(hub.open(error)) << error;
+    std::thread relay([&] { hub.run(); });
+    platform::UdpSocket sender;
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat("3639")));
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=1\n}\n"));
+    std::this_thread::sleep_for(500ms);
+    hub.stop();
+    relay.join();
+    EXPECT_TRUE(hub.clients().clients().empty());
+    EXPECT_LE(hub.relayedCount(), 2u); // relayed to nobody, and never to itself
+}
+
+TEST(HubGuards, StopHeartbeatEndsRelayingAtOnce)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    xaphub::Hub hub(quietHub(3639));
+    std::string error;
+    ASSERT_TRUE(hub.open(error)) << error;
+    std::thread relay([&] { hub.run(); });
+    platform::UdpSocket a, sender;
+    ASSERT_FALSE(a.bind(40020, "127.0.0.1"));
+    ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40020")));
+    const auto joined = drain(a);
+    // The hub greets a new client with its own heartbeat.
+    EXPECT_TRUE(anyContains(joined, "class=xap-hbeat.alive\nsource=tallis.xaphub."));
+    ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40020", "60", "xap-hbeat.stopped")));
+    std::this_thread::sleep_for(200ms);
+    drain(a, 100);
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=after\n}\n"));
+    EXPECT_FALSE(anyContains(drain(a), "seq=after"));
+    hub.stop();
+    relay.join();
+    EXPECT_TRUE(hub.clients().clients().empty());
+}
+
+TEST(HubGuards, ARestartedHubRelaysToItsClientsAtOnceAndSaysItStopped)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    testing_support::TempFolder dir;
+    xaphub::HubOptions options = quietHub(3639);
+    options.statePath = dir / "hub.clients";
+    platform::UdpSocket a, sender;
+    ASSERT_FALSE(a.bind(40030, "127.0.0.1"));
+    {
+        xaphub::Hub hub(options);
+        std::string error;
+        ASSERT_TRUE(hub.open(error)) << error;
+        std::thread relay([&] { hub.run(); });
+        ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40030", "600")));
+        drain(a);
+        hub.stop();
+        relay.join();
+        EXPECT_TRUE(anyContains(drain(a), "class=xap-hbeat.stopped"));
+    }
+    xaphub::Hub restarted(options);
+    std::string error;
+    ASSERT_TRUE(restarted.open(error)) << error;
+    ASSERT_EQ(restarted.clients().clients().size(), 1u);
+    std::thread relay([&] { restarted.run(); });
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=restarted\n}\n"));
+    EXPECT_TRUE(anyContains(drain(a), "seq=restarted"));
+    restarted.stop();
+    relay.join();
 }

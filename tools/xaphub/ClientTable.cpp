@@ -6,18 +6,24 @@ namespace xaphub {
 
 namespace {
 
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
 {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
+    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::string_view trim(std::string_view s)
@@ -49,7 +55,7 @@ std::optional<Heartbeat> readHeartbeat(std::string_view datagram)
     if (!startsWithIgnoringCase(datagram, "xap-hbeat"))
         return std::nullopt;
     Heartbeat beat;
-    bool havePort = false;
+    bool badPort = false;
     std::size_t start = 0;
     while (start < datagram.size()) {
         std::size_t end = datagram.find('\n', start);
@@ -60,47 +66,85 @@ std::optional<Heartbeat> readHeartbeat(std::string_view datagram)
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        std::string key(trim(line.substr(0, eq)));
-        for (char& c : key)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c + ('a' - 'A'));
+        const std::string_view key = trim(line.substr(0, eq));
         const std::string_view value = trim(line.substr(eq + 1));
-        if (key == "port") {
+        if (equalsIgnoringCase(key, "port")) {
             const auto port = number(value);
-            if (!port || *port < 1 || *port > 65535)
-                return std::nullopt;
-            beat.port = static_cast<std::uint16_t>(*port);
-            havePort = true;
-        } else if (key == "interval") {
+            badPort = !port || *port < 1 || *port > 65535;
+            beat.port = badPort ? 0 : static_cast<std::uint16_t>(*port);
+        } else if (equalsIgnoringCase(key, "interval")) {
             beat.intervalSeconds = static_cast<int>(number(value).value_or(0));
-        } else if (key == "source") {
+        } else if (equalsIgnoringCase(key, "source")) {
             beat.source = std::string(value);
+        } else if (equalsIgnoringCase(key, "class")) {
+            // "xap-hbeat.stop" is what some peers send, "xap-hbeat.stopped" the xAP 1.2 form.
+            beat.stopping = equalsIgnoringCase(value, "xap-hbeat.stop") || equalsIgnoringCase(value, "xap-hbeat.stopped");
         }
     }
-    if (!havePort)
+    if (badPort)
+        return std::nullopt;
+    if (beat.port == 0 && !(beat.stopping && !beat.source.empty()))
         return std::nullopt;
     return beat;
 }
 
-bool ClientTable::heard(const Heartbeat& heartbeat, Clock::time_point now)
+int ClientTable::believedInterval(int announced) const
 {
-    const int interval = heartbeat.intervalSeconds > 0 ? heartbeat.intervalSeconds : kDefaultIntervalSeconds;
+    if (announced <= 0)
+        return kDefaultIntervalSeconds;
+    return std::min(announced, limits_.maxIntervalSeconds);
+}
+
+ClientTable::Heard ClientTable::heard(const Heartbeat& heartbeat, Clock::time_point now)
+{
+    const auto& reserved = limits_.reservedPorts;
+    if (std::find(reserved.begin(), reserved.end(), heartbeat.port) != reserved.end())
+        return Heard::Reserved;
+    const int interval = believedInterval(heartbeat.intervalSeconds);
     for (Client& c : clients_) {
         if (c.port == heartbeat.port) {
             c.intervalSeconds = interval;
             c.source = heartbeat.source;
             c.lastHeard = now;
-            return false;
+            return Heard::Refreshed;
         }
     }
+    if (clients_.size() >= limits_.maxClients)
+        return Heard::Full;
     clients_.push_back(Client{heartbeat.port, interval, heartbeat.source, now});
+    return Heard::Joined;
+}
+
+bool ClientTable::restore(const Client& client)
+{
+    Heartbeat beat{client.port, client.intervalSeconds, client.source, false};
+    if (client.port == 0 || heard(beat, client.lastHeard) != Heard::Joined)
+        return false;
     return true;
+}
+
+std::vector<Client> ClientTable::forget(const Heartbeat& heartbeat)
+{
+    std::vector<Client> gone;
+    auto named = [&](const Client& c) {
+        return heartbeat.port != 0 ? c.port == heartbeat.port : equalsIgnoringCase(c.source, heartbeat.source);
+    };
+    for (const Client& c : clients_)
+        if (named(c))
+            gone.push_back(c);
+    clients_.erase(std::remove_if(clients_.begin(), clients_.end(), named), clients_.end());
+    return gone;
+}
+
+Clock::time_point ClientTable::dueTime(const Client& client)
+{
+    return client.lastHeard + std::chrono::seconds(2 * client.intervalSeconds);
 }
 
 std::vector<Client> ClientTable::expire(Clock::time_point now)
 {
     std::vector<Client> gone;
-    auto silent = [&](const Client& c) { return now - c.lastHeard > std::chrono::seconds(2 * c.intervalSeconds); };
+    auto silent = [&](const Client& c) { return now > dueTime(c); };
     for (const Client& c : clients_)
         if (silent(c))
             gone.push_back(c);

@@ -1,5 +1,8 @@
 // The hub's table of local clients: learned from their heartbeats, forgotten after
-// twice their announced interval without one.
+// twice their announced interval without one, or at once when they send a stop
+// heartbeat. The table guards itself: it holds at most a set number of clients,
+// believes intervals up to a set length only, and never takes a reserved port (the
+// hub's own, which would make it relay to itself).
 #pragma once
 
 #include <chrono>
@@ -15,12 +18,14 @@ using Clock = std::chrono::steady_clock;
 
 // What a heartbeat tells the hub.
 struct Heartbeat {
-    std::uint16_t port = 0;
+    std::uint16_t port = 0; // 0 when the heartbeat names none (allowed for a stop heartbeat)
     int intervalSeconds = 0;
     std::string source;
+    bool stopping = false; // class "xap-hbeat.stop" or "xap-hbeat.stopped"
 };
 
-// Reads a heartbeat ("xap-hbeat" block with a "port=" item); nothing for any other text.
+// Reads a heartbeat ("xap-hbeat" block with a "port=" item, or a stop heartbeat with a
+// port or a source); nothing for any other text. Linear in the size of the text.
 std::optional<Heartbeat> readHeartbeat(std::string_view datagram);
 
 struct Client {
@@ -30,19 +35,41 @@ struct Client {
     Clock::time_point lastHeard;
 };
 
+struct TableLimits {
+    std::size_t maxClients = 256;
+    int maxIntervalSeconds = 3600;
+    std::vector<std::uint16_t> reservedPorts; // never registered
+};
+
 class ClientTable {
 public:
     // Used when a heartbeat announces no usable interval.
     static constexpr int kDefaultIntervalSeconds = 60;
 
-    // Records a heartbeat; true when the client is new.
-    bool heard(const Heartbeat& heartbeat, Clock::time_point now);
+    enum class Heard { Joined, Refreshed, Reserved, Full };
+
+    explicit ClientTable(TableLimits limits = {}) : limits_(std::move(limits)) { }
+
+    // Records an alive heartbeat.
+    Heard heard(const Heartbeat& heartbeat, Clock::time_point now);
+    // Forgets the client a stop heartbeat names: by its port, or by its source when it
+    // names no port. Returns the clients removed.
+    std::vector<Client> forget(const Heartbeat& heartbeat);
+    // Takes back a client from the state file (limits as for a heartbeat); false
+    // when refused.
+    bool restore(const Client& client);
     // Removes and returns the clients silent for more than twice their interval.
     std::vector<Client> expire(Clock::time_point now);
+    // When a client falls silent (the time of its expiry).
+    static Clock::time_point dueTime(const Client& client);
+    // The interval the hub believes for an announced one.
+    int believedInterval(int announced) const;
 
     const std::vector<Client>& clients() const { return clients_; }
+    const TableLimits& limits() const { return limits_; }
 
 private:
+    TableLimits limits_;
     std::vector<Client> clients_;
 };
 

@@ -27,11 +27,17 @@ void usage(std::FILE* out)
                  "\n"
                  "  -p, --port N        UDP port to listen on (default 3639)\n"
                  "  -b, --bind ADDRESS  address to bind (default 0.0.0.0, every address)\n"
-                 "  -v, --verbose       also log every datagram received\n"
+                 "  -s, --state PATH    keep the client table in PATH (default\n"
+                 "                      $XDG_RUNTIME_DIR/xaphub-PORT.clients; \"none\" for no file)\n"
+                 "  -m, --max-clients N at most N clients (default 256)\n"
+                 "  -v, --verbose       also log every heartbeat received\n"
                  "  -q, --quiet         log nothing but errors\n"
                  "  -h, --help          show this text\n"
                  "\n"
-                 "A client is forgotten after twice its announced interval without a heartbeat.\n");
+                 "A client is forgotten after twice its announced interval (at most one hour is\n"
+                 "believed) without a heartbeat, or at once when it sends a stop heartbeat\n"
+                 "(class xap-hbeat.stop or xap-hbeat.stopped). A client announcing the hub's own\n"
+                 "port is refused. The hub sends its own heartbeat to its clients every 60 s.\n");
 }
 
 bool readPort(const char* text, std::uint16_t& port)
@@ -49,6 +55,7 @@ bool readPort(const char* text, std::uint16_t& port)
 int main(int argc, char** argv)
 {
     xaphub::HubOptions options;
+    std::string statePath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> const char* {
@@ -66,6 +73,17 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "xaphub: the port must be a number from 1 to 65535\n");
                 return 2;
             }
+        } else if (arg == "-s" || arg == "--state") {
+            statePath = value();
+        } else if (arg == "-m" || arg == "--max-clients") {
+            char* end = nullptr;
+            const char* text = value();
+            const long n = std::strtol(text, &end, 10);
+            if (!end || *end || n < 1 || n > 65535) {
+                std::fprintf(stderr, "xaphub: the client limit must be a number from 1 to 65535\n");
+                return 2;
+            }
+            options.maxClients = static_cast<std::size_t>(n);
         } else if (arg == "-b" || arg == "--bind") {
             options.bindAddress = value();
         } else if (arg == "-v" || arg == "--verbose") {
@@ -77,6 +95,14 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+
+    if (statePath.empty()) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime && *runtime)
+            statePath = std::string(runtime) + "/xaphub-" + std::to_string(options.port) + ".clients";
+    }
+    if (statePath != "none")
+        options.statePath = statePath;
 
     xaphub::Hub hub(options);
     std::string error;
