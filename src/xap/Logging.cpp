@@ -1,6 +1,7 @@
 #include "Logging.h"
 
 #include "Globals.h"
+#include "LogFileWriter.h"
 #include "Outgoing.h"
 
 #include "automation/DateTime.h"
@@ -49,8 +50,8 @@ void WriteLogFile(std::string_view source, std::string_view text)
     record += ' ';
     record += failure.description;
     record += "\r\n";
-    // The file is opened and closed per record so other programs can read it between records.
-    platform::appendToFile(logFilePath(), record);
+    // Repeats are counted rather than written, and the file is capped in size.
+    logFileWriter().write(logFilePath(), source, text, record);
     vb::clearCurrentFailure();
 }
 
@@ -110,6 +111,8 @@ void InitXapAt(const std::string& baseFolder, const std::string& programPath)
         ini.Load(platform::joinPath(BaseFolder, "config/vynXap.ini"));
         InterfaceSetting = ini.Read("Interface", "InterfaceAddress", "Default");
         BroadcastSetting = ini.Read("Interface", "BroadcastAddress", "Default");
+        const std::uint64_t cap = parseLogSizeCap(ini.Read("Logging", "MaxLogFileSize", ""));
+        logFileWriter().setMaxBytes(cap ? cap : LogFileWriter::kDefaultMaxBytes);
     });
 }
 

@@ -159,6 +159,9 @@ std::int16_t XapMessage::AddItem(const std::string&, const std::string& sItem, c
 
 std::string XapMessage::ToXap() const
 {
+    // Only an open body block needs closing: the header block closes itself.
+    if (!sectionOpen_)
+        return builder_;
     std::string out;
     out.reserve(builder_.size() + 2);
     out += builder_;
@@ -287,10 +290,12 @@ void XapMessage::parse(std::string_view raw)
 void XapMessage::openSection(std::string_view name)
 {
     std::string key = lowered(name);
-    if (findSection(key))
+    if (!sectionIndex_.emplace(key, static_cast<std::uint32_t>(sections_.size())).second)
         vb::raiseError(vb::err::DuplicateKey);
     sections_.push_back(Section{std::move(key), static_cast<std::uint32_t>(items_.size()), 0});
-    bigSectionKeys_.clear();
+    // Clearing a hash set costs its bucket count: only a set that was used is replaced.
+    if (!bigSectionKeys_.empty())
+        bigSectionKeys_ = {};
     hasSections_ = true;
 }
 
@@ -317,10 +322,8 @@ void XapMessage::addParsedItem(Span key, Span line)
 
 const XapMessage::Section* XapMessage::findSection(std::string_view name) const
 {
-    for (const Section& s : sections_)
-        if (equalsIgnoringCase(s.name, name))
-            return &s;
-    return nullptr;
+    const auto found = sectionIndex_.find(lowered(name));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 std::uint32_t XapMessage::keyHash(std::string_view key)

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -111,6 +112,8 @@ private:
     std::vector<Item> items_;
     // Key index of the current section while it is parsed, once it is large.
     std::unordered_set<std::string> bigSectionKeys_;
+    // Section number by lowercased name, for constant-time lookup.
+    std::unordered_map<std::string, std::uint32_t> sectionIndex_;
 };
 
 // The read-only view msgCollection hands out: Count, Item(position from 1, or key)

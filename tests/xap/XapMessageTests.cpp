@@ -74,6 +74,23 @@ TEST_F(MessageTest, BuildsTheWireTextLineByLine)
     EXPECT_EQ(t.ToXap(), "}\n");
 }
 
+TEST_F(MessageTest, AHeaderWithoutBodyHasNoStrayClosingLine)
+{
+    XapMessage m;
+    m.letMsgClass("c");
+    m.letMsgSource("s");
+    m.letMsgTarget("");
+    m.letMsgUID("u");
+    m.AddHeader();
+    const std::string text = m.ToXap();
+    EXPECT_EQ(text, "xap-header\n{\nv=13\nhop=1\nuid=u\nclass=c\nsource=s\n}\n");
+    // Parsed back it has no body block and nothing is logged.
+    vb::Ref<XapMessage> back = parse(text);
+    EXPECT_EQ(back->MsgClass(), "c");
+    EXPECT_TRUE(names(back->MsgSection()).empty());
+    EXPECT_EQ(log(), "");
+}
+
 TEST_F(MessageTest, ParsesHeaderAndItems)
 {
     vb::Ref<XapMessage> m = parse(kCommand);
@@ -188,6 +205,23 @@ TEST_F(MessageTest, SixtyFourKilobyteTextParsesWhole)
     EXPECT_EQ(m->GetItem("bulk.data", "item0"), std::string(20, 'v'));
     EXPECT_EQ(m->GetItem("bulk.data", "item" + std::to_string(n - 1)), std::string(20, 'v'));
     EXPECT_EQ(m->sectionLines(0).size(), static_cast<std::size_t>(n));
+}
+
+TEST_F(MessageTest, TenThousandSectionsAreEachFoundAndADuplicateAtTheEndStillCaught)
+{
+    std::string text = "xap-header\n{\nclass=many\n}\n";
+    for (int i = 0; i < 10000; ++i)
+        text += "S" + std::to_string(i) + "\n{\nk=" + std::to_string(i) + "\n}\n";
+    vb::Ref<XapMessage> m = parse(text);
+    EXPECT_EQ(m->sectionCount(), 10001u); // and the empty name the final "}" opens
+    EXPECT_EQ(m->GetItem("s0", "k"), "0");
+    EXPECT_EQ(m->GetItem("S9999", "K"), "9999");
+    EXPECT_EQ(log(), "");
+
+    vb::Ref<XapMessage> dup = parse(text.substr(0, text.size() - 1) + "\ns5000\n{\nk=again\n}\n");
+    EXPECT_EQ(dup->GetItem("s5000", "k"), "5000");
+    EXPECT_EQ(dup->sectionCount(), 10000u);
+    EXPECT_NE(log().find("This key is already associated"), std::string::npos);
 }
 
 TEST_F(MessageTest, ItemCollectionsAreReadOnlyViewsOfTheRawLines)

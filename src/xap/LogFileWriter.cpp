@@ -1,0 +1,81 @@
+#include "LogFileWriter.h"
+
+#include "platform/FileSystem.h"
+
+#include <filesystem>
+
+namespace xap {
+
+void LogFileWriter::reset()
+{
+    lastPath_.clear();
+    repeats_.reset();
+}
+
+void LogFileWriter::setMaxBytes(std::uint64_t bytes)
+{
+    maxBytes_ = bytes < kMinMaxBytes ? kMinMaxBytes : bytes;
+}
+
+void LogFileWriter::append(const std::string& path, std::string_view line)
+{
+    const std::string resolved = platform::resolvePath(path);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(resolved, error);
+    if (!error && size > 0 && size + line.size() > maxBytes_)
+        std::filesystem::rename(resolved, resolved + ".1", error); // replaces an older one
+    platform::appendToFile(resolved, line);
+}
+
+void LogFileWriter::writeRepeatCount(std::uint64_t repeats)
+{
+    if (repeats > 0 && !lastPath_.empty())
+        append(lastPath_, RepeatCollapser::repeatLine(repeats) + "\r\n");
+}
+
+void LogFileWriter::flush()
+{
+    writeRepeatCount(repeats_.takePending());
+}
+
+void LogFileWriter::write(const std::string& path, std::string_view source, std::string_view text, std::string_view record)
+{
+    std::string key;
+    key.reserve(path.size() + source.size() + text.size() + 2);
+    key += path;
+    key += '\0';
+    key += source;
+    key += '\0';
+    key += text;
+    const RepeatCollapser::Outcome outcome = repeats_.offer(key, clock_());
+    writeRepeatCount(outcome.repeatsToReport);
+    if (outcome.writeRecord) {
+        append(path, record);
+        lastPath_ = path;
+    }
+}
+
+LogFileWriter& logFileWriter()
+{
+    static LogFileWriter writer;
+    return writer;
+}
+
+std::uint64_t parseLogSizeCap(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (text.empty() || text.size() > 18)
+        return 0;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value >= LogFileWriter::kMinMaxBytes ? value : 0;
+}
+
+} // namespace xap

@@ -1,0 +1,60 @@
+// The writer behind WriteLogFile: appends records to the log file and keeps a
+// flooding peer from filling the disk.
+//
+// - A record whose source and text repeat the previous one is not written again: the
+//   repeats are counted and one line "last message repeated N times" is written at
+//   most every 60 s, and before the next different record (the syslog convention).
+// - When the file would grow past its size cap (10 MB unless vynXap.ini says
+//   otherwise), it is renamed to the same name with ".1" appended (replacing an older
+//   one) and a new file is started.
+//
+// The file is opened and closed per line, so other programs can read it between records.
+#pragma once
+
+#include "RepeatCollapser.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace xap {
+
+class LogFileWriter {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::uint64_t kDefaultMaxBytes = 10u * 1024u * 1024u;
+    static constexpr std::uint64_t kMinMaxBytes = 1024;
+
+    // Writes `record` (a whole line with its CR LF) to `path` unless it repeats the
+    // previous record's source and text.
+    void write(const std::string& path, std::string_view source, std::string_view text, std::string_view record);
+    // Writes the count of repeats not yet reported, if any.
+    void flush();
+
+    void setMaxBytes(std::uint64_t bytes);
+    std::uint64_t maxBytes() const { return maxBytes_; }
+    // For tests: the time source.
+    void setClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
+    // Forgets the previous record (a new file, or a new test).
+    void reset();
+
+private:
+    void append(const std::string& path, std::string_view line);
+    void writeRepeatCount(std::uint64_t repeats);
+
+    std::uint64_t maxBytes_ = kDefaultMaxBytes;
+    std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
+    std::string lastPath_;
+    RepeatCollapser repeats_; // keyed by path, source and text
+};
+
+// The program's one writer.
+LogFileWriter& logFileWriter();
+
+// Reads a size cap as vynXap.ini gives it: a number of bytes; anything else, or a
+// number below the smallest cap, gives nothing.
+std::uint64_t parseLogSizeCap(std::string_view text);
+
+} // namespace xap
