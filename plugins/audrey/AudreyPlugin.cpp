@@ -71,7 +71,11 @@ vb::Object& AudreyPlugin::host()
 
 void AudreyPlugin::log(const std::string& message)
 {
-    vb::call(host(), "WriteLog", kLogClass, message);
+    const xap::RepeatCollapser::Outcome outcome = logRepeats_.offer(message, xap::RepeatCollapser::Clock::now());
+    if (outcome.repeatsToReport > 0)
+        vb::call(host(), "WriteLog", kLogClass, xap::RepeatCollapser::repeatLine(outcome.repeatsToReport));
+    if (outcome.writeRecord)
+        vb::call(host(), "WriteLog", kLogClass, message);
 }
 
 std::string AudreyPlugin::AudreyNames()
@@ -95,6 +99,33 @@ std::vector<std::string> AudreyPlugin::parseNames(const std::string& list)
         start = comma + 1;
     }
     return names;
+}
+
+std::vector<std::string> AudreyPlugin::knownAudreys(const std::string& list, std::string_view messageClass)
+{
+    const std::vector<std::string> configured = configuredNames();
+    std::vector<bool> taken(configured.size(), false);
+    std::vector<std::string> known;
+    std::size_t unknownCount = 0;
+    std::string firstUnknown;
+    for (const std::string& name : parseNames(list)) {
+        std::size_t i = 0;
+        while (i < configured.size() && !vb::equalsIgnoreCase(configured[i], name))
+            ++i;
+        if (i == configured.size()) {
+            if (unknownCount++ == 0)
+                firstUnknown = name.substr(0, 64);
+        } else if (!taken[i]) {
+            taken[i] = true;
+            known.push_back(configured[i]);
+        }
+    }
+    if (unknownCount == 1)
+        log("Ignored " + std::string(messageClass) + " for unknown Audrey '" + firstUnknown + "'");
+    else if (unknownCount > 1)
+        log("Ignored " + std::string(messageClass) + " for " + std::to_string(unknownCount) + " unknown Audreys, the first '" +
+            firstUnknown + "'");
+    return known;
 }
 
 std::vector<std::string> AudreyPlugin::configuredNames()
@@ -260,7 +291,8 @@ void AudreyPlugin::runInbound(vb::Object& message)
             log("Rejected " + std::string(command->command) + " value '" + (present ? value : std::string()) + "'");
             return;
         }
-        dispatch(command->command, parseNames(audreys), present && command->kind != ValueKind::None, *accepted);
+        // Only Audreys it knows: a peer must not make the node broadcast for any name it lists.
+        dispatch(command->command, knownAudreys(audreys, "Audrey.Cmd"), present && command->kind != ValueKind::None, *accepted);
         return;
     }
     if (vb::CBool(vb::call(message, "CompareClass", "Audrey.Event"))) {
@@ -270,7 +302,7 @@ void AudreyPlugin::runInbound(vb::Object& message)
             log("Dropped an Audrey.Event message without Audrey or Text");
             return;
         }
-        for (const std::string& audrey : parseNames(audreys))
+        for (const std::string& audrey : knownAudreys(audreys, "Audrey.Event"))
             setDeviceText(audrey, text);
     }
     // Every other class (heartbeats, other nodes' traffic) is not for this plug-in.

@@ -10,6 +10,7 @@
 #include "AudreyCommands.h"
 
 #include "automation/MemberTable.h"
+#include "xap/RepeatCollapser.h"
 
 #include <deque>
 #include <string>
@@ -58,6 +59,9 @@ private:
     vb::Object& host();
     std::vector<std::string> configuredNames();
     std::vector<std::string> parseNames(const std::string& list);
+    // The configured Audreys a received list names (without regard to case), each once,
+    // in the list's order; the other names are logged once for the message.
+    std::vector<std::string> knownAudreys(const std::string& list, std::string_view messageClass);
     std::string addressOf(const std::string& audreyName);
     // Sends a command to each Audrey, or holds it while sending is disabled.
     void dispatch(std::string_view command, const std::vector<std::string>& audreys, bool hasValue, const std::string& value);
@@ -71,6 +75,7 @@ private:
     bool enabled_ = true;
     std::deque<Outgoing> queue_; // commands held while sending is disabled
     std::int32_t eventsSeen_ = 0;
+    xap::RepeatCollapser logRepeats_; // a peer repeating a fault must not flood the host's log
 };
 
 } // namespace audrey

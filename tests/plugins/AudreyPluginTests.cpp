@@ -171,3 +171,34 @@ TEST_F(AudreyPluginTest, AcidGoesToEveryAudrey)
     ASSERT_EQ(callback->sent.size(), 2u);
     EXPECT_EQ(callback->sent[0].body, "Command\1ACID\0Value\1" "Ann,555-0100"s);
 }
+
+TEST_F(AudreyPluginTest, InboundCommandActsOnlyForKnownAudreysEachOnce)
+{
+    // 10,000 names, the configured ones among them in other letter case and repeated.
+    std::string names = "den";
+    for (int i = 0; i < 10000; ++i)
+        names += ",Unit" + std::to_string(i);
+    names += ",KITCHEN,Den,kitchen";
+    vb::Ref<fake::Message> cmd = vb::make<fake::Message>();
+    cmd->cls = "Audrey.Cmd";
+    cmd->items = {{"audrey.cmd|audrey", names}, {"audrey.cmd|command", "Execute"}, {"audrey.cmd|value", "rm -rf /"}};
+    const std::size_t logsBefore = host().logs.size();
+    for (int round = 0; round < 50; ++round)
+        vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(cmd));
+    ASSERT_EQ(callback->sent.size(), 100u); // Den and Kitchen, once per message
+    EXPECT_EQ(callback->sent[0].target, "vyn.Audrey.DenUnit");
+    EXPECT_EQ(callback->sent[1].target, "vyn.AudreyUnit.Kitchen");
+    // The unknown names: one line, and the 49 repeats are collapsed.
+    ASSERT_EQ(host().logs.size(), logsBefore + 1);
+    EXPECT_EQ(host().logs.back(), "Audrey: Ignored Audrey.Cmd for 10000 unknown Audreys, the first 'Unit0'");
+
+    // Events name only known Audreys too; a repeat of the collapsed line is reported first.
+    vb::Ref<fake::Message> ev = vb::make<fake::Message>();
+    ev->cls = "Audrey.Event";
+    ev->items = {{"audrey.event|audrey", "Attic,kitchen"}, {"audrey.event|text", "Door opened"}};
+    vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(ev));
+    EXPECT_EQ(host().deviceText["^1"], "Door opened");
+    ASSERT_EQ(host().logs.size(), logsBefore + 3);
+    EXPECT_EQ(host().logs[logsBefore + 1], "Audrey: last message repeated 49 times");
+    EXPECT_EQ(host().logs.back(), "Audrey: Ignored Audrey.Event for unknown Audrey 'Attic'");
+}
