@@ -80,12 +80,12 @@ std::string_view describe(std::int32_t number)
     return it == descriptions.end() ? std::string_view() : it->second;
 }
 
-Error::Error(std::int32_t number, std::source_location where)
+Error::Error(std::int32_t number, SourceLocation where)
     : Error(number, std::string(describe(number)), {}, where)
 {
 }
 
-Error::Error(std::int32_t number, std::string description, std::string source, std::source_location where)
+Error::Error(std::int32_t number, std::string description, std::string source, SourceLocation where)
     : number_(number)
     , description_(std::move(description))
     , source_(std::move(source))
@@ -96,7 +96,7 @@ Error::Error(std::int32_t number, std::string description, std::string source, s
 // Defined here so that the type's identity lives in one place, shared with plug-ins.
 Error::~Error() = default;
 
-void raiseError(std::int32_t number, std::source_location where)
+void raiseError(std::int32_t number, SourceLocation where)
 {
     throw Error(number, where);
 }

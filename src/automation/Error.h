@@ -12,11 +12,42 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <source_location>
 #include <string>
 #include <string_view>
+#include <version>
+#if defined(__cpp_lib_source_location)
+#include <source_location>
+#endif
 
 namespace vb {
+
+// Where an error was raised. std::source_location where the library has it; clang 14
+// with libstdc++ 12 lacks it (no __builtin_source_location), so the line and file come
+// from the older builtins there.
+#if defined(__cpp_lib_source_location)
+using SourceLocation = std::source_location;
+#else
+struct SourceLocation {
+    static constexpr SourceLocation current(std::uint_least32_t line = __builtin_LINE(), const char* file = __builtin_FILE(),
+                                            const char* function = __builtin_FUNCTION()) noexcept
+    {
+        SourceLocation where;
+        where.line_ = line;
+        where.file_ = file;
+        where.function_ = function;
+        return where;
+    }
+    constexpr std::uint_least32_t line() const noexcept { return line_; }
+    constexpr std::uint_least32_t column() const noexcept { return 0; }
+    constexpr const char* file_name() const noexcept { return file_; }
+    constexpr const char* function_name() const noexcept { return function_; }
+
+private:
+    std::uint_least32_t line_ = 0;
+    const char* file_ = "";
+    const char* function_ = "";
+};
+#endif
 
 // Error numbers used across the program.
 namespace err {
@@ -62,9 +93,9 @@ std::string_view describe(std::int32_t number);
 
 class Error : public std::exception {
 public:
-    explicit Error(std::int32_t number, std::source_location where = std::source_location::current());
+    explicit Error(std::int32_t number, SourceLocation where = SourceLocation::current());
     Error(std::int32_t number, std::string description, std::string source = {},
-          std::source_location where = std::source_location::current());
+          SourceLocation where = SourceLocation::current());
     ~Error() override;
 
     std::int32_t number() const noexcept { return number_; }
@@ -82,7 +113,7 @@ private:
     int line_;
 };
 
-[[noreturn]] void raiseError(std::int32_t number, std::source_location where = std::source_location::current());
+[[noreturn]] void raiseError(std::int32_t number, SourceLocation where = SourceLocation::current());
 
 // The failure being handled, as VB's Err holds it while an error handler runs.
 struct Failure {

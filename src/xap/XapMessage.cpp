@@ -213,7 +213,7 @@ bool XapMessage::CompareClass(const std::string& sClass) const
 
 std::int16_t XapMessage::fromXap(std::string_view raw)
 {
-    vb::trap(writeLogFileReporter(), "From XAP", "", [&] { parse(raw); });
+    parsedWhole_ = vb::trap(writeLogFileReporter(), "From XAP", "", [&] { parse(raw); });
     return 0;
 }
 

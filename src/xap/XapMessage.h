@@ -45,6 +45,8 @@ public:
     // LF) ends the parse and is written to the log file; what was read stays.
     std::int16_t FromXap(const std::string& sRawMessage) { return fromXap(sRawMessage); }
     std::int16_t fromXap(std::string_view sRawMessage);
+    // False when the last parse ended at a failure (and was logged).
+    bool parsedWhole() const { return parsedWhole_; }
     // Value of an item of a parsed body block (everything after the first "=" of its
     // line, untrimmed), or "Unknown".
     std::string GetItem(const std::string& sSection, const std::string& sItem) const { return getItem(sSection, sItem); }
@@ -71,6 +73,7 @@ public:
 
     // The raw item lines of a section, in order (for the read-only view).
     std::size_t sectionCount() const { return sections_.size(); }
+    std::string_view sectionName(std::size_t index) const { return index < sections_.size() ? sections_[index].name : ""; }
     std::vector<std::string_view> sectionLines(std::size_t index) const;
     // The raw line stored under `key` (compared without regard to case) in a section.
     std::optional<std::string_view> sectionLine(std::size_t index, std::string_view key) const;
@@ -106,6 +109,7 @@ private:
     std::string msgUID_ = "Unknown";
     bool sectionOpen_ = false;
     bool hasSections_ = false;
+    bool parsedWhole_ = true;
 
     std::string text_; // every text parsed into this message, one after the other
     std::vector<Section> sections_;
