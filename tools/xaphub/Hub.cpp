@@ -80,9 +80,6 @@ bool Hub::open(std::string& error)
         error = "cannot bind " + options_.bindAddress + ":" + std::to_string(options_.port) + ": " + std::strerror(errno);
         return false;
     }
-    if (options_.verbosity >= 1)
-        log("listening on " + options_.bindAddress + ":" + std::to_string(options_.port));
-
     buffers_.assign(kBatch * kMaxDatagram, 0);
     for (int i = 0; i < kBatch; ++i) {
         inVectors_[i] = iovec{buffers_.data() + i * kMaxDatagram, kMaxDatagram};
@@ -100,6 +97,8 @@ bool Hub::open(std::string& error)
                 log(describe(c) + " joined from the state file, interval " + std::to_string(c.intervalSeconds) + " s");
         tableChanged();
     }
+    if (options_.verbosity >= 1)
+        log("listening on " + options_.bindAddress + ":" + std::to_string(options_.port));
     return true;
 }
 

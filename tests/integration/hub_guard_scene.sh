@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The hub against hostile and careless peers, with real datagrams: a heartbeat for the
+# hub's own port makes no loop, stop heartbeats end relaying at once, the client
+# table is capped, the hub announces itself and its stop, and a restarted hub relays
+# to its clients at once from its state file.
+source "$(dirname "$0")/scene.sh"
+
+# udp_send FILE: the file's bytes as one datagram to the hub.
+udp_send() {
+  cat "$1" > /dev/udp/127.0.0.1/3639
+}
+
+# beat PORT [CLASS] [INTERVAL]: a heartbeat file for a client on PORT.
+beat() {
+  local file="$SCENE_DIR/beat-$1-${2:-alive}"
+  printf 'xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0099:00\nclass=%s\nsource=acme.scene.%s\ninterval=%s\nport=%s\n}\n' \
+    "${2:-xap-hbeat.alive}" "$1" "${3:-60}" "$1" > "$file"
+  echo "$file"
+}
+
+# cpu_ticks PID: user and system clock ticks the process has used.
+cpu_ticks() {
+  awk '{print $14 + $15}' "/proc/$1/stat"
+}
+
+count() {
+  grep -c "$1" "$2" || true
+}
+
+scene_begin
+scene_start_hub --max-clients 4
+hub_pid=${SCENE_PIDS[-1]}
+
+# A heartbeat announcing the hub's own port: refused and logged once, and no loop.
+for i in 1 2 3; do udp_send "$(beat 3639)"; done
+printf 'xap-header\n{\nv=13\nhop=1\nuid=FF.0099:00\nclass=scene.probe\nsource=acme.scene.probe\n}\nprobe\n{\nn=1\n}\n' > "$SCENE_DIR/probe"
+udp_send "$SCENE_DIR/probe"
+before=$(cpu_ticks "$hub_pid")
+sleep 1
+after=$(cpu_ticks "$hub_pid")
+[ $((after - before)) -lt 20 ] || scene_fail "the hub used $((after - before)) ticks in 1 s after a heartbeat for its own port"
+[ "$(count "hub's own port" "$SCENE_DIR/hub.log")" -eq 1 ] || scene_fail "the own-port refusal is not logged exactly once"
+[ "$(wc -l < "$SCENE_DIR/hub.log")" -lt 10 ] || scene_fail "the hub log grows: $(wc -l < "$SCENE_DIR/hub.log") lines"
+
+# A listener joins and hears the hub's own heartbeat at once.
+scene_listen first --listen-port 50100
+wait_for 5 grep -q "^source=tallis.xaphub" "$SCENE_DIR/first.out" || scene_fail "no heartbeat from the hub"
+grep -q "^class=xap-hbeat.alive$" "$SCENE_DIR/first.out" || scene_fail "the hub's heartbeat is not xap-hbeat.alive"
+
+# Its stop heartbeat (the "stop" form, in capitals) removes it at once.
+udp_send "$(beat 50100 XAP-HBEAT.STOP)"
+wait_for 5 grep -q "127.0.0.1:50100 .* left (stop heartbeat)" "$SCENE_DIR/hub.log" || scene_fail "the stop heartbeat was ignored"
+udp_send "$SCENE_DIR/probe"
+sleep 0.5
+[ "$(count "^class=scene.probe$" "$SCENE_DIR/first.out")" -eq 0 ] || scene_fail "the hub relayed to a stopped client"
+
+# The table holds four clients; a fifth and sixth are refused with one log line.
+scene_listen second --listen-port 50200
+for port in 41001 41002 41003 41004 41005; do udp_send "$(beat $port xap-hbeat.alive 999999999)"; done
+wait_for 5 grep -q "table is full" "$SCENE_DIR/hub.log" || scene_fail "the full table is not logged"
+[ "$(count "table is full" "$SCENE_DIR/hub.log")" -eq 1 ] || scene_fail "the full table is logged more than once"
+grep -q "41004 .* refused: the client table is full" "$SCENE_DIR/hub.log" || scene_fail "the fourth announcer was not the one refused"
+grep -q "41001 .* joined, interval 3600 s" "$SCENE_DIR/hub.log" || scene_fail "the interval is not capped at an hour"
+
+# The state file lists the clients; a stopped hub says so; a restarted hub relays at once.
+state="$SCENE_DIR/hub.clients"
+wait_for 5 grep -q "^50200 60 " "$state" || scene_fail "the state file lacks the listener: $(cat "$state" 2>/dev/null)"
+kill -TERM "$hub_pid"
+wait "$hub_pid" 2>/dev/null || true
+wait_for 5 grep -q "^class=xap-hbeat.stopped$" "$SCENE_DIR/second.out" || scene_fail "the hub did not announce its stop"
+mv "$SCENE_DIR/hub.log" "$SCENE_DIR/hub-first.log"
+scene_start_hub --max-clients 4
+grep -q "127.0.0.1:50200 .* joined from the state file" "$SCENE_DIR/hub.log" || scene_fail "the restarted hub forgot its clients"
+udp_send "$SCENE_DIR/probe"
+wait_for 5 grep -q "^class=scene.probe$" "$SCENE_DIR/second.out" || scene_fail "the restarted hub did not relay at once"
+echo "hub guard scene passed"
