@@ -19,48 +19,6 @@ struct RunResult {
     long received = 0; // over the three clients
 };
 
-class Client {
-public:
-    explicit Client(int port) : port_(port)
-    {
-        socket_.bind(static_cast<std::uint16_t>(port), "127.0.0.1");
-        socket_.setReceiveBuffer(32 << 20);
-    }
-    void registerWithHub()
-    {
-        socket_.sendTo("127.0.0.1", 3639, bench_network::heartbeat("bench.client." + std::to_string(port_), port_));
-    }
-    void start()
-    {
-        stop_ = false;
-        count_ = 0;
-        thread_ = std::thread([this] {
-            std::string text;
-            while (!stop_) {
-                if (!socket_.waitReadable(50))
-                    continue;
-                while (socket_.receive(text))
-                    if (text.compare(0, 10, "xap-header") == 0)
-                        ++count_;
-            }
-        });
-    }
-    long count() const { return count_; }
-    long finish()
-    {
-        stop_ = true;
-        thread_.join();
-        return count_;
-    }
-
-private:
-    int port_;
-    platform::UdpSocket socket_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<long> count_{0};
-};
-
 // Datagrams each local UDP port has dropped for want of buffer room, from /proc/net/udp.
 std::map<int, long> dropsByPort()
 {
@@ -89,38 +47,19 @@ std::string dropReport()
     return out.empty() ? " no socket dropped anything" : out;
 }
 
-RunResult run(std::list<Client>& clients, long rate, int seconds)
+RunResult run(std::list<bench_network::Client>& clients, long rate, int seconds)
 {
-    for (Client& c : clients)
+    for (bench_network::Client& c : clients)
         c.start();
-    platform::UdpSocket sender;
-    sender.setSendBuffer(8 << 20);
     RunResult result;
-    const Clock::time_point start = Clock::now();
-    const long total = rate * seconds;
-    // Paced in 1 ms steps: each step sends what the rate allows up to that moment.
-    while (result.sent < total) {
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        const long due = std::min(total, static_cast<long>(elapsed * static_cast<double>(rate)) + 1);
-        while (result.sent < due)
-            sender.sendTo("127.0.0.1", 3639, bench_network::benchMessage(result.sent++));
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    // Whatever is still in the buffers counts once it arrives: wait until nothing more comes.
-    auto delivered = [&] {
+    result.sent = bench_network::sendPaced(3639, rate, rate * seconds);
+    bench_network::waitUntilQuiet([&] {
         long sum = 0;
-        for (const Client& c : clients)
+        for (const bench_network::Client& c : clients)
             sum += c.count();
         return sum;
-    };
-    long last = -1;
-    for (int quiet = 0; quiet < 5;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const long now = delivered();
-        quiet = now == last ? quiet + 1 : 0;
-        last = now;
-    }
-    for (Client& c : clients)
+    });
+    for (bench_network::Client& c : clients)
         result.received += c.finish();
     return result;
 }
@@ -133,10 +72,10 @@ int main(int argc, char** argv)
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     bench_network::HubProcess hub(XAPHUB_PATH);
 
-    std::list<Client> clients;
+    std::list<bench_network::Client> clients;
     for (int port : {40001, 40002, 40003})
         clients.emplace_back(port);
-    for (Client& c : clients)
+    for (bench_network::Client& c : clients)
         c.registerWithHub();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
 

@@ -34,38 +34,6 @@ double threadCpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// Counts what reaches one client.
-class Client {
-public:
-    explicit Client(int port)
-    {
-        socket_.bind(static_cast<std::uint16_t>(port), "127.0.0.1");
-        socket_.setReceiveBuffer(32 << 20);
-        thread_ = std::thread([this] {
-            std::string text;
-            while (!stop_) {
-                if (!socket_.waitReadable(50))
-                    continue;
-                while (socket_.receive(text))
-                    if (text.compare(0, 10, "xap-header") == 0)
-                        ++count_;
-            }
-        });
-    }
-    ~Client()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    long count() const { return count_; }
-
-private:
-    platform::UdpSocket socket_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<long> count_{0};
-};
-
 // The bare loop: every waiting datagram with one recvmmsg, all copies with one sendmmsg.
 class BareRelay {
 public:
@@ -146,9 +114,9 @@ struct Result {
 Result measure(std::uint16_t port, long rate, int seconds, const std::function<void(const std::atomic<bool>&)>& relay,
                const std::function<long()>& relayed)
 {
-    std::list<Client> clients;
+    std::list<bench_network::Client> clients;
     for (int p : kClientPorts)
-        clients.emplace_back(p);
+        clients.emplace_back(p).start();
     std::atomic<bool> stop{false};
     std::atomic<double> cpu{0};
     std::thread worker([&] {
@@ -158,28 +126,16 @@ Result measure(std::uint16_t port, long rate, int seconds, const std::function<v
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
-    platform::UdpSocket sender;
-    sender.setSendBuffer(8 << 20);
     Result r;
-    const Clock::time_point start = Clock::now();
-    const long total = rate * seconds;
-    while (r.sent < total) {
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        const long due = std::min(total, static_cast<long>(elapsed * static_cast<double>(rate)) + 1);
-        while (r.sent < due)
-            sender.sendTo("127.0.0.1", port, bench_network::benchMessage(r.sent++));
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    // Until nothing more arrives.
-    long last = -1;
-    for (int quiet = 0; quiet < 5;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        long now = 0;
-        for (const Client& c : clients)
-            now += c.count();
-        quiet = now == last ? quiet + 1 : 0;
-        last = now;
-    }
+    r.sent = bench_network::sendPaced(port, rate, rate * seconds);
+    const long last = bench_network::waitUntilQuiet([&] {
+        long sum = 0;
+        for (const bench_network::Client& c : clients)
+            sum += c.count();
+        return sum;
+    });
+    for (bench_network::Client& c : clients)
+        c.finish();
     stop = true;
     worker.join();
     r.cpuSeconds = cpu;

@@ -1,5 +1,6 @@
 #include "LogFileWriter.h"
 
+#include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
 
 #include <filesystem>
@@ -63,10 +64,7 @@ LogFileWriter& logFileWriter()
 
 std::uint64_t parseLogSizeCap(std::string_view text)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
+    text = vb::trimBlanksAndTabs(text);
     if (text.empty() || text.size() > 18)
         return 0;
     std::uint64_t value = 0;

@@ -36,6 +36,32 @@ xaphub::HubOptions quietHub(std::uint16_t port, const std::string& bind = "0.0.0
 
 using Heard = ClientTable::Heard;
 
+// A hub relaying on a thread of its own from start() until stop() or its end.
+class RunningHub {
+public:
+    explicit RunningHub(xaphub::HubOptions options) : hub(std::move(options)) { }
+    ~RunningHub() { stop(); }
+    bool start()
+    {
+        std::string error;
+        if (!hub.open(error))
+            return false;
+        thread_ = std::thread([this] { hub.run(); });
+        return true;
+    }
+    void stop()
+    {
+        if (!thread_.joinable())
+            return;
+        hub.stop();
+        thread_.join();
+    }
+    xaphub::Hub hub;
+
+private:
+    std::thread thread_;
+};
+
 } // namespace
 
 TEST(HubHeartbeats, OnlyHeartbeatsWithAUsablePortCount)
@@ -156,10 +182,8 @@ TEST(HubState, ClientsSurviveARestartUntilTheirTimeHasPassed)
 TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
 {
     REQUIRE_PRIVATE_NETWORK();
-    xaphub::Hub hub(quietHub(3639));
-    std::string error;
-    ASSERT_TRUE(hub.open(error)) << error;
-    std::thread relay([&] { hub.run(); });
+    RunningHub running(quietHub(3639));
+    ASSERT_TRUE(running.start());
 
     platform::UdpSocket a, b, sender;
     ASSERT_FALSE(a.bind(40010, "127.0.0.1"));
@@ -188,8 +212,7 @@ TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
         ASSERT_EQ(got.size(), sent.size());
         EXPECT_TRUE(got == sent);
     }
-    hub.stop();
-    relay.join();
+    running.stop();
 }
 
 TEST(HubRelay, ASecondHubOnTheSamePortIsRefused)
@@ -231,16 +254,14 @@ bool anyContains(const std::vector<std::string>& texts, const std::string& part)
 TEST(HubGuards, AClientOnTheHubsOwnPortMakesNoLoop)
 {
     REQUIRE_PRIVATE_NETWORK();
-    xaphub::Hub hub(quietHub(3639));
-    std::string error;
-    ASSERT_TRUE(hub.open(error)) << error;
-    std::thread relay([&] { hub.run(); });
+    RunningHub running(quietHub(3639));
+    ASSERT_TRUE(running.start());
+    xaphub::Hub& hub = running.hub;
     platform::UdpSocket sender;
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat("3639")));
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=1\n}\n"));
     std::this_thread::sleep_for(500ms);
-    hub.stop();
-    relay.join();
+    running.stop();
     EXPECT_TRUE(hub.clients().clients().empty());
     EXPECT_LE(hub.relayedCount(), 2u); // relayed to nobody, and never to itself
 }
@@ -248,10 +269,9 @@ TEST(HubGuards, AClientOnTheHubsOwnPortMakesNoLoop)
 TEST(HubGuards, StopHeartbeatEndsRelayingAtOnce)
 {
     REQUIRE_PRIVATE_NETWORK();
-    xaphub::Hub hub(quietHub(3639));
-    std::string error;
-    ASSERT_TRUE(hub.open(error)) << error;
-    std::thread relay([&] { hub.run(); });
+    RunningHub running(quietHub(3639));
+    ASSERT_TRUE(running.start());
+    xaphub::Hub& hub = running.hub;
     platform::UdpSocket a, sender;
     ASSERT_FALSE(a.bind(40020, "127.0.0.1"));
     ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40020")));
@@ -263,8 +283,7 @@ TEST(HubGuards, StopHeartbeatEndsRelayingAtOnce)
     drain(a, 100);
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=after\n}\n"));
     EXPECT_FALSE(anyContains(drain(a), "seq=after"));
-    hub.stop();
-    relay.join();
+    running.stop();
     EXPECT_TRUE(hub.clients().clients().empty());
 }
 
@@ -277,23 +296,17 @@ TEST(HubGuards, ARestartedHubRelaysToItsClientsAtOnceAndSaysItStopped)
     platform::UdpSocket a, sender;
     ASSERT_FALSE(a.bind(40030, "127.0.0.1"));
     {
-        xaphub::Hub hub(options);
-        std::string error;
-        ASSERT_TRUE(hub.open(error)) << error;
-        std::thread relay([&] { hub.run(); });
+        RunningHub running(options);
+        ASSERT_TRUE(running.start());
         ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40030", "600")));
         drain(a);
-        hub.stop();
-        relay.join();
+        running.stop();
         EXPECT_TRUE(anyContains(drain(a), "class=xap-hbeat.stopped"));
     }
-    xaphub::Hub restarted(options);
-    std::string error;
-    ASSERT_TRUE(restarted.open(error)) << error;
-    ASSERT_EQ(restarted.clients().clients().size(), 1u);
-    std::thread relay([&] { restarted.run(); });
+    RunningHub restarted(options);
+    ASSERT_TRUE(restarted.start());
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=restarted\n}\n"));
     EXPECT_TRUE(anyContains(drain(a), "seq=restarted"));
     restarted.stop();
-    relay.join();
+    EXPECT_EQ(restarted.hub.clients().clients().size(), 1u); // taken back from the file, not re-announced
 }
