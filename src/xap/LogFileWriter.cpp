@@ -3,6 +3,7 @@
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace xap {
@@ -59,6 +60,9 @@ void LogFileWriter::write(const std::string& path, std::string_view source, std:
 LogFileWriter& logFileWriter()
 {
     static LogFileWriter writer;
+    // Repeats still being counted when the program ends are reported then.
+    static const bool flushedAtExit = std::atexit([] { writer.flush(); }) == 0;
+    (void)flushedAtExit;
     return writer;
 }
 

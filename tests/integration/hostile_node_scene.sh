@@ -76,4 +76,6 @@ sleep 0.5
 
 scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 0 ] || scene_fail "tallis ended with status $TALLIS_STATUS"
+# The repeats are counted, not lost: the count is written by the end at the latest.
+cat "$log.1" "$log" | grep -q $'^last message repeated 299 times\r$' || scene_fail "the repeats of the malformed datagram are not counted"
 echo "hostile node scene passed"
