@@ -151,8 +151,13 @@ std::optional<std::string> readFile(const std::string& path)
 std::optional<std::string> readFileIfExists(const std::string& path)
 {
     const std::string resolved = resolvePath(path);
-    if (!anyEntry(resolved))
-        return std::nullopt;
+    struct stat st{};
+    if (::stat(resolved.c_str(), &st) != 0) {
+        // Only a file that is not there is missing; one that cannot be reached is an error.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        raiseIoError(errno, resolved);
+    }
     const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         raiseIoError(errno, resolved);
