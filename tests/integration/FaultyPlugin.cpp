@@ -2,7 +2,7 @@
 // survives or reports a plug-in's faults. FAULTY_PLUGIN in the environment says how:
 //   crash-initio     a segmentation fault in InitIO
 //   crash-message    InitIO creates device Q1 (status text "ready"); the first message
-//                    handed to the plug-in sets it to "lost" and crashes
+//                    of class Test.Poke sets it to "lost" and crashes
 //   block-message    as crash-message, but the message handler blocks for good
 //   (anything else)  InitIO creates Q1 and the plug-in behaves
 #include <tallis/PluginApi.h>
@@ -58,8 +58,11 @@ public:
     }
     std::int32_t Capabilities() { return 4; }
     void ShutdownIO() { }
-    void AudreyOnXapMessage(vb::Variant&)
+    void AudreyOnXapMessage(vb::Variant& message)
     {
+        // Only the scene's own poke counts; the node's other traffic passes by.
+        if (!vb::call(vb::requireObject(message), "CompareClass", std::string("Test.Poke")).booleanValue())
+            return;
         vb::Variant host = vb::call(vb::requireObject(callback_), "GetHSIface");
         vb::call(vb::requireObject(host), "SetDeviceString", std::string("Q1"), std::string("lost"), true);
         if (mode() == "crash-message")

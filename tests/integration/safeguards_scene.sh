@@ -25,11 +25,19 @@ settings() {
     > "$SCENE_BASE/Config/Settings.ini"
 }
 
-# start MODE: tallis with the plug-in in that mode.
+# start MODE: tallis with the plug-in in that mode. Unless the plug-in crashes at
+# once, waits until start-up is complete (its last log line is written anew).
 start() {
   export FAULTY_PLUGIN=$1
   : > "$SCENE_DIR/tallis.out"
+  local before
+  before=$(grep -c "running as an xAP node only" "$SCENE_BASE/Data/raruveViziva.txt" 2>/dev/null || true)
   scene_start_tallis
+  [ "$1" = crash-initio ] && return 0
+  wait_for 10 started_after "${before:-0}" || scene_fail "tallis did not complete its start-up"
+}
+started_after() {
+  [ "$(grep -c "running as an xAP node only" "$SCENE_BASE/Data/raruveViziva.txt")" -gt "$1" ]
 }
 
 # wait_end SECONDS: waits for tallis to end; its status is in $TALLIS_STATUS.
@@ -51,8 +59,6 @@ scene_start_hub
 
 # --- SIGHUP ends the program the orderly way: devices saved, status 0.
 start well
-wait_for 5 grep -q "Using xAP port" "$SCENE_BASE/Data/raruveViziva.txt" || true
-sleep 0.5
 kill -HUP "$TALLIS_PID"
 wait_end 10
 [ "$TALLIS_STATUS" -eq 0 ] || scene_fail "SIGHUP: status $TALLIS_STATUS"
