@@ -316,6 +316,7 @@ void Setup::RegisterEventCB(std::int16_t iType, vb::Ref<vb::Object> obj)
         if (iType & (1 << bit))
             s.eventListeners[static_cast<std::size_t>(bit)].push_back(obj);
     }
+    s.pluginListeners.push_back(obj.get());
 }
 
 void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass, const std::string& sSection,

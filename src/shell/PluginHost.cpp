@@ -3,6 +3,8 @@
 #include "automation/Collection.h"
 #include "automation/Conversions.h"
 #include "automation/TextCompare.h"
+#include "host/HostState.h"
+#include "host/Listeners.h"
 #include "host/PluginRegistry.h"
 #include "platform/EmergencyReport.h"
 #include "platform/FileSystem.h"
@@ -88,10 +90,20 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className)
 void RestartPlugin()
 {
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
-        // 1. A previous object is simply released; it gets no shutdown call.
+        // 1. A previous object is simply released; it gets no shutdown call. Its event
+        // listeners go with it: they would keep it alive and handling events beside
+        // the new instance.
         {
             platform::ActivityScope running("the creation of the plug-in");
-            host::HostedPlugin() = createPluginObject(kHostedPluginClass);
+            vb::Ref<vb::Object> previous = std::move(host::HostedPlugin());
+            try {
+                host::HostedPlugin() = createPluginObject(kHostedPluginClass);
+            } catch (...) {
+                host::HostedPlugin() = std::move(previous);
+                throw;
+            }
+            if (host::HostState* s = host::loadedState())
+                host::forgetPluginListeners(*s, previous.get());
         }
         vb::Object& plugin = *host::HostedPlugin();
         // 2-3. A fresh collection with the plug-in under its own name.
