@@ -19,6 +19,8 @@
 #include "xap/Outgoing.h"
 
 #include <algorithm>
+#include "FuzzSupport.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,14 @@
 #include <vector>
 
 namespace {
+
+using fuzz_support::readAll;
+using fuzz_support::split;
+
+void check(bool condition, const std::string& what)
+{
+    fuzz_support::check(condition, "device_store", what);
+}
 
 class NoSender final : public xap::MessageSender {
 public:
@@ -43,46 +53,14 @@ public:
 const std::string& folder()
 {
     static const std::string path = [] {
-        char pattern[] = "/tmp/tallis-fuzz-devices-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (!made)
-            std::abort();
+        const std::string made = fuzz_support::makeFolder("devices");
         static NoSender sender;
-        xap::InitXapAt(made, std::string(made) + "/tallis");
+        xap::InitXapAt(made, made + "/tallis");
         xap::setMessageSender(&sender);
         xap::XapReady = true;
-        return std::string(made);
+        return made;
     }();
     return path;
-}
-
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void check(bool condition, const std::string& what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "device_store: %s\n", what.c_str());
-        std::abort();
-    }
-}
-
-std::vector<std::string> split(std::string_view text, char separator)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(separator, start);
-        parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-        if (at == std::string_view::npos)
-            return parts;
-        start = at + 1;
-    }
 }
 
 std::string oneLine(std::string text)

@@ -10,6 +10,8 @@
 
 #include "automation/TextCompare.h"
 
+#include "FuzzSupport.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,45 +23,18 @@
 
 namespace {
 
+using fuzz_support::readAll;
+using fuzz_support::split;
+
+void check(bool condition, const std::string& what)
+{
+    fuzz_support::check(condition, "ini_store", what);
+}
+
 const std::string& folder()
 {
-    static const std::string path = [] {
-        char pattern[] = "/tmp/tallis-fuzz-ini-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        return std::string(made);
-    }();
+    static const std::string path = fuzz_support::makeFolder("ini");
     return path;
-}
-
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "ini_store: %s\n", what);
-        std::abort();
-    }
-}
-
-std::vector<std::string> split(std::string_view text, char separator)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(separator, start);
-        parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-        if (at == std::string_view::npos)
-            return parts;
-        start = at + 1;
-    }
 }
 
 std::string withoutLineBreaks(std::string text)
