@@ -6,7 +6,9 @@
 //
 // Input: devices separated by 0xFF; each device is code, name, location, status text
 // and a number text (status and value are taken from it) separated by 0xFE. Codes of
-// two or three characters are used (the host's rule), once each.
+// two or three bytes are used; a device whose code another one has already is deleted
+// again (the file has one key per code), and one the host leaves without a code (its
+// code is not two or three characters, UTF-8 counted) cannot be saved and is passed by.
 #include "host/Application.h"
 #include "host/HostState.h"
 #include "host/ScriptService.h"
@@ -96,6 +98,10 @@ std::vector<Seen> look()
         vb::Object& d = vb::requireObject(vb::call(app(), "GetDevice", i));
         Seen s;
         s.code = vb::upperCase(vb::CStr(vb::getProperty(d, "hc"))) + vb::CStr(vb::getProperty(d, "dc"));
+        // A device the host gave no code (its code was not two or three characters)
+        // has no key to be saved under.
+        if (s.code.size() < 2)
+            continue;
         s.name = vb::CStr(vb::getProperty(d, "name"));
         s.location = textOf(vb::getProperty(d, "location"));
         vb::ignoreErrors([&] {
@@ -126,12 +132,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<std::string> f = split(record, '\xfe');
         if (f.size() != 5 || f[0].size() < 2 || f[0].size() > 3)
             continue;
-        // The file's key is the code in upper case with line breaks as blanks: one device per key.
-        if (!codes.insert(vb::upperCase(oneLine(f[0]))).second)
-            continue;
         vb::Variant device = vb::call(app(), "NewDeviceEx", f[1], f[0]);
         if (!device.isObject() || !device.objectRef())
             continue;
+        // The file's key is the device's code in upper case with line breaks as blanks:
+        // one device per key (the host may give a device a code another one has).
+        vb::Object& d = vb::requireObject(device);
+        const std::string code = vb::upperCase(vb::CStr(vb::getProperty(d, "hc"))) + vb::CStr(vb::getProperty(d, "dc"));
+        if (!codes.insert(vb::upperCase(oneLine(code))).second) {
+            vb::call(app(), "DeleteDevice", vb::CLng(vb::getProperty(d, "ref")));
+            continue;
+        }
         vb::setProperty(vb::requireObject(device), "location", vb::Variant(f[2]));
         std::uint32_t number = 0;
         for (char c : f[4])
@@ -157,8 +168,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     xap::PendingMessages().clear();
     services::loadSetupForm();
     const std::vector<Seen> after = look();
+    std::string listed;
+    for (const Seen& s : before)
+        listed += "[" + s.code + "]";
     check(after.size() == before.size(), "devices lost or added: " + std::to_string(before.size()) + " -> " +
-                                             std::to_string(after.size()) + "\n" + once);
+                                             std::to_string(after.size()) + " " + listed + "\n" + once);
     for (std::size_t i = 0; i < after.size(); ++i) {
         const Seen& a = before[i];
         const Seen& b = after[i];
