@@ -24,6 +24,13 @@ using testing_support::TempFolder;
 
 namespace {
 
+// A real segmentation fault (the undefined-behaviour sanitizer would stop it first).
+__attribute__((no_sanitize("undefined"))) void writeNowhere()
+{
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+}
+
 class Safeguards : public ::testing::Test {
 protected:
     void SetUp() override
@@ -70,10 +77,8 @@ TEST_F(Safeguards, AFatalSignalIsReportedWithWhatRanAndStillEndsTheProgram)
         if (child == 0) {
             platform::installFatalSignalReports();
             platform::ActivityScope running("AudreyOnXapMessage");
-            if (signal == SIGSEGV) {
-                volatile int* nowhere = nullptr;
-                *nowhere = 1;
-            }
+            if (signal == SIGSEGV)
+                writeNowhere();
             ::raise(signal);
             ::_exit(0);
         }
