@@ -19,7 +19,8 @@ long long monotonicMs()
     return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-constexpr int kBeatMs = 1000;
+// Well under the shortest stall (one second), so a late tick is never taken for a stall.
+constexpr int kBeatMs = 250;
 constexpr auto kLookEvery = std::chrono::milliseconds(200);
 
 } // namespace

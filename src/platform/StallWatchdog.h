@@ -1,8 +1,8 @@
 // StallWatchdog: notices when the event loop stops turning (a plug-in blocking in a
 // call) and gets the program out of it.
 //
-// A timer on the event loop marks a turn every second. A thread of its own looks at the
-// last mark: once the loop has not turned for `stallSeconds` it writes the emergency
+// A timer on the event loop marks a turn four times a second. A thread of its own
+// looks at the last mark: once the loop has not turned for `stallSeconds` it writes the emergency
 // report "event loop stalled for N s in <activity>"; after a further `graceSeconds`, or
 // at once when a stop request (SIGTERM) is pending, it gives up: by default it aborts
 // the program, so that a service manager restarts it. The thread touches no state of
@@ -32,7 +32,7 @@ public:
     StallWatchdog(const StallWatchdog&) = delete;
     StallWatchdog& operator=(const StallWatchdog&) = delete;
 
-    // Marks a turn of the event loop (the watchdog's own timer calls it every second).
+    // Marks a turn of the event loop (the watchdog's own timer calls it).
     void beat();
 
     // Notes that the system asked the program to stop (async-signal-safe).
