@@ -2,11 +2,12 @@
 // call) and gets the program out of it.
 //
 // A timer on the event loop marks a turn four times a second. A thread of its own
-// looks at the last mark: once the loop has not turned for `stallSeconds` it writes the emergency
-// report "event loop stalled for N s in <activity>"; after a further `graceSeconds`, or
-// at once when a stop request (SIGTERM) is pending, it gives up: by default it aborts
-// the program, so that a service manager restarts it. The thread touches no state of
-// the program: it reads atomics and writes the report with plain system calls.
+// looks at the last mark: once the loop has not turned for `stallSeconds` it writes
+// the emergency report "event loop stalled for N s in <activity>"; after a further
+// `graceSeconds`, or at once when a stop request (SIGTERM) is pending, it gives up:
+// by default it aborts the program, so that a service manager restarts it. The thread
+// touches no state of the program: it reads atomics and writes the report with plain
+// system calls.
 #pragma once
 
 #include <atomic>
