@@ -73,6 +73,9 @@ services::IniTool& Application::loadSharedIni(const std::string& fileName)
     services::IniTool& store = s.iniStore();
     // The name is compared as given: another spelling of the same file loads it again.
     if (fileName != s.sharedIniFile) {
+        // Until a load succeeds the store holds no file: a file that cannot be read is
+        // tried again (and reported through the caller's trap) at every use.
+        s.sharedIniFile.clear();
         store.Load(iniFilePath(fileName));
         s.sharedIniFile = fileName;
     }

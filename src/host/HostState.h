@@ -56,6 +56,9 @@ public:
 
     // Listeners and status-change callbacks ("script" + Chr(0) + "function").
     std::array<std::vector<vb::Ref<vb::Object>>, kListenerLists> eventListeners;
+    // The listeners registered through the host callback object, that is by the hosted
+    // plug-in; a restart of the plug-in removes them (identity only, no reference).
+    std::vector<const vb::Object*> pluginListeners;
     std::vector<std::string> statusChangeCallbacks;
 
     // Dictionaries made by the host's initialisation; null before it and after shutdown.

@@ -2,6 +2,7 @@
 
 #include "automation/Array.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace host {
@@ -27,6 +28,18 @@ void notifyListeners(HostState& state, int which, std::initializer_list<std::str
         callListener(listener, array);
     }
     vb::clearCurrentFailure();
+}
+
+void forgetPluginListeners(HostState& state, const vb::Object* previousPlugin)
+{
+    auto registeredByPlugin = [&](const vb::Ref<vb::Object>& listener) {
+        const vb::Object* object = listener.get();
+        return (previousPlugin && object == previousPlugin)
+            || std::find(state.pluginListeners.begin(), state.pluginListeners.end(), object) != state.pluginListeners.end();
+    };
+    for (auto& list : state.eventListeners)
+        std::erase_if(list, registeredByPlugin);
+    state.pluginListeners.clear();
 }
 
 void callListener(const vb::Ref<vb::Object>& listener, const vb::Variant& array)

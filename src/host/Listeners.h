@@ -17,6 +17,11 @@ void notifyListeners(HostState& state, int which, std::initializer_list<std::str
 // Calls HSEvent on one listener; a failure is skipped and dropped.
 void callListener(const vb::Ref<vb::Object>& listener, const vb::Variant& array);
 
+// Removes from every list the listeners the hosted plug-in registered and the plug-in
+// object itself (when a new instance replaces it), so that the old instance neither
+// receives events nor is kept alive by them.
+void forgetPluginListeners(HostState& state, const vb::Object* previousPlugin);
+
 // The argument HSEvent receives: a zero-based array of Variant texts.
 vb::Variant eventArray(std::initializer_list<std::string_view> texts);
 

@@ -148,6 +148,36 @@ std::optional<std::string> readFile(const std::string& path)
     return content;
 }
 
+std::optional<std::string> readFileIfExists(const std::string& path)
+{
+    const std::string resolved = resolvePath(path);
+    struct stat st{};
+    if (::stat(resolved.c_str(), &st) != 0) {
+        // Only a file that is not there is missing; one that cannot be reached is an error.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        raiseIoError(errno, resolved);
+    }
+    const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        raiseIoError(errno, resolved);
+    std::string content;
+    char buf[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            const int e = errno;
+            ::close(fd);
+            raiseIoError(e, resolved);
+        }
+        if (n == 0)
+            break;
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
+}
+
 bool appendToFile(const std::string& path, std::string_view bytes)
 {
     const int fd = ::open(resolvePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
@@ -166,26 +196,87 @@ bool appendToFile(const std::string& path, std::string_view bytes)
     return ::close(fd) == 0 && ok;
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes)
+namespace {
+
+// The file a path finally names: symbolic links followed (relative ones from the
+// folder of the link), even when the last one leads nowhere yet.
+std::string followLinks(std::string path)
 {
-    const std::string target = resolvePath(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
+        if (n <= 0)
+            return path;
+        std::string target(buf, static_cast<std::size_t>(n));
+        if (target.front() != '/') {
+            const std::size_t slash = path.rfind('/');
+            target = slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+        }
+        path = std::move(target);
+    }
+    return path;
+}
+
+// Removes what an interrupted write of `target` left: target + ".tmp~" + six characters.
+void removeStaleTemporaries(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const std::string stem = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp~";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name.size() == stem.size() + 6 && name.substr(0, stem.size()) == stem)
+            stale.emplace_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : stale)
+        ::unlink(joinPath(folder, name).c_str());
+}
+
+} // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view bytes, const std::string& identityOf)
+{
+    const std::string target = followLinks(resolvePath(path));
+    removeStaleTemporaries(target);
     std::string temp = target + ".tmp~XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         raiseIoError(errno, target);
+    auto fail = [&](int e) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        raiseIoError(e, target);
+    };
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w <= 0) {
-            const int e = w < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            raiseIoError(e, target);
-        }
+        if (w <= 0)
+            fail(w < 0 ? errno : ENOSPC);
         done += static_cast<std::size_t>(w);
     }
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    // The old file's identity: mode always, owner and group where permitted.
+    struct stat old{};
+    const std::string model = identityOf.empty() ? target : followLinks(resolvePath(identityOf));
+    if (::stat(model.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd, old.st_mode & 07777);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Not permitted: the file keeps the writer's owner and group.
+        }
+        ::fchmod(fd, old.st_mode & 07777); // a change of owner clears set-id bits
+    } else {
+        ::fchmod(fd, 0644);
+    }
+    if (::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0) {
         const int e = errno;
         ::unlink(temp.c_str());
         raiseIoError(e, target);

@@ -31,12 +31,22 @@ bool createFolder(const std::string& path);
 
 // Whole file as bytes; nothing when it cannot be read.
 std::optional<std::string> readFile(const std::string& path);
+// Whole file as bytes; nothing when no file exists at `path`. A file that exists but
+// cannot be read raises vb::Error (70 Permission denied, or 75 with the reason).
+std::optional<std::string> readFileIfExists(const std::string& path);
 // Appends bytes, creating the file when missing; false on failure.
 bool appendToFile(const std::string& path, std::string_view bytes);
 // Writes the whole content to a temporary file in the same folder and renames it over
 // `path`, so a crash or a full disk never leaves a truncated file. Throws vb::Error 75
-// (or 61 for a full disk) on failure.
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+// (or 61 for a full disk, 70 when permission is denied) on failure.
+//
+// The file keeps what it was: a symbolic link is followed and the file it leads to is
+// replaced (the link stays a link); the new file gets the old file's mode, owner and
+// group (owner and group where the system permits), or those of `identityOf` when
+// given and existing (a backup copy looks like what it copies). A new file gets mode
+// 0644. Temporary files that an earlier, interrupted write of the same file left behind
+// are removed.
+void writeFileAtomically(const std::string& path, std::string_view bytes, const std::string& identityOf = {});
 // Copies a file over `to`; throws vb::Error on failure.
 void copyFile(const std::string& from, const std::string& to);
 

@@ -1,6 +1,7 @@
 #include "TerminationSignals.h"
 
 #include "ReadinessWatcher.h"
+#include "StallWatchdog.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -12,10 +13,16 @@ namespace {
 
 int gPipe[2] = {-1, -1};
 
+// A service manager's stop, Ctrl+C, and the hang-up of the terminal the program runs in
+// (or a service manager's reload): each ends the program the orderly way.
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
 void onSignal(int)
 {
     const char byte = 1;
-    // Nothing else is safe here; the event loop picks the byte up.
+    // Nothing else is safe here; the event loop picks the byte up. Should the loop be
+    // stalled, the stall watchdog sees the request and ends the program instead.
+    StallWatchdog::noteStopRequest();
     [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);
 }
 
@@ -36,14 +43,14 @@ TerminationSignals::TerminationSignals(std::function<void()> onRequest)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (int signal : kStopSignals)
+        ::sigaction(signal, &action, nullptr);
 }
 
 TerminationSignals::~TerminationSignals()
 {
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGINT, SIG_DFL);
+    for (int signal : kStopSignals)
+        std::signal(signal, SIG_DFL);
 }
 
 } // namespace platform

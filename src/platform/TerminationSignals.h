@@ -1,6 +1,7 @@
 // TerminationSignals: turns the requests to stop the program that the system sends
-// (a service manager stopping it, Ctrl+C in a terminal) into one call on the event
-// loop, so shutdown runs as ordinary code and not inside a signal handler.
+// (a service manager stopping it, Ctrl+C in a terminal, SIGHUP when its terminal
+// closes) into one call on the event loop, so shutdown runs as ordinary code and not
+// inside a signal handler.
 #pragma once
 
 #include <functional>

@@ -16,6 +16,9 @@ namespace {
 
 using host::Application;
 
+std::string gSaveError;
+std::string gLastSnapshot; // the records last restored or saved, one "key=value" line each
+
 // Text without line breaks: CR and LF become blanks.
 std::string oneLine(std::string text)
 {
@@ -24,6 +27,51 @@ std::string oneLine(std::string text)
             c = ' ';
     }
     return text;
+}
+
+void appendEscaped(std::string& out, char c)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+}
+
+bool mustEscape(char c)
+{
+    return c == '%' || c == ';' || c == '"' || c == '=' || c == '\0';
+}
+
+// A text in the file's form (see the header): line breaks as blanks, the bytes a line
+// cannot carry as %XX, and the blank at a trimmed end escaped where `leadingEnd` or
+// `trailingEnd` says that end of the text is an end of the line's part.
+std::string encodeText(const std::string& text, bool leadingEnd, bool trailingEnd)
+{
+    const std::string flat = oneLine(text);
+    std::string out;
+    out.reserve(flat.size());
+    for (std::size_t i = 0; i < flat.size(); ++i) {
+        const char c = flat[i];
+        const bool first = i == 0;
+        const bool last = i + 1 == flat.size();
+        if (mustEscape(c) || (c == ' ' && ((first && leadingEnd) || (last && trailingEnd))) || (c == '[' && first && leadingEnd))
+            appendEscaped(out, c);
+        else
+            out += c;
+    }
+    return out;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
 }
 
 // A property as the record's owner concatenates it (Null reads as "").
@@ -52,6 +100,13 @@ bool step(const std::string& report, Step&& body)
     return vb::trap(xap::logEventReporter(), xap::kProgramName, report, std::forward<Step>(body));
 }
 
+// The same without a report (checkpoints compare records; the shutdown save reports).
+template <class Step>
+bool quietStep(const std::string&, Step&& body)
+{
+    return vb::ignoreErrors(std::forward<Step>(body));
+}
+
 struct SavedDevice {
     std::string code;
     std::string location;
@@ -74,18 +129,102 @@ SavedDevice readRecord(const vb::Variant& item)
     return device;
 }
 
+struct DeviceRecord {
+    std::string key;
+    std::string value;
+};
+
+// The records of every device in list order; a device whose fields cannot be read is
+// left out (and reported when `report` says so).
+template <class Step>
+std::vector<DeviceRecord> collectRecords(Application& app, Step&& stepOf)
+{
+    const vb::Ref<vb::Collection> devices = host::state().deviceListRef();
+    std::vector<DeviceRecord> records;
+    records.reserve(devices->size());
+    for (std::size_t position = 1; position <= devices->size(); ++position) {
+        SavedDevice device;
+        if (!stepOf("SaveDevices ", [&] { device = readRecord(devices->at(position)); }))
+            continue;
+        DeviceRecord record{deviceKeyText(device.code), {}};
+        const bool read = stepOf("SaveDevices " + oneLine(device.code), [&] {
+            const std::int16_t status = Application::guarded<std::int16_t>("DeviceStatus", [&] { return app.DeviceStatus(device.code); });
+            const std::int32_t value = Application::guarded<std::int32_t>("DeviceValue", [&] { return app.DeviceValue(device.code); });
+            const vb::Date lastChange = Application::guarded<vb::Date>("DeviceLastChange", [&] { return app.DeviceLastChange(device.code); });
+            const std::string text = Application::guarded<std::string>("DeviceString", [&] { return app.DeviceString(device.code); });
+            record.value = deviceRecordText(device.location, device.name, status, value, vb::formatGeneralDate(lastChange), text);
+        });
+        if (read)
+            records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::string snapshotOf(const std::vector<DeviceRecord>& records)
+{
+    std::string snapshot;
+    for (const DeviceRecord& r : records) {
+        snapshot += r.key;
+        snapshot += '=';
+        snapshot += r.value;
+        snapshot += '\n';
+    }
+    return snapshot;
+}
+
+// Runs a step of writing the file; a failure is remembered as the save's error (the
+// first one wins) and raised on.
+template <class Body>
+void writing(const std::string& path, Body&& body)
+{
+    try {
+        body();
+    } catch (const vb::Error& e) {
+        if (gSaveError.empty())
+            gSaveError = path + ": " + e.description();
+        throw;
+    }
+}
+
 } // namespace
 
 std::string deviceRecordText(const std::string& location, const std::string& name, std::int16_t status,
                              std::int32_t value, const std::string& lastChange, const std::string& statusText)
 {
-    return oneLine(location) + ";" + oneLine(name) + ";" + std::to_string(status) + ";" + std::to_string(value) + ";"
-        + lastChange + ";" + oneLine(statusText);
+    return encodeText(location, false, false) + ";" + encodeText(name, false, false) + ";" + std::to_string(status) + ";"
+        + std::to_string(value) + ";" + encodeText(lastChange, false, false) + ";" + encodeText(statusText, false, true);
 }
 
-void saveDevices(Application& app)
+std::string deviceKeyText(const std::string& code)
 {
-    host::HostState& s = host::state();
+    return encodeText(code, true, false);
+}
+
+std::string decodeDeviceText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+const std::string& lastDeviceSaveError()
+{
+    return gSaveError;
+}
+
+bool saveDevices(Application& app)
+{
+    gSaveError.clear();
     const std::string path = Application::iniFilePath(kDeviceFile);
     bool changed = false;
 
@@ -94,45 +233,59 @@ void saveDevices(Application& app)
         Application::guarded("ClearIniSection", [&] {
             if (!platform::fileExists(path))
                 return;
-            Application::loadSharedIni(kDeviceFile).RemoveSection(kDeviceSection);
+            writing(path, [&] { Application::loadSharedIni(kDeviceFile).RemoveSection(kDeviceSection); });
             changed = true;
         });
     });
 
-    const vb::Ref<vb::Collection> devices = s.deviceListRef();
+    const std::vector<DeviceRecord> records = collectRecords(app, [](const std::string& report, auto&& body) {
+        return step(report, body);
+    });
     bool fileReady = false;
-    for (std::size_t position = 1; position <= devices->size(); ++position) {
-        SavedDevice device;
-        if (!step("SaveDevices ", [&] { device = readRecord(devices->at(position)); }))
-            continue;
-        const std::string code = oneLine(device.code);
-        std::string record;
-        const bool read = step("SaveDevices " + code, [&] {
-            const std::int16_t status = Application::guarded<std::int16_t>("DeviceStatus", [&] { return app.DeviceStatus(device.code); });
-            const std::int32_t value = Application::guarded<std::int32_t>("DeviceValue", [&] { return app.DeviceValue(device.code); });
-            const vb::Date lastChange = Application::guarded<vb::Date>("DeviceLastChange", [&] { return app.DeviceLastChange(device.code); });
-            const std::string text = Application::guarded<std::string>("DeviceString", [&] { return app.DeviceString(device.code); });
-            record = deviceRecordText(device.location, device.name, status, value, vb::formatGeneralDate(lastChange), text);
-        });
-        if (!read)
-            continue;
+    for (const DeviceRecord& record : records) {
         // As SaveINISetting: the file is made to exist and the store loaded as its rule says.
         Application::guarded("SaveINISetting", [&] {
-            if (!fileReady) {
-                if (!platform::fileExists(path) && !platform::appendToFile(path, ""))
-                    throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
-                fileReady = true;
-            }
-            Application::loadSharedIni(kDeviceFile).WriteKey(kDeviceSection, code, record);
+            writing(path, [&] {
+                if (!fileReady) {
+                    if (!platform::fileExists(path) && !platform::appendToFile(path, ""))
+                        throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
+                    fileReady = true;
+                }
+                Application::loadSharedIni(kDeviceFile).WriteKey(kDeviceSection, record.key, record.value);
+            });
             changed = true;
         });
     }
-    if (changed)
-        step("SaveDevices ", [&] { Application::loadSharedIni(kDeviceFile).Save(); });
+    if (changed) {
+        step("SaveDevices ", [&] {
+            IniTool& store = Application::loadSharedIni(kDeviceFile);
+            if (!store.Save() && gSaveError.empty())
+                gSaveError = path + ": " + store.lastSaveError();
+        });
+    }
+    if (!gSaveError.empty())
+        return false;
+    gLastSnapshot = snapshotOf(records);
+    return true;
+}
+
+bool checkpointDevices()
+{
+    host::HostState* s = host::loadedState();
+    if (!s || !s->hostObject || s->hostLoading)
+        return false;
+    Application& app = *s->hostObject;
+    const std::string snapshot = snapshotOf(collectRecords(app, [](const std::string& report, auto&& body) {
+        return quietStep(report, body);
+    }));
+    if (snapshot == gLastSnapshot)
+        return false;
+    return saveDevices(app);
 }
 
 void initDevices(Application& app)
 {
+    gLastSnapshot.clear();
     std::string text = Application::guarded<std::string>("GetINISection", [&] {
         return app.GetINISection(kDeviceSection, kDeviceFile);
     });
@@ -147,9 +300,11 @@ void initDevices(Application& app)
         const std::string value = item.substr(equals + 1);
         if (value.empty())
             continue;
-        const std::string code = vb::upperCase(item.substr(0, equals));
+        const std::string code = decodeDeviceText(vb::upperCase(item.substr(0, equals)));
         const std::string report = "InitDevices " + code;
-        const std::vector<std::string> fields = splitAt(value, ';');
+        std::vector<std::string> fields = splitAt(value, ';');
+        for (std::string& f : fields)
+            f = decodeDeviceText(f);
         auto field = [&](std::size_t i) -> const std::string& {
             if (i >= fields.size())
                 vb::raiseError(vb::err::SubscriptOutOfRange);
@@ -192,6 +347,8 @@ void initDevices(Application& app)
             Application::guarded("SetDeviceString", [&] { app.SetDeviceString(code, statusText, false); });
         });
     }
+    // What was restored is what the next checkpoint compares with.
+    gLastSnapshot = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
 }
 
 } // namespace services

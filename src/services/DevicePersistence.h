@@ -6,6 +6,14 @@
 //     location;name;status;value;last change;status text
 // for example A1=Kitchen;Lamp;2;0;12/7/2026 7:05:09 PM;On. The last change is written
 // and read in the program's one general date format.
+//
+// What an INI line cannot carry is written as "%" and two upper-case hex digits, in the
+// code and in every text field: "%" itself, ";" (the field separator), the double quote
+// (removed from the file on reading), "=", the NUL byte, a blank at the start of the
+// code and a blank at the end of the line (INI lines are trimmed). So a status text
+// "50% ;x" is written 50%25 %3Bx. Reading decodes "%XX" and leaves any other "%" as it
+// is, so files written before this form read as they always did. CR and LF are written
+// as blanks.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +34,16 @@ inline constexpr const char* kDeviceSection = "PluginDevices";
 // as it was before this save. CR and LF in a name, location, status text or code are
 // written as blanks, so that no value can add lines to the file. A device whose
 // fields cannot be read is reported ("SaveDevices " + code) and left out.
-void saveDevices(host::Application& app);
+// Returns false when the file could not be written; lastDeviceSaveError() then says
+// which file and why.
+bool saveDevices(host::Application& app);
+// "" after a save that succeeded, else the file and the reason ("<path>: Disk full").
+const std::string& lastDeviceSaveError();
+
+// A checkpoint: saves the devices of the loaded host (as saveDevices) when their records
+// differ from those last restored or saved; does nothing without a loaded host. Returns
+// true when it wrote the file.
+bool checkpointDevices();
 
 // Recreates the devices of the section through the host object's members while the
 // host is loading (so nobody is notified). Each restored device gets interface
@@ -34,8 +51,11 @@ void saveDevices(host::Application& app);
 // step that fails is reported ("InitDevices " + code) and the next step runs.
 void initDevices(host::Application& app);
 
-// One device's value as saved (the six fields), CR and LF replaced by blanks.
+// One device's value as saved (the six fields, encoded as above).
 std::string deviceRecordText(const std::string& location, const std::string& name, std::int16_t status,
                              std::int32_t value, const std::string& lastChange, const std::string& statusText);
+// A device code as its key is written, and a key or field as read back.
+std::string deviceKeyText(const std::string& code);
+std::string decodeDeviceText(std::string_view text);
 
 } // namespace services

@@ -9,6 +9,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/DateTime.h"
+#include "platform/EmergencyReport.h"
 #include "platform/FileSystem.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
@@ -20,6 +21,7 @@ namespace services {
 namespace {
 
 vb::Ref<Setup> gForm;
+std::string gShutdownSaveError;
 
 host::Application& hostObject()
 {
@@ -79,7 +81,9 @@ void Setup::load()
         host::HostState& state;
         ~Loaded() { state.hostLoading = false; }
     } loaded{s};
-    settingsStore_.Load(platform::joinPath(xap::BaseFolder, "Config/Settings.ini"));
+    // Settings.ini that cannot be read leaves the defaults and is never saved over.
+    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Settings.ini",
+             [&] { settingsStore_.Load(platform::joinPath(xap::BaseFolder, "Config/Settings.ini")); });
     s.hostObject = host::Application::create();
     // The INI store reports what it cannot read or write once the host object exists.
     IniTool::setLogger([](std::string_view type, std::string_view text) { xap::LogEvent(type, text); });
@@ -122,6 +126,11 @@ void unloadSetupForm()
     // The host object and the rest of the host state go with the state.
     host::releaseState();
     gForm.reset();
+}
+
+const std::string& shutdownSaveError()
+{
+    return gShutdownSaveError;
 }
 
 void releaseHostObject()
@@ -178,7 +187,11 @@ void Setup::App_Initialize()
 
 void Setup::App_Terminate()
 {
-    vb::ignoreErrors([&] { SaveDevices(); });
+    gShutdownSaveError.clear();
+    vb::ignoreErrors([&] {
+        if (!saveDevices(hostObject()))
+            gShutdownSaveError = lastDeviceSaveError();
+    });
     vb::ignoreErrors([] {
         const vb::Ref<vb::Collection> plugins = host::PluginCollection();
         if (!plugins)
@@ -187,13 +200,20 @@ void Setup::App_Terminate()
             const vb::Variant item = plugins->at(i);
             // A plug-in without Capabilities or without one of the members is passed over.
             std::int32_t capabilities = 0;
-            vb::ignoreErrors([&] { capabilities = vb::CLng(vb::getProperty(vb::requireObject(item), "Capabilities")); });
+            auto call = [&](const char* member) {
+                platform::ActivityScope running(member);
+                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), member); });
+            };
+            vb::ignoreErrors([&] {
+                platform::ActivityScope running("Capabilities");
+                capabilities = vb::CLng(vb::getProperty(vb::requireObject(item), "Capabilities"));
+            });
             if (capabilities & 1)
-                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), "ShutDownX10"); });
+                call("ShutDownX10");
             if (capabilities & 2)
-                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), "ShutDownIR"); });
+                call("ShutDownIR");
             if (capabilities & 4)
-                vb::ignoreErrors([&] { vb::call(vb::requireObject(item), "ShutdownIO"); });
+                call("ShutdownIO");
         }
     });
     vb::ignoreErrors([] {
@@ -296,6 +316,7 @@ void Setup::RegisterEventCB(std::int16_t iType, vb::Ref<vb::Object> obj)
         if (iType & (1 << bit))
             s.eventListeners[static_cast<std::size_t>(bit)].push_back(obj);
     }
+    s.pluginListeners.push_back(obj.get());
 }
 
 void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass, const std::string& sSection,

@@ -89,6 +89,9 @@ Setup* setupForm();
 // objects and the host object are released. Ending the program is the caller's step.
 void unloadSetupForm();
 
+// "" when the devices were saved at the last host shutdown, else the file and the reason.
+const std::string& shutdownSaveError();
+
 // The main form's unload: lets go of the host object without the host's shutdown.
 void releaseHostObject();
 

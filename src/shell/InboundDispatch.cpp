@@ -2,6 +2,7 @@
 
 #include "ShellHooks.h"
 
+#include "platform/EmergencyReport.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
@@ -28,6 +29,7 @@ void handToPlugin(const vb::Ref<xap::XapMessage>& message)
     vb::Variant argument{vb::Ref<vb::Object>(message)};
     vb::ArgPack<1> pack;
     pack.byRef(0, argument);
+    platform::ActivityScope running("AudreyOnXapMessage");
     plugin->invoke("AudreyOnXapMessage", vb::Method, pack.args());
 }
 

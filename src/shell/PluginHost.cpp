@@ -3,7 +3,10 @@
 #include "automation/Collection.h"
 #include "automation/Conversions.h"
 #include "automation/TextCompare.h"
+#include "host/HostState.h"
+#include "host/Listeners.h"
 #include "host/PluginRegistry.h"
+#include "platform/EmergencyReport.h"
 #include "platform/FileSystem.h"
 #include "platform/SharedLibrary.h"
 #include "services/Setup.h"
@@ -87,19 +90,40 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className)
 void RestartPlugin()
 {
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
-        // 1. A previous object is simply released; it gets no shutdown call.
-        host::HostedPlugin() = createPluginObject(kHostedPluginClass);
+        // 1. A previous object is simply released; it gets no shutdown call. Its event
+        // listeners go with it: they would keep it alive and handling events beside
+        // the new instance.
+        {
+            platform::ActivityScope running("the creation of the plug-in");
+            vb::Ref<vb::Object> previous = std::move(host::HostedPlugin());
+            try {
+                host::HostedPlugin() = createPluginObject(kHostedPluginClass);
+            } catch (...) {
+                host::HostedPlugin() = std::move(previous);
+                throw;
+            }
+            if (host::HostState* s = host::loadedState())
+                host::forgetPluginListeners(*s, previous.get());
+        }
         vb::Object& plugin = *host::HostedPlugin();
         // 2-3. A fresh collection with the plug-in under its own name.
         host::PluginCollection() = vb::make<vb::Collection>();
-        const std::string name = vb::CStr(vb::getProperty(plugin, "name"));
+        std::string name;
+        {
+            platform::ActivityScope running("name");
+            name = vb::CStr(vb::getProperty(plugin, "name"));
+        }
         host::PluginCollection()->append(vb::Variant(host::HostedPlugin()), name);
         // 4. The host callback object, by reference.
         vb::Variant callback(static_cast<vb::Object*>(services::setupForm()));
         vb::ArgPack<1> registration{vb::Variant()};
         registration.byRef(0, callback);
-        plugin.invoke("RegisterCallback", vb::Method, registration);
+        {
+            platform::ActivityScope running("RegisterCallback");
+            plugin.invoke("RegisterCallback", vb::Method, registration);
+        }
         // 5. Start its input/output.
+        platform::ActivityScope running("InitIO");
         vb::call(plugin, "InitIO", std::int16_t(1));
     });
 }

@@ -2,11 +2,13 @@
 
 #include "ApplicationKind.h"
 #include "FRH.h"
+#include "Safeguards.h"
 #include "ShellHooks.h"
 #include "TallisForm.h"
 #include "Wiring.h"
 
 #include "platform/TerminationSignals.h"
+#include "services/Setup.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
@@ -16,10 +18,31 @@
 
 namespace shell {
 
+namespace {
+
+// The status of a program whose devices could not be saved at its end (EX_IOERR).
+constexpr int kSaveFailedStatus = 74;
+
+// The program's status once it has ended: a failed shutdown save overrides success,
+// and is said on standard error, where it is seen even when the log cannot be written.
+int finalStatus(int status)
+{
+    releaseSafeguards();
+    const std::string& failure = services::shutdownSaveError();
+    if (failure.empty())
+        return status;
+    std::cerr << "tallis: the devices could not be saved: " << failure << std::endl;
+    return status == 0 ? kSaveFailedStatus : status;
+}
+
+} // namespace
+
 int runProgram(int argc, char** argv)
 {
     ApplicationInstance instance = createApplication(argc, argv);
     wireSubsystems();
+    hooks().startup.claimBaseFolder = claimBaseFolder;
+    hooks().startup.startWatchdogs = startWatchdogs;
     hooks().endEventLoop = [](int status) { QCoreApplication::exit(status); };
 
     // A stop request from the system takes the same path as the tray menu's Exit, so
@@ -40,14 +63,15 @@ int runProgram(int argc, char** argv)
         const std::string text = mainForm() ? mainForm()->initError() : std::string("start-up failed");
         std::cerr << "tallis: " << text << " (see Data/" << xap::kProgramName << ".txt)" << std::endl;
         endProgram(1);
+        releaseSafeguards();
         return 1;
     }
     if (instance.headless)
         xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
     if (programEnded())
-        return exitStatus();
+        return finalStatus(exitStatus());
     const int status = instance.app->exec();
-    return programEnded() ? exitStatus() : status;
+    return finalStatus(programEnded() ? exitStatus() : status);
 }
 
 } // namespace shell

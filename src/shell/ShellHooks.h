@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace shell {
 
@@ -17,7 +18,11 @@ enum class TrayPicture { None, Normal, Activity };
 // Start-up steps of the main form's load that other subsystems perform.
 struct StartupSteps {
     std::function<void()> initXap;          // 2: folders, computer name, vynXap.ini (xap::InitXap when unset)
+    // After 2: takes the base folder for this program; a text (the reason) when another
+    // program runs there, and start-up then ends as a node that cannot bind does.
+    std::function<std::string()> claimBaseFolder;
     std::function<void()> loadSetupForm;    // 7: host state, the Application object, saved devices
+    std::function<void()> startWatchdogs;   // after 7: stall watchdog and device checkpoints
     std::function<void()> saveRunAsXapNode; // 8: "Audrey Utilities"/"RunAsXapNode" = "yes" in vynAudreyUtilities.ini
     std::function<void()> restartPlugin;    // 9: create and start the plug-in (also called by the watchdog)
     std::function<void()> prepareTray;      // 12: tray icon picture, caption "Audrey", callback = main form

@@ -3,6 +3,7 @@
 #include "FRH.h"
 #include "InboundDispatch.h"
 
+#include "platform/EmergencyReport.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
@@ -56,6 +57,17 @@ bool TallisForm::Form_Load()
         else
             xap::InitXap();
 
+        // One program per base folder: a second one ends here, before binding anything.
+        if (hooks().startup.claimBaseFolder) {
+            const std::string refusal = hooks().startup.claimBaseFolder();
+            if (!refusal.empty()) {
+                initError_ = refusal;
+                xap::WriteLogFile(xap::kProgramName, initError_);
+                nodeBound = false;
+                return;
+            }
+        }
+
         // 3. The node, with this form as the listener it calls by name.
         node_ = vb::make<xap::XapNode>();
         node_->RegisterNewMessageCallback(vb::Ref<vb::Object>(this));
@@ -83,6 +95,7 @@ bool TallisForm::Form_Load()
 
         // 7-9. The emulated host, the RunAsXapNode setting, the plug-in.
         runStep(hooks().startup.loadSetupForm);
+        runStep(hooks().startup.startWatchdogs);
         runStep(hooks().startup.saveRunAsXapNode);
         runStep(hooks().startup.restartPlugin);
 
@@ -143,6 +156,7 @@ void TallisForm::Timer2_Timer()
         vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
         if (!plugin)
             vb::raiseError(vb::err::ObjectVariableNotSet);
+        platform::ActivityScope running("name");
         vb::getProperty(*plugin, "name");
     });
     if (answered)

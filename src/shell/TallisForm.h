@@ -26,8 +26,8 @@ public:
     TallisForm();
     ~TallisForm() override;
 
-    // Start-up. Returns false when the node could not bind: the program must end at
-    // once (initError() holds the logged text); every other failure stops start-up at
+    // Start-up. Returns false when the node could not bind or another program runs in
+    // the base folder: the program must end at once (initError() holds the logged text); every other failure stops start-up at
     // its step, reported as "Main Load", and the program stays up.
     bool Form_Load();
     // The main form's unload: removes the tray icon, unloads the node, releases the host

@@ -4,6 +4,7 @@
 #include "ShellHooks.h"
 
 #include "host/PluginRegistry.h"
+#include "platform/EmergencyReport.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
 #include "vbscript/Builtins.h"
@@ -29,8 +30,10 @@ void wireSubsystems()
             setup->Startup();
     };
     h.exit.shutdownPlugin = [] {
-        if (vb::Ref<vb::Object> plugin = host::HostedPlugin())
+        if (vb::Ref<vb::Object> plugin = host::HostedPlugin()) {
+            platform::ActivityScope running("ShutdownIO");
             vb::call(*plugin, "ShutdownIO");
+        }
     };
     h.exit.releasePlugin = [] { host::HostedPlugin().reset(); };
     h.exit.unloadSetupForm = services::unloadSetupForm;

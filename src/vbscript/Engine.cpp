@@ -11,6 +11,7 @@
 #include "automation/Array.h"
 #include "automation/Conversions.h"
 
+#include <algorithm>
 #include <new>
 
 namespace vbscript {
@@ -167,6 +168,50 @@ ModuleScope& Engine::addModule(std::string_view name)
         vb::raiseError(vb::err::DuplicateKey);
     modules_.push_back(std::make_unique<ModuleScope>(std::string(name), modules_.front().get()));
     return *modules_.back();
+}
+
+bool Engine::releaseModule(std::string_view name)
+{
+    const auto found = std::find_if(modules_.begin() + 1, modules_.end(),
+                                    [&](const auto& m) { return vb::equalsIgnoreCase(m->name(), name); });
+    if (found == modules_.end())
+        return false;
+    ModuleScope& module = **found;
+    // A procedure held by more than its slot has a GetRef somewhere.
+    std::vector<const ClassInfo*> own;
+    for (const GlobalSlot& slot : module.slots()) {
+        if (slot.procedure && slot.procedure->refCount() > 1)
+            return false;
+        if (slot.kind == GlobalSlot::Kind::Class && slot.classInfo)
+            own.push_back(slot.classInfo.get());
+    }
+    // A class is held by the engine's list, its slot, and its objects: only objects kept
+    // directly in the module's own variables may exist.
+    for (const ClassInfo* cls : own) {
+        int held = 2;
+        for (const GlobalSlot& slot : module.slots()) {
+            if (auto* object = slot.value.isObject() ? dynamic_cast<ScriptObject*>(slot.value.objectValue()) : nullptr)
+                held += &object->classInfo() == cls;
+        }
+        if (cls->refCount() > held)
+            return false;
+    }
+    auto isOwn = [&](const vb::Ref<ClassInfo>& c) { return std::find(own.begin(), own.end(), c.get()) != own.end(); };
+    module.releaseValues();
+    for (auto& c : classes_) {
+        if (isOwn(c))
+            c->engine = nullptr;
+    }
+    std::erase_if(classes_, isOwn);
+    std::erase_if(units_, [&](const vb::Ref<CodeUnit>& u) {
+        if (u->scope != &module)
+            return false;
+        u->scope = nullptr;
+        return true;
+    });
+    std::erase_if(moduleHandles_, [&](const auto& h) { return vb::equalsIgnoreCase(h->name(), name); });
+    modules_.erase(found);
+    return true;
 }
 
 void Engine::addNamedObject(std::string_view name, vb::Ref<vb::Object> object, bool globalMembers)

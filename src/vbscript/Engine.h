@@ -106,6 +106,11 @@ public:
     ModuleScope& globalScope() { return *modules_.front(); }
     ModuleScope* findModule(std::string_view name);
     ModuleScope& addModule(std::string_view name);
+    // Drops a named module when nothing outside it refers into its code any more (no
+    // live object of its classes outside its own variables, no GetRef of its
+    // procedures): its variables are released, its code detached, its handle removed.
+    // Returns false, keeping the module, otherwise or when there is no such module.
+    bool releaseModule(std::string_view name);
     void addNamedObject(std::string_view name, vb::Ref<vb::Object> object, bool globalMembers);
     const std::vector<NamedObject>& namedObjects() const { return namedObjects_; }
     const NamedObject* findNamedObject(std::string_view name) const;

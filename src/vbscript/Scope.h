@@ -54,6 +54,9 @@ public:
     // Empties every variable (objects are released, their Class_Terminate runs).
     void releaseValues();
 
+    // Every name of the module, in the order they were defined.
+    const std::deque<GlobalSlot>& slots() const { return slots_; }
+
 private:
     std::string name_;
     ModuleScope* parent_;

@@ -109,6 +109,11 @@ ScriptModule& ScriptControl::addModule(std::string_view name)
     return handleFor(*engine_, name);
 }
 
+bool ScriptControl::releaseModule(std::string_view name)
+{
+    return engine_->releaseModule(name);
+}
+
 ScriptModule* ScriptControl::module(std::string_view name)
 {
     if (!engine_->findModule(name))

@@ -67,6 +67,9 @@ public:
     // Creates a named module (error 457 when the name exists) / finds one (null when missing).
     ScriptModule& addModule(std::string_view name);
     ScriptModule* module(std::string_view name);
+    // Drops a named module that nothing refers into any more (see Engine::releaseModule);
+    // a handle to it is no longer valid afterwards. False when it is kept.
+    bool releaseModule(std::string_view name);
 
     // Shortcuts on the global module.
     void AddCode(std::string_view code);

@@ -3,6 +3,12 @@
 #include "host/HostFixture.h"
 
 #include "automation/DateTime.h"
+#include "services/DevicePersistence.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "support/Unprivileged.h"
 
 using namespace host_testing;
 
@@ -63,17 +69,19 @@ TEST_F(DevicePersistence, DevicesSurviveARestartWithTheirState)
 
 TEST_F(DevicePersistence, FieldsAreReadAsTheFileHoldsThem)
 {
-    // A ";" in a name shifts the fields, a ";" in the status text cuts it, quotes vanish,
-    // and one-character keys are no device codes.
+    // A ";" in a name or status text is written escaped and no longer shifts or cuts
+    // the fields; in a file written by hand quotes vanish, and one-character keys are
+    // no device codes.
     device("Left;Right", "C1", "Den");
     hs("SetDeviceStatus", "C1", std::int16_t(2));
     hs("SetDeviceValue", "C1", 5);
     device("Radio", "C2", "Den");
     hs("SetDeviceString", "C2", "playing;loud");
     restartHost();
-    EXPECT_EQ(hs("DeviceStatus", "C1").integerValue(), 0); // Val("Right")
-    EXPECT_EQ(hs("DeviceValue", "C1").longValue(), 2);     // the status field
-    EXPECT_EQ(hs("DeviceString", "C2").stringValue(), "playing");
+    EXPECT_EQ(prop(hs("GetDevice", 1), "name"), "Left;Right");
+    EXPECT_EQ(hs("DeviceStatus", "C1").integerValue(), 2);
+    EXPECT_EQ(hs("DeviceValue", "C1").longValue(), 5);
+    EXPECT_EQ(hs("DeviceString", "C2").stringValue(), "playing;loud");
 
     app.reset();
     form.reset();
@@ -126,12 +134,6 @@ TEST_F(DevicePersistence, SavingOnceLeavesTheFileOfOneSavePerDevice)
         hs("SetDeviceValue", code, i * 1000);
         hs("SetDeviceString", code, i % 2 ? "on;off" : "");
     }
-    auto oneLine = [](std::string s) {
-        for (char& c : s)
-            if (c == '\r' || c == '\n')
-                c = ' ';
-        return s;
-    };
     // Starting with the store empty, and with the store already holding a stale copy of the file.
     for (bool storeHoldsFile : {false, true}) {
         SCOPED_TRACE(storeHoldsFile);
@@ -150,9 +152,9 @@ TEST_F(DevicePersistence, SavingOnceLeavesTheFileOfOneSavePerDevice)
         for (std::int16_t i = 1; i <= hsGet("DeviceCount").integerValue(); ++i) {
             const vb::Variant d = hs("GetDevice", i);
             const std::string code = vb::upperCase(prop(d, "hc")) + prop(d, "dc");
-            const std::string value = oneLine(prop(d, "location")) + ";" + oneLine(prop(d, "name")) + ";"
-                + vb::CStr(hs("DeviceStatus", code)) + ";" + vb::CStr(hs("DeviceValue", code)) + ";"
-                + vb::CStr(hs("DeviceLastChange", code)) + ";" + oneLine(hs("DeviceString", code).stringValue());
+            const std::string value = services::deviceRecordText(prop(d, "location"), prop(d, "name"),
+                vb::CInt(hs("DeviceStatus", code)), vb::CLng(hs("DeviceValue", code)),
+                vb::CStr(hs("DeviceLastChange", code)), hs("DeviceString", code).stringValue());
             hs("SaveINISetting", "PluginDevices", code, value, "vynTallis.ini");
         }
         const std::string perDevice = section();
@@ -173,4 +175,102 @@ TEST_F(DevicePersistence, NoDevicesAndNoFileWriteNothing)
     restartHost();
     EXPECT_FALSE(dir.exists("Config/vynTallis.ini"));
     EXPECT_EQ(hsGet("DeviceCount").integerValue(), 0);
+}
+
+TEST_F(DevicePersistence, TextsAnINILineCannotCarrySurviveTwoRestarts)
+{
+    // A NUL an Audrey reported, a code that would read as a comment or a section or
+    // lose its quote, and texts with the escape character, separators and end blanks.
+    const std::string nul("ab\0cd", 5);
+    const std::vector<std::pair<std::string, std::string>> devices = {
+        {"A1", nul}, {"\";X", "quoted"}, {";1", "comment?"}, {"[1", "looks]"}, {" 2", "lead"},
+        {"B=", "eq"}, {"C%", "50% ;x=\"y\" "},
+    };
+    for (const auto& [code, text] : devices) {
+        device("Name " + code + " %41", code, " Room;" + code);
+        hs("SetDeviceString", code, text);
+    }
+    restartHost();
+    const std::string firstFile = section();
+    restartHost();
+    EXPECT_EQ(section(), firstFile);
+    ASSERT_EQ(hsGet("DeviceCount").integerValue(), static_cast<int>(devices.size())) << firstFile;
+    for (const auto& [code, text] : devices) {
+        SCOPED_TRACE(code);
+        const vb::Variant d = hs("GetDeviceByCode", code);
+        EXPECT_EQ(vb::upperCase(prop(d, "hc")) + prop(d, "dc"), vb::upperCase(code));
+        EXPECT_EQ(prop(d, "name"), "Name " + code + " %41");
+        EXPECT_EQ(prop(d, "location"), " Room;" + code);
+        EXPECT_EQ(hs("DeviceString", code).stringValue(), text);
+    }
+    // The escaped form, as the file documents it.
+    EXPECT_NE(firstFile.find("A1= Room%3BA1;Name A1 %2541;0;0;12:00:00 AM;ab%00cd\r\n"), std::string::npos) << firstFile;
+    EXPECT_NE(firstFile.find("%22%3BX="), std::string::npos);
+    EXPECT_NE(firstFile.find(";50%25 %3Bx%3D%22y%22%20\r\n"), std::string::npos);
+}
+
+TEST_F(DevicePersistence, AShutdownSaveThatFailsIsKnownWithItsFile)
+{
+    device("Lamp", "A1", "Kitchen");
+    dir.write("Config/vynTallis.ini", "[PluginDevices]\r\nA1=Old;Lamp;0;0;;\r\n");
+    std::filesystem::create_directory(dir / "Config/vynTallis.ini_bck"); // the backup cannot be written
+    app.reset();
+    form.reset();
+    services::unloadSetupForm();
+    EXPECT_NE(services::shutdownSaveError().find(dir / "Config/vynTallis.ini"), std::string::npos)
+        << services::shutdownSaveError();
+    EXPECT_EQ(section(), "[PluginDevices]\r\nA1=Old;Lamp;0;0;;\r\n");
+
+    std::filesystem::remove(dir / "Config/vynTallis.ini_bck");
+    loadHost();
+    restartHost();
+    EXPECT_EQ(services::shutdownSaveError(), "");
+}
+
+TEST_F(DevicePersistence, AnUnreadableDeviceFileIsReportedAndNotSavedOver)
+{
+    if (!testing_support::Unprivileged::available())
+        GTEST_SKIP() << "needs root to read as another user";
+    app.reset();
+    form.reset();
+    services::unloadSetupForm();
+    const std::string original = "[PluginDevices]\r\nA1=Kitchen;Lamp;0;0;;\r\n";
+    dir.write("Config/vynTallis.ini", original);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((dir / "Config/vynTallis.ini").c_str(), 0), 0);
+    {
+        testing_support::Unprivileged nobody;
+        loadHost();
+        // The member that read the file reports it; the host runs without the devices.
+        EXPECT_EQ(reportsOf("GetINISection"), 1);
+        EXPECT_EQ(hsGet("DeviceCount").integerValue(), 0);
+        device("Fan", "B1", "Hall");
+        app.reset();
+        form.reset();
+        services::unloadSetupForm();
+        EXPECT_FALSE(services::shutdownSaveError().empty());
+    }
+    EXPECT_EQ(section(), original);
+    loadHost();
+}
+
+TEST_F(DevicePersistence, CheckpointsSaveWhatChangedAndNothingElse)
+{
+    device("Lamp", "A1", "Kitchen");
+    restartHost();
+    const std::string restored = section();
+    std::filesystem::remove(dir / "Config/vynTallis.ini");
+    EXPECT_FALSE(services::checkpointDevices()); // nothing changed since the restore
+    EXPECT_FALSE(dir.exists("Config/vynTallis.ini"));
+
+    hs("SetDeviceString", "A1", "On");
+    EXPECT_TRUE(services::checkpointDevices());
+    const std::string checkpoint = section();
+    EXPECT_NE(checkpoint.find(";On\r\n"), std::string::npos) << checkpoint;
+    EXPECT_FALSE(services::checkpointDevices());
+
+    // The checkpoint writes the bytes the shutdown save writes.
+    restartHost();
+    EXPECT_EQ(section(), checkpoint);
+    EXPECT_NE(restored, checkpoint);
 }

@@ -1,7 +1,10 @@
 // The Setup form as host core and host callback object, called by name as the plug-in calls it.
 #include "host/HostFixture.h"
 
+#include "support/Unprivileged.h"
+
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace host_testing;
 using Texts = std::vector<std::string>;
@@ -201,4 +204,30 @@ TEST_F(SetupForm, UnloadReleasesTheHostAndLoadBuildsAFreshOne)
     loadHost();
     EXPECT_EQ(hsGet("EventCount").integerValue(), 0);
     EXPECT_TRUE(host::state().eventListeners[2].empty());
+}
+
+TEST_F(SetupForm, AnUnreadableSettingsFileIsLoggedAndNeverSavedOver)
+{
+    if (!testing_support::Unprivileged::available())
+        GTEST_SKIP() << "needs root to read as another user";
+    app.reset();
+    form.reset();
+    services::unloadSetupForm();
+    const std::string original = "[General]\r\nDebugLog=1\r\n";
+    dir.write("Config/Settings.ini", original);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((dir / "Config/Settings.ini").c_str(), 0), 0);
+    dir.write("Data/raruveViziva.txt", "");
+    ASSERT_EQ(::chmod((dir / "Data/raruveViziva.txt").c_str(), 0666), 0); // the log stays writable
+    {
+        testing_support::Unprivileged nobody;
+        loadHost();
+    }
+    // The host runs on defaults and says why in its log file.
+    EXPECT_NE(dir.read("Data/raruveViziva.txt").find("Settings.ini"), std::string::npos);
+    // What the setup dialog would save does not replace the user's file.
+    services::IniTool& settings = form->settingsStore();
+    settings.WriteKey("General", "DebugLog", "0");
+    EXPECT_FALSE(settings.Save());
+    EXPECT_EQ(dir.read("Config/Settings.ini"), original);
 }

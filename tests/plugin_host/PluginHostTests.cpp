@@ -46,6 +46,7 @@ protected:
         services::unloadSetupForm();
         xap::PendingMessages().clear();
         unsetenv("RECORDER_FAIL_INITIO");
+        unsetenv("RECORDER_LISTENS");
     }
 
     void install(const char* builtName, const char* as = "hspi_Audrey.so")
@@ -171,4 +172,23 @@ TEST_F(PluginHostTest, ExitShutsThePlugInDownAndSavesItsDevices)
     shell::runStep(shell::hooks().exit.releasePlugin);
     EXPECT_FALSE(host::HostedPlugin());
     EXPECT_NE(vb::CStr(vb::getProperty(*plugin, "Calls")).find("ShutdownIO"), std::string::npos);
+}
+
+TEST_F(PluginHostTest, ARestartLeavesOnlyTheNewPlugInListening)
+{
+    install("hspi_Recorder.so");
+    setenv("RECORDER_LISTENS", "1", 1);
+    shell::RestartPlugin();
+    ASSERT_TRUE(host::HostedPlugin());
+    const int liveBefore = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Live"));
+    shell::RestartPlugin();
+    shell::RestartPlugin();
+    vb::Object& plugin = *host::HostedPlugin();
+    // The earlier instances are gone: the listener lists held the last references.
+    EXPECT_EQ(vb::CLng(vb::getProperty(plugin, "Live")), liveBefore);
+
+    vb::Object& hs = *services::setupForm()->GetHSIface();
+    vb::call(hs, "NewDevice", "Lamp", "A1");
+    vb::call(hs, "SetDeviceString", "A1", "On", true);
+    EXPECT_EQ(vb::CLng(vb::getProperty(plugin, "Events")), 1);
 }

@@ -17,6 +17,7 @@
 namespace {
 
 int gCreated = 0;
+int gLive = 0;
 
 class RecorderPlugin final : public vb::Dispatch<RecorderPlugin> {
 public:
@@ -32,6 +33,9 @@ public:
             vb::method<&RecorderPlugin::GoSilent>("GoSilent"),
             vb::get<&RecorderPlugin::Calls>("Calls"),
             vb::get<&RecorderPlugin::Serial>("Serial"),
+            vb::method<&RecorderPlugin::HSEvent>("HSEvent"),
+            vb::get<&RecorderPlugin::Events>("Events"),
+            vb::get<&RecorderPlugin::Live>("Live"),
         });
         return table;
     }
@@ -43,10 +47,23 @@ public:
         record("name");
         return "Recorder";
     }
+    RecorderPlugin() { ++gLive; }
+    ~RecorderPlugin() override { --gLive; }
+
     void RegisterCallback(vb::Variant& callback)
     {
         record("RegisterCallback(" + vb::typeName(callback) + ")");
+        // As a plug-in that follows the host's events: itself as the listener of every kind.
+        if (std::getenv("RECORDER_LISTENS")) {
+            vb::Variant self(static_cast<vb::Object*>(this));
+            vb::ArgPack<2> args{std::int16_t(127), vb::Variant()};
+            args.byRef(1, self);
+            vb::requireObject(callback).invoke("RegisterEventCB", vb::Method, args);
+        }
     }
+    void HSEvent(const vb::Variant&) { ++events_; }
+    std::int32_t Events() const { return events_; }
+    std::int32_t Live() const { return gLive; }
     void InitIO(const vb::Variant& port)
     {
         record("InitIO(" + vb::typeName(port) + " " + vb::CStr(port) + ")");
@@ -69,6 +86,7 @@ private:
     std::string calls_;
     bool silent_ = false;
     std::int32_t serial_ = ++gCreated;
+    std::int32_t events_ = 0;
 };
 
 } // namespace

@@ -23,6 +23,10 @@ protected:
         vb::call(*plugin, "InitIO", std::int16_t(1));
     }
 
+    // The plug-in holds the callback object and is one of its listeners: the host's
+    // shutdown lets go of its listeners, and so does the test.
+    void TearDown() override { callback->listeners.clear(); }
+
     fake::Host& host() { return *callback->host; }
 
     vb::Ref<fake::Callback> callback;

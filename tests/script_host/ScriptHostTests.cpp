@@ -125,13 +125,17 @@ TEST_F(ScriptHostTest, SyntaxErrorsAreReportedWithFileLineAndColumn)
 
 TEST_F(ScriptHostTest, EveryRunHasAModuleOfItsOwn)
 {
+    // Module numbers count across the whole program (other tests ran scripts before).
+    const std::int32_t before = services::hostScripts().runCount();
     script("count.vbs", "Dim n\r\nSub main(p)\r\n n = n + 1\r\n xap.SaveVar \"n\", n\r\nEnd Sub\r\n");
     vb::call(*hs, "Run", "count.vbs");
     vb::call(*hs, "Run", "count.vbs");
     EXPECT_EQ(vb::CLng(vb::call(*hs, "GetVar", "n")), 1); // module globals start afresh
+    EXPECT_EQ(services::hostScripts().runCount(), before + 2);
+    // A run's module is gone once the run has ended and nothing refers into it.
     vbscript::ScriptControl& engine = services::hostScripts().engine();
-    EXPECT_NE(engine.module("M1"), nullptr);
-    EXPECT_NE(engine.module("M2"), nullptr);
+    EXPECT_EQ(engine.module("M" + std::to_string(before + 1)), nullptr);
+    EXPECT_EQ(engine.module("M" + std::to_string(before + 2)), nullptr);
     services::ScriptFile file(engine);
     EXPECT_EQ(vb::formatGeneralDate(file.FileDate()), "1/1/1980");
 }
@@ -149,4 +153,18 @@ TEST_F(ScriptHostTest, StatusChangeCallbacksGetTheFourValues)
     vb::call(*hs, "RegisterStatusChangeCB", "cb.vbs", "OnChange");
     vb::call(*hs, "SetDeviceStatus", "A1", std::int16_t(2));
     EXPECT_EQ(vb::CStr(vb::call(*hs, "GetVar", "seen")), "A,1,2,1");
+}
+
+TEST_F(ScriptHostTest, AModuleSomethingStillRefersIntoStaysAndWorks)
+{
+    // An object of the script's class kept by the host, and a GetRef of its procedure.
+    script("keep.vbs", "Dim prefix\r\nClass Greeter\r\n Function Hi(n)\r\n Hi = prefix & n\r\n End Function\r\nEnd Class\r\n"
+                       "Function Twice(x)\r\n Twice = x * 2\r\nEnd Function\r\n"
+                       "Sub main(p)\r\n prefix = \"hello \"\r\n xap.SaveVar \"g\", New Greeter\r\n xap.SaveVar \"f\", GetRef(\"Twice\")\r\nEnd Sub\r\n");
+    script("use.vbs", "Function main(p)\r\n Set g = xap.GetVar(\"g\")\r\n Set f = xap.GetVar(\"f\")\r\n main = g.Hi(\"you\") & \"|\" & f(21)\r\nEnd Function\r\n");
+    const std::int32_t before = services::hostScripts().runCount();
+    vb::call(*hs, "Run", "keep.vbs");
+    EXPECT_NE(services::hostScripts().engine().module("M" + std::to_string(before + 1)), nullptr);
+    EXPECT_EQ(vb::CStr(runEx("use.vbs", "main")), "hello you|42");
+    EXPECT_EQ(services::hostScripts().engine().module("M" + std::to_string(before + 2)), nullptr);
 }

@@ -116,7 +116,7 @@ TEST_F(MessageTest, ParsesHeaderAndItems)
 TEST_F(MessageTest, TextsThatAreNotMessagesChangeNothing)
 {
     for (const std::string& text : {std::string(), std::string("xap-hbeat\n{\nclass=xap-hbeat.alive\n}\n"),
-                                   std::string("\x01\xff\x00garbage=1\n}\nx\n", 19), std::string("hello world")}) {
+                                   std::string("\x01\xff\x00garbage=1\n}\nx\n", 17), std::string("hello world")}) {
         vb::Ref<XapMessage> m = parse(text);
         EXPECT_EQ(m->MsgClass(), "Unknown");
         EXPECT_EQ(m->MsgTarget(), "Unknown");

@@ -1,6 +1,7 @@
 #include "HostObject.h"
 
 #include "host/Application.h"
+#include "host/PluginRegistry.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
 #include "xap/Globals.h"
@@ -62,7 +63,6 @@ vb::Ref<vb::Object> createHeadlessHost()
     if (!::mkdtemp(pattern.data()))
         return nullptr;
     baseFolder() = pattern;
-    std::atexit(removeBaseFolder);
 
     xap::InitXapAt(pattern, pattern + "/vbsrun");
     xap::XapSource = "vyn.Audrey." + xap::MachineName;
@@ -72,6 +72,11 @@ vb::Ref<vb::Object> createHeadlessHost()
     // The host's own Run and RunEx load scripts from the temporary Scripts folder.
     services::installHostScripts();
     vb::Ref<services::Setup> setup = services::loadSetupForm();
+    // The exit handler unloads the host, which reaches the plug-in registry: the
+    // registry must exist before the handler is registered, so that it is destroyed
+    // after the handler has run.
+    host::HostedPlugin();
+    std::atexit(removeBaseFolder);
     return setup->GetHSIface();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace services {
 
@@ -20,6 +21,17 @@ void report(std::string_view type, std::string_view text)
 {
     if (logger())
         logger()(type, text);
+}
+
+// Text without line breaks: CR and LF become blanks.
+std::string oneLine(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    return out;
 }
 
 std::string_view trimBlanks(std::string_view s)
@@ -38,33 +50,50 @@ void IniTool::setLogger(Logger l)
     logger() = std::move(l);
 }
 
-std::string IniTool::mapKey(std::string_view header, std::string_view key)
+// Index keys: "S" + header for a section, "K" + the header's length + ":" + header +
+// key for a key, so that no header or key text can make two entries collide.
+std::string IniTool::sectionIndex(std::string_view upperHeader)
 {
-    std::string k = vb::upperCase(header);
-    k += '~';
-    k += vb::upperCase(key);
+    std::string k = "S";
+    k += upperHeader;
     return k;
 }
 
-const IniTool::Entry* IniTool::find(const std::string& key) const
+std::string IniTool::keyIndex(std::string_view upperHeader, std::string_view upperKey)
 {
-    auto it = index_.find(key);
+    std::string k = "K" + std::to_string(upperHeader.size()) + ":";
+    k += upperHeader;
+    k += upperKey;
+    return k;
+}
+
+const IniTool::Entry* IniTool::find(const std::string& index) const
+{
+    auto it = index_.find(index);
     return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
-void IniTool::add(std::string key, std::string value)
+void IniTool::add(std::string index, Entry entry)
 {
-    index_.emplace(key, entries_.size());
-    entries_.push_back(Entry{std::move(key), std::move(value)});
+    index_.emplace(std::move(index), entries_.size());
+    entries_.push_back(std::move(entry));
 }
 
-void IniTool::erase(const std::string& key)
+void IniTool::erase(const std::string& index)
 {
-    auto it = index_.find(key);
+    auto it = index_.find(index);
     if (it == index_.end())
         return;
     entries_[it->second].live = false;
     index_.erase(it);
+}
+
+void IniTool::addSection(std::string_view name)
+{
+    std::string upper = vb::upperCase(name);
+    std::string index = sectionIndex(upper);
+    if (!find(index))
+        add(std::move(index), Entry{std::move(upper), {}, std::string(name), true});
 }
 
 void IniTool::Clear()
@@ -77,7 +106,7 @@ std::size_t IniTool::keyCount() const
 {
     std::size_t n = 0;
     for (const Entry& e : entries_)
-        n += e.live && e.key.find('~') != std::string::npos;
+        n += e.live && !e.section;
     return n;
 }
 
@@ -85,7 +114,15 @@ void IniTool::Load(const std::string& path)
 {
     Clear();
     path_ = path;
-    auto content = platform::readFile(path);
+    unreadable_ = false;
+    std::optional<std::string> content;
+    try {
+        content = platform::readFileIfExists(path);
+    } catch (...) {
+        // Not a missing file: nothing may be saved over it.
+        unreadable_ = true;
+        throw;
+    }
     if (!content)
         return;
     std::string section; // upper-cased current section; keys before any header belong to ""
@@ -104,9 +141,8 @@ void IniTool::Load(const std::string& path)
             continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             const std::string_view name = line.substr(1, line.size() - 2);
+            addSection(name);
             section = vb::upperCase(name);
-            if (!find(section))
-                add(section, std::string(name));
             continue;
         }
         const std::size_t eq = line.find('=');
@@ -114,15 +150,16 @@ void IniTool::Load(const std::string& path)
             report("IniTool", std::string(" Equal sign not found on line ") + std::string(line));
             continue;
         }
-        std::string k = section + "~" + vb::upperCase(line.substr(0, eq));
-        if (!find(k))
-            add(std::move(k), std::string(line.substr(eq + 1)));
+        std::string key = vb::upperCase(line.substr(0, eq));
+        std::string index = keyIndex(section, key);
+        if (!find(index))
+            add(std::move(index), Entry{section, std::move(key), std::string(line.substr(eq + 1))});
     }
 }
 
 std::string IniTool::Read(std::string_view header, std::string_view key, std::string_view defaultValue) const
 {
-    const Entry* e = find(mapKey(header, key));
+    const Entry* e = find(keyIndex(vb::upperCase(header), vb::upperCase(key)));
     if (!e || e->value.empty())
         return std::string(defaultValue);
     return e->value;
@@ -130,20 +167,21 @@ std::string IniTool::Read(std::string_view header, std::string_view key, std::st
 
 void IniTool::WriteKey(std::string_view header, std::string_view key, std::string_view value)
 {
-    const std::string section = vb::upperCase(header);
-    if (!find(section))
-        add(section, std::string(header));
-    std::string k = mapKey(header, key);
-    auto it = index_.find(k);
+    const std::string name = oneLine(header);
+    addSection(name);
+    std::string upperHeader = vb::upperCase(name);
+    std::string upperKey = vb::upperCase(oneLine(key));
+    std::string index = keyIndex(upperHeader, upperKey);
+    auto it = index_.find(index);
     if (it != index_.end())
-        entries_[it->second].value = std::string(value);
+        entries_[it->second].value = oneLine(value);
     else
-        add(std::move(k), std::string(value));
+        add(std::move(index), Entry{std::move(upperHeader), std::move(upperKey), oneLine(value)});
 }
 
 void IniTool::RemoveKey(std::string_view header, std::string_view key)
 {
-    erase(mapKey(header, key));
+    erase(keyIndex(vb::upperCase(header), vb::upperCase(key)));
 }
 
 void IniTool::RemoveSection(std::string_view header)
@@ -158,7 +196,7 @@ std::vector<std::string> IniTool::Headers() const
 {
     std::vector<std::string> names;
     for (const Entry& e : entries_) {
-        if (e.live && e.key.find('~') == std::string::npos)
+        if (e.live && e.section)
             names.push_back(e.value);
     }
     return names;
@@ -168,33 +206,31 @@ std::vector<std::string> IniTool::Keys(std::string_view header) const
 {
     // The section name is matched literally (letter case ignored), so names such as
     // "a.b" or "Plugins(old)" neither match other sections nor fail.
-    const std::string prefix = vb::upperCase(header) + "~";
+    const std::string upper = vb::upperCase(header);
     std::vector<std::string> names;
     for (const Entry& e : entries_) {
-        if (!e.live || e.key.compare(0, prefix.size(), prefix) != 0)
+        if (!e.live || e.section || e.header != upper || trimBlanks(e.key).empty())
             continue;
-        std::string name = e.key.substr(prefix.size());
-        if (trimBlanks(name).empty())
-            continue;
-        names.push_back(std::move(name));
+        names.push_back(e.key);
     }
     if (names.empty())
         names.emplace_back();
     return names;
 }
 
-void IniTool::Save()
+bool IniTool::Save()
 {
+    saveError_.clear();
     try {
+        if (unreadable_)
+            throw vb::Error(vb::err::PermissionDenied, path_ + " could not be read when it was loaded; it is not saved over");
         struct Row {
             std::string_view header, key, value;
         };
         std::vector<Row> rows;
         for (const Entry& e : entries_) {
-            const std::size_t tilde = e.key.find('~');
-            if (!e.live || tilde == std::string::npos)
-                continue;
-            rows.push_back(Row{std::string_view(e.key).substr(0, tilde), std::string_view(e.key).substr(tilde + 1), e.value});
+            if (e.live && !e.section)
+                rows.push_back(Row{e.header, e.key, e.value});
         }
         // Ordinal order of the upper-cased names; keys of the nameless section come first.
         std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
@@ -218,13 +254,17 @@ void IniTool::Save()
             out += r.value;
             out += "\r\n";
         }
-        if (platform::fileExists(path_))
-            platform::copyFile(path_, platform::resolvePath(path_) + "_bck");
+        // The backup is written the same atomic way and looks like the file it copies.
+        if (std::optional<std::string> old = platform::readFileIfExists(path_))
+            platform::writeFileAtomically(platform::resolvePath(path_) + "_bck", *old, path_);
         platform::writeFileAtomically(path_, out);
+        return true;
     } catch (...) {
         vb::setCurrentFailure(vb::failureFromCurrentException());
+        saveError_ = vb::currentFailure().description;
         report("raruveViziva", "IniTool Save " + path_);
         vb::clearCurrentFailure();
+        return false;
     }
 }
 

@@ -2,9 +2,14 @@
 //
 // One instance holds a whole file in memory as a flat, insertion-ordered map:
 // section entries ("GENERAL" -> "General", the name as first seen) and key entries
-// ("GENERAL~DEBUGLOG" -> value exactly as read). Names match without regard to case
-// and are written back upper-cased and sorted. Comments, blank lines and file order
-// are not kept. The first occurrence of a section or key wins when loading.
+// (section GENERAL, key DEBUGLOG -> value exactly as read). Names match without regard
+// to case and are written back upper-cased and sorted. Comments, blank lines and file
+// order are not kept. The first occurrence of a section or key wins when loading.
+// Section and key are kept apart, so any character (a "~" too) may appear in a name.
+//
+// A file that exists but cannot be read is not taken for a missing one: Load raises
+// the error, and the store refuses to save over that file. CR and LF given to WriteKey
+// (in a section, key or value) are written as blanks, so no value can add lines.
 #pragma once
 
 #include <functional>
@@ -22,7 +27,8 @@ public:
     using Logger = std::function<void(std::string_view type, std::string_view text)>;
     static void setLogger(Logger logger);
 
-    // Empties the store, remembers the path and reads the file when it exists.
+    // Empties the store, remembers the path and reads the file when it exists. Raises
+    // vb::Error when the file exists but cannot be read.
     void Load(const std::string& path);
     void DumpHashTable() { }
     // The stored value, or `defaultValue` when the key is absent or its value is empty.
@@ -37,27 +43,38 @@ public:
     std::vector<std::string> Keys(std::string_view header) const;
     void Clear();
     // Writes the store to the path of the last Load, after copying the old file to
-    // path + "_bck". The new content goes to a temporary file that is renamed over the
-    // old one. Failures are reported ("IniTool Save " + path), never raised.
-    void Save();
+    // path + "_bck". Both are written to a temporary file that is renamed over the old
+    // one (keeping the file's mode, owner and group, and a symbolic link a link).
+    // Failures are reported ("IniTool Save " + path), never raised; the result says
+    // whether the file was written and lastSaveError() why not.
+    bool Save();
+    const std::string& lastSaveError() const { return saveError_; }
 
     const std::string& path() const { return path_; }
     std::size_t keyCount() const;
 
 private:
+    // A section entry (key empty, value = the name as first seen) or a key entry; the
+    // header and key are upper-cased.
     struct Entry {
+        std::string header;
         std::string key;
         std::string value;
+        bool section = false;
         bool live = true;
     };
-    static std::string mapKey(std::string_view header, std::string_view key);
-    const Entry* find(const std::string& key) const;
-    void add(std::string key, std::string value);
-    void erase(const std::string& key);
+    static std::string sectionIndex(std::string_view upperHeader);
+    static std::string keyIndex(std::string_view upperHeader, std::string_view upperKey);
+    const Entry* find(const std::string& index) const;
+    void add(std::string index, Entry entry);
+    void erase(const std::string& index);
+    void addSection(std::string_view name);
 
     std::string path_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t> index_;
+    bool unreadable_ = false;
+    std::string saveError_;
 };
 
 } // namespace services

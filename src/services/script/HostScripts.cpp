@@ -38,16 +38,23 @@ std::string HostScripts::nextModuleKey()
 
 void HostScripts::run(const std::string& scriptFile)
 {
-    ScriptFile script(engine());
-    script.Add(scriptFile, nextModuleKey());
-    script.Run("main", vb::Variant(""));
+    runEx(scriptFile, "main", vb::Variant(""));
 }
 
 vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string& function, const vb::Variant& param)
 {
-    ScriptFile script(engine());
-    script.Add(scriptFile, nextModuleKey());
-    return script.Run(function, param);
+    const std::string key = nextModuleKey();
+    vb::Variant result;
+    {
+        ScriptFile script(engine());
+        script.Add(scriptFile, key);
+        result = script.Run(function, param);
+    }
+    // The run has ended: its module goes unless something still refers into it (an
+    // object of its classes, a GetRef), so that a busy callback does not make the
+    // engine grow.
+    engine().releaseModule(key);
+    return result;
 }
 
 HostScripts& hostScripts()

@@ -1,6 +1,7 @@
 // The host's script service: the one shared script engine, prepared for the host
 // object, and the host object's Run and RunEx, which load a script file into a fresh
-// module ("M" and a running number) and call a procedure in it.
+// module ("M" and a running number) and call a procedure in it. A run's module is
+// released when the run has ended and nothing refers into it.
 #pragma once
 
 #include "host/ScriptService.h"

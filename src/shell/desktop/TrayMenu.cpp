@@ -1,6 +1,7 @@
 #include "TrayMenu.h"
 
 #include "automation/Error.h"
+#include "platform/EmergencyReport.h"
 
 #include <QAction>
 #include <QMenu>
@@ -83,10 +84,12 @@ void TrayMenu::MenuArray_Click(int Index)
             const vb::Ref<vb::Object> plugin = plugin_ ? plugin_() : nullptr;
             if (!plugin)
                 return;
+            const char* member = item.action == TrayAction::SelectMenu ? "SelectMenu" : "AudreyCyclePower";
+            platform::ActivityScope running(member);
             if (item.action == TrayAction::SelectMenu)
-                vb::call(*plugin, "SelectMenu", std::string(item.text));
+                vb::call(*plugin, member, std::string(item.text));
             else
-                vb::call(*plugin, "AudreyCyclePower", std::string());
+                vb::call(*plugin, member, std::string());
         });
         break;
     case TrayAction::Exit:

@@ -1,0 +1,94 @@
+#include "StallWatchdog.h"
+
+#include "EmergencyReport.h"
+#include "Timer.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace platform {
+
+namespace {
+
+std::atomic<bool> gStopRequested{false};
+
+long long monotonicMs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// Well under the shortest stall (one second), so a late tick is never taken for a stall.
+constexpr int kBeatMs = 250;
+constexpr auto kLookEvery = std::chrono::milliseconds(200);
+
+} // namespace
+
+StallWatchdog::StallWatchdog(Settings settings, std::function<void()> giveUp)
+    : settings_(settings)
+    , giveUp_(giveUp ? std::move(giveUp) : std::function<void()>([] { std::abort(); }))
+    , lastBeatMs_(monotonicMs())
+    , beatTimer_(std::make_unique<Timer>([this] { beat(); }))
+{
+    beatTimer_->setInterval(kBeatMs);
+    beatTimer_->setEnabled(true);
+    thread_ = std::thread([this] { watch(); });
+}
+
+StallWatchdog::~StallWatchdog()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void StallWatchdog::beat()
+{
+    lastBeatMs_.store(monotonicMs());
+}
+
+void StallWatchdog::noteStopRequest()
+{
+    gStopRequested.store(true);
+}
+
+void StallWatchdog::clearStopRequest()
+{
+    gStopRequested.store(false);
+}
+
+void StallWatchdog::watch()
+{
+    const long long stallMs = static_cast<long long>(settings_.stallSeconds) * 1000;
+    const long long giveUpMs = stallMs + static_cast<long long>(settings_.graceSeconds) * 1000;
+    bool reported = false;
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_for(lock, kLookEvery, [this] { return stopping_; })) {
+        const long long quietMs = monotonicMs() - lastBeatMs_.load();
+        if (quietMs < stallMs) {
+            reported = false;
+            continue;
+        }
+        if (!reported) {
+            reported = true;
+            char text[256];
+            char* const end = text + sizeof text - 1;
+            char* p = appendText(text, end, "event loop stalled for ");
+            p = appendNumber(p, end, static_cast<unsigned long>(quietMs / 1000));
+            p = appendText(p, end, " s in ");
+            p = appendText(p, end, activityForReport());
+            *p = '\0';
+            writeEmergencyReport(text);
+        }
+        if (quietMs >= giveUpMs || gStopRequested.load()) {
+            giveUp_();
+            return;
+        }
+    }
+}
+
+} // namespace platform

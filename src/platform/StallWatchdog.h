@@ -1,0 +1,56 @@
+// StallWatchdog: notices when the event loop stops turning (a plug-in blocking in a
+// call) and gets the program out of it.
+//
+// A timer on the event loop marks a turn four times a second. A thread of its own
+// looks at the last mark: once the loop has not turned for `stallSeconds` it writes
+// the emergency report "event loop stalled for N s in <activity>"; after a further
+// `graceSeconds`, or at once when a stop request (SIGTERM) is pending, it gives up:
+// by default it aborts the program, so that a service manager restarts it. The thread
+// touches no state of the program: it reads atomics and writes the report with plain
+// system calls.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace platform {
+
+class Timer;
+
+class StallWatchdog {
+public:
+    struct Settings {
+        int stallSeconds = 30;
+        int graceSeconds = 60;
+    };
+    // `giveUp` runs on the watchdog thread; the default aborts the process.
+    explicit StallWatchdog(Settings settings, std::function<void()> giveUp = {});
+    ~StallWatchdog();
+    StallWatchdog(const StallWatchdog&) = delete;
+    StallWatchdog& operator=(const StallWatchdog&) = delete;
+
+    // Marks a turn of the event loop (the watchdog's own timer calls it).
+    void beat();
+
+    // Notes that the system asked the program to stop (async-signal-safe).
+    static void noteStopRequest();
+    static void clearStopRequest();
+
+private:
+    void watch();
+
+    Settings settings_;
+    std::function<void()> giveUp_;
+    std::atomic<long long> lastBeatMs_;
+    std::unique_ptr<Timer> beatTimer_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+} // namespace platform

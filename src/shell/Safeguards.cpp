@@ -1,0 +1,94 @@
+#include "Safeguards.h"
+
+#include "automation/Conversions.h"
+#include "platform/EmergencyReport.h"
+#include "platform/FatalSignals.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+#include "platform/StallWatchdog.h"
+#include "platform/Timer.h"
+#include "services/DevicePersistence.h"
+#include "services/ini/IniTool.h"
+#include "xap/Globals.h"
+#include "xap/Logging.h"
+
+#include <memory>
+
+namespace shell {
+
+namespace {
+
+struct Guards {
+    std::unique_ptr<platform::InstanceLock> lock;
+    std::unique_ptr<platform::StallWatchdog> watchdog;
+    std::unique_ptr<platform::Timer> checkpoints;
+};
+
+Guards& guards()
+{
+    static Guards instance;
+    return instance;
+}
+
+int positiveOr(const services::IniTool& ini, const char* key, int fallback)
+{
+    const vb::Variant value(ini.Read("Watchdog", key, ""));
+    if (!vb::IsNumeric(value))
+        return fallback;
+    const double seconds = vb::CDbl(value);
+    return seconds >= 1 && seconds <= 86400 ? static_cast<int>(seconds) : fallback;
+}
+
+} // namespace
+
+GuardSettings readGuardSettings(const std::string& baseFolder)
+{
+    GuardSettings settings;
+    services::IniTool ini;
+    try {
+        ini.Load(platform::joinPath(baseFolder, "Config/Settings.ini"));
+    } catch (...) {
+        return settings; // unreadable: the host's own load reports it
+    }
+    settings.stallSeconds = positiveOr(ini, "StallSeconds", settings.stallSeconds);
+    settings.graceSeconds = positiveOr(ini, "GraceSeconds", settings.graceSeconds);
+    settings.checkpointSeconds = positiveOr(ini, "CheckpointSeconds", settings.checkpointSeconds);
+    return settings;
+}
+
+std::string claimBaseFolder()
+{
+    // A last report goes to the log file as WriteLogFile frames its lines.
+    platform::prepareEmergencyReports(xap::logFilePath(), std::string(xap::kProgramName) + " ", " 0 \r\n", "tallis: ");
+    platform::installFatalSignalReports();
+
+    bool busy = false;
+    std::string error;
+    guards().lock = platform::InstanceLock::acquire(platform::joinPath(xap::BaseFolder, "Data/tallis.lock"), busy, error);
+    if (busy)
+        return "already running in " + xap::BaseFolder;
+    if (!guards().lock)
+        xap::WriteLogFile(xap::kProgramName, "Instance lock " + error); // no lock to be had: run without
+    return {};
+}
+
+void startWatchdogs()
+{
+    const GuardSettings settings = readGuardSettings(xap::BaseFolder);
+    Guards& g = guards();
+    g.watchdog = std::make_unique<platform::StallWatchdog>(
+        platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds});
+    g.checkpoints = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });
+    g.checkpoints->setInterval(settings.checkpointSeconds * 1000);
+    g.checkpoints->setEnabled(true);
+}
+
+void releaseSafeguards()
+{
+    Guards& g = guards();
+    g.checkpoints.reset();
+    g.watchdog.reset();
+    g.lock.reset();
+}
+
+} // namespace shell

@@ -1,0 +1,39 @@
+// Safeguards: what keeps the program from losing state or dying silently.
+//
+// - One program per base folder: an exclusive lock on Data/tallis.lock, held for the
+//   life of the program, taken before the node binds anything.
+// - A last report on a fatal signal (in the log file and on standard error), naming the
+//   plug-in member that was running.
+// - The stall watchdog: a plug-in that blocks the event loop is reported after
+//   StallSeconds and the program aborted after a further GraceSeconds (at once on a
+//   stop request), so that a service manager restarts it.
+// - Device checkpoints: the devices are saved every CheckpointSeconds when they changed,
+//   so that a crash loses at most that much.
+//
+// Settings (Config/Settings.ini, section "Watchdog"): StallSeconds (30), GraceSeconds
+// (60), CheckpointSeconds (60).
+#pragma once
+
+#include <string>
+
+namespace shell {
+
+struct GuardSettings {
+    int stallSeconds = 30;
+    int graceSeconds = 60;
+    int checkpointSeconds = 60;
+};
+// The settings from Config/Settings.ini under the base folder; defaults for what is
+// missing, not a positive number, or unreadable.
+GuardSettings readGuardSettings(const std::string& baseFolder);
+
+// Start-up step after InitXap: takes the base folder's lock and prepares the fatal
+// signal reports. Returns "" or, when another program runs in the folder, the text
+// "already running in <folder>".
+std::string claimBaseFolder();
+// Starts the stall watchdog and the device checkpoints (after the host is loaded).
+void startWatchdogs();
+// Stops them and lets go of the lock (at the program's end).
+void releaseSafeguards();
+
+} // namespace shell

@@ -1,0 +1,181 @@
+// The INI store keeps files as the user made them: saving keeps a file's mode, owner
+// and group and a symbolic link a link, the backup is written as safely as the file,
+// a file that cannot be read is never taken for a missing one, and no name or value
+// can add lines to the file.
+#include "services/ini/IniTool.h"
+
+#include "automation/Error.h"
+
+#include "../support/TempFolder.h"
+#include "../support/Unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using services::IniTool;
+using testing_support::TempFolder;
+
+namespace {
+
+struct stat statOf(const std::string& path)
+{
+    struct stat st{};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+// Collects the store's reports for one test.
+struct Reports {
+    Reports()
+    {
+        IniTool::setLogger([this](std::string_view, std::string_view text) { texts.emplace_back(text); });
+    }
+    ~Reports() { IniTool::setLogger(nullptr); }
+    std::vector<std::string> texts;
+};
+
+} // namespace
+
+TEST(IniFileIdentity, SaveKeepsModeOwnerAndGroupOfTheFileAndItsBackup)
+{
+    TempFolder dir;
+    dir.write("private.ini", "[A]\nk=1\n");
+    const std::string path = dir / "private.ini";
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    const bool canChown = ::geteuid() == 0;
+    if (canChown)
+        ASSERT_EQ(::chown(path.c_str(), 4321, 8765), 0);
+
+    IniTool ini;
+    ini.Load(path);
+    ini.WriteKey("A", "k", "2");
+    ASSERT_TRUE(ini.Save());
+    for (const std::string& file : {path, path + "_bck"}) {
+        const struct stat st = statOf(file);
+        EXPECT_EQ(st.st_mode & 07777, 0600u) << file;
+        if (canChown) {
+            EXPECT_EQ(st.st_uid, 4321u) << file;
+            EXPECT_EQ(st.st_gid, 8765u) << file;
+        }
+    }
+    EXPECT_EQ(dir.read("private.ini"), "[A]\r\nK=2\r\n");
+    EXPECT_EQ(dir.read("private.ini_bck"), "[A]\nk=1\n");
+}
+
+TEST(IniFileIdentity, ASymbolicLinkStaysALinkAndItsTargetIsWritten)
+{
+    TempFolder dir;
+    dir.write("real/settings.ini", "[A]\nk=1\n");
+    std::filesystem::create_symlink("real/settings.ini", dir / "link.ini");
+
+    IniTool ini;
+    ini.Load(dir / "link.ini");
+    ini.WriteKey("A", "k", "2");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_TRUE(S_ISLNK(statOf(dir / "link.ini").st_mode));
+    EXPECT_EQ(dir.read("real/settings.ini"), "[A]\r\nK=2\r\n");
+    EXPECT_EQ(dir.read("link.ini_bck"), "[A]\nk=1\n");
+    // Nothing was left beside the target.
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "real"))
+        EXPECT_EQ(entry.path().filename(), "settings.ini");
+}
+
+TEST(IniFileIdentity, ANewFileIsReadableByAllAndStaleTemporariesGo)
+{
+    TempFolder dir;
+    dir.write("x.ini.tmp~Ab12Cd", "left by a kill");
+    dir.write("x.ini.tmp~keep", "not one of ours");
+    IniTool ini;
+    ini.Load(dir / "x.ini");
+    ini.WriteKey("A", "k", "1");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(statOf(dir / "x.ini").st_mode & 07777, 0644u);
+    EXPECT_FALSE(dir.exists("x.ini.tmp~Ab12Cd"));
+    EXPECT_TRUE(dir.exists("x.ini.tmp~keep"));
+}
+
+TEST(IniFileBackup, ABackupThatCannotBeWrittenFailsTheSaveAndLeavesTheFile)
+{
+    TempFolder dir;
+    dir.write("v.ini", "[A]\nk=1\n");
+    std::filesystem::create_directory(dir / "v.ini_bck"); // cannot be replaced by a file
+    Reports reports;
+    IniTool ini;
+    ini.Load(dir / "v.ini");
+    ini.WriteKey("A", "k", "2");
+    EXPECT_FALSE(ini.Save());
+    EXPECT_FALSE(ini.lastSaveError().empty());
+    EXPECT_EQ(reports.texts, (std::vector<std::string>{"IniTool Save " + (dir / "v.ini")}));
+    EXPECT_EQ(dir.read("v.ini"), "[A]\nk=1\n");
+}
+
+TEST(IniFileUnreadable, LoadRaisesAndTheFileIsNeverSavedOver)
+{
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "odd.ini"); // exists, cannot be read as a file
+    dir.write("odd.ini/inside", "x");
+    Reports reports;
+    IniTool ini;
+    EXPECT_THROW(ini.Load(dir / "odd.ini"), vb::Error);
+    ini.WriteKey("A", "k", "1");
+    EXPECT_FALSE(ini.Save());
+    EXPECT_NE(ini.lastSaveError().find("could not be read"), std::string::npos) << ini.lastSaveError();
+    EXPECT_EQ(reports.texts.size(), 1u);
+    EXPECT_TRUE(dir.exists("odd.ini/inside"));
+    EXPECT_FALSE(dir.exists("odd.ini_bck"));
+
+    // A file of mode 0000 read by another user: the owner may still be able to write
+    // it, but what the store holds is not the file, so it is not saved over.
+    if (testing_support::Unprivileged::available()) {
+        dir.write("secret.ini", "[A]\nk=1\n");
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+        ASSERT_EQ(::chmod((dir / "secret.ini").c_str(), 0), 0);
+        {
+            testing_support::Unprivileged nobody;
+            EXPECT_THROW(ini.Load(dir / "secret.ini"), vb::Error);
+        }
+        ini.WriteKey("A", "k", "2");
+        EXPECT_FALSE(ini.Save());
+        EXPECT_EQ(dir.read("secret.ini"), "[A]\nk=1\n");
+    }
+
+    // A missing file is still no error, and loading it makes the store saveable again.
+    EXPECT_NO_THROW(ini.Load(dir / "missing.ini"));
+    ini.WriteKey("A", "k", "1");
+    EXPECT_TRUE(ini.Save());
+}
+
+TEST(IniFileLines, LineBreaksInNamesAndValuesBecomeBlanks)
+{
+    TempFolder dir;
+    IniTool ini;
+    ini.Load(dir / "s.ini");
+    ini.WriteKey("Audrey\r\n[Evil]", "Name\nInjected=1", "value\r\nOther=2");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(dir.read("s.ini"), "[AUDREY  [EVIL]]\r\nNAME INJECTED=1=value  Other=2\r\n");
+    IniTool again;
+    again.Load(dir / "s.ini");
+    EXPECT_EQ(again.Headers(), (std::vector<std::string>{"AUDREY  [EVIL]"}));
+    EXPECT_EQ(again.Keys("AUDREY  [EVIL]"), (std::vector<std::string>{"NAME INJECTED"}));
+}
+
+TEST(IniFileLines, ATildeInASectionNameKeepsItsKeysApart)
+{
+    TempFolder dir;
+    IniTool ini;
+    ini.Load(dir / "t.ini");
+    ini.WriteKey("a~b", "c", "1");
+    ini.WriteKey("a", "b~c", "2");
+    EXPECT_EQ(ini.Keys("a"), (std::vector<std::string>{"B~C"}));
+    EXPECT_EQ(ini.Keys("a~b"), (std::vector<std::string>{"C"}));
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ(dir.read("t.ini"), "[A]\r\nB~C=2\r\n[A~B]\r\nC=1\r\n");
+    IniTool again;
+    again.Load(dir / "t.ini");
+    EXPECT_EQ(again.Read("A~B", "C", ""), "1");
+    EXPECT_EQ(again.Read("A", "B~C", ""), "2");
+    EXPECT_EQ(again.Headers(), (std::vector<std::string>{"A", "A~B"}));
+}
