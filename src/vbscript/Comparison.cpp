@@ -62,11 +62,11 @@ Order compare(const Variant& a, const Variant& b)
         return orderOf(vb::compareBinary(a.stringValue(), ""));
     if (a.isEmpty() && b.isString())
         return orderOf(vb::compareBinary("", b.stringValue()));
-    // A number is less than a string.
+    // A string and a number (or Boolean, or date) compare as text.
     if (a.isString())
-        return Order::Greater;
+        return orderOf(vb::compareBinary(a.stringValue(), vb::CStr(b)));
     if (b.isString())
-        return Order::Less;
+        return orderOf(vb::compareBinary(vb::CStr(a), b.stringValue()));
     if (a.type() == vb::vbCurrency && b.type() == vb::vbCurrency) {
         const auto x = a.currencyValue().scaled, y = b.currencyValue().scaled;
         return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
@@ -114,6 +114,37 @@ Variant greaterEqual(const Variant& a, const Variant& b)
 {
     const Order o = compare(a, b);
     return o == Order::Null ? Variant::null() : Variant(o == Order::Greater || o == Order::Equal);
+}
+
+Order literalOrder(const Variant& a, const Variant& literal)
+{
+    if (a.isObject())
+        return literalOrder(valueOf(a), literal);
+    if (!a.isString())
+        return compare(a, literal);
+    const double x = vb::CDbl(a);
+    const double y = vb::toDouble(literal);
+    return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
+}
+
+Variant literalComparison(ast::BinaryOp op, const Variant& a, const Variant& literal)
+{
+    const Order o = literalOrder(a, literal);
+    if (o == Order::Null)
+        return Variant::null();
+    switch (op) {
+    case ast::BinaryOp::Equal: return Variant(o == Order::Equal);
+    case ast::BinaryOp::NotEqual: return Variant(o != Order::Equal);
+    case ast::BinaryOp::Less: return Variant(o == Order::Less);
+    case ast::BinaryOp::Greater: return Variant(o == Order::Greater);
+    case ast::BinaryOp::LessEqual: return Variant(o != Order::Greater);
+    default: return Variant(o != Order::Less);
+    }
+}
+
+Variant isOperator(const Variant& a, const Variant& b)
+{
+    return Variant(sameObject(a, b));
 }
 
 bool sameObject(const Variant& a, const Variant& b)

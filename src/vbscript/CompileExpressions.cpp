@@ -49,10 +49,49 @@ BinaryFn binaryFunction(BinaryOp op)
     case BinaryOp::Xor: return ops::logicalXor;
     case BinaryOp::Eqv: return ops::logicalEqv;
     case BinaryOp::Imp: return ops::logicalImp;
-    case BinaryOp::Is: return nullptr;
+    case BinaryOp::Is: return ops::isOperator;
     }
     return nullptr;
 }
+
+// A numeric literal (or a constant that stands for one): a string compared with it
+// is read as a number.
+bool isNumericLiteral(const Expr* e)
+{
+    if (!isConstant(e))
+        return false;
+    switch (constantOf(e).type()) {
+    case vb::vbInteger:
+    case vb::vbLong:
+    case vb::vbSingle:
+    case vb::vbDouble:
+    case vb::vbCurrency:
+    case vb::vbByte:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isComparison(BinaryOp op)
+{
+    return op >= BinaryOp::Equal && op <= BinaryOp::GreaterEqual;
+}
+
+// "5 < x" is "x > 5": the constant goes to the right, where the fast nodes expect it.
+BinaryOp mirrored(BinaryOp op)
+{
+    switch (op) {
+    case BinaryOp::Less: return BinaryOp::Greater;
+    case BinaryOp::Greater: return BinaryOp::Less;
+    case BinaryOp::LessEqual: return BinaryOp::GreaterEqual;
+    case BinaryOp::GreaterEqual: return BinaryOp::LessEqual;
+    default: return op;
+    }
+}
+
+// Operators nested as separate nodes before a chain continues as one ChainExpr.
+constexpr int kMaxNestedOperators = 32;
 
 } // namespace
 
@@ -111,6 +150,7 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
         return std::make_unique<UnaryExpr>(fn, std::move(operand));
     }
     case K::Binary: return compileBinary(e);
+    case K::Chain: return compileChain(e);
     case K::Paren: {
         ExprPtr inner = compileExpr(*e.left);
         if (isConstant(inner.get()))
@@ -130,11 +170,47 @@ ExprPtr Compiler::compileBinary(const ast::Expr& e)
 {
     ExprPtr l = compileExpr(*e.left);
     ExprPtr r = compileExpr(*e.right);
-    if (e.binaryOp == BinaryOp::Is)
+    return makeBinary(e.binaryOp, std::move(l), std::move(r));
+}
+
+// Operands joined left to right: the first ones as nested nodes (with constants
+// folded), the rest of a long chain as one ChainExpr evaluated in a loop.
+ExprPtr Compiler::compileChain(const ast::Expr& e)
+{
+    ExprPtr acc = compileExpr(*e.args[0]);
+    std::vector<ChainExpr::Link> links;
+    int nested = 0;
+    for (std::size_t i = 0; i < e.chainOps.size(); ++i) {
+        ExprPtr r = compileExpr(*e.args[i + 1]);
+        const BinaryOp op = e.chainOps[i];
+        if (links.empty() && (nested < kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
+            acc = makeBinary(op, std::move(acc), std::move(r));
+            if (!isConstant(acc.get()))
+                ++nested;
+            continue;
+        }
+        links.push_back(ChainExpr::Link{binaryFunction(op), std::move(r)});
+    }
+    if (links.empty())
+        return acc;
+    return std::make_unique<ChainExpr>(std::move(acc), std::move(links));
+}
+
+ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r)
+{
+    if (op == BinaryOp::Is)
         return std::make_unique<IsExpr>(std::move(l), std::move(r));
-    BinaryFn fn = binaryFunction(e.binaryOp);
+    if (isComparison(op) && isNumericLiteral(l.get()) && !isConstant(r.get())) {
+        std::swap(l, r);
+        op = mirrored(op);
+    }
+    // A string compared with a numeric literal is read as a number.
+    const bool literal = isComparison(op) && isNumericLiteral(r.get()) && !isNumericLiteral(l.get());
+    BinaryFn fn = binaryFunction(op);
     if (isConstant(l.get()) && isConstant(r.get())) {
         try {
+            if (literal)
+                return std::make_unique<ConstantExpr>(ops::literalComparison(op, constantOf(l.get()), constantOf(r.get())));
             return std::make_unique<ConstantExpr>(fn(constantOf(l.get()), constantOf(r.get())));
         } catch (const vb::Error&) {
             // Left for run time, which reports it in its place.
@@ -142,22 +218,22 @@ ExprPtr Compiler::compileBinary(const ast::Expr& e)
     }
     if (isConstant(r.get())) {
         const vb::Variant c = constantOf(r.get());
-        switch (e.binaryOp) {
+        switch (op) {
         case BinaryOp::Add: return std::make_unique<BinaryConstExpr<fast::add>>(std::move(l), c);
         case BinaryOp::Subtract: return std::make_unique<BinaryConstExpr<fast::subtract>>(std::move(l), c);
         case BinaryOp::Multiply: return std::make_unique<BinaryConstExpr<fast::multiply>>(std::move(l), c);
         case BinaryOp::Modulo: return std::make_unique<BinaryConstExpr<ops::modulo>>(std::move(l), c);
         case BinaryOp::Concat: return std::make_unique<BinaryConstExpr<ops::concat>>(std::move(l), c);
-        case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal>>(std::move(l), c);
-        case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual>>(std::move(l), c);
-        case BinaryOp::Less: return std::make_unique<CompareConstExpr<fast::less>>(std::move(l), c);
-        case BinaryOp::Greater: return std::make_unique<CompareConstExpr<fast::greater>>(std::move(l), c);
-        case BinaryOp::LessEqual: return std::make_unique<CompareConstExpr<fast::lessEqual>>(std::move(l), c);
-        case BinaryOp::GreaterEqual: return std::make_unique<CompareConstExpr<fast::greaterEqual>>(std::move(l), c);
+        case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal>>(std::move(l), c, literal);
+        case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual>>(std::move(l), c, literal);
+        case BinaryOp::Less: return std::make_unique<CompareConstExpr<fast::less>>(std::move(l), c, literal);
+        case BinaryOp::Greater: return std::make_unique<CompareConstExpr<fast::greater>>(std::move(l), c, literal);
+        case BinaryOp::LessEqual: return std::make_unique<CompareConstExpr<fast::lessEqual>>(std::move(l), c, literal);
+        case BinaryOp::GreaterEqual: return std::make_unique<CompareConstExpr<fast::greaterEqual>>(std::move(l), c, literal);
         default: break;
         }
     }
-    switch (e.binaryOp) {
+    switch (op) {
     case BinaryOp::Add: return std::make_unique<BinaryExpr<fast::add>>(std::move(l), std::move(r));
     case BinaryOp::Subtract: return std::make_unique<BinaryExpr<fast::subtract>>(std::move(l), std::move(r));
     case BinaryOp::Multiply: return std::make_unique<BinaryExpr<fast::multiply>>(std::move(l), std::move(r));
@@ -230,6 +306,11 @@ ExprPtr Compiler::compileCallee(const ast::Expr& callee, const std::vector<ast::
 {
     using K = ast::Expr::Kind;
     switch (callee.kind) {
+    case K::Paren:
+        // "(Twice)(4)": a parenthesised name or member is still what is called.
+        if (callee.left->kind == K::Name || callee.left->kind == K::Member || callee.left->kind == K::Paren)
+            return compileCallee(*callee.left, args, asStatement);
+        return std::make_unique<IndexExpr>(compileExpr(callee), compileArgs(args));
     case K::Name: return compileNameCall(callee.name, args, asStatement);
     case K::Member: {
         if (ExprPtr named = namedObjectMember(callee, &args))

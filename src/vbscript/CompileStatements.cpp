@@ -82,6 +82,14 @@ namespace {
 // The pieces of "x & a & b" when its leftmost operand is the name `name`.
 bool appendPieces(const ast::Expr& e, const std::string& name, std::vector<const ast::Expr*>& pieces)
 {
+    if (e.kind == ast::Expr::Kind::Chain) {
+        const ast::Expr& first = *e.args[0];
+        if (e.chainOps[0] != BinaryOp::Concat || first.kind != ast::Expr::Kind::Name || !vb::equalsIgnoreCase(first.name, name))
+            return false;
+        for (std::size_t i = 1; i < e.args.size(); ++i)
+            pieces.push_back(e.args[i].get());
+        return true;
+    }
     if (e.kind != ast::Expr::Kind::Binary || e.binaryOp != BinaryOp::Concat)
         return false;
     const ast::Expr& left = *e.left;
@@ -115,6 +123,12 @@ bool Compiler::cannotRunScript(const ast::Expr& e)
     case K::Unary:
     case K::Paren: return cannotRunScript(*e.left);
     case K::Binary: return cannotRunScript(*e.left) && cannotRunScript(*e.right);
+    case K::Chain:
+        for (const ast::ExprPtr& a : e.args) {
+            if (!cannotRunScript(*a))
+                return false;
+        }
+        return true;
     case K::Call: {
         if (e.left->kind != K::Name || resolve(e.left->name, true).kind != RK::Builtin)
             return false;

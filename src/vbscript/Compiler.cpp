@@ -189,7 +189,9 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
         switch (s.kind) {
         case K::Procedure: {
             const auto& d = static_cast<const ast::ProcedureDecl&>(s);
-            if (!unitNames_.emplace(d.name, 1).second)
+            // A second Sub or Function of the same name replaces the first.
+            const auto [known, added] = unitNames_.emplace(d.name, kProcedureName);
+            if (!added && known->second != kProcedureName)
                 fail(cerr::NameRedefined, d.line, d.column);
             vb::Ref<Procedure> p = declareProcedure(d, nullptr);
             GlobalSlot& slot = defineGlobal(d.name, nullptr);

@@ -89,6 +89,8 @@ private:
     ExprPtr compileCallee(const ast::Expr& callee, const std::vector<ast::ExprPtr>& args, bool asStatement);
     ExprPtr compileTarget(const ast::Expr& e);
     ExprPtr compileBinary(const ast::Expr& e);
+    ExprPtr compileChain(const ast::Expr& e);
+    ExprPtr makeBinary(ast::BinaryOp op, ExprPtr l, ExprPtr r);
     ExprPtr withObject();
     ExprPtr namedObjectMember(const ast::Expr& member, const std::vector<ast::ExprPtr>* args);
     ArgList compileArgs(const std::vector<ast::ExprPtr>& args);
@@ -136,6 +138,8 @@ private:
     NameMap classConstants_;
     std::vector<int> withSlots_;
     // Names this unit declared at module level (to report redefinitions).
+    // The value says what kind of name: procedures may be defined again.
+    static constexpr int kProcedureName = 2;
     std::unordered_map<std::string, int, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> unitNames_;
     std::vector<std::pair<const ast::ProcedureDecl*, vb::Ref<Procedure>>> pendingBodies_;
     struct PendingClass {

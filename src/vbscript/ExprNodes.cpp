@@ -654,3 +654,24 @@ vb::Variant IntrinsicExpr::eval(Frame& f) const
 
 
 } // namespace vbscript
+
+namespace vbscript {
+
+ChainExpr::ChainExpr(ExprPtr first, std::vector<Link> links) : first_(std::move(first)), links_(std::move(links))
+{
+    calls_ = first_->hasCalls();
+    for (const Link& l : links_)
+        calls_ = calls_ || l.operand->hasCalls();
+}
+
+vb::Variant ChainExpr::eval(Frame& f) const
+{
+    vb::Variant acc = first_->eval(f);
+    for (const Link& l : links_) {
+        Temp s;
+        acc = l.fn(acc, l.operand->read(f, s.get()));
+    }
+    return acc;
+}
+
+} // namespace vbscript

@@ -479,16 +479,20 @@ private:
     bool calls_;
 };
 
+// `literal`: the constant is a numeric literal, so a string on the left is read as a number.
 template <bool (*Accept)(ops::Order)>
 class CompareConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
-    CompareConstExpr(ExprPtr l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()) { }
+    CompareConstExpr(ExprPtr l, vb::Variant r, bool literal)
+        : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()), literal_(literal) { }
     ops::Order order(Frame& f) const
     {
         Temp ls;
         const vb::Variant& a = left_->read(f, ls.get());
         const vb::Variant& b = right_;
+        if (literal_ && (a.isString() || a.isObject()))
+            return ops::literalOrder(a, b);
         return fastOrder(a, b);
     }
     vb::Variant eval(Frame& f) const override
@@ -506,6 +510,26 @@ public:
 private:
     ExprPtr left_;
     vb::Variant right_;
+    bool calls_;
+    bool literal_;
+};
+
+// The rest of a long operator chain ("a & b & c & ..."), evaluated in a loop.
+class ChainExpr final : public Expr {
+public:
+    using Fn = vb::Variant (*)(const vb::Variant&, const vb::Variant&);
+    struct Link {
+        Fn fn;
+        ExprPtr operand;
+    };
+    bool mayHaveAddress() const override { return false; }
+    ChainExpr(ExprPtr first, std::vector<Link> links);
+    vb::Variant eval(Frame& f) const override;
+    bool hasCalls() const override { return calls_; }
+
+private:
+    ExprPtr first_;
+    std::vector<Link> links_;
     bool calls_;
 };
 
