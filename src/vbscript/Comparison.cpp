@@ -72,10 +72,10 @@ Order compare(const Variant& a, const Variant& b)
         return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
     }
     double x = vb::toDouble(a), y = vb::toDouble(b);
-    // A Single compares with its own precision.
-    if (a.type() == vb::vbSingle && b.type() != vb::vbDouble)
+    // A Single compares with its own precision: CSng(0.1) = 0.1.
+    if (a.type() == vb::vbSingle && b.type() != vb::vbSingle)
         y = static_cast<float>(y);
-    if (b.type() == vb::vbSingle && a.type() != vb::vbDouble)
+    if (b.type() == vb::vbSingle && a.type() != vb::vbSingle)
         x = static_cast<float>(x);
     return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
 }

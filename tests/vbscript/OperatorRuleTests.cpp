@@ -77,3 +77,53 @@ TEST_F(Precedence, LevelsStillNest)
 }
 
 } // namespace
+
+namespace {
+
+class ResultTypes : public ScriptTest { };
+
+TEST_F(ResultTypes, SmallNamedConstantsAreIntegers)
+{
+    EXPECT_EQ(typeOf("vbSunday"), "Integer");
+    EXPECT_EQ(typeOf("vbString"), "Integer");
+    EXPECT_EQ(typeOf("vbOKCancel"), "Integer");
+    EXPECT_EQ(typeOf("vbTextCompare"), "Integer");
+    EXPECT_EQ(typeOf("vbObjectError"), "Long");
+    EXPECT_EQ(typeOf("vbMsgBoxSetForeground"), "Long");
+    EXPECT_EQ(typeOf("vbRed"), "Long");
+}
+
+TEST_F(ResultTypes, LogicalOperatorsOnEmptyGiveLongs)
+{
+    EXPECT_EQ(out("Out.Echo TypeName(e And e), TypeName(e Or e), TypeName(e Xor e), TypeName(e Eqv e), TypeName(e Imp e), TypeName(Not e)"),
+              "Long Long Long Long Long Long");
+    EXPECT_EQ(out("Out.Echo Not e, e Imp e"), "-1 -1");
+}
+
+TEST_F(ResultTypes, ImpWithNullKeepsTheKnownBits)
+{
+    EXPECT_EQ(evalText("CByte(170) Imp Null"), "85");
+    EXPECT_EQ(typeOf("CByte(170) Imp Null"), "Byte");
+    EXPECT_EQ(typeOf("True Imp Null"), "Null");
+    EXPECT_EQ(evalText("False Imp Null"), "True");
+    EXPECT_EQ(typeOf("-1 Imp Null"), "Null");
+}
+
+TEST_F(ResultTypes, ConversionsAndRounding)
+{
+    EXPECT_EQ(typeOf("Round(True)"), "Boolean");
+    EXPECT_EQ(evalText("Round(True)"), "True");
+    EXPECT_EQ(typeOf("CByte(True)"), "Byte");
+    EXPECT_EQ(evalText("CByte(True)"), "255");
+    EXPECT_EQ(evalText("CByte(False)"), "0");
+}
+
+TEST_F(ResultTypes, SingleComparesAtItsOwnPrecision)
+{
+    EXPECT_EQ(evalText("CSng(0.1) = 0.1"), "True");
+    EXPECT_EQ(evalText("0.1 = CSng(0.1)"), "True");
+    EXPECT_EQ(evalText("CSng(0.1) = CDbl(0.1)"), "True");
+    EXPECT_EQ(evalText("CSng(0.5) < 0.6"), "True");
+}
+
+} // namespace

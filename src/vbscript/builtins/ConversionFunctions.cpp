@@ -106,6 +106,14 @@ Variant Sgn(BuiltinContext&, Args args)
 }
 
 // Round(expression[, numdecimalplaces]): halves go to the even digit.
+// CByte(True) is 255: True's bits, not its value -1.
+std::uint8_t byteOf(const Variant& v)
+{
+    if (v.type() == vb::vbBoolean)
+        return v.booleanValue() ? 255 : 0;
+    return vb::CByte(v);
+}
+
 Variant Round(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
@@ -116,13 +124,15 @@ Variant Round(BuiltinContext&, Args args)
         return Variant::null();
     if (v.type() == vb::vbDate)
         return roundDecimal(v.dateValue().serial, decimals);
+    if (v.type() == vb::vbBoolean)
+        return v;
     return keepingType(v, [decimals](double d) { return roundDecimal(d, decimals); });
 }
 
 constexpr std::array kFunctions = {
     BuiltinFunction{"Abs", 1, 1, &Abs},
     BuiltinFunction{"CBool", 1, 1, &convert<bool, &vb::CBool>},
-    BuiltinFunction{"CByte", 1, 1, &convert<std::uint8_t, &vb::CByte>},
+    BuiltinFunction{"CByte", 1, 1, &convert<std::uint8_t, &byteOf>},
     BuiltinFunction{"CCur", 1, 1, &convert<vb::Currency, &vb::CCur>},
     BuiltinFunction{"CDate", 1, 1, &convert<vb::Date, &vb::CDate>},
     BuiltinFunction{"CDbl", 1, 1, &convert<double, &vb::CDbl>},

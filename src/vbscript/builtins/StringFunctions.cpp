@@ -1,6 +1,6 @@
 // String functions: Len, Left, Mid, Right, InStr, InStrRev, Replace, UCase, LCase,
-// the Trim family, Space, String, StrReverse, StrComp, Asc/AscW/AscB, Chr/ChrW,
-// LenB, Escape and Unescape. Positions and lengths count characters.
+// the Trim family, Space, String, StrReverse, StrComp, Asc/AscW, Chr/ChrW,
+// Escape and Unescape. Positions and lengths count characters.
 #include "Arguments.h"
 #include "Families.h"
 #include "UnicodeText.h"
@@ -66,22 +66,6 @@ Variant Len(BuiltinContext&, Args args)
     if (s.isNull())
         return Variant::null();
     return static_cast<std::int32_t>(text::length(s.view()));
-}
-
-Variant LenB(BuiltinContext&, Args args)
-{
-    const TextArg arg(args, 0);
-    if (arg.isNull())
-        return Variant::null();
-    // Two bytes per UTF-16 unit, as the script engine stores text.
-    const std::string_view s = arg.view();
-    std::int32_t units = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        const text::Decoded d = text::decodeAt(s, i);
-        units += d.code > 0xFFFF ? 2 : 1;
-        i += d.size;
-    }
-    return units * 2;
 }
 
 Variant Left(BuiltinContext&, Args args)
@@ -354,11 +338,6 @@ Variant AscW(BuiltinContext&, Args args)
     return static_cast<std::int16_t>(unit > 0x7FFF ? unit - 0x10000 : unit);
 }
 
-Variant AscB(BuiltinContext&, Args args)
-{
-    return static_cast<std::int16_t>(firstUnit(firstCharacter(args)) & 0xFF);
-}
-
 Variant Chr(BuiltinContext&, Args args)
 {
     return ansiCharacter(longArg(args, 0));
@@ -477,7 +456,6 @@ Variant Unescape(BuiltinContext&, Args args)
 
 constexpr std::array kFunctions = {
     BuiltinFunction{"Asc", 1, 1, &Asc},
-    BuiltinFunction{"AscB", 1, 1, &AscB},
     BuiltinFunction{"AscW", 1, 1, &AscW},
     BuiltinFunction{"Chr", 1, 1, &Chr},
     BuiltinFunction{"ChrW", 1, 1, &ChrW},
@@ -487,7 +465,6 @@ constexpr std::array kFunctions = {
     BuiltinFunction{"LCase", 1, 1, &mapText<&lowerText>},
     BuiltinFunction{"Left", 2, 2, &Left},
     BuiltinFunction{"Len", 1, 1, &Len},
-    BuiltinFunction{"LenB", 1, 1, &LenB},
     BuiltinFunction{"LTrim", 1, 1, &mapText<&trimLeft>},
     BuiltinFunction{"Mid", 2, 3, &Mid},
     BuiltinFunction{"Replace", 3, 6, &Replace},
