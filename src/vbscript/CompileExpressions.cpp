@@ -90,6 +90,18 @@ BinaryOp mirrored(BinaryOp op)
     }
 }
 
+// CBool ... CStr: VBScript compiles them to conversions, which cannot stand as a
+// statement ("Call CInt(1)").
+bool isConversionFunction(std::string_view name)
+{
+    static constexpr std::string_view kNames[] = {"CBool", "CByte", "CCur", "CDate", "CDbl", "CInt", "CLng", "CSng", "CStr"};
+    for (std::string_view n : kNames) {
+        if (vb::equalsIgnoreCase(n, name))
+            return true;
+    }
+    return false;
+}
+
 // Operators nested as separate nodes before a chain continues as one ChainExpr.
 constexpr int kMaxNestedOperators = 32;
 
@@ -290,7 +302,10 @@ ExprPtr Compiler::compileNameCall(const std::string& name, const std::vector<ast
     case K::ClassMember: return std::make_unique<MethodCallExpr>(r.index, compileArgs(args));
     case K::NamedObject: return std::make_unique<IndexExpr>(std::make_unique<NamedObjectExpr>(r.object), compileArgs(args));
     case K::NamedMember: return std::make_unique<NamedMemberExpr>(r.object, r.memberId, compileArgs(args));
-    case K::Builtin: return std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args));
+    case K::Builtin:
+        if (asStatement && isConversionFunction(r.builtin->name))
+            return std::make_unique<ErrorExpr>(rterr::UnsupportedType);
+        return std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args));
     case K::Intrinsic: return std::make_unique<IntrinsicExpr>(r.intrinsic, compileArgs(args));
     case K::Constant: return std::make_unique<IndexExpr>(std::make_unique<ConstantExpr>(r.constant), compileArgs(args));
     case K::Err: return std::make_unique<IndexExpr>(std::make_unique<ErrExpr>(), compileArgs(args));
@@ -316,7 +331,7 @@ ExprPtr Compiler::compileCallee(const ast::Expr& callee, const std::vector<ast::
         if (ExprPtr named = namedObjectMember(callee, &args))
             return named;
         ExprPtr object = callee.left ? compileExpr(*callee.left) : withObject();
-        return std::make_unique<MemberExpr>(std::move(object), callee.name, compileArgs(args));
+        return std::make_unique<MemberExpr>(std::move(object), callee.name, compileArgs(args), true);
     }
     default: return std::make_unique<IndexExpr>(compileExpr(callee), compileArgs(args));
     }
@@ -373,7 +388,7 @@ ExprPtr Compiler::compileTarget(const ast::Expr& e)
             if (ExprPtr named = namedObjectMember(*e.left, &e.args))
                 return named;
             ExprPtr object = e.left->left ? compileExpr(*e.left->left) : withObject();
-            return std::make_unique<MemberExpr>(std::move(object), e.left->name, compileArgs(e.args));
+            return std::make_unique<MemberExpr>(std::move(object), e.left->name, compileArgs(e.args), true);
         }
         return std::make_unique<IndexExpr>(compileTarget(*e.left), compileArgs(e.args));
     }

@@ -226,7 +226,15 @@ vb::Variant callDefault(vb::Object& obj, vb::CallKind kind, vb::Args args)
     return obj.invoke(id, kind, args);
 }
 
+// "n()" or a statement "n" on a variable: only an array or an object can be called.
+void requireCallable(const vb::Variant& value)
+{
+    if (!value.isArray() && !value.isObject())
+        vb::raiseError(vb::err::TypeMismatch);
+}
+
 // value(args): an element of an array or the default member of an object.
+
 vb::Variant indexValue(Frame& f, const vb::Variant& value, const ArgList& args, bool asStatement = false)
 {
     if (args.size() == 0 && !value.isArray() && !(asStatement && value.isObject()))
@@ -275,7 +283,10 @@ vb::Variant LateNameExpr::call(Frame& f, const ArgList& args, bool asStatement) 
         switch (g->kind) {
         case GlobalSlot::Kind::Procedure: return callProcedure(f, *g->procedure, nullptr, args);
         case GlobalSlot::Kind::Variable:
-        case GlobalSlot::Kind::Constant: return indexValue(f, g->value, args, asStatement);
+        case GlobalSlot::Kind::Constant:
+            if (args.size() == 0)
+                requireCallable(g->value);
+            return indexValue(f, g->value, args, asStatement || args.size() == 0);
         default: vb::raiseError(vb::err::TypeMismatch);
         }
     }
@@ -469,7 +480,10 @@ vb::Variant IndexExpr::eval(Frame& f) const
 {
     vb::Variant h;
     const vb::Variant& base = args_.hasCalls() ? (h = base_->eval(f)) : base_->read(f, h);
-    return indexValue(f, base, args_, asStatement_);
+    if (args_.size() == 0)
+        requireCallable(base);
+    // "o()" on an object is its default member's value.
+    return indexValue(f, base, args_, asStatement_ || args_.size() == 0);
 }
 
 vb::Variant* IndexExpr::address(Frame& f) const
@@ -578,8 +592,16 @@ vb::Variant MemberExpr::eval(Frame& f) const
                 return indexValue(f, callProcedure(f, *p, so, ArgList()), args_);
             return callProcedure(f, *p, so, args_);
         }
-        if (m.field >= 0)
-            return indexValue(f, so->field(m.field), args_);
+        if (m.field >= 0) {
+            // The field itself (an array too) when read without an argument list.
+            const vb::Variant& v = so->field(m.field);
+            if (!parens_)
+                return copyOf(v);
+            if (v.isArray() || v.isObject())
+                return indexValue(f, v, args_);
+            // A plain value takes no arguments: "r.Name()" is 5, "r.Name(0)" 438.
+            vb::raiseError(args_.size() == 0 ? vb::err::InvalidProcedureCall : vb::err::NoSuchMember);
+        }
         vb::raiseError(vb::err::NoSuchMember);
     }
     return invokeWithIndexFallback(f, *obj, memberIdOf(*obj), args_);
@@ -600,16 +622,34 @@ vb::MemberId MemberExpr::memberIdOf(vb::Object& obj) const
 
 void MemberExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 {
+    store(f, std::move(value), isSet, false);
+}
+
+void MemberExpr::assignLet(Frame& f, vb::Variant&& value) const
+{
+    if (!value.isObject())
+        return store(f, letValue(std::move(value)), false, false);
+    store(f, std::move(value), false, true);
+}
+
+// `letObject`: a Let of an object as evaluated; a script class's Property Let receives
+// the object itself, anything else its default value.
+void MemberExpr::store(Frame& f, vb::Variant&& value, bool isSet, bool letObject) const
+{
     vb::Ref<vb::Object> obj = target(f);
     if (isScriptObjectOf(*obj, f.engine)) {
         auto* so = static_cast<ScriptObject*>(obj.get());
         const int index = scriptMember(f, *so);
+        if (letObject && !so->classInfo().members[static_cast<std::size_t>(index)].let)
+            value = letValue(std::move(value));
         CallArgs a(f, args_);
         a.append(std::move(value));
         so->invokeMember(index, isSet ? vb::Set : vb::Let, a.view());
         return;
     }
     const vb::MemberId id = memberIdOf(*obj);
+    if (letObject)
+        value = letValue(std::move(value));
     CallArgs a(f, args_);
     a.append(std::move(value));
     obj->invoke(id, isSet ? vb::Set : vb::Let, a.view());
@@ -651,11 +691,6 @@ vb::Variant IntrinsicExpr::eval(Frame& f) const
     }
     return {};
 }
-
-
-} // namespace vbscript
-
-namespace vbscript {
 
 ChainExpr::ChainExpr(ExprPtr first, std::vector<Link> links) : first_(std::move(first)), links_(std::move(links))
 {

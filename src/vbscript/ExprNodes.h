@@ -308,19 +308,23 @@ vb::Variant* arrayElementAddress(Frame& f, const Expr& base, const ArgList& args
 // object.Name or object.Name(args), late-bound.
 class MemberExpr final : public Expr {
 public:
-    MemberExpr(ExprPtr object, std::string name, ArgList args)
-        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)) { }
+    // `parens`: written with an argument list, even an empty one ("r.Name()").
+    MemberExpr(ExprPtr object, std::string name, ArgList args, bool parens = false)
+        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)), parens_(parens) { }
     vb::Variant eval(Frame& f) const override;
     void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    void assignLet(Frame& f, vb::Variant&& value) const override;
     bool hasCalls() const override { return true; }
 
 private:
     vb::Ref<vb::Object> target(Frame& f) const;
+    void store(Frame& f, vb::Variant&& value, bool isSet, bool letObject) const;
     int scriptMember(Frame& f, vb::Object& obj) const;
 
     ExprPtr object_;
     std::string name_;
     ArgList args_;
+    bool parens_;
     vb::MemberId memberIdOf(vb::Object& obj) const;
 
     // The member index found for the last script class seen here.

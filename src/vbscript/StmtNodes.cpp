@@ -26,6 +26,8 @@ void unfix(vb::Variant& v)
     }
 }
 
+} // namespace
+
 vb::Variant letValue(vb::Variant v)
 {
     if (v.isObject())
@@ -34,7 +36,10 @@ vb::Variant letValue(vb::Variant v)
     return v;
 }
 
-} // namespace
+void Expr::assignLet(Frame& f, vb::Variant&& value) const
+{
+    assign(f, letValue(std::move(value)), false);
+}
 
 Flow Block::exec(Frame& f) const
 {
@@ -77,7 +82,7 @@ Flow CallStmt::exec(Frame& f) const
 
 Flow AssignStmt::exec(Frame& f) const
 {
-    target_->assign(f, letValue(value_->eval(f)), false);
+    target_->assignLet(f, value_->eval(f));
     return Flow::Normal;
 }
 
