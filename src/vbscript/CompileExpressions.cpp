@@ -102,6 +102,12 @@ bool isConversionFunction(std::string_view name)
     return false;
 }
 
+// Randomize is a statement; it has no value to use ("v = Randomize(1)").
+bool isStatementOnly(std::string_view name)
+{
+    return vb::equalsIgnoreCase(name, "Randomize");
+}
+
 // Operators nested as separate nodes before a chain continues as one ChainExpr.
 constexpr int kMaxNestedOperators = 32;
 
@@ -283,7 +289,10 @@ ExprPtr Compiler::compileName(const ast::Expr& e)
     case K::ClassMember: return std::make_unique<MethodCallExpr>(r.index, ArgList());
     case K::NamedObject: return std::make_unique<NamedObjectExpr>(r.object);
     case K::NamedMember: return std::make_unique<NamedMemberExpr>(r.object, r.memberId, ArgList());
-    case K::Builtin: return std::make_unique<BuiltinCallExpr>(r.builtin, ArgList());
+    case K::Builtin:
+        if (isStatementOnly(r.builtin->name))
+            return std::make_unique<ErrorExpr>(vb::err::TypeMismatch);
+        return std::make_unique<BuiltinCallExpr>(r.builtin, ArgList());
     case K::Intrinsic: return std::make_unique<IntrinsicExpr>(r.intrinsic, ArgList());
     case K::Err: return std::make_unique<ErrExpr>();
     default: return variableNode(r, e.name);
@@ -305,6 +314,8 @@ ExprPtr Compiler::compileNameCall(const std::string& name, const std::vector<ast
     case K::Builtin:
         if (asStatement && isConversionFunction(r.builtin->name))
             return std::make_unique<ErrorExpr>(rterr::UnsupportedType);
+        if (!asStatement && isStatementOnly(r.builtin->name))
+            return std::make_unique<ErrorExpr>(vb::err::TypeMismatch);
         return std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args));
     case K::Intrinsic: return std::make_unique<IntrinsicExpr>(r.intrinsic, compileArgs(args));
     case K::Constant: return std::make_unique<IndexExpr>(std::make_unique<ConstantExpr>(r.constant), compileArgs(args));

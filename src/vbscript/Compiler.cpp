@@ -220,9 +220,11 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
                     bool known = false;
                     for (const auto& [n, slot] : b.procedure->names)
                         known = known || vb::equalsIgnoreCase(n, v.name);
+                    if (!b.dynamicLocals)
+                        b.dynamicLocals = new DynamicLocals;
+                    if (known)
+                        b.dynamicLocals->declared.insert(v.name);
                     if (!known) {
-                        if (!b.dynamicLocals)
-                            b.dynamicLocals = new DynamicLocals;
                         auto& var = b.dynamicLocals->variables[v.name];
                         if (!var)
                             var = std::make_unique<vb::Variant>();
@@ -250,6 +252,11 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
                 }
                 if (!unitNames_.emplace(item.name, 1).second)
                     fail(cerr::NameRedefined, item.line, item.column);
+                // A constant cannot take the name of a variable or procedure that exists.
+                if (const GlobalSlot* existing = scope_.lookup(item.name)) {
+                    if (existing->kind == GlobalSlot::Kind::Variable || existing->kind == GlobalSlot::Kind::Procedure)
+                        fail(cerr::NameRedefined, item.line, item.column);
+                }
                 GlobalSlot& slot = defineGlobal(item.name, nullptr);
                 vb::Variant value = constantValue(item);
                 slot.kind = GlobalSlot::Kind::Constant;

@@ -462,9 +462,17 @@ void Engine::executeIn(Frame& f, const std::string& code, bool global)
     ModuleScope& scope = scopeOf(f);
     Frame* binding = global ? nullptr : bindingOf(f);
     const CodeUnit* unitSeen = nullptr;
+    // "Option Explicit" in executed code holds for that code only.
+    const bool wasExplicit = scope.optionExplicit;
     try {
-        vb::Ref<Procedure> top = compileCode(scope, code, binding, binding == nullptr,
-                                             f.procedure->unit->optionExplicit || scope.optionExplicit);
+        vb::Ref<Procedure> top;
+        try {
+            top = compileCode(scope, code, binding, binding == nullptr, f.procedure->unit->optionExplicit || wasExplicit);
+        } catch (...) {
+            scope.optionExplicit = wasExplicit;
+            throw;
+        }
+        scope.optionExplicit = wasExplicit;
         unitSeen = top->unit.get();
         runTopLevel(*top, binding);
     } catch (...) {

@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vbscript {
@@ -78,6 +79,9 @@ private:
 // Variables that Execute created inside a running procedure.
 struct DynamicLocals {
     std::unordered_map<std::string, std::unique_ptr<vb::Variant>, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> variables;
+    // Names the procedure already had a slot for, declared by Execute's Dim (so that
+    // Option Explicit lets the procedure's own code use them).
+    std::unordered_set<std::string, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> declared;
 };
 void destroyDynamicLocals(DynamicLocals* locals);
 

@@ -123,6 +123,14 @@ vb::Variant* LateNameExpr::variableFor(Frame& f, bool create) const
 {
     if (GlobalSlot* g = global(f))
         return g->kind == GlobalSlot::Kind::Variable ? &g->value : nullptr;
+    // A variable that Execute declared in this procedure ("Execute "Dim total"").
+    if (f.dynamicLocals) {
+        auto it = f.dynamicLocals->variables.find(name_);
+        if (it != f.dynamicLocals->variables.end())
+            return it->second.get();
+        if (implicitSlot_ >= 0 && f.dynamicLocals->declared.contains(name_))
+            return &f.locals[implicitSlot_];
+    }
     if (explicit_)
         vb::raiseError(vb::err::VariableUndefined);
     if (implicitSlot_ >= 0)
@@ -682,7 +690,13 @@ vb::Variant IntrinsicExpr::eval(Frame& f) const
     if (args_.size() != 1 || !args_[0])
         vb::raiseError(vb::err::WrongArgumentCount);
     vb::Variant s;
-    const std::string text = vb::CStr(args_[0]->read(f, s));
+    const vb::Variant value = vb::defaultValue(args_[0]->read(f, s));
+    // Eval gives Null for Null; the others take only text.
+    if (kind_ == Kind::Eval && value.isNull())
+        return vb::Variant::null();
+    if (kind_ != Kind::Eval && !value.isString())
+        vb::raiseError(vb::err::TypeMismatch);
+    const std::string text = vb::CStr(value);
     switch (kind_) {
     case Kind::Eval: return f.engine.evalIn(f, text);
     case Kind::Execute: f.engine.executeIn(f, text, false); return {};

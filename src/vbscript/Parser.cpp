@@ -146,7 +146,15 @@ Program Parser::parseProgram()
 ExprPtr Parser::parseExpressionOnly()
 {
     skipSeparators();
-    ExprPtr e = parseExpression();
+    ExprPtr e;
+    try {
+        e = parseExpression();
+    } catch (const CompileError& error) {
+        // An expression that stops short ("1 +") is a syntax error to Eval.
+        if (error.number() == cerr::ExpectedExpression)
+            throw CompileError(cerr::SyntaxError, error.line(), error.column());
+        throw;
+    }
     skipSeparators();
     if (!is(TokenKind::EndOfInput))
         fail(cerr::ExpectedEndOfStatement);

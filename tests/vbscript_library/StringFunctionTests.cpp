@@ -65,7 +65,8 @@ TEST(StringFunctions, NullPropagates)
     EXPECT_TRUE(call("RTrim", kNull).isNull());
     EXPECT_TRUE(call("InStr", kNull, "a").isNull());
     EXPECT_TRUE(call("InStr", "a", kNull).isNull());
-    EXPECT_TRUE(call("InStrRev", kNull, "a").isNull());
+    EXPECT_VB_ERROR(94, call("InStrRev", kNull, "a")); // unlike InStr
+    EXPECT_VB_ERROR(94, call("InStrRev", "abcd", kNull));
     EXPECT_TRUE(call("StrComp", kNull, "a").isNull());
     EXPECT_TRUE(call("String", kNull, "a").isNull());
     EXPECT_VB_ERROR(94, call("Chr", kNull));

@@ -43,16 +43,16 @@ const vb::Array& arrayArg(Args args, std::size_t i, Variant& keep)
         keep = vb::defaultValue(*v);
         v = &keep;
     }
-    if (v->isNull())
-        vb::raiseError(vb::err::InvalidUseOfNull);
     if (!v->isArray())
         vb::raiseError(vb::err::TypeMismatch);
     return v->arrayValue();
 }
 
-// A one-dimensional array, as Join and Filter require.
+// A one-dimensional array, as Join and Filter require (Null raises 94).
 const vb::Array& listArg(Args args, std::size_t i, Variant& keep)
 {
+    if (given(args, i) && args[i].isNull())
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const vb::Array& a = arrayArg(args, i, keep);
     if (a.dimensions() != 1)
         vb::raiseError(vb::err::InvalidProcedureCall);

@@ -100,7 +100,7 @@ Variant Sgn(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
     if (v.isNull())
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const double d = vb::CDbl(v);
     return static_cast<std::int16_t>(d > 0 ? 1 : d < 0 ? -1 : 0);
 }

@@ -318,7 +318,7 @@ Variant DateValue(BuiltinContext&, Args args)
 {
     const std::optional<vb::Date> d = dateArg(args, 0);
     if (!d)
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     return vb::Date{vb::dayNumberOf(*d)};
 }
 
@@ -326,14 +326,15 @@ Variant TimeValue(BuiltinContext&, Args args)
 {
     const std::optional<vb::Date> d = dateArg(args, 0);
     if (!d)
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     return vb::Date{vb::timeFractionOf(*d)};
 }
 
 Variant MonthName(BuiltinContext&, Args args)
 {
-    const std::int32_t month = longArg(args, 0);
+    // A Null abbreviate is refused (94) before the month is read.
     const bool abbreviate = boolArg(args, 1, false);
+    const std::int32_t month = longArg(args, 0);
     return std::string(vb::monthName(month, abbreviate));
 }
 

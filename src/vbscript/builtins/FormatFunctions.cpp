@@ -86,6 +86,9 @@ Variant FormatNumber(BuiltinContext&, Args args)
 
 Variant FormatCurrency(BuiltinContext&, Args args)
 {
+    // FormatCurrency has no text for Null: a type mismatch, not "invalid use of Null".
+    if (given(args, 0) && valueArg(args, 0).isNull())
+        vb::raiseError(vb::err::TypeMismatch);
     const double value = numberArg(args);
     return formatNumber(value, styleArgs(args), "$", "");
 }

@@ -93,12 +93,13 @@ Variant Right(BuiltinContext&, Args args)
 Variant Mid(BuiltinContext&, Args args)
 {
     const TextArg arg(args, 0);
-    const std::int32_t start = longArg(args, 1);
-    if (start <= 0)
-        invalidArgument();
+    // A Null length is refused before the start is checked.
     std::int32_t count = -1;
     if (given(args, 2))
         count = countArg(args, 2);
+    const std::int32_t start = longArg(args, 1);
+    if (start <= 0)
+        invalidArgument();
     if (arg.isNull())
         return Variant::null();
     const std::string_view s = arg.view();
@@ -150,8 +151,7 @@ Variant InStrRev(BuiltinContext&, Args args)
     const vb::CompareMode mode = compareArg(args, 3);
     const TextArg hay(args, 0);
     const TextArg needle(args, 1);
-    if (hay.isNull() || needle.isNull())
-        return Variant::null();
+    // Unlike InStr, InStrRev refuses Null.
     const std::string_view h = hay.view();
     const std::string_view n = needle.view();
     if (h.empty())
@@ -372,7 +372,7 @@ Variant Escape(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
     if (v.isNull())
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const std::string s = vb::CStr(v);
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
@@ -428,7 +428,7 @@ Variant Unescape(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
     if (v.isNull())
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const std::string s = vb::CStr(v);
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
