@@ -313,10 +313,11 @@ Variant negate(const Variant& a)
     }
 }
 
+// "+x" leaves its operand alone, an object too.
 Variant unaryPlus(const Variant& a)
 {
     if (a.isObject())
-        return vb::defaultValue(a);
+        return a;
     if (a.isArray())
         vb::raiseError(vb::err::TypeMismatch);
     return a;

@@ -271,9 +271,8 @@ void assignIndexedVariable(Frame& f, vb::Variant* variable, const ArgList& args,
         moveInto(f.engine.writableArray(*variable).at(subs), std::move(value));
         return;
     }
-    if (variable && variable->isObject()) {
-        if (!variable->objectValue())
-            vb::raiseError(vb::err::ObjectVariableNotSet);
+    // Nothing has no default member to assign through: a type mismatch.
+    if (variable && variable->isObject() && variable->objectValue()) {
         vb::Ref<vb::Object> keep = variable->objectRef();
         CallArgs a(f, args);
         a.append(std::move(value));
@@ -530,14 +529,16 @@ void IndexExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 // ---------------------------------------------------------------------------
 // Members
 
-vb::Ref<vb::Object> MemberExpr::target(Frame& f) const
+// `assigning`: a member of Nothing that is assigned is "Object required" (424);
+// one that is read, "Object variable not set" (91).
+vb::Ref<vb::Object> MemberExpr::target(Frame& f, bool assigning) const
 {
     vb::Variant h;
     const vb::Variant& v = object_->read(f, h);
     if (!v.isObject())
         vb::raiseError(vb::err::ObjectRequired);
     if (!v.objectValue())
-        vb::raiseError(vb::err::ObjectVariableNotSet);
+        vb::raiseError(assigning ? vb::err::ObjectRequired : vb::err::ObjectVariableNotSet);
     return v.objectRef();
 }
 
@@ -644,7 +645,7 @@ void MemberExpr::assignLet(Frame& f, vb::Variant&& value) const
 // the object itself, anything else its default value.
 void MemberExpr::store(Frame& f, vb::Variant&& value, bool isSet, bool letObject) const
 {
-    vb::Ref<vb::Object> obj = target(f);
+    vb::Ref<vb::Object> obj = target(f, true);
     if (isScriptObjectOf(*obj, f.engine)) {
         auto* so = static_cast<ScriptObject*>(obj.get());
         const int index = scriptMember(f, *so);
@@ -677,12 +678,14 @@ void NamedMemberExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 
 vb::Variant NewExpr::eval(Frame&) const
 {
+    // The built-in classes (RegExp) come first: a script class cannot replace them.
+    if (vb::Ref<vb::Object> obj = createBuiltinClass(className_))
+        return vb::Variant(obj);
     GlobalSlot* g = scope_->lookup(className_);
     if (g && g->kind == GlobalSlot::Kind::Class)
         return vb::Variant(vb::Ref<vb::Object>(ScriptObject::create(g->classInfo)));
-    if (vb::Ref<vb::Object> obj = createBuiltinClass(className_))
-        return vb::Variant(obj);
-    vb::raiseError(rterr::ClassNotDefined);
+    // A name nobody declared is undefined; a name that is no class, no class.
+    vb::raiseError(g ? rterr::ClassNotDefined : vb::err::VariableUndefined);
 }
 
 vb::Variant IntrinsicExpr::eval(Frame& f) const

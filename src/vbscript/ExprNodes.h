@@ -317,7 +317,7 @@ public:
     bool hasCalls() const override { return true; }
 
 private:
-    vb::Ref<vb::Object> target(Frame& f) const;
+    vb::Ref<vb::Object> target(Frame& f, bool assigning = false) const;
     void store(Frame& f, vb::Variant&& value, bool isSet, bool letObject) const;
     int scriptMember(Frame& f, vb::Object& obj) const;
 

@@ -206,11 +206,30 @@ vb::Variant forNumber(vb::Variant v)
 
 } // namespace
 
+// A For header that fails under On Error Resume Next: execution resumes with the
+// body, and its Next then finds no loop (error 92).
+Flow ForStmt::headerFailed(Frame& f, const vb::Error& e) const
+{
+    f.engine.recordInErr(e);
+    const Flow flow = body.exec(f);
+    if (flow != Flow::Normal && flow != Flow::ExitFor)
+        return flow;
+    f.engine.recordInErr(vb::Error(vb::err::ForLoopNotInitialized));
+    return Flow::Normal;
+}
+
 Flow ForStmt::exec(Frame& f) const
 {
-    vb::Variant from = forNumber(start->eval(f));
-    const vb::Variant to = forNumber(end->eval(f));
-    const vb::Variant by = step ? forNumber(step->eval(f)) : vb::Variant(std::int16_t(1));
+    vb::Variant from, to, by;
+    try {
+        from = forNumber(start->eval(f));
+        to = forNumber(end->eval(f));
+        by = step ? forNumber(step->eval(f)) : vb::Variant(std::int16_t(1));
+    } catch (const vb::Error& e) {
+        if (!f.resumeNext)
+            throw;
+        return headerFailed(f, e);
+    }
     const bool descending = ops::compare(by, vb::Variant(std::int16_t(0))) == ops::Order::Less;
     counter->assign(f, std::move(from), false);
     for (;;) {
@@ -298,6 +317,8 @@ Flow ExitStmt::exec(Frame& f) const
 Flow WithStmt::exec(Frame& f) const
 {
     f.locals[slot_] = object_->eval(f);
+    if (!f.locals[slot_].isObject())
+        vb::raiseError(vb::err::ObjectRequired);
     const Flow flow = body.exec(f);
     f.locals[slot_] = vb::Variant();
     return flow;
@@ -313,6 +334,9 @@ Flow OnErrorStmt::exec(Frame& f) const
 Flow ReDimStmt::exec(Frame& f) const
 {
     for (const Item& item : items) {
+        // A fixed array is refused before its new bounds are looked at.
+        if (const vb::Variant* v = item.target->address(f); v && v->isArray() && v->arrayValue().fixedSize())
+            vb::raiseError(vb::err::ArrayFixed);
         std::vector<vb::Bound> bounds;
         for (const ExprPtr& e : item.upper) {
             vb::Variant s;

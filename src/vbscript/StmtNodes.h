@@ -4,6 +4,8 @@
 #include "ExprNodes.h"
 #include "Node.h"
 
+#include "automation/Error.h"
+
 #include <vector>
 
 namespace vbscript {
@@ -101,6 +103,7 @@ class ForStmt final : public Stmt {
 public:
     ForStmt(int line, int col) : Stmt(line, col) { }
     Flow exec(Frame& f) const override;
+    Flow headerFailed(Frame& f, const vb::Error& e) const;
     ExprPtr counter;
     ExprPtr start;
     ExprPtr end;

@@ -167,7 +167,12 @@ std::string RegExp::Replace(const std::string& subject, vb::Variant& replacement
     const regex::Program& prog = program();
     // A function reference (GetRef) computes each replacement; anything else is text.
     vb::Object* function = replacement.isObject() ? replacement.objectValue() : nullptr;
-    const std::string with = function ? std::string() : vb::CStr(replacement);
+    // The object receives its argument as a COM VARIANT: a Boolean becomes "-1" or "0".
+    std::string with;
+    if (replacement.type() == vb::vbBoolean)
+        with = replacement.booleanValue() ? "-1" : "0";
+    else if (!function)
+        with = vb::CStr(replacement);
     regex::Matcher matcher(prog, subject, ignoreCase_, multiline_);
     CharacterPositions positions(subject);
     std::string out;
