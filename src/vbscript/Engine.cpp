@@ -22,8 +22,9 @@ constexpr int kTickBudget = 2048;
 // ---------------------------------------------------------------------------
 // Entry and limits
 
-EntryScope::EntryScope(Engine& e) : engine_(e)
+EntryScope::EntryScope(Engine& e) : engine_(e), previousContext_(runningContext())
 {
+    setRunningContext(&e);
     if (e.entryDepth_++ == 0) {
         char marker = 0;
         e.stackBase_ = &marker;
@@ -37,6 +38,7 @@ EntryScope::EntryScope(Engine& e) : engine_(e)
 
 EntryScope::~EntryScope()
 {
+    setRunningContext(previousContext_);
     if (--engine_.entryDepth_ == 0 && !engine_.retired_.empty())
         engine_.buryRetired();
 }

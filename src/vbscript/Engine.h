@@ -101,6 +101,7 @@ public:
     // --- Configuration
     void setAllowUI(bool allow) { allowUI_ = allow; }
     bool userInterfaceAllowed() const override { return allowUI_; }
+    void checkLongWork() override { checkDeadline(); }
     void setTimeout(std::int32_t ms) { timeoutMs_ = ms; }
     std::int32_t timeout() const { return timeoutMs_; }
     // Deepest nesting of procedure calls before error 28 "Out of stack space".
@@ -274,6 +275,7 @@ public:
 
 private:
     Engine& engine_;
+    BuiltinContext* previousContext_;
 };
 
 } // namespace vbscript

@@ -112,6 +112,7 @@ Variant Join(BuiltinContext&, Args args)
             vb::raiseError(vb::err::TypeMismatch);
         out += elementText(element);
         checkStringSize(static_cast<double>(out.size()));
+        pollLongWork();
     }
     return out;
 }
@@ -142,6 +143,7 @@ Variant Split(BuiltinContext&, Args args)
             break;
         pieces.emplace_back(expression.substr(pos, at - pos));
         pos = at + delimiter.size();
+        pollLongWork();
     }
     pieces.emplace_back(expression.substr(pos));
     return stringList(std::move(pieces));

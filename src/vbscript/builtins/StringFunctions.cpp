@@ -60,6 +60,27 @@ std::int32_t countArg(Args args, std::size_t i)
     return n;
 }
 
+// `unit` n times, built in slices so that a script's time-out can stop a huge one.
+std::string repeatedText(std::string_view unit, std::size_t n)
+{
+    constexpr std::size_t kSlice = 1 << 16;
+    std::string out;
+    out.reserve(n * unit.size());
+    if (unit.size() == 1) {
+        for (std::size_t done = 0; done < n; done += kSlice) {
+            out.append(std::min(kSlice, n - done), unit[0]);
+            checkLongWorkNow();
+        }
+        return out;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        out += unit;
+        if (i % kSlice == 0)
+            checkLongWorkNow();
+    }
+    return out;
+}
+
 Variant Len(BuiltinContext&, Args args)
 {
     const TextArg s(args, 0);
@@ -199,6 +220,7 @@ Variant Replace(BuiltinContext&, Args args)
         out.append(rest.substr(pos, at - pos));
         out.append(with);
         checkStringSize(static_cast<double>(out.size()));
+        pollLongWork();
         pos = at + find.size();
         ++done;
     }
@@ -246,7 +268,7 @@ Variant Space(BuiltinContext&, Args args)
 {
     const std::int32_t n = countArg(args, 0);
     checkStringSize(n);
-    return std::string(static_cast<std::size_t>(n), ' ');
+    return repeatedText(" ", static_cast<std::size_t>(n));
 }
 
 // The character of an ANSI code, as Chr gives it.
@@ -281,11 +303,7 @@ Variant String(BuiltinContext&, Args args)
         unit = ansiCharacter(code % 256);
     }
     checkStringSize(static_cast<double>(n) * static_cast<double>(unit.size()));
-    std::string out;
-    out.reserve(static_cast<std::size_t>(n) * unit.size());
-    for (std::int32_t i = 0; i < n; ++i)
-        out += unit;
-    return out;
+    return repeatedText(unit, static_cast<std::size_t>(n));
 }
 
 Variant StrReverse(BuiltinContext&, Args args)

@@ -4,6 +4,7 @@
 #include "MatchCollection.h"
 #include "regex/RegexMatcher.h"
 
+#include "vbscript/Builtins.h"
 #include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Conversions.h"
@@ -52,6 +53,7 @@ void forEachMatch(regex::Matcher& matcher, std::string_view subject, bool all, V
         std::optional<regex::MatchResult> m = matcher.search(from);
         if (!m)
             break;
+        pollLongWork();
         visit(*m);
         if (!all)
             break;
