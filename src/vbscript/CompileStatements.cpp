@@ -66,7 +66,7 @@ StmtPtr Compiler::compileStatement(const ast::Stmt& s)
     case K::OnError: return std::make_unique<OnErrorStmt>(s.line, s.column, static_cast<const ast::OnErrorStmt&>(s).resumeNext);
     case K::ReDim: return compileReDim(static_cast<const ast::ReDimStmt&>(s));
     case K::Erase: return compileErase(static_cast<const ast::EraseStmt&>(s));
-    case K::Dim:
+    case K::Dim: return compileModuleArrays(static_cast<const ast::DimStmt&>(s));
     case K::Const:
     case K::OptionExplicit:
     case K::Procedure:
@@ -140,6 +140,30 @@ bool Compiler::cannotRunScript(const ast::Expr& e)
     }
     default: return false;
     }
+}
+
+// The runtime part of a module-level Dim: its arrays (nothing for plain variables,
+// for Dims inside procedures, and for Execute code bound to a procedure).
+StmtPtr Compiler::compileModuleArrays(const ast::DimStmt& s)
+{
+    if (!topLevel_ || (binding_ && !asGlobal_))
+        return nullptr;
+    auto stmt = std::make_unique<DeclareArraysStmt>(s.line, s.column);
+    for (const ast::VarDecl& v : s.vars) {
+        if (!v.isArray)
+            continue;
+        GlobalSlot* slot = scope_.lookup(v.name);
+        if (!slot)
+            continue;
+        DeclareArraysStmt::Item item{slot, {}, redeclaredFixed_.contains(&v)};
+        item.init.fixed = !v.upper.empty();
+        for (std::int32_t u : v.upper)
+            item.init.bounds.push_back(vb::Bound{0, u + 1});
+        stmt->items.push_back(std::move(item));
+    }
+    if (stmt->items.empty())
+        return nullptr;
+    return stmt;
 }
 
 StmtPtr Compiler::compileAssign(const ast::AssignStmt& s)

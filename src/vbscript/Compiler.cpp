@@ -308,13 +308,11 @@ void Compiler::declareGlobalVariable(const ast::VarDecl& v)
         slot.classInfo = nullptr;
         created = true;
     }
-    if (v.isArray && (created || !slot.value.isArray())) {
-        ArrayInit init;
-        init.fixed = !v.upper.empty();
-        for (std::int32_t u : v.upper)
-            init.bounds.push_back(vb::Bound{0, u + 1});
-        slot.value = makeDeclaredArray(init);
-    }
+    // The array itself is made when the Dim line runs (DeclareArraysStmt).
+    if (v.isArray && executed_ && !created && slot.value.isArray() && slot.value.arrayValue().fixedSize())
+        redeclaredFixed_.insert(&v);
+    else if (v.isArray && created)
+        slot.value = vb::Variant();
 }
 
 vb::Ref<Procedure> Compiler::declareProcedure(const ast::ProcedureDecl& d, ClassInfo* owner)

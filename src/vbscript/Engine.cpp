@@ -275,7 +275,7 @@ ModuleScope& Engine::scopeOf(const Frame& f)
 // ---------------------------------------------------------------------------
 // Compiling and running code
 
-vb::Ref<Procedure> Engine::compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit)
+vb::Ref<Procedure> Engine::compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit, bool executed)
 {
     vb::Ref<CodeUnit> unit = vb::make<CodeUnit>();
     unit->scope = &scope;
@@ -284,6 +284,7 @@ vb::Ref<Procedure> Engine::compileCode(ModuleScope& scope, std::string_view code
     Parser parser(unit->source);
     ast::Program program = parser.parseProgram();
     Compiler compiler(*this, scope, *unit, binding, asGlobal);
+    compiler.setExecuted(executed);
     vb::Ref<Procedure> top = compiler.compileProgram(program);
     // Units whose procedures or classes stay in the engine are detached on reset.
     if (compiler.declaredCode())
@@ -469,7 +470,7 @@ void Engine::executeIn(Frame& f, const std::string& code, bool global)
     try {
         vb::Ref<Procedure> top;
         try {
-            top = compileCode(scope, code, binding, binding == nullptr, f.procedure->unit->optionExplicit || wasExplicit);
+            top = compileCode(scope, code, binding, binding == nullptr, f.procedure->unit->optionExplicit || wasExplicit, true);
         } catch (...) {
             scope.optionExplicit = wasExplicit;
             throw;

@@ -178,7 +178,8 @@ private:
     void checkDeadline();
     [[noreturn]] void outOfStack();
     void copyByValueArguments(const Procedure& p, vb::Variant** args, vb::Variant* locals);
-    vb::Ref<Procedure> compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit);
+    vb::Ref<Procedure> compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit,
+                                   bool executed = false);
     vb::Variant runTopLevel(const Procedure& top, Frame* binding);
     static Frame* bindingOf(Frame& f);
     [[noreturn]] void recordAndRethrow();

@@ -4,6 +4,7 @@
 #include "Engine.h"
 #include "ErrObject.h"
 #include "Procedure.h"
+#include "Scope.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"
@@ -354,6 +355,17 @@ Flow ReDimStmt::exec(Frame& f) const
             f.engine.writableArray(*v).redim(std::move(bounds), true);
         else
             *v = vb::Variant(vb::make<vb::Array>(std::move(bounds)));
+    }
+    return Flow::Normal;
+}
+
+Flow DeclareArraysStmt::exec(Frame&) const
+{
+    for (const Item& item : items) {
+        if (item.clash)
+            vb::raiseError(vb::err::TypeMismatch);
+        if (!item.slot->value.isArray())
+            item.slot->value = makeDeclaredArray(item.init);
     }
     return Flow::Normal;
 }

@@ -51,6 +51,13 @@ TEST_F(DynamicCodeErrors, AConstantCannotTakeAVariablesName)
     EXPECT_EQ(out("ExecuteGlobal \"Const limit = 3\" : Out.Echo limit"), "3");
 }
 
+TEST_F(DynamicCodeErrors, AFixedArrayCannotBeDeclaredAgain)
+{
+    EXPECT_EQ(out("On Error Resume Next\nExecuteGlobal \"Dim fixedList(2)\"\nOut.Echo Err.Number\n"
+                  "ExecuteGlobal \"Dim fixedList(2)\"\nOut.Echo Err.Number, UBound(fixedList)"),
+              "0|13 2");
+}
+
 TEST_F(DynamicCodeErrors, DimInsideExecuteInAProcedure)
 {
     const char* code = "Option Explicit\nSub Tally\nExecute \"Dim total : total = 5\"\nOut.Echo total\nEnd Sub\nTally";
@@ -100,6 +107,12 @@ TEST_F(ObjectsAndNothing, NewAndTheBuiltInClasses)
     EXPECT_EQ(errorOf("Set y = New NoSuchClass"), 500);
     EXPECT_EQ(out("Class RegExp : Public Pattern : End Class\nSet r = New RegExp : Out.Echo TypeName(r), TypeName(r.Execute(\"\"))"),
               "IRegExp2 IMatchCollection2");
+}
+
+TEST_F(ObjectsAndNothing, AnArrayExistsOnceItsDimLineRan)
+{
+    EXPECT_EQ(out("Out.Echo TypeName(early)\nDim early(3)\nOut.Echo TypeName(early), UBound(early)"), "Empty|Variant() 3");
+    EXPECT_EQ(out("Sub Show : Out.Echo TypeName(later) : End Sub\nShow\nDim later(1)\nShow"), "Empty|Variant()");
 }
 
 TEST_F(ObjectsAndNothing, ReDimAndForFailures)
