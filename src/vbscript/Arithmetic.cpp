@@ -1,6 +1,8 @@
 // Arithmetic and concatenation operators.
 #include "Operators.h"
 
+#include "vbscript/builtins/Locale.h"
+
 #include "automation/Array.h"
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -331,7 +333,7 @@ void appendText(std::string& out, const Variant& v)
     case vb::vbEmpty: break;
     case vb::vbArray:
     case vb::vbError: vb::raiseError(vb::err::TypeMismatch);
-    default: out += vb::CStr(v); break;
+    default: out += localeText(v); break;
     }
 }
 

@@ -24,8 +24,9 @@ public:
     virtual ~BuiltinContext() = default;
     // True when the script may show message and input boxes (the host allows user interface).
     virtual bool userInterfaceAllowed() const = 0;
-    // Locale identifier for GetLocale/SetLocale (1033, en-US, is the only one supported).
+    // Locale identifier for GetLocale/SetLocale (1033, en-US, by default).
     virtual std::int32_t localeId() const { return 1033; }
+    virtual void setLocaleId(std::int32_t) { }
     // Called now and then by library work that may run long; raises the time-out of
     // the running script when it is due.
     virtual void checkLongWork() { }

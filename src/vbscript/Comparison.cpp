@@ -1,6 +1,8 @@
 // Comparison operators and the truth of conditions.
 #include "Operators.h"
 
+#include "vbscript/builtins/Locale.h"
+
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 #include "automation/Object.h"
@@ -64,9 +66,9 @@ Order compare(const Variant& a, const Variant& b)
         return orderOf(vb::compareBinary("", b.stringValue()));
     // A string and a number (or Boolean, or date) compare as text.
     if (a.isString())
-        return orderOf(vb::compareBinary(a.stringValue(), vb::CStr(b)));
+        return orderOf(vb::compareBinary(a.stringValue(), localeText(b)));
     if (b.isString())
-        return orderOf(vb::compareBinary(vb::CStr(a), b.stringValue()));
+        return orderOf(vb::compareBinary(localeText(a), b.stringValue()));
     if (a.type() == vb::vbCurrency && b.type() == vb::vbCurrency) {
         const auto x = a.currencyValue().scaled, y = b.currencyValue().scaled;
         return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
@@ -122,7 +124,8 @@ Order literalOrder(const Variant& a, const Variant& literal)
         return literalOrder(valueOf(a), literal);
     if (!a.isString())
         return compare(a, literal);
-    const double x = vb::CDbl(a);
+    const Locale& locale = scriptLocale();
+    const double x = locale.lcid == kDefaultLocale ? vb::CDbl(a) : vb::CDbl(Variant(toInvariantNumber(a.stringValue(), locale)));
     const double y = vb::toDouble(literal);
     return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
 }

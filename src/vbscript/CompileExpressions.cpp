@@ -108,6 +108,21 @@ bool isStatementOnly(std::string_view name)
     return vb::equalsIgnoreCase(name, "Randomize");
 }
 
+// True when the result depends on the script's locale (set only when the code runs):
+// text of a fractional number or a date ("x" & 1.5), or a string read as one.
+bool dependsOnLocale(BinaryOp op, const vb::Variant& a, const vb::Variant& b)
+{
+    if (op != BinaryOp::Concat && !isComparison(op))
+        return false;
+    const auto localized = [](const vb::Variant& v) {
+        const vb::VarType t = v.type();
+        return t == vb::vbSingle || t == vb::vbDouble || t == vb::vbCurrency || t == vb::vbDate;
+    };
+    if (op == BinaryOp::Concat)
+        return localized(a) || localized(b);
+    return (a.isString() && !b.isString()) || (b.isString() && !a.isString());
+}
+
 // Operators nested as separate nodes before a chain continues as one ChainExpr.
 constexpr int kMaxNestedOperators = 32;
 
@@ -225,7 +240,7 @@ ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r)
     // A string compared with a numeric literal is read as a number.
     const bool literal = isComparison(op) && isNumericLiteral(r.get()) && !isNumericLiteral(l.get());
     BinaryFn fn = binaryFunction(op);
-    if (isConstant(l.get()) && isConstant(r.get())) {
+    if (isConstant(l.get()) && isConstant(r.get()) && !dependsOnLocale(op, constantOf(l.get()), constantOf(r.get()))) {
         try {
             if (literal)
                 return std::make_unique<ConstantExpr>(ops::literalComparison(op, constantOf(l.get()), constantOf(r.get())));

@@ -152,6 +152,7 @@ void Engine::reset()
     err_->Clear();
     lastError_ = ScriptError{};
     ++generation_;
+    localeId_ = 1033; // a reset engine starts in en-US again
 }
 
 ModuleScope* Engine::findModule(std::string_view name)

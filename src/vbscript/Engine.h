@@ -102,6 +102,9 @@ public:
     void setAllowUI(bool allow) { allowUI_ = allow; }
     bool userInterfaceAllowed() const override { return allowUI_; }
     void checkLongWork() override { checkDeadline(); }
+    // The locale of this engine's scripts (SetLocale); en-US until a script changes it.
+    std::int32_t localeId() const override { return localeId_; }
+    void setLocaleId(std::int32_t lcid) override { localeId_ = lcid; }
     void setTimeout(std::int32_t ms) { timeoutMs_ = ms; }
     std::int32_t timeout() const { return timeoutMs_; }
     // Deepest nesting of procedure calls before error 28 "Out of stack space".
@@ -209,6 +212,7 @@ private:
     int depth_ = 0;
     int entryDepth_ = 0;
     int budget_ = 1;
+    std::int32_t localeId_ = 1033;
     bool deadlineSet_ = false;
     bool interrupted_ = false;
     std::chrono::steady_clock::time_point deadline_;

@@ -83,7 +83,12 @@ Flow CallStmt::exec(Frame& f) const
 
 Flow AssignStmt::exec(Frame& f) const
 {
-    target_->assignLet(f, value_->eval(f));
+    vb::Variant v = value_->eval(f);
+    // Plain values go straight in; objects and arrays take the Let rules.
+    if (isPlain(v.type()))
+        target_->assign(f, std::move(v), false);
+    else
+        target_->assignLet(f, std::move(v));
     return Flow::Normal;
 }
 
@@ -241,7 +246,7 @@ Flow ForStmt::exec(Frame& f) const
             if (c.type() == vb::vbInteger && to.type() == vb::vbInteger)
                 o = c.integerValue() < to.integerValue() ? ops::Order::Less : c.integerValue() > to.integerValue() ? ops::Order::Greater : ops::Order::Equal;
             else
-                o = ops::compare(c, to);
+                o = fastOrder(c, to);
             if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
                 break;
         }
@@ -336,21 +341,39 @@ Flow ReDimStmt::exec(Frame& f) const
 {
     for (const Item& item : items) {
         // A fixed array is refused before its new bounds are looked at.
-        if (const vb::Variant* v = item.target->address(f); v && v->isArray() && v->arrayValue().fixedSize())
+        vb::Variant* v = item.target->address(f);
+        if (v && v->isArray() && v->arrayValue().fixedSize())
             vb::raiseError(vb::err::ArrayFixed);
+        bool calls = false;
         std::vector<vb::Bound> bounds;
+        if (item.upper.size() > 1)
+            bounds.reserve(item.upper.size());
+        std::int32_t lastCount = 0;
         for (const ExprPtr& e : item.upper) {
+            calls = calls || e->hasCalls();
             vb::Variant s;
             const std::int32_t upper = vb::CLng(e->read(f, s));
             if (upper < -1)
                 vb::raiseError(vb::err::SubscriptOutOfRange);
-            bounds.push_back(vb::Bound{0, upper + 1});
+            lastCount = upper + 1;
+            if (item.upper.size() > 1)
+                bounds.push_back(vb::Bound{0, lastCount});
         }
-        vb::Variant* v = item.target->address(f);
+        // A bound that ran script code may have moved the variable.
+        if (calls)
+            v = item.target->address(f);
         if (!v)
             vb::raiseError(vb::err::TypeMismatch);
         if (v->isArray() && v->arrayValue().fixedSize())
             vb::raiseError(vb::err::ArrayFixed);
+        const bool oneDimension = item.upper.size() == 1;
+        // The growth loop of scripts ("ReDim Preserve a(n + 1)") resizes in place.
+        if (preserve_ && oneDimension && v->isArray() && v->arrayValue().dimensions() == 1 && v->arrayValue().lbound() == 0) {
+            f.engine.writableArray(*v).resizeVector(lastCount);
+            continue;
+        }
+        if (oneDimension)
+            bounds.push_back(vb::Bound{0, lastCount});
         if (preserve_ && v->isArray() && v->arrayValue().dimensions() > 0)
             f.engine.writableArray(*v).redim(std::move(bounds), true);
         else
