@@ -8,9 +8,12 @@
 #include "Scope.h"
 #include "ScriptClass.h"
 
+#include "platform/ThreadStack.h"
+
 #include "automation/Array.h"
 #include "automation/Conversions.h"
 
+#include <algorithm>
 #include <new>
 
 namespace vbscript {
@@ -28,6 +31,11 @@ EntryScope::EntryScope(Engine& e) : engine_(e), previousContext_(runningContext(
     if (e.entryDepth_++ == 0) {
         char marker = 0;
         e.stackBase_ = &marker;
+        // On a thread with a small stack, script calls stop well before its end
+        // (the rest is for the library and the host's own frames).
+        const auto room = static_cast<std::ptrdiff_t>(platform::stackRoomBelow(&marker));
+        constexpr std::ptrdiff_t kReserve = 256 * 1024;
+        e.stackBudget_ = room > 0 ? std::min(kStackBudget, room > 2 * kReserve ? room - kReserve : room / 2) : kStackBudget;
         e.interrupted_ = false;
         e.deadlineSet_ = e.timeoutMs_ >= 0;
         if (e.deadlineSet_)

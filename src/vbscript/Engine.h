@@ -217,6 +217,9 @@ private:
     bool interrupted_ = false;
     std::chrono::steady_clock::time_point deadline_;
     const char* stackBase_ = nullptr;
+    // Native stack the script calls of this entry may use (kStackBudget, less on a
+    // thread whose stack is smaller).
+    std::ptrdiff_t stackBudget_ = 0;
     std::vector<std::unique_ptr<ScriptModule>> moduleHandles_;
 
     // State a Reset replaced while script code was still running (a script that
@@ -237,7 +240,7 @@ inline constexpr std::ptrdiff_t kStackBudget = 3 * 1024 * 1024;
 [[gnu::always_inline]] inline vb::Variant Engine::invoke(const Procedure& p, ScriptObject* me, vb::Variant** args, vb::Variant* locals, Frame* binding)
 {
     char here = 0;
-    if (depth_ >= maxDepth_ || (stackBase_ && stackBase_ - &here > kStackBudget))
+    if (depth_ >= maxDepth_ || (stackBase_ && stackBase_ - &here > stackBudget_))
         outOfStack();
     tick();
     struct Depth {

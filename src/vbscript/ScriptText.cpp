@@ -8,26 +8,15 @@ namespace {
 
 std::string fromUtf16(const std::string& bytes, bool bigEndian)
 {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    auto unitAt = [&](std::size_t i) -> char32_t {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        return bigEndian ? static_cast<char32_t>((a << 8) | b) : static_cast<char32_t>((b << 8) | a);
-    };
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
     // Past the mark; an odd last byte is no character.
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        char32_t u = unitAt(i);
-        if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
-            const char32_t low = unitAt(i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        text::appendCharacter(out, u);
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        units += static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
     }
-    return out;
+    return text::fromUtf16(units);
 }
 
 } // namespace

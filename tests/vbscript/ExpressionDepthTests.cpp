@@ -99,4 +99,18 @@ TEST(SmallStack, ChainsAndNestingDoNotCrash)
     });
 }
 
+TEST(SmallStack, DeepRecursionEndsInOutOfStackSpace)
+{
+    onSmallStack(512 * 1024, [] {
+        vbscript::ScriptControl control;
+        try {
+            control.AddCode("Function Down(n)\nDown = Down(n + 1) + 1\nEnd Function\nx = Down(0)");
+            ADD_FAILURE() << "no error";
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.number(), 28);
+        }
+        EXPECT_EQ(vb::CStr(control.Eval("1 + 1")), "2");
+    });
+}
+
 } // namespace

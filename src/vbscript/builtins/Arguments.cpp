@@ -62,6 +62,14 @@ std::int32_t longArg(vb::Args args, std::size_t i, std::int32_t fallback)
     return given(args, i) ? longArg(args, i) : fallback;
 }
 
+std::int32_t countArg(vb::Args args, std::size_t i)
+{
+    const std::int32_t n = longArg(args, i);
+    if (n < 0)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    return n;
+}
+
 bool boolArg(vb::Args args, std::size_t i, bool fallback)
 {
     return given(args, i) ? vb::CBool(valueArg(args, i)) : fallback;

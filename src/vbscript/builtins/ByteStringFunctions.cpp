@@ -46,33 +46,14 @@ std::string toBytes(std::string_view s)
 
 std::string fromBytes(std::string_view bytes)
 {
-    std::string s;
-    s.reserve(bytes.size() / 2 + 1);
-    auto unitAt = [&](std::size_t i) -> char32_t {
+    std::u16string units;
+    units.reserve(bytes.size() / 2 + 1);
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
         const auto lo = static_cast<unsigned char>(bytes[i]);
         const auto hi = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
-        return static_cast<char32_t>(lo | (hi << 8));
-    };
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        char32_t u = unitAt(i);
-        if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
-            const char32_t low = unitAt(i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        text::appendCharacter(s, u);
+        units += static_cast<char16_t>(lo | (hi << 8));
     }
-    return s;
-}
-
-std::int32_t countArg(Args args, std::size_t i)
-{
-    const std::int32_t n = longArg(args, i);
-    if (n < 0)
-        invalidArgument();
-    return n;
+    return text::fromUtf16(units);
 }
 
 Variant LenB(BuiltinContext&, Args args)

@@ -51,15 +51,6 @@ using vb::Variant;
     vb::raiseError(vb::err::InvalidProcedureCall);
 }
 
-// A length or position argument: Null raises 94, a negative value 5.
-std::int32_t countArg(Args args, std::size_t i)
-{
-    const std::int32_t n = longArg(args, i);
-    if (n < 0)
-        invalidArgument();
-    return n;
-}
-
 // `unit` n times, built in slices so that a script's time-out can stop a huge one.
 std::string repeatedText(std::string_view unit, std::size_t n)
 {
