@@ -103,14 +103,7 @@ Variant MidB(BuiltinContext&, Args args)
 // InStrB([start, ]string1, string2): the byte position of string2 in string1.
 Variant InStrB(BuiltinContext&, Args args)
 {
-    const bool hasStart = args.size() >= 3;
-    const std::size_t first = hasStart ? 1 : 0;
-    std::int32_t start = 1;
-    if (hasStart) {
-        start = longArg(args, 0);
-        if (start < 1)
-            invalidArgument();
-    }
+    const auto [start, first] = searchStartArg(args);
     const TextArg hay(args, first);
     const TextArg needle(args, first + 1);
     if (hay.isNull() || needle.isNull())

@@ -122,14 +122,7 @@ Variant Mid(BuiltinContext&, Args args)
 // InStr([start,] string1, string2[, compare])
 Variant InStr(BuiltinContext&, Args args)
 {
-    const bool hasStart = args.size() >= 3;
-    const std::size_t first = hasStart ? 1 : 0;
-    std::int32_t start = 1;
-    if (hasStart) {
-        start = longArg(args, 0);
-        if (start < 1)
-            invalidArgument();
-    }
+    const auto [start, first] = searchStartArg(args);
     const vb::CompareMode mode = args.size() >= 4 ? compareArg(args, 3) : vb::CompareMode::Binary;
     const TextArg hay(args, first);
     const TextArg needle(args, first + 1);
