@@ -495,9 +495,12 @@ public:
         Temp ls;
         const vb::Variant& a = left_->read(f, ls.get());
         const vb::Variant& b = right_;
+        // Whole numbers first: the loop and recursion tests.
+        if ((a.type() == vb::vbInteger || a.type() == vb::vbLong) && (b.type() == vb::vbInteger || b.type() == vb::vbLong))
+            return fastOrder(a, b);
         if (literal_ && (a.isString() || a.isObject()))
             return ops::literalOrder(a, b);
-        return fastOrder(a, b);
+        return ops::compare(a, b);
     }
     vb::Variant eval(Frame& f) const override
     {
