@@ -60,7 +60,7 @@ Operand operandOf(const Variant& v)
     case vb::vbCurrency: return {Num::Currency, v.currencyValue().scaled};
     case vb::vbDate: return {Num::Date, 0, v.dateValue().serial};
     case vb::vbString: {
-        auto d = vb::parseNumber(v.stringValue());
+        auto d = parseLocaleNumber(v.stringValue());
         if (!d)
             vb::raiseError(vb::err::TypeMismatch);
         return {Num::Double, 0, *d};

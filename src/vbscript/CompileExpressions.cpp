@@ -109,11 +109,12 @@ bool isStatementOnly(std::string_view name)
 }
 
 // True when the result depends on the script's locale (set only when the code runs):
-// text of a fractional number or a date ("x" & 1.5), or a string read as one.
+// text of a fractional number or a date ("x" & 1.5), or a string read as a number.
 bool dependsOnLocale(BinaryOp op, const vb::Variant& a, const vb::Variant& b)
 {
+    // Arithmetic reads a string operand as a number of the locale.
     if (op != BinaryOp::Concat && !isComparison(op))
-        return false;
+        return a.isString() || b.isString();
     const auto localized = [](const vb::Variant& v) {
         const vb::VarType t = v.type();
         return t == vb::vbSingle || t == vb::vbDouble || t == vb::vbCurrency || t == vb::vbDate;

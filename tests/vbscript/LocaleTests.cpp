@@ -28,6 +28,8 @@ TEST_F(Locales, NumbersAndMoney)
               "1,5 1.234,50 1.234,50 \xE2\x82\xAC");
     // Text built with "&" and numbers read from text follow the locale too.
     EXPECT_EQ(out("SetLocale 1031 : s = \"x\" & 2.25 : Out.Echo s, CDbl(\"1,5\") * 2, \"1,5\" = 1.5"), "x2,25 3 True");
+    EXPECT_EQ(out("SetLocale 1031 : Out.Echo \"1,5\" * 2, IsNumeric(\"1,5\"), IsNumeric(\"1,5x\")"), "3 True False");
+    EXPECT_EQ(out("SetLocale 1033 : Out.Echo \"1,5\" * 2, IsNumeric(\"1.5\")"), "30 True");
     EXPECT_EQ(out("SetLocale 1043 : Out.Echo FormatCurrency(3.5), FormatNumber(-1234567.891, 1)"), "\xE2\x82\xAC 3,50 -1.234.567,9");
     EXPECT_EQ(out("SetLocale 2057 : Out.Echo CStr(0.5), FormatCurrency(2)"), "0.5 \xC2\xA3" "2.00");
     EXPECT_EQ(out("SetLocale 1036 : Out.Echo FormatNumber(1234567.891)"), "1\xC2\xA0" "234\xC2\xA0" "567,89");

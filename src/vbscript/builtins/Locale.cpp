@@ -127,6 +127,14 @@ std::string localeText(const vb::Variant& v)
     }
 }
 
+std::optional<double> parseLocaleNumber(std::string_view text)
+{
+    const Locale& locale = scriptLocale();
+    if (locale.lcid == kDefaultLocale)
+        return vb::parseNumber(text);
+    return vb::parseNumber(toInvariantNumber(text, locale));
+}
+
 std::string toInvariantNumber(std::string_view text, const Locale& locale)
 {
     if (locale.decimal == ".")

@@ -48,5 +48,8 @@ std::string localeLongTime(vb::Date d, const Locale& locale);
 // Number text of the locale as en-US text ("1.234,5" to "1234.5" in de-DE), for the
 // conversion functions.
 std::string toInvariantNumber(std::string_view text, const Locale& locale);
+// A number written as the script's locale writes it ("1,5" in de-DE); none when the
+// text is no number.
+std::optional<double> parseLocaleNumber(std::string_view text);
 
 } // namespace vbscript
