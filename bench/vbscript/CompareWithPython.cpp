@@ -83,6 +83,11 @@ int main(int argc, char** argv)
         {"bubble", "bubble sort of 2,000 numbers"},
         {"dictionary", "100,000 dictionary inserts + lookups"},
         {"hostcalls", "100,000 late-bound host calls"},
+        {"textedit", "Mid/InStr/Replace on a 20,000-item text"},
+        {"property", "1,000,000 Property Get/Let calls"},
+        {"regexp", "RegExp over 10,000 lines"},
+        {"redim", "ReDim Preserve growth to 1,000,000"},
+        {"dictmix", "100,000 mixed dictionary operations"},
     };
     std::printf("%-40s %12s %12s %8s\n", "benchmark", "VBScript s", "CPython s", "ratio");
     for (const auto& n : names) {

@@ -95,6 +95,16 @@ void Array::redim(std::vector<Bound> bounds, bool preserve)
     elements_.resize(total);
 }
 
+void Array::resizeVector(std::int32_t count)
+{
+    if (fixed_)
+        raiseError(err::ArrayFixed);
+    if (count < 0 || bounds_.size() != 1 || bounds_[0].lower != 0)
+        raiseError(err::SubscriptOutOfRange);
+    bounds_[0].count = count;
+    elements_.resize(static_cast<std::size_t>(count));
+}
+
 void Array::clearElements()
 {
     for (Variant& v : elements_)

@@ -49,6 +49,9 @@ public:
     // ReDim [Preserve]: new bounds. With preserve only the last dimension may change
     // its count (error 9 otherwise) and the dimension count must stay.
     void redim(std::vector<Bound> bounds, bool preserve);
+    // ReDim Preserve of a one-dimensional array to `count` elements from 0, without
+    // building a bounds list (the growth loop of scripts).
+    void resizeVector(std::int32_t count);
     // Erase of a fixed array: every element back to Empty.
     void clearElements();
 

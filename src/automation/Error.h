@@ -76,6 +76,7 @@ inline constexpr std::int32_t PathNotFound = 76;
 inline constexpr std::int32_t ObjectVariableNotSet = 91;
 inline constexpr std::int32_t InvalidUseOfNull = 94;
 inline constexpr std::int32_t ObjectRequired = 424;
+inline constexpr std::int32_t ForLoopNotInitialized = 92;
 inline constexpr std::int32_t CantCreateObject = 429;
 inline constexpr std::int32_t NoSuchMember = 438;
 inline constexpr std::int32_t ObjectDoesntSupportAction = 445;

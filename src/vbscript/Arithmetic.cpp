@@ -1,6 +1,8 @@
 // Arithmetic and concatenation operators.
 #include "Operators.h"
 
+#include "vbscript/builtins/Locale.h"
+
 #include "automation/Array.h"
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -58,7 +60,7 @@ Operand operandOf(const Variant& v)
     case vb::vbCurrency: return {Num::Currency, v.currencyValue().scaled};
     case vb::vbDate: return {Num::Date, 0, v.dateValue().serial};
     case vb::vbString: {
-        auto d = vb::parseNumber(v.stringValue());
+        auto d = parseLocaleNumber(v.stringValue());
         if (!d)
             vb::raiseError(vb::err::TypeMismatch);
         return {Num::Double, 0, *d};
@@ -313,10 +315,11 @@ Variant negate(const Variant& a)
     }
 }
 
+// "+x" leaves its operand alone, an object too.
 Variant unaryPlus(const Variant& a)
 {
     if (a.isObject())
-        return vb::defaultValue(a);
+        return a;
     if (a.isArray())
         vb::raiseError(vb::err::TypeMismatch);
     return a;
@@ -330,7 +333,7 @@ void appendText(std::string& out, const Variant& v)
     case vb::vbEmpty: break;
     case vb::vbArray:
     case vb::vbError: vb::raiseError(vb::err::TypeMismatch);
-    default: out += vb::CStr(v); break;
+    default: out += localeText(v); break;
     }
 }
 

@@ -30,6 +30,8 @@ struct Expr {
         Call,    // callee(args); an omitted argument is a null entry
         Unary,   // unaryOp operand(left)
         Binary,  // left binaryOp right
+        Chain,   // args[0] chainOps[0] args[1] chainOps[1] ...: three or more operands of one
+                 // precedence level, left to right (kept flat so long chains need no deep recursion)
         Paren,   // (left): a value, never a variable
         New,     // New name
         Me,
@@ -42,6 +44,7 @@ struct Expr {
     ExprPtr left;
     ExprPtr right;
     std::vector<ExprPtr> args;
+    std::vector<BinaryOp> chainOps;
     BinaryOp binaryOp = BinaryOp::Add;
     UnaryOp unaryOp = UnaryOp::Negate;
 

@@ -1,6 +1,8 @@
 // Comparison operators and the truth of conditions.
 #include "Operators.h"
 
+#include "vbscript/builtins/Locale.h"
+
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 #include "automation/Object.h"
@@ -62,20 +64,20 @@ Order compare(const Variant& a, const Variant& b)
         return orderOf(vb::compareBinary(a.stringValue(), ""));
     if (a.isEmpty() && b.isString())
         return orderOf(vb::compareBinary("", b.stringValue()));
-    // A number is less than a string.
+    // A string and a number (or Boolean, or date) compare as text.
     if (a.isString())
-        return Order::Greater;
+        return orderOf(vb::compareBinary(a.stringValue(), localeText(b)));
     if (b.isString())
-        return Order::Less;
+        return orderOf(vb::compareBinary(localeText(a), b.stringValue()));
     if (a.type() == vb::vbCurrency && b.type() == vb::vbCurrency) {
         const auto x = a.currencyValue().scaled, y = b.currencyValue().scaled;
         return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
     }
     double x = vb::toDouble(a), y = vb::toDouble(b);
-    // A Single compares with its own precision.
-    if (a.type() == vb::vbSingle && b.type() != vb::vbDouble)
+    // A Single compares with its own precision: CSng(0.1) = 0.1.
+    if (a.type() == vb::vbSingle && b.type() != vb::vbSingle)
         y = static_cast<float>(y);
-    if (b.type() == vb::vbSingle && a.type() != vb::vbDouble)
+    if (b.type() == vb::vbSingle && a.type() != vb::vbSingle)
         x = static_cast<float>(x);
     return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
 }
@@ -114,6 +116,38 @@ Variant greaterEqual(const Variant& a, const Variant& b)
 {
     const Order o = compare(a, b);
     return o == Order::Null ? Variant::null() : Variant(o == Order::Greater || o == Order::Equal);
+}
+
+Order literalOrder(const Variant& a, const Variant& literal)
+{
+    if (a.isObject())
+        return literalOrder(valueOf(a), literal);
+    if (!a.isString())
+        return compare(a, literal);
+    const Locale& locale = scriptLocale();
+    const double x = locale.lcid == kDefaultLocale ? vb::CDbl(a) : vb::CDbl(Variant(toInvariantNumber(a.stringValue(), locale)));
+    const double y = vb::toDouble(literal);
+    return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
+}
+
+Variant literalComparison(ast::BinaryOp op, const Variant& a, const Variant& literal)
+{
+    const Order o = literalOrder(a, literal);
+    if (o == Order::Null)
+        return Variant::null();
+    switch (op) {
+    case ast::BinaryOp::Equal: return Variant(o == Order::Equal);
+    case ast::BinaryOp::NotEqual: return Variant(o != Order::Equal);
+    case ast::BinaryOp::Less: return Variant(o == Order::Less);
+    case ast::BinaryOp::Greater: return Variant(o == Order::Greater);
+    case ast::BinaryOp::LessEqual: return Variant(o != Order::Greater);
+    default: return Variant(o != Order::Less);
+    }
+}
+
+Variant isOperator(const Variant& a, const Variant& b)
+{
+    return Variant(sameObject(a, b));
 }
 
 bool sameObject(const Variant& a, const Variant& b)

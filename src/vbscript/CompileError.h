@@ -69,6 +69,7 @@ namespace rterr {
 inline constexpr std::int32_t IllegalAssignment = 501;
 inline constexpr std::int32_t InvalidReference = 505; // ".Name" outside With
 inline constexpr std::int32_t ClassNotDefined = 506;
+inline constexpr std::int32_t UnsupportedType = 458; // a conversion function called as a statement
 } // namespace rterr
 
 // The text VBScript gives for a compilation error number ("" when unknown).

@@ -49,10 +49,83 @@ BinaryFn binaryFunction(BinaryOp op)
     case BinaryOp::Xor: return ops::logicalXor;
     case BinaryOp::Eqv: return ops::logicalEqv;
     case BinaryOp::Imp: return ops::logicalImp;
-    case BinaryOp::Is: return nullptr;
+    case BinaryOp::Is: return ops::isOperator;
     }
     return nullptr;
 }
+
+// A numeric literal (or a constant that stands for one): a string compared with it
+// is read as a number.
+bool isNumericLiteral(const Expr* e)
+{
+    if (!isConstant(e))
+        return false;
+    switch (constantOf(e).type()) {
+    case vb::vbInteger:
+    case vb::vbLong:
+    case vb::vbSingle:
+    case vb::vbDouble:
+    case vb::vbCurrency:
+    case vb::vbByte:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isComparison(BinaryOp op)
+{
+    return op >= BinaryOp::Equal && op <= BinaryOp::GreaterEqual;
+}
+
+// "5 < x" is "x > 5": the constant goes to the right, where the fast nodes expect it.
+BinaryOp mirrored(BinaryOp op)
+{
+    switch (op) {
+    case BinaryOp::Less: return BinaryOp::Greater;
+    case BinaryOp::Greater: return BinaryOp::Less;
+    case BinaryOp::LessEqual: return BinaryOp::GreaterEqual;
+    case BinaryOp::GreaterEqual: return BinaryOp::LessEqual;
+    default: return op;
+    }
+}
+
+// CBool ... CStr: VBScript compiles them to conversions, which cannot stand as a
+// statement ("Call CInt(1)").
+bool isConversionFunction(std::string_view name)
+{
+    static constexpr std::string_view kNames[] = {"CBool", "CByte", "CCur", "CDate", "CDbl", "CInt", "CLng", "CSng", "CStr"};
+    for (std::string_view n : kNames) {
+        if (vb::equalsIgnoreCase(n, name))
+            return true;
+    }
+    return false;
+}
+
+// Randomize is a statement; it has no value to use ("v = Randomize(1)").
+bool isStatementOnly(std::string_view name)
+{
+    return vb::equalsIgnoreCase(name, "Randomize");
+}
+
+// True when the result depends on the script's locale (set only when the code runs):
+// text of a fractional number or a date ("x" & 1.5), or a string read as a number.
+bool dependsOnLocale(BinaryOp op, const vb::Variant& a, const vb::Variant& b)
+{
+    // Arithmetic reads a string operand as a number of the locale.
+    if (op != BinaryOp::Concat && !isComparison(op))
+        return a.isString() || b.isString();
+    const auto localized = [](const vb::Variant& v) {
+        const vb::VarType t = v.type();
+        return t == vb::vbSingle || t == vb::vbDouble || t == vb::vbCurrency || t == vb::vbDate;
+    };
+    if (op == BinaryOp::Concat)
+        return localized(a) || localized(b);
+    return (a.isString() && !b.isString()) || (b.isString() && !a.isString());
+}
+
+// Operators nested as separate nodes before a chain continues as one ChainExpr.
+constexpr int kMaxNestedOperators = 32;
 
 } // namespace
 
@@ -111,6 +184,7 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
         return std::make_unique<UnaryExpr>(fn, std::move(operand));
     }
     case K::Binary: return compileBinary(e);
+    case K::Chain: return compileChain(e);
     case K::Paren: {
         ExprPtr inner = compileExpr(*e.left);
         if (isConstant(inner.get()))
@@ -130,11 +204,47 @@ ExprPtr Compiler::compileBinary(const ast::Expr& e)
 {
     ExprPtr l = compileExpr(*e.left);
     ExprPtr r = compileExpr(*e.right);
-    if (e.binaryOp == BinaryOp::Is)
+    return makeBinary(e.binaryOp, std::move(l), std::move(r));
+}
+
+// Operands joined left to right: the first ones as nested nodes (with constants
+// folded), the rest of a long chain as one ChainExpr evaluated in a loop.
+ExprPtr Compiler::compileChain(const ast::Expr& e)
+{
+    ExprPtr acc = compileExpr(*e.args[0]);
+    std::vector<ChainExpr::Link> links;
+    int nested = 0;
+    for (std::size_t i = 0; i < e.chainOps.size(); ++i) {
+        ExprPtr r = compileExpr(*e.args[i + 1]);
+        const BinaryOp op = e.chainOps[i];
+        if (links.empty() && (nested < kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
+            acc = makeBinary(op, std::move(acc), std::move(r));
+            if (!isConstant(acc.get()))
+                ++nested;
+            continue;
+        }
+        links.push_back(ChainExpr::Link{binaryFunction(op), std::move(r)});
+    }
+    if (links.empty())
+        return acc;
+    return std::make_unique<ChainExpr>(std::move(acc), std::move(links));
+}
+
+ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r)
+{
+    if (op == BinaryOp::Is)
         return std::make_unique<IsExpr>(std::move(l), std::move(r));
-    BinaryFn fn = binaryFunction(e.binaryOp);
-    if (isConstant(l.get()) && isConstant(r.get())) {
+    if (isComparison(op) && isNumericLiteral(l.get()) && !isConstant(r.get())) {
+        std::swap(l, r);
+        op = mirrored(op);
+    }
+    // A string compared with a numeric literal is read as a number.
+    const bool literal = isComparison(op) && isNumericLiteral(r.get()) && !isNumericLiteral(l.get());
+    BinaryFn fn = binaryFunction(op);
+    if (isConstant(l.get()) && isConstant(r.get()) && !dependsOnLocale(op, constantOf(l.get()), constantOf(r.get()))) {
         try {
+            if (literal)
+                return std::make_unique<ConstantExpr>(ops::literalComparison(op, constantOf(l.get()), constantOf(r.get())));
             return std::make_unique<ConstantExpr>(fn(constantOf(l.get()), constantOf(r.get())));
         } catch (const vb::Error&) {
             // Left for run time, which reports it in its place.
@@ -142,22 +252,22 @@ ExprPtr Compiler::compileBinary(const ast::Expr& e)
     }
     if (isConstant(r.get())) {
         const vb::Variant c = constantOf(r.get());
-        switch (e.binaryOp) {
+        switch (op) {
         case BinaryOp::Add: return std::make_unique<BinaryConstExpr<fast::add>>(std::move(l), c);
         case BinaryOp::Subtract: return std::make_unique<BinaryConstExpr<fast::subtract>>(std::move(l), c);
         case BinaryOp::Multiply: return std::make_unique<BinaryConstExpr<fast::multiply>>(std::move(l), c);
         case BinaryOp::Modulo: return std::make_unique<BinaryConstExpr<ops::modulo>>(std::move(l), c);
         case BinaryOp::Concat: return std::make_unique<BinaryConstExpr<ops::concat>>(std::move(l), c);
-        case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal>>(std::move(l), c);
-        case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual>>(std::move(l), c);
-        case BinaryOp::Less: return std::make_unique<CompareConstExpr<fast::less>>(std::move(l), c);
-        case BinaryOp::Greater: return std::make_unique<CompareConstExpr<fast::greater>>(std::move(l), c);
-        case BinaryOp::LessEqual: return std::make_unique<CompareConstExpr<fast::lessEqual>>(std::move(l), c);
-        case BinaryOp::GreaterEqual: return std::make_unique<CompareConstExpr<fast::greaterEqual>>(std::move(l), c);
+        case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal>>(std::move(l), c, literal);
+        case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual>>(std::move(l), c, literal);
+        case BinaryOp::Less: return std::make_unique<CompareConstExpr<fast::less>>(std::move(l), c, literal);
+        case BinaryOp::Greater: return std::make_unique<CompareConstExpr<fast::greater>>(std::move(l), c, literal);
+        case BinaryOp::LessEqual: return std::make_unique<CompareConstExpr<fast::lessEqual>>(std::move(l), c, literal);
+        case BinaryOp::GreaterEqual: return std::make_unique<CompareConstExpr<fast::greaterEqual>>(std::move(l), c, literal);
         default: break;
         }
     }
-    switch (e.binaryOp) {
+    switch (op) {
     case BinaryOp::Add: return std::make_unique<BinaryExpr<fast::add>>(std::move(l), std::move(r));
     case BinaryOp::Subtract: return std::make_unique<BinaryExpr<fast::subtract>>(std::move(l), std::move(r));
     case BinaryOp::Multiply: return std::make_unique<BinaryExpr<fast::multiply>>(std::move(l), std::move(r));
@@ -195,7 +305,10 @@ ExprPtr Compiler::compileName(const ast::Expr& e)
     case K::ClassMember: return std::make_unique<MethodCallExpr>(r.index, ArgList());
     case K::NamedObject: return std::make_unique<NamedObjectExpr>(r.object);
     case K::NamedMember: return std::make_unique<NamedMemberExpr>(r.object, r.memberId, ArgList());
-    case K::Builtin: return std::make_unique<BuiltinCallExpr>(r.builtin, ArgList());
+    case K::Builtin:
+        if (isStatementOnly(r.builtin->name))
+            return std::make_unique<ErrorExpr>(vb::err::TypeMismatch);
+        return std::make_unique<BuiltinCallExpr>(r.builtin, ArgList());
     case K::Intrinsic: return std::make_unique<IntrinsicExpr>(r.intrinsic, ArgList());
     case K::Err: return std::make_unique<ErrExpr>();
     default: return variableNode(r, e.name);
@@ -214,7 +327,12 @@ ExprPtr Compiler::compileNameCall(const std::string& name, const std::vector<ast
     case K::ClassMember: return std::make_unique<MethodCallExpr>(r.index, compileArgs(args));
     case K::NamedObject: return std::make_unique<IndexExpr>(std::make_unique<NamedObjectExpr>(r.object), compileArgs(args));
     case K::NamedMember: return std::make_unique<NamedMemberExpr>(r.object, r.memberId, compileArgs(args));
-    case K::Builtin: return std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args));
+    case K::Builtin:
+        if (asStatement && isConversionFunction(r.builtin->name))
+            return std::make_unique<ErrorExpr>(rterr::UnsupportedType);
+        if (!asStatement && isStatementOnly(r.builtin->name))
+            return std::make_unique<ErrorExpr>(vb::err::TypeMismatch);
+        return std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args));
     case K::Intrinsic: return std::make_unique<IntrinsicExpr>(r.intrinsic, compileArgs(args));
     case K::Constant: return std::make_unique<IndexExpr>(std::make_unique<ConstantExpr>(r.constant), compileArgs(args));
     case K::Err: return std::make_unique<IndexExpr>(std::make_unique<ErrExpr>(), compileArgs(args));
@@ -230,12 +348,17 @@ ExprPtr Compiler::compileCallee(const ast::Expr& callee, const std::vector<ast::
 {
     using K = ast::Expr::Kind;
     switch (callee.kind) {
+    case K::Paren:
+        // "(Twice)(4)": a parenthesised name or member is still what is called.
+        if (callee.left->kind == K::Name || callee.left->kind == K::Member || callee.left->kind == K::Paren)
+            return compileCallee(*callee.left, args, asStatement);
+        return std::make_unique<IndexExpr>(compileExpr(callee), compileArgs(args));
     case K::Name: return compileNameCall(callee.name, args, asStatement);
     case K::Member: {
         if (ExprPtr named = namedObjectMember(callee, &args))
             return named;
         ExprPtr object = callee.left ? compileExpr(*callee.left) : withObject();
-        return std::make_unique<MemberExpr>(std::move(object), callee.name, compileArgs(args));
+        return std::make_unique<MemberExpr>(std::move(object), callee.name, compileArgs(args), true);
     }
     default: return std::make_unique<IndexExpr>(compileExpr(callee), compileArgs(args));
     }
@@ -292,7 +415,7 @@ ExprPtr Compiler::compileTarget(const ast::Expr& e)
             if (ExprPtr named = namedObjectMember(*e.left, &e.args))
                 return named;
             ExprPtr object = e.left->left ? compileExpr(*e.left->left) : withObject();
-            return std::make_unique<MemberExpr>(std::move(object), e.left->name, compileArgs(e.args));
+            return std::make_unique<MemberExpr>(std::move(object), e.left->name, compileArgs(e.args), true);
         }
         return std::make_unique<IndexExpr>(compileTarget(*e.left), compileArgs(e.args));
     }

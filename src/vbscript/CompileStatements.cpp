@@ -66,7 +66,7 @@ StmtPtr Compiler::compileStatement(const ast::Stmt& s)
     case K::OnError: return std::make_unique<OnErrorStmt>(s.line, s.column, static_cast<const ast::OnErrorStmt&>(s).resumeNext);
     case K::ReDim: return compileReDim(static_cast<const ast::ReDimStmt&>(s));
     case K::Erase: return compileErase(static_cast<const ast::EraseStmt&>(s));
-    case K::Dim:
+    case K::Dim: return compileModuleArrays(static_cast<const ast::DimStmt&>(s));
     case K::Const:
     case K::OptionExplicit:
     case K::Procedure:
@@ -82,6 +82,14 @@ namespace {
 // The pieces of "x & a & b" when its leftmost operand is the name `name`.
 bool appendPieces(const ast::Expr& e, const std::string& name, std::vector<const ast::Expr*>& pieces)
 {
+    if (e.kind == ast::Expr::Kind::Chain) {
+        const ast::Expr& first = *e.args[0];
+        if (e.chainOps[0] != BinaryOp::Concat || first.kind != ast::Expr::Kind::Name || !vb::equalsIgnoreCase(first.name, name))
+            return false;
+        for (std::size_t i = 1; i < e.args.size(); ++i)
+            pieces.push_back(e.args[i].get());
+        return true;
+    }
     if (e.kind != ast::Expr::Kind::Binary || e.binaryOp != BinaryOp::Concat)
         return false;
     const ast::Expr& left = *e.left;
@@ -115,6 +123,12 @@ bool Compiler::cannotRunScript(const ast::Expr& e)
     case K::Unary:
     case K::Paren: return cannotRunScript(*e.left);
     case K::Binary: return cannotRunScript(*e.left) && cannotRunScript(*e.right);
+    case K::Chain:
+        for (const ast::ExprPtr& a : e.args) {
+            if (!cannotRunScript(*a))
+                return false;
+        }
+        return true;
     case K::Call: {
         if (e.left->kind != K::Name || resolve(e.left->name, true).kind != RK::Builtin)
             return false;
@@ -126,6 +140,30 @@ bool Compiler::cannotRunScript(const ast::Expr& e)
     }
     default: return false;
     }
+}
+
+// The runtime part of a module-level Dim: its arrays (nothing for plain variables,
+// for Dims inside procedures, and for Execute code bound to a procedure).
+StmtPtr Compiler::compileModuleArrays(const ast::DimStmt& s)
+{
+    if (!topLevel_ || (binding_ && !asGlobal_))
+        return nullptr;
+    auto stmt = std::make_unique<DeclareArraysStmt>(s.line, s.column);
+    for (const ast::VarDecl& v : s.vars) {
+        if (!v.isArray)
+            continue;
+        GlobalSlot* slot = scope_.lookup(v.name);
+        if (!slot)
+            continue;
+        DeclareArraysStmt::Item item{slot, {}, redeclaredFixed_.contains(&v)};
+        item.init.fixed = !v.upper.empty();
+        for (std::int32_t u : v.upper)
+            item.init.bounds.push_back(vb::Bound{0, u + 1});
+        stmt->items.push_back(std::move(item));
+    }
+    if (stmt->items.empty())
+        return nullptr;
+    return stmt;
 }
 
 StmtPtr Compiler::compileAssign(const ast::AssignStmt& s)

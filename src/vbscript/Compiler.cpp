@@ -189,7 +189,9 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
         switch (s.kind) {
         case K::Procedure: {
             const auto& d = static_cast<const ast::ProcedureDecl&>(s);
-            if (!unitNames_.emplace(d.name, 1).second)
+            // A second Sub or Function of the same name replaces the first.
+            const auto [known, added] = unitNames_.emplace(d.name, kProcedureName);
+            if (!added && known->second != kProcedureName)
                 fail(cerr::NameRedefined, d.line, d.column);
             vb::Ref<Procedure> p = declareProcedure(d, nullptr);
             GlobalSlot& slot = defineGlobal(d.name, nullptr);
@@ -218,9 +220,11 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
                     bool known = false;
                     for (const auto& [n, slot] : b.procedure->names)
                         known = known || vb::equalsIgnoreCase(n, v.name);
+                    if (!b.dynamicLocals)
+                        b.dynamicLocals = new DynamicLocals;
+                    if (known)
+                        b.dynamicLocals->declared.insert(v.name);
                     if (!known) {
-                        if (!b.dynamicLocals)
-                            b.dynamicLocals = new DynamicLocals;
                         auto& var = b.dynamicLocals->variables[v.name];
                         if (!var)
                             var = std::make_unique<vb::Variant>();
@@ -248,6 +252,11 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
                 }
                 if (!unitNames_.emplace(item.name, 1).second)
                     fail(cerr::NameRedefined, item.line, item.column);
+                // A constant cannot take the name of a variable or procedure that exists.
+                if (const GlobalSlot* existing = scope_.lookup(item.name)) {
+                    if (existing->kind == GlobalSlot::Kind::Variable || existing->kind == GlobalSlot::Kind::Procedure)
+                        fail(cerr::NameRedefined, item.line, item.column);
+                }
                 GlobalSlot& slot = defineGlobal(item.name, nullptr);
                 vb::Variant value = constantValue(item);
                 slot.kind = GlobalSlot::Kind::Constant;
@@ -299,13 +308,11 @@ void Compiler::declareGlobalVariable(const ast::VarDecl& v)
         slot.classInfo = nullptr;
         created = true;
     }
-    if (v.isArray && (created || !slot.value.isArray())) {
-        ArrayInit init;
-        init.fixed = !v.upper.empty();
-        for (std::int32_t u : v.upper)
-            init.bounds.push_back(vb::Bound{0, u + 1});
-        slot.value = makeDeclaredArray(init);
-    }
+    // The array itself is made when the Dim line runs (DeclareArraysStmt).
+    if (v.isArray && executed_ && !created && slot.value.isArray() && slot.value.arrayValue().fixedSize())
+        redeclaredFixed_.insert(&v);
+    else if (v.isArray && created)
+        slot.value = vb::Variant();
 }
 
 vb::Ref<Procedure> Compiler::declareProcedure(const ast::ProcedureDecl& d, ClassInfo* owner)

@@ -18,6 +18,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vbscript {
 
@@ -32,6 +33,9 @@ public:
     // `binding`: the running frame whose variables Execute/Eval code sees (null for
     // code of its own); `asGlobal`: ExecuteGlobal-style code (declarations go to the module).
     Compiler(Engine& engine, ModuleScope& scope, CodeUnit& unit, Frame* binding, bool asGlobal);
+
+    // Code a running script executes (Execute, ExecuteGlobal), not code of the host.
+    void setExecuted(bool executed) { executed_ = executed; }
 
     // Compiles a unit and returns the procedure that runs its top-level code.
     vb::Ref<Procedure> compileProgram(ast::Program& program);
@@ -88,7 +92,10 @@ private:
     ExprPtr compileNameCall(const std::string& name, const std::vector<ast::ExprPtr>& args, bool asStatement);
     ExprPtr compileCallee(const ast::Expr& callee, const std::vector<ast::ExprPtr>& args, bool asStatement);
     ExprPtr compileTarget(const ast::Expr& e);
+    StmtPtr compileModuleArrays(const ast::DimStmt& s);
     ExprPtr compileBinary(const ast::Expr& e);
+    ExprPtr compileChain(const ast::Expr& e);
+    ExprPtr makeBinary(ast::BinaryOp op, ExprPtr l, ExprPtr r);
     ExprPtr withObject();
     ExprPtr namedObjectMember(const ast::Expr& member, const std::vector<ast::ExprPtr>* args);
     ArgList compileArgs(const std::vector<ast::ExprPtr>& args);
@@ -136,6 +143,11 @@ private:
     NameMap classConstants_;
     std::vector<int> withSlots_;
     // Names this unit declared at module level (to report redefinitions).
+    bool executed_ = false;
+    // Module-level array declarations of names that already hold a fixed array.
+    std::unordered_set<const ast::VarDecl*> redeclaredFixed_;
+    // The value says what kind of name: procedures may be defined again.
+    static constexpr int kProcedureName = 2;
     std::unordered_map<std::string, int, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> unitNames_;
     std::vector<std::pair<const ast::ProcedureDecl*, vb::Ref<Procedure>>> pendingBodies_;
     struct PendingClass {

@@ -8,6 +8,8 @@
 #include "Scope.h"
 #include "ScriptClass.h"
 
+#include "platform/ThreadStack.h"
+
 #include "automation/Array.h"
 #include "automation/Conversions.h"
 
@@ -23,11 +25,17 @@ constexpr int kTickBudget = 2048;
 // ---------------------------------------------------------------------------
 // Entry and limits
 
-EntryScope::EntryScope(Engine& e) : engine_(e)
+EntryScope::EntryScope(Engine& e) : engine_(e), previousContext_(runningContext())
 {
+    setRunningContext(&e);
     if (e.entryDepth_++ == 0) {
         char marker = 0;
         e.stackBase_ = &marker;
+        // On a thread with a small stack, script calls stop well before its end
+        // (the rest is for the library and the host's own frames).
+        const auto room = static_cast<std::ptrdiff_t>(platform::stackRoomBelow(&marker));
+        constexpr std::ptrdiff_t kReserve = 256 * 1024;
+        e.stackBudget_ = room > 0 ? std::min(kStackBudget, room > 2 * kReserve ? room - kReserve : room / 2) : kStackBudget;
         e.interrupted_ = false;
         e.deadlineSet_ = e.timeoutMs_ >= 0;
         if (e.deadlineSet_)
@@ -38,6 +46,7 @@ EntryScope::EntryScope(Engine& e) : engine_(e)
 
 EntryScope::~EntryScope()
 {
+    setRunningContext(previousContext_);
     if (--engine_.entryDepth_ == 0 && !engine_.retired_.empty())
         engine_.buryRetired();
 }
@@ -151,6 +160,7 @@ void Engine::reset()
     err_->Clear();
     lastError_ = ScriptError{};
     ++generation_;
+    localeId_ = 1033; // a reset engine starts in en-US again
 }
 
 ModuleScope* Engine::findModule(std::string_view name)
@@ -318,7 +328,7 @@ ModuleScope& Engine::scopeOf(const Frame& f)
 // ---------------------------------------------------------------------------
 // Compiling and running code
 
-vb::Ref<Procedure> Engine::compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit)
+vb::Ref<Procedure> Engine::compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit, bool executed)
 {
     vb::Ref<CodeUnit> unit = vb::make<CodeUnit>();
     unit->scope = &scope;
@@ -327,6 +337,7 @@ vb::Ref<Procedure> Engine::compileCode(ModuleScope& scope, std::string_view code
     Parser parser(unit->source);
     ast::Program program = parser.parseProgram();
     Compiler compiler(*this, scope, *unit, binding, asGlobal);
+    compiler.setExecuted(executed);
     vb::Ref<Procedure> top = compiler.compileProgram(program);
     // Units whose procedures or classes stay in the engine are detached on reset.
     if (compiler.declaredCode())
@@ -507,9 +518,17 @@ void Engine::executeIn(Frame& f, const std::string& code, bool global)
     ModuleScope& scope = scopeOf(f);
     Frame* binding = global ? nullptr : bindingOf(f);
     const CodeUnit* unitSeen = nullptr;
+    // "Option Explicit" in executed code holds for that code only.
+    const bool wasExplicit = scope.optionExplicit;
     try {
-        vb::Ref<Procedure> top = compileCode(scope, code, binding, binding == nullptr,
-                                             f.procedure->unit->optionExplicit || scope.optionExplicit);
+        vb::Ref<Procedure> top;
+        try {
+            top = compileCode(scope, code, binding, binding == nullptr, f.procedure->unit->optionExplicit || wasExplicit, true);
+        } catch (...) {
+            scope.optionExplicit = wasExplicit;
+            throw;
+        }
+        scope.optionExplicit = wasExplicit;
         unitSeen = top->unit.get();
         runTopLevel(*top, binding);
     } catch (...) {

@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vbscript {
@@ -78,6 +79,9 @@ private:
 // Variables that Execute created inside a running procedure.
 struct DynamicLocals {
     std::unordered_map<std::string, std::unique_ptr<vb::Variant>, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> variables;
+    // Names the procedure already had a slot for, declared by Execute's Dim (so that
+    // Option Explicit lets the procedure's own code use them).
+    std::unordered_set<std::string, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> declared;
 };
 void destroyDynamicLocals(DynamicLocals* locals);
 
@@ -97,6 +101,10 @@ public:
     // --- Configuration
     void setAllowUI(bool allow) { allowUI_ = allow; }
     bool userInterfaceAllowed() const override { return allowUI_; }
+    void checkLongWork() override { checkDeadline(); }
+    // The locale of this engine's scripts (SetLocale); en-US until a script changes it.
+    std::int32_t localeId() const override { return localeId_; }
+    void setLocaleId(std::int32_t lcid) override { localeId_ = lcid; }
     void setTimeout(std::int32_t ms) { timeoutMs_ = ms; }
     std::int32_t timeout() const { return timeoutMs_; }
     // Deepest nesting of procedure calls before error 28 "Out of stack space".
@@ -178,7 +186,8 @@ private:
     void checkDeadline();
     [[noreturn]] void outOfStack();
     void copyByValueArguments(const Procedure& p, vb::Variant** args, vb::Variant* locals);
-    vb::Ref<Procedure> compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit);
+    vb::Ref<Procedure> compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit,
+                                   bool executed = false);
     vb::Variant runTopLevel(const Procedure& top, Frame* binding);
     static Frame* bindingOf(Frame& f);
     [[noreturn]] void recordAndRethrow();
@@ -208,10 +217,14 @@ private:
     int depth_ = 0;
     int entryDepth_ = 0;
     int budget_ = 1;
+    std::int32_t localeId_ = 1033;
     bool deadlineSet_ = false;
     bool interrupted_ = false;
     std::chrono::steady_clock::time_point deadline_;
     const char* stackBase_ = nullptr;
+    // Native stack the script calls of this entry may use (kStackBudget, less on a
+    // thread whose stack is smaller).
+    std::ptrdiff_t stackBudget_ = 0;
     std::vector<std::unique_ptr<ScriptModule>> moduleHandles_;
 
     // State a Reset replaced while script code was still running (a script that
@@ -232,7 +245,7 @@ inline constexpr std::ptrdiff_t kStackBudget = 3 * 1024 * 1024;
 [[gnu::always_inline]] inline vb::Variant Engine::invoke(const Procedure& p, ScriptObject* me, vb::Variant** args, vb::Variant* locals, Frame* binding)
 {
     char here = 0;
-    if (depth_ >= maxDepth_ || (stackBase_ && stackBase_ - &here > kStackBudget))
+    if (depth_ >= maxDepth_ || (stackBase_ && stackBase_ - &here > stackBudget_))
         outOfStack();
     tick();
     struct Depth {
@@ -275,6 +288,7 @@ public:
 
 private:
     Engine& engine_;
+    BuiltinContext* previousContext_;
 };
 
 } // namespace vbscript

@@ -42,6 +42,7 @@ void ErrObject::LetNumber(std::int32_t n)
 
 void ErrObject::Clear()
 {
+    raisePending_ = false;
     number_ = 0;
     description_.clear();
     source_.clear();
@@ -54,25 +55,75 @@ void ErrObject::set(std::int32_t number, std::string description, std::string so
     number_ = number;
     description_ = std::move(description);
     source_ = std::move(source);
-    helpFile_.clear();
-    helpContext_ = 0;
+    if (raisePending_ && number == raisedNumber_) {
+        helpFile_ = std::move(raisedHelpFile_);
+        helpContext_ = raisedHelpContext_;
+    } else {
+        helpFile_.clear();
+        helpContext_ = 0;
+    }
+    raisePending_ = false;
+}
+
+namespace {
+
+struct HresultMapping {
+    std::uint32_t hresult;
+    std::int32_t number;
+};
+
+// HRESULTs of COM and Win32 that VBScript reports as its own errors.
+constexpr HresultMapping kHresults[] = {
+    {0x8007000Eu, 7},   // E_OUTOFMEMORY: Out of memory
+    {0x80070057u, 5},   // E_INVALIDARG: Invalid procedure call or argument
+    {0x80004001u, 445}, // E_NOTIMPL: Object doesn't support this action
+    {0x80004002u, 430}, // E_NOINTERFACE: Class doesn't support Automation
+    {0x80070005u, 70},  // E_ACCESSDENIED: Permission denied
+    {0x80070002u, 53},  // file not found
+    {0x80070003u, 76},  // path not found
+    {0x80020003u, 438}, // DISP_E_MEMBERNOTFOUND
+    {0x80020006u, 438}, // DISP_E_UNKNOWNNAME
+    {0x80020005u, 13},  // DISP_E_TYPEMISMATCH
+    {0x8002000Au, 6},   // DISP_E_OVERFLOW
+    {0x8002000Bu, 9},   // DISP_E_BADINDEX
+    {0x8002000Eu, 450}, // DISP_E_BADPARAMCOUNT
+    {0x8002000Fu, 449}, // DISP_E_PARAMNOTOPTIONAL
+    {0x80020012u, 11},  // DISP_E_DIVBYZERO
+};
+
+} // namespace
+
+std::int32_t raisedErrorNumber(std::int32_t number)
+{
+    const auto bits = static_cast<std::uint32_t>(number);
+    // VBScript's own facility (&H800A....) carries the error number in its low word.
+    if ((bits & 0xFFFF0000u) == 0x800A0000u)
+        return static_cast<std::int32_t>(bits & 0xFFFFu);
+    for (const HresultMapping& m : kHresults) {
+        if (m.hresult == bits)
+            return m.number;
+    }
+    // Positive numbers beyond 16 bits are no error numbers.
+    if (number > 0xFFFF)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    return number;
 }
 
 vb::Variant ErrObject::Raise(ErrObject& self, vb::Args args)
 {
-    if (args.size() < 1 || args.isMissing(0))
-        vb::raiseError(vb::err::ArgumentNotOptional);
-    if (args.size() > 5)
+    if (args.size() < 1 || args.size() > 5)
         vb::raiseError(vb::err::WrongArgumentCount);
-    const std::int32_t number = vb::CLng(args[0]);
+    if (args.isMissing(0))
+        vb::raiseError(vb::err::ArgumentNotOptional);
+    const std::int32_t number = raisedErrorNumber(vb::CLng(args[0]));
     if (number == 0)
         vb::raiseError(vb::err::InvalidProcedureCall);
     std::string source = args.isMissing(1) ? std::string(kRuntimeErrorSource) : vb::CStr(args[1]);
     std::string description = args.isMissing(2) ? runtimeDescription(number) : vb::CStr(args[2]);
-    if (!args.isMissing(3))
-        self.helpFile_ = vb::CStr(args[3]);
-    if (!args.isMissing(4))
-        self.helpContext_ = vb::CLng(args[4]);
+    self.raisePending_ = true;
+    self.raisedNumber_ = number;
+    self.raisedHelpFile_ = args.size() > 3 && !args.isMissing(3) ? vb::CStr(args[3]) : std::string();
+    self.raisedHelpContext_ = args.size() > 4 && !args.isMissing(4) ? vb::CLng(args[4]) : 0;
     throw vb::Error(number, std::move(description), std::move(source));
 }
 

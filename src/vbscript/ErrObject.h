@@ -35,7 +35,16 @@ private:
     std::string source_;
     std::string helpFile_;
     std::int32_t helpContext_ = 0;
+    // HelpFile and HelpContext given to Raise, kept when the raised error is recorded.
+    bool raisePending_ = false;
+    std::int32_t raisedNumber_ = 0;
+    std::string raisedHelpFile_;
+    std::int32_t raisedHelpContext_ = 0;
 };
+
+// The VBScript error number Err.Raise reports for `number`: HRESULTs that stand for a
+// VBScript error become that error (&H8007000E is 7, "Out of memory").
+std::int32_t raisedErrorNumber(std::int32_t number);
 
 // The description VBScript gives a run-time error number.
 std::string runtimeDescription(std::int32_t number);

@@ -123,6 +123,14 @@ vb::Variant* LateNameExpr::variableFor(Frame& f, bool create) const
 {
     if (GlobalSlot* g = global(f))
         return g->kind == GlobalSlot::Kind::Variable ? &g->value : nullptr;
+    // A variable that Execute declared in this procedure ("Execute "Dim total"").
+    if (f.dynamicLocals) {
+        auto it = f.dynamicLocals->variables.find(name_);
+        if (it != f.dynamicLocals->variables.end())
+            return it->second.get();
+        if (implicitSlot_ >= 0 && f.dynamicLocals->declared.contains(name_))
+            return &f.locals[implicitSlot_];
+    }
     if (explicit_)
         vb::raiseError(vb::err::VariableUndefined);
     if (implicitSlot_ >= 0)
@@ -226,7 +234,15 @@ vb::Variant callDefault(vb::Object& obj, vb::CallKind kind, vb::Args args)
     return obj.invoke(id, kind, args);
 }
 
+// "n()" or a statement "n" on a variable: only an array or an object can be called.
+void requireCallable(const vb::Variant& value)
+{
+    if (!value.isArray() && !value.isObject())
+        vb::raiseError(vb::err::TypeMismatch);
+}
+
 // value(args): an element of an array or the default member of an object.
+
 vb::Variant indexValue(Frame& f, const vb::Variant& value, const ArgList& args, bool asStatement = false)
 {
     if (args.size() == 0 && !value.isArray() && !(asStatement && value.isObject()))
@@ -255,9 +271,8 @@ void assignIndexedVariable(Frame& f, vb::Variant* variable, const ArgList& args,
         moveInto(f.engine.writableArray(*variable).at(subs), std::move(value));
         return;
     }
-    if (variable && variable->isObject()) {
-        if (!variable->objectValue())
-            vb::raiseError(vb::err::ObjectVariableNotSet);
+    // Nothing has no default member to assign through: a type mismatch.
+    if (variable && variable->isObject() && variable->objectValue()) {
         vb::Ref<vb::Object> keep = variable->objectRef();
         CallArgs a(f, args);
         a.append(std::move(value));
@@ -275,7 +290,10 @@ vb::Variant LateNameExpr::call(Frame& f, const ArgList& args, bool asStatement) 
         switch (g->kind) {
         case GlobalSlot::Kind::Procedure: return callProcedure(f, *g->procedure, nullptr, args);
         case GlobalSlot::Kind::Variable:
-        case GlobalSlot::Kind::Constant: return indexValue(f, g->value, args, asStatement);
+        case GlobalSlot::Kind::Constant:
+            if (args.size() == 0)
+                requireCallable(g->value);
+            return indexValue(f, g->value, args, asStatement || args.size() == 0);
         default: vb::raiseError(vb::err::TypeMismatch);
         }
     }
@@ -469,7 +487,10 @@ vb::Variant IndexExpr::eval(Frame& f) const
 {
     vb::Variant h;
     const vb::Variant& base = args_.hasCalls() ? (h = base_->eval(f)) : base_->read(f, h);
-    return indexValue(f, base, args_, asStatement_);
+    if (args_.size() == 0)
+        requireCallable(base);
+    // "o()" on an object is its default member's value.
+    return indexValue(f, base, args_, asStatement_ || args_.size() == 0);
 }
 
 vb::Variant* IndexExpr::address(Frame& f) const
@@ -508,14 +529,16 @@ void IndexExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 // ---------------------------------------------------------------------------
 // Members
 
-vb::Ref<vb::Object> MemberExpr::target(Frame& f) const
+// `assigning`: a member of Nothing that is assigned is "Object required" (424);
+// one that is read, "Object variable not set" (91).
+vb::Ref<vb::Object> MemberExpr::target(Frame& f, bool assigning) const
 {
     vb::Variant h;
     const vb::Variant& v = object_->read(f, h);
     if (!v.isObject())
         vb::raiseError(vb::err::ObjectRequired);
     if (!v.objectValue())
-        vb::raiseError(vb::err::ObjectVariableNotSet);
+        vb::raiseError(assigning ? vb::err::ObjectRequired : vb::err::ObjectVariableNotSet);
     return v.objectRef();
 }
 
@@ -578,8 +601,16 @@ vb::Variant MemberExpr::eval(Frame& f) const
                 return indexValue(f, callProcedure(f, *p, so, ArgList()), args_);
             return callProcedure(f, *p, so, args_);
         }
-        if (m.field >= 0)
-            return indexValue(f, so->field(m.field), args_);
+        if (m.field >= 0) {
+            // The field itself (an array too) when read without an argument list.
+            const vb::Variant& v = so->field(m.field);
+            if (!parens_)
+                return copyOf(v);
+            if (v.isArray() || v.isObject())
+                return indexValue(f, v, args_);
+            // A plain value takes no arguments: "r.Name()" is 5, "r.Name(0)" 438.
+            vb::raiseError(args_.size() == 0 ? vb::err::InvalidProcedureCall : vb::err::NoSuchMember);
+        }
         vb::raiseError(vb::err::NoSuchMember);
     }
     return invokeWithIndexFallback(f, *obj, memberIdOf(*obj), args_);
@@ -600,16 +631,34 @@ vb::MemberId MemberExpr::memberIdOf(vb::Object& obj) const
 
 void MemberExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 {
-    vb::Ref<vb::Object> obj = target(f);
+    store(f, std::move(value), isSet, false);
+}
+
+void MemberExpr::assignLet(Frame& f, vb::Variant&& value) const
+{
+    if (!value.isObject())
+        return store(f, letValue(std::move(value)), false, false);
+    store(f, std::move(value), false, true);
+}
+
+// `letObject`: a Let of an object as evaluated; a script class's Property Let receives
+// the object itself, anything else its default value.
+void MemberExpr::store(Frame& f, vb::Variant&& value, bool isSet, bool letObject) const
+{
+    vb::Ref<vb::Object> obj = target(f, true);
     if (isScriptObjectOf(*obj, f.engine)) {
         auto* so = static_cast<ScriptObject*>(obj.get());
         const int index = scriptMember(f, *so);
+        if (letObject && !so->classInfo().members[static_cast<std::size_t>(index)].let)
+            value = letValue(std::move(value));
         CallArgs a(f, args_);
         a.append(std::move(value));
         so->invokeMember(index, isSet ? vb::Set : vb::Let, a.view());
         return;
     }
     const vb::MemberId id = memberIdOf(*obj);
+    if (letObject)
+        value = letValue(std::move(value));
     CallArgs a(f, args_);
     a.append(std::move(value));
     obj->invoke(id, isSet ? vb::Set : vb::Let, a.view());
@@ -629,12 +678,14 @@ void NamedMemberExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 
 vb::Variant NewExpr::eval(Frame&) const
 {
+    // The built-in classes (RegExp) come first: a script class cannot replace them.
+    if (vb::Ref<vb::Object> obj = createBuiltinClass(className_))
+        return vb::Variant(obj);
     GlobalSlot* g = scope_->lookup(className_);
     if (g && g->kind == GlobalSlot::Kind::Class)
         return vb::Variant(vb::Ref<vb::Object>(ScriptObject::create(g->classInfo)));
-    if (vb::Ref<vb::Object> obj = createBuiltinClass(className_))
-        return vb::Variant(obj);
-    vb::raiseError(rterr::ClassNotDefined);
+    // A name nobody declared is undefined; a name that is no class, no class.
+    vb::raiseError(g ? rterr::ClassNotDefined : vb::err::VariableUndefined);
 }
 
 vb::Variant IntrinsicExpr::eval(Frame& f) const
@@ -642,7 +693,13 @@ vb::Variant IntrinsicExpr::eval(Frame& f) const
     if (args_.size() != 1 || !args_[0])
         vb::raiseError(vb::err::WrongArgumentCount);
     vb::Variant s;
-    const std::string text = vb::CStr(args_[0]->read(f, s));
+    const vb::Variant value = vb::defaultValue(args_[0]->read(f, s));
+    // Eval gives Null for Null; the others take only text.
+    if (kind_ == Kind::Eval && value.isNull())
+        return vb::Variant::null();
+    if (kind_ != Kind::Eval && !value.isString())
+        vb::raiseError(vb::err::TypeMismatch);
+    const std::string text = vb::CStr(value);
     switch (kind_) {
     case Kind::Eval: return f.engine.evalIn(f, text);
     case Kind::Execute: f.engine.executeIn(f, text, false); return {};
@@ -652,5 +709,21 @@ vb::Variant IntrinsicExpr::eval(Frame& f) const
     return {};
 }
 
+ChainExpr::ChainExpr(ExprPtr first, std::vector<Link> links) : first_(std::move(first)), links_(std::move(links))
+{
+    calls_ = first_->hasCalls();
+    for (const Link& l : links_)
+        calls_ = calls_ || l.operand->hasCalls();
+}
+
+vb::Variant ChainExpr::eval(Frame& f) const
+{
+    vb::Variant acc = first_->eval(f);
+    for (const Link& l : links_) {
+        Temp s;
+        acc = l.fn(acc, l.operand->read(f, s.get()));
+    }
+    return acc;
+}
 
 } // namespace vbscript

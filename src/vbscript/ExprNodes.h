@@ -308,19 +308,23 @@ vb::Variant* arrayElementAddress(Frame& f, const Expr& base, const ArgList& args
 // object.Name or object.Name(args), late-bound.
 class MemberExpr final : public Expr {
 public:
-    MemberExpr(ExprPtr object, std::string name, ArgList args)
-        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)) { }
+    // `parens`: written with an argument list, even an empty one ("r.Name()").
+    MemberExpr(ExprPtr object, std::string name, ArgList args, bool parens = false)
+        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)), parens_(parens) { }
     vb::Variant eval(Frame& f) const override;
     void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
+    void assignLet(Frame& f, vb::Variant&& value) const override;
     bool hasCalls() const override { return true; }
 
 private:
-    vb::Ref<vb::Object> target(Frame& f) const;
+    vb::Ref<vb::Object> target(Frame& f, bool assigning = false) const;
+    void store(Frame& f, vb::Variant&& value, bool isSet, bool letObject) const;
     int scriptMember(Frame& f, vb::Object& obj) const;
 
     ExprPtr object_;
     std::string name_;
     ArgList args_;
+    bool parens_;
     vb::MemberId memberIdOf(vb::Object& obj) const;
 
     // The member index found for the last script class seen here.
@@ -479,17 +483,24 @@ private:
     bool calls_;
 };
 
+// `literal`: the constant is a numeric literal, so a string on the left is read as a number.
 template <bool (*Accept)(ops::Order)>
 class CompareConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
-    CompareConstExpr(ExprPtr l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()) { }
+    CompareConstExpr(ExprPtr l, vb::Variant r, bool literal)
+        : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()), literal_(literal) { }
     ops::Order order(Frame& f) const
     {
         Temp ls;
         const vb::Variant& a = left_->read(f, ls.get());
         const vb::Variant& b = right_;
-        return fastOrder(a, b);
+        // Whole numbers first: the loop and recursion tests.
+        if ((a.type() == vb::vbInteger || a.type() == vb::vbLong) && (b.type() == vb::vbInteger || b.type() == vb::vbLong))
+            return fastOrder(a, b);
+        if (literal_ && (a.isString() || a.isObject()))
+            return ops::literalOrder(a, b);
+        return ops::compare(a, b);
     }
     vb::Variant eval(Frame& f) const override
     {
@@ -506,6 +517,26 @@ public:
 private:
     ExprPtr left_;
     vb::Variant right_;
+    bool calls_;
+    bool literal_;
+};
+
+// The rest of a long operator chain ("a & b & c & ..."), evaluated in a loop.
+class ChainExpr final : public Expr {
+public:
+    using Fn = vb::Variant (*)(const vb::Variant&, const vb::Variant&);
+    struct Link {
+        Fn fn;
+        ExprPtr operand;
+    };
+    bool mayHaveAddress() const override { return false; }
+    ChainExpr(ExprPtr first, std::vector<Link> links);
+    vb::Variant eval(Frame& f) const override;
+    bool hasCalls() const override { return calls_; }
+
+private:
+    ExprPtr first_;
+    std::vector<Link> links_;
     bool calls_;
 };
 

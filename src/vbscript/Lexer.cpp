@@ -5,6 +5,7 @@
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
@@ -175,7 +176,7 @@ std::vector<Token> Lexer::tokenize()
             readDate(t);
         } else if (c == '[') {
             readBracketedIdentifier(t);
-        } else if (c == '&' && (vb::asciiUpper(peek(1)) == 'H' || vb::asciiUpper(peek(1)) == 'O' || isDigit(peek(1)))) {
+        } else if (c == '&' && radixLiteralFollows()) {
             readRadixNumber(t);
         } else {
             ++pos_;
@@ -216,6 +217,9 @@ std::vector<Token> Lexer::tokenize()
                 t.kind = TokenKind::Greater;
                 if (peek() == '=') {
                     t.kind = TokenKind::GreaterEqual;
+                    ++pos_;
+                } else if (peek() == '<') {
+                    t.kind = TokenKind::NotEqual;
                     ++pos_;
                 }
                 break;
@@ -295,6 +299,20 @@ void Lexer::readNumber(Token& t)
         t.value = vb::Variant(d);
 }
 
+// "&H1F", "&O17" and "&17" are numbers; "&" before a name that merely starts with
+// H or O ("&hour") is the concatenation operator.
+bool Lexer::radixLiteralFollows() const
+{
+    const char c = vb::asciiUpper(peek(1));
+    if (isDigit(peek(1)))
+        return true;
+    if (c == 'H')
+        return std::isxdigit(static_cast<unsigned char>(peek(2))) != 0;
+    if (c == 'O')
+        return peek(2) >= '0' && peek(2) <= '7';
+    return false;
+}
+
 void Lexer::readRadixNumber(Token& t)
 {
     ++pos_; // '&'
@@ -322,7 +340,8 @@ void Lexer::readRadixNumber(Token& t)
         ++digits;
         ++pos_;
     }
-    if (digits == 0)
+    // "&19": an octal number may not run on into a decimal digit.
+    if (digits == 0 || isDigit(peek()))
         fail(cerr::SyntaxError, t.column);
     bool forceLong = false;
     if (peek() == '&') {
@@ -330,8 +349,14 @@ void Lexer::readRadixNumber(Token& t)
         ++pos_;
     }
     t.kind = TokenKind::Literal;
-    const bool fitsInteger = radix == 16 ? digits <= 4 : value <= 0xFFFF;
-    if (!forceLong && fitsInteger && value <= 0xFFFF)
+    if (!forceLong && value == 0x8000) {
+        t.value = vb::Variant(std::int32_t(-32768));
+        return;
+    }
+    // The type follows the value, not the digits: up to &HFFFF an Integer (wrapping
+    // to negative), except &H8000, which VBScript reads as the Long -32768.
+    const bool fitsInteger = value <= 0xFFFF && value != 0x8000;
+    if (!forceLong && fitsInteger)
         t.value = vb::Variant(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
     else
         t.value = vb::Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));

@@ -26,6 +26,7 @@ private:
     void skipToLineEnd();
     bool continuationFollows() const;
     void readNumber(Token& t);
+    bool radixLiteralFollows() const;
     void readRadixNumber(Token& t);
     void readString(Token& t);
     void readDate(Token& t);

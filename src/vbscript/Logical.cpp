@@ -27,7 +27,7 @@ std::optional<Bits> bitsOf(const Variant& v)
     switch (v.type()) {
     case vb::vbNull: return std::nullopt;
     case vb::vbBoolean: return Bits{Width::Boolean, v.booleanValue() ? -1 : 0};
-    case vb::vbEmpty: return Bits{Width::Integer, 0};
+    case vb::vbEmpty: return Bits{Width::Long, 0};
     case vb::vbByte: return Bits{Width::Byte, v.byteValue()};
     case vb::vbInteger: return Bits{Width::Integer, v.integerValue()};
     case vb::vbLong: return Bits{Width::Long, v.longValue()};
@@ -121,9 +121,10 @@ Variant logicalImp(const Variant& a, const Variant& b)
     if (x && y)
         return make(widthOf(x->width, y->width), ~x->value | y->value);
     if (x && !y) {
-        // False Imp Null is True; otherwise unknown.
-        if (x->value == 0)
-            return make(x->width, allOnes(x->width));
+        // The bits that are 0 in x give 1 whatever Null is; all bits unknown is Null.
+        const std::int32_t known = ~x->value & allOnes(x->width);
+        if (known != 0)
+            return make(x->width, known);
         return Variant::null();
     }
     if (!x && y) {

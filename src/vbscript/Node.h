@@ -53,6 +53,9 @@ public:
     virtual bool test(Frame& f) const;
     // Assignment ("x = v" or "Set x = v"); the value is already checked for the kind.
     virtual void assign(Frame& f, vb::Variant&& value, bool isSet) const;
+    // "x = v" with v as evaluated: an object becomes its default value, except where
+    // the target is a Property Let, which receives the object itself.
+    virtual void assignLet(Frame& f, vb::Variant&& value) const;
     // Runs the expression as a statement (a call whose result is dropped).
     virtual void run(Frame& f) const { eval(f); }
     // True when evaluating may run script code or change variables (calls).
@@ -62,6 +65,9 @@ public:
 };
 
 using ExprPtr = std::unique_ptr<Expr>;
+
+// The value "x = v" stores: an object's default value, an array without a fixed size.
+vb::Variant letValue(vb::Variant v);
 
 class Stmt {
 public:

@@ -2,11 +2,14 @@
 // Integer results that overflow widen to Long and Long to Double, Byte to Integer;
 // Single mixes with Long into Double; Currency stays exact; Date arithmetic; "+" on
 // two strings concatenates while a string and a number add numerically; "&" treats
-// Null as "" unless both sides are Null; comparisons follow the documented table
-// (a number is less than a string, Empty is 0 or ""); Null propagates through
+// Null as "" unless both sides are Null; a string compared with a
+// number compares as text (with a numeric literal, as a number), a Boolean as
+// "True"/"False", Empty as 0 or ""; Null propagates through
 // arithmetic and comparisons and is three-valued in the logical operators.
 // Objects take part through their default member.
 #pragma once
+
+#include "Ast.h"
 
 #include "automation/Variant.h"
 
@@ -39,6 +42,13 @@ vb::Variant lessEqual(const vb::Variant& a, const vb::Variant& b);
 vb::Variant greaterEqual(const vb::Variant& a, const vb::Variant& b);
 // "Is": the same object (both sides must be objects or Nothing).
 bool sameObject(const vb::Variant& a, const vb::Variant& b);
+vb::Variant isOperator(const vb::Variant& a, const vb::Variant& b);
+
+// The order of a value and a numeric literal: a string is read as a number
+// (Type mismatch when it is not one); anything else compares as usual.
+Order literalOrder(const vb::Variant& a, const vb::Variant& literal);
+// A comparison (Equal .. GreaterEqual) of a value with a numeric literal.
+vb::Variant literalComparison(ast::BinaryOp op, const vb::Variant& a, const vb::Variant& literal);
 
 vb::Variant logicalNot(const vb::Variant& a);
 vb::Variant logicalAnd(const vb::Variant& a, const vb::Variant& b);

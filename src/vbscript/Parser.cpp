@@ -77,6 +77,9 @@ bool Parser::atStatementEnd() const
 {
     if (is(TokenKind::Newline) || is(TokenKind::Colon) || is(TokenKind::EndOfInput))
         return true;
+    // "x = 2 End Sub": an End keyword closes the statement before it.
+    if (isKeyword(Keyword::End))
+        return true;
     return singleLineIf_ > 0 && isKeyword(Keyword::Else);
 }
 
@@ -143,7 +146,15 @@ Program Parser::parseProgram()
 ExprPtr Parser::parseExpressionOnly()
 {
     skipSeparators();
-    ExprPtr e = parseExpression();
+    ExprPtr e;
+    try {
+        e = parseExpression();
+    } catch (const CompileError& error) {
+        // An expression that stops short ("1 +") is a syntax error to Eval.
+        if (error.number() == cerr::ExpectedExpression)
+            throw CompileError(cerr::SyntaxError, error.line(), error.column());
+        throw;
+    }
     skipSeparators();
     if (!is(TokenKind::EndOfInput))
         fail(cerr::ExpectedEndOfStatement);
@@ -303,7 +314,9 @@ StmtPtr Parser::parseSimpleStatement(bool isSet)
     // The chain of members and argument lists; remember where the last list began.
     std::size_t lastParenPos = 0;
     bool endsWithParens = false;
-    for (;;) {
+    for (int links = 0;; ++links) {
+        if (links > kMaxChainLinks)
+            fail(cerr::OutOfMemory);
         if (is(TokenKind::Dot) && !(withDepth_ > 0 && cur().spaceBefore)) {
             const Token& dot = cur();
             advance();
@@ -382,6 +395,9 @@ StmtPtr Parser::parseCallKeyword()
     } else if (isKeyword(Keyword::Me)) {
         base = makeExpr(Expr::Kind::Me, cur().line, cur().column);
         advance();
+    } else if (is(TokenKind::LParen)) {
+        // "Call (New Greeter).Hello()", "Call (Twice) (4)".
+        base = parsePrimary();
     } else {
         if (!isNameToken(cur()))
             fail(cerr::ExpectedIdentifier);
@@ -553,7 +569,12 @@ StmtPtr Parser::parseIf()
         s->branches.push_back(std::move(first));
         if (acceptKeyword(Keyword::Else))
             s->elseBody = parseSingleLineBody();
-        if (!is(TokenKind::Newline) && !is(TokenKind::EndOfInput) && !(singleLineIf_ > 0 && isKeyword(Keyword::Else)))
+        // "If a Then b Else c End If" on one line is valid too.
+        if (isKeyword(Keyword::End) && aheadIsKeyword(1, Keyword::If)) {
+            advance();
+            advance();
+        }
+        if (!atStatementEnd() && !(singleLineIf_ > 0 && isKeyword(Keyword::Else)))
             fail(cerr::ExpectedEndOfStatement);
         return s;
     }
@@ -591,7 +612,7 @@ Block Parser::parseSingleLineBody()
     Block block;
     for (;;) {
         while (accept(TokenKind::Colon)) { }
-        if (is(TokenKind::Newline) || is(TokenKind::EndOfInput) || isKeyword(Keyword::Else))
+        if (is(TokenKind::Newline) || is(TokenKind::EndOfInput) || isKeyword(Keyword::Else) || isKeyword(Keyword::End))
             break;
         StmtPtr st = parseStatement();
         if (st)
@@ -904,7 +925,7 @@ std::unique_ptr<ProcedureDecl> Parser::parseProcedure(Access access, bool isDefa
     }
     if ((p->procKind == ProcKind::PropertyLet || p->procKind == ProcKind::PropertySet) && p->params.empty())
         fail(cerr::PropertyNeedsArgument);
-    endStatement();
+    // The body may start on the header's line ("Sub Bump() x = 10").
 
     const bool wasIn = inProcedure_;
     const ProcKind wasKind = procKind_;
@@ -926,7 +947,7 @@ std::unique_ptr<ClassDecl> Parser::parseClass(int line, int col)
 {
     auto c = std::make_unique<ClassDecl>(line, col);
     c->name = expectName();
-    endStatement();
+    // Members may start on the header's line.
     inClass_ = true;
     for (;;) {
         skipSeparators();

@@ -69,21 +69,17 @@ private:
     void expectEndOf(Keyword what, int errorNumber);
 
     // Expressions
+    // Binary operator levels, loosest first; Not and the unary signs sit between them.
+    enum class Level : int {
+        Imp, Eqv, Xor, Or, And, Not, Comparison, Concat, Additive, Modulo, IntDivide, Multiplicative, Power, Unary,
+    };
+    static constexpr int kMaxChainLinks = 200;
     ast::ExprPtr parseExpression();
-    ast::ExprPtr parseImp();
-    ast::ExprPtr parseEqv();
-    ast::ExprPtr parseXor();
-    ast::ExprPtr parseOr();
-    ast::ExprPtr parseAnd();
+    ast::ExprPtr parseLevel(Level level);
+    bool binaryOpAt(Level level, ast::BinaryOp& op) const;
     ast::ExprPtr parseNot();
-    ast::ExprPtr parseComparison();
     ast::ExprPtr parseConcat();
-    ast::ExprPtr parseAdditive();
-    ast::ExprPtr parseModulo();
-    ast::ExprPtr parseIntDivide();
-    ast::ExprPtr parseMultiplicative();
     ast::ExprPtr parseUnary();
-    ast::ExprPtr parsePower();
     ast::ExprPtr parsePostfix();
     ast::ExprPtr parsePrimary();
     ast::ExprPtr parseChain(ast::ExprPtr base);

@@ -20,62 +20,78 @@ ExprPtr Parser::binary(BinaryOp op, ExprPtr l, ExprPtr r, const Token& at)
 ExprPtr Parser::parseExpression()
 {
     DepthGuard guard(*this);
-    return parseImp();
+    return parseLevel(Level::Imp);
 }
 
-ExprPtr Parser::parseImp()
+ExprPtr Parser::parseConcat()
 {
-    ExprPtr e = parseEqv();
-    while (isKeyword(Keyword::Imp)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::Imp, std::move(e), parseEqv(), at);
-    }
-    return e;
+    return parseLevel(Level::Concat);
 }
 
-ExprPtr Parser::parseEqv()
+// The binary operator of `level` at the current token, if there is one.
+bool Parser::binaryOpAt(Level level, BinaryOp& op) const
 {
-    ExprPtr e = parseXor();
-    while (isKeyword(Keyword::Eqv)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::Eqv, std::move(e), parseXor(), at);
+    const TokenKind k = cur().kind;
+    switch (level) {
+    case Level::Imp: op = BinaryOp::Imp; return isKeyword(Keyword::Imp);
+    case Level::Eqv: op = BinaryOp::Eqv; return isKeyword(Keyword::Eqv);
+    case Level::Xor: op = BinaryOp::Xor; return isKeyword(Keyword::Xor);
+    case Level::Or: op = BinaryOp::Or; return isKeyword(Keyword::Or);
+    case Level::And: op = BinaryOp::And; return isKeyword(Keyword::And);
+    case Level::Comparison:
+        switch (k) {
+        case TokenKind::Equal: op = BinaryOp::Equal; return true;
+        case TokenKind::NotEqual: op = BinaryOp::NotEqual; return true;
+        case TokenKind::Less: op = BinaryOp::Less; return true;
+        case TokenKind::Greater: op = BinaryOp::Greater; return true;
+        case TokenKind::LessEqual: op = BinaryOp::LessEqual; return true;
+        case TokenKind::GreaterEqual: op = BinaryOp::GreaterEqual; return true;
+        default: op = BinaryOp::Is; return isKeyword(Keyword::Is);
+        }
+    case Level::Concat: op = BinaryOp::Concat; return k == TokenKind::Ampersand;
+    case Level::Additive:
+        op = k == TokenKind::Plus ? BinaryOp::Add : BinaryOp::Subtract;
+        return k == TokenKind::Plus || k == TokenKind::Minus;
+    case Level::Modulo: op = BinaryOp::Modulo; return isKeyword(Keyword::Mod);
+    case Level::IntDivide: op = BinaryOp::IntDivide; return k == TokenKind::Backslash;
+    case Level::Multiplicative:
+        op = k == TokenKind::Star ? BinaryOp::Multiply : BinaryOp::Divide;
+        return k == TokenKind::Star || k == TokenKind::Slash;
+    case Level::Power: op = BinaryOp::Power; return k == TokenKind::Caret;
+    default: return false;
     }
-    return e;
 }
 
-ExprPtr Parser::parseXor()
+// One precedence level: its operands (the next tighter level) joined left to right.
+// Three or more operands become one flat Chain node, so that a script with thousands
+// of terms in one expression needs no deeper recursion than one with two.
+ExprPtr Parser::parseLevel(Level level)
 {
-    ExprPtr e = parseOr();
-    while (isKeyword(Keyword::Xor)) {
-        const Token at = cur();
+    if (level == Level::Not)
+        return parseNot();
+    if (level == Level::Unary)
+        return parseUnary();
+    const Level next = static_cast<Level>(static_cast<int>(level) + 1);
+    ExprPtr first = parseLevel(next);
+    BinaryOp op;
+    if (!binaryOpAt(level, op))
+        return first;
+    const Token at = cur();
+    advance();
+    ExprPtr second = parseLevel(next);
+    BinaryOp op2;
+    if (!binaryOpAt(level, op2))
+        return binary(op, std::move(first), std::move(second), at);
+    auto chain = makeExpr(Expr::Kind::Chain, at.line, at.column);
+    chain->args.push_back(std::move(first));
+    chain->args.push_back(std::move(second));
+    chain->chainOps.push_back(op);
+    do {
         advance();
-        e = binary(BinaryOp::Xor, std::move(e), parseOr(), at);
-    }
-    return e;
-}
-
-ExprPtr Parser::parseOr()
-{
-    ExprPtr e = parseAnd();
-    while (isKeyword(Keyword::Or)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::Or, std::move(e), parseAnd(), at);
-    }
-    return e;
-}
-
-ExprPtr Parser::parseAnd()
-{
-    ExprPtr e = parseNot();
-    while (isKeyword(Keyword::And)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::And, std::move(e), parseNot(), at);
-    }
-    return e;
+        chain->chainOps.push_back(op2);
+        chain->args.push_back(parseLevel(next));
+    } while (binaryOpAt(level, op2));
+    return chain;
 }
 
 ExprPtr Parser::parseNot()
@@ -88,89 +104,10 @@ ExprPtr Parser::parseNot()
         e->left = parseNot();
         return e;
     }
-    return parseComparison();
+    return parseLevel(Level::Comparison);
 }
 
-ExprPtr Parser::parseComparison()
-{
-    ExprPtr e = parseConcat();
-    for (;;) {
-        BinaryOp op;
-        switch (cur().kind) {
-        case TokenKind::Equal: op = BinaryOp::Equal; break;
-        case TokenKind::NotEqual: op = BinaryOp::NotEqual; break;
-        case TokenKind::Less: op = BinaryOp::Less; break;
-        case TokenKind::Greater: op = BinaryOp::Greater; break;
-        case TokenKind::LessEqual: op = BinaryOp::LessEqual; break;
-        case TokenKind::GreaterEqual: op = BinaryOp::GreaterEqual; break;
-        default:
-            if (isKeyword(Keyword::Is)) {
-                op = BinaryOp::Is;
-                break;
-            }
-            return e;
-        }
-        const Token at = cur();
-        advance();
-        e = binary(op, std::move(e), parseConcat(), at);
-    }
-}
-
-ExprPtr Parser::parseConcat()
-{
-    ExprPtr e = parseAdditive();
-    while (is(TokenKind::Ampersand)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::Concat, std::move(e), parseAdditive(), at);
-    }
-    return e;
-}
-
-ExprPtr Parser::parseAdditive()
-{
-    ExprPtr e = parseModulo();
-    while (is(TokenKind::Plus) || is(TokenKind::Minus)) {
-        const Token at = cur();
-        advance();
-        e = binary(at.kind == TokenKind::Plus ? BinaryOp::Add : BinaryOp::Subtract, std::move(e), parseModulo(), at);
-    }
-    return e;
-}
-
-ExprPtr Parser::parseModulo()
-{
-    ExprPtr e = parseIntDivide();
-    while (isKeyword(Keyword::Mod)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::Modulo, std::move(e), parseIntDivide(), at);
-    }
-    return e;
-}
-
-ExprPtr Parser::parseIntDivide()
-{
-    ExprPtr e = parseMultiplicative();
-    while (is(TokenKind::Backslash)) {
-        const Token at = cur();
-        advance();
-        e = binary(BinaryOp::IntDivide, std::move(e), parseMultiplicative(), at);
-    }
-    return e;
-}
-
-ExprPtr Parser::parseMultiplicative()
-{
-    ExprPtr e = parseUnary();
-    while (is(TokenKind::Star) || is(TokenKind::Slash)) {
-        const Token at = cur();
-        advance();
-        e = binary(at.kind == TokenKind::Star ? BinaryOp::Multiply : BinaryOp::Divide, std::move(e), parseUnary(), at);
-    }
-    return e;
-}
-
+// Negation binds tighter than "^": -2 ^ 2 is 4, and 2 ^ -1 takes the sign too.
 ExprPtr Parser::parseUnary()
 {
     if (is(TokenKind::Minus) || is(TokenKind::Plus)) {
@@ -181,29 +118,7 @@ ExprPtr Parser::parseUnary()
         e->left = parseUnary();
         return e;
     }
-    return parsePower();
-}
-
-ExprPtr Parser::parsePower()
-{
-    ExprPtr e = parsePostfix();
-    while (is(TokenKind::Caret)) {
-        const Token at = cur();
-        advance();
-        ExprPtr rhs;
-        if (is(TokenKind::Minus) || is(TokenKind::Plus)) {
-            // "2 ^ -1": the exponent may carry a sign.
-            DepthGuard guard(*this);
-            rhs = makeExpr(Expr::Kind::Unary, cur().line, cur().column);
-            rhs->unaryOp = is(TokenKind::Minus) ? UnaryOp::Negate : UnaryOp::Plus;
-            advance();
-            rhs->left = parsePower();
-        } else {
-            rhs = parsePostfix();
-        }
-        e = binary(BinaryOp::Power, std::move(e), std::move(rhs), at);
-    }
-    return e;
+    return parsePostfix();
 }
 
 ExprPtr Parser::parsePostfix()
@@ -216,7 +131,10 @@ ExprPtr Parser::parsePostfix()
 
 ExprPtr Parser::parseChain(ExprPtr base)
 {
-    for (;;) {
+    for (int links = 0;; ++links) {
+        // Each link nests the tree one level deeper; keep that within the nesting limit.
+        if (links > kMaxChainLinks)
+            fail(cerr::OutOfMemory);
         if (is(TokenKind::Dot) && !(withDepth_ > 0 && cur().spaceBefore)) {
             const Token& dot = cur();
             auto m = makeExpr(Expr::Kind::Member, dot.line, dot.column);
@@ -322,7 +240,8 @@ ExprPtr Parser::parsePrimary()
             auto e = makeExpr(Expr::Kind::Unary, t.line, t.column);
             advance();
             e->unaryOp = UnaryOp::Not;
-            e->left = parseUnary();
+            // Not is looser than the comparisons: "1 <> Not 0 = 0" negates "0 = 0".
+            e->left = parseNot();
             return e;
         }
         default:

@@ -4,6 +4,7 @@
 #include "Engine.h"
 #include "ErrObject.h"
 #include "Procedure.h"
+#include "Scope.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"
@@ -26,6 +27,8 @@ void unfix(vb::Variant& v)
     }
 }
 
+} // namespace
+
 vb::Variant letValue(vb::Variant v)
 {
     if (v.isObject())
@@ -34,7 +37,10 @@ vb::Variant letValue(vb::Variant v)
     return v;
 }
 
-} // namespace
+void Expr::assignLet(Frame& f, vb::Variant&& value) const
+{
+    assign(f, letValue(std::move(value)), false);
+}
 
 Flow Block::exec(Frame& f) const
 {
@@ -77,7 +83,12 @@ Flow CallStmt::exec(Frame& f) const
 
 Flow AssignStmt::exec(Frame& f) const
 {
-    target_->assign(f, letValue(value_->eval(f)), false);
+    vb::Variant v = value_->eval(f);
+    // Plain values go straight in; objects and arrays take the Let rules.
+    if (isPlain(v.type()))
+        target_->assign(f, std::move(v), false);
+    else
+        target_->assignLet(f, std::move(v));
     return Flow::Normal;
 }
 
@@ -201,11 +212,30 @@ vb::Variant forNumber(vb::Variant v)
 
 } // namespace
 
+// A For header that fails under On Error Resume Next: execution resumes with the
+// body, and its Next then finds no loop (error 92).
+Flow ForStmt::headerFailed(Frame& f, const vb::Error& e) const
+{
+    f.engine.recordInErr(e);
+    const Flow flow = body.exec(f);
+    if (flow != Flow::Normal && flow != Flow::ExitFor)
+        return flow;
+    f.engine.recordInErr(vb::Error(vb::err::ForLoopNotInitialized));
+    return Flow::Normal;
+}
+
 Flow ForStmt::exec(Frame& f) const
 {
-    vb::Variant from = forNumber(start->eval(f));
-    const vb::Variant to = forNumber(end->eval(f));
-    const vb::Variant by = step ? forNumber(step->eval(f)) : vb::Variant(std::int16_t(1));
+    vb::Variant from, to, by;
+    try {
+        from = forNumber(start->eval(f));
+        to = forNumber(end->eval(f));
+        by = step ? forNumber(step->eval(f)) : vb::Variant(std::int16_t(1));
+    } catch (const vb::Error& e) {
+        if (!f.resumeNext)
+            throw;
+        return headerFailed(f, e);
+    }
     const bool descending = ops::compare(by, vb::Variant(std::int16_t(0))) == ops::Order::Less;
     counter->assign(f, std::move(from), false);
     for (;;) {
@@ -216,7 +246,7 @@ Flow ForStmt::exec(Frame& f) const
             if (c.type() == vb::vbInteger && to.type() == vb::vbInteger)
                 o = c.integerValue() < to.integerValue() ? ops::Order::Less : c.integerValue() > to.integerValue() ? ops::Order::Greater : ops::Order::Equal;
             else
-                o = ops::compare(c, to);
+                o = fastOrder(c, to);
             if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
                 break;
         }
@@ -293,6 +323,8 @@ Flow ExitStmt::exec(Frame& f) const
 Flow WithStmt::exec(Frame& f) const
 {
     f.locals[slot_] = object_->eval(f);
+    if (!f.locals[slot_].isObject())
+        vb::raiseError(vb::err::ObjectRequired);
     const Flow flow = body.exec(f);
     f.locals[slot_] = vb::Variant();
     return flow;
@@ -308,23 +340,55 @@ Flow OnErrorStmt::exec(Frame& f) const
 Flow ReDimStmt::exec(Frame& f) const
 {
     for (const Item& item : items) {
+        // A fixed array is refused before its new bounds are looked at.
+        vb::Variant* v = item.target->address(f);
+        if (v && v->isArray() && v->arrayValue().fixedSize())
+            vb::raiseError(vb::err::ArrayFixed);
+        bool calls = false;
         std::vector<vb::Bound> bounds;
+        if (item.upper.size() > 1)
+            bounds.reserve(item.upper.size());
+        std::int32_t lastCount = 0;
         for (const ExprPtr& e : item.upper) {
+            calls = calls || e->hasCalls();
             vb::Variant s;
             const std::int32_t upper = vb::CLng(e->read(f, s));
             if (upper < -1)
                 vb::raiseError(vb::err::SubscriptOutOfRange);
-            bounds.push_back(vb::Bound{0, upper + 1});
+            lastCount = upper + 1;
+            if (item.upper.size() > 1)
+                bounds.push_back(vb::Bound{0, lastCount});
         }
-        vb::Variant* v = item.target->address(f);
+        // A bound that ran script code may have moved the variable.
+        if (calls)
+            v = item.target->address(f);
         if (!v)
             vb::raiseError(vb::err::TypeMismatch);
         if (v->isArray() && v->arrayValue().fixedSize())
             vb::raiseError(vb::err::ArrayFixed);
+        const bool oneDimension = item.upper.size() == 1;
+        // The growth loop of scripts ("ReDim Preserve a(n + 1)") resizes in place.
+        if (preserve_ && oneDimension && v->isArray() && v->arrayValue().dimensions() == 1 && v->arrayValue().lbound() == 0) {
+            f.engine.writableArray(*v).resizeVector(lastCount);
+            continue;
+        }
+        if (oneDimension)
+            bounds.push_back(vb::Bound{0, lastCount});
         if (preserve_ && v->isArray() && v->arrayValue().dimensions() > 0)
             f.engine.writableArray(*v).redim(std::move(bounds), true);
         else
             *v = vb::Variant(vb::make<vb::Array>(std::move(bounds)));
+    }
+    return Flow::Normal;
+}
+
+Flow DeclareArraysStmt::exec(Frame&) const
+{
+    for (const Item& item : items) {
+        if (item.clash)
+            vb::raiseError(vb::err::TypeMismatch);
+        if (!item.slot->value.isArray())
+            item.slot->value = makeDeclaredArray(item.init);
     }
     return Flow::Normal;
 }

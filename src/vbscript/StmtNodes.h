@@ -3,6 +3,9 @@
 
 #include "ExprNodes.h"
 #include "Node.h"
+#include "Procedure.h"
+
+#include "automation/Error.h"
 
 #include <vector>
 
@@ -101,6 +104,7 @@ class ForStmt final : public Stmt {
 public:
     ForStmt(int line, int col) : Stmt(line, col) { }
     Flow exec(Frame& f) const override;
+    Flow headerFailed(Frame& f, const vb::Error& e) const;
     ExprPtr counter;
     ExprPtr start;
     ExprPtr end;
@@ -184,6 +188,21 @@ public:
 private:
     int slot_;
     ExprPtr value_;
+};
+
+// "Dim list(3)" at module level: the array comes into being when the line runs
+// (before, the variable is Empty). `clash`: the name already holds a fixed array of
+// earlier code, which cannot be declared again (13).
+class DeclareArraysStmt final : public Stmt {
+public:
+    struct Item {
+        GlobalSlot* slot;
+        ArrayInit init;
+        bool clash;
+    };
+    DeclareArraysStmt(int line, int col) : Stmt(line, col) { }
+    Flow exec(Frame& f) const override;
+    std::vector<Item> items;
 };
 
 class EraseStmt final : public Stmt {

@@ -168,3 +168,25 @@ TEST_F(ScriptHostTest, AModuleSomethingStillRefersIntoStaysAndWorks)
     EXPECT_EQ(vb::CStr(runEx("use.vbs", "main")), "hello you|42");
     EXPECT_EQ(services::hostScripts().engine().module("M" + std::to_string(before + 2)), nullptr);
 }
+
+// Files saved by Windows editors: UTF-16 with a byte-order mark, or UTF-8 with one.
+TEST_F(ScriptHostTest, UnicodeFilesWithAByteOrderMarkRun)
+{
+    const std::string code = "#include \"lib8.vbs\"\r\nFunction main(p)\r\n main = Len(\"\xC3\xA9t\xC3\xA9\") + Twice(1)\r\nEnd Function\r\n";
+    std::string utf16 = "\xFF\xFE";
+    // "é" is U+00E9: one UTF-16 unit.
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const auto c = static_cast<unsigned char>(code[i]);
+        if (c == 0xC3) {
+            utf16 += static_cast<char>(0xC0 + (static_cast<unsigned char>(code[++i]) - 0x80));
+            utf16 += '\0';
+        } else {
+            utf16 += static_cast<char>(c);
+            utf16 += '\0';
+        }
+    }
+    script("lib8.vbs", "\xEF\xBB\xBF" "Function Twice(x)\r\n Twice = x * 2\r\nEnd Function\r\n");
+    script("wide.vbs", utf16);
+    EXPECT_EQ(vb::CLng(runEx("wide.vbs", "main")), 5);
+    EXPECT_TRUE(reports().empty());
+}

@@ -64,7 +64,8 @@ TEST_F(Classes, NothingAndObjectVariableNotSet)
 {
     EXPECT_EQ(errorOf("Set x = Nothing\ny = x.Foo"), 91);
     EXPECT_EQ(errorOf("x = 5\ny = x.Foo"), 424);
-    EXPECT_EQ(errorOf("Set x = New NoSuchClass"), 506);
+    EXPECT_EQ(errorOf("Set x = New NoSuchClass"), 500);
+    EXPECT_EQ(errorOf("Dim notAClass\nSet x = New notAClass"), 506);
 }
 
 TEST_F(Classes, TerminateRunsWhenTheLastReferenceGoes)

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"Dim a(n)", 1026, 1, 6},
                       Case{"Const c = x", 1045, 1, 10},
                       Case{"Dim x\nDim x", 1041, 2, 4},
-                      Case{"Sub A : End Sub\nSub A : End Sub", 1041, 2, 0},
+                      Case{"Dim A\nSub A : End Sub", 1041, 2, 0},
                       Case{"x = 1 2", 1025, 1, 6},
                       Case{"Class C\nx = 1\nEnd Class", 1014, 2, 0},
                       Case{"Property Get P : End Property", 1048, 1, 0},

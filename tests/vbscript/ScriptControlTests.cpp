@@ -152,7 +152,7 @@ TEST_F(Control, ExecuteStatementAndEval)
     control.ExecuteStatement("counter = counter + 1");
     EXPECT_EQ(vb::CStr(control.Eval("counter")), "42");
     EXPECT_THROW(control.Eval("1 +"), vb::Error);
-    EXPECT_EQ(control.error().number, 1023);
+    EXPECT_EQ(control.error().number, 1002);
 }
 
 TEST_F(Control, ResetDropsCodeObjectsAndModules)

@@ -51,7 +51,11 @@ TEST(ArrayFunctions, JoinElements)
     EXPECT_EQ("a b c", str(call("Join", array({"a", "b", "c"}))));
     EXPECT_EQ("a,b,c", str(call("Join", array({"a", "b", "c"}), ",")));
     EXPECT_EQ("abc", str(call("Join", array({"a", "b", "c"}), "")));
-    EXPECT_EQ("1-2.5-True--", str(call("Join", array({std::int16_t(1), 2.5, true, Variant(), Variant::null()}), "-")));
+    EXPECT_EQ("1-2.5-True-", str(call("Join", array({std::int16_t(1), 2.5, true, Variant()}), "-")));
+    // A Null element has no text; a Null list is refused.
+    EXPECT_VB_ERROR(13, call("Join", array({std::int16_t(1), Variant::null()})));
+    EXPECT_VB_ERROR(94, call("Join", Variant::null()));
+    EXPECT_VB_ERROR(94, call("Filter", Variant::null(), "a"));
     EXPECT_EQ("", str(call("Join", call("Array"))));
     EXPECT_VB_ERROR(13, call("Join", "a b"));
     Variant grid(vb::make<vb::Array>(std::vector<vb::Bound>{{0, 2}, {0, 2}}));

@@ -40,8 +40,8 @@ TEST(DateFunctions, TimeSerialAndValues)
     EXPECT_EQ("12/31/1899 1:00:00 AM", text(call("TimeSerial", std::int16_t(25), std::int16_t(0), std::int16_t(0))));
     EXPECT_EQ("12/7/2026", text(call("DateValue", "12/7/2026 7:05 PM")));
     EXPECT_EQ("7:05:00 PM", text(call("TimeValue", "12/7/2026 7:05 PM")));
-    EXPECT_TRUE(call("DateValue", Variant::null()).isNull());
-    EXPECT_TRUE(call("TimeValue", Variant::null()).isNull());
+    EXPECT_VB_ERROR(94, call("DateValue", Variant::null()));
+    EXPECT_VB_ERROR(94, call("TimeValue", Variant::null()));
     EXPECT_VB_ERROR(13, call("DateValue", "no date"));
 }
 

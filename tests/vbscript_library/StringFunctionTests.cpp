@@ -65,7 +65,8 @@ TEST(StringFunctions, NullPropagates)
     EXPECT_TRUE(call("RTrim", kNull).isNull());
     EXPECT_TRUE(call("InStr", kNull, "a").isNull());
     EXPECT_TRUE(call("InStr", "a", kNull).isNull());
-    EXPECT_TRUE(call("InStrRev", kNull, "a").isNull());
+    EXPECT_VB_ERROR(94, call("InStrRev", kNull, "a")); // unlike InStr
+    EXPECT_VB_ERROR(94, call("InStrRev", "abcd", kNull));
     EXPECT_TRUE(call("StrComp", kNull, "a").isNull());
     EXPECT_TRUE(call("String", kNull, "a").isNull());
     EXPECT_VB_ERROR(94, call("Chr", kNull));
@@ -191,4 +192,35 @@ TEST(StringFunctions, MidStatementOverwritesInPlace)
     EXPECT_VB_ERROR(5, vbscript::assignMid(s, std::int16_t(0), Variant::missing(), "x"));
     Variant nullText = Variant::null();
     EXPECT_VB_ERROR(94, vbscript::assignMid(nullText, std::int16_t(1), Variant::missing(), "x"));
+}
+
+// The byte forms count the two bytes of each UTF-16 unit.
+TEST(ByteStringFunctions, CountBytesOfTheNativeForm)
+{
+    EXPECT_EQ(6, call("LenB", "abc").longValue());
+    EXPECT_EQ(4, call("LenB", "\xE2\x82\xAC\xC3\xA9").longValue()); // "€é"
+    EXPECT_EQ("ab", str(call("LeftB", "abc", std::int16_t(4))));
+    EXPECT_EQ("bc", str(call("RightB", "abc", std::int16_t(4))));
+    EXPECT_EQ("abc", str(call("RightB", "abc", std::int16_t(40))));
+    EXPECT_EQ("b", str(call("MidB", "abc", std::int16_t(3), std::int16_t(2))));
+    EXPECT_EQ("bc", str(call("MidB", "abc", std::int16_t(3))));
+    EXPECT_EQ("", str(call("MidB", "abc", std::int16_t(30))));
+    EXPECT_EQ(3, call("InStrB", "abc", "b").longValue());
+    EXPECT_EQ(0, call("InStrB", std::int16_t(4), "abc", "b").longValue());
+    EXPECT_EQ(5, call("InStrB", std::int16_t(2), "abc", "c").longValue());
+}
+
+TEST(ByteStringFunctions, SingleBytes)
+{
+    const Variant a = call("AscB", "A");
+    EXPECT_EQ(vb::vbByte, a.type());
+    EXPECT_EQ(65, a.byteValue());
+    EXPECT_EQ(0xAC, call("AscB", "\xE2\x82\xAC").byteValue()); // "€" is 0x20AC, low byte first
+    EXPECT_EQ("A", str(call("ChrB", std::int16_t(65))));
+    EXPECT_VB_ERROR(5, call("ChrB", std::int16_t(256)));
+    EXPECT_VB_ERROR(5, call("AscB", ""));
+    EXPECT_VB_ERROR(5, call("LeftB", "abc", std::int16_t(-1)));
+    EXPECT_VB_ERROR(5, call("MidB", "abc", std::int16_t(0)));
+    EXPECT_TRUE(call("LeftB", kNull, std::int16_t(1)).isNull());
+    EXPECT_TRUE(call("InStrB", kNull, "a").isNull());
 }

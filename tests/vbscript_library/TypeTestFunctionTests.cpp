@@ -123,17 +123,17 @@ TEST(Constants, NamesAndValues)
     EXPECT_EQ(std::string(1, '\0'), value("vbNullChar").stringValue());
     EXPECT_EQ("", value("vbNullString").stringValue());
     EXPECT_EQ("\t", value("vbTab").stringValue());
-    EXPECT_EQ(-2147221504, value("vbObjectError").longValue());
-    EXPECT_EQ(1, value("vbTextCompare").longValue());
-    EXPECT_EQ(8204, value("vbArray").longValue() + value("vbVariant").longValue());
-    EXPECT_EQ(4, value("vbYesNo").longValue());
-    EXPECT_EQ(7, value("vbNo").longValue());
-    EXPECT_EQ(1048576, value("vbMsgBoxRtlReading").longValue());
-    EXPECT_EQ(7, value("vbSaturday").longValue());
-    EXPECT_EQ(3, value("vbFirstFullWeek").longValue());
-    EXPECT_EQ(4, value("vbShortTime").longValue());
-    EXPECT_EQ(-2, value("vbUseDefault").longValue());
-    EXPECT_EQ(0xFF0000, value("vbBlue").longValue());
+    EXPECT_EQ(-2147221504, vb::CLng(value("vbObjectError")));
+    EXPECT_EQ(1, vb::CLng(value("vbTextCompare")));
+    EXPECT_EQ(8204, vb::CLng(value("vbArray")) + vb::CLng(value("vbVariant")));
+    EXPECT_EQ(4, vb::CLng(value("vbYesNo")));
+    EXPECT_EQ(7, vb::CLng(value("vbNo")));
+    EXPECT_EQ(1048576, vb::CLng(value("vbMsgBoxRtlReading")));
+    EXPECT_EQ(7, vb::CLng(value("vbSaturday")));
+    EXPECT_EQ(3, vb::CLng(value("vbFirstFullWeek")));
+    EXPECT_EQ(4, vb::CLng(value("vbShortTime")));
+    EXPECT_EQ(-2, vb::CLng(value("vbUseDefault")));
+    EXPECT_EQ(0xFF0000, vb::CLng(value("vbBlue")));
     EXPECT_EQ(nullptr, vbscript::findBuiltinConstant("vbNoSuchThing"));
 }
 

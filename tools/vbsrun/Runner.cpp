@@ -3,6 +3,7 @@
 #include "WScriptObject.h"
 
 #include "vbscript/ScriptControl.h"
+#include "vbscript/ScriptText.h"
 
 #include "automation/Error.h"
 
@@ -20,10 +21,8 @@ bool readWholeFile(const std::string& path, std::string& out)
         return false;
     std::ostringstream s;
     s << in.rdbuf();
-    out = s.str();
-    // A UTF-8 byte order mark is not part of the script.
-    if (out.size() >= 3 && out.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        out.erase(0, 3);
+    // UTF-16 files with a byte-order mark are read too; a UTF-8 mark is dropped.
+    out = vbscript::scriptTextFromFile(s.str());
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "WScriptObject.h"
 
 #include "vbscript/Builtins.h"
+#include "vbscript/builtins/Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -156,7 +157,7 @@ vb::Variant WScriptObject::Echo(WScriptObject& self, vb::Args args)
         if (i)
             line += ' ';
         if (!args[i].isNull() && !args[i].isMissing())
-            line += vb::CStr(args[i]);
+            line += vbscript::localeText(args[i]);
     }
     self.stdOut_->Write(line + "\n");
     return {};

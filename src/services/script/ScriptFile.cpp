@@ -4,6 +4,7 @@
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
 #include "vbscript/ScriptControl.h"
+#include "vbscript/ScriptText.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
@@ -87,7 +88,7 @@ void ScriptFile::AccumulateReferences(const std::string& name)
         auto content = platform::readFile(path);
         if (!content)
             throw vb::Error(vb::err::PermissionDenied);
-        code = expandIncludes(std::move(*content));
+        code = expandIncludes(vbscript::scriptTextFromFile(std::move(*content)));
         ready = true;
     });
     if (!ready)

@@ -62,6 +62,24 @@ std::int32_t longArg(vb::Args args, std::size_t i, std::int32_t fallback)
     return given(args, i) ? longArg(args, i) : fallback;
 }
 
+std::int32_t countArg(vb::Args args, std::size_t i)
+{
+    const std::int32_t n = longArg(args, i);
+    if (n < 0)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    return n;
+}
+
+SearchStart searchStartArg(vb::Args args)
+{
+    if (args.size() < 3)
+        return {1, 0};
+    const std::int32_t start = longArg(args, 0);
+    if (start < 1)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    return {start, 1};
+}
+
 bool boolArg(vb::Args args, std::size_t i, bool fallback)
 {
     return given(args, i) ? vb::CBool(valueArg(args, i)) : fallback;

@@ -49,6 +49,17 @@ std::string stringArg(vb::Args args, std::size_t i);
 std::int32_t longArg(vb::Args args, std::size_t i);
 double doubleArg(vb::Args args, std::size_t i);
 
+// A length or position argument: Null raises 94, a negative value 5.
+std::int32_t countArg(vb::Args args, std::size_t i);
+
+// InStr([start, ]string1, string2, ...): the start (1 when omitted; below 1 raises 5)
+// and the index of string1.
+struct SearchStart {
+    std::int32_t start;
+    std::size_t first;
+};
+SearchStart searchStartArg(vb::Args args);
+
 // Optional variants: the default when the argument is omitted.
 std::string stringArg(vb::Args args, std::size_t i, std::string fallback);
 std::int32_t longArg(vb::Args args, std::size_t i, std::int32_t fallback);

@@ -32,20 +32,28 @@ namespace {
 using vb::Args;
 using vb::Variant;
 
-const vb::Array& arrayArg(Args args, std::size_t i)
+// An array argument; an object stands for its default member's value (held in
+// `keep`): Nothing raises 91, an object without a default member 438.
+const vb::Array& arrayArg(Args args, std::size_t i, Variant& keep)
 {
     if (!given(args, i))
         vb::raiseError(vb::err::ArgumentNotOptional);
-    const Variant& v = args[i];
-    if (!v.isArray())
+    const Variant* v = &args[i];
+    if (v->isObject()) {
+        keep = vb::defaultValue(*v);
+        v = &keep;
+    }
+    if (!v->isArray())
         vb::raiseError(vb::err::TypeMismatch);
-    return v.arrayValue();
+    return v->arrayValue();
 }
 
-// A one-dimensional array, as Join and Filter require.
-const vb::Array& listArg(Args args, std::size_t i)
+// A one-dimensional array, as Join and Filter require (Null raises 94).
+const vb::Array& listArg(Args args, std::size_t i, Variant& keep)
 {
-    const vb::Array& a = arrayArg(args, i);
+    if (given(args, i) && args[i].isNull())
+        vb::raiseError(vb::err::InvalidUseOfNull);
+    const vb::Array& a = arrayArg(args, i, keep);
     if (a.dimensions() != 1)
         vb::raiseError(vb::err::InvalidProcedureCall);
     return a;
@@ -67,13 +75,15 @@ Variant ArrayOf(BuiltinContext&, Args args)
 
 Variant LBound(BuiltinContext&, Args args)
 {
-    const vb::Array& a = arrayArg(args, 0);
+    Variant keep;
+    const vb::Array& a = arrayArg(args, 0, keep);
     return a.lbound(longArg(args, 1, 1));
 }
 
 Variant UBound(BuiltinContext&, Args args)
 {
-    const vb::Array& a = arrayArg(args, 0);
+    Variant keep;
+    const vb::Array& a = arrayArg(args, 0, keep);
     return a.ubound(longArg(args, 1, 1));
 }
 
@@ -88,7 +98,8 @@ std::string elementText(const Variant& v)
 
 Variant Join(BuiltinContext&, Args args)
 {
-    const vb::Array& list = listArg(args, 0);
+    Variant keep;
+    const vb::Array& list = listArg(args, 0, keep);
     const std::string delimiter = stringArg(args, 1, " ");
     std::string out;
     bool first = true;
@@ -96,8 +107,12 @@ Variant Join(BuiltinContext&, Args args)
         if (!first)
             out += delimiter;
         first = false;
+        // A Null element has no text to join.
+        if (element.isNull())
+            vb::raiseError(vb::err::TypeMismatch);
         out += elementText(element);
         checkStringSize(static_cast<double>(out.size()));
+        pollLongWork();
     }
     return out;
 }
@@ -110,6 +125,9 @@ Variant Split(BuiltinContext&, Args args)
     const std::string delimiter = stringArg(args, 1, " ");
     const std::int32_t count = longArg(args, 2, -1);
     if (count < -1)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    // Split takes only the binary and text comparisons.
+    if (given(args, 3) && !args[3].isNull() && vb::CLng(valueArg(args, 3)) == 2)
         vb::raiseError(vb::err::InvalidProcedureCall);
     const vb::CompareMode mode = compareArg(args, 3);
 
@@ -125,6 +143,7 @@ Variant Split(BuiltinContext&, Args args)
             break;
         pieces.emplace_back(expression.substr(pos, at - pos));
         pos = at + delimiter.size();
+        pollLongWork();
     }
     pieces.emplace_back(expression.substr(pos));
     return stringList(std::move(pieces));
@@ -134,7 +153,8 @@ Variant Split(BuiltinContext&, Args args)
 // (or, with Include False, that do not).
 Variant Filter(BuiltinContext&, Args args)
 {
-    const vb::Array& list = listArg(args, 0);
+    Variant keep;
+    const vb::Array& list = listArg(args, 0, keep);
     const std::string value = stringArg(args, 1);
     const bool include = boolArg(args, 2, true);
     const vb::CompareMode mode = compareArg(args, 3);

@@ -1,4 +1,5 @@
-// Every named constant of VBScript. Numbers are Longs, texts Strings.
+// Every named constant of VBScript. Numbers are Integers (Longs when larger, and
+// the colours, which are RGB Longs), texts Strings.
 #include "Families.h"
 
 #include <vector>
@@ -9,7 +10,13 @@ namespace {
 
 std::vector<BuiltinConstant> makeConstants()
 {
-    auto n = [](std::string_view name, std::int32_t value) { return BuiltinConstant{name, vb::Variant(value)}; };
+    // Numbers are Integers when they fit in 16 bits, as VBScript's own constants are.
+    auto n = [](std::string_view name, std::int32_t value) {
+        if (value >= -32768 && value <= 32767)
+            return BuiltinConstant{name, vb::Variant(static_cast<std::int16_t>(value))};
+        return BuiltinConstant{name, vb::Variant(value)};
+    };
+    auto colour = [](std::string_view name, std::int32_t value) { return BuiltinConstant{name, vb::Variant(value)}; };
     auto s = [](std::string_view name, std::string_view value) { return BuiltinConstant{name, vb::Variant(value)}; };
     return {
         // Strings.
@@ -99,14 +106,14 @@ std::vector<BuiltinConstant> makeConstants()
         n("vbTrue", -1),
         n("vbFalse", 0),
         // Colours.
-        n("vbBlack", 0x000000),
-        n("vbRed", 0x0000FF),
-        n("vbGreen", 0x00FF00),
-        n("vbYellow", 0x00FFFF),
-        n("vbBlue", 0xFF0000),
-        n("vbMagenta", 0xFF00FF),
-        n("vbCyan", 0xFFFF00),
-        n("vbWhite", 0xFFFFFF),
+        colour("vbBlack", 0x000000),
+        colour("vbRed", 0x0000FF),
+        colour("vbGreen", 0x00FF00),
+        colour("vbYellow", 0x00FFFF),
+        colour("vbBlue", 0xFF0000),
+        colour("vbMagenta", 0xFF00FF),
+        colour("vbCyan", 0xFFFF00),
+        colour("vbWhite", 0xFFFFFF),
     };
 }
 

@@ -3,6 +3,7 @@
 #include "Arguments.h"
 #include "DecimalText.h"
 #include "Families.h"
+#include "Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -17,11 +18,30 @@ namespace {
 using vb::Args;
 using vb::Variant;
 
+// The argument of a conversion; text is read with the script locale's separators.
+Variant localArg(Args args)
+{
+    Variant v = valueArg(args, 0);
+    const Locale& locale = scriptLocale();
+    if (v.isString() && locale.lcid != kDefaultLocale)
+        return Variant(toInvariantNumber(v.stringValue(), locale));
+    return v;
+}
+
 template <class R, R (*Convert)(const Variant&)>
 Variant convert(BuiltinContext&, Args args)
 {
     // Conversions refuse Null (94) themselves; objects give their default value.
-    return Variant(Convert(valueArg(args, 0)));
+    return Variant(Convert(localArg(args)));
+}
+
+// CStr writes numbers and dates the script locale's way.
+Variant CStrOf(BuiltinContext&, Args args)
+{
+    const Variant v = valueArg(args, 0);
+    if (v.isNull())
+        vb::raiseError(vb::err::InvalidUseOfNull);
+    return localeText(v);
 }
 
 // Hex and Oct: an Integer-sized argument shows 16 bits, anything else 32.
@@ -100,12 +120,20 @@ Variant Sgn(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
     if (v.isNull())
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const double d = vb::CDbl(v);
     return static_cast<std::int16_t>(d > 0 ? 1 : d < 0 ? -1 : 0);
 }
 
 // Round(expression[, numdecimalplaces]): halves go to the even digit.
+// CByte(True) is 255: True's bits, not its value -1.
+std::uint8_t byteOf(const Variant& v)
+{
+    if (v.type() == vb::vbBoolean)
+        return v.booleanValue() ? 255 : 0;
+    return vb::CByte(v);
+}
+
 Variant Round(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
@@ -116,20 +144,22 @@ Variant Round(BuiltinContext&, Args args)
         return Variant::null();
     if (v.type() == vb::vbDate)
         return roundDecimal(v.dateValue().serial, decimals);
+    if (v.type() == vb::vbBoolean)
+        return v;
     return keepingType(v, [decimals](double d) { return roundDecimal(d, decimals); });
 }
 
 constexpr std::array kFunctions = {
     BuiltinFunction{"Abs", 1, 1, &Abs},
     BuiltinFunction{"CBool", 1, 1, &convert<bool, &vb::CBool>},
-    BuiltinFunction{"CByte", 1, 1, &convert<std::uint8_t, &vb::CByte>},
+    BuiltinFunction{"CByte", 1, 1, &convert<std::uint8_t, &byteOf>},
     BuiltinFunction{"CCur", 1, 1, &convert<vb::Currency, &vb::CCur>},
     BuiltinFunction{"CDate", 1, 1, &convert<vb::Date, &vb::CDate>},
     BuiltinFunction{"CDbl", 1, 1, &convert<double, &vb::CDbl>},
     BuiltinFunction{"CInt", 1, 1, &convert<std::int16_t, &vb::CInt>},
     BuiltinFunction{"CLng", 1, 1, &convert<std::int32_t, &vb::CLng>},
     BuiltinFunction{"CSng", 1, 1, &convert<float, &vb::CSng>},
-    BuiltinFunction{"CStr", 1, 1, &convert<std::string, &vb::CStr>},
+    BuiltinFunction{"CStr", 1, 1, &CStrOf},
     BuiltinFunction{"Fix", 1, 1, &Fix},
     BuiltinFunction{"Hex", 1, 1, &radix<4>},
     BuiltinFunction{"Int", 1, 1, &Int},

@@ -3,6 +3,7 @@
 // MonthName, WeekdayName and FormatDateTime (en-US forms).
 #include "Arguments.h"
 #include "Families.h"
+#include "Locale.h"
 #include "LocalClock.h"
 
 #include "automation/Conversions.h"
@@ -318,7 +319,7 @@ Variant DateValue(BuiltinContext&, Args args)
 {
     const std::optional<vb::Date> d = dateArg(args, 0);
     if (!d)
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     return vb::Date{vb::dayNumberOf(*d)};
 }
 
@@ -326,15 +327,19 @@ Variant TimeValue(BuiltinContext&, Args args)
 {
     const std::optional<vb::Date> d = dateArg(args, 0);
     if (!d)
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     return vb::Date{vb::timeFractionOf(*d)};
 }
 
 Variant MonthName(BuiltinContext&, Args args)
 {
-    const std::int32_t month = longArg(args, 0);
+    // A Null abbreviate is refused (94) before the month is read.
     const bool abbreviate = boolArg(args, 1, false);
-    return std::string(vb::monthName(month, abbreviate));
+    const std::int32_t month = longArg(args, 0);
+    if (month < 1 || month > 12)
+        invalidArgument();
+    const Locale& locale = scriptLocale();
+    return std::string(abbreviate ? locale.shortMonths[month - 1] : locale.months[month - 1]);
 }
 
 // WeekdayName(weekday[, abbreviate[, firstdayofweek]]): weekday counts from firstdayofweek.
@@ -345,7 +350,9 @@ Variant WeekdayName(BuiltinContext&, Args args)
     const int firstDay = firstDayOfWeekArg(args, 2);
     if (weekday < 1 || weekday > 7)
         invalidArgument();
-    return std::string(vb::weekdayName((weekday - 1 + firstDay - 1) % 7 + 1, abbreviate));
+    const Locale& locale = scriptLocale();
+    const int day = (weekday - 1 + firstDay - 1) % 7;
+    return std::string(abbreviate ? locale.shortDays[day] : locale.days[day]);
 }
 
 std::string twoDigits(int v)
@@ -353,13 +360,21 @@ std::string twoDigits(int v)
     return (v < 10 ? "0" : "") + std::to_string(v);
 }
 
-std::string longDate(vb::Date d)
+// The long date: "Tuesday, March 05, 2024" in en-US; day before month elsewhere
+// ("Dienstag, 5. März 2024", "mardi 5 mars 2024").
+std::string longDate(vb::Date d, const Locale& locale)
 {
     const vb::DateParts p = vb::splitDate(d);
     std::string year = std::to_string(p.year);
     year.insert(0, year.size() < 4 ? 4 - year.size() : 0, '0');
-    return std::string(vb::weekdayName(weekdayFrom(calendarDay(d), 1))) + ", " + std::string(vb::monthName(p.month)) + " "
-        + twoDigits(p.day) + ", " + year;
+    const std::string weekday(locale.days[static_cast<std::size_t>(weekdayFrom(calendarDay(d), 1) - 1)]);
+    const std::string month(locale.months[static_cast<std::size_t>(p.month - 1)]);
+    switch (locale.lcid) {
+    case kDefaultLocale: return weekday + ", " + month + " " + twoDigits(p.day) + ", " + year;
+    case 1031: return weekday + ", " + std::to_string(p.day) + ". " + month + " " + year;
+    case 2057: return twoDigits(p.day) + " " + month + " " + year;
+    default: return weekday + " " + std::to_string(p.day) + " " + month + " " + year;
+    }
 }
 
 std::string shortTime(vb::Date d)
@@ -373,11 +388,12 @@ std::string shortTime(vb::Date d)
 Variant FormatDateTime(BuiltinContext&, Args args)
 {
     const vb::Date d = vb::CDate(valueArg(args, 0));
+    const Locale& locale = scriptLocale();
     switch (longArg(args, 1, 0)) {
-    case 0: return vb::formatGeneralDate(d);
-    case 1: return longDate(d);
-    case 2: return vb::formatShortDate(d);
-    case 3: return vb::formatLongTime(d);
+    case 0: return localeGeneralDate(d, locale);
+    case 1: return longDate(d, locale);
+    case 2: return localeShortDate(d, locale);
+    case 3: return localeLongTime(d, locale);
     case 4: return shortTime(d);
     default: invalidArgument();
     }

@@ -10,6 +10,7 @@
 namespace vbscript::builtins {
 
 std::span<const BuiltinFunction> stringFunctions();
+std::span<const BuiltinFunction> byteStringFunctions();
 std::span<const BuiltinFunction> conversionFunctions();
 std::span<const BuiltinFunction> testFunctions();
 std::span<const BuiltinFunction> mathFunctions();

@@ -1,9 +1,11 @@
-// FormatNumber, FormatCurrency and FormatPercent with the en-US settings: two digits
-// after the point, a leading zero, "-" for negatives, groups of three separated by
-// ",", the currency sign "$" before the number. Halves round away from zero.
+// FormatNumber, FormatCurrency and FormatPercent with the script locale's separators
+// and currency sign (en-US: two digits after ".", groups of three separated by ",",
+// "$" before the number), a leading zero and "-" for negatives. Halves round away
+// from zero.
 #include "Arguments.h"
 #include "DecimalText.h"
 #include "Families.h"
+#include "Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -40,13 +42,13 @@ NumberStyle styleArgs(Args args)
     return style;
 }
 
-std::string grouped(const std::string& digits)
+std::string grouped(const std::string& digits, std::string_view separator)
 {
     std::string out;
     const std::size_t n = digits.size();
     for (std::size_t i = 0; i < n; ++i) {
         if (i > 0 && (n - i) % 3 == 0)
-            out += ',';
+            out += separator;
         out += digits[i];
     }
     return out;
@@ -60,12 +62,15 @@ std::string formatNumber(double value, const NumberStyle& style, std::string_vie
     std::string whole = d.integerDigits();
     if (whole.empty() && style.leadingDigit)
         whole = "0";
+    const Locale& locale = scriptLocale();
     if (style.grouping)
-        whole = grouped(whole);
+        whole = grouped(whole, locale.thousands);
     std::string body(prefix);
     body += whole;
-    if (style.decimals > 0)
-        body += "." + d.fractionDigits(style.decimals);
+    if (style.decimals > 0) {
+        body += locale.decimal;
+        body += d.fractionDigits(style.decimals);
+    }
     body += suffix;
     if (!d.negative || d.isZero())
         return body;
@@ -86,8 +91,12 @@ Variant FormatNumber(BuiltinContext&, Args args)
 
 Variant FormatCurrency(BuiltinContext&, Args args)
 {
+    // FormatCurrency has no text for Null: a type mismatch, not "invalid use of Null".
+    if (given(args, 0) && valueArg(args, 0).isNull())
+        vb::raiseError(vb::err::TypeMismatch);
     const double value = numberArg(args);
-    return formatNumber(value, styleArgs(args), "$", "");
+    const Locale& locale = scriptLocale();
+    return formatNumber(value, styleArgs(args), locale.currencyBefore, locale.currencyAfter);
 }
 
 Variant FormatPercent(BuiltinContext&, Args args)

@@ -19,6 +19,7 @@ std::vector<std::span<const BuiltinFunction>> functionFamilies()
     using namespace builtins;
     return {
         stringFunctions(),
+        byteStringFunctions(),
         conversionFunctions(),
         testFunctions(),
         mathFunctions(),

@@ -1,8 +1,10 @@
-// ScriptEngine and its version functions; GetLocale and SetLocale (en-US, 1033, is the
-// one locale: SetLocale accepts any identifier and keeps it).
+// ScriptEngine and its version functions; GetLocale and SetLocale (the locales of
+// Locale.h, en-US by default).
 #include "Arguments.h"
 #include "Families.h"
+#include "Locale.h"
 
+#include "automation/Conversions.h"
 #include "automation/Error.h"
 
 #include <array>
@@ -39,12 +41,21 @@ Variant GetLocale(BuiltinContext& context, Args)
     return context.localeId();
 }
 
-// SetLocale(lcid): returns the previous locale.
+// SetLocale([lcid]): an identifier (1031) or tag ("de-DE"); 0 is the default. Returns
+// the locale before; without an argument it changes nothing.
 Variant SetLocale(BuiltinContext& context, Args args)
 {
-    if (valueArg(args, 0).isNull())
+    const std::int32_t previous = context.localeId();
+    if (!given(args, 0))
+        return previous;
+    const Variant v = valueArg(args, 0);
+    if (v.isNull())
         vb::raiseError(vb::err::InvalidUseOfNull);
-    return context.localeId();
+    const Locale* locale = v.isString() ? findLocale(v.stringValue()) : findLocale(vb::CLng(v) == 0 ? kDefaultLocale : vb::CLng(v));
+    if (!locale)
+        vb::raiseError(vb::err::InvalidProcedureCall);
+    context.setLocaleId(locale->lcid);
+    return previous;
 }
 
 constexpr std::array kFunctions = {
@@ -53,7 +64,7 @@ constexpr std::array kFunctions = {
     BuiltinFunction{"ScriptEngineBuildVersion", 0, 0, &ScriptEngineBuildVersion},
     BuiltinFunction{"ScriptEngineMajorVersion", 0, 0, &ScriptEngineMajorVersion},
     BuiltinFunction{"ScriptEngineMinorVersion", 0, 0, &ScriptEngineMinorVersion},
-    BuiltinFunction{"SetLocale", 1, 1, &SetLocale},
+    BuiltinFunction{"SetLocale", 0, 1, &SetLocale},
 };
 
 } // namespace

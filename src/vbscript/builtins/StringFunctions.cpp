@@ -1,6 +1,6 @@
 // String functions: Len, Left, Mid, Right, InStr, InStrRev, Replace, UCase, LCase,
-// the Trim family, Space, String, StrReverse, StrComp, Asc/AscW/AscB, Chr/ChrW,
-// LenB, Escape and Unescape. Positions and lengths count characters.
+// the Trim family, Space, String, StrReverse, StrComp, Asc/AscW, Chr/ChrW,
+// Escape and Unescape. Positions and lengths count characters.
 #include "Arguments.h"
 #include "Families.h"
 #include "UnicodeText.h"
@@ -51,13 +51,25 @@ using vb::Variant;
     vb::raiseError(vb::err::InvalidProcedureCall);
 }
 
-// A length or position argument: Null raises 94, a negative value 5.
-std::int32_t countArg(Args args, std::size_t i)
+// `unit` n times, built in slices so that a script's time-out can stop a huge one.
+std::string repeatedText(std::string_view unit, std::size_t n)
 {
-    const std::int32_t n = longArg(args, i);
-    if (n < 0)
-        invalidArgument();
-    return n;
+    constexpr std::size_t kSlice = 1 << 16;
+    std::string out;
+    out.reserve(n * unit.size());
+    if (unit.size() == 1) {
+        for (std::size_t done = 0; done < n; done += kSlice) {
+            out.append(std::min(kSlice, n - done), unit[0]);
+            checkLongWorkNow();
+        }
+        return out;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        out += unit;
+        if (i % kSlice == 0)
+            checkLongWorkNow();
+    }
+    return out;
 }
 
 Variant Len(BuiltinContext&, Args args)
@@ -66,22 +78,6 @@ Variant Len(BuiltinContext&, Args args)
     if (s.isNull())
         return Variant::null();
     return static_cast<std::int32_t>(text::length(s.view()));
-}
-
-Variant LenB(BuiltinContext&, Args args)
-{
-    const TextArg arg(args, 0);
-    if (arg.isNull())
-        return Variant::null();
-    // Two bytes per UTF-16 unit, as the script engine stores text.
-    const std::string_view s = arg.view();
-    std::int32_t units = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        const text::Decoded d = text::decodeAt(s, i);
-        units += d.code > 0xFFFF ? 2 : 1;
-        i += d.size;
-    }
-    return units * 2;
 }
 
 Variant Left(BuiltinContext&, Args args)
@@ -109,12 +105,13 @@ Variant Right(BuiltinContext&, Args args)
 Variant Mid(BuiltinContext&, Args args)
 {
     const TextArg arg(args, 0);
-    const std::int32_t start = longArg(args, 1);
-    if (start <= 0)
-        invalidArgument();
+    // A Null length is refused before the start is checked.
     std::int32_t count = -1;
     if (given(args, 2))
         count = countArg(args, 2);
+    const std::int32_t start = longArg(args, 1);
+    if (start <= 0)
+        invalidArgument();
     if (arg.isNull())
         return Variant::null();
     const std::string_view s = arg.view();
@@ -125,14 +122,7 @@ Variant Mid(BuiltinContext&, Args args)
 // InStr([start,] string1, string2[, compare])
 Variant InStr(BuiltinContext&, Args args)
 {
-    const bool hasStart = args.size() >= 3;
-    const std::size_t first = hasStart ? 1 : 0;
-    std::int32_t start = 1;
-    if (hasStart) {
-        start = longArg(args, 0);
-        if (start < 1)
-            invalidArgument();
-    }
+    const auto [start, first] = searchStartArg(args);
     const vb::CompareMode mode = args.size() >= 4 ? compareArg(args, 3) : vb::CompareMode::Binary;
     const TextArg hay(args, first);
     const TextArg needle(args, first + 1);
@@ -166,8 +156,7 @@ Variant InStrRev(BuiltinContext&, Args args)
     const vb::CompareMode mode = compareArg(args, 3);
     const TextArg hay(args, 0);
     const TextArg needle(args, 1);
-    if (hay.isNull() || needle.isNull())
-        return Variant::null();
+    // Unlike InStr, InStrRev refuses Null.
     const std::string_view h = hay.view();
     const std::string_view n = needle.view();
     if (h.empty())
@@ -215,6 +204,7 @@ Variant Replace(BuiltinContext&, Args args)
         out.append(rest.substr(pos, at - pos));
         out.append(with);
         checkStringSize(static_cast<double>(out.size()));
+        pollLongWork();
         pos = at + find.size();
         ++done;
     }
@@ -262,7 +252,7 @@ Variant Space(BuiltinContext&, Args args)
 {
     const std::int32_t n = countArg(args, 0);
     checkStringSize(n);
-    return std::string(static_cast<std::size_t>(n), ' ');
+    return repeatedText(" ", static_cast<std::size_t>(n));
 }
 
 // The character of an ANSI code, as Chr gives it.
@@ -297,11 +287,7 @@ Variant String(BuiltinContext&, Args args)
         unit = ansiCharacter(code % 256);
     }
     checkStringSize(static_cast<double>(n) * static_cast<double>(unit.size()));
-    std::string out;
-    out.reserve(static_cast<std::size_t>(n) * unit.size());
-    for (std::int32_t i = 0; i < n; ++i)
-        out += unit;
-    return out;
+    return repeatedText(unit, static_cast<std::size_t>(n));
 }
 
 Variant StrReverse(BuiltinContext&, Args args)
@@ -354,11 +340,6 @@ Variant AscW(BuiltinContext&, Args args)
     return static_cast<std::int16_t>(unit > 0x7FFF ? unit - 0x10000 : unit);
 }
 
-Variant AscB(BuiltinContext&, Args args)
-{
-    return static_cast<std::int16_t>(firstUnit(firstCharacter(args)) & 0xFF);
-}
-
 Variant Chr(BuiltinContext&, Args args)
 {
     return ansiCharacter(longArg(args, 0));
@@ -393,7 +374,7 @@ Variant Escape(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
     if (v.isNull())
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const std::string s = vb::CStr(v);
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
@@ -449,7 +430,7 @@ Variant Unescape(BuiltinContext&, Args args)
 {
     const Variant v = valueArg(args, 0);
     if (v.isNull())
-        return Variant::null();
+        vb::raiseError(vb::err::InvalidUseOfNull);
     const std::string s = vb::CStr(v);
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
@@ -477,7 +458,6 @@ Variant Unescape(BuiltinContext&, Args args)
 
 constexpr std::array kFunctions = {
     BuiltinFunction{"Asc", 1, 1, &Asc},
-    BuiltinFunction{"AscB", 1, 1, &AscB},
     BuiltinFunction{"AscW", 1, 1, &AscW},
     BuiltinFunction{"Chr", 1, 1, &Chr},
     BuiltinFunction{"ChrW", 1, 1, &ChrW},
@@ -487,7 +467,6 @@ constexpr std::array kFunctions = {
     BuiltinFunction{"LCase", 1, 1, &mapText<&lowerText>},
     BuiltinFunction{"Left", 2, 2, &Left},
     BuiltinFunction{"Len", 1, 1, &Len},
-    BuiltinFunction{"LenB", 1, 1, &LenB},
     BuiltinFunction{"LTrim", 1, 1, &mapText<&trimLeft>},
     BuiltinFunction{"Mid", 2, 3, &Mid},
     BuiltinFunction{"Replace", 3, 6, &Replace},

@@ -3,6 +3,7 @@
 // default member, as VBScript documents.
 #include "Arguments.h"
 #include "Families.h"
+#include "Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -43,9 +44,13 @@ Variant IsNull(BuiltinContext&, Args args)
     return rawArg(args).isNull();
 }
 
+// Text counts as numeric when the script's locale reads it as a number.
 Variant IsNumeric(BuiltinContext&, Args args)
 {
-    return vb::IsNumeric(rawArg(args));
+    const Variant v = rawArg(args);
+    if (v.isString())
+        return parseLocaleNumber(v.stringValue()).has_value();
+    return vb::IsNumeric(v);
 }
 
 Variant TypeName(BuiltinContext&, Args args)

@@ -298,4 +298,19 @@ int toAnsi(char32_t code)
     return -1;
 }
 
+std::string fromUtf16(std::u16string_view units)
+{
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t u = units[i];
+        if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        }
+        appendCharacter(out, u);
+    }
+    return out;
+}
+
 } // namespace vbscript::text

@@ -31,6 +31,9 @@ inline Decoded decodeAt(std::string_view s, std::size_t pos)
     return decodeMultiByte(s, pos);
 }
 
+// UTF-16 units as text (surrogate pairs joined, lone surrogates kept).
+std::string fromUtf16(std::u16string_view units);
+
 // Appends the UTF-8 form of `code` (lone surrogates are kept as three bytes).
 void appendCharacter(std::string& out, char32_t code);
 std::string characterText(char32_t code);

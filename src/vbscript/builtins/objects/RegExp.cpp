@@ -4,6 +4,7 @@
 #include "MatchCollection.h"
 #include "regex/RegexMatcher.h"
 
+#include "vbscript/Builtins.h"
 #include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Conversions.h"
@@ -52,6 +53,7 @@ void forEachMatch(regex::Matcher& matcher, std::string_view subject, bool all, V
         std::optional<regex::MatchResult> m = matcher.search(from);
         if (!m)
             break;
+        pollLongWork();
         visit(*m);
         if (!all)
             break;
@@ -167,7 +169,12 @@ std::string RegExp::Replace(const std::string& subject, vb::Variant& replacement
     const regex::Program& prog = program();
     // A function reference (GetRef) computes each replacement; anything else is text.
     vb::Object* function = replacement.isObject() ? replacement.objectValue() : nullptr;
-    const std::string with = function ? std::string() : vb::CStr(replacement);
+    // The object receives its argument as a COM VARIANT: a Boolean becomes "-1" or "0".
+    std::string with;
+    if (replacement.type() == vb::vbBoolean)
+        with = replacement.booleanValue() ? "-1" : "0";
+    else if (!function)
+        with = vb::CStr(replacement);
     regex::Matcher matcher(prog, subject, ignoreCase_, multiline_);
     CharacterPositions positions(subject);
     std::string out;

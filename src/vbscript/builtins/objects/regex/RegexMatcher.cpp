@@ -1,5 +1,6 @@
 #include "RegexMatcher.h"
 
+#include "vbscript/Builtins.h"
 #include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Error.h"
@@ -91,6 +92,8 @@ bool Matcher::run(int pc, std::size_t pos, std::size_t& end)
     const std::size_t base = stack_.size();
     const std::size_t n = subject_.size();
     for (;;) {
+        if ((steps_ & 0xFFF) == 0)
+            pollLongWork();
         if (++steps_ > kMaxSteps)
             tooComplex();
         const Instruction& in = program_.code[static_cast<std::size_t>(pc)];

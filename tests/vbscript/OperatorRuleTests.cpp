@@ -1,0 +1,129 @@
+// Operator rules scripts meet every day: how strings compare with numbers and
+// Booleans, and the precedence of negation and Not.
+#include "ScriptTest.h"
+
+using vbtest::ScriptTest;
+
+namespace {
+
+class StringsAndNumbers : public ScriptTest { };
+
+TEST_F(StringsAndNumbers, ANumericLiteralReadsTheStringAsANumber)
+{
+    EXPECT_EQ(out("s = \"0\" : Out.Echo s > 30, \"10\" < 100, \"42\" = 42, \" 5\" = 5, \"&hff\" = 255"),
+              "False True True True True");
+    // The literal may stand on either side, and be a named constant.
+    EXPECT_EQ(out("s = \"9\" : Out.Echo 10 > s, 9 = s, s < 10"), "True True True");
+    EXPECT_EQ(out("Const Limit = 100\ns = \"20\" : Out.Echo s < Limit"), "True");
+    EXPECT_EQ(out("s = \"1.5\" : Out.Echo s > 1, s = 1.5"), "True True");
+}
+
+TEST_F(StringsAndNumbers, TextThatIsNoNumberAgainstALiteralIsAMismatch)
+{
+    EXPECT_EQ(errorOf("x = (\"abc\" = 5)"), 13);
+    EXPECT_EQ(errorOf("s = \"abc\" : x = s < 3"), 13);
+    EXPECT_EQ(errorOf("s = \"abc\" : x = 3 < s"), 13);
+}
+
+TEST_F(StringsAndNumbers, AComputedNumberComparesAsText)
+{
+    EXPECT_EQ(out("Out.Echo \"5\" = CInt(5), Len(\"ab\") > \"\""), "True True");
+    // As text, "10" sorts before "9".
+    EXPECT_EQ(out("n = 10 : s = \"9\" : Out.Echo s > n, s = n"), "True False");
+    EXPECT_EQ(out("n = 5 : Out.Echo \"abc\" > n"), "True");
+}
+
+TEST_F(StringsAndNumbers, ABooleanComparesAsItsName)
+{
+    EXPECT_EQ(out("Out.Echo \"True\" = True, \"False\" = False, \"-1\" = True"), "True True False");
+    EXPECT_EQ(out("b = True : s = \"True\" : Out.Echo s = b"), "True");
+}
+
+TEST_F(StringsAndNumbers, ValuesReadAsTextKeepWorking)
+{
+    // Settings come in as strings; a literal bound makes the test numeric.
+    EXPECT_EQ(out("level = \"75\" : If level > 50 Then Out.Echo \"bright\""), "bright");
+    EXPECT_EQ(out("level = \"075\" : If level = 75 Then Out.Echo \"same\""), "same");
+}
+
+class Precedence : public ScriptTest { };
+
+TEST_F(Precedence, NegationBindsTighterThanPower)
+{
+    EXPECT_EQ(evalText("-2 ^ 2"), "4");
+    EXPECT_EQ(evalText("2 ^ -1"), "0.5");
+    EXPECT_EQ(evalText("-2 ^ 3"), "-8");
+    EXPECT_EQ(evalText("3 - -2 ^ 2"), "-1");
+    EXPECT_EQ(out("x = 3 : Out.Echo -x ^ 2"), "9");
+}
+
+TEST_F(Precedence, NotTakesAWholeComparison)
+{
+    EXPECT_EQ(evalText("1 <> Not 0 = 0"), "True");
+    EXPECT_EQ(evalText("Not 1 = 2"), "True");
+    EXPECT_EQ(evalText("Not 1 And 0"), "0");
+    EXPECT_EQ(evalText("Not True Or True"), "True");
+}
+
+TEST_F(Precedence, LevelsStillNest)
+{
+    EXPECT_EQ(evalText("1 + 2 * 3 - 4 / 2"), "5");
+    EXPECT_EQ(evalText("2 ^ 3 ^ 2"), "64");
+    EXPECT_EQ(evalText("7 Mod 4 * 2"), "7");
+    EXPECT_EQ(evalText("10 \\ 3 * 2"), "1");
+    EXPECT_EQ(evalText("\"a\" & 1 + 2 & \"b\""), "a3b");
+    EXPECT_EQ(evalText("1 < 2 = True"), "True");
+    EXPECT_EQ(evalText("1 Or 2 And 4"), "1");
+}
+
+} // namespace
+
+namespace {
+
+class ResultTypes : public ScriptTest { };
+
+TEST_F(ResultTypes, SmallNamedConstantsAreIntegers)
+{
+    EXPECT_EQ(typeOf("vbSunday"), "Integer");
+    EXPECT_EQ(typeOf("vbString"), "Integer");
+    EXPECT_EQ(typeOf("vbOKCancel"), "Integer");
+    EXPECT_EQ(typeOf("vbTextCompare"), "Integer");
+    EXPECT_EQ(typeOf("vbObjectError"), "Long");
+    EXPECT_EQ(typeOf("vbMsgBoxSetForeground"), "Long");
+    EXPECT_EQ(typeOf("vbRed"), "Long");
+}
+
+TEST_F(ResultTypes, LogicalOperatorsOnEmptyGiveLongs)
+{
+    EXPECT_EQ(out("Out.Echo TypeName(e And e), TypeName(e Or e), TypeName(e Xor e), TypeName(e Eqv e), TypeName(e Imp e), TypeName(Not e)"),
+              "Long Long Long Long Long Long");
+    EXPECT_EQ(out("Out.Echo Not e, e Imp e"), "-1 -1");
+}
+
+TEST_F(ResultTypes, ImpWithNullKeepsTheKnownBits)
+{
+    EXPECT_EQ(evalText("CByte(170) Imp Null"), "85");
+    EXPECT_EQ(typeOf("CByte(170) Imp Null"), "Byte");
+    EXPECT_EQ(typeOf("True Imp Null"), "Null");
+    EXPECT_EQ(evalText("False Imp Null"), "True");
+    EXPECT_EQ(typeOf("-1 Imp Null"), "Null");
+}
+
+TEST_F(ResultTypes, ConversionsAndRounding)
+{
+    EXPECT_EQ(typeOf("Round(True)"), "Boolean");
+    EXPECT_EQ(evalText("Round(True)"), "True");
+    EXPECT_EQ(typeOf("CByte(True)"), "Byte");
+    EXPECT_EQ(evalText("CByte(True)"), "255");
+    EXPECT_EQ(evalText("CByte(False)"), "0");
+}
+
+TEST_F(ResultTypes, SingleComparesAtItsOwnPrecision)
+{
+    EXPECT_EQ(evalText("CSng(0.1) = 0.1"), "True");
+    EXPECT_EQ(evalText("0.1 = CSng(0.1)"), "True");
+    EXPECT_EQ(evalText("CSng(0.1) = CDbl(0.1)"), "True");
+    EXPECT_EQ(evalText("CSng(0.5) < 0.6"), "True");
+}
+
+} // namespace
