@@ -5,6 +5,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 class Calculator final : public vb::Dispatch<Calculator> {
@@ -91,6 +94,39 @@ void DictionaryInsertLookup(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(DictionaryInsertLookup);
+
+// A text-mode dictionary as the host's variable table uses it: ASCII names, looked up
+// in another letter case than they were added with.
+void DictionaryTextModeNames(benchmark::State& state)
+{
+    std::vector<vb::Variant> names, shouted;
+    for (int i = 0; i < 1000; ++i) {
+        names.emplace_back("HouseVariable" + std::to_string(i));
+        shouted.emplace_back("HOUSEVARIABLE" + std::to_string(i));
+    }
+    for (auto _ : state) {
+        vb::Ref<vb::Dictionary> d = vb::make<vb::Dictionary>(vb::CompareMode::Text);
+        for (int i = 0; i < 1000; ++i)
+            d->Add(names[i], vb::Variant(i));
+        long sum = 0;
+        for (int i = 0; i < 1000; ++i)
+            sum += d->find(shouted[i])->longValue();
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(DictionaryTextModeNames);
+
+// Case-insensitive comparison and hashing of ASCII names, as member and key lookups do.
+void EqualsIgnoreCaseAscii(benchmark::State& state)
+{
+    const std::string a = "Kitchen Ceiling Lamp 12", b = "KITCHEN CEILING LAMP 12";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vb::equalsIgnoreCase(a, b));
+        benchmark::DoNotOptimize(vb::CaseInsensitiveHash()(a));
+    }
+}
+BENCHMARK(EqualsIgnoreCaseAscii);
 
 } // namespace
 
