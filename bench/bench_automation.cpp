@@ -2,6 +2,7 @@
 #include "automation/Conversions.h"
 #include "automation/Dictionary.h"
 #include "automation/MemberTable.h"
+#include "automation/TextCompare.h"
 
 #include <benchmark/benchmark.h>
 
@@ -127,6 +128,17 @@ void EqualsIgnoreCaseAscii(benchmark::State& state)
     }
 }
 BENCHMARK(EqualsIgnoreCaseAscii);
+
+// Upper-casing short ASCII names, as every INI lookup does for its section and key.
+void UpperCaseNames(benchmark::State& state)
+{
+    const std::string section = "Section12", key = "DebugLog";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vb::upperCase(section));
+        benchmark::DoNotOptimize(vb::upperCase(key));
+    }
+}
+BENCHMARK(UpperCaseNames);
 
 } // namespace
 

@@ -48,7 +48,7 @@ std::uint64_t wordUpper(std::uint64_t w) { return w & ~(inRange(w, 'a', 'z') >> 
 // Appends `s` with each character mapped: valid UTF-8 through `unicode`, other bytes
 // through `ansi`.
 template <class Unicode, class Ansi>
-void appendMapped(std::string& out, std::string_view s, Unicode unicode, Ansi ansi)
+[[gnu::noinline]] void appendMapped(std::string& out, std::string_view s, Unicode unicode, Ansi ansi)
 {
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
@@ -66,12 +66,12 @@ void appendMapped(std::string& out, std::string_view s, Unicode unicode, Ansi an
     }
 }
 
-// Maps ASCII letters in place, a word and then a byte at a time, until the first byte
-// above 0x7F; from there on the rest is decoded and mapped character by character.
+// Maps `out`, a copy of `s`, in place: ASCII letters a word and then a byte at a time,
+// up to the first byte above 0x7F; from there on the rest is decoded and mapped
+// character by character.
 template <class Word, class Ascii, class Unicode, class Ansi>
-void mapCase(std::string_view s, std::string& out, Word word, Ascii ascii, Unicode unicode, Ansi ansi)
+void mapCopy(std::string& out, std::string_view s, Word word, Ascii ascii, Unicode unicode, Ansi ansi)
 {
-    out.assign(s.data(), s.size());
     std::size_t i = 0;
     for (; i + 8 <= out.size(); i += 8) {
         const std::uint64_t w = loadWord(out.data() + i);
@@ -134,7 +134,7 @@ private:
     std::size_t at_ = 0;
 };
 
-int compareFolded(std::string_view a, std::string_view b)
+[[gnu::noinline]] int compareFolded(std::string_view a, std::string_view b)
 {
     FoldedBytes x(a), y(b);
     while (true) {
@@ -207,21 +207,22 @@ TextMatch originalMatch(const FoldedText& hay, std::size_t at, std::size_t lengt
 
 std::string lowerCase(std::string_view s)
 {
-    std::string out;
-    mapCase(s, out, wordLower, [](char c) { return asciiLower(c); }, [](char32_t c) { return letters::toLower(c); }, letters::ansiLower);
+    std::string out(s);
+    mapCopy(out, s, wordLower, [](char c) { return asciiLower(c); }, [](char32_t c) { return letters::toLower(c); }, letters::ansiLower);
     return out;
 }
 
 std::string upperCase(std::string_view s)
 {
-    std::string out;
-    mapCase(s, out, wordUpper, [](char c) { return asciiUpper(c); }, [](char32_t c) { return letters::toUpper(c); }, letters::ansiUpper);
+    std::string out(s);
+    mapCopy(out, s, wordUpper, [](char c) { return asciiUpper(c); }, [](char32_t c) { return letters::toUpper(c); }, letters::ansiUpper);
     return out;
 }
 
 void foldCase(std::string_view s, std::string& out)
 {
-    mapCase(s, out, wordLower, [](char c) { return asciiLower(c); }, [](char32_t c) { return letters::fold(c); }, letters::ansiFold);
+    out.assign(s.data(), s.size());
+    mapCopy(out, s, wordLower, [](char c) { return asciiLower(c); }, [](char32_t c) { return letters::fold(c); }, letters::ansiFold);
 }
 
 std::string_view trimBlanksAndTabs(std::string_view s)
