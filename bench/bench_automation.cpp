@@ -2,8 +2,12 @@
 #include "automation/Conversions.h"
 #include "automation/Dictionary.h"
 #include "automation/MemberTable.h"
+#include "automation/TextCompare.h"
 
 #include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -91,6 +95,50 @@ void DictionaryInsertLookup(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(DictionaryInsertLookup);
+
+// A text-mode dictionary as the host's variable table uses it: ASCII names, looked up
+// in another letter case than they were added with.
+void DictionaryTextModeNames(benchmark::State& state)
+{
+    std::vector<vb::Variant> names, shouted;
+    for (int i = 0; i < 1000; ++i) {
+        names.emplace_back("HouseVariable" + std::to_string(i));
+        shouted.emplace_back("HOUSEVARIABLE" + std::to_string(i));
+    }
+    for (auto _ : state) {
+        vb::Ref<vb::Dictionary> d = vb::make<vb::Dictionary>(vb::CompareMode::Text);
+        for (int i = 0; i < 1000; ++i)
+            d->Add(names[i], vb::Variant(i));
+        long sum = 0;
+        for (int i = 0; i < 1000; ++i)
+            sum += d->find(shouted[i])->longValue();
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(DictionaryTextModeNames);
+
+// Case-insensitive comparison and hashing of ASCII names, as member and key lookups do.
+void EqualsIgnoreCaseAscii(benchmark::State& state)
+{
+    const std::string a = "Kitchen Ceiling Lamp 12", b = "KITCHEN CEILING LAMP 12";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vb::equalsIgnoreCase(a, b));
+        benchmark::DoNotOptimize(vb::CaseInsensitiveHash()(a));
+    }
+}
+BENCHMARK(EqualsIgnoreCaseAscii);
+
+// Upper-casing short ASCII names, as every INI lookup does for its section and key.
+void UpperCaseNames(benchmark::State& state)
+{
+    const std::string section = "Section12", key = "DebugLog";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vb::upperCase(section));
+        benchmark::DoNotOptimize(vb::upperCase(key));
+    }
+}
+BENCHMARK(UpperCaseNames);
 
 } // namespace
 

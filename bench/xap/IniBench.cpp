@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -47,6 +49,26 @@ void BM_IniSave10000Keys(benchmark::State& state)
         ini.Save();
 }
 BENCHMARK(BM_IniSave10000Keys)->Unit(benchmark::kMillisecond);
+
+void BM_IniRead10000Keys(benchmark::State& state)
+{
+    IniFile file;
+    services::IniTool ini;
+    ini.Load(file.path);
+    std::vector<std::string> keys;
+    for (int k = 0; k < 200; ++k)
+        keys.push_back("key" + std::to_string(k));
+    for (auto _ : state) {
+        std::size_t total = 0;
+        for (int s = 0; s < 50; ++s) {
+            const std::string section = "section" + std::to_string(s);
+            for (const std::string& key : keys)
+                total += ini.Read(section, key, "").size();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+}
+BENCHMARK(BM_IniRead10000Keys)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

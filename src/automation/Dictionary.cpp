@@ -74,9 +74,7 @@ Dictionary::KeyView Dictionary::keyView(const Variant& key, std::string& scratch
     case vbString:
         k.kind = KeyKind::Text;
         if (mode_ == CompareMode::Text) {
-            scratch = key.stringValue();
-            for (char& c : scratch)
-                c = asciiLower(c);
+            foldCase(key.stringValue(), scratch);
             k.text = scratch;
         } else {
             k.text = key.stringValue();

@@ -48,7 +48,7 @@ public:
 
 private:
     enum class KeyKind : std::uint8_t { Empty, Null, Number, Text, ObjectRef, Other };
-    // A key as compared: numbers by value, text (lower-cased in text mode), objects by
+    // A key as compared: numbers by value, text (case-folded in text mode), objects by
     // identity. Text is viewed, not copied, when looking up.
     struct KeyView {
         KeyKind kind = KeyKind::Empty;
@@ -72,7 +72,7 @@ private:
         KeyView view() const { return KeyView{kind, number, ptr, text}; }
     };
 
-    // The compared form of a key; text mode lower-cases into `scratch`.
+    // The compared form of a key; text mode folds letter case into `scratch`.
     KeyView keyView(const Variant& key, std::string& scratch) const;
     static std::size_t hashOf(const KeyView& k) noexcept;
     std::size_t indexOf(const Variant& key) const; // npos when missing

@@ -19,18 +19,20 @@ std::string textOf(const vb::Variant& v)
     return v.isNull() ? std::string() : vb::CStr(v);
 }
 
+// `hc` followed by `dc`, compared without building the text. (A letter and its other
+// case may differ in size, so the split point is found by matching, not by length.)
 bool codeMatches(std::string_view code, std::string_view hc, std::string_view dc)
 {
-    return code.size() == hc.size() + dc.size() && vb::equalsIgnoreCase(code.substr(0, hc.size()), hc)
-        && vb::equalsIgnoreCase(code.substr(hc.size()), dc);
+    const std::size_t house = vb::matchPrefixIgnoreCase(code, hc);
+    return house != std::string_view::npos && vb::equalsIgnoreCase(code.substr(house), dc);
 }
 
-// "location name", compared without building the text.
+// "location name", compared the same way.
 bool fullNameMatches(std::string_view fullName, std::string_view location, std::string_view name)
 {
-    return fullName.size() == location.size() + 1 + name.size()
-        && vb::equalsIgnoreCase(fullName.substr(0, location.size()), location) && fullName[location.size()] == ' '
-        && vb::equalsIgnoreCase(fullName.substr(location.size() + 1), name);
+    const std::size_t at = vb::matchPrefixIgnoreCase(fullName, location);
+    return at != std::string_view::npos && at < fullName.size() && fullName[at] == ' '
+        && vb::equalsIgnoreCase(fullName.substr(at + 1), name);
 }
 
 vb::Object& recordAt(const vb::Collection& list, std::size_t position)

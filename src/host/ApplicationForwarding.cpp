@@ -10,6 +10,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/DateTime.h"
+#include "platform/FileSystem.h"
 #include "xap/Outgoing.h"
 
 namespace host {
@@ -154,7 +155,7 @@ void Application::Keys(const std::string& k, const std::string& title, vb::Optio
 
 std::int32_t Application::Launch(const std::string& name, vb::Optional<std::string> params, vb::Optional<std::string>)
 {
-    const std::int64_t pid = launchProgram(name, params.value_or(std::string()));
+    const std::int64_t pid = launchProgram(platform::toPosixPath(name), params.value_or(std::string()));
     if (pid > INT32_MAX || pid < INT32_MIN)
         vb::raiseError(vb::err::Overflow);
     return static_cast<std::int32_t>(pid);

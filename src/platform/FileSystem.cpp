@@ -3,6 +3,7 @@
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -55,17 +56,49 @@ std::optional<std::string> matchInFolder(const std::string& folder, std::string_
     throw vb::Error(number, std::string(vb::describe(number)) + ": " + path);
 }
 
+std::vector<std::string>& verbatimFolders()
+{
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+// Length of the verbatim folder that `path` begins with (followed by a separator or the
+// end), the longest when several do; 0 when none.
+std::size_t verbatimPrefix(std::string_view path)
+{
+    std::size_t best = 0;
+    for (const std::string& folder : verbatimFolders()) {
+        if (folder.size() <= best || path.substr(0, folder.size()) != folder)
+            continue;
+        if (path.size() == folder.size() || path[folder.size()] == '\\' || path[folder.size()] == '/')
+            best = folder.size();
+    }
+    return best;
+}
+
 } // namespace
+
+void addVerbatimFolder(std::string_view folder)
+{
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.remove_suffix(1);
+    if (folder.empty())
+        return;
+    auto& folders = verbatimFolders();
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+        folders.emplace_back(folder);
+}
 
 std::string toPosixPath(std::string_view path)
 {
+    const std::size_t keep = verbatimPrefix(path);
     std::string out(path);
-    for (char& c : out) {
-        if (c == '\\')
-            c = '/';
+    for (std::size_t i = keep; i < out.size(); ++i) {
+        if (out[i] == '\\')
+            out[i] = '/';
     }
     // A drive letter names the root of the one file system.
-    if (out.size() >= 2 && out[1] == ':' && std::isalpha(static_cast<unsigned char>(out[0])))
+    if (keep == 0 && out.size() >= 2 && out[1] == ':' && std::isalpha(static_cast<unsigned char>(out[0])))
         out.erase(0, 2);
     return out;
 }
@@ -86,7 +119,7 @@ std::string joinPath(std::string_view folder, std::string_view name)
 
 std::string resolvePath(std::string_view path)
 {
-    const std::string posix = toPosixPath(path);
+    const std::string posix(path);
     if (anyEntry(posix))
         return posix;
     std::string resolved;

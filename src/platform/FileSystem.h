@@ -1,9 +1,10 @@
 // File-system services for the rest of the program.
 //
-// The program names files and folders the way its Windows origins did ("\config\",
-// "settings.ini"); these helpers map such names onto POSIX paths and resolve each
-// component case-insensitively inside its folder, so that "Config" and "config" reach
-// the same folder and a missing file is created under the name the caller gave.
+// Scripts and plug-ins name files and folders the way their Windows origins did
+// ("\config\", "settings.ini"); toPosixPath maps such names onto POSIX paths, and every
+// access resolves each component case-insensitively inside its folder, so that "Config"
+// and "config" reach the same folder and a missing file is created under the name the
+// caller gave. Paths the program builds itself are POSIX paths and are never converted.
 #pragma once
 
 #include <optional>
@@ -13,15 +14,23 @@
 
 namespace platform {
 
+// A path in the Windows form that scripts and plug-ins hand the host, as a POSIX path:
 // "c:\a\b" -> "/a/b"; "\\server\share\x" -> "//server/share/x"; "a\b" -> "a/b".
+// A path that begins with a verbatim folder (below) keeps that folder's own spelling:
+// only the rest is converted.
 std::string toPosixPath(std::string_view path);
+
+// Registers a folder of the program's own (its base folder) whose path the system gave
+// us: a "\" in it is a character of a name, never a separator.
+void addVerbatimFolder(std::string_view folder);
 
 // Joins a folder and a relative name with one "/".
 std::string joinPath(std::string_view folder, std::string_view name);
 
-// Resolves every component of `path` that does not exist as spelled to an existing
-// entry whose name differs only in letter case; components with no match keep the
-// caller's spelling. Backslashes are read as separators.
+// Resolves every component of the POSIX `path` that does not exist as spelled to an
+// existing entry whose name differs only in letter case; components with no match keep
+// the caller's spelling. A backslash is a character like any other (convert a Windows-
+// form path with toPosixPath first).
 std::string resolvePath(std::string_view path);
 
 bool fileExists(const std::string& path);   // resolves case first

@@ -41,24 +41,15 @@ void drawButton(QPainter& p, const QRectF& r, const QColor& colour)
     p.drawRoundedRect(r, 3, 3);
 }
 
-void drawKeyboard(QPainter& p)
+// The selection panel's tray under the appliance. It starts above the "Select Which
+// Audreys" label (288 px) so the label lies inside the window's outline, and it is
+// plain: the check boxes cover it, and nothing of it shows between them.
+void drawPanel(QPainter& p)
 {
-    const QRectF body(8, 292, 247, 106);
+    const QRectF body(8, 282, 247, 116);
     p.setBrush(QColor(226, 220, 208));
     p.setPen(QPen(kOutline, 1.5));
     p.drawRoundedRect(body, 12, 12);
-    // Four rows of keys and a space bar.
-    p.setPen(QPen(QColor(150, 146, 138), 1));
-    p.setBrush(QColor(248, 246, 240));
-    const int columns[] = {13, 12, 12, 11};
-    for (int row = 0; row < 4; ++row) {
-        const double y = body.top() + 10 + row * 19;
-        const double keyWidth = 15;
-        const double start = body.left() + 12 + row * 5;
-        for (int c = 0; c < columns[row]; ++c)
-            p.drawRoundedRect(QRectF(start + c * 17.2, y, keyWidth, 15), 2, 2);
-    }
-    p.drawRoundedRect(QRectF(body.left() + 62, body.top() + 86, 122, 13), 3, 3);
 }
 
 } // namespace
@@ -83,9 +74,10 @@ QImage drawAudreyPicture()
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(twipsRect(1900, 75, 130, 1150).adjusted(1, 2, -1, -2), 3, 3);
 
-    // The case.
+    // The case. Its rounded bottom ends above the collapsed window's height (278 px), so
+    // the folded window still shows the whole appliance.
     QPainterPath body;
-    body.addRoundedRect(QRectF(18, 66, 228, 222), 28, 28);
+    body.addRoundedRect(QRectF(18, 66, 228, 210), 28, 28);
     p.setBrush(kCase);
     p.setPen(QPen(kOutline, 2));
     p.drawPath(body);
@@ -131,14 +123,15 @@ QImage drawAudreyPicture()
     const QPointF c = twipsRect(1825, 3600, 315, 315).center();
     p.drawLine(c, c + QPointF(0, -8));
 
-    // The keyboard symbol that folds the selection panel, and the keyboard itself.
+    // The keyboard symbol that folds the selection panel (drawn inside the case's outline),
+    // and the panel.
     p.setPen(QPen(kOutline, 1));
     p.setBrush(QColor(248, 246, 240));
-    const QRectF symbol = twipsRect(1750, 4000, 450, 170);
+    const QRectF symbol = twipsRect(1750, 4000, 450, 170).adjusted(0, -1, 0, -5);
     p.drawRect(symbol);
     for (double x = symbol.left() + 3; x < symbol.right() - 2; x += 4)
-        p.drawLine(QPointF(x, symbol.top() + 3), QPointF(x, symbol.bottom() - 3));
-    drawKeyboard(p);
+        p.drawLine(QPointF(x, symbol.top() + 2), QPointF(x, symbol.bottom() - 2));
+    drawPanel(p);
     p.end();
     return image;
 }

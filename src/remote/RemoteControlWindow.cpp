@@ -66,6 +66,8 @@ RemoteControlWindow::RemoteControlWindow(PluginProvider plugin, std::shared_ptr<
 {
     setObjectName("vynARControl");
     setWindowTitle("vynAudrey Remote Control");
+    // The tips of the active areas show while the window is not the active one too.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedWidth(kPictureWidth);
     buildAreas();
     buildLabels();
@@ -163,7 +165,10 @@ void RemoteControlWindow::buildPanel()
     static constexpr int kTops[] = {4590, 4830, 5070, 5310, 5550};
     auto place = [](QCheckBox* box, int column, int row) {
         box->setGeometry(twipsToPixels(column == 0 ? 300 : 1950), twipsToPixels(kTops[row]), twipsToPixels(1675), twipsToPixels(255));
+        // A check box fills with its button colour by default; the panel's boxes are
+        // RGB(224,224,224).
         box->setAutoFillBackground(true);
+        box->setBackgroundRole(QPalette::Window);
         QPalette p = box->palette();
         p.setColor(QPalette::Window, QColor(224, 224, 224));
         box->setPalette(p);

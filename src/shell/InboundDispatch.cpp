@@ -2,6 +2,7 @@
 
 #include "ShellHooks.h"
 
+#include "automation/TextCompare.h"
 #include "platform/EmergencyReport.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
@@ -11,14 +12,6 @@
 namespace shell {
 
 namespace {
-
-std::string lowerCase(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
 
 void handToPlugin(const vb::Ref<xap::XapMessage>& message)
 {
@@ -43,7 +36,7 @@ void SendRoleNotification()
 
 void SendEchoResponse(const std::string& target, const std::string& query)
 {
-    xap::SendXap(target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", lowerCase(query)}}), "", "");
+    xap::SendXap(target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", vb::lowerCase(query)}}), "", "");
 }
 
 void ReadMessage(const std::string& sRaw)
@@ -60,7 +53,7 @@ void ReadMessage(const std::string& sRaw)
             return;
 
         if (message->CompareClass("Homeseer.Role")) {
-            const std::string role = lowerCase(message->getItem("Role.Query", "Role"));
+            const std::string role = vb::lowerCase(message->getItem("Role.Query", "Role"));
             if (role == "application" || role == "any")
                 SendRoleNotification();
         } else if (message->CompareClass("ZOR.Echo")) {

@@ -69,8 +69,9 @@ void LogEvent(std::string_view type, std::string_view text)
 
 void CreateFolders(std::string_view path)
 {
-    const std::string posix = platform::toPosixPath(path);
-    // Only an absolute path has a root to build from; the last component is never created.
+    // The path is the program's own (POSIX, a "\\" is part of a name). Only an absolute
+    // path has a root to build from; the last component is never created.
+    const std::string posix(path);
     if (posix.empty() || posix[0] != '/')
         return;
     std::string folder;
@@ -102,6 +103,8 @@ void InitXapAt(const std::string& baseFolder, const std::string& programPath)
     vb::trap(writeLogFileReporter(), kProgramName, "InitXap", [&] {
         MachineName = LocalComputerName();
         BaseFolder = baseFolder;
+        // Paths that scripts build from the base folder keep its spelling.
+        platform::addVerbatimFolder(BaseFolder);
         // The development-folder rule and the share-to-drive rewrite of the Windows
         // program have no meaning on POSIX paths and are left out.
         ProgramPath = programPath;

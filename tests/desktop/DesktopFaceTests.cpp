@@ -163,6 +163,26 @@ TEST_F(DesktopFaceTest, LeftClickFillsTheNamesAndShowsTheRemoteWindowOnTop)
     EXPECT_EQ(face->loadedRemoteWindow(), window);
 }
 
+TEST_F(DesktopFaceTest, OnAnX11TrayTheWindowOpensOnTheReleaseAndOncePerRelease)
+{
+    startTray();
+    // The press alone opens nothing.
+    area->mouseMessage(513);
+    EXPECT_EQ(face->loadedRemoteWindow(), nullptr);
+    area->mouseMessage(514);
+    remote::RemoteControlWindow* window = face->loadedRemoteWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+
+    // A double click: 513, 514, 515, 514; the names are filled on each release, twice.
+    window->hide();
+    plugin->calls.clear();
+    for (std::int32_t m : {513, 514, 515, 514})
+        area->mouseMessage(m);
+    EXPECT_EQ(plugin->callsOf("AudreyNames").size(), 2u);
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(DesktopFaceTest, LeftClickWithoutAPluginShowsNothing)
 {
     provided = nullptr;

@@ -6,7 +6,9 @@
 
 #include "automation/Dictionary.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 
 using desktop_testing::CallbackForm;
@@ -179,4 +181,55 @@ TEST(SystemTrayArea, ReportsActivationsFromTheEventLoop)
     }
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(reasons.size(), 2u);
+}
+
+// Stands for Qt's window of the icon in an X11 tray; counts the button events it gets.
+class IconWindow final : public QWidget {
+public:
+    int buttonEvents = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++buttonEvents; }
+    void mouseReleaseEvent(QMouseEvent*) override { ++buttonEvents; }
+    void mouseDoubleClickEvent(QMouseEvent*) override { ++buttonEvents; }
+};
+
+TEST(SystemTrayArea, ButtonEventsOfTheIconWindowAreMessagesAtTheirMoments)
+{
+    shell::SystemTrayArea area;
+    Numbers messages;
+    std::vector<Reason> reasons;
+    area.mouseMessage = [&](std::int32_t m) { messages.push_back(m); };
+    area.activated = [&](Reason r) { reasons.push_back(r); };
+    IconWindow window;
+    area.watchIconWindow(&window);
+    auto send = [&](QEvent::Type type, Qt::MouseButton button) {
+        QMouseEvent event(type, QPointF(4, 4), QPointF(4, 4), button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&window, &event);
+        QCoreApplication::sendPostedEvents();
+    };
+    // The press alone is 513: a click acts on its release, 514.
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_EQ(messages, (Numbers{513}));
+    send(QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_EQ(messages, (Numbers{513, 514}));
+    // The second click of a double click arrives as a double-click event.
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::LeftButton);
+    send(QEvent::MouseButtonPress, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, Qt::RightButton);
+    send(QEvent::MouseButtonDblClick, Qt::RightButton);
+    send(QEvent::MouseButtonPress, Qt::MiddleButton);
+    EXPECT_EQ(messages, (Numbers{513, 514, 515, 514, 516, 517, 518}));
+    // Qt's own handling (an activation at the press) never sees them.
+    EXPECT_EQ(window.buttonEvents, 0);
+    EXPECT_TRUE(reasons.empty());
+}
+
+TEST_F(TrayIconTest, MessagesOfTheIconWindowReachTheCallback)
+{
+    area->mouseMessage(513);
+    area->mouseMessage(514);
+    EXPECT_EQ(form->received, (Numbers{513, 514}));
 }

@@ -5,9 +5,13 @@
 #include "shell/Wiring.h"
 
 #include "automation/Collection.h"
+#include "host/Application.h"
+#include "host/HostState.h"
+#include "platform/FileSystem.h"
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
 #include "xap/Globals.h"
+#include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
 #include "support/TempFolder.h"
@@ -191,4 +195,33 @@ TEST_F(PluginHostTest, ARestartLeavesOnlyTheNewPlugInListening)
     vb::call(hs, "NewDevice", "Lamp", "A1");
     vb::call(hs, "SetDeviceString", "A1", "On", true);
     EXPECT_EQ(vb::CLng(vb::getProperty(plugin, "Events")), 1);
+}
+
+TEST_F(PluginHostTest, ABaseFolderWithABackslashInItsNameIsUsedAsItIs)
+{
+    // "\\" is an ordinary character of a Linux file name.
+    const std::string base = dir / "Home\\Tallis";
+    dir.write("Home\\Tallis/Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=10.203.0.255\r\n");
+    std::filesystem::copy_file(built("hspi_Recorder.so"), base + "/hspi_Audrey.so");
+    xap::InitXapAt(base, base + "/tallis");
+    EXPECT_EQ(xap::BroadcastSetting, "10.203.0.255"); // its own vynXap.ini is read
+    services::unloadSetupForm();
+    services::loadSetupForm();
+
+    shell::RestartPlugin(); // the plug-in next to the program is found
+    ASSERT_TRUE(host::HostedPlugin());
+    xap::WriteLogFile("raruveViziva", "written");
+    EXPECT_NE(dir.read("Home\\Tallis/Data/raruveViziva.txt").find("raruveViziva written"), std::string::npos);
+
+    // INI files named by the plug-in land in the Config folder under that base folder.
+    vb::call(*host::state().hostObject, "SaveINISetting", "A", "k", "1", "x.ini");
+    EXPECT_EQ(dir.read("Home\\Tallis/Config/x.ini"), "[A]\r\nK=1\r\n");
+    // Nothing went into a tree that reads the backslash as a separator.
+    EXPECT_FALSE(std::filesystem::exists(dir / "Home"));
+
+    // A path a script builds from the base folder keeps the folder's own spelling; only the
+    // Windows-form rest is converted.
+    EXPECT_EQ(platform::toPosixPath(base + "\\Config\\x.ini"), base + "/Config/x.ini");
+    EXPECT_EQ(platform::toPosixPath("c:\\Program Files\\x.ini"), "/Program Files/x.ini");
+    EXPECT_TRUE(platform::fileExists(platform::toPosixPath(base + "\\config\\X.INI")));
 }

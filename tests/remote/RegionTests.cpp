@@ -149,3 +149,27 @@ TEST(AudreyArtwork, SizeAndBackgroundKey)
     EXPECT_FALSE(region.contains(2, 2));     // the corner outside the case
     EXPECT_TRUE(region.contains(130, 40));   // the top LED's stalk
 }
+
+TEST(AudreyArtwork, BothWindowHeightsFollowTheOutline)
+{
+    const QImage pic = remote::drawAudreyPicture();
+    Region region;
+    std::int32_t key = 1;
+    region.ScanPicture(pic, key);
+    // The collapsed window (278 px) ends in the gap between the case and the panel: the
+    // case's rounded bottom lies wholly above it.
+    for (int y = 278; y < 281; ++y)
+        for (int x = 0; x < pic.width(); ++x)
+            ASSERT_FALSE(region.contains(x, y)) << x << "," << y;
+    EXPECT_TRUE(region.contains(131, 276));  // the middle of the case's bottom edge
+    EXPECT_FALSE(region.contains(20, 276));  // its rounded corner
+    // The "Select Which Audreys" label (960, 4320 twips: 64, 288 px) lies inside the panel.
+    for (int y = 288; y < 305; ++y)
+        for (int x = 64; x < 190; ++x)
+            ASSERT_TRUE(region.contains(x, y)) << x << "," << y;
+    // The panel behind the check boxes is one plain colour: nothing peeks out between them.
+    const QColor panel = pic.pixelColor(131, 300);
+    for (int y = 286; y < 393; ++y)
+        for (int x = 22; x < 241; ++x)
+            ASSERT_EQ(pic.pixelColor(x, y), panel) << x << "," << y;
+}

@@ -246,6 +246,17 @@ TEST_F(RemoteWindowTest, HidingAndShape)
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(RemoteWindowTest, PanelColourAndToolTipsOnAnInactiveWindow)
+{
+    window->fillNamesAndShow();
+    // The boxes' own background, where no caption covers it.
+    for (QCheckBox* box : {window->audreyBox(0), window->audreyBox(5), window->allAudreysBox()}) {
+        const QImage drawn = box->grab().toImage();
+        EXPECT_EQ(drawn.pixelColor(drawn.width() - 3, drawn.height() / 2), QColor(224, 224, 224)) << box->objectName().toStdString();
+    }
+    EXPECT_TRUE(window->testAttribute(Qt::WA_AlwaysShowToolTips));
+}
+
 TEST_F(RemoteWindowTest, FailuresLeaveTheWindowUsable)
 {
     plugin->failures["AudreyTopLed"] = vb::err::NoSuchMember;

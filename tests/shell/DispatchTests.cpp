@@ -79,6 +79,13 @@ TEST_F(DispatchTest, EchoQueriesAreAnsweredToTheSender)
     EXPECT_EQ(nextMessage(150), "");
 }
 
+TEST_F(DispatchTest, EchoAnswersLowerCaseLettersOfEveryAlphabet)
+{
+    shell::ReadMessage(message("ZOR.Echo", xap::XapSource, "Echo.Query\n{\nQuery=ÉTÉ À ΣΟΦΊΑ\n}\n"));
+    const std::string answer = nextMessage();
+    EXPECT_NE(answer.find("\nResponse=été à σοφία\n"), std::string::npos) << answer;
+}
+
 TEST_F(DispatchTest, OnlyMessagesForThisNodeOrNobodyReachThePlugIn)
 {
     shell::ReadMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));

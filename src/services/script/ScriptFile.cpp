@@ -33,8 +33,7 @@ std::string ScriptFile::resolve(const std::string& name)
     if (drive || server || (!name.empty() && name.front() == '/'))
         return platform::toPosixPath(name);
     const std::string scripts = platform::joinPath(xap::BaseFolder, "Scripts");
-    if (!name.empty() && name.front() == '\\')
-        return platform::toPosixPath(scripts + name);
+    // Only the caller's name is in the Windows form; the scripts folder is our own.
     return platform::joinPath(scripts, platform::toPosixPath(name));
 }
 

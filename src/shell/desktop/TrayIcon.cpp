@@ -21,11 +21,13 @@ TrayIcon::TrayIcon(std::unique_ptr<NotificationArea> area)
         for (std::int32_t message : mouseMessagesFor(reason))
             mouseMessage(message);
     };
+    area_->mouseMessage = [this](std::int32_t message) { mouseMessage(message); };
 }
 
 TrayIcon::~TrayIcon()
 {
     area_->activated = nullptr;
+    area_->mouseMessage = nullptr;
 }
 
 void TrayIcon::SetCallback(vb::Ref<vb::Object> ob)

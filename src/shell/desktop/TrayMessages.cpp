@@ -18,4 +18,22 @@ std::vector<std::int32_t> mouseMessagesFor(QSystemTrayIcon::ActivationReason rea
     return {};
 }
 
+std::int32_t mouseMessageFor(QEvent::Type type, Qt::MouseButton button)
+{
+    // Left messages count from 513, right ones from 516: press, release, double click.
+    std::int32_t first = 0;
+    if (button == Qt::LeftButton)
+        first = mouse::kLeftButtonDown;
+    else if (button == Qt::RightButton)
+        first = mouse::kRightButtonDown;
+    else
+        return 0;
+    switch (type) {
+    case QEvent::MouseButtonPress: return first;
+    case QEvent::MouseButtonRelease: return first + 1;
+    case QEvent::MouseButtonDblClick: return first + 2;
+    default: return 0;
+    }
+}
+
 } // namespace shell

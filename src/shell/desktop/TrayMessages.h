@@ -2,6 +2,7 @@
 // place that turns the desktop's activation reports into them.
 #pragma once
 
+#include <QEvent>
 #include <QSystemTrayIcon>
 
 #include <cstdint>
@@ -23,5 +24,9 @@ inline constexpr std::int32_t kRightButtonDoubleClick = 518;
 // double click the whole press, release, double click, release sequence. A middle
 // click and unknown reports stand for nothing.
 std::vector<std::int32_t> mouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
+
+// The mouse message of one button event on the icon's window: the press, release or
+// double click of the left or right button; 0 for any other event or button.
+std::int32_t mouseMessageFor(QEvent::Type type, Qt::MouseButton button);
 
 } // namespace shell

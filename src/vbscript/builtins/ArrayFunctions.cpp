@@ -138,11 +138,11 @@ Variant Split(BuiltinContext&, Args args)
         return stringList({Variant(expression)});
     std::size_t pos = 0;
     while (count < 0 || static_cast<std::int32_t>(pieces.size()) < count - 1) {
-        const std::size_t at = text::find(expression, delimiter, pos, mode);
-        if (at == std::string::npos)
+        const vb::TextMatch at = vb::findMatch(expression, delimiter, pos, mode);
+        if (!at.found())
             break;
-        pieces.emplace_back(expression.substr(pos, at - pos));
-        pos = at + delimiter.size();
+        pieces.emplace_back(expression.substr(pos, at.pos - pos));
+        pos = at.pos + at.length;
         pollLongWork();
     }
     pieces.emplace_back(expression.substr(pos));

@@ -198,14 +198,14 @@ Variant Replace(BuiltinContext&, Args args)
     std::size_t pos = 0;
     std::int32_t done = 0;
     while (count < 0 || done < count) {
-        const std::size_t at = text::find(rest, find, pos, mode);
-        if (at == std::string::npos)
+        const vb::TextMatch at = vb::findMatch(rest, find, pos, mode);
+        if (!at.found())
             break;
-        out.append(rest.substr(pos, at - pos));
+        out.append(rest.substr(pos, at.pos - pos));
         out.append(with);
         checkStringSize(static_cast<double>(out.size()));
         pollLongWork();
-        pos = at + find.size();
+        pos = at.pos + at.length;
         ++done;
     }
     out.append(rest.substr(pos));

@@ -50,8 +50,9 @@ std::size_t charIndex(std::string_view s, std::size_t offset);
 // Characters [first, first + count) by character position (clamped to the text).
 std::string_view slice(std::string_view s, std::size_t first, std::size_t count);
 
-// Letter case for the Latin, Greek and Cyrillic alphabets. A letter and its other case
-// always take the same number of bytes, so folding keeps byte offsets.
+// Letter case by the program's one rule (automation/TextCompare.h): Unicode simple case
+// mappings, bytes outside valid UTF-8 as Windows-1252. A letter and its other case may
+// differ in size, so a search in text mode reports the length it matched (vb::findMatch).
 char32_t toUpper(char32_t c);
 char32_t toLower(char32_t c);
 std::string upper(std::string_view s);

@@ -33,7 +33,7 @@ std::size_t lastSeparator(std::string_view path)
 
 fs::path hostPath(std::string_view scriptPath)
 {
-    return fs::path(platform::resolvePath(scriptPath));
+    return fs::path(platform::resolvePath(platform::toPosixPath(scriptPath)));
 }
 
 std::string absoluteHostPath(const fs::path& path)
