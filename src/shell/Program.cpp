@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "ApplicationKind.h"
+#include "AutomationService.h"
 #include "FRH.h"
 #include "ShellHooks.h"
 #include "TallisForm.h"
@@ -46,6 +47,7 @@ int runProgram(int argc, char** argv)
         xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
     if (programEnded())
         return exitStatus();
+    startAutomationService();
     const int status = instance.app->exec();
     return programEnded() ? exitStatus() : status;
 }
