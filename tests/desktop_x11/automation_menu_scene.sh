@@ -5,13 +5,9 @@
 # Selections". The screenshot is kept as $ARTIFACTS/automation-menu.png. Exits with 77
 # (skipped) only when the X server cannot start.
 source "$(dirname "$0")/../integration/scene.sh"
+source "$(dirname "$0")/display.sh"
 : "${PLUGIN:?path of the built hspi_Audrey.so}"
 : "${ARTIFACTS:?folder for the screenshots}"
-
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
 
 command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 for tool in trayer xdotool import dbus-daemon gdbus; do
@@ -22,14 +18,8 @@ scene_begin
 cp "$PLUGIN" "$SCENE_BASE/"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen\r\n' > "$SCENE_BASE/Config/vynAudreyUtilities.ini"
 
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3> "$SCENE_DIR/display" > "$SCENE_DIR/xvfb.log" 2>&1 &
-SCENE_PIDS+=($!)
-wait_for 10 test -s "$SCENE_DIR/display" || skip "Xvfb could not start: $(tail -n 3 "$SCENE_DIR/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$SCENE_DIR/display")"
-trayer --edge top --align right --widthtype request --height 32 --SetDockType false --SetPartialStrut false \
-  > "$SCENE_DIR/trayer.log" 2>&1 &
-SCENE_PIDS+=($!)
-wait_for 10 xdotool search --onlyvisible --classname '^panel$' || scene_fail "trayer shows no panel"
+display_start
+tray_start
 
 dbus-daemon --session --address="unix:path=$SCENE_DIR/bus" --nofork --nopidfile > "$SCENE_DIR/dbus.log" 2>&1 &
 SCENE_PIDS+=($!)

@@ -184,28 +184,32 @@ const char* typeCode(vb::VbType type)
     return "v";
 }
 
-const BusMethod* BusInterface::findMethod(const QString& member) const
+namespace {
+
+// The entry with exactly this name, else the first whose name matches without regard to case.
+template <class Entry>
+const Entry* findByName(const std::vector<Entry>& entries, const QString& name)
 {
-    const BusMethod* folded = nullptr;
-    for (const BusMethod& m : methods) {
-        if (m.name == member)
-            return &m;
-        if (!folded && m.name.compare(member, Qt::CaseInsensitive) == 0)
-            folded = &m;
+    const Entry* folded = nullptr;
+    for (const Entry& e : entries) {
+        if (e.name == name)
+            return &e;
+        if (!folded && e.name.compare(name, Qt::CaseInsensitive) == 0)
+            folded = &e;
     }
     return folded;
 }
 
+} // namespace
+
+const BusMethod* BusInterface::findMethod(const QString& member) const
+{
+    return findByName(methods, member);
+}
+
 const BusProperty* BusInterface::findProperty(const QString& property) const
 {
-    const BusProperty* folded = nullptr;
-    for (const BusProperty& p : properties) {
-        if (p.name == property)
-            return &p;
-        if (!folded && p.name.compare(property, Qt::CaseInsensitive) == 0)
-            folded = &p;
-    }
-    return folded;
+    return findByName(properties, property);
 }
 
 const BusInterface& busInterface(const vb::TypeInfo& type, std::string_view typeName)
