@@ -1,9 +1,7 @@
 #include "AutomationService.h"
 
-#include "FRH.h"
+#include "PublicClasses.h"
 
-#include "host/Application.h"
-#include "host/HostState.h"
 #include "platform/bus/AutomationBus.h"
 #include "services/Setup.h"
 #include "xap/Globals.h"
@@ -24,12 +22,6 @@ std::unique_ptr<platform::bus::AutomationBus>& service()
     return bus;
 }
 
-vb::Ref<vb::Object> hostObject()
-{
-    host::HostState* s = host::loadedState();
-    return s ? vb::Ref<vb::Object>(s->hostObject) : nullptr;
-}
-
 } // namespace
 
 void startAutomationService()
@@ -48,8 +40,8 @@ void startAutomationService()
         xap::WriteLogFile(xap::kProgramName, problem);
         return;
     }
-    service()->exportObject(QStringLiteral("Application"), hostObject);
-    service()->exportObject(QStringLiteral("FRH"), [] { return vb::Ref<vb::Object>(startObject()); });
+    service()->exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
+    service()->exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
     service()->exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);

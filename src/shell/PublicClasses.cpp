@@ -58,6 +58,14 @@ std::span<const PublicClass> publicClasses()
     return kClasses;
 }
 
+vb::Ref<vb::Object> createPublicObject(std::string_view name)
+{
+    for (const PublicClass& c : kClasses)
+        if (c.name == name)
+            return c.create();
+    return nullptr;
+}
+
 void registerPublicClasses()
 {
     for (const PublicClass& c : kClasses)

@@ -21,6 +21,10 @@ struct PublicClass {
 // The public classes in the type library's order.
 std::span<const PublicClass> publicClasses();
 
+// A new object of the public class `name` (the one instance for Application and FRH),
+// or null when there is no such class or no such instance yet.
+vb::Ref<vb::Object> createPublicObject(std::string_view name);
+
 // Makes every public class creatable by its ProgID ("raruveViziva.DeviceClass").
 void registerPublicClasses();
 
