@@ -24,6 +24,7 @@
 
 #include "Conversions.h"
 #include "Error.h"
+#include "MemberSignature.h"
 #include "Object.h"
 #include "TextCompare.h"
 
@@ -55,6 +56,8 @@ struct MemberSpec {
     bool isDefault = false;
     // The most arguments the handler takes; -1 when it checks them itself.
     std::int16_t maxArgs = -1;
+    // The declared types of the parameters and result; null for a raw handler.
+    const MemberSignature* signature = nullptr;
 };
 
 namespace detail {
@@ -228,28 +231,34 @@ constexpr std::int16_t maxArgsOf()
     return Counts::hasRest ? std::int16_t(-1) : static_cast<std::int16_t>(Counts::total);
 }
 
+template <auto Fn>
+const MemberSignature* signatureOf()
+{
+    return signatureOfTraits<FnTraits<decltype(Fn)>>();
+}
+
 } // namespace detail
 
 // A member function published as a method, property get, let or set.
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> method(std::string_view name, bool isDefault = false)
 {
-    return {name, Method, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
+    return {name, Method, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>(), detail::signatureOf<Fn>()};
 }
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> get(std::string_view name, bool isDefault = false)
 {
-    return {name, Get, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
+    return {name, Get, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>(), detail::signatureOf<Fn>()};
 }
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> let(std::string_view name, bool isDefault = false)
 {
-    return {name, Let, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
+    return {name, Let, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>(), detail::signatureOf<Fn>()};
 }
 template <auto Fn, class T = detail::ClassOf<Fn>>
 MemberSpec<T> set(std::string_view name, bool isDefault = false)
 {
-    return {name, Set, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>()};
+    return {name, Set, &detail::adapted<Fn, T>, isDefault, detail::maxArgsOf<Fn>(), detail::signatureOf<Fn>()};
 }
 // A handler that takes the raw argument view and checks the count itself.
 template <class T>
@@ -283,7 +292,9 @@ public:
         : className_(className)
     {
         slots_ = std::move(specs);
+        info_.className = className;
         for (const MemberSpec<T>& entry : slots_) {
+            info_.entries.push_back(MemberInfo{entry.name, entry.kind, entry.signature, entry.isDefault});
             auto [it, added] = index_.try_emplace(entry.name, static_cast<MemberId>(members_.size()));
             if (added)
                 members_.push_back(Member{entry.name});
@@ -354,11 +365,14 @@ public:
     const std::vector<Member>& members() const { return members_; }
     // Every published entry (getters, setters, methods) in slot order.
     const std::vector<MemberSpec<T>>& entries() const { return slots_; }
+    // The same entries without their handlers, for describing the class.
+    const TypeInfo& typeInfo() const { return info_; }
 
 private:
     std::string_view className_;
     std::vector<Member> members_;
     std::vector<MemberSpec<T>> slots_;
+    TypeInfo info_;
     std::unordered_map<std::string_view, MemberId, CaseInsensitiveHash, CaseInsensitiveEqual> index_;
     MemberId defaultMember_ = kNoMember;
 };
@@ -369,6 +383,7 @@ class Dispatch : public Object {
 public:
     std::string_view typeName() const override { return Self::members().className(); }
     MemberId memberId(std::string_view name) const override { return Self::members().find(name); }
+    const TypeInfo* typeInfo() const override { return &Self::members().typeInfo(); }
     Variant invoke(MemberId id, CallKind kind, Args args) override
     {
         return Self::members().invoke(static_cast<Self&>(*this), id, kind, args);

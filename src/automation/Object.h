@@ -27,7 +27,7 @@ enum CallKind : std::uint8_t {
     Let = 4,
     Set = 8,
 };
-inline CallKind operator|(CallKind a, CallKind b) { return CallKind(std::uint8_t(a) | std::uint8_t(b)); }
+constexpr CallKind operator|(CallKind a, CallKind b) { return CallKind(std::uint8_t(a) | std::uint8_t(b)); }
 
 class Args {
 public:
@@ -61,6 +61,8 @@ public:
 using MemberId = int;
 inline constexpr MemberId kNoMember = -1;
 
+struct TypeInfo;
+
 class Object : public RefCounted {
 public:
     // TypeName of the object ("Dictionary", "Application", ...).
@@ -72,6 +74,10 @@ public:
     // Calls the member. Raises 438 when the member does not serve that kind of call
     // and 450 for a wrong argument count.
     virtual Variant invoke(MemberId id, CallKind kind, Args args) = 0;
+
+    // The object's published members and their declared types, when its class has a
+    // member table; null for objects that resolve names themselves.
+    virtual const TypeInfo* typeInfo() const { return nullptr; }
 
     // "For Each" over the object; raises 438 when the object is not a collection.
     virtual std::unique_ptr<Enumerator> enumerate();

@@ -258,15 +258,15 @@ const vb::MemberTable<Application>& Application::members()
         fixed<0, &EmptyText>("WebLoggedInUser"),
 
         // Members that do nothing and return a Variant holding an empty text.
-        fixed<3, &EmptyText>("EncryptString"),
-        fixed<3, &EmptyText>("PhoneEvent"),
-        fixed<1, &EmptyText>("PrintOut"),
-        fixed<2, &EmptyText>("PrintOutRaw"),
-        fixed<1, &EmptyText>("RegisterLink"),
-        fixed<0, &EmptyText>("SaveEventDevices"),
-        fixed<2, &EmptyText>("SendToComPort"),
-        fixed<3, &EmptyText>("SetComPortRTSDTR"),
-        fixed<0, &EmptyText>("UnregisterStatusChangeCB"),
+        fixed<3, &EmptyTextInVariant>("EncryptString"),
+        fixed<3, &EmptyTextInVariant>("PhoneEvent"),
+        fixed<1, &EmptyTextInVariant>("PrintOut"),
+        fixed<2, &EmptyTextInVariant>("PrintOutRaw"),
+        fixed<1, &EmptyTextInVariant>("RegisterLink"),
+        fixed<0, &EmptyTextInVariant>("SaveEventDevices"),
+        fixed<2, &EmptyTextInVariant>("SendToComPort"),
+        fixed<3, &EmptyTextInVariant>("SetComPortRTSDTR"),
+        fixed<0, &EmptyTextInVariant>("UnregisterStatusChangeCB"),
 
         // Members that do nothing and return no object.
         fixed<0, &NoObject>("GetHSPRef"),

@@ -59,22 +59,22 @@ vb::Variant trapped(Application& self, vb::Args args)
 template <auto Fn>
 vb::MemberSpec<Application> working(std::string_view name)
 {
-    return {name, vb::Method, &member_detail::trapped<Fn, true>};
+    return {name, vb::Method, &member_detail::trapped<Fn, true>, false, -1, vb::detail::signatureOf<Fn>()};
 }
 template <auto Fn>
 vb::MemberSpec<Application> workingGet(std::string_view name)
 {
-    return {name, vb::Get, &member_detail::trapped<Fn, true>};
+    return {name, vb::Get, &member_detail::trapped<Fn, true>, false, -1, vb::detail::signatureOf<Fn>()};
 }
 template <auto Fn>
 vb::MemberSpec<Application> workingLet(std::string_view name)
 {
-    return {name, vb::Let, &member_detail::trapped<Fn, true>};
+    return {name, vb::Let, &member_detail::trapped<Fn, true>, false, -1, vb::detail::signatureOf<Fn>()};
 }
 template <auto Fn>
 vb::MemberSpec<Application> unnamed(std::string_view name)
 {
-    return {name, vb::Method, &member_detail::trapped<Fn, false>};
+    return {name, vb::Method, &member_detail::trapped<Fn, false>, false, -1, vb::detail::signatureOf<Fn>()};
 }
 
 // Fixed results of the members that do no work.
@@ -85,6 +85,7 @@ inline vb::Variant BooleanFalse() { return vb::Variant(false); }
 inline vb::Variant IntegerZero() { return vb::Variant(std::int16_t(0)); }
 inline vb::Variant LongZero() { return vb::Variant(std::int32_t(0)); }
 inline vb::Variant EmptyText() { return vb::Variant(std::string()); }
+inline vb::Variant EmptyTextInVariant() { return vb::Variant(std::string()); } // declared As Variant
 inline vb::Variant NoObject() { return vb::Variant::nothing(); }
 inline vb::Variant Version() { return vb::Variant("1.6.174"); }
 inline vb::Variant InterfaceVersion() { return vb::Variant(std::int16_t(2)); }
@@ -92,6 +93,36 @@ inline vb::Variant Eight() { return vb::Variant("8"); }
 inline vb::Variant TimeZone() { return vb::Variant("EST"); }
 inline vb::Variant Now() { return vb::Variant(vb::now()); }
 inline vb::Variant EightAsDate() { return vb::Variant(vb::CDate(vb::Variant("8"))); }
+
+// The declared type of each fixed result, for the type library.
+template <vb::Variant (*Result)()>
+inline constexpr vb::VbType typeOf = vb::VbType::Variant;
+template <>
+inline constexpr vb::VbType typeOf<&Empty> = vb::VbType::None;
+template <>
+inline constexpr vb::VbType typeOf<&BooleanTrue> = vb::VbType::Boolean;
+template <>
+inline constexpr vb::VbType typeOf<&BooleanFalse> = vb::VbType::Boolean;
+template <>
+inline constexpr vb::VbType typeOf<&IntegerZero> = vb::VbType::Integer;
+template <>
+inline constexpr vb::VbType typeOf<&LongZero> = vb::VbType::Long;
+template <>
+inline constexpr vb::VbType typeOf<&EmptyText> = vb::VbType::String;
+template <>
+inline constexpr vb::VbType typeOf<&NoObject> = vb::VbType::Object;
+template <>
+inline constexpr vb::VbType typeOf<&Version> = vb::VbType::String;
+template <>
+inline constexpr vb::VbType typeOf<&InterfaceVersion> = vb::VbType::Integer;
+template <>
+inline constexpr vb::VbType typeOf<&Eight> = vb::VbType::String;
+template <>
+inline constexpr vb::VbType typeOf<&TimeZone> = vb::VbType::String;
+template <>
+inline constexpr vb::VbType typeOf<&Now> = vb::VbType::Date;
+template <>
+inline constexpr vb::VbType typeOf<&EightAsDate> = vb::VbType::Date;
 } // namespace result
 
 namespace member_detail {
@@ -108,18 +139,21 @@ vb::Variant fixedResult(Application&, vb::Args args)
 template <std::size_t MaxArgs, vb::Variant (*Result)() = &result::Empty>
 vb::MemberSpec<Application> fixed(std::string_view name)
 {
-    return {name, vb::Method, &member_detail::fixedResult<MaxArgs, Result>};
+    return {name, vb::Method, &member_detail::fixedResult<MaxArgs, Result>, false, -1,
+            vb::variantSignature<MaxArgs, result::typeOf<Result>>()};
 }
 // A Property Get without arguments returning Result.
 template <vb::Variant (*Result)()>
 vb::MemberSpec<Application> fixedGet(std::string_view name)
 {
-    return {name, vb::Get, &member_detail::fixedResult<0, Result>};
+    return {name, vb::Get, &member_detail::fixedResult<0, Result>, false, -1,
+            vb::variantSignature<0, result::typeOf<Result>>()};
 }
 // A Property Let that drops its one value.
 inline vb::MemberSpec<Application> ignoredLet(std::string_view name)
 {
-    return {name, vb::Let, &member_detail::fixedResult<1, &result::Empty>};
+    return {name, vb::Let, &member_detail::fixedResult<1, &result::Empty>, false, -1,
+            vb::variantSignature<1, vb::VbType::None>()};
 }
 
 } // namespace host

@@ -60,7 +60,10 @@ std::string FRH::getInterface() const
 
 void FRH::Menu()
 {
-    runStep(hooks().showPluginMenu);
+    // Without a desktop there is no dialog to open: say so rather than do nothing.
+    if (!hooks().showPluginMenu)
+        throw vb::Error(vb::err::InvalidProcedureCall, std::string(kNoDisplayForMenu));
+    hooks().showPluginMenu();
 }
 
 bool Main()

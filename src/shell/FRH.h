@@ -10,6 +10,9 @@
 
 namespace shell {
 
+// What FRH.Menu raises when the program runs without a desktop.
+inline constexpr const char* kNoDisplayForMenu = "No display: the plug-in menu setup dialog cannot be opened";
+
 class FRH final : public vb::Dispatch<FRH> {
 public:
     static const vb::MemberTable<FRH>& members();
@@ -19,6 +22,7 @@ public:
 
     void letInterface(std::string sInterface);
     std::string getInterface() const;
+    // Opens the plug-in menu setup dialog; raises 5 with kNoDisplayForMenu when headless.
     void Menu();
 };
 

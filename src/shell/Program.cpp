@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "ApplicationKind.h"
+#include "AutomationService.h"
 #include "FRH.h"
 #include "Safeguards.h"
 #include "ShellHooks.h"
@@ -70,6 +71,7 @@ int runProgram(int argc, char** argv)
         xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
     if (programEnded())
         return finalStatus(exitStatus());
+    startAutomationService();
     const int status = instance.app->exec();
     return finalStatus(programEnded() ? exitStatus() : status);
 }

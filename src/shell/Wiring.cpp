@@ -1,6 +1,7 @@
 #include "Wiring.h"
 
 #include "PluginHost.h"
+#include "PublicClasses.h"
 #include "ShellHooks.h"
 
 #include "host/PluginRegistry.h"
@@ -17,6 +18,7 @@ void wireSubsystems()
     // Scripts run in the host's shared engine; without a desktop a script's MsgBox
     // writes its text to the log file.
     services::installHostScripts();
+    registerPublicClasses();
     vbscript::setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
 
     ShellHooks& h = hooks();

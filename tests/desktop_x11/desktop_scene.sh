@@ -12,13 +12,9 @@
 # remote-menu.png, tray-menu.png). Exits with 77 (skipped) only when the X server cannot
 # start.
 source "$(dirname "$0")/../integration/scene.sh"
+source "$(dirname "$0")/display.sh"
 : "${PLUGIN:?path of the built hspi_Audrey.so}"
 : "${ARTIFACTS:?folder for the screenshots}"
-
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
 
 # The colour of one pixel of a picture as "r,g,b" (0 to 255).
 pixel() {
@@ -67,11 +63,7 @@ scene_begin
 cp "$PLUGIN" "$SCENE_BASE/"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n' > "$SCENE_BASE/Config/vynAudreyUtilities.ini"
 
-# The X server picks a free display number and writes it to descriptor 3.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3> "$SCENE_DIR/display" > "$SCENE_DIR/xvfb.log" 2>&1 &
-SCENE_PIDS+=($!)
-wait_for 10 test -s "$SCENE_DIR/display" || skip "Xvfb could not start: $(tail -n 3 "$SCENE_DIR/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$SCENE_DIR/display")"
+display_start
 
 scene_start_hub
 
@@ -86,11 +78,7 @@ scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 0 ] || scene_fail "headless tallis ended with status $TALLIS_STATUS"
 rm -f "$log"
 
-# The tray must be there before tallis starts: the program looks for it once.
-trayer --edge top --align right --widthtype request --height 32 --SetDockType false --SetPartialStrut false \
-  > "$SCENE_DIR/trayer.log" 2>&1 &
-SCENE_PIDS+=($!)
-wait_for 10 xdotool search --onlyvisible --classname '^panel$' || scene_fail "trayer shows no panel"
+tray_start
 sleep 0.3
 
 (cd "$SCENE_BASE" && exec ./tallis > "$SCENE_DIR/tallis.out" 2>&1) &

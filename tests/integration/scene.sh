@@ -23,8 +23,9 @@ set -euo pipefail
 SCENE_BROADCAST=${SCENE_BROADCAST:-127.255.255.255}
 SCENE_PIDS=()
 
-# The program runs headless here whatever the calling environment has.
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+# The program runs headless here whatever the calling environment has, and never
+# meets the machine's own session bus (scenes that want a bus start their own).
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR
 
 scene_fail() {
   echo "FAIL: $*" >&2

@@ -78,7 +78,8 @@ Variant letField(typename FieldTraits<decltype(Field)>::Class& self, Args args)
 template <auto Field, class T = typename record_detail::FieldTraits<decltype(Field)>::Class>
 MemberSpec<T> fieldGet(std::string_view name)
 {
-    return {name, Get, &record_detail::getField<Field>};
+    using Type = typename record_detail::FieldTraits<decltype(Field)>::Type;
+    return {name, Get, &record_detail::getField<Field>, false, -1, fieldSignature<Type, false>()};
 }
 
 // The setter of a field: a Set for object fields, a Let for every other type.
@@ -86,7 +87,8 @@ template <auto Field, class T = typename record_detail::FieldTraits<decltype(Fie
 MemberSpec<T> fieldLet(std::string_view name)
 {
     using Type = typename record_detail::FieldTraits<decltype(Field)>::Type;
-    return {name, std::is_same_v<Type, Ref<Object>> ? Set : Let, &record_detail::letField<Field>};
+    return {name, std::is_same_v<Type, Ref<Object>> ? Set : Let, &record_detail::letField<Field>, false, -1,
+            fieldSignature<Type, true>()};
 }
 
 } // namespace vb

@@ -1,0 +1,58 @@
+// BusInterface: how one class of the object model looks on D-Bus, derived from its
+// member table (no second list of members).
+//
+// Every member with a method entry is a D-Bus method; a Get without parameters is a
+// property (writable when the class also has a Let or Set of that name, write-only when
+// it has only those); a Get with parameters is a method too. Signatures come from the
+// declared VB types: String s, Integer n, Long i, Byte y, Single/Double/Currency d,
+// Boolean b, Date s (the general date text), Variant v, object o. A member without
+// declared types takes `av` and returns `v`.
+#pragma once
+
+#include "automation/MemberSignature.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace platform::bus {
+
+inline constexpr const char* kInterfacePrefix = "org.tallis.";
+inline constexpr const char* kAutomationInterface = "org.tallis.Automation";
+
+// The D-Bus type code of a VB type ("" for None).
+const char* typeCode(vb::VbType type);
+
+struct BusMethod {
+    QString name;                           // as the member table publishes it
+    vb::CallKind kind = vb::Method;         // how the object model is called
+    const vb::MemberSignature* signature = nullptr;
+    QString inSignature;
+    QString outSignature;
+};
+
+struct BusProperty {
+    QString name;
+    vb::VbType type = vb::VbType::Variant;
+    bool readable = false;
+    bool writableByLet = false;
+    bool writableBySet = false;
+};
+
+struct BusInterface {
+    QString name; // org.tallis.<Class>
+    std::vector<BusMethod> methods;
+    std::vector<BusProperty> properties;
+
+    const BusMethod* findMethod(const QString& member) const;
+    const BusProperty* findProperty(const QString& property) const;
+};
+
+// The interface of a class, built once per class and kept.
+const BusInterface& busInterface(const vb::TypeInfo& type, std::string_view typeName);
+
+// The introspection document of an object path: the class's interface (when it has a
+// member table), org.tallis.Automation, the standard interfaces, and child nodes.
+QString introspectionXml(const BusInterface* iface, bool isObject, const QStringList& children);
+
+} // namespace platform::bus

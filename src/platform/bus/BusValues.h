@@ -1,0 +1,46 @@
+// BusValues: the object model's values on D-Bus and back.
+//
+// A value passed as a D-Bus variant keeps its VB type: Integer n, Long i, Byte y,
+// Single/Double/Currency d, Boolean b, String s, Date s (the general date text), an
+// object its object path ("/" for Nothing), an array av. The VB values D-Bus has no
+// type for travel as a one-string structure: ("Empty"), ("Null"), and ("Missing") for
+// an omitted optional argument. Coming in, every basic D-Bus type is taken (wider
+// integers as Long when they fit, else Double), arrays and structures of other forms
+// become VB arrays; a dictionary is a type mismatch.
+#pragma once
+
+#include "automation/MemberSignature.h"
+#include "automation/Variant.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+class QDBusArgument;
+
+namespace platform::bus {
+
+// Turns objects into object paths and back; the bridge keeps the objects it hands out.
+class ObjectPathMap {
+public:
+    virtual ~ObjectPathMap() = default;
+    // The path of an object, handing it out to the current caller when needed.
+    virtual QString pathOf(vb::Object& object) = 0;
+    // The object at a path; raises 424 "Object required" for an unknown path.
+    virtual vb::Ref<vb::Object> objectAt(const QString& path) = 0;
+};
+
+inline constexpr const char* kNothingPath = "/";
+
+// A value that arrived from D-Bus (as Qt delivers message arguments).
+vb::Variant fromBus(const QVariant& value, ObjectPathMap& paths);
+// A value for a D-Bus variant (the caller wraps it in QDBusVariant).
+QVariant toBus(const vb::Variant& value, ObjectPathMap& paths);
+// A value converted to a declared type, for a typed result or property (None gives an
+// invalid QVariant: no value).
+QVariant toBusAs(const vb::Variant& value, vb::VbType type, ObjectPathMap& paths);
+// Values as an `av`.
+QVariant toBusList(const std::vector<vb::Variant>& values, ObjectPathMap& paths);
+
+} // namespace platform::bus

@@ -1,0 +1,75 @@
+#include "PublicClasses.h"
+
+#include "FRH.h"
+#include "objcb.h"
+
+#include "host/CustomStatus.h"
+#include "host/DeviceClass.h"
+#include "host/Application.h"
+#include "host/HostState.h"
+#include "services/events/Condition.h"
+#include "services/events/DevFunc.h"
+#include "services/events/EventClass.h"
+#include "vbscript/Builtins.h"
+#include "xap/FastString.h"
+#include "xap/XapMessage.h"
+
+#include <array>
+#include <string>
+
+namespace shell {
+
+namespace {
+
+template <class T>
+vb::Ref<vb::Object> createNew()
+{
+    return vb::make<T>();
+}
+
+vb::Ref<vb::Object> hostObject()
+{
+    host::HostState* s = host::loadedState();
+    return s ? vb::Ref<vb::Object>(s->hostObject) : nullptr;
+}
+
+vb::Ref<vb::Object> frhObject()
+{
+    return startObject();
+}
+
+constexpr std::array kClasses = {
+    PublicClass{"Application", &hostObject},
+    PublicClass{"DeviceClass", &createNew<host::DeviceClass>},
+    PublicClass{"clsString", &createNew<xap::clsString>},
+    PublicClass{"EventClass", &createNew<services::EventClass>},
+    PublicClass{"condition", &createNew<services::condition>},
+    PublicClass{"devFunc", &createNew<services::devFunc>},
+    PublicClass{"CustomStatus", &createNew<host::CustomStatus>},
+    PublicClass{"objcb", &createNew<objcb>},
+    PublicClass{"FRH", &frhObject},
+    PublicClass{"XapMessage", &createNew<xap::XapMessage>},
+};
+
+} // namespace
+
+std::span<const PublicClass> publicClasses()
+{
+    return kClasses;
+}
+
+vb::Ref<vb::Object> createPublicObject(std::string_view name)
+{
+    for (const PublicClass& c : kClasses)
+        if (c.name == name)
+            return c.create();
+    return nullptr;
+}
+
+void registerPublicClasses()
+{
+    for (const PublicClass& c : kClasses)
+        vbscript::registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name), c.create);
+}
+
+} // namespace shell

@@ -1,0 +1,31 @@
+// The public classes of the type library "raruveViziva": what scripts create with
+// CreateObject("raruveViziva.<Class>") and what the automation bus describes.
+#pragma once
+
+#include "automation/Object.h"
+
+#include <span>
+#include <string_view>
+
+namespace shell {
+
+inline constexpr std::string_view kTypeLibrary = "raruveViziva";
+
+struct PublicClass {
+    std::string_view name;
+    // A new object of the class; for Application and FRH the program's one instance
+    // (null while it does not exist).
+    vb::Ref<vb::Object> (*create)();
+};
+
+// The public classes in the type library's order.
+std::span<const PublicClass> publicClasses();
+
+// A new object of the public class `name` (the one instance for Application and FRH),
+// or null when there is no such class or no such instance yet.
+vb::Ref<vb::Object> createPublicObject(std::string_view name);
+
+// Makes every public class creatable by its ProgID ("raruveViziva.DeviceClass").
+void registerPublicClasses();
+
+} // namespace shell

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The automation interface on a private session bus: the scene starts its own
+# dbus-daemon, tallis with DBUS_SESSION_BUS_ADDRESS pointing at it, and drives the
+# program with busctl, gdbus and a Python client (bus_client.py). The xAP traffic the
+# calls cause is checked with a listener.
+source "$(dirname "$0")/../integration/scene.sh"
+: "${PLUGIN:?path of the built hspi_Audrey.so}"
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in dbus-daemon busctl gdbus; do
+  command -v "$tool" >/dev/null || scene_fail "$tool is not installed (scripts/install-deps.sh)"
+done
+/usr/bin/python3 -c 'import dbus' 2>/dev/null || scene_fail "python3-dbus is not installed (scripts/install-deps.sh)"
+
+scene_begin
+cp "$PLUGIN" "$SCENE_BASE/"
+mkdir -p "$SCENE_BASE/Scripts"
+cp "$here"/scripts/*.vbs "$SCENE_BASE/Scripts/"
+printf '[Audrey Utilities]\r\nAudreyNames=Kitchen\r\n' > "$SCENE_BASE/Config/vynAudreyUtilities.ini"
+
+dbus-daemon --session --address="unix:path=$SCENE_DIR/bus" --nofork --nopidfile > "$SCENE_DIR/dbus.log" 2>&1 &
+SCENE_PIDS+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$SCENE_DIR/bus"
+wait_for 5 test -S "$SCENE_DIR/bus" || scene_fail "the private bus did not start"
+
+scene_start_hub
+scene_listen events --class Homeseer.Event
+scene_listen ir --class Homeseer.IR
+scene_start_tallis
+log="$SCENE_BASE/Data/raruveViziva.txt"
+wait_for 10 grep -q "automation interface on the session bus as org.tallis.Tallis" "$log" || scene_fail "no automation interface"
+wait_for 5 grep -q "^Type=callback from Audrey$" "$SCENE_DIR/events.out" || scene_fail "the plug-in did not start"
+
+# busctl and gdbus read the type library and call members.
+busctl --user introspect org.tallis.Tallis /org/tallis/Application > "$SCENE_DIR/introspect.out" || scene_fail "busctl introspect failed"
+grep -Eq '^\.SetDeviceStatus +method +sn +- ' "$SCENE_DIR/introspect.out" || scene_fail "busctl does not list SetDeviceStatus(sn)"
+version=$(gdbus call --session --dest org.tallis.Tallis --object-path /org/tallis/Application --method org.tallis.Application.Version) \
+  || scene_fail "gdbus call failed"
+[ "$version" = "('1.6.174',)" ] || scene_fail "Version over gdbus: $version"
+# Peer.Ping is answered even while the program's loop waits in WaitSecs.
+gdbus call --session --dest org.tallis.Tallis --object-path /org/tallis/Application \
+  --method org.tallis.Application.WaitSecs 2 > "$SCENE_DIR/wait.out" 2>&1 &
+wait_pid=$!
+sleep 0.3
+timeout 1 busctl --user call org.tallis.Tallis /org/tallis/Application org.freedesktop.DBus.Peer Ping \
+  || scene_fail "no Ping answer during WaitSecs"
+wait "$wait_pid" || scene_fail "WaitSecs over the bus failed: $(cat "$SCENE_DIR/wait.out")"
+
+/usr/bin/python3 "$here/bus_client.py" > "$SCENE_DIR/client.out" 2>&1 || { cat "$SCENE_DIR/client.out"; scene_fail "the Python client failed"; }
+cat "$SCENE_DIR/client.out"
+
+# The bus's SetDeviceStatus and the script's went out alike through the status callback.
+wait_for 5 grep -Eq "^Data=A,1,2,[0-9]+$" "$SCENE_DIR/events.out" || scene_fail "no xAP report of the bus's SetDeviceStatus"
+wait_for 5 grep -Eq "^Data=A,1,3,[0-9]+$" "$SCENE_DIR/events.out" || scene_fail "no xAP report of the script's SetDeviceStatus"
+# FRH.interface ran the start-up: IREvent sent only once an interface was named.
+wait_for 5 grep -q "^Match=12$" "$SCENE_DIR/ir.out" || scene_fail "IREvent sent nothing after FRH.interface was set"
+if grep -q "^Match=11$" "$SCENE_DIR/ir.out"; then
+  scene_fail "IREvent sent while no interface was named"
+fi
+
+scene_stop_tallis
+[ "$TALLIS_STATUS" -eq 0 ] || scene_fail "tallis ended with status $TALLIS_STATUS"
+
+# Without a session bus the program says so once and runs as before.
+unset DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR
+rm -f "$log"
+scene_start_tallis
+wait_for 5 grep -q "no D-Bus session bus: automation interface off" "$log" || scene_fail "no line about the missing bus"
+scene_stop_tallis
+[ "$TALLIS_STATUS" -eq 0 ] || scene_fail "tallis without a bus ended with status $TALLIS_STATUS"
+echo "automation scene passed"
