@@ -10,6 +10,7 @@ packages=(
   iproute2 util-linux procps python3
   xvfb xauth xdotool x11-utils imagemagick trayer
   fonts-dejavu-core
+  scdoc man-db desktop-file-utils dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

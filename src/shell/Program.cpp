@@ -7,6 +7,7 @@
 #include "Wiring.h"
 
 #include "platform/TerminationSignals.h"
+#include "tallis/Version.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
@@ -42,6 +43,7 @@ int runProgram(int argc, char** argv)
         endProgram(1);
         return 1;
     }
+    xap::WriteLogFile(xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + xap::BaseFolder);
     if (instance.headless)
         xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
     if (programEnded())
