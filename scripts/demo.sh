@@ -4,10 +4,18 @@
 # traffic is shown as it arrives, an echo and a role query are answered, an xAP
 # controller drives two Audreys through the node, and at the end the saved devices and
 # the log file are shown. Nothing leaves the machine. DEMO_SECONDS sets how long it
-# runs (default 10).
+# runs (default 10); the base folder is removed at the end unless DEMO_KEEP=1.
+# Only installing packages needs root: without it the private network is made with
+# `unshare -rn` (a user namespace), where the system allows that.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+if [ "$(id -u)" -eq 0 ]; then
+  ./scripts/install-deps.sh
+  private_network=(unshare --net)
+else
+  echo "Not root: packages are not installed (run scripts/install-deps.sh as root once)"
+  private_network=(unshare -rn)
+fi
 ./scripts/build.sh
 
 build=$(pwd)/build
@@ -17,9 +25,12 @@ mkdir -p "$base/Config"
 printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n' > "$base/Config/vynXap.ini"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n' > "$base/Config/vynAudreyUtilities.ini"
 echo "Base folder: $base"
+if [ "${DEMO_KEEP:-}" != 1 ]; then
+  trap 'rm -rf "$base"; echo "Base folder $base removed (DEMO_KEEP=1 keeps it)"' EXIT
+fi
 
 export DEMO_BASE="$base" DEMO_BUILD="$build" DEMO_SECONDS="${DEMO_SECONDS:-10}"
-exec unshare --net -- bash -c '
+"${private_network[@]}" -- bash -c '
   set -euo pipefail
   ip link set lo up
   unset DISPLAY WAYLAND_DISPLAY

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick trayer
   fonts-dejavu-core
   dbus-daemon systemd libglib2.0-bin python3-dbus
+  scdoc man-db desktop-file-utils dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

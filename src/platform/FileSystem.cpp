@@ -354,24 +354,6 @@ std::vector<std::string> listFolder(const std::string& folder, bool filesOnly)
     return names;
 }
 
-std::string executablePath()
-{
-    char buf[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return {};
-    return std::string(buf, static_cast<std::size_t>(n));
-}
-
-std::string executableFolder()
-{
-    const std::string exe = executablePath();
-    const std::size_t slash = exe.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : exe.substr(0, slash);
-}
-
 std::string hostName()
 {
     char buf[256] = {};

@@ -7,6 +7,8 @@
 // caller gave. Paths the program builds itself are POSIX paths and are never converted.
 #pragma once
 
+#include "ExecutablePath.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,10 +63,6 @@ void copyFile(const std::string& from, const std::string& to);
 
 // Names of the entries of a folder (files only when filesOnly), unsorted.
 std::vector<std::string> listFolder(const std::string& folder, bool filesOnly = true);
-
-// Full path of the running executable, and its folder without a trailing "/".
-std::string executablePath();
-std::string executableFolder();
 
 // The machine's host name as the system reports it.
 std::string hostName();

@@ -10,6 +10,7 @@
 
 #include "platform/TerminationSignals.h"
 #include "services/Setup.h"
+#include "tallis/Version.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
@@ -67,6 +68,7 @@ int runProgram(int argc, char** argv)
         releaseSafeguards();
         return 1;
     }
+    xap::WriteLogFile(xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + xap::BaseFolder);
     if (instance.headless)
         xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
     if (programEnded())

@@ -7,11 +7,15 @@
 #
 # Sourcing it moves the scene into a private network namespace with only an active
 # loopback interface (re-running the scene under `unshare --net`), so nothing it sends
-# can leave the machine and port 3639 is its own. Needs root.
+# can leave the machine and port 3639 is its own (as root, or in a user namespace of
+# its own with `unshare -rn` where the system allows that).
 #
 # The programs come from TALLIS, XAPHUB and XAP (paths to the built binaries).
 
 if [ -z "${SCENE_PRIVATE_NETWORK:-}" ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    exec unshare -rn -- env SCENE_PRIVATE_NETWORK=1 bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
+  fi
   exec unshare --net -- env SCENE_PRIVATE_NETWORK=1 bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
 fi
 

@@ -1,9 +1,11 @@
 #include "Commands.h"
 
+#include "platform/InterfaceForAddress.h"
 #include "platform/UdpSocket.h"
 #include "xap/XapMessage.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 
@@ -13,18 +15,61 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool sendText(platform::UdpSocket& socket, const Options& options, const std::string& text)
+volatile std::sig_atomic_t gStopRequested = 0;
+
+void onStopSignal(int)
 {
-    if (platform::SocketError e = socket.enableBroadcast()) {
-        std::fprintf(stderr, "xap: %s\n", e.description.c_str());
-        return false;
-    }
-    if (platform::SocketError e = socket.sendTo(options.broadcast, options.hubPort, text)) {
-        std::fprintf(stderr, "xap: cannot send to %s:%u: %s\n", options.broadcast.c_str(), options.hubPort, e.description.c_str());
-        return false;
-    }
-    return true;
+    gStopRequested = 1;
 }
+
+// SIGINT and SIGTERM end listen and query the normal way (with a stop heartbeat).
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+std::string lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return text;
+}
+
+// Where the tool sends from: a socket bound to the address of the interface whose
+// subnet holds the broadcast address (a socket bound to 127.0.0.1 cannot send to a
+// LAN's broadcast address), or left to the system for the limited broadcast.
+class Sender {
+public:
+    explicit Sender(const Options& options) : options_(options)
+    {
+        if (const std::optional<std::string> address = platform::interfaceAddressFor(options.broadcast))
+            if (platform::SocketError e = socket_.bind(0, *address))
+                std::fprintf(stderr, "xap: cannot bind to %s: %s\n", address->c_str(), e.description.c_str());
+    }
+
+    bool send(const std::string& text)
+    {
+        if (platform::SocketError e = socket_.enableBroadcast()) {
+            std::fprintf(stderr, "xap: %s\n", e.description.c_str());
+            return false;
+        }
+        if (platform::SocketError e = socket_.sendTo(options_.broadcast, options_.hubPort, text)) {
+            std::fprintf(stderr, "xap: cannot send to %s:%u: %s\n", options_.broadcast.c_str(), options_.hubPort,
+                         e.description.c_str());
+            return false;
+        }
+        return true;
+    }
+
+private:
+    const Options& options_;
+    platform::UdpSocket socket_;
+};
 
 // Binds the tool's receiving port on the loopback address, where the hub relays to.
 bool bindListener(platform::UdpSocket& socket, const Options& options)
@@ -50,52 +95,99 @@ void print(const Options& options, const std::string& text)
     std::fflush(stdout);
 }
 
-// Registers with the hub, then hands every datagram to `onText` until it returns
-// false or the time is up. Returns false when the time ran out.
-bool receiveLoop(const Options& options, platform::UdpSocket& socket, double timeout,
-                 const std::function<void()>& afterRegistering, const std::function<bool(const std::string&)>& onText)
+bool hasItem(std::string_view text, const std::pair<std::string, std::string>& wanted)
 {
-    const std::string heartbeat =
-        composeHeartbeat(options.header.uid, options.header.source, options.heartbeatInterval, socket.localPort());
-    if (!sendText(socket, options, heartbeat))
+    const std::string key = lower(wanted.first);
+    const std::string value = lower(wanted.second);
+    for (const Block& block : bodyBlocks(text))
+        for (const auto& [k, v] : block.items)
+            if (lower(k) == key && lower(v) == value)
+                return true;
+    return false;
+}
+
+bool passesFilters(const Options& options, const std::string& text)
+{
+    if (!options.heartbeats && isHeartbeat(text))
+        return false;
+    if (!options.classFilter.empty() && !xap::XapMessage::compareAddress(options.classFilter, headerField(text, "class")))
+        return false;
+    if (!options.sourceFilter.empty() && !xap::XapMessage::compareAddress(options.sourceFilter, headerField(text, "source")))
+        return false;
+    if (!options.targetFilter.empty() && !xap::XapMessage::compareAddress(options.targetFilter, headerField(text, "target")))
+        return false;
+    for (const auto& item : options.itemFilters)
+        if (!hasItem(text, item))
+            return false;
+    return true;
+}
+
+std::string seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// Registers with the hub, then hands every datagram to `onText` until it returns
+// false, the time is up or a stop signal came; leaves with a stop heartbeat. Returns
+// false when the time ran out. Says once on standard error when the hub relays
+// nothing at all (not even the tool's own heartbeat) for `quietWarning` seconds.
+bool receiveLoop(const Options& options, platform::UdpSocket& socket, double timeout,
+                 const std::function<void(Sender&)>& afterRegistering, const std::function<bool(const std::string&)>& onText)
+{
+    catchStopSignals();
+    Sender sender(options);
+    const int port = socket.localPort();
+    const std::string heartbeat = composeHeartbeat(options.header.uid, options.header.source, options.heartbeatInterval, port);
+    if (!sender.send(heartbeat))
         return false;
     if (afterRegistering)
-        afterRegistering();
+        afterRegistering(sender);
     const Clock::time_point start = Clock::now();
     Clock::time_point nextHeartbeat = start + std::chrono::seconds(options.heartbeatInterval);
+    bool anythingArrived = false;
+    bool warned = false;
+    bool timedOut = false;
     std::string text;
-    while (true) {
+    while (!gStopRequested) {
         const Clock::time_point now = Clock::now();
         if (now >= nextHeartbeat) {
-            sendText(socket, options, heartbeat);
+            sender.send(heartbeat);
             nextHeartbeat = now + std::chrono::seconds(options.heartbeatInterval);
         }
-        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextHeartbeat - now);
-        if (timeout > 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                start + std::chrono::duration<double>(timeout) - now);
-            if (left.count() <= 0)
-                return false;
-            wait = std::min(wait, left);
+        const double elapsed = std::chrono::duration<double>(now - start).count();
+        if (!anythingArrived && !warned && elapsed >= options.quietWarning) {
+            std::fprintf(stderr, "xap: no xAP hub relayed anything to this listener in %s s — is a hub running?\n",
+                         seconds(options.quietWarning).c_str());
+            warned = true;
         }
-        if (!socket.waitReadable(static_cast<int>(wait.count())))
+        if (timeout > 0 && elapsed >= timeout) {
+            timedOut = true;
+            break;
+        }
+        // Short waits, so that a stop signal is seen promptly.
+        if (!socket.waitReadable(100))
             continue;
-        while (socket.receive(text))
-            if (!onText(text))
-                return true;
+        bool more = true;
+        while (more && socket.receive(text)) {
+            anythingArrived = true;
+            more = onText(text);
+        }
+        if (!more)
+            break;
     }
+    sender.send(composeHeartbeat(options.header.uid, options.header.source, options.heartbeatInterval, port,
+                                 "xap-hbeat.stopped"));
+    return !timedOut;
 }
 
 } // namespace
 
 int sendCommand(const Options& options)
 {
-    if (options.header.cls.empty() || options.blocks.empty()) {
-        std::fprintf(stderr, "xap send: a --class and at least one --section are needed (see --help)\n");
-        return 2;
-    }
-    platform::UdpSocket socket;
-    return sendText(socket, options, composeMessage(options.header, options.blocks)) ? 0 : 1;
+    Sender sender(options);
+    return sender.send(composeMessage(options.header, options.blocks)) ? 0 : 1;
 }
 
 int listenCommand(const Options& options)
@@ -105,16 +197,12 @@ int listenCommand(const Options& options)
         return 1;
     int seen = 0;
     const bool finished = receiveLoop(options, socket, options.timeout, {}, [&](const std::string& text) {
-        if (!options.heartbeats && isHeartbeat(text))
-            return true;
-        if (!options.classFilter.empty() && !xap::XapMessage::compareAddress(options.classFilter, headerField(text, "class")))
-            return true;
-        if (!options.sourceFilter.empty() && !xap::XapMessage::compareAddress(options.sourceFilter, headerField(text, "source")))
+        if (!passesFilters(options, text))
             return true;
         print(options, text);
         return !(options.count > 0 && ++seen >= options.count);
     });
-    // Without a count, running until the time is up is success.
+    // Without a count, running until the time is up (or a stop signal) is success.
     return finished || options.count == 0 ? 0 : 1;
 }
 
@@ -128,37 +216,34 @@ int queryCommand(const Options& options)
         block = Block{"Echo.Query", {{"Query", options.text}}};
         answerClass = "ZOR.Echo";
         answerBlock = "echo.response";
-    } else if (options.query == "role") {
+    } else {
         sent.header.cls = "Homeseer.Role";
         block = Block{"Role.Query", {{"Role", options.role}}};
         answerClass = "Homeseer.Role";
         answerBlock = "role.notification";
-    } else {
-        std::fprintf(stderr, "xap query: ask \"echo\" or \"role\" (see --help)\n");
-        return 2;
     }
     platform::UdpSocket socket;
     if (!bindListener(socket, options))
         return 1;
     int answers = 0;
+    const double timeout = options.timeout > 0 ? options.timeout : 3.0;
+    Options quiet = options;
+    quiet.quietWarning = timeout + 1; // the "no answer" line says it
     const std::string query = composeMessage(sent.header, {block});
-    receiveLoop(options, socket, options.timeout > 0 ? options.timeout : 3.0, [&] { sendText(socket, options, query); },
-                [&](const std::string& text) {
-                    if (isHeartbeat(text) || !xap::XapMessage::compareAddress(answerClass, headerField(text, "class")))
-                        return true;
-                    bool isAnswer = false;
-                    for (const Block& b : bodyBlocks(text)) {
-                        std::string name = b.name;
-                        for (char& c : name)
-                            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-                        isAnswer = isAnswer || name == answerBlock;
-                    }
-                    if (!isAnswer)
-                        return true;
-                    print(options, text);
-                    ++answers;
-                    return options.all;
-                });
+    receiveLoop(quiet, socket, timeout, [&](Sender& sender) { sender.send(query); }, [&](const std::string& text) {
+        if (isHeartbeat(text) || !xap::XapMessage::compareAddress(answerClass, headerField(text, "class")))
+            return true;
+        bool isAnswer = false;
+        for (const Block& b : bodyBlocks(text))
+            isAnswer = isAnswer || lower(b.name) == answerBlock;
+        if (!isAnswer)
+            return true;
+        print(options, text);
+        ++answers;
+        return options.all;
+    });
+    if (answers == 0 && !gStopRequested)
+        std::fprintf(stderr, "xap: no answer in %s s\n", seconds(timeout).c_str());
     return answers > 0 ? 0 : 1;
 }
 

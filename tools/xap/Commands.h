@@ -24,6 +24,9 @@ struct Options {
     // listen
     std::string classFilter;
     std::string sourceFilter;
+    std::string targetFilter;
+    std::vector<std::pair<std::string, std::string>> itemFilters; // body items, all must match
+    double quietWarning = 5; // seconds without any datagram before "is a hub running?"
     bool heartbeats = true;
     bool summary = false;
     int count = 0;        // stop after this many messages (0: no limit)

@@ -53,9 +53,10 @@ std::string composeMessage(const Header& header, const std::vector<Block>& block
     return text;
 }
 
-std::string composeHeartbeat(const std::string& uid, const std::string& source, int intervalSeconds, int port)
+std::string composeHeartbeat(const std::string& uid, const std::string& source, int intervalSeconds, int port,
+                             std::string_view heartbeatClass)
 {
-    return "xap-hbeat\n{\nv=13\nhop=1\nuid=" + uid + "\nclass=xap-hbeat.alive\nsource=" + source +
+    return "xap-hbeat\n{\nv=13\nhop=1\nuid=" + uid + "\nclass=" + std::string(heartbeatClass) + "\nsource=" + source +
         "\ninterval=" + std::to_string(intervalSeconds) + "\nport=" + std::to_string(port) + "\n}\n";
 }
 

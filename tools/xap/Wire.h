@@ -21,7 +21,10 @@ struct Header {
 };
 
 std::string composeMessage(const Header& header, const std::vector<Block>& blocks);
-std::string composeHeartbeat(const std::string& uid, const std::string& source, int intervalSeconds, int port);
+// A heartbeat of class "xap-hbeat.alive" (or the given class: "xap-hbeat.stopped" as
+// the tool leaves).
+std::string composeHeartbeat(const std::string& uid, const std::string& source, int intervalSeconds, int port,
+                             std::string_view heartbeatClass = "xap-hbeat.alive");
 
 // A field of the first block (header or heartbeat), "" when absent. Keys compare
 // without regard to case; values are trimmed.

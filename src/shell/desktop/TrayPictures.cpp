@@ -47,9 +47,11 @@ QIcon iconOf(const Colours& colours)
 
 } // namespace
 
+// The icon theme's "tallis" icon (installed with the desktop entry) when the theme has
+// it; the same picture drawn here otherwise.
 QIcon normalTrayPicture()
 {
-    return iconOf({QColor(50, 100, 190), QColor(60, 200, 90)});
+    return QIcon::fromTheme(QStringLiteral("tallis"), iconOf({QColor(50, 100, 190), QColor(60, 200, 90)}));
 }
 
 QIcon activityTrayPicture()

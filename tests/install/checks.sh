@@ -1,0 +1,44 @@
+# Checks shared by the install and package scenes. Source it after scene.sh.
+
+# check_units ROOT: the service units of ROOT (an install tree laid out as / is) pass
+# systemd-analyze verify, with their paths moved into ROOT (verify wants every command
+# to exist) and the instance folder /var/lib/tallis at INSTANCE.
+check_units() {
+  local root=$1 usr=$2 instance=$3
+  command -v systemd-analyze >/dev/null || { echo "systemd-analyze not found: units not verified"; return 0; }
+  local units=$SCENE_DIR/units kind unit
+  for kind in system user; do
+    mkdir -p "$units/$kind"
+    for unit in xaphub tallis; do
+      [ -f "$usr/lib/systemd/$kind/$unit.service" ] || scene_fail "no $kind unit $unit.service"
+      sed -e "s#/usr/bin/#$usr/bin/#g; s#/usr/local/bin/#$usr/bin/#g; s#/var/lib/tallis#$instance#g" \
+        "$usr/lib/systemd/$kind/$unit.service" > "$units/$kind/$unit.service"
+    done
+  done
+  systemd-analyze verify --man=no "$units/system/xaphub.service" "$units/system/tallis.service" \
+    > "$SCENE_DIR/verify.log" 2>&1 || scene_fail "system units: $(cat "$SCENE_DIR/verify.log")"
+  mkdir -p -m 700 "$SCENE_DIR/run"
+  XDG_RUNTIME_DIR=$SCENE_DIR/run systemd-analyze verify --user --man=no "$units/user/xaphub.service" \
+    "$units/user/tallis.service" > "$SCENE_DIR/verify.log" 2>&1 || scene_fail "user units: $(cat "$SCENE_DIR/verify.log")"
+}
+
+# check_desktop_entry USR: the desktop entry validates and its icon is installed.
+check_desktop_entry() {
+  local usr=$1
+  [ -f "$usr/share/applications/tallis.desktop" ] || scene_fail "no desktop entry"
+  [ -f "$usr/share/icons/hicolor/scalable/apps/tallis.svg" ] || scene_fail "no SVG icon"
+  [ -f "$usr/share/icons/hicolor/48x48/apps/tallis.png" ] || scene_fail "no 48x48 icon"
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$usr/share/applications/tallis.desktop" || scene_fail "the desktop entry does not validate"
+  fi
+}
+
+# check_man_pages USR: every page renders with man -l and has its NAME section.
+check_man_pages() {
+  local usr=$1 page count=0
+  for page in "$usr"/share/man/man*/*; do
+    MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "^NAME" || scene_fail "man -l $page does not render"
+    count=$((count + 1))
+  done
+  [ "$count" -eq 5 ] || scene_fail "expected 5 manual pages, found $count"
+}

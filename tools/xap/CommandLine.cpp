@@ -1,0 +1,242 @@
+#include "CommandLine.h"
+
+#include "platform/FileSystem.h"
+#include "tallis/Version.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace xaptool {
+
+namespace {
+
+struct OptionSpec {
+    const char* name;     // "--count"
+    const char* shortName; // "-c" or nullptr
+    bool takesValue;
+    unsigned commands;    // CommandBit mask
+    // Stores the value; returns an error text, empty when the value is good.
+    std::function<std::string(Options&, const std::string& command, const std::string& value)> apply;
+};
+
+std::string number(const std::string& text, long low, long high, long& out)
+{
+    char* end = nullptr;
+    out = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || !end || *end || out < low || out > high)
+        return "takes a number from " + std::to_string(low) + " to " + std::to_string(high) + ", not " + text;
+    return {};
+}
+
+template <class Field>
+auto storeNumber(Field field, long low, long high)
+{
+    return [=](Options& o, const std::string&, const std::string& v) {
+        long n = 0;
+        std::string error = number(v, low, high, n);
+        if (error.empty())
+            o.*field = static_cast<std::remove_reference_t<decltype(o.*field)>>(n);
+        return error;
+    };
+}
+
+template <class Field>
+auto storeText(Field field)
+{
+    return [=](Options& o, const std::string&, const std::string& v) {
+        o.*field = v;
+        return std::string();
+    };
+}
+
+const std::vector<OptionSpec>& optionTable()
+{
+    static const std::vector<OptionSpec> table = {
+        {"--broadcast", nullptr, true, kEvery, storeText(&Options::broadcast)},
+        {"--hub-port", nullptr, true, kEvery, storeNumber(&Options::hubPort, 1, 65535)},
+        {"--listen-port", nullptr, true, kListen | kQuery, storeNumber(&Options::listenPort, 1, 65535)},
+        {"--uid", nullptr, true, kEvery, [](Options& o, const std::string&, const std::string& v) {
+             o.header.uid = v;
+             return std::string();
+         }},
+        {"--source", nullptr, true, kEvery, [](Options& o, const std::string& command, const std::string& v) {
+             (command == "listen" ? o.sourceFilter : o.header.source) = v;
+             return std::string();
+         }},
+        {"--class", nullptr, true, kSend | kListen, [](Options& o, const std::string& command, const std::string& v) {
+             (command == "listen" ? o.classFilter : o.header.cls) = v;
+             return std::string();
+         }},
+        {"--target", nullptr, true, kEvery, [](Options& o, const std::string& command, const std::string& v) {
+             (command == "listen" ? o.targetFilter : o.header.target) = v;
+             return std::string();
+         }},
+        {"--section", nullptr, true, kSend, [](Options& o, const std::string&, const std::string& v) {
+             o.blocks.push_back(Block{v, {}});
+             return std::string();
+         }},
+        {"--filter", nullptr, true, kListen, [](Options& o, const std::string&, const std::string& v) {
+             const std::size_t eq = v.find('=');
+             if (eq == std::string::npos || eq == 0)
+                 return std::string("takes KEY=VALUE, not ") + v;
+             o.itemFilters.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+             return std::string();
+         }},
+        {"--no-heartbeats", nullptr, false, kListen, [](Options& o, const std::string&, const std::string&) {
+             o.heartbeats = false;
+             return std::string();
+         }},
+        {"--summary", nullptr, false, kListen | kQuery, [](Options& o, const std::string&, const std::string&) {
+             o.summary = true;
+             return std::string();
+         }},
+        {"--count", nullptr, true, kListen, storeNumber(&Options::count, 1, 1000000000)},
+        {"--timeout", nullptr, true, kListen | kQuery, [](Options& o, const std::string&, const std::string& v) {
+             char* end = nullptr;
+             o.timeout = std::strtod(v.c_str(), &end);
+             if (v.empty() || !end || *end || !(o.timeout > 0) || o.timeout > 1e7)
+                 return "takes a number of seconds above 0, not " + v;
+             return std::string();
+         }},
+        {"--text", nullptr, true, kQueryEcho, storeText(&Options::text)},
+        {"--role", nullptr, true, kQueryRole, storeText(&Options::role)},
+        {"--all", nullptr, false, kQuery, [](Options& o, const std::string&, const std::string&) {
+             o.all = true;
+             return std::string();
+         }},
+    };
+    return table;
+}
+
+const OptionSpec* findOption(std::string_view arg)
+{
+    for (const OptionSpec& spec : optionTable())
+        if (arg == spec.name || (spec.shortName && arg == spec.shortName))
+            return &spec;
+    return nullptr;
+}
+
+unsigned commandBit(const std::string& command, const std::string& query)
+{
+    if (command == "send")
+        return kSend;
+    if (command == "listen")
+        return kListen;
+    if (command == "query")
+        return query == "echo" ? kQueryEcho : kQueryRole;
+    return 0;
+}
+
+ParseResult usageError(const std::string& text)
+{
+    std::fprintf(stderr, "xap: %s\nTry 'xap --help'.\n", text.c_str());
+    return {std::nullopt, 2};
+}
+
+} // namespace
+
+void printUsage(std::FILE* out)
+{
+    std::fprintf(out,
+        "Usage:\n"
+        "  xap send --class CLASS [--target ADDR] --section NAME KEY=VALUE... [--section NAME KEY=VALUE...]\n"
+        "  xap listen [--class PATTERN] [--source PATTERN] [--target PATTERN] [--filter KEY=VALUE]...\n"
+        "             [--no-heartbeats] [--count N] [--timeout SECONDS] [--summary]\n"
+        "  xap query echo [--text TEXT] [--target ADDR] [--all] [--timeout SECONDS] [--summary]\n"
+        "  xap query role [--role ROLE] [--target ADDR] [--all] [--timeout SECONDS] [--summary]\n"
+        "  xap --help | --version\n"
+        "\n"
+        "send    broadcasts one message with the given header and body sections.\n"
+        "listen  registers with the local hub by heartbeat and prints each message as it\n"
+        "        arrives; PATTERN may use * (one part) and > (the rest), as xAP addresses\n"
+        "        do; --filter keeps messages with a body item KEY=VALUE (case ignored).\n"
+        "        It says so when no hub relays anything, and leaves with xap-hbeat.stopped.\n"
+        "query   sends an echo query (ZOR.Echo) or a role query (Homeseer.Role) and prints\n"
+        "        the answers (default time-out 3 s).\n"
+        "\n"
+        "Options for every command:\n"
+        "  --broadcast ADDR    where messages are sent (default 255.255.255.255); the tool\n"
+        "                      sends from the interface whose subnet holds ADDR\n"
+        "  --hub-port N        the xAP port the hub listens on (default 3639)\n"
+        "  --listen-port N     listen, query: the tool's own receiving port (default: the\n"
+        "                      first free one from 50000)\n"
+        "  --source ADDR       source address of what is sent (default vyn.xap.HOST); for\n"
+        "                      listen, a filter on the source of what is printed\n"
+        "  --uid UID           UID of what is sent (default FF.0098:00)\n"
+        "  -h, --help          show this text\n"
+        "  -V, --version       show the version\n"
+        "\n"
+        "Exit status: 0 on success; 1 when nothing could be sent, or a query got no answer\n"
+        "(\"no answer in N s\"), or listen --count saw fewer messages in time; 2 on a usage\n"
+        "error.\n");
+}
+
+ParseResult parseCommandLine(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help" || (i == 1 && arg == "help")) {
+            printUsage(stdout);
+            return {std::nullopt, 0};
+        }
+        if (arg == "-V" || arg == "--version") {
+            std::printf("xap %s\n", TALLIS_VERSION);
+            return {std::nullopt, 0};
+        }
+    }
+    if (argc < 2)
+        return usageError("a command is needed: send, listen or query");
+    CommandLine line;
+    line.command = argv[1];
+    int i = 2;
+    if (line.command == "query") {
+        if (argc < 3 || (std::string_view(argv[2]) != "echo" && std::string_view(argv[2]) != "role"))
+            return usageError("query asks \"echo\" or \"role\"");
+        line.options.query = argv[2];
+        i = 3;
+    }
+    const unsigned bit = commandBit(line.command, line.options.query);
+    if (!bit)
+        return usageError("unknown command " + line.command);
+
+    Options& options = line.options;
+    std::string host = platform::hostName();
+    host = host.substr(0, host.find('.'));
+    options.header.source = "vyn.xap." + (host.empty() ? std::string("localhost") : host);
+    options.header.uid = "FF.0098:00";
+
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!arg.empty() && arg[0] == '-') {
+            const OptionSpec* spec = findOption(arg);
+            if (!spec)
+                return usageError("unknown option " + arg);
+            if (!(spec->commands & bit))
+                return usageError(arg + " does not apply to " + line.command +
+                                  (options.query.empty() ? std::string() : " " + options.query));
+            std::string value;
+            if (spec->takesValue) {
+                if (i + 1 >= argc)
+                    return usageError(arg + " needs a value");
+                value = argv[++i];
+            }
+            if (const std::string error = spec->apply(options, line.command, value); !error.empty())
+                return usageError(arg + " " + error);
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        if (line.command != "send" || eq == std::string::npos || eq == 0)
+            return usageError("unexpected argument " + arg);
+        if (options.blocks.empty())
+            return usageError(arg + " comes before any --section");
+        options.blocks.back().items.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+    }
+    if (line.command == "send" && (options.header.cls.empty() || options.blocks.empty()))
+        return usageError("send needs a --class and at least one --section");
+    return {std::move(line), 0};
+}
+
+} // namespace xaptool
