@@ -22,7 +22,7 @@ check_man_pages "$prefix"
 check_desktop_entry "$prefix"
 
 # Every command answers --help and --version, and refuses an unknown option with 2.
-for command in "$prefix/lib/tallis/tallis" "$prefix/bin/tallis-instance" "$prefix/bin/vbsrun"; do
+for command in "$prefix/lib/tallis/tallis" "$prefix/bin/tallis-instance" "$prefix/bin/vbsrun" "$prefix/bin/xap" "$prefix/bin/xaphub"; do
   "$command" --help > "$SCENE_DIR/help.out" 2>&1 || scene_fail "$command --help failed"
   grep -qi "usage" "$SCENE_DIR/help.out" || scene_fail "$command --help prints no usage"
   [ "$("$command" --version)" = "$(basename "$command") $VERSION" ] || scene_fail "$command --version: $("$command" --version)"

@@ -80,7 +80,7 @@ wait_for 5 grep -q "^source=vyn.Audrey.$host$" "$SCENE_DIR/peer.out" || scene_fa
 grep -q "^port=32768$" "$SCENE_DIR/peer.out" || scene_fail "the peer saw no heartbeat"
 # The local hub registered the node through the interface address.
 wait_for 5 grep -q "from 10.203.0.1:32768, " "$SCENE_DIR/hub.log" || scene_fail "the local hub did not hear the node's interface address"
-grep -q "client 127.0.0.1:32768 joined (vyn.Audrey.$host" "$SCENE_DIR/hub.log" || scene_fail "the local hub did not register the node"
+grep -q "client 127.0.0.1:32768 (vyn.Audrey.$host) joined" "$SCENE_DIR/hub.log" || scene_fail "the local hub did not register the node"
 wait_for 5 grep -q "^Data=Using xAP port  32768$" "$SCENE_DIR/peer.out" || scene_fail "the port report did not reach the peer"
 
 # A message from the peer reaches the plug-in, and its answer reaches the peer.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The xap tool and vbsrun as a user meets them: --help and --version, unknown and
+# The xap tool, xaphub and vbsrun as a user meets them: --help and --version, unknown and
 # inapplicable options refused with status 2, listen's filters, the word when no hub
 # relays anything, the stop heartbeat on leaving, "no answer" from a query, and a
 # subnet broadcast sent from the interface that carries it (a veth pair with a
@@ -17,7 +17,7 @@ expect_status() {
   [ "$status" -eq "$wanted" ] || scene_fail "$* ended with $status, not $wanted: $(cat "$SCENE_DIR/last.err")"
 }
 
-for tool in "$XAP" "$VBSRUN"; do
+for tool in "$XAP" "$XAPHUB" "$VBSRUN"; do
   expect_status 0 "$tool" --help
   grep -q "Usage" "$SCENE_DIR/last.out" || scene_fail "$tool --help does not print its usage on standard output"
   grep -q "Exit status" "$SCENE_DIR/last.out" || scene_fail "$tool --help does not document its exit status"

@@ -212,13 +212,19 @@ void Hub::saveState()
         log("cannot write the state file " + options_.statePath);
 }
 
-void Hub::readHeartbeatDatagram(std::string_view datagram, std::uint32_t from, Clock::time_point now)
+void Hub::readHeartbeatDatagram(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now)
 {
     const auto beat = readHeartbeat(datagram);
-    if (!beat || !isLocalSender(from))
+    if (!beat)
         return;
-    if (options_.verbosity >= 2)
-        log("heartbeat for port " + std::to_string(beat->port) + " from " + beat->source);
+    if (options_.verbosity >= 2) {
+        char address[INET_ADDRSTRLEN] = "?";
+        ::inet_ntop(AF_INET, &sender.sin_addr, address, sizeof address);
+        log(std::string("heartbeat from ") + address + ":" + std::to_string(ntohs(sender.sin_port)) + ", port " +
+            std::to_string(beat->port) + ", source " + beat->source);
+    }
+    if (!isLocalSender(ntohl(sender.sin_addr.s_addr)))
+        return;
     if (beat->stopping) {
         const std::vector<Client> gone = table_.forget(*beat);
         for (const Client& c : gone)
@@ -267,7 +273,7 @@ void Hub::receiveBatch()
     for (int i = 0; i < count; ++i) {
         const char* data = buffers_.data() + i * kMaxDatagram;
         if (in_[i].msg_len >= 9 && (data[5] == 'b' || data[5] == 'B'))
-            readHeartbeatDatagram(std::string_view(data, in_[i].msg_len), ntohl(senders_[i].sin_addr.s_addr), now);
+            readHeartbeatDatagram(std::string_view(data, in_[i].msg_len), senders_[i], now);
     }
     relay(count);
 }

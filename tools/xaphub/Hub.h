@@ -59,7 +59,7 @@ public:
 private:
     void receiveBatch();
     void relay(int count);
-    void readHeartbeatDatagram(std::string_view datagram, std::uint32_t from, Clock::time_point now);
+    void readHeartbeatDatagram(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now);
     void expireClients(Clock::time_point now);
     void announce(bool stopped);
     void sendTo(std::uint16_t port, const std::string& text);

@@ -2,6 +2,8 @@
 // the local clients from their heartbeats and relays every message to each of them.
 #include "Hub.h"
 
+#include "tallis/Version.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,11 +35,15 @@ void usage(std::FILE* out)
                  "  -v, --verbose       also log every heartbeat received\n"
                  "  -q, --quiet         log nothing but errors\n"
                  "  -h, --help          show this text\n"
+                 "  -V, --version       show the version\n"
                  "\n"
                  "A client is forgotten after twice its announced interval (at most one hour is\n"
                  "believed) without a heartbeat, or at once when it sends a stop heartbeat\n"
                  "(class xap-hbeat.stop or xap-hbeat.stopped). A client announcing the hub's own\n"
-                 "port is refused. The hub sends its own heartbeat to its clients every 60 s.\n");
+                 "port is refused. The hub sends its own heartbeat to its clients every 60 s.\n"
+                 "\n"
+                 "Exit status: 0 after SIGTERM or SIGINT, 1 when the port cannot be bound,\n"
+                 "2 on a usage error.\n");
 }
 
 bool readPort(const char* text, std::uint16_t& port)
@@ -67,6 +73,9 @@ int main(int argc, char** argv)
         };
         if (arg == "-h" || arg == "--help") {
             usage(stdout);
+            return 0;
+        } else if (arg == "-V" || arg == "--version") {
+            std::printf("xaphub %s\n", TALLIS_VERSION);
             return 0;
         } else if (arg == "-p" || arg == "--port") {
             if (!readPort(value(), options.port)) {
