@@ -3,6 +3,7 @@
 #include "EmergencyReport.h"
 #include "Timer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -11,6 +12,8 @@ namespace platform {
 namespace {
 
 std::atomic<bool> gStopRequested{false};
+// The end of the allowance of the bounded work running now (0 when none runs).
+std::atomic<long long> gBoundedUntilMs{0};
 
 long long monotonicMs()
 {
@@ -51,6 +54,17 @@ void StallWatchdog::beat()
     lastBeatMs_.store(monotonicMs());
 }
 
+StallWatchdog::BoundedWork::BoundedWork(int seconds)
+    : previousUntilMs_(gBoundedUntilMs.load())
+{
+    gBoundedUntilMs.store(std::max(previousUntilMs_, monotonicMs() + static_cast<long long>(seconds) * 1000));
+}
+
+StallWatchdog::BoundedWork::~BoundedWork()
+{
+    gBoundedUntilMs.store(previousUntilMs_);
+}
+
 void StallWatchdog::noteStopRequest()
 {
     gStopRequested.store(true);
@@ -68,8 +82,9 @@ void StallWatchdog::watch()
     bool reported = false;
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, kLookEvery, [this] { return stopping_; })) {
-        const long long quietMs = monotonicMs() - lastBeatMs_.load();
-        if (quietMs < stallMs) {
+        const long long now = monotonicMs();
+        const long long quietMs = now - lastBeatMs_.load();
+        if (now - std::max(lastBeatMs_.load(), gBoundedUntilMs.load()) < stallMs) {
             reported = false;
             continue;
         }
@@ -84,7 +99,7 @@ void StallWatchdog::watch()
             *p = '\0';
             writeEmergencyReport(text);
         }
-        if (quietMs >= giveUpMs || gStopRequested.load()) {
+        if (now - std::max(lastBeatMs_.load(), gBoundedUntilMs.load()) >= giveUpMs || gStopRequested.load()) {
             giveUp_();
             return;
         }

@@ -36,6 +36,20 @@ public:
     // Marks a turn of the event loop (the watchdog's own timer calls it).
     void beat();
 
+    // Work that bounds its own length (a script under its own time-out) and may keep the
+    // loop from turning meanwhile: while one is alive, the stall is counted from the end
+    // of its allowance, so the watchdog never ends work that would end by itself.
+    class BoundedWork {
+    public:
+        explicit BoundedWork(int seconds);
+        ~BoundedWork();
+        BoundedWork(const BoundedWork&) = delete;
+        BoundedWork& operator=(const BoundedWork&) = delete;
+
+    private:
+        long long previousUntilMs_;
+    };
+
     // Notes that the system asked the program to stop (async-signal-safe).
     static void noteStopRequest();
     static void clearStopRequest();

@@ -5,6 +5,7 @@
 #include "Outgoing.h"
 
 #include "automation/DateTime.h"
+#include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
 #include "services/ini/IniTool.h"
 
@@ -16,6 +17,29 @@ std::string& cachedComputerName()
 {
     static std::string name;
     return name;
+}
+
+// Loads vynXap.ini. A file that exists but cannot be read, or that holds none of the
+// [Interface] keys the node reads, leaves the defaults in force; either is logged, as
+// otherwise the node would quietly use addresses the user did not choose.
+void loadNodeSettings(services::IniTool& ini, const std::string& path)
+{
+    try {
+        ini.Load(path);
+    } catch (...) {
+        const vb::Failure failure = vb::failureFromCurrentException();
+        ini.Clear();
+        WriteLogFile(kProgramName, "vynXap.ini cannot be read (" + failure.description +
+                                       "): the default interface and broadcast addresses are used");
+        return;
+    }
+    if (!platform::fileExists(platform::resolvePath(path)))
+        return;
+    for (const std::string& key : ini.Keys("Interface"))
+        if (vb::equalsIgnoreCase(key, "BroadcastAddress") || vb::equalsIgnoreCase(key, "InterfaceAddress"))
+            return;
+    WriteLogFile(kProgramName, "vynXap.ini holds no [Interface] key the node reads (BroadcastAddress, "
+                               "InterfaceAddress): the default addresses are used");
 }
 
 } // namespace
@@ -111,7 +135,7 @@ void InitXapAt(const std::string& baseFolder, const std::string& programPath)
         for (const char* folder : {"Config", "HTML", "Data", "Scripts"})
             CreateFolders(platform::joinPath(BaseFolder, std::string(folder) + "/x"));
         services::IniTool ini;
-        ini.Load(platform::joinPath(BaseFolder, "config/vynXap.ini"));
+        loadNodeSettings(ini, platform::joinPath(BaseFolder, "config/vynXap.ini"));
         InterfaceSetting = ini.Read("Interface", "InterfaceAddress", "Default");
         BroadcastSetting = ini.Read("Interface", "BroadcastAddress", "Default");
         const std::uint64_t cap = parseLogSizeCap(ini.Read("Logging", "MaxLogFileSize", ""));

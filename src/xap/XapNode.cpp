@@ -5,6 +5,7 @@
 #include "XapMessage.h"
 
 #include "automation/Error.h"
+#include "platform/InterfaceForAddress.h"
 #include "platform/NetworkInterfaces.h"
 
 #include <cmath>
@@ -112,6 +113,7 @@ XapNode::XapNode()
     : addressLister_(platform::interfaceAddresses)
     , hbeatTimer_([this] { onHeartbeatTick(); })
     , receiveTimer_([this] { onReceiveTimer(); })
+    , hubCheckTimer_([this] { onHubCheck(); })
 {
     // The timers' settings before any code runs: the heartbeat timer at 20 s, the
     // receive timer off.
@@ -138,6 +140,7 @@ void XapNode::unload()
     winsock2_.close();
     hbeatTimer_.setEnabled(false);
     receiveTimer_.setEnabled(false);
+    hubCheckTimer_.setEnabled(false);
     // The listener (the main form) holds the node; letting go of it ends the cycle.
     messageCallback_.reset();
     if (messageSender() == this)
@@ -241,7 +244,45 @@ std::int32_t XapNode::Init()
         }
     }
     heartbeatSuffix_ = "0\nport=" + std::to_string(nodePort_) + "\n}\n";
+    if (result > 0) {
+        logAddressProblems();
+        anythingReceived_ = false;
+        hubCheckTimer_.setInterval(hubCheckDelayMs_);
+        hubCheckTimer_.setEnabled(true);
+    }
     return result;
+}
+
+// Settings that make every send fail, or arrive nowhere, are named in the log once at
+// start; the node still uses them as given.
+void XapNode::logAddressProblems()
+{
+    if (interfaceIP_ == "127.0.0.1")
+        WriteLogFile(kProgramName, "no network address: serving this computer only");
+    std::uint32_t ignored = 0;
+    if (!platform::parseIPv4(resolvedBroadcast_, ignored)) {
+        WriteLogFile(kProgramName, "BroadcastAddress \"" + resolvedBroadcast_ +
+                                       "\" in vynXap.ini is not an IPv4 address: xAP messages may go nowhere");
+        return;
+    }
+    if (resolvedBroadcast_ == "255.255.255.255")
+        return;
+    // The interface whose network holds the broadcast address must be the chosen one.
+    const std::optional<std::string> carrier = platform::interfaceAddressFor(resolvedBroadcast_);
+    if (!carrier) {
+        WriteLogFile(kProgramName, "BroadcastAddress " + resolvedBroadcast_ +
+                                       " in vynXap.ini is on no network of this computer: xAP messages go nowhere");
+    } else if (carrier != platform::interfaceAddressFor(interfaceIP_)) {
+        WriteLogFile(kProgramName, "BroadcastAddress " + resolvedBroadcast_ + " in vynXap.ini is not on the network of the interface address " +
+                                       interfaceIP_ + " (it is on " + *carrier + "'s): xAP messages may go nowhere");
+    }
+}
+
+void XapNode::onHubCheck()
+{
+    hubCheckTimer_.setEnabled(false);
+    if (!anythingReceived_)
+        WriteLogFile(kProgramName, "no xAP hub relays to this node: start xaphub on this computer");
 }
 
 void XapNode::prepareReceiver(platform::UdpSocket& socket, std::unique_ptr<platform::ReadinessWatcher>& watcher)
@@ -257,6 +298,7 @@ void XapNode::readAll(platform::UdpSocket& socket)
     for (int i = 0; i < kReadsPerWakeup; ++i) {
         if (!socket.receive(lastReceived_))
             return;
+        anythingReceived_ = true;
         ProcessReceivedMessage(lastReceived_);
     }
 }
@@ -341,9 +383,23 @@ void XapNode::rebuildHeartbeatPrefix()
 
 platform::SocketError XapNode::sendDatagram(std::string_view text)
 {
-    if (platform::SocketError e = winsock2_.enableBroadcast())
-        return e;
-    return winsock2_.sendTo(remoteHost2_, kXapPort, text);
+    platform::SocketError e = winsock2_.enableBroadcast();
+    if (!e)
+        e = winsock2_.sendTo(remoteHost2_, kXapPort, text);
+    if (e)
+        logSendFailure(e);
+    return e;
+}
+
+// Every failed send is logged with the same words for the same cause, so the log file
+// writes the first and counts the rest ("last message repeated N times").
+void XapNode::logSendFailure(const platform::SocketError& error)
+{
+    const vb::Failure pending = vb::currentFailure();
+    vb::clearCurrentFailure();
+    WriteLogFile(kProgramName, "cannot send to " + remoteHost2_ + ":" + std::to_string(kXapPort) + ": " + error.description);
+    if (pending.active())
+        vb::setCurrentFailure(pending);
 }
 
 void XapNode::SendHeartbeat(std::int32_t LongInterval)
@@ -358,7 +414,8 @@ void XapNode::SendHeartbeat(std::int32_t LongInterval)
     hbeatTimer_.setInterval(n * 1000);
     hbeatTimer_.setEnabled(n > 0);
     remoteHost2_ = resolvedBroadcast_;
-    // A heartbeat that cannot be sent is not reported; the next one tries again.
+    // A heartbeat that cannot be sent is not reported to the caller (the log has it);
+    // the next one tries again.
     sendDatagram(heartbeatPrefix_ + std::to_string(n) + heartbeatSuffix_);
 }
 

@@ -35,6 +35,9 @@ public:
     static constexpr std::int32_t kFirstNodePort = 32768;
     static constexpr int kPortTries = 200;
     static constexpr int kReceiveDelayMs = 50;
+    // How long after Init the node waits for its first relayed datagram before it says
+    // that no hub relays to it.
+    static constexpr int kHubCheckDelayMs = 30000;
 
     // Lists the machine's IPv4 addresses for GetIP (replaceable for tests).
     using AddressLister = std::function<std::optional<std::vector<std::string>>()>;
@@ -103,12 +106,15 @@ public:
     std::int16_t heartbeatTicks() const { return heartbeatTicks_; }
     platform::Timer& heartbeatTimer() { return hbeatTimer_; }
     platform::Timer& receiveTimer() { return receiveTimer_; }
+    void setHubCheckDelay(int milliseconds) { hubCheckDelayMs_ = milliseconds; }
+    bool anythingReceived() const { return anythingReceived_; }
     bool loopbackSocketBound() const { return winsock1_.isOpen(); }
     bool interfaceSocketBound() const { return winsock2_.isOpen(); }
 
     // Called by the timers.
     void onHeartbeatTick();
     void onReceiveTimer();
+    void onHubCheck();
 
 private:
     std::string sendXapMember(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
@@ -118,6 +124,8 @@ private:
     void prepareReceiver(platform::UdpSocket& socket, std::unique_ptr<platform::ReadinessWatcher>& watcher);
     void readAll(platform::UdpSocket& socket);
     platform::SocketError sendDatagram(std::string_view text);
+    void logAddressProblems();
+    void logSendFailure(const platform::SocketError& error);
 
     std::string broadcastAddress_ = "Default";
     std::string interfaceAddress_ = "Default";
@@ -141,6 +149,9 @@ private:
     std::unique_ptr<platform::ReadinessWatcher> watcher2_;
     platform::Timer hbeatTimer_;
     platform::Timer receiveTimer_;
+    platform::Timer hubCheckTimer_;
+    int hubCheckDelayMs_ = kHubCheckDelayMs;
+    bool anythingReceived_ = false;
 };
 
 // The text of a VB-style number: a leading blank before a non-negative value ("Using

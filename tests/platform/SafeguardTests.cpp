@@ -158,3 +158,19 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+TEST_F(Safeguards, WorkThatEndsItselfIsLeftItsTime)
+{
+    std::atomic<bool> gaveUp{false};
+    platform::StallWatchdog watchdog({1, 1}, [&] { gaveUp = true; });
+    {
+        // A script under a 3 s time-out keeps the loop away for 2.5 s: no report.
+        platform::StallWatchdog::BoundedWork script(3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        EXPECT_EQ(log(), "");
+        EXPECT_FALSE(gaveUp);
+    }
+    // Past its allowance the count starts again from the last turn of the loop.
+    EXPECT_TRUE(waitFor(5, [&] { return gaveUp.load(); }, false));
+    EXPECT_NE(log().find("event loop stalled for "), std::string::npos);
+}

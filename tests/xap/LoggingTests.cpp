@@ -138,3 +138,28 @@ TEST(FastStringBuilder, GrowsByChunksAndJoinsInOrder)
     vb::Ref<xap::clsString> c = vb::make<xap::clsString>();
     EXPECT_EQ(vb::typeName(vb::Variant(c)), "clsString");
 }
+
+TEST_F(SendPathTest, AVynXapIniThatCannotBeUsedIsNamedAndTheDefaultsApply)
+{
+    const auto logged = [&](const std::string& words) {
+        return dir.exists("Data/raruveViziva.txt") && dir.read("Data/raruveViziva.txt").find(words) != std::string::npos;
+    };
+    // No file: the defaults, silently.
+    xap::InitXapAt(dir.path(), dir / "tallis");
+    EXPECT_EQ(xap::BroadcastSetting, "Default");
+    EXPECT_FALSE(logged("vynXap.ini"));
+
+    // A file without the keys the node reads (a misspelt section).
+    dir.write("Config/vynXap.ini", "[Interfaces]\r\nBroadcastAddress=10.1.1.255\r\n[Logging]\r\nMaxLogFileSize=100000\r\n");
+    xap::InitXapAt(dir.path(), dir / "tallis");
+    EXPECT_EQ(xap::BroadcastSetting, "Default");
+    EXPECT_TRUE(logged("raruveViziva vynXap.ini holds no [Interface] key the node reads"));
+
+    // A folder where the file should be cannot be read.
+    std::filesystem::remove(dir / "Config/vynXap.ini");
+    std::filesystem::create_directories(dir / "Config/vynXap.ini");
+    xap::InitXapAt(dir.path(), dir / "tallis");
+    EXPECT_EQ(xap::BroadcastSetting, "Default");
+    EXPECT_EQ(xap::InterfaceSetting, "Default");
+    EXPECT_TRUE(logged("raruveViziva vynXap.ini cannot be read ("));
+}

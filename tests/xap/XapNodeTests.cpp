@@ -1,6 +1,7 @@
 #include "NetworkEnvironment.h"
 
 #include "xap/Globals.h"
+#include "xap/LogFileWriter.h"
 #include "xap/XapNode.h"
 
 #include "platform/UdpSocket.h"
@@ -286,4 +287,86 @@ TEST_F(NodeTest, IdentitySettersWriteTheSharedValues)
     EXPECT_EQ(vb::CStr(vb::getProperty(*node, "XapClass")), "some.class");
     EXPECT_EQ(xap::HeaderPrefix, "xap-header\n{\nv=13\nhop=1\nuid=");
     EXPECT_EQ(node->heartbeatPrefix(), "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.KITCHEN\ninterval=");
+}
+
+// ---- Words for settings and situations that would otherwise fail without a trace ----
+
+class NodeDiagnosticsTest : public NodeTest {
+protected:
+    std::string log() const { return dir.exists("Data/raruveViziva.txt") ? dir.read("Data/raruveViziva.txt") : ""; }
+    bool logged(const std::string& words) const { return log().find(words) != std::string::npos; }
+    void useAddress(std::string address)
+    {
+        node->setAddressLister([address] { return std::optional<std::vector<std::string>>({address}); });
+    }
+};
+
+TEST_F(NodeDiagnosticsTest, NoNetworkAddressIsSaidOnce)
+{
+    node->setAddressLister([] { return std::optional<std::vector<std::string>>(std::vector<std::string>{}); });
+    ASSERT_EQ(node->Init(), 32768);
+    EXPECT_TRUE(logged("raruveViziva no network address: serving this computer only"));
+    EXPECT_FALSE(logged("BroadcastAddress")); // 127.255.255.255 is loopback's own
+}
+
+TEST_F(NodeDiagnosticsTest, BroadcastAddressesThatReachNothingAreNamed)
+{
+    // 127.0.0.2 is on the loopback network, as an interface address of the machine would be.
+    useAddress("127.0.0.2");
+    ASSERT_GT(node->Init(), 0);
+    EXPECT_FALSE(logged("BroadcastAddress")) << log();
+    EXPECT_FALSE(logged("no network address"));
+    node->unload();
+
+    for (const auto& [setting, words] : std::vector<std::pair<std::string, std::string>>{
+             {"10.99.0.255", "BroadcastAddress 10.99.0.255 in vynXap.ini is on no network of this computer"},
+             {"house.lan", "BroadcastAddress \"house.lan\" in vynXap.ini is not an IPv4 address"},
+             {"10.1.2", "BroadcastAddress \"10.1.2\" in vynXap.ini is not an IPv4 address"}}) {
+        node = vb::make<XapNode>();
+        useAddress("127.0.0.2");
+        node->letBroadcastAddress(setting);
+        ASSERT_GT(node->Init(), 0);
+        EXPECT_TRUE(logged(words)) << setting << "\n" << log();
+        node->unload();
+    }
+    // The standard broadcast address never draws a word.
+    const std::string before = log();
+    node = vb::make<XapNode>();
+    useAddress("127.0.0.2");
+    node->letBroadcastAddress("Default");
+    ASSERT_GT(node->Init(), 0);
+    EXPECT_EQ(log(), before);
+}
+
+TEST_F(NodeDiagnosticsTest, FailedSendsAreLoggedFirstAndThenCounted)
+{
+    xap::logFileWriter().reset();
+    ASSERT_EQ(node->Init(), 32768);
+    // Too large for one datagram, five times over: one line and a count.
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(node->SendXap("", "c", "s", "k\1" + std::string(70000, 'x'), "", "").empty());
+    const std::string text = log();
+    const std::size_t first = text.find("raruveViziva cannot send to 127.255.255.255:3639: ");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find("cannot send to", first + 30), std::string::npos) << text;
+    xap::logFileWriter().flush();
+    EXPECT_TRUE(logged("last message repeated 4 times")) << log();
+}
+
+TEST_F(NodeDiagnosticsTest, ANodeNoHubRelaysToSaysSo)
+{
+    node->setHubCheckDelay(100);
+    ASSERT_EQ(node->Init(), 32768);
+    EXPECT_TRUE(processEventsUntil([&] { return logged("no xAP hub relays to this node: start xaphub on this computer"); }, 2000));
+}
+
+TEST_F(NodeDiagnosticsTest, ANodeThatHearsAnythingIsQuietAboutTheHub)
+{
+    node->setHubCheckDelay(300);
+    ASSERT_EQ(node->Init(), 32768);
+    platform::UdpSocket hub;
+    ASSERT_FALSE(hub.sendTo("127.0.0.1", 32768, "xap-hbeat\n{\nclass=xap-hbeat.alive\n}\n"));
+    ASSERT_TRUE(processEventsUntil([&] { return node->anythingReceived(); }));
+    testing_support::processEventsFor(500);
+    EXPECT_FALSE(logged("no xAP hub relays")) << log();
 }

@@ -3,6 +3,7 @@
 #include "ScriptFile.h"
 
 #include "host/Application.h"
+#include "platform/StallWatchdog.h"
 #include "vbscript/ScriptControl.h"
 
 namespace services {
@@ -46,6 +47,8 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
     const std::string key = nextModuleKey();
     vb::Variant result;
     {
+        // The script ends itself at its time-out; the stall watchdog leaves it that long.
+        platform::StallWatchdog::BoundedWork bounded(kScriptTimeoutMs / 1000 + 5);
         ScriptFile script(engine());
         script.Add(scriptFile, key);
         result = script.Run(function, param);
