@@ -23,4 +23,7 @@ cmake --build build-sanitizers --parallel "${JOBS:-$(nproc)}"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:fast_unwind_on_malloc=0}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan-suppressions.txt}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# The sanitized programs run several times slower: scenes that wait for an answer
+# "at once" stretch their waits by this factor.
+export TALLIS_TEST_TIME_SCALE=${TALLIS_TEST_TIME_SCALE:-5}
 exec unshare --net -- bash -c 'ip link set lo up && cd build-sanitizers && ctest --output-on-failure --timeout 600 -j "${JOBS:-$(nproc)}" "$@"' bash "$@"

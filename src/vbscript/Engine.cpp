@@ -34,8 +34,10 @@ EntryScope::EntryScope(Engine& e) : engine_(e), previousContext_(runningContext(
         // On a thread with a small stack, script calls stop well before its end
         // (the rest is for the library and the host's own frames).
         const auto room = static_cast<std::ptrdiff_t>(platform::stackRoomBelow(&marker));
-        constexpr std::ptrdiff_t kReserve = 256 * 1024;
-        e.stackBudget_ = room > 0 ? std::min(kStackBudget, room > 2 * kReserve ? room - kReserve : room / 2) : kStackBudget;
+        constexpr auto kScale = static_cast<std::ptrdiff_t>(platform::kStackFrameScale);
+        constexpr std::ptrdiff_t kReserve = 256 * 1024 * kScale;
+        constexpr std::ptrdiff_t kBudget = kStackBudget * kScale;
+        e.stackBudget_ = room > 0 ? std::min(kBudget, room > 2 * kReserve ? room - kReserve : room / 2) : kBudget;
         e.interrupted_ = false;
         e.deadlineSet_ = e.timeoutMs_ >= 0;
         if (e.deadlineSet_)

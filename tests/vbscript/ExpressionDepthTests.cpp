@@ -3,6 +3,8 @@
 // on a thread with a small stack, as the host program's threads may have.
 #include "ScriptTest.h"
 
+#include "platform/ThreadStack.h"
+
 #include <pthread.h>
 
 #include <functional>
@@ -21,11 +23,13 @@ std::string repeated(const std::string& piece, int times)
 }
 
 // Runs `work` on a thread whose stack is `bytes` large.
+// Runs `work` on a thread with a stack of `bytes` (times the frame scale of this build,
+// so that a sanitizer's larger frames meet the same limits).
 void onSmallStack(std::size_t bytes, const std::function<void()>& work)
 {
     pthread_attr_t attr;
     pthread_attr_init(&attr);
-    pthread_attr_setstacksize(&attr, bytes);
+    pthread_attr_setstacksize(&attr, bytes * platform::kStackFrameScale);
     pthread_t thread;
     auto body = [](void* p) -> void* {
         (*static_cast<const std::function<void()>*>(p))();
