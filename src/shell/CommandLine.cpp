@@ -21,8 +21,9 @@ constexpr const char* kHelp =
     "  -h, --help     show this text\n"
     "  -V, --version  show the version\n"
     "\n"
-    "Exit status: 0 after a normal end; 1 when the xAP node cannot start; 2 on an\n"
-    "argument.\n";
+    "Exit status: 0 after a normal end; 1 when the xAP node cannot start or another\n"
+    "program runs in the same base folder; 2 on an argument; 74 when the devices\n"
+    "could not be saved at the end.\n";
 
 } // namespace
 
