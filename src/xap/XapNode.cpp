@@ -132,7 +132,10 @@ XapNode::~XapNode()
 
 void XapNode::unload()
 {
-    vb::ignoreErrors([&] { receivedQueue_.clear(); });
+    vb::ignoreErrors([&] {
+        receivedQueue_.clear();
+        queuedBytes_ = 0;
+    });
     vb::ignoreErrors([&] { SocketsCleanup(); });
     watcher1_.reset();
     watcher2_.reset();
@@ -307,6 +310,15 @@ void XapNode::ProcessReceivedMessage(const std::string& text)
 {
     vb::trap(writeLogFileReporter(), kProgramName, "ProcessReceivedMessage", [&] {
         if (!filterHeartbeats_ || toLower(text.substr(0, 8)) == "xap-head") {
+            if (queuedBytes_ + text.size() > kMaxQueuedBytes) {
+                // The listener is behind a flood: memory stays bounded, and the log
+                // says so once until the queue has been drained.
+                if (!droppingLogged_)
+                    WriteLogFile(kProgramName, "receive queue full: xAP messages dropped until the plug-in catches up");
+                droppingLogged_ = true;
+                return;
+            }
+            queuedBytes_ += text.size();
             receivedQueue_.push_back(text);
             // The first message of a burst arms the timer; later ones find it armed and
             // leave it, so a steady stream cannot postpone the listener's call forever.
@@ -336,6 +348,9 @@ std::string XapNode::GetMessage()
         return {};
     std::string text = std::move(receivedQueue_.front());
     receivedQueue_.pop_front();
+    queuedBytes_ -= text.size();
+    if (receivedQueue_.empty())
+        droppingLogged_ = false;
     return text;
 }
 

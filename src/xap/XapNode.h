@@ -35,6 +35,9 @@ public:
     static constexpr std::int32_t kFirstNodePort = 32768;
     static constexpr int kPortTries = 200;
     static constexpr int kReceiveDelayMs = 50;
+    // What the receive queue holds at most while the listener falls behind; a flooding
+    // peer's further datagrams are dropped (and counted in the log) until it catches up.
+    static constexpr std::size_t kMaxQueuedBytes = 32u * 1024u * 1024u;
     // How long after Init the node waits for its first relayed datagram before it says
     // that no hub relays to it.
     static constexpr int kHubCheckDelayMs = 30000;
@@ -103,6 +106,7 @@ public:
     const std::string& heartbeatPrefix() const { return heartbeatPrefix_; }
     const std::string& heartbeatSuffix() const { return heartbeatSuffix_; }
     std::size_t queuedCount() const { return receivedQueue_.size(); }
+    std::size_t queuedBytes() const { return queuedBytes_; }
     std::int16_t heartbeatTicks() const { return heartbeatTicks_; }
     platform::Timer& heartbeatTimer() { return hbeatTimer_; }
     platform::Timer& receiveTimer() { return receiveTimer_; }
@@ -136,6 +140,8 @@ private:
     std::int32_t nodePort_ = 0;
     std::string lastReceived_;
     std::deque<std::string> receivedQueue_;
+    std::size_t queuedBytes_ = 0;
+    bool droppingLogged_ = false;
     vb::Ref<vb::Object> messageCallback_;
     bool filterHeartbeats_ = true;
     std::int16_t heartbeatTicks_ = 0;

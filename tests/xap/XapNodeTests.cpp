@@ -370,3 +370,24 @@ TEST_F(NodeDiagnosticsTest, ANodeThatHearsAnythingIsQuietAboutTheHub)
     testing_support::processEventsFor(500);
     EXPECT_FALSE(logged("no xAP hub relays")) << log();
 }
+
+TEST_F(NodeDiagnosticsTest, AFloodTheListenerCannotKeepUpWithIsDroppedNotHoarded)
+{
+    // 60 KB datagrams with no listener draining them: the queue stops at its cap.
+    const std::string big = "xap-header\n" + std::string(60000, 'x');
+    const std::size_t fits = XapNode::kMaxQueuedBytes / big.size();
+    for (std::size_t i = 0; i < fits + 50; ++i)
+        node->ProcessReceivedMessage(big);
+    EXPECT_EQ(node->queuedCount(), fits);
+    EXPECT_LE(node->queuedBytes(), XapNode::kMaxQueuedBytes);
+    const std::string text = log();
+    const std::size_t first = text.find("receive queue full: xAP messages dropped until the plug-in catches up");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find("receive queue full", first + 20), std::string::npos); // once
+
+    // Once drained, the queue takes messages again, in order, and a new flood is named again.
+    while (!node->GetMessage().empty()) { }
+    EXPECT_EQ(node->queuedBytes(), 0u);
+    node->ProcessReceivedMessage("xap-header\n{\nafter\n");
+    EXPECT_EQ(node->GetMessage(), "xap-header\n{\nafter\n");
+}
