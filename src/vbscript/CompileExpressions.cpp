@@ -230,6 +230,50 @@ ExprPtr Compiler::compileChain(const ast::Expr& e)
     return std::make_unique<ChainExpr>(std::move(acc), std::move(links));
 }
 
+namespace {
+
+// The operators with a node for "left <op> constant".
+bool hasConstantForm(BinaryOp op)
+{
+    switch (op) {
+    case BinaryOp::Add:
+    case BinaryOp::Subtract:
+    case BinaryOp::Multiply:
+    case BinaryOp::Modulo:
+    case BinaryOp::Concat:
+    case BinaryOp::Equal:
+    case BinaryOp::NotEqual:
+    case BinaryOp::Less:
+    case BinaryOp::Greater:
+    case BinaryOp::LessEqual:
+    case BinaryOp::GreaterEqual: return true;
+    default: return false;
+    }
+}
+
+// The node for "left <op> constant" (an operator with such a form).
+template <class Left>
+ExprPtr makeConstOperation(BinaryOp op, Left&& l, const vb::Variant& c, bool literal)
+{
+    using L = std::decay_t<Left>;
+    switch (op) {
+    case BinaryOp::Add: return std::make_unique<BinaryConstExpr<fast::add, L>>(std::move(l), c);
+    case BinaryOp::Subtract: return std::make_unique<BinaryConstExpr<fast::subtract, L>>(std::move(l), c);
+    case BinaryOp::Multiply: return std::make_unique<BinaryConstExpr<fast::multiply, L>>(std::move(l), c);
+    case BinaryOp::Modulo: return std::make_unique<BinaryConstExpr<ops::modulo, L>>(std::move(l), c);
+    case BinaryOp::Concat: return std::make_unique<BinaryConstExpr<ops::concat, L>>(std::move(l), c);
+    case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal, L>>(std::move(l), c, literal);
+    case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual, L>>(std::move(l), c, literal);
+    case BinaryOp::Less: return std::make_unique<CompareConstExpr<fast::less, L>>(std::move(l), c, literal);
+    case BinaryOp::Greater: return std::make_unique<CompareConstExpr<fast::greater, L>>(std::move(l), c, literal);
+    case BinaryOp::LessEqual: return std::make_unique<CompareConstExpr<fast::lessEqual, L>>(std::move(l), c, literal);
+    case BinaryOp::GreaterEqual: return std::make_unique<CompareConstExpr<fast::greaterEqual, L>>(std::move(l), c, literal);
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
 ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r)
 {
     if (op == BinaryOp::Is)
@@ -250,22 +294,14 @@ ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r)
             // Left for run time, which reports it in its place.
         }
     }
-    if (isConstant(r.get())) {
+    if (isConstant(r.get()) && hasConstantForm(op)) {
         const vb::Variant c = constantOf(r.get());
-        switch (op) {
-        case BinaryOp::Add: return std::make_unique<BinaryConstExpr<fast::add>>(std::move(l), c);
-        case BinaryOp::Subtract: return std::make_unique<BinaryConstExpr<fast::subtract>>(std::move(l), c);
-        case BinaryOp::Multiply: return std::make_unique<BinaryConstExpr<fast::multiply>>(std::move(l), c);
-        case BinaryOp::Modulo: return std::make_unique<BinaryConstExpr<ops::modulo>>(std::move(l), c);
-        case BinaryOp::Concat: return std::make_unique<BinaryConstExpr<ops::concat>>(std::move(l), c);
-        case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal>>(std::move(l), c, literal);
-        case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual>>(std::move(l), c, literal);
-        case BinaryOp::Less: return std::make_unique<CompareConstExpr<fast::less>>(std::move(l), c, literal);
-        case BinaryOp::Greater: return std::make_unique<CompareConstExpr<fast::greater>>(std::move(l), c, literal);
-        case BinaryOp::LessEqual: return std::make_unique<CompareConstExpr<fast::lessEqual>>(std::move(l), c, literal);
-        case BinaryOp::GreaterEqual: return std::make_unique<CompareConstExpr<fast::greaterEqual>>(std::move(l), c, literal);
-        default: break;
-        }
+        // An argument or local on the left is read from the frame directly.
+        if (const auto* arg = dynamic_cast<const ArgExpr*>(l.get()))
+            return makeConstOperation(op, ArgOperand{arg->index()}, c, literal);
+        if (const auto* local = dynamic_cast<const LocalExpr*>(l.get()))
+            return makeConstOperation(op, LocalOperand{local->slot()}, c, literal);
+        return makeConstOperation(op, NodeOperand{std::move(l)}, c, literal);
     }
     switch (op) {
     case BinaryOp::Add: return std::make_unique<BinaryExpr<fast::add>>(std::move(l), std::move(r));

@@ -382,15 +382,8 @@ void CallArgs::append(vb::Variant&& value)
 // Calls
 
 namespace {
-struct LockRelease {
-    Engine& engine;
-    std::size_t mark;
-    ~LockRelease()
-    {
-        if (engine.lockMark() != mark)
-            engine.unlockArrays(mark);
-    }
-};
+constexpr std::size_t kNoMark = ~std::size_t(0);
+
 } // namespace
 
 vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)
@@ -411,7 +404,16 @@ vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const 
                 new (&values[i]) vb::Variant();
         }
     } rest{mem.values, 0, p.paramCount};
-    LockRelease locks{engine, engine.lockMark()};
+    // Only an argument passed by reference can lock an array: the mark is taken then.
+    struct LazyLockRelease {
+        Engine& engine;
+        std::size_t mark = kNoMark;
+        ~LazyLockRelease()
+        {
+            if (mark != kNoMark && engine.lockMark() != mark)
+                engine.unlockArrays(mark);
+        }
+    } locks{engine};
     for (int i = 0; i < p.paramCount; ++i, rest.done = i) {
         const Expr* a = args[static_cast<std::size_t>(i)];
         if (!a) {
@@ -420,7 +422,12 @@ vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const 
             mem.pointers[i] = &mem.values[i];
             continue;
         }
-        vb::Variant* addr = p.byVal[static_cast<std::size_t>(i)] || !args.mayBeVariable(static_cast<std::size_t>(i)) ? nullptr : a->address(f);
+        vb::Variant* addr = nullptr;
+        if (!p.byVal[static_cast<std::size_t>(i)] && args.mayBeVariable(static_cast<std::size_t>(i))) {
+            if (locks.mark == kNoMark)
+                locks.mark = engine.lockMark();
+            addr = a->address(f);
+        }
         if (addr) {
             new (&mem.values[i]) vb::Variant();
             mem.pointers[i] = addr;

@@ -71,6 +71,7 @@ public:
     explicit ArgExpr(int index) : index_(index) { }
     vb::Variant& variable(Frame& f) const override { return *f.args[index_]; }
     VBSCRIPT_DIRECT_VARIABLE(*f.args[index_])
+    int index() const { return index_; }
 
 private:
     int index_;
@@ -464,36 +465,55 @@ private:
     bool calls_;
 };
 
+// Where a node with a constant on the right reads its left operand: through the
+// operand's own node, or straight from the frame when it is an argument or a local of
+// the procedure ("n < 2", "n - 1" in a recursion, loop counters).
+struct NodeOperand {
+    ExprPtr node;
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const { return node->read(f, scratch); }
+    bool hasCalls() const { return node->hasCalls(); }
+};
+struct ArgOperand {
+    int index;
+    const vb::Variant& read(Frame& f, vb::Variant&) const { return *f.args[index]; }
+    bool hasCalls() const { return false; }
+};
+struct LocalOperand {
+    int slot;
+    const vb::Variant& read(Frame& f, vb::Variant&) const { return f.locals[slot]; }
+    bool hasCalls() const { return false; }
+};
+
 // The same with a constant on the right ("n - 1", "i < 10"): one call less.
-template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&)>
+template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&), class Left = NodeOperand>
 class BinaryConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
-    BinaryConstExpr(ExprPtr l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()) { }
+    BinaryConstExpr(Left l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_.hasCalls()) { }
     vb::Variant eval(Frame& f) const override
     {
         Temp ls;
-        return Op(left_->read(f, ls.get()), right_);
+        return Op(left_.read(f, ls.get()), right_);
     }
     bool hasCalls() const override { return calls_; }
 
 private:
-    ExprPtr left_;
+    Left left_;
     vb::Variant right_;
     bool calls_;
 };
 
 // `literal`: the constant is a numeric literal, so a string on the left is read as a number.
-template <bool (*Accept)(ops::Order)>
+template <bool (*Accept)(ops::Order), class Left = NodeOperand>
 class CompareConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
-    CompareConstExpr(ExprPtr l, vb::Variant r, bool literal)
-        : left_(std::move(l)), right_(std::move(r)), calls_(left_->hasCalls()), literal_(literal) { }
+    CompareConstExpr(Left l, vb::Variant r, bool literal)
+        : left_(std::move(l)), right_(std::move(r)), calls_(left_.hasCalls()), literal_(literal) { }
     ops::Order order(Frame& f) const
     {
         Temp ls;
-        const vb::Variant& a = left_->read(f, ls.get());
+        const vb::Variant& a = left_.read(f, ls.get());
         const vb::Variant& b = right_;
         // Whole numbers first: the loop and recursion tests.
         if ((a.type() == vb::vbInteger || a.type() == vb::vbLong) && (b.type() == vb::vbInteger || b.type() == vb::vbLong))
@@ -515,7 +535,7 @@ public:
     bool hasCalls() const override { return calls_; }
 
 private:
-    ExprPtr left_;
+    Left left_;
     vb::Variant right_;
     bool calls_;
     bool literal_;

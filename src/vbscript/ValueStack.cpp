@@ -14,8 +14,10 @@ void* ValueStack::allocateInNextChunk(std::size_t bytes)
         next = chunks_.size() - 1;
     }
     chunk_ = next;
-    offset_ = bytes;
-    return chunks_[chunk_].bytes.get();
+    std::byte* base = chunks_[chunk_].bytes.get();
+    top_ = base + bytes;
+    end_ = base + chunks_[chunk_].size;
+    return base;
 }
 
 } // namespace vbscript

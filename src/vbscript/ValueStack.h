@@ -12,29 +12,32 @@ namespace vbscript {
 
 class ValueStack {
 public:
-    ValueStack() = default;
+    ValueStack() { allocateInNextChunk(0); }
     ValueStack(const ValueStack&) = delete;
     ValueStack& operator=(const ValueStack&) = delete;
 
     struct Mark {
         std::size_t chunk;
-        std::size_t offset;
+        std::byte* top;
     };
-    Mark mark() const { return {chunk_, offset_}; }
+    Mark mark() const { return {chunk_, top_}; }
     // Raw memory for `bytes` (a multiple of 8); valid until release(mark taken before).
     void* allocate(std::size_t bytes)
     {
-        if (!chunks_.empty() && offset_ + bytes <= chunks_[chunk_].size) {
-            void* p = chunks_[chunk_].bytes.get() + offset_;
-            offset_ += bytes;
+        if (static_cast<std::size_t>(end_ - top_) >= bytes) {
+            void* p = top_;
+            top_ += bytes;
             return p;
         }
         return allocateInNextChunk(bytes);
     }
     void release(Mark m)
     {
-        chunk_ = m.chunk;
-        offset_ = m.offset;
+        if (m.chunk != chunk_) {
+            chunk_ = m.chunk;
+            end_ = chunks_[chunk_].bytes.get() + chunks_[chunk_].size;
+        }
+        top_ = m.top;
     }
 
 private:
@@ -46,7 +49,9 @@ private:
     };
     std::vector<Chunk> chunks_;
     std::size_t chunk_ = 0;
-    std::size_t offset_ = 0;
+    // The free room of the current chunk: [top_, end_).
+    std::byte* top_ = nullptr;
+    std::byte* end_ = nullptr;
 };
 
 // The locals and argument pointers of one call, released (values destroyed) when it ends.

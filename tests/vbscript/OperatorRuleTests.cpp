@@ -18,6 +18,22 @@ TEST_F(StringsAndNumbers, ANumericLiteralReadsTheStringAsANumber)
     EXPECT_EQ(out("s = \"1.5\" : Out.Echo s > 1, s = 1.5"), "True True");
 }
 
+TEST_F(StringsAndNumbers, ArgumentsAndLocalsAgainstAConstantFollowTheSameRules)
+{
+    // Arguments and locals are read straight from the frame; the rules do not change.
+    const std::string code =
+        "Function Check(a)\n Dim l : l = a\n"
+        " Check = (a > 30) & \" \" & (l > 30) & \" \" & (a = 42) & \" \" & (l <> 42) & \" \" & (a & \"!\") & \" \" & (l - 1)\n"
+        "End Function\n";
+    EXPECT_EQ(out(code + "Out.Echo Check(\"100\")"), "True True False True 100! 99");
+    EXPECT_EQ(out(code + "Out.Echo Check(42)"), "True True True False 42! 41");
+    EXPECT_EQ(out("Function F(a)\n Dim l : l = a\n F = IsNull(a < 3) And IsNull(l + 1)\nEnd Function\nOut.Echo F(Null)"), "True");
+    EXPECT_EQ(errorOf("Function F(a)\n F = a < 3\nEnd Function\nx = F(\"abc\")"), 13);
+    EXPECT_EQ(errorOf("Function F(a)\n Dim l : l = a\n F = l < 3\nEnd Function\nx = F(\"abc\")"), 13);
+    // A by-reference argument seen through the caller's variable.
+    EXPECT_EQ(out("Sub Bump(n)\n n = n + 1\nEnd Sub\nx = 1 : Bump x : Bump x : Out.Echo x"), "3");
+}
+
 TEST_F(StringsAndNumbers, TextThatIsNoNumberAgainstALiteralIsAMismatch)
 {
     EXPECT_EQ(errorOf("x = (\"abc\" = 5)"), 13);

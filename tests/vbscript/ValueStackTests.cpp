@@ -28,12 +28,13 @@ TEST(ValueStack, FramesTakeAndReturnMemoryInStackOrder)
         EXPECT_EQ(a.values[0].stringValue(), "a string that lives in the frame");
     }
     EXPECT_EQ(stack.mark().chunk, empty.chunk);
-    EXPECT_EQ(stack.mark().offset, empty.offset);
+    EXPECT_EQ(stack.mark().top, empty.top);
 }
 
 TEST(ValueStack, DeepChainsSpanSeveralChunksAndComeBack)
 {
     vbscript::ValueStack stack;
+    const auto empty = stack.mark();
     std::vector<std::unique_ptr<vbscript::FrameMemory>> frames;
     for (int i = 0; i < 20000; ++i) {
         frames.push_back(std::make_unique<vbscript::FrameMemory>(stack, 4, 2));
@@ -46,7 +47,10 @@ TEST(ValueStack, DeepChainsSpanSeveralChunksAndComeBack)
     while (!frames.empty())
         frames.pop_back();
     EXPECT_EQ(stack.mark().chunk, 0u);
-    EXPECT_EQ(stack.mark().offset, 0u);
+    EXPECT_EQ(stack.mark().top, empty.top);
+    // The first chunk is used again from its start.
+    vbscript::FrameMemory again(stack, 1, 0);
+    EXPECT_EQ(reinterpret_cast<std::byte*>(again.values), empty.top);
 }
 
 TEST(ValueStack, ABlockLargerThanAChunkGetsItsOwn)
