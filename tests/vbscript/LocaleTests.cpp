@@ -48,6 +48,31 @@ TEST_F(Locales, DatesAndNames)
     EXPECT_EQ(out(std::string(d) + "SetLocale 1033 : Out.Echo CStr(d)"), "3/5/2024 2:07:09 PM");
 }
 
+TEST_F(Locales, DatesAreReadTheLocalesWay)
+{
+    // Whatever a locale writes, it reads back: short and long forms, with the time.
+    const std::string roundTrip =
+        "d = DateSerial(2024, 2, 3) + TimeSerial(14, 5, 6)\n"
+        "Out.Echo CDate(CStr(d)) = d, CDate(FormatDateTime(d, 1)) = DateValue(d), IsDate(CStr(d)), Month(CStr(d))";
+    for (const char* lcid : {"1033", "2057", "1031", "1036", "1043"})
+        EXPECT_EQ(out(std::string("SetLocale ") + lcid + "\n" + roundTrip), "True True True 2") << lcid;
+
+    // Day first where the locale writes it so; names, ordinal dots and ISO dates.
+    EXPECT_EQ(out("SetLocale 1031 : Out.Echo Month(\"03.02.2024\"), Day(\"3. Februar 2024\"), Month(\"Samstag, 3. M\xC3\xA4rz 2024\"),"
+                  " Month(\"3.2.\"), Day(\"2024-02-03\")"),
+              "2 3 3 2 3");
+    EXPECT_EQ(out("SetLocale 2057 : Out.Echo Month(\"3/2/2024\"), Day(\"3/2/2024\")"), "2 3");
+    EXPECT_EQ(out("SetLocale 1036 : Out.Echo Month(\"3 f\xC3\xA9vr. 2024\"), Month(\"1 ao\xC3\xBBt 2024\")"), "2 8");
+    EXPECT_EQ(out("SetLocale 1043 : Out.Echo Month(\"3-2-2024\"), Month(\"3 mrt 2024\"), DateValue(\"3-2-2024 14:00\") = DateSerial(2024, 2, 3)"),
+              "2 3 True");
+    // en-US keeps month first.
+    EXPECT_EQ(out("SetLocale 1033 : Out.Echo Month(\"3/2/2024\")"), "3");
+
+    // What is no date stays no date.
+    EXPECT_EQ(out("SetLocale 1031 : Out.Echo IsDate(\"31.02.2024\"), IsDate(\"Februar\"), IsDate(\"x.y.z\")"), "False False False");
+    EXPECT_EQ(errorOf("SetLocale 1031 : x = CDate(\"31.02.2024\")"), 13);
+}
+
 TEST_F(Locales, EachEngineKeepsItsOwnAndTheProgramStaysEnUs)
 {
     control.AddCode("SetLocale 1031");

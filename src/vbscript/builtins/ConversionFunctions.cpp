@@ -35,6 +35,12 @@ Variant convert(BuiltinContext&, Args args)
     return Variant(Convert(localArg(args)));
 }
 
+// CDate reads text as a date the script locale's way, else as a number of days.
+Variant CDateOf(BuiltinContext&, Args args)
+{
+    return scriptDate(valueArg(args, 0));
+}
+
 // CStr writes numbers and dates the script locale's way.
 Variant CStrOf(BuiltinContext&, Args args)
 {
@@ -154,7 +160,7 @@ constexpr std::array kFunctions = {
     BuiltinFunction{"CBool", 1, 1, &convert<bool, &vb::CBool>},
     BuiltinFunction{"CByte", 1, 1, &convert<std::uint8_t, &byteOf>},
     BuiltinFunction{"CCur", 1, 1, &convert<vb::Currency, &vb::CCur>},
-    BuiltinFunction{"CDate", 1, 1, &convert<vb::Date, &vb::CDate>},
+    BuiltinFunction{"CDate", 1, 1, &CDateOf},
     BuiltinFunction{"CDbl", 1, 1, &convert<double, &vb::CDbl>},
     BuiltinFunction{"CInt", 1, 1, &convert<std::int16_t, &vb::CInt>},
     BuiltinFunction{"CLng", 1, 1, &convert<std::int32_t, &vb::CLng>},

@@ -38,7 +38,7 @@ std::optional<vb::Date> dateArg(Args args, std::size_t i)
     const Variant v = valueArg(args, i);
     if (v.isNull())
         return std::nullopt;
-    return vb::CDate(v);
+    return scriptDate(v);
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b)
@@ -387,7 +387,7 @@ std::string shortTime(vb::Date d)
 // vbLongTime (3), vbShortTime (4).
 Variant FormatDateTime(BuiltinContext&, Args args)
 {
-    const vb::Date d = vb::CDate(valueArg(args, 0));
+    const vb::Date d = scriptDate(valueArg(args, 0));
     const Locale& locale = scriptLocale();
     switch (longArg(args, 1, 0)) {
     case 0: return localeGeneralDate(d, locale);

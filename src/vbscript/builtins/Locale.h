@@ -52,4 +52,10 @@ std::string toInvariantNumber(std::string_view text, const Locale& locale);
 // text is no number.
 std::optional<double> parseLocaleNumber(std::string_view text);
 
+// A date or time written the locale's way ("03.02.2024", "3. Februar 2024 14:05" in
+// de-DE; day first in en-GB); none when the text is no date.
+std::optional<vb::Date> parseLocaleDate(std::string_view text, const Locale& locale);
+// A value as a date, text read the script locale's way (CDate and the date functions).
+vb::Date scriptDate(const vb::Variant& v);
+
 } // namespace vbscript

@@ -31,7 +31,10 @@ Variant IsArray(BuiltinContext&, Args args)
 
 Variant IsDate(BuiltinContext&, Args args)
 {
-    return vb::IsDate(rawArg(args));
+    const Variant& v = rawArg(args);
+    if (v.isString())
+        return parseLocaleDate(v.stringValue(), scriptLocale()).has_value();
+    return vb::IsDate(v);
 }
 
 Variant IsEmpty(BuiltinContext&, Args args)
