@@ -58,7 +58,7 @@ SCENE_BASE=$instance
 scene_start_hub
 scene_listen pong --class Example.Pong
 scene_start_tallis
-grep -q "started in $instance" "$instance/Data/raruveViziva.txt" || scene_fail "the base folder is not the instance"
+wait_for 10 grep -q "started in $instance" "$instance/Data/raruveViziva.txt" || scene_fail "the base folder is not the instance"
 [ ! -e "$prefix/lib/tallis/Data" ] || scene_fail "the program wrote into its install folder"
 scene_stop_tallis
 

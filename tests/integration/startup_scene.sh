@@ -12,7 +12,7 @@ scene_start_tallis
 for folder in Config HTML Data Scripts; do
   [ -d "$SCENE_BASE/$folder" ] || scene_fail "no $folder folder"
 done
-grep -q $'^raruveViziva No display or system tray: desktop face off, running as an xAP node only 0 \r$' "$SCENE_BASE/Data/raruveViziva.txt" \
+wait_for 10 grep -q $'^raruveViziva No display or system tray: desktop face off, running as an xAP node only 0 \r$' "$SCENE_BASE/Data/raruveViziva.txt" \
   || scene_fail "no headless line in the log file"
 
 # The heartbeat, exactly its ten lines, and the port report.
