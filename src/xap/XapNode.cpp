@@ -274,7 +274,7 @@ void XapNode::logAddressProblems()
     const std::optional<std::string> carrier = platform::interfaceAddressFor(resolvedBroadcast_);
     if (!carrier) {
         WriteLogFile(kProgramName, "BroadcastAddress " + resolvedBroadcast_ +
-                                       " in vynXap.ini is on no network of this computer: xAP messages go nowhere");
+                                       " in vynXap.ini is on no network of this computer: xAP messages may go nowhere");
     } else if (carrier != platform::interfaceAddressFor(interfaceIP_)) {
         WriteLogFile(kProgramName, "BroadcastAddress " + resolvedBroadcast_ + " in vynXap.ini is not on the network of the interface address " +
                                        interfaceIP_ + " (it is on " + *carrier + "'s): xAP messages may go nowhere");
