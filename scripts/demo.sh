@@ -5,18 +5,9 @@
 # controller drives two Audreys through the node, and at the end the saved devices and
 # the log file are shown. Nothing leaves the machine. DEMO_SECONDS sets how long it
 # runs (default 10); the base folder is removed at the end unless DEMO_KEEP=1.
-# Only installing packages needs root: without it the private network is made with
-# `unshare -rn` (a user namespace), where the system allows that.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "$(id -u)" -eq 0 ]; then
-  ./scripts/install-deps.sh
-  private_network=(unshare --net)
-else
-  echo "Not root: packages are not installed (run scripts/install-deps.sh as root once)"
-  private_network=(unshare -rn)
-fi
-./scripts/build.sh
+source scripts/prepare.sh
 
 build=$(pwd)/build
 base=$(mktemp -d /tmp/tallis-demo-XXXXXX)

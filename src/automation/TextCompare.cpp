@@ -234,6 +234,19 @@ std::string_view trimBlanksAndTabs(std::string_view s)
     return s;
 }
 
+std::vector<std::string> splitAt(std::string_view text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = text.find(separator, start);
+        parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+        if (at == std::string_view::npos)
+            return parts;
+        start = at + 1;
+    }
+}
+
 // Length of the leading stretch, in whole words, where both texts are ASCII and equal
 // without regard to case.
 std::size_t equalAsciiWords(std::string_view a, std::string_view b, std::size_t n)

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vb {
 
@@ -23,6 +24,8 @@ std::string upperCase(std::string_view s);
 void foldCase(std::string_view s, std::string& out);
 // The text without blanks and tabs at either end.
 std::string_view trimBlanksAndTabs(std::string_view s);
+// The pieces of `text` between each `separator` byte ("a;;b" gives "a", "", "b").
+std::vector<std::string> splitAt(std::string_view text, char separator);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // Number of bytes at the start of `text` that equal `prefix` without regard to case, or

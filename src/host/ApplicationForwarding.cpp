@@ -10,6 +10,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/DateTime.h"
+#include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
 #include "xap/Outgoing.h"
 
@@ -25,19 +26,6 @@ void send(const char* cls, const char* section, const std::string& body)
 bool readsAsNumber(const std::string& text)
 {
     return vb::IsNumeric(vb::Variant(text));
-}
-
-std::vector<std::string> splitAt(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(separator, start);
-        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos)
-            return parts;
-        start = at + 1;
-    }
 }
 
 } // namespace
@@ -103,7 +91,7 @@ void Application::SendIR(const std::string& ir)
     }
     if (entry == dictionary.end())
         return;
-    const std::vector<std::string> parts = splitAt(entry->second, ',');
+    const std::vector<std::string> parts = vb::splitAt(entry->second, ',');
     if (parts.size() != 2 || !readsAsNumber(parts[0]) || !readsAsNumber(parts[1]))
         return;
     const std::string& location = parts[0];

@@ -83,8 +83,11 @@ void StallWatchdog::watch()
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, kLookEvery, [this] { return stopping_; })) {
         const long long now = monotonicMs();
-        const long long quietMs = now - lastBeatMs_.load();
-        if (now - std::max(lastBeatMs_.load(), gBoundedUntilMs.load()) < stallMs) {
+        const long long lastBeat = lastBeatMs_.load();
+        const long long quietMs = now - lastBeat;
+        // Bounded work running now is left its allowance before the stall is counted.
+        const long long stalledMs = now - std::max(lastBeat, gBoundedUntilMs.load());
+        if (stalledMs < stallMs) {
             reported = false;
             continue;
         }
@@ -99,7 +102,7 @@ void StallWatchdog::watch()
             *p = '\0';
             writeEmergencyReport(text);
         }
-        if (now - std::max(lastBeatMs_.load(), gBoundedUntilMs.load()) >= giveUpMs || gStopRequested.load()) {
+        if (stalledMs >= giveUpMs || gStopRequested.load()) {
             giveUp_();
             return;
         }

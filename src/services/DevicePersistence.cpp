@@ -80,19 +80,6 @@ std::string textOf(const vb::Variant& v)
     return v.isNull() ? std::string() : vb::CStr(v);
 }
 
-std::vector<std::string> splitAt(std::string_view text, char separator)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(separator, start);
-        parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-        if (at == std::string_view::npos)
-            return parts;
-        start = at + 1;
-    }
-}
-
 // A step of saving or loading: a failure is reported with the device code and the next step runs.
 template <class Step>
 bool step(const std::string& report, Step&& body)
@@ -292,7 +279,7 @@ void initDevices(Application& app)
     std::erase(text, '"');
     if (text.empty())
         return;
-    for (const std::string& item : splitAt(text, '\0')) {
+    for (const std::string& item : vb::splitAt(text, '\0')) {
         const std::size_t equals = item.find('=');
         // Keys shorter than two characters are not device codes.
         if (equals == std::string::npos || equals < 2)
@@ -302,7 +289,7 @@ void initDevices(Application& app)
             continue;
         const std::string code = decodeDeviceText(vb::upperCase(item.substr(0, equals)));
         const std::string report = "InitDevices " + code;
-        std::vector<std::string> fields = splitAt(value, ';');
+        std::vector<std::string> fields = vb::splitAt(value, ';');
         for (std::string& f : fields)
             f = decodeDeviceText(f);
         auto field = [&](std::size_t i) -> const std::string& {

@@ -9,9 +9,9 @@ namespace {
 // The object field's setter is a Let that stores the reference (VB's Set falls back to it).
 vb::MemberSpec<objcb> objLet()
 {
-    vb::MemberSpec<objcb> spec = vb::fieldLet<&objcb::obj>("obj");
-    spec.kind = vb::Let;
-    return spec;
+    vb::MemberSpec<objcb> member = vb::fieldLet<&objcb::obj>("obj");
+    member.kind = vb::Let;
+    return member;
 }
 
 } // namespace

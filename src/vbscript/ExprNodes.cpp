@@ -382,8 +382,8 @@ void CallArgs::append(vb::Variant&& value)
 // Calls
 
 namespace {
+// No array-lock mark taken yet.
 constexpr std::size_t kNoMark = ~std::size_t(0);
-
 } // namespace
 
 vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)

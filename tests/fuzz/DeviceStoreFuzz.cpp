@@ -36,7 +36,7 @@
 namespace {
 
 using fuzz_support::readAll;
-using fuzz_support::split;
+using vb::splitAt;
 
 void check(bool condition, const std::string& what)
 {
@@ -128,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     services::loadSetupForm();
     std::set<std::string> codes;
-    for (const std::string& record : split(std::string_view(reinterpret_cast<const char*>(data), size), '\xff')) {
-        const std::vector<std::string> f = split(record, '\xfe');
+    for (const std::string& record : splitAt(std::string_view(reinterpret_cast<const char*>(data), size), '\xff')) {
+        const std::vector<std::string> f = splitAt(record, '\xfe');
         if (f.size() != 5 || f[0].size() < 2 || f[0].size() > 3)
             continue;
         vb::Variant device = vb::call(app(), "NewDeviceEx", f[1], f[0]);

@@ -1,5 +1,5 @@
-// Small helpers the fuzz targets share: a scratch folder, whole-file reads, splitting
-// an input at a separator byte, and a check that ends the run with a message.
+// Small helpers the fuzz targets share: a scratch folder, whole-file reads and a check
+// that ends the run with a message.
 #pragma once
 
 #include <cstdio>
@@ -34,19 +34,6 @@ inline void check(bool condition, const char* target, const std::string& what)
     if (!condition) {
         std::fprintf(stderr, "%s: %s\n", target, what.c_str());
         std::abort();
-    }
-}
-
-inline std::vector<std::string> split(std::string_view text, char separator)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(separator, start);
-        parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-        if (at == std::string_view::npos)
-            return parts;
-        start = at + 1;
     }
 }
 

@@ -24,7 +24,7 @@
 namespace {
 
 using fuzz_support::readAll;
-using fuzz_support::split;
+using vb::splitAt;
 
 void check(bool condition, const std::string& what)
 {
@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         first.Load(path);
     } else {
         first.Load(path);
-        for (const std::string& call : split(input, '\x1e')) {
-            const std::vector<std::string> parts = split(call, '\x1f');
+        for (const std::string& call : splitAt(input, '\x1e')) {
+            const std::vector<std::string> parts = splitAt(call, '\x1f');
             if (parts.size() != 3)
                 continue;
             first.WriteKey(parts[0], parts[1], parts[2]);
