@@ -47,9 +47,11 @@ std::uint64_t wordUpper(std::uint64_t w) { return w & ~(inRange(w, 'a', 'z') >> 
 
 // Appends `s` with each character mapped: valid UTF-8 through `unicode`, other bytes
 // through `ansi`.
+// Returns true when a stray byte changed.
 template <class Unicode, class Ansi>
-[[gnu::noinline]] void appendMapped(std::string& out, std::string_view s, Unicode unicode, Ansi ansi)
+[[gnu::noinline]] bool appendMapped(std::string& out, std::string_view s, Unicode unicode, Ansi ansi)
 {
+    bool strayChanged = false;
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         if (b < 0x80) {
@@ -58,19 +60,23 @@ template <class Unicode, class Ansi>
             continue;
         }
         const letters::Utf8Char c = letters::decodeUtf8(s, i);
-        if (c.valid)
+        if (c.valid) {
             letters::appendUtf8(out, unicode(c.code));
-        else
-            out += static_cast<char>(ansi(b));
+        } else {
+            const auto mapped = static_cast<char>(ansi(b));
+            strayChanged = strayChanged || mapped != static_cast<char>(b);
+            out += mapped;
+        }
         i += c.size;
     }
+    return strayChanged;
 }
 
 // Maps `out`, a copy of `s`, in place: ASCII letters a word and then a byte at a time,
 // up to the first byte above 0x7F; from there on the rest is decoded and mapped
-// character by character.
+// character by character. Returns true when a stray byte changed.
 template <class Word, class Ascii, class Unicode, class Ansi>
-void mapCopy(std::string& out, std::string_view s, Word word, Ascii ascii, Unicode unicode, Ansi ansi)
+bool mapCopy(std::string& out, std::string_view s, Word word, Ascii ascii, Unicode unicode, Ansi ansi)
 {
     std::size_t i = 0;
     for (; i + 8 <= out.size(); i += 8) {
@@ -82,11 +88,26 @@ void mapCopy(std::string& out, std::string_view s, Word word, Ascii ascii, Unico
     for (; i < out.size(); ++i) {
         if (isHigh(out[i])) {
             out.resize(i);
-            appendMapped(out, s.substr(i), unicode, ansi);
-            return;
+            return appendMapped(out, s.substr(i), unicode, ansi);
         }
         out[i] = ascii(out[i]);
     }
+    return false;
+}
+
+// `s` in the other case. A stray byte in its new case can join the bytes around it
+// into valid UTF-8 of other characters ("\xE9\xA9" upper-cased would read as "ɩ"); such
+// text keeps its stray bytes as they are, so that it still equals `s` without regard
+// to case.
+template <class Word, class Ascii, class Unicode, class Ansi>
+std::string changedCase(std::string_view s, Word word, Ascii ascii, Unicode unicode, Ansi ansi)
+{
+    std::string out(s);
+    if (mapCopy(out, s, word, ascii, unicode, ansi) && !equalsIgnoreCase(out, s)) {
+        out.assign(s.data(), s.size());
+        mapCopy(out, s, word, ascii, unicode, [](unsigned char b) { return b; });
+    }
+    return out;
 }
 
 // The folded bytes of a text, one at a time.
@@ -207,16 +228,12 @@ TextMatch originalMatch(const FoldedText& hay, std::size_t at, std::size_t lengt
 
 std::string lowerCase(std::string_view s)
 {
-    std::string out(s);
-    mapCopy(out, s, wordLower, [](char c) { return asciiLower(c); }, [](char32_t c) { return letters::toLower(c); }, letters::ansiLower);
-    return out;
+    return changedCase(s, wordLower, [](char c) { return asciiLower(c); }, [](char32_t c) { return letters::toLower(c); }, letters::ansiLower);
 }
 
 std::string upperCase(std::string_view s)
 {
-    std::string out(s);
-    mapCopy(out, s, wordUpper, [](char c) { return asciiUpper(c); }, [](char32_t c) { return letters::toUpper(c); }, letters::ansiUpper);
-    return out;
+    return changedCase(s, wordUpper, [](char c) { return asciiUpper(c); }, [](char32_t c) { return letters::toUpper(c); }, letters::ansiUpper);
 }
 
 void foldCase(std::string_view s, std::string& out)

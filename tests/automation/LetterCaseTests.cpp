@@ -48,6 +48,21 @@ TEST(LetterCase, BytesOutsideUtf8AreWindows1252)
     EXPECT_EQ(vb::letters::toAnsi(U'Ω'), -1);
 }
 
+TEST(LetterCase, StrayBytesNeverTurnIntoOtherCharacters)
+{
+    // Changed byte by byte, these would join into valid UTF-8 of other characters
+    // ("\xE9\xA9" upper-cased is "\xC9\xA9", which reads as "ɩ"): the stray bytes keep
+    // their case, and the result still equals the text without regard to case.
+    for (const std::string& s : {std::string("\xE9\xA9"), std::string("\xEF\xFF\xFF"), std::string("\xC0\xA0\x80"),
+                                std::string("b~\x01\x00\xFF\x94\xEF\xFF\xFF\x00\x01" "b[", 12)}) {
+        EXPECT_TRUE(vb::equalsIgnoreCase(vb::upperCase(s), s));
+        EXPECT_TRUE(vb::equalsIgnoreCase(vb::lowerCase(s), s));
+    }
+    EXPECT_EQ(vb::upperCase("\xE9\xA9"), "\xE9\xA9");
+    // Stray bytes that cannot join their neighbours still change case.
+    EXPECT_EQ(vb::upperCase("\xE9 x"), "\xC9 X");
+}
+
 TEST(LetterCase, ComparisonIgnoresCaseInEveryAlphabet)
 {
     EXPECT_TRUE(vb::equalsIgnoreCase("Äpfel", "äPFEL"));

@@ -179,3 +179,19 @@ TEST(IniFileLines, ATildeInASectionNameKeepsItsKeysApart)
     EXPECT_EQ(again.Read("A", "B~C", ""), "2");
     EXPECT_EQ(again.Headers(), (std::vector<std::string>{"A", "A~B"}));
 }
+
+TEST(IniFileLines, NamesWithStrayBytesAreFoundAfterASave)
+{
+    // Names are written upper-cased; "é" as a stray byte before another one must not
+    // turn into a different UTF-8 character on the way ("\xC9\xA9" is "ɩ").
+    TempFolder dir;
+    IniTool ini;
+    ini.Load(dir / "u.ini");
+    ini.WriteKey("K\xFC" "che", "\xE9\xA9", "1");
+    ini.WriteKey("a", std::string("b~\x01\x00\xFF\x94\xEF\xFF\xFF\x00\x01" "b[", 12), "4");
+    ASSERT_TRUE(ini.Save());
+    IniTool again;
+    again.Load(dir / "u.ini");
+    EXPECT_EQ(again.Read("K\xDC" "CHE", "\xE9\xA9", ""), "1");
+    EXPECT_EQ(again.Read("a", std::string("b~\x01\x00\xFF\x94\xEF\xFF\xFF\x00\x01" "b[", 12), ""), "4");
+}
