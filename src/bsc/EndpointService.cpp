@@ -326,15 +326,28 @@ void EndpointService::onDeviceChange(host::DeviceCell cell)
         changedCells_.insert(cell.index());
         return;
     }
-    if (byCell_.find(cell.index()) == byCell_.end())
-        rescanSoon(); // perhaps a device added since
+    // A cell without an endpoint may be a device added since the list was last read;
+    // an endpoint found that way reports its first change as it is.
+    std::set<std::string> known;
+    const bool lookedAgain = byCell_.find(cell.index()) == byCell_.end();
+    if (lookedAgain) {
+        for (const Endpoint& endpoint : endpoints_)
+            known.insert(endpoint.key);
+        rescanSoon();
+    }
     std::vector<std::size_t> positions;
     const auto [first, last] = byCell_.equal_range(cell.index());
     for (auto it = first; it != last; ++it)
         positions.push_back(it->second);
-    for (const std::size_t position : positions)
-        if (position < endpoints_.size())
-            eventIfChanged(endpoints_[position]);
+    for (const std::size_t position : positions) {
+        if (position >= endpoints_.size())
+            continue;
+        Endpoint& endpoint = endpoints_[position];
+        if (!lookedAgain || known.count(endpoint.key))
+            eventIfChanged(endpoint);
+        else
+            report(endpoint, kEventClass);
+    }
 }
 
 void EndpointService::eventIfChanged(Endpoint& endpoint)
