@@ -234,8 +234,8 @@ void EndpointService::rescan()
 
 void EndpointService::rescanSoon()
 {
-    const host::HostState* state = host::loadedState();
-    const bool listChanged = state && const_cast<host::HostState*>(state)->deviceList().size() != scannedDeviceCount_;
+    host::HostState* state = host::loadedState();
+    const bool listChanged = state && state->deviceList().size() != scannedDeviceCount_;
     if (listChanged || std::chrono::steady_clock::now() - lastScan_ >= kRescanAtMostEvery)
         rescan();
 }

@@ -294,3 +294,17 @@ TEST_F(BscEndpoints, PeriodicInfoWalksTheEndpointsSpreadOverTheInterval)
     EXPECT_EQ(infos[2].subAddress, "C3");
     EXPECT_EQ(infos[3].subAddress, "A1");
 }
+
+TEST_F(BscEndpoints, AFirstDeviceAddedToAnEmptyListReportsItsFirstChange)
+{
+    for (std::int32_t ref = 1; ref <= 3; ++ref)
+        hs("DeleteDevice", ref);
+    startService();
+    EXPECT_EQ(service->endpointCount(), 0u);
+    addDevice("Porch", "Light", "D4");
+    hs("SetDeviceStatus", "D4", std::int16_t(3));
+    const auto events = take("xAPBSC.event");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].uid, "FF.0097:01");
+    EXPECT_EQ(events[0].items[0], (bsc::Item{"state", "off"}));
+}
