@@ -105,9 +105,9 @@ struct Status {
     std::optional<std::string> displayText;
     bool operator==(const Status&) const = default;
 };
-// Texts longer than this are cut (at a character boundary) in reports, which must fit a
-// datagram every xAP program reads.
-inline constexpr std::size_t kMaxReportText = 1000;
+// Texts longer than this are cut (at a character boundary) in reports, so that a report
+// with both texts stays within the 1500 bytes every xAP program reads.
+inline constexpr std::size_t kMaxReportText = 500;
 std::string_view statusBlockName(const Status& status);
 // The report's items in the order state, level, text, displaytext. Line breaks in texts
 // become blanks, so no text can add lines to the message.
