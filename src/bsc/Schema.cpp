@@ -264,6 +264,27 @@ CommandParse parseCommand(const Items& items)
     return out;
 }
 
+Items commandItems(const Command& command)
+{
+    Items items;
+    items.emplace_back("id", command.allEndpoints ? std::string("*") : endpointNumberText(command.endpoint));
+    if (command.state)
+        items.emplace_back("state", std::string(stateText(*command.state)));
+    if (command.level)
+        items.emplace_back("level", formatLevel(*command.level));
+    if (command.text) {
+        std::string text = *command.text;
+        std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\0'; }, ' ');
+        items.emplace_back("text", std::move(text));
+    }
+    return items;
+}
+
+std::string commandBlockName(int n)
+{
+    return "output.state." + std::to_string(n);
+}
+
 // ---- reports ----
 
 std::string_view statusBlockName(const Status& status)

@@ -88,12 +88,18 @@ struct Command {
     std::optional<Level> level;
     std::optional<std::string> text;
     bool selects(int endpointNumber) const { return allEndpoints || endpoint == endpointNumber; }
+    bool operator==(const Command&) const = default;
 };
 struct CommandParse {
     std::optional<Command> command;
     std::string error; // why the block is malformed, when there is no command
 };
 CommandParse parseCommand(const Items& items);
+// The items of a command block as a controller sends them: id, then state, level and
+// text when set (a text on one line).
+Items commandItems(const Command& command);
+// The name of the n-th command block of a cmd (from 1): "output.state.n".
+std::string commandBlockName(int n);
 
 // ---- reports (event and info) ----
 

@@ -88,6 +88,17 @@ TEST(BscCommand, ReadsOneBlockOrSaysWhyItIsMalformed)
     EXPECT_EQ(parseCommand({{"id", "FF"}}).error, "id=FF is neither * nor an endpoint number 01 to FE");
     EXPECT_EQ(parseCommand({{"id", "*"}, {"state", "dim"}}).error, "state=dim is not on, off or toggle");
     EXPECT_EQ(parseCommand({{"id", "*"}, {"level", "?/255"}}).error, "level=?/255 is neither N/M nor N%");
+    // What a controller sends reads back as it was meant.
+    Command dim;
+    dim.endpoint = 0x2A;
+    dim.state = State::On;
+    dim.level = Level{3, 7, true};
+    dim.text = "two\nlines";
+    EXPECT_EQ(commandBlockName(2), "output.state.2");
+    EXPECT_EQ(commandItems(dim), (Items{{"id", "2A"}, {"state", "on"}, {"level", "3/7"}, {"text", "two lines"}}));
+    dim.text = "two lines";
+    EXPECT_EQ(parseCommand(commandItems(dim)).command, dim);
+
     // What a malformed value says is short and on one line, whatever was sent.
     const CommandParse hostile = parseCommand({{"id", "*"}, {"state", std::string(5000, 'x') + "\r"}});
     EXPECT_FALSE(hostile.command);
