@@ -84,8 +84,11 @@ grep -q "^01=A1" "$SCENE_BASE/Config/vynBSC.ini" || scene_fail "no endpoint tabl
 
 # ---- Commands=1 ---------------------------------------------------------------------
 bsc_ini 1
+infos=$(count "^xAPBSC.info from $node:" "$SCENE_DIR/bsc.out")
 scene_start_tallis
 wait_for 10 grep -q "commands on, info every 600 s" "$log" || scene_fail "the endpoints did not start again"
+# The start infos are out before a command, whose answer is then the one the tool prints.
+wait_for 5 count_above "^xAPBSC.info from $node:" "$SCENE_DIR/bsc.out" $((infos + 2)) || scene_fail "no start infos after the restart"
 wait_for 5 grep -q "automation interface on the session bus" <(tail -n 5 "$log") || scene_fail "no automation interface"
 hs RegisterStatusChangeCB status.vbs OnChange > /dev/null || scene_fail "RegisterStatusChangeCB over the bus failed"
 "$XAP" bsc "$node:B2" off --summary --broadcast "$SCENE_BROADCAST" > "$SCENE_DIR/cmd.out" 2>&1 || scene_fail "the command was not answered"
