@@ -282,7 +282,8 @@ int bscExchange(const Options& options, const std::string& cls, const Block& blo
         return all;
     });
     if (answers == 0 && !gStopRequested)
-        std::fprintf(stderr, "xap: no answer in %s s\n", seconds(timeout).c_str());
+        std::fprintf(stderr, "xap: no answer in %s s%s\n", seconds(timeout).c_str(),
+                     cls == bsc::kCmdClass ? " (a Tallis node answers commands only with [BSC] Commands=1)" : "");
     return answers > 0 ? 0 : 1;
 }
 
