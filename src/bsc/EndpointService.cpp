@@ -135,10 +135,8 @@ std::string EndpointService::address(const Endpoint& endpoint) const
 
 EndpointService::Endpoint* EndpointService::find(const std::string& key)
 {
-    for (Endpoint& endpoint : endpoints_)
-        if (endpoint.key == key)
-            return &endpoint;
-    return nullptr;
+    const auto it = byKey_.find(key);
+    return it == byKey_.end() ? nullptr : &endpoints_[it->second];
 }
 
 // ---- the endpoints, from the device list ----
@@ -151,6 +149,7 @@ void EndpointService::rescan()
     if (!state) {
         endpoints_.clear();
         byCell_.clear();
+        byKey_.clear();
         return;
     }
     std::unordered_map<std::string, Endpoint> previous;
@@ -193,6 +192,7 @@ void EndpointService::rescan()
 
     endpoints_.clear();
     byCell_.clear();
+    byKey_.clear();
     for (Endpoint& endpoint : fresh) {
         const std::optional<int> number = table_.numberOf(endpoint.key);
         if (!number)
@@ -207,6 +207,7 @@ void EndpointService::rescan()
             endpoint.last = statusOf(endpoint);
         }
         byCell_.emplace(endpoint.cell.index(), endpoints_.size());
+        byKey_.emplace(endpoint.key, endpoints_.size());
         endpoints_.push_back(std::move(endpoint));
     }
     if (periodicNext_ > endpoints_.size())

@@ -114,6 +114,7 @@ private:
     Logger log_;
     std::vector<Endpoint> endpoints_;
     std::unordered_multimap<std::size_t, std::size_t> byCell_; // cell index -> endpoint position
+    std::unordered_map<std::string, std::size_t> byKey_;       // sub-address -> endpoint position
     std::deque<std::string> answerQueue_;
     std::set<std::string> queued_;
     std::size_t periodicNext_ = 0;
