@@ -2,9 +2,10 @@
 # Installs what is needed, builds, and runs Tallis with the xAP hub and the Audrey
 # plug-in on a loopback configuration in a private network namespace: live xAP
 # traffic is shown as it arrives, an echo and a role query are answered, an xAP
-# controller drives two Audreys through the node, and at the end the saved devices and
-# the log file are shown. Nothing leaves the machine. DEMO_SECONDS sets how long it
-# runs (default 10); the base folder is removed at the end unless DEMO_KEEP=1.
+# controller drives two Audreys through the node, their devices answer a BSC query,
+# and at the end the saved devices and the log file are shown. Nothing leaves the
+# machine. DEMO_SECONDS sets how long it runs (default 10); the base folder is removed
+# at the end unless DEMO_KEEP=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/prepare.sh
@@ -13,7 +14,7 @@ build=$(pwd)/build
 base=$(mktemp -d /tmp/tallis-demo-XXXXXX)
 cp "$build/src/shell/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$base/"
 mkdir -p "$base/Config"
-printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n' > "$base/Config/vynXap.ini"
+printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n[BSC]\r\nEnabled=1\r\n' > "$base/Config/vynXap.ini"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n' > "$base/Config/vynAudreyUtilities.ini"
 echo "Base folder: $base"
 if [ "${DEMO_KEEP:-}" != 1 ]; then
@@ -56,6 +57,9 @@ export DEMO_BASE="$base" DEMO_BUILD="$build" DEMO_SECONDS="${DEMO_SECONDS:-10}"
   echo "--- the Kitchen Audrey reports an event"
   "$xap" send --broadcast $bc --class Audrey.Event --target "$node" --section Audrey.Event \
     Audrey=Kitchen "Text=Door opened"
+  sleep 0.5
+  echo "--- BSC: the devices as xAP Basic Status and Control endpoints"
+  "$xap" bsc-query "$node:>" --broadcast $bc --summary --timeout 2 | sed -u "s/^/[bsc] /" || echo "no answer"
 
   wait "$listen_pid" || true
   echo "--- tallis stops (SIGTERM)"

@@ -3,6 +3,7 @@
 #include "ShellHooks.h"
 
 #include "automation/TextCompare.h"
+#include "bsc/EndpointService.h"
 #include "platform/EmergencyReport.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
@@ -60,8 +61,8 @@ void ReadMessage(const std::string& sRaw)
             const std::string query = message->getItem("Echo.Query", "Query");
             if (query != "Unknown")
                 SendEchoResponse(message->msgSource(), query);
-        } else {
-            handToPlugin(message);
+        } else if (!bsc::dispatchToEndpoints(*message)) {
+            handToPlugin(message); // BSC commands and queries stay with the endpoints when they are on
         }
     });
     message.reset();

@@ -1,6 +1,7 @@
 // Inbound dispatch: what happens to one received xAP text. Role and echo queries are
-// answered here; every other message addressed to this node (or to nobody in
-// particular) goes to the hosted plug-in's AudreyOnXapMessage.
+// answered here; BSC commands and queries go to the BSC endpoints when they are on;
+// every other message addressed to this node (or to nobody in particular) goes to the
+// hosted plug-in's AudreyOnXapMessage.
 #pragma once
 
 #include <string>

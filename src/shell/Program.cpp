@@ -8,6 +8,7 @@
 #include "TallisForm.h"
 #include "Wiring.h"
 
+#include "bsc/EndpointService.h"
 #include "platform/TerminationSignals.h"
 #include "services/Setup.h"
 #include "tallis/Version.h"
@@ -74,6 +75,7 @@ int runProgram(int argc, char** argv)
     if (programEnded())
         return finalStatus(exitStatus());
     startAutomationService();
+    bsc::startEndpointService();
     const int status = instance.app->exec();
     return finalStatus(programEnded() ? exitStatus() : status);
 }

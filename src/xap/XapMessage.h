@@ -73,7 +73,7 @@ public:
 
     // The raw item lines of a section, in order (for the read-only view).
     std::size_t sectionCount() const { return sections_.size(); }
-    std::string_view sectionName(std::size_t index) const { return index < sections_.size() ? sections_[index].name : ""; }
+    std::string_view sectionName(std::size_t index) const { return index < sections_.size() ? std::string_view(sections_[index].name) : std::string_view(); }
     std::vector<std::string_view> sectionLines(std::size_t index) const;
     // The raw line stored under `key` (compared without regard to case) in a section.
     std::optional<std::string_view> sectionLine(std::size_t index, std::string_view key) const;

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "bsc/Schema.h"
 #include "platform/FileSystem.h"
 #include "tallis/Version.h"
 
@@ -57,7 +58,7 @@ const std::vector<OptionSpec>& optionTable()
     static const std::vector<OptionSpec> table = {
         {"--broadcast", nullptr, true, kEvery, storeText(&Options::broadcast)},
         {"--hub-port", nullptr, true, kEvery, storeNumber(&Options::hubPort, 1, 65535)},
-        {"--listen-port", nullptr, true, kListen | kQuery, storeNumber(&Options::listenPort, 1, 65535)},
+        {"--listen-port", nullptr, true, kListen | kQuery | kBscAny, storeNumber(&Options::listenPort, 1, 65535)},
         {"--uid", nullptr, true, kEvery, [](Options& o, const std::string&, const std::string& v) {
              o.header.uid = v;
              return std::string();
@@ -70,7 +71,7 @@ const std::vector<OptionSpec>& optionTable()
              (command == "listen" ? o.classFilter : o.header.cls) = v;
              return std::string();
          }},
-        {"--target", nullptr, true, kEvery, [](Options& o, const std::string& command, const std::string& v) {
+        {"--target", nullptr, true, kSend | kListen | kQuery, [](Options& o, const std::string& command, const std::string& v) {
              (command == "listen" ? o.targetFilter : o.header.target) = v;
              return std::string();
          }},
@@ -89,12 +90,12 @@ const std::vector<OptionSpec>& optionTable()
              o.heartbeats = false;
              return std::string();
          }},
-        {"--summary", nullptr, false, kListen | kQuery, [](Options& o, const std::string&, const std::string&) {
+        {"--summary", nullptr, false, kListen | kQuery | kBscAny, [](Options& o, const std::string&, const std::string&) {
              o.summary = true;
              return std::string();
          }},
-        {"--count", nullptr, true, kListen, storeNumber(&Options::count, 1, 1000000000)},
-        {"--timeout", nullptr, true, kListen | kQuery, [](Options& o, const std::string&, const std::string& v) {
+        {"--count", nullptr, true, kListen | kBscQuery, storeNumber(&Options::count, 1, 1000000000)},
+        {"--timeout", nullptr, true, kListen | kQuery | kBscAny, [](Options& o, const std::string&, const std::string& v) {
              char* end = nullptr;
              o.timeout = std::strtod(v.c_str(), &end);
              if (v.empty() || !end || *end || !(o.timeout > 0) || o.timeout > 1e7)
@@ -103,7 +104,13 @@ const std::vector<OptionSpec>& optionTable()
          }},
         {"--text", nullptr, true, kQueryEcho, storeText(&Options::text)},
         {"--role", nullptr, true, kQueryRole, storeText(&Options::role)},
-        {"--all", nullptr, false, kQuery, [](Options& o, const std::string&, const std::string&) {
+        {"--id", nullptr, true, kBsc, [](Options& o, const std::string&, const std::string& v) {
+             if (v != "*" && !bsc::parseEndpointNumber(v))
+                 return "takes * or an endpoint number 01 to FE, not " + v;
+             o.bscId = v;
+             return std::string();
+         }},
+        {"--all", nullptr, false, kQuery | kBsc, [](Options& o, const std::string&, const std::string&) {
              o.all = true;
              return std::string();
          }},
@@ -127,6 +134,10 @@ unsigned commandBit(const std::string& command, const std::string& query)
         return kListen;
     if (command == "query")
         return query == "echo" ? kQueryEcho : kQueryRole;
+    if (command == "bsc")
+        return kBsc;
+    if (command == "bsc-query")
+        return kBscQuery;
     return 0;
 }
 
@@ -134,6 +145,40 @@ ParseResult usageError(const std::string& text)
 {
     std::fprintf(stderr, "xap: %s\nTry 'xap --help'.\n", text.c_str());
     return {std::nullopt, 2};
+}
+
+// The positional words of bsc: TARGET, then on, off, toggle, level N or text T. A
+// level without "/" or "%" is a percentage. Returns an error text, empty when good.
+std::string bscWords(Options& options, const std::vector<std::string>& words, bool isQuery)
+{
+    if (words.empty())
+        return isQuery ? "bsc-query needs a TARGET" : "bsc needs a TARGET and on, off, toggle, level N or text T";
+    options.bscTarget = words[0];
+    if (isQuery)
+        return words.size() == 1 ? std::string() : "unexpected argument " + words[1];
+    if (words.size() < 2)
+        return "bsc needs on, off, toggle, level N or text T after the TARGET";
+    const std::string& action = words[1];
+    std::size_t used = 2;
+    if (action == "on" || action == "off" || action == "toggle") {
+        options.bscItems.emplace_back("state", action);
+    } else if (action == "level" || action == "text") {
+        if (words.size() < 3)
+            return action + " needs a value";
+        std::string value = words[2];
+        used = 3;
+        if (action == "level") {
+            if (value.find('/') == std::string::npos && value.find('%') == std::string::npos)
+                value += "%";
+            const std::optional<bsc::Level> level = bsc::parseLevel(value);
+            if (!level || !level->known)
+                return "level takes N (percent), N% or N/M, not " + words[2];
+        }
+        options.bscItems.emplace_back(action, value);
+    } else {
+        return "bsc does on, off, toggle, level N or text T, not " + action;
+    }
+    return words.size() == used ? std::string() : "unexpected argument " + words[used];
 }
 
 } // namespace
@@ -147,6 +192,8 @@ void printUsage(std::FILE* out)
         "             [--no-heartbeats] [--count N] [--timeout SECONDS] [--summary]\n"
         "  xap query echo [--text TEXT] [--target ADDR] [--all] [--timeout SECONDS] [--summary]\n"
         "  xap query role [--role ROLE] [--target ADDR] [--all] [--timeout SECONDS] [--summary]\n"
+        "  xap bsc TARGET on|off|toggle|level N|text T [--id NN] [--all] [--timeout SECONDS] [--summary]\n"
+        "  xap bsc-query TARGET [--count N] [--timeout SECONDS] [--summary]\n"
         "  xap --help | --version\n"
         "\n"
         "send    broadcasts one message with the given header and body sections.\n"
@@ -156,12 +203,19 @@ void printUsage(std::FILE* out)
         "        It says so when no hub relays anything, and leaves with xap-hbeat.stopped.\n"
         "query   sends an echo query (ZOR.Echo) or a role query (Homeseer.Role) and prints\n"
         "        the answers (default time-out 3 s).\n"
+        "bsc     sends a BSC command (xAPBSC.cmd, block output.state.1 with id=* or --id)\n"
+        "        to the endpoints TARGET names, e.g. 'vyn.Audrey.HOST:A1' or\n"
+        "        'vyn.Audrey.HOST:>'; level N is a percentage (or N%, N/M). It prints the\n"
+        "        first answer (xAPBSC.event or xAPBSC.info; --all: every one until the\n"
+        "        time-out, default 3 s).\n"
+        "bsc-query  asks the endpoints TARGET names for their state (xAPBSC.query) and\n"
+        "        prints each xAPBSC.info until the time-out (default 3 s) or --count N.\n"
         "\n"
         "Options for every command:\n"
         "  --broadcast ADDR    where messages are sent (default 255.255.255.255); the tool\n"
         "                      sends from the interface whose subnet holds ADDR\n"
         "  --hub-port N        the xAP port the hub listens on (default 3639)\n"
-        "  --listen-port N     listen, query: the tool's own receiving port (default: the\n"
+        "  --listen-port N     listen, query, bsc: the tool's own receiving port (default: the\n"
         "                      first free one from 50000)\n"
         "  --source ADDR       source address of what is sent (default vyn.xap.HOST); for\n"
         "                      listen, a filter on the source of what is printed\n"
@@ -169,9 +223,9 @@ void printUsage(std::FILE* out)
         "  -h, --help          show this text\n"
         "  -V, --version       show the version\n"
         "\n"
-        "Exit status: 0 on success; 1 when nothing could be sent, or a query got no answer\n"
-        "(\"no answer in N s\"), or listen --count saw fewer messages in time; 2 on a usage\n"
-        "error.\n");
+        "Exit status: 0 on success; 1 when nothing could be sent, or a query or bsc command\n"
+        "got no answer (\"no answer in N s\"), or listen --count saw fewer messages in time;\n"
+        "2 on a usage error.\n");
 }
 
 ParseResult parseCommandLine(int argc, char** argv)
@@ -188,7 +242,7 @@ ParseResult parseCommandLine(int argc, char** argv)
         }
     }
     if (argc < 2)
-        return usageError("a command is needed: send, listen or query");
+        return usageError("a command is needed: send, listen, query, bsc or bsc-query");
     CommandLine line;
     line.command = argv[1];
     int i = 2;
@@ -208,9 +262,13 @@ ParseResult parseCommandLine(int argc, char** argv)
     options.header.source = "vyn.xap." + (host.empty() ? std::string("localhost") : host);
     options.header.uid = "FF.0098:00";
 
+    const bool bscCommand = bit & kBscAny;
+    std::vector<std::string> words; // bsc, bsc-query: the positional words
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (!arg.empty() && arg[0] == '-') {
+        // The value of "text" is taken as it stands, even when it starts with "-".
+        const bool textValue = bscCommand && words.size() == 2 && words[1] == "text";
+        if (!arg.empty() && arg[0] == '-' && !textValue) {
             const OptionSpec* spec = findOption(arg);
             if (!spec)
                 return usageError("unknown option " + arg);
@@ -227,6 +285,10 @@ ParseResult parseCommandLine(int argc, char** argv)
                 return usageError(arg + " " + error);
             continue;
         }
+        if (bscCommand) {
+            words.push_back(arg);
+            continue;
+        }
         const std::size_t eq = arg.find('=');
         if (line.command != "send" || eq == std::string::npos || eq == 0)
             return usageError("unexpected argument " + arg);
@@ -234,6 +296,9 @@ ParseResult parseCommandLine(int argc, char** argv)
             return usageError(arg + " comes before any --section");
         options.blocks.back().items.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
     }
+    if (bscCommand)
+        if (const std::string error = bscWords(options, words, bit == kBscQuery); !error.empty())
+            return usageError(error);
     if (line.command == "send" && (options.header.cls.empty() || options.blocks.empty()))
         return usageError("send needs a --class and at least one --section");
     return {std::move(line), 0};

@@ -15,11 +15,14 @@ enum CommandBit : unsigned {
     kQueryEcho = 4,
     kQueryRole = 8,
     kQuery = kQueryEcho | kQueryRole,
-    kEvery = kSend | kListen | kQuery,
+    kBsc = 16,
+    kBscQuery = 32,
+    kBscAny = kBsc | kBscQuery,
+    kEvery = kSend | kListen | kQuery | kBscAny,
 };
 
 struct CommandLine {
-    std::string command; // "send", "listen" or "query"
+    std::string command; // "send", "listen", "query", "bsc" or "bsc-query"
     Options options;
 };
 

@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "bsc/Schema.h"
 #include "platform/InterfaceForAddress.h"
 #include "platform/UdpSocket.h"
 #include "xap/XapMessage.h"
@@ -245,6 +246,61 @@ int queryCommand(const Options& options)
     if (answers == 0 && !gStopRequested)
         std::fprintf(stderr, "xap: no answer in %s s\n", seconds(timeout).c_str());
     return answers > 0 ? 0 : 1;
+}
+
+namespace {
+
+// Sends one BSC message to the endpoints options.bscTarget names and prints their
+// answers of the given classes: the first only, unless `all`, or up to `count`.
+int bscExchange(const Options& options, const std::string& cls, const Block& block,
+                std::initializer_list<std::string_view> answerClasses, bool all, int count)
+{
+    Header header = options.header;
+    header.cls = cls;
+    header.target = options.bscTarget;
+    platform::UdpSocket socket;
+    if (!bindListener(socket, options))
+        return 1;
+    int answers = 0;
+    const double timeout = options.timeout > 0 ? options.timeout : 3.0;
+    Options quiet = options;
+    quiet.quietWarning = timeout + 1; // the "no answer" line says it
+    const std::string message = composeMessage(header, {block});
+    receiveLoop(quiet, socket, timeout, [&](Sender& sender) { sender.send(message); }, [&](const std::string& text) {
+        if (isHeartbeat(text))
+            return true;
+        const std::string answerClass = headerField(text, "class");
+        bool wanted = false;
+        for (const std::string_view c : answerClasses)
+            wanted = wanted || lower(answerClass) == lower(std::string(c));
+        if (!wanted || !bsc::targetMatches(options.bscTarget, headerField(text, "source")))
+            return true;
+        print(options, text);
+        ++answers;
+        if (count > 0)
+            return answers < count;
+        return all;
+    });
+    if (answers == 0 && !gStopRequested)
+        std::fprintf(stderr, "xap: no answer in %s s%s\n", seconds(timeout).c_str(),
+                     cls == bsc::kCmdClass ? " (a Tallis node answers commands only with [BSC] Commands=1)" : "");
+    return answers > 0 ? 0 : 1;
+}
+
+} // namespace
+
+int bscCommand(const Options& options)
+{
+    Block block{"output.state.1", {{"id", options.bscId}}};
+    for (const auto& item : options.bscItems)
+        block.items.push_back(item);
+    return bscExchange(options, std::string(bsc::kCmdClass), block, {bsc::kEventClass, bsc::kInfoClass}, options.all, 0);
+}
+
+int bscQueryCommand(const Options& options)
+{
+    return bscExchange(options, std::string(bsc::kQueryClass), Block{std::string(bsc::kQueryBlock), {}},
+                       {bsc::kInfoClass}, true, options.count);
 }
 
 } // namespace xaptool

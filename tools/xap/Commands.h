@@ -1,5 +1,5 @@
-// The three things the xap tool does: send a message, listen to the network, ask a
-// question (echo or role) and print the answers.
+// What the xap tool does: send a message, listen to the network, ask a question (echo
+// or role) and print the answers, and command or query BSC endpoints.
 #pragma once
 
 #include "Wire.h"
@@ -37,10 +37,19 @@ struct Options {
     std::string text = "ping";
     std::string role = "application";
     bool all = false;     // keep printing answers until the timeout
+
+    // bsc, bsc-query: the endpoints addressed, and what a command changes
+    std::string bscTarget;
+    std::string bscId = "*";
+    std::vector<std::pair<std::string, std::string>> bscItems; // state=, level= or text=
 };
 
 int sendCommand(const Options& options);
 int listenCommand(const Options& options);
 int queryCommand(const Options& options);
+// A BSC command (xAPBSC.cmd) or query (xAPBSC.query) to the endpoints TARGET names;
+// prints their answers (xAPBSC.event, xAPBSC.info).
+int bscCommand(const Options& options);
+int bscQueryCommand(const Options& options);
 
 } // namespace xaptool

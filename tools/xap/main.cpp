@@ -12,5 +12,9 @@ int main(int argc, char** argv)
         return xaptool::sendCommand(line.options);
     if (line.command == "listen")
         return xaptool::listenCommand(line.options);
+    if (line.command == "bsc")
+        return xaptool::bscCommand(line.options);
+    if (line.command == "bsc-query")
+        return xaptool::bscQueryCommand(line.options);
     return xaptool::queryCommand(line.options);
 }

@@ -1,0 +1,85 @@
+// The host's in-program observers of device changes, which the BSC endpoints follow:
+// told once per stored change, after the store, also where listeners are spared.
+#include "host/DeviceChanges.h"
+#include "host/HostFixture.h"
+
+using namespace host_testing;
+
+namespace {
+
+class DeviceChangeHook : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        id = host::addDeviceChangeObserver([this](std::string_view dev, host::DeviceCell cell, host::DeviceChange what) {
+            const host::HostState& s = host::state();
+            std::string seen;
+            switch (what) {
+            case host::DeviceChange::Status:
+                seen = "status " + std::to_string(s.tables.status[cell.index()]);
+                break;
+            case host::DeviceChange::Value:
+                seen = "value " + std::to_string(s.tables.value[cell.index()]);
+                break;
+            case host::DeviceChange::Text:
+                seen = "text " + s.tables.text[cell.index()];
+                break;
+            }
+            told.push_back(std::string(dev) + " " + seen);
+            if (fail)
+                throw std::runtime_error("observer failed");
+        });
+    }
+    void TearDown() override
+    {
+        host::removeDeviceChangeObserver(id);
+        HostTest::TearDown();
+    }
+    std::size_t id = 0;
+    std::vector<std::string> told;
+    bool fail = false;
+};
+
+} // namespace
+
+TEST_F(DeviceChangeHook, ObserversHearStoredChangesOnce)
+{
+    hs("SetDeviceStatus", "a1", std::int16_t(2));
+    hs("SetDeviceStatus", "A1", std::int16_t(2)); // no change
+    hs("SetDeviceValue", "B2", 7);
+    hs("SetDeviceValue", "B2", 7);
+    hs("SetDeviceString", "C3", "hi");
+    hs("SetDeviceString", "C3", "hi");
+    EXPECT_EQ(told, (std::vector<std::string>{"a1 status 2", "B2 value 7", "C3 text hi"}));
+
+    // Where listeners are spared, the change is still a change.
+    told.clear();
+    hs("SetDeviceStatusNoReport", "A1", std::int16_t(3), std::int16_t(2));
+    hs("SetX10Status", "A1", "dim", std::int16_t(50), std::int16_t(0));
+    EXPECT_EQ(told, (std::vector<std::string>{"A1 status 3", "A1 status 4"}));
+
+    // An observer that fails leaves the change stored and the member quiet.
+    told.clear();
+    fail = true;
+    hs("SetDeviceStatus", "A1", std::int16_t(2));
+    EXPECT_EQ(hs("DeviceStatus", "A1").integerValue(), 2);
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(reportsOf("SetDeviceStatus"), 0);
+
+    // Once removed, an observer hears nothing.
+    host::removeDeviceChangeObserver(id);
+    told.clear();
+    hs("SetDeviceStatus", "A1", std::int16_t(3));
+    EXPECT_TRUE(told.empty());
+}
+
+TEST_F(DeviceChangeHook, RestoredDevicesTellNobody)
+{
+    hs("NewDevice", "Lamp", "A1");
+    hs("SetDeviceStatus", "A1", std::int16_t(2));
+    told.clear();
+    restartHost(); // saves and restores the device while the host loads
+    EXPECT_EQ(hs("DeviceStatus", "A1").integerValue(), 2);
+    EXPECT_TRUE(told.empty());
+}
