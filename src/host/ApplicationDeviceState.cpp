@@ -5,6 +5,7 @@
 // is being notified sees the value before the change. While the host core loads
 // (hostLoading) changes are stored without any notification.
 #include "Application.h"
+#include "DeviceChangeObservers.h"
 #include "DeviceClass.h"
 #include "Listeners.h"
 #include "PluginRegistry.h"
@@ -84,6 +85,8 @@ void Application::setStatus(const std::string& dev, std::int16_t status, bool re
             notifyListeners(s, kStateListeners, {"4", unitText(dev), houseText(dev), statusText});
     }
     s.tables.status[cell.index()] = status;
+    if (!s.hostLoading)
+        notifyDeviceChange(dev, status, s.tables.value[cell.index()], s.tables.text[cell.index()]);
 }
 
 void Application::SetDeviceStatus(const std::string& dev, std::int16_t Status)
@@ -115,6 +118,8 @@ void Application::setValue(const std::string& dev, std::int32_t value, bool call
     if (!s.hostLoading)
         notifyListeners(s, kStateListeners, {"4", unitText(dev), houseText(dev), std::to_string(value)});
     s.tables.value[cell.index()] = value;
+    if (!s.hostLoading)
+        notifyDeviceChange(dev, s.tables.status[cell.index()], value, s.tables.text[cell.index()]);
 }
 
 void Application::SetDeviceValue(const std::string& dev, std::int32_t value)
@@ -145,6 +150,8 @@ void Application::SetDeviceString(const std::string& dev, const std::string& str
     if (!s.hostLoading)
         notifyListeners(s, kStringListeners, {"64", dev, str});
     s.tables.text[cell.index()] = str;
+    if (!s.hostLoading)
+        notifyDeviceChange(dev, s.tables.status[cell.index()], s.tables.value[cell.index()], str);
 }
 
 void Application::SetDeviceStringByName(const std::string& devName, const std::string& str, vb::Optional<bool> Reset)

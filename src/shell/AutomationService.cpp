@@ -1,14 +1,23 @@
 #include "AutomationService.h"
 
+#include "AutomationServiceMembers.h"
+#include "InboundDispatch.h"
 #include "PublicClasses.h"
 
+#include "host/DeviceChangeObservers.h"
+#include "host/HostState.h"
 #include "platform/bus/AutomationBus.h"
 #include "services/Setup.h"
+#include "services/wait/SentWork.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
+#include "xap/ReportObservers.h"
 
 #include <QCoreApplication>
+#include <QDBusMessage>
+#include <QTimer>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -16,10 +25,89 @@ namespace shell {
 
 namespace {
 
+constexpr const char* kEventsInterface = "org.tallis.Events";
+constexpr const char* kApplicationPath = "/org/tallis/Application";
+// How often records added or removed by the plug-in or scripts are looked for.
+constexpr int kRecordScanMs = 500;
+
 std::unique_ptr<platform::bus::AutomationBus>& service()
 {
     static std::unique_ptr<platform::bus::AutomationBus> bus;
     return bus;
+}
+
+// The bus as the report observers see it: they may run on any thread and after the
+// service has gone.
+std::atomic<platform::bus::AutomationBus*> live{nullptr};
+
+QString text(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+std::vector<vb::Ref<vb::Object>> recordsOf(vb::Collection& list)
+{
+    std::vector<vb::Ref<vb::Object>> records;
+    records.reserve(list.size());
+    for (std::size_t i = 1; i <= list.size(); ++i) {
+        const vb::Variant& item = list.at(i);
+        if (item.isObject() && item.objectValue())
+            records.push_back(item.objectRef());
+    }
+    return records;
+}
+
+// The announced properties of the host object, as last announced.
+struct Announced {
+    std::int32_t deviceCount = -1;
+    std::int32_t eventCount = -1;
+};
+
+void announceCounts(platform::bus::ObjectBridge& bridge, Announced& last)
+{
+    host::HostState& s = host::state();
+    const auto devices = static_cast<std::int32_t>(s.deviceList().size());
+    const auto events = static_cast<std::int32_t>(s.eventList().size());
+    const QString iface = QStringLiteral("org.tallis.Application");
+    if (last.deviceCount >= 0 && devices != last.deviceCount)
+        bridge.announceProperty(QStringLiteral("Application"), iface, QStringLiteral("DeviceCount"),
+                                QVariant::fromValue(static_cast<short>(devices)));
+    if (last.eventCount >= 0 && events != last.eventCount)
+        bridge.announceProperty(QStringLiteral("Application"), iface, QStringLiteral("EventCount"),
+                                QVariant::fromValue(static_cast<short>(events)));
+    last = Announced{devices, events};
+}
+
+void installObservers()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    host::addDeviceChangeObserver([](const std::string& code, std::int16_t status, std::int32_t value, const std::string& str) {
+        if (platform::bus::AutomationBus* bus = live.load())
+            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QStringLiteral("DeviceChanged"),
+                            {text(code), QVariant::fromValue(static_cast<short>(status)), QVariant::fromValue(double(value)),
+                             text(str)});
+    });
+    xap::addLogRecordObserver([](std::string_view source, std::string_view line) {
+        if (platform::bus::AutomationBus* bus = live.load())
+            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QStringLiteral("Log"),
+                            {text(source), text(line)});
+    });
+    // A failure a member reports through its trap answers the bus call it happened in.
+    xap::addLogEventObserver([](std::string_view, std::string_view, const vb::Failure& failure) {
+        if (!failure.active())
+            return;
+        if (platform::bus::AutomationBus* bus = live.load())
+            bus->bridge().noteReportedFailure(failure.number, failure.description);
+    });
+    setInboundObserver([](const std::string& source, const std::string& target, const std::string& messageClass,
+                          const std::string& message) {
+        if (platform::bus::AutomationBus* bus = live.load())
+            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QStringLiteral("XapReceived"),
+                            {text(source), text(target), text(messageClass), text(message)});
+    });
 }
 
 } // namespace
@@ -32,21 +120,46 @@ void startAutomationService()
     if (choice == QLatin1String("off"))
         return;
     const bool system = choice == QLatin1String("system");
+    platform::bus::setMemberNotes(automationMemberNotes());
     std::string problem;
     service() = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
                                                              : platform::bus::BusKind::Session,
+                                                      [](std::function<void()> work) { services::sendWork(std::move(work)); },
                                                       problem);
     if (!service()) {
         xap::WriteLogFile(xap::kProgramName, problem);
         return;
     }
-    service()->exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
-    service()->exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
-    service()->exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    platform::bus::AutomationBus& bus = *service();
+    bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
+    bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
+    bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    bus.bridge().exportRecords(QStringLiteral("Devices"), [] { return recordsOf(host::state().deviceList()); });
+    bus.bridge().exportRecords(QStringLiteral("Events"), [] { return recordsOf(host::state().eventList()); });
+    bool limitOk = false;
+    const qulonglong limit = qEnvironmentVariable("TALLIS_BUS_OBJECT_LIMIT").toULongLong(&limitOk);
+    if (limitOk && limit > 0)
+        bus.bridge().setObjectLimit(limit);
+
+    // Records the plug-in or scripts add and remove are announced without a bus call.
+    static Announced announced;
+    auto* scan = new QTimer(&bus.bridge());
+    QObject::connect(scan, &QTimer::timeout, &bus.bridge(), [&bridge = bus.bridge()] {
+        bridge.refreshRecords();
+        announceCounts(bridge, announced);
+    });
+    scan->start(kRecordScanMs);
+    bus.bridge().setAfterCall([&bridge = bus.bridge()] { announceCounts(bridge, announced); });
+
+    installObservers();
+    live.store(&bus);
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
     // The served objects must go while the application object and the host still exist.
-    qAddPostRoutine([] { service().reset(); });
+    qAddPostRoutine([] {
+        live.store(nullptr);
+        service().reset();
+    });
 }
 
 } // namespace shell
