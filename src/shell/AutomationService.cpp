@@ -134,6 +134,9 @@ void startAutomationService()
     bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
     bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
     bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    // The host's own lists, so that one-shot clients can follow them too.
+    bus.exportObject(QStringLiteral("DeviceList"), [] { return vb::Ref<vb::Object>(host::state().deviceListRef()); });
+    bus.exportObject(QStringLiteral("EventList"), [] { return vb::Ref<vb::Object>(host::state().eventListRef()); });
     bus.bridge().exportRecords(QStringLiteral("Devices"), [] { return recordsOf(host::state().deviceList()); });
     bus.bridge().exportRecords(QStringLiteral("Events"), [] { return recordsOf(host::state().eventList()); });
     bool limitOk = false;

@@ -265,6 +265,13 @@ def check_signals_and_records(bus):
     path2 = str(app.GetDeviceByRef(ref2))
     if path2 == path:
         fail("a new record reused the path %s" % path)
+    # The device list itself has a stable path too.
+    if str(app.GetDeviceList()) != "/org/tallis/DeviceList":
+        fail("GetDeviceList gave %s" % app.GetDeviceList())
+    count, _ = dbus.Interface(bus.get_object(SERVICE, "/org/tallis/DeviceList", introspect=False),
+                              "org.tallis.Automation").Invoke("Count", "get", dbus.Array([], signature="v"))
+    if count != props_of(bus, APP_PATH).Get(APP, "DeviceCount"):
+        fail("the device list counts %r" % count)
     ok("DeviceChanged once per change, Log, stable record paths across gdbus calls, ObjectManager")
     return signals
 
