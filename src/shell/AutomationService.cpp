@@ -15,10 +15,13 @@
 
 #include <QCoreApplication>
 #include <QDBusMessage>
+#include <QThread>
 #include <QTimer>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 namespace shell {
@@ -36,9 +39,28 @@ std::unique_ptr<platform::bus::AutomationBus>& service()
     return bus;
 }
 
-// The bus as the report observers see it: they may run on any thread and after the
-// service has gone.
+// The service as the observers see it. Log records may be written on any thread and
+// after the service has gone: signals go out through a connection handle kept under a
+// lock (sending is thread-safe); everything else happens on the program's thread only.
 std::atomic<platform::bus::AutomationBus*> live{nullptr};
+std::mutex signalLock;
+std::optional<QDBusConnection> signalConnection; // guarded by signalLock
+
+void emitEvent(const char* name, const QVariantList& args)
+{
+    std::lock_guard lock(signalLock);
+    if (!signalConnection)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
+                                                     QLatin1String(name));
+    signal.setArguments(args);
+    signalConnection->send(signal);
+}
+
+bool onProgramThread()
+{
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
 
 QString text(std::string_view s)
 {
@@ -85,28 +107,22 @@ void installObservers()
         return;
     installed = true;
     host::addDeviceChangeObserver([](const std::string& code, std::int16_t status, std::int32_t value, const std::string& str) {
-        if (platform::bus::AutomationBus* bus = live.load())
-            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QStringLiteral("DeviceChanged"),
-                            {text(code), QVariant::fromValue(static_cast<short>(status)), QVariant::fromValue(double(value)),
-                             text(str)});
+        emitEvent("DeviceChanged",
+                  {text(code), QVariant::fromValue(static_cast<short>(status)), QVariant::fromValue(double(value)), text(str)});
     });
     xap::addLogRecordObserver([](std::string_view source, std::string_view line) {
-        if (platform::bus::AutomationBus* bus = live.load())
-            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QStringLiteral("Log"),
-                            {text(source), text(line)});
+        emitEvent("Log", {text(source), text(line)});
     });
     // A failure a member reports through its trap answers the bus call it happened in.
     xap::addLogEventObserver([](std::string_view, std::string_view, const vb::Failure& failure) {
-        if (!failure.active())
+        if (!failure.active() || !onProgramThread())
             return;
         if (platform::bus::AutomationBus* bus = live.load())
             bus->bridge().noteReportedFailure(failure.number, failure.description);
     });
     setInboundObserver([](const std::string& source, const std::string& target, const std::string& messageClass,
                           const std::string& message) {
-        if (platform::bus::AutomationBus* bus = live.load())
-            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QStringLiteral("XapReceived"),
-                            {text(source), text(target), text(messageClass), text(message)});
+        emitEvent("XapReceived", {text(source), text(target), text(messageClass), text(message)});
     });
 }
 
@@ -156,11 +172,19 @@ void startAutomationService()
 
     installObservers();
     live.store(&bus);
+    {
+        std::lock_guard lock(signalLock);
+        signalConnection = bus.connection();
+    }
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
     // The served objects must go while the application object and the host still exist.
     qAddPostRoutine([] {
         live.store(nullptr);
+        {
+            std::lock_guard lock(signalLock);
+            signalConnection.reset();
+        }
         service().reset();
     });
 }

@@ -242,4 +242,25 @@ TEST(BusValues, ResultsAreConvertedToTheirDeclaredType)
     EXPECT_EQ(v.value<QDBusVariant>().variant().metaType().id(), QMetaType::Short);
 }
 
+TEST(BusValues, FileNamesOfBusCallersStayInsideTheirFolder)
+{
+    using platform::bus::staysInsideFolder;
+    for (const char* inside : {"", "Settings.ini", "sub/x.ini", "sub\\x.ini", "sub/../x.ini", "./x.ini", "a/b/../../x.ini",
+                               "..x.ini", "x..ini", "sub//x.ini"})
+        EXPECT_TRUE(staysInsideFolder(inside)) << inside;
+    for (const char* outside : {"/etc/passwd", "\\server\\share\\x.ini", "C:\\x.ini", "c:x.ini", "..", "../x.ini",
+                                "..\\x.ini", "sub/../../x.ini", "sub\\..\\..\\x.ini", "./../x.ini", "a/../b/../../x"})
+        EXPECT_FALSE(staysInsideFolder(outside)) << outside;
+}
+
+TEST(BusValues, NulSeparatedTextsBecomeLists)
+{
+    using platform::bus::nulSeparatedList;
+    EXPECT_EQ(nulSeparatedList(std::string("A=1\0B=2\0", 8)), QStringList({"A=1", "B=2"}));
+    EXPECT_EQ(nulSeparatedList(std::string("A=1\0B=2", 7)), QStringList({"A=1", "B=2"}));
+    EXPECT_EQ(nulSeparatedList(std::string("\0x", 2)), QStringList({"", "x"}));
+    EXPECT_TRUE(nulSeparatedList("").isEmpty());
+    EXPECT_EQ(nulSeparatedList("one"), QStringList({"one"}));
+}
+
 } // namespace

@@ -241,7 +241,8 @@ def check_signals_and_records(bus):
 
     # A record gets a stable path that any later one-shot client can use.
     app.NewDevice("Porch light", "C4")
-    signals.wait("InterfacesAdded", lambda a: str(a[0]).startswith("/org/tallis/Devices/"))
+    signals.wait("InterfacesAdded", lambda a: str(a[0]).startswith("/org/tallis/Devices/")
+                 and a[1]["org.tallis.DeviceClass"]["name"] == "Porch light")
     signals.wait("PropertiesChanged", lambda a: "DeviceCount" in a[1])
     ref = app.GetDeviceRef("C4")
     out = gdbus("--object-path", APP_PATH, "--method", APP + ".GetDeviceByRef", str(ref))

@@ -34,6 +34,7 @@ public:
     void exportObject(const QString& name, ObjectBridge::Resolver resolve);
 
     ObjectBridge& bridge() { return *bridge_; }
+    const QDBusConnection& connection() const { return connection_; }
 
     // Sends a signal from the object at `path` (any thread).
     void emitSignal(const QString& path, const QString& interfaceName, const QString& name, const QVariantList& args);

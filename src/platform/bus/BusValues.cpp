@@ -110,6 +110,44 @@ QString text(const std::string& s)
 
 } // namespace
 
+bool staysInsideFolder(const std::string& name)
+{
+    if (name.empty())
+        return true;
+    if (name[0] == '/' || name[0] == '\\' || (name.size() >= 2 && name[1] == ':'))
+        return false;
+    int depth = 0;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        const std::string_view part(name.data() + start, end - start);
+        if (part == "..") {
+            if (--depth < 0)
+                return false;
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+QStringList nulSeparatedList(const std::string& text)
+{
+    QStringList items;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\0', start);
+        if (end == std::string::npos)
+            end = text.size();
+        items << QString::fromUtf8(text.data() + start, qsizetype(end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
 QString isoDate(vb::Date date)
 {
     const vb::DateParts p = vb::splitDate(date);

@@ -169,47 +169,6 @@ std::vector<vb::Variant> elementsOf(const vb::Variant& list)
 }
 
 
-// A file name given to a member must stay inside its folder: no absolute path, no
-// drive, no ".." that climbs out.
-bool staysInside(const std::string& name)
-{
-    if (name.empty())
-        return true;
-    if (name[0] == '/' || name[0] == '\\' || (name.size() >= 2 && name[1] == ':'))
-        return false;
-    int depth = 0;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find_first_of("/\\", start);
-        if (end == std::string::npos)
-            end = name.size();
-        const std::string_view part(name.data() + start, end - start);
-        if (part == "..") {
-            if (--depth < 0)
-                return false;
-        } else if (!part.empty() && part != ".") {
-            ++depth;
-        }
-        start = end + 1;
-    }
-    return true;
-}
-
-// A text holding a NUL-separated list, as a list (a trailing separator ends the list).
-QStringList nulList(const std::string& text)
-{
-    QStringList items;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\0', start);
-        if (end == std::string::npos)
-            end = text.size();
-        items << QString::fromUtf8(text.data() + start, qsizetype(end - start));
-        start = end + 1;
-    }
-    return items;
-}
-
 } // namespace
 
 ObjectBridge::ObjectBridge(const QDBusConnection& connection, QObject* parent)
@@ -379,7 +338,7 @@ void ObjectBridge::confine(const BusMethod& method, const std::vector<vb::Varian
     const vb::Variant& name = args[std::size_t(method.fileArg)];
     if (name.isMissing())
         return;
-    if (!staysInside(vb::CStr(name)))
+    if (!staysInsideFolder(vb::CStr(name)))
         throw vb::Error(vb::err::PathFileAccessError,
                         std::string("Path/File access error: ") + (method.folder == Folder::Scripts ? "scripts" : "settings")
                             + " files must stay inside the " + (method.folder == Folder::Scripts ? "Scripts" : "Config")
@@ -418,7 +377,7 @@ QDBusMessage ObjectBridge::callTyped(vb::Object& object, const QDBusMessage& mes
     if (method->outSignature.isEmpty())
         return message.createReply();
     if (method->nulList)
-        return message.createReply(QVariant::fromValue(nulList(vb::CStr(result))));
+        return message.createReply(QVariant::fromValue(nulSeparatedList(vb::CStr(result))));
     const vb::VbType resultType = method->signature ? method->signature->result : vb::VbType::Variant;
     return message.createReply(toBusAs(result, resultType, *this));
 }
@@ -547,30 +506,34 @@ QDBusMessage ObjectBridge::release(const Target& target, const QDBusMessage& mes
     return message.createReply();
 }
 
+QMap<QString, QVariantMap> ObjectBridge::recordInterfaces(vb::Object& record)
+{
+    InterfaceMap interfaces;
+    if (const BusInterface* iface = interfaceOf(record)) {
+        QVariantMap props;
+        for (const BusProperty& p : iface->properties) {
+            if (!p.readable)
+                continue;
+            // A property whose getter fails is left out.
+            try {
+                std::vector<vb::Variant> none;
+                const vb::Variant value = call(record, p.name, vb::Get, none);
+                props.insert(p.name, p.type == vb::VbType::Variant ? toBus(value, *this) : toBusAs(value, p.type, *this));
+            } catch (...) {
+            }
+        }
+        interfaces.insert(iface->name, props);
+    }
+    interfaces.insert(QLatin1String(kAutomationInterface), QVariantMap());
+    return interfaces;
+}
+
 QDBusMessage ObjectBridge::managedObjects(const QDBusMessage& message)
 {
     ManagedObjects all;
-    for (RecordFolder& folder : records_) {
-        for (const auto& [id, object] : folder.byId) {
-            InterfaceMap interfaces;
-            if (const BusInterface* iface = interfaceOf(*object)) {
-                QVariantMap props;
-                for (const BusProperty& p : iface->properties) {
-                    if (!p.readable)
-                        continue;
-                    try {
-                        std::vector<vb::Variant> none;
-                        const vb::Variant value = call(*object, p.name, vb::Get, none);
-                        props.insert(p.name, p.type == vb::VbType::Variant ? toBus(value, *this) : toBusAs(value, p.type, *this));
-                    } catch (...) {
-                    }
-                }
-                interfaces.insert(iface->name, props);
-            }
-            interfaces.insert(QLatin1String(kAutomationInterface), QVariantMap());
-            all.insert(QDBusObjectPath(recordPath(folder, id)), interfaces);
-        }
-    }
+    for (RecordFolder& folder : records_)
+        for (const auto& [id, object] : folder.byId)
+            all.insert(QDBusObjectPath(recordPath(folder, id)), recordInterfaces(*object));
     return message.createReply(QVariant::fromValue(all));
 }
 
@@ -581,6 +544,14 @@ QString ObjectBridge::recordPath(const RecordFolder& folder, std::uint64_t id) c
 
 void ObjectBridge::refreshRecords()
 {
+    // Reading a new record's properties may hand out objects, which looks for records again.
+    if (refreshing_)
+        return;
+    refreshing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{refreshing_};
     for (RecordFolder& folder : records_) {
         const std::vector<vb::Ref<vb::Object>> now = folder.list();
         std::unordered_set<const vb::Object*> present;
@@ -611,11 +582,8 @@ void ObjectBridge::refreshRecords()
         for (std::uint64_t id : added) {
             QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(kRootPath), QLatin1String(kObjectManager),
                                                              QStringLiteral("InterfacesAdded"));
-            InterfaceMap interfaces;
-            if (const BusInterface* iface = interfaceOf(*folder.byId[id]))
-                interfaces.insert(iface->name, QVariantMap());
-            interfaces.insert(QLatin1String(kAutomationInterface), QVariantMap());
-            signal << QVariant::fromValue(QDBusObjectPath(recordPath(folder, id))) << QVariant::fromValue(interfaces);
+            signal << QVariant::fromValue(QDBusObjectPath(recordPath(folder, id)))
+                   << QVariant::fromValue(recordInterfaces(*folder.byId[id]));
             connection_.send(signal);
         }
         for (const auto& [id, object] : removed) {

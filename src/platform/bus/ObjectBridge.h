@@ -124,6 +124,8 @@ private:
     QDBusMessage properties(vb::Object& object, const QDBusMessage& message);
     QDBusMessage release(const Target& target, const QDBusMessage& message);
     QDBusMessage managedObjects(const QDBusMessage& message);
+    // A record's interfaces with its readable properties, as ObjectManager lists them.
+    QMap<QString, QVariantMap> recordInterfaces(vb::Object& record);
     QDBusMessage serviceProperties(const QDBusMessage& message);
     QString introspectPath(const QString& path);
     void confine(const BusMethod& method, const std::vector<vb::Variant>& args) const;
@@ -145,6 +147,7 @@ private:
     std::deque<QString> goneOrder_;
     std::vector<CallFrame*> frames_;
     std::function<void()> afterCall_;
+    bool refreshing_ = false;
 };
 
 } // namespace platform::bus
