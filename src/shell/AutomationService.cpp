@@ -7,6 +7,7 @@
 #include "host/DeviceChangeObservers.h"
 #include "host/HostState.h"
 #include "platform/bus/AutomationBus.h"
+#include "platform/bus/SignalInterest.h"
 #include "services/Setup.h"
 #include "services/wait/SentWork.h"
 #include "xap/Globals.h"
@@ -55,6 +56,13 @@ void emitEvent(const char* name, const QVariantList& args)
                                                      QLatin1String(name));
     signal.setArguments(args);
     signalConnection->send(signal);
+}
+
+// Whether anyone listens for XapReceived (program thread).
+std::unique_ptr<platform::bus::SignalInterest>& xapInterest()
+{
+    static std::unique_ptr<platform::bus::SignalInterest> interest;
+    return interest;
 }
 
 bool onProgramThread()
@@ -122,6 +130,9 @@ void installObservers()
     });
     setInboundObserver([](const std::string& source, const std::string& target, const std::string& messageClass,
                           const std::string& message) {
+        // Every inbound message would be one: sent only while some client's rule wants it.
+        if (!onProgramThread() || !xapInterest() || !xapInterest()->anyoneListens())
+            return;
         emitEvent("XapReceived", {text(source), text(target), text(messageClass), text(message)});
     });
 }
@@ -176,6 +187,10 @@ void startAutomationService()
         std::lock_guard lock(signalLock);
         signalConnection = bus.connection();
     }
+    xapInterest() = std::make_unique<platform::bus::SignalInterest>(
+        bus.connection(), platform::bus::SignalAddress{{QLatin1String(platform::bus::kServiceName), bus.connection().baseService()},
+                                                       QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
+                                                       QStringLiteral("XapReceived")});
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
     // The served objects must go while the application object and the host still exist.
@@ -185,6 +200,7 @@ void startAutomationService()
             std::lock_guard lock(signalLock);
             signalConnection.reset();
         }
+        xapInterest().reset();
         service().reset();
     });
 }

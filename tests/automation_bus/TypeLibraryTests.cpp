@@ -2,6 +2,7 @@
 // the interfaces, signatures and values the bus bridge derives from them.
 #include "platform/bus/BusInterface.h"
 #include "platform/bus/BusValues.h"
+#include "platform/bus/SignalInterest.h"
 
 #include "host/Application.h"
 #include "shell/FRH.h"
@@ -261,6 +262,26 @@ TEST(BusValues, NulSeparatedTextsBecomeLists)
     EXPECT_EQ(nulSeparatedList(std::string("\0x", 2)), QStringList({"", "x"}));
     EXPECT_TRUE(nulSeparatedList("").isEmpty());
     EXPECT_EQ(nulSeparatedList("one"), QStringList({"one"}));
+}
+
+TEST(SignalInterest, MatchRulesThatMayMeetTheSignal)
+{
+    using platform::bus::ruleMayMatch;
+    const platform::bus::SignalAddress xap{{"org.tallis.Tallis", ":1.7"}, "/org/tallis/Application", "org.tallis.Events",
+                                           "XapReceived"};
+    for (const char* rule : {"type='signal'", "", "sender='org.tallis.Tallis'", "sender=':1.7',member='XapReceived'",
+                             "type='signal',sender='org.tallis.Tallis',path='/org/tallis/Application'",
+                             "interface='org.tallis.Events'", "path_namespace='/org/tallis'", "path_namespace='/'",
+                             "type='signal',interface='org.tallis.Events',arg0='vyn.xap.host'", "eavesdrop='true'"})
+        EXPECT_TRUE(ruleMayMatch(rule, xap)) << rule;
+    for (const char* rule : {"type='method_call'", "sender='org.freedesktop.DBus'", "member='DeviceChanged'",
+                             "interface='org.tallis.Events',member='Log'", "path='/org/tallis/FRH'",
+                             "path_namespace='/org/tallis/App'", "sender=':1.8'", "destination=':1.9'",
+                             "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+                             "member='NameOwnerChanged',path='/org/freedesktop/DBus'"})
+        EXPECT_FALSE(ruleMayMatch(rule, xap)) << rule;
+    // Quotes may be escaped outside a quoted value.
+    EXPECT_FALSE(ruleMayMatch("member='Xap'\\''Received'", xap));
 }
 
 } // namespace

@@ -61,6 +61,19 @@ xap_cmd send --class Audrey.Cmd --target "vyn.Audrey.$host" --section Audrey.Cmd
 wait_for 5 grep -q "org.tallis.Events.XapReceived.*Audrey.Cmd" "$SCENE_DIR/monitor.out" \
   || scene_fail "no XapReceived signal for the message the plug-in got"
 kill "$monitor_pid" 2>/dev/null || true
+# With nobody's match rule wanting it, XapReceived is not sent at all: a bus monitor (which
+# sees every message without a match rule of its own) sees the message's device change only.
+dbus-monitor --session "type='signal',interface='org.tallis.Events'" > "$SCENE_DIR/busmonitor.out" 2>&1 &
+busmonitor_pid=$!
+SCENE_PIDS+=("$busmonitor_pid")
+sleep 0.5
+xap_cmd send --class Audrey.Cmd --target "vyn.Audrey.$host" --section Audrey.Cmd Audrey=Kitchen Command=TopLed Value=off \
+  || scene_fail "send failed"
+wait_for 5 grep -q "TopLed off" "$SCENE_DIR/busmonitor.out" || scene_fail "the bus monitor saw no DeviceChanged"
+if grep -q "member=XapReceived" "$SCENE_DIR/busmonitor.out"; then
+  scene_fail "XapReceived was sent while nobody listened"
+fi
+kill "$busmonitor_pid" 2>/dev/null || true
 
 /usr/bin/python3 "$here/bus_client.py" > "$SCENE_DIR/client.out" 2>&1 || { cat "$SCENE_DIR/client.out"; scene_fail "the Python client failed"; }
 cat "$SCENE_DIR/client.out"
