@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs bench_bus_calls against a running tallis: a private network namespace, a private
 # session bus, tallis with a loopback configuration, the Audrey plug-in and a
-# status-change script that does nothing.
+# status-change script that notes the new status in device Z9's text.
 # Usage (from the build folder): bash ../bench/automation_bus/run_bus_bench.sh [CALLS]
 set -euo pipefail
 if [ -z "${BENCH_PRIVATE_NETWORK:-}" ]; then
@@ -22,7 +22,7 @@ cp "$build/src/shell/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$dir/base/"
 printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n' > "$dir/base/Config/vynXap.ini"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen\r\n' > "$dir/base/Config/vynAudreyUtilities.ini"
 mkdir -p "$dir/base/Scripts"
-printf 'Sub OnChange(p)\r\nEnd Sub\r\n' > "$dir/base/Scripts/status.vbs"
+printf 'Sub OnChange(p)\r\n    SetDeviceString "Z9", p(2)\r\nEnd Sub\r\n' > "$dir/base/Scripts/status.vbs"
 dbus-daemon --session --address="unix:path=$dir/bus" --nofork --nopidfile 2>/dev/null &
 pids+=($!)
 for _ in $(seq 1 100); do [ -S "$dir/bus" ] && break; sleep 0.05; done

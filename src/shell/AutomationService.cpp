@@ -22,7 +22,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 
 namespace shell {
@@ -41,21 +40,17 @@ std::unique_ptr<platform::bus::AutomationBus>& service()
 }
 
 // The service as the observers see it. Log records may be written on any thread and
-// after the service has gone: signals go out through a connection handle kept under a
-// lock (sending is thread-safe); everything else happens on the program's thread only.
+// after the service has gone: signals go out while a lock keeps the service (sending
+// is thread-safe); everything else happens on the program's thread only.
 std::atomic<platform::bus::AutomationBus*> live{nullptr};
 std::mutex signalLock;
-std::optional<QDBusConnection> signalConnection; // guarded by signalLock
+platform::bus::AutomationBus* signalBus = nullptr; // guarded by signalLock
 
 void emitEvent(const char* name, const QVariantList& args)
 {
     std::lock_guard lock(signalLock);
-    if (!signalConnection)
-        return;
-    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
-                                                     QLatin1String(name));
-    signal.setArguments(args);
-    signalConnection->send(signal);
+    if (signalBus)
+        signalBus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QLatin1String(name), args);
 }
 
 // Whether anyone listens for XapReceived (program thread).
@@ -185,7 +180,7 @@ void startAutomationService()
     live.store(&bus);
     {
         std::lock_guard lock(signalLock);
-        signalConnection = bus.connection();
+        signalBus = &bus;
     }
     xapInterest() = std::make_unique<platform::bus::SignalInterest>(
         bus.connection(), platform::bus::SignalAddress{{QLatin1String(platform::bus::kServiceName), bus.connection().baseService()},
@@ -198,7 +193,7 @@ void startAutomationService()
         live.store(nullptr);
         {
             std::lock_guard lock(signalLock);
-            signalConnection.reset();
+            signalBus = nullptr;
         }
         xapInterest().reset();
         service().reset();

@@ -18,6 +18,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -554,6 +555,10 @@ void ObjectBridge::refreshRecords()
     } done{refreshing_};
     for (RecordFolder& folder : records_) {
         const std::vector<vb::Ref<vb::Object>> now = folder.list();
+        // The common case after a call: the same records as before.
+        if (now.size() == folder.byId.size()
+            && std::all_of(now.begin(), now.end(), [&](const vb::Ref<vb::Object>& r) { return r && folder.idOf.count(r.get()); }))
+            continue;
         std::unordered_set<const vb::Object*> present;
         std::vector<std::uint64_t> added;
         for (const vb::Ref<vb::Object>& record : now) {
