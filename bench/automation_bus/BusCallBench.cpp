@@ -12,6 +12,8 @@
 //                                target p99 within 5 ms
 //   Version while another waits  one client waits in WaitSecs 3; target p99 within 50 ms
 //   100 clients x 1,000 calls    one connection per client, all at once; failures counted
+//   10,000 objects held          the program's resident size before, while a client
+//                                holds them and after it has left (TALLIS_PID)
 //
 // Usage: bench_bus_calls BUS_ADDRESS [CALLS]
 #include <QCoreApplication>
@@ -19,6 +21,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QEventLoop>
 
 #include <algorithm>
@@ -188,6 +191,35 @@ int main(int argc, char** argv)
     const std::chrono::duration<double> took = Clock::now() - start;
     std::printf("%d clients x %d calls:     %9.0f calls/s in all, %d failed\n", kClients, perClient,
                 kClients * perClient / took.count(), failures.load());
+
+    // Memory: a client that holds 10,000 objects and leaves; the program's resident size
+    // before, while held and after (TALLIS_PID names the program).
+    const QString pid = qEnvironmentVariable("TALLIS_PID");
+    auto residentKb = [&pid]() -> long {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (pid.isEmpty() || !status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+        return -1;
+    };
+    if (!pid.isEmpty()) {
+        const long before = residentKb();
+        {
+            QDBusConnection holder = QDBusConnection::connectToBus(address, QStringLiteral("holder"));
+            for (int i = 0; i < 10000; ++i)
+                if (!callOnce(holder, member("CreateClassString")))
+                    return 1;
+        }
+        const long held = residentKb();
+        QDBusConnection::disconnectFromBus(QStringLiteral("holder"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        callOnce(bus, member("Version"));
+        const long after = residentKb();
+        std::printf("10,000 objects held:        resident %ld kB before, %ld kB held, %ld kB after their client left\n",
+                    before, held, after);
+    }
 
     // Last, as a registration cannot be taken back: a status-change script on every change.
     // The callback runs only for a device that has a record.

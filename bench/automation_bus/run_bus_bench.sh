@@ -34,4 +34,4 @@ for _ in $(seq 1 200); do
   grep -q "automation interface on" "$dir/base/Data/raruveViziva.txt" 2>/dev/null && break
   sleep 0.05
 done
-"$build/bench/automation_bus/bench_bus_calls" "$DBUS_SESSION_BUS_ADDRESS" "${1:-10000}"
+TALLIS_PID=${pids[-1]} "$build/bench/automation_bus/bench_bus_calls" "$DBUS_SESSION_BUS_ADDRESS" "${1:-10000}"

@@ -398,9 +398,15 @@ QDBusMessage ObjectBridge::invoke(vb::Object& object, const QDBusMessage& messag
         return failure(message, QDBusError::InvalidArgs,
                        QStringLiteral("kind \"%1\" is none of method, get, let, set").arg(kindName));
     std::vector<vb::Variant> args = elementsOf(fromBus(given[2], *this));
-    if (const BusInterface* iface = interfaceOf(object))
-        if (const BusMethod* method = iface->findMethod(member))
+    if (const BusInterface* iface = interfaceOf(object)) {
+        if (const BusMethod* method = iface->findMethod(member)) {
             confine(*method, args);
+            // A Date parameter takes the ISO 8601 text here too.
+            for (std::size_t i = 0; method->signature && i < args.size() && i < method->signature->params.size(); ++i)
+                if (method->signature->params[i].type == vb::VbType::Date)
+                    args[i] = dateFromIso(args[i]);
+        }
+    }
     const vb::Variant result = call(object, member, kind->kind, args);
     return message.createReply(
         QList<QVariant>{QVariant::fromValue(QDBusVariant(toBus(result, *this))), toBusList(args, *this)});
