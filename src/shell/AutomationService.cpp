@@ -117,11 +117,14 @@ void installObservers()
         emitEvent("Log", {text(source), text(line)});
     });
     // A failure a member reports through its trap answers the bus call it happened in.
-    xap::addLogEventObserver([](std::string_view, std::string_view, const vb::Failure& failure) {
+    // A trap reports with its member's name as the text; the script host's reports
+    // ("Script Run Error ...") belong to the member that ran the script.
+    xap::addLogEventObserver([](std::string_view, std::string_view text, const vb::Failure& failure) {
         if (!failure.active() || !onProgramThread())
             return;
+        const bool scriptReport = text.starts_with("Script");
         if (platform::bus::AutomationBus* bus = live.load())
-            bus->bridge().noteReportedFailure(failure.number, failure.description);
+            bus->bridge().noteReportedFailure(failure.number, failure.description, scriptReport ? std::string() : std::string(text));
     });
     setInboundObserver([](const std::string& source, const std::string& target, const std::string& messageClass,
                           const std::string& message) {

@@ -115,6 +115,13 @@ def check_honest_replies(bus):
         fail("a missing script came back as %s" % name)
     if app.RunEx("raise.vbs", "Fine", "x") != "fine x":
         fail("a script that works no longer answers")
+    # The member's own trap answers the caller; a member that fails inside a script the
+    # caller ran reports and returns there, and the script's result still arrives.
+    name, _ = error_of(lambda: app.SetDeviceTime("", 5))
+    if not name.startswith("org.tallis.Error.VB"):
+        fail("SetDeviceTime of an empty code came back as %s" % name)
+    if app.RunEx("raise.vbs", "Nested", "") != "survived":
+        fail("a failure swallowed inside a script failed the whole call")
 
     # Files outside Config/ and Scripts/ are refused for bus callers.
     for call in (lambda: app.GetINISetting("S", "K", "d", "../../secret.ini"),

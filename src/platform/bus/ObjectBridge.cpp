@@ -215,7 +215,7 @@ const QString& ObjectBridge::caller() const
 
 void ObjectBridge::serve(const QDBusMessage& message)
 {
-    CallFrame frame{message.service(), 0, {}};
+    CallFrame frame{message.service(), {}, 0, {}};
     frames_.push_back(&frame);
     QDBusMessage answer;
     try {
@@ -237,12 +237,14 @@ void ObjectBridge::serve(const QDBusMessage& message)
         afterCall_();
 }
 
-void ObjectBridge::noteReportedFailure(std::int32_t number, const std::string& description)
+void ObjectBridge::noteReportedFailure(std::int32_t number, const std::string& description, const std::string& trapName)
 {
     if (frames_.empty() || QThread::currentThread() != thread())
         return;
     CallFrame& frame = *frames_.back();
-    if (frame.failedNumber != 0)
+    if (frame.failedNumber != 0 || frame.member.isEmpty())
+        return;
+    if (!trapName.empty() && QString::fromStdString(trapName).compare(frame.member, Qt::CaseInsensitive) != 0)
         return;
     frame.failedNumber = number != 0 ? number : vb::err::InvalidProcedureCall;
     frame.failedDescription = description;
@@ -374,6 +376,7 @@ QDBusMessage ObjectBridge::callTyped(vb::Object& object, const QDBusMessage& mes
         }
     }
     confine(*method, args);
+    frames_.back()->member = method->name;
     const vb::Variant result = call(object, method->name, method->kind, args);
     if (method->outSignature.isEmpty())
         return message.createReply();
@@ -407,6 +410,7 @@ QDBusMessage ObjectBridge::invoke(vb::Object& object, const QDBusMessage& messag
                     args[i] = dateFromIso(args[i]);
         }
     }
+    frames_.back()->member = member;
     const vb::Variant result = call(object, member, kind->kind, args);
     return message.createReply(
         QList<QVariant>{QVariant::fromValue(QDBusVariant(toBus(result, *this))), toBusList(args, *this)});
@@ -453,6 +457,7 @@ QDBusMessage ObjectBridge::properties(vb::Object& object, const QDBusMessage& me
     const BusProperty* p = iface->findProperty(given[1].toString());
     if (!p)
         return failure(message, QDBusError::UnknownProperty, QStringLiteral("No property %1 in %2").arg(given[1].toString(), iface->name));
+    frames_.back()->member = p->name;
     if (isGet) {
         if (!p->readable)
             return failure(message, QDBusError::AccessDenied, QStringLiteral("%1 can only be set").arg(p->name));

@@ -68,9 +68,11 @@ public:
     // Runs one method call and sends its reply (program thread).
     void serve(const QDBusMessage& message);
 
-    // A failure a member reported through its error trap (program thread): the bus call
-    // being served, if any, answers with it.
-    void noteReportedFailure(std::int32_t number, const std::string& description);
+    // A failure reported through an error trap named `trapName` (program thread): the
+    // bus call being served answers with it when the trap is that of the member called
+    // (an empty name: whatever member runs, as for the script host's reports). Failures
+    // that members called inside it report and swallow are theirs, not the call's.
+    void noteReportedFailure(std::int32_t number, const std::string& description, const std::string& trapName);
 
     // Compares the exported records with their lists and announces what came and went.
     void refreshRecords();
@@ -110,6 +112,7 @@ private:
     // The call being served: its caller and the first failure reported in it.
     struct CallFrame {
         QString caller;
+        QString member; // the member called, once known
         std::int32_t failedNumber = 0;
         std::string failedDescription;
     };

@@ -16,3 +16,10 @@ Function Box(p)
     MsgBox "a line for the log"
     Box = ""
 End Function
+
+' Calls a member that fails inside its own trap (an empty device code): the member
+' reports and returns, the script goes on.
+Function Nested(p)
+    SetDeviceTime "", 5
+    Nested = "survived"
+End Function
