@@ -82,25 +82,35 @@ std::vector<vb::Ref<vb::Object>> recordsOf(vb::Collection& list)
     return records;
 }
 
-// The announced properties of the host object, as last announced.
+// The announced properties of the host object (those its notes mark), as last seen.
 struct Announced {
-    std::int32_t deviceCount = -1;
-    std::int32_t eventCount = -1;
+    bool known = false;
+    std::int32_t deviceCount = 0;
+    std::int32_t eventCount = 0;
+    std::int32_t debugMode = 0;
+    bool noLog = false;
 };
 
-void announceCounts(platform::bus::ObjectBridge& bridge, Announced& last)
+// Announces with PropertiesChanged what changed since the last look (after every bus
+// call and on the record scan's timer, so changes by scripts and the plug-in too).
+void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
 {
     host::HostState& s = host::state();
-    const auto devices = static_cast<std::int32_t>(s.deviceList().size());
-    const auto events = static_cast<std::int32_t>(s.eventList().size());
-    const QString iface = QStringLiteral("org.tallis.Application");
-    if (last.deviceCount >= 0 && devices != last.deviceCount)
-        bridge.announceProperty(QStringLiteral("Application"), iface, QStringLiteral("DeviceCount"),
-                                QVariant::fromValue(static_cast<short>(devices)));
-    if (last.eventCount >= 0 && events != last.eventCount)
-        bridge.announceProperty(QStringLiteral("Application"), iface, QStringLiteral("EventCount"),
-                                QVariant::fromValue(static_cast<short>(events)));
-    last = Announced{devices, events};
+    const Announced now{true, static_cast<std::int32_t>(s.deviceList().size()),
+                        static_cast<std::int32_t>(s.eventList().size()), s.debugModeSetting, s.noLogSetting};
+    if (last.known) {
+        const QString app = QStringLiteral("Application");
+        const QString iface = QStringLiteral("org.tallis.Application");
+        if (now.deviceCount != last.deviceCount)
+            bridge.announceProperty(app, iface, QStringLiteral("DeviceCount"), QVariant::fromValue(static_cast<short>(now.deviceCount)));
+        if (now.eventCount != last.eventCount)
+            bridge.announceProperty(app, iface, QStringLiteral("EventCount"), QVariant::fromValue(static_cast<short>(now.eventCount)));
+        if (now.debugMode != last.debugMode)
+            bridge.announceProperty(app, iface, QStringLiteral("DebugMode"), QVariant::fromValue(now.debugMode));
+        if (now.noLog != last.noLog)
+            bridge.announceProperty(app, iface, QStringLiteral("NoLog"), QVariant::fromValue(now.noLog));
+    }
+    last = now;
 }
 
 void installObservers()
@@ -174,10 +184,10 @@ void startAutomationService()
     auto* scan = new QTimer(&bus.bridge());
     QObject::connect(scan, &QTimer::timeout, &bus.bridge(), [&bridge = bus.bridge()] {
         bridge.refreshRecords();
-        announceCounts(bridge, announced);
+        announceChanges(bridge, announced);
     });
     scan->start(kRecordScanMs);
-    bus.bridge().setAfterCall([&bridge = bus.bridge()] { announceCounts(bridge, announced); });
+    bus.bridge().setAfterCall([&bridge = bus.bridge()] { announceChanges(bridge, announced); });
 
     installObservers();
     live.store(&bus);

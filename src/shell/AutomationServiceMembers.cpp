@@ -52,8 +52,8 @@ const std::vector<MemberNote>& applicationNotes()
         control("InterfaceVersion"),
         control("GetAppPath"),
         admin("GetPlugins"),
-        admin("DebugMode", "i"),
-        admin("NoLog", "b"),
+        announced(admin("DebugMode", "i")),
+        announced(admin("NoLog", "b")),
         control("WaitEvents"),
         control("CreateClassString"),
 

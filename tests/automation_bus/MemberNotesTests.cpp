@@ -62,7 +62,8 @@ TEST(MemberNotes, TheInterfaceTakesNamesListsAndConfinedFiles)
     EXPECT_EQ(app.findMethod("SaveINISetting")->fileArg, 3);
     EXPECT_EQ(app.findMethod("SaveINISetting")->folder, Folder::Config);
     EXPECT_TRUE(app.findProperty("DeviceCount")->emitsChanged);
-    EXPECT_FALSE(app.findProperty("DebugMode")->emitsChanged);
+    EXPECT_TRUE(app.findProperty("DebugMode")->emitsChanged);
+    EXPECT_FALSE(app.findProperty("Sunrise")->emitsChanged);
     const QString xml = platform::bus::introspectionXml(&app, true, {});
     EXPECT_TRUE(xml.contains("<arg name=\"sAddress\" type=\"s\" direction=\"in\"/>"));
 }

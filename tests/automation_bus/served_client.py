@@ -251,6 +251,12 @@ def check_signals_and_records(bus):
     signals.wait("InterfacesAdded", lambda a: str(a[0]).startswith("/org/tallis/Devices/")
                  and a[1]["org.tallis.DeviceClass"]["name"] == "Porch light")
     signals.wait("PropertiesChanged", lambda a: "DeviceCount" in a[1])
+    # A setting changed by a script is announced too.
+    props = props_of(bus, APP_PATH)
+    app.RunEx("raise.vbs", "Debug", "")
+    signals.wait("PropertiesChanged", lambda a: a[1].get("DebugMode") == 3)
+    if props.Get(APP, "DebugMode") != 3:
+        fail("DebugMode reads %r" % props.Get(APP, "DebugMode"))
     ref = app.GetDeviceRef("C4")
     out = gdbus("--object-path", APP_PATH, "--method", APP + ".GetDeviceByRef", str(ref))
     path = out.stdout.strip()[len("(objectpath '"):-len("',)")]

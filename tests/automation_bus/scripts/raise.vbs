@@ -23,3 +23,9 @@ Function Nested(p)
     SetDeviceTime "", 5
     Nested = "survived"
 End Function
+
+' Changes a setting from a script.
+Function Debug(p)
+    xap.DebugMode = 3
+    Debug = ""
+End Function
