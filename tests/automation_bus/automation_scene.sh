@@ -61,15 +61,21 @@ xap_cmd send --class Audrey.Cmd --target "vyn.Audrey.$host" --section Audrey.Cmd
 wait_for 5 grep -q "org.tallis.Events.XapReceived.*Audrey.Cmd" "$SCENE_DIR/monitor.out" \
   || scene_fail "no XapReceived signal for the message the plug-in got"
 kill "$monitor_pid" 2>/dev/null || true
+wait "$monitor_pid" 2>/dev/null || true
+sleep 0.3 # the service looks at the daemon's match rules again after 100 ms
 # With nobody's match rule wanting it, XapReceived is not sent at all: a bus monitor (which
 # sees every message without a match rule of its own) sees the message's device change only.
 dbus-monitor --session "type='signal',interface='org.tallis.Events'" > "$SCENE_DIR/busmonitor.out" 2>&1 &
 busmonitor_pid=$!
 SCENE_PIDS+=("$busmonitor_pid")
-sleep 0.5
-xap_cmd send --class Audrey.Cmd --target "vyn.Audrey.$host" --section Audrey.Cmd Audrey=Kitchen Command=TopLed Value=off \
-  || scene_fail "send failed"
-wait_for 5 grep -q "TopLed off" "$SCENE_DIR/busmonitor.out" || scene_fail "the bus monitor saw no DeviceChanged"
+# The monitor is ready when it sees a change: the tries switch the LED off and on.
+seen=""
+for value in off on off on off on off on; do
+  xap_cmd send --class Audrey.Cmd --target "vyn.Audrey.$host" --section Audrey.Cmd Audrey=Kitchen Command=TopLed \
+    Value="$value" || scene_fail "send failed"
+  if wait_for 1 grep -q "TopLed o" "$SCENE_DIR/busmonitor.out"; then seen=1; break; fi
+done
+[ -n "$seen" ] || scene_fail "the bus monitor saw no DeviceChanged"
 if grep -q "member=XapReceived" "$SCENE_DIR/busmonitor.out"; then
   scene_fail "XapReceived was sent while nobody listened"
 fi
