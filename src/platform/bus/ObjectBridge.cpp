@@ -679,36 +679,28 @@ QString ObjectBridge::pathOf(vb::Object& object)
             refreshRecords();
     }
     const QString& client = caller();
-    std::uint64_t id = 0;
+    auto pathFor = [](std::uint64_t id) { return QLatin1String(kObjectsPath) + QLatin1Char('/') + QString::number(id); };
+    // A client that has left, or a call without one, holds nothing: its reply is not
+    // delivered and a new object goes with the call.
+    const bool holds = !client.isEmpty() && !gone_.count(client);
     auto known = idOf_.find(&object);
-    if (known != idOf_.end()) {
-        id = known->second;
-    } else {
+    if (known == idOf_.end() && !holds)
+        return pathFor(nextId_++);
+    std::uint64_t id = known != idOf_.end() ? known->second : 0;
+    const bool newToClient = holds && (id == 0 || !handedOut_[id].holders.count(client));
+    if (newToClient && heldBy(client) >= objectLimit_)
+        throw vb::Error(vb::err::OutOfMemory,
+                        "Out of memory: a client holds at most " + std::to_string(objectLimit_) + " objects");
+    if (id == 0) {
         id = nextId_++;
-        // A client that has left, or a call without one, gets a path that holds nothing:
-        // its reply is not delivered and the object goes with the call.
-        if (client.isEmpty() || gone_.count(client))
-            return QLatin1String(kObjectsPath) + QLatin1Char('/') + QString::number(id);
-        if (heldBy(client) >= objectLimit_)
-            throw vb::Error(vb::err::OutOfMemory, "Out of memory: a client holds at most "
-                                                      + std::to_string(objectLimit_) + " objects");
         idOf_.emplace(&object, id);
         handedOut_[id].object = vb::Ref<vb::Object>(&object);
     }
-    if (!client.isEmpty() && !gone_.count(client) && handedOut_[id].holders.insert(client).second) {
-        std::unordered_set<std::uint64_t>& held = heldBy_[client];
-        if (held.size() >= objectLimit_) {
-            handedOut_[id].holders.erase(client);
-            if (handedOut_[id].holders.empty()) {
-                idOf_.erase(&object);
-                handedOut_.erase(id);
-            }
-            throw vb::Error(vb::err::OutOfMemory, "Out of memory: a client holds at most "
-                                                      + std::to_string(objectLimit_) + " objects");
-        }
-        held.insert(id);
+    if (newToClient) {
+        handedOut_[id].holders.insert(client);
+        heldBy_[client].insert(id);
     }
-    return QLatin1String(kObjectsPath) + QLatin1Char('/') + QString::number(id);
+    return pathFor(id);
 }
 
 vb::Ref<vb::Object> ObjectBridge::objectAt(const QString& path)
