@@ -151,10 +151,56 @@ const std::vector<MemberNote>& applicationNotes()
     return notes;
 }
 
-const std::array<ClassNotes, 1>& classes()
+// The host callback object: everything it does drives the host or the plug-in's
+// start-up, so every member stays Admin; the notes name the arguments.
+const std::vector<MemberNote>& setupNotes()
 {
-    static const std::array<ClassNotes, 1> all = {
+    static const std::vector<MemberNote> notes = {
+        admin("GetSelectedPlugins", "sPlugin"),
+        admin("RegisterMenu", "sInterface,sTitle"),
+        admin("RegisterMenuEx", "sInterface,sTitle,sDisplay"),
+        admin("UnRegisterAllMenus", "sName"),
+        admin("ForceFront", "iHwnd"),
+        admin("CheckTrigger", "sText"),
+        admin("X10Event", "units,houseCode,command,extra1,extra2"),
+        admin("IREvent", "IR_NUMBER"),
+        admin("WriteSplash", "sText"),
+        admin("ValueChangeEvent", "device,value"),
+        admin("DisplayEvDTMF", "bFlag"),
+        admin("RegisterProxySpeakPlug", "sInterace,frmObject"),
+        admin("UnRegisterProxySpeakPlug", "sInterace"),
+        admin("RegisterEventCB", "iType,obj"),
+        admin("SendXapMessage", "sTarget,sClass,sSection,sBody,sSubaddress,sUID"),
+    };
+    return notes;
+}
+
+// A message object works on itself only: reading and building it is Control.
+const std::vector<MemberNote>& xapMessageNotes()
+{
+    static const std::vector<MemberNote> notes = {
+        control("AddHeader"),
+        control("AddItem", "sSection,sItem,sValue"),
+        control("AddSection", "sSection"),
+        control("CompareAddress", "sItem1,sItem2"),
+        control("CompareClass", "sClass"),
+        control("CompareSource", "sSource"),
+        control("CompareTarget", "sTarget"),
+        control("FromXap", "sRawMessage"),
+        control("GetItem", "sSection,sItem"),
+        control("Init", "sMessage"),
+        control("Reset"),
+        control("ToXap"),
+    };
+    return notes;
+}
+
+const std::array<ClassNotes, 3>& classes()
+{
+    static const std::array<ClassNotes, 3> all = {
         ClassNotes{"Application", applicationNotes()},
+        ClassNotes{"Setup", setupNotes()},
+        ClassNotes{"XapMessage", xapMessageNotes()},
     };
     return all;
 }

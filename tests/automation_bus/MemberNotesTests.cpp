@@ -6,9 +6,12 @@
 #include "shell/AutomationServiceMembers.h"
 
 #include "host/Application.h"
+#include "services/Setup.h"
+#include "xap/XapMessage.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -17,27 +20,48 @@ using platform::bus::Access;
 using platform::bus::BusInterface;
 using platform::bus::Folder;
 
-const BusInterface& application()
+void installNotes()
 {
-    // Installed before the interface is first built, as the service does.
+    // Installed before any interface is first built, as the service does.
     static const bool installed = [] {
         platform::bus::setMemberNotes(shell::automationMemberNotes());
         return true;
     }();
     (void)installed;
-    return platform::bus::busInterface(host::Application::members().typeInfo(), host::Application::members().className());
+}
+
+template <class T>
+const BusInterface& interfaceOf()
+{
+    installNotes();
+    return platform::bus::busInterface(T::members().typeInfo(), T::members().className());
+}
+
+const BusInterface& application()
+{
+    return interfaceOf<host::Application>();
+}
+
+const BusInterface& classNamed(std::string_view name)
+{
+    if (name == "Application")
+        return interfaceOf<host::Application>();
+    if (name == "Setup")
+        return interfaceOf<services::Setup>();
+    if (name == "XapMessage")
+        return interfaceOf<xap::XapMessage>();
+    throw std::runtime_error("notes for an unknown class " + std::string(name));
 }
 
 TEST(MemberNotes, EveryNoteNamesAMemberWithThatManyArguments)
 {
-    const BusInterface& app = application();
     for (const platform::bus::ClassNotes& c : shell::automationMemberNotes()) {
-        ASSERT_EQ(c.className, "Application");
+        const BusInterface& iface = classNamed(c.className);
         for (const platform::bus::MemberNote& note : c.members) {
             const QString name = QString::fromUtf8(note.member.data(), qsizetype(note.member.size()));
-            const platform::bus::BusMethod* method = app.findMethod(name);
-            const platform::bus::BusProperty* property = app.findProperty(name);
-            ASSERT_TRUE(method || property) << "no member " << std::string(note.member);
+            const platform::bus::BusMethod* method = iface.findMethod(name);
+            const platform::bus::BusProperty* property = iface.findProperty(name);
+            ASSERT_TRUE(method || property) << "no member " << std::string(note.member) << " in " << std::string(c.className);
             if (!method || note.argNames.empty())
                 continue;
             const auto names = QString::fromUtf8(note.argNames.data(), qsizetype(note.argNames.size())).split(',');
@@ -66,6 +90,8 @@ TEST(MemberNotes, TheInterfaceTakesNamesListsAndConfinedFiles)
     EXPECT_FALSE(app.findProperty("Sunrise")->emitsChanged);
     const QString xml = platform::bus::introspectionXml(&app, true, {});
     EXPECT_TRUE(xml.contains("<arg name=\"sAddress\" type=\"s\" direction=\"in\"/>"));
+    EXPECT_EQ(interfaceOf<xap::XapMessage>().findMethod("GetItem")->argNames, QStringList({"sSection", "sItem"}));
+    EXPECT_EQ(interfaceOf<services::Setup>().findMethod("IREvent")->access, Access::Admin);
 }
 
 TEST(MemberNotes, ThePolicyGivesGroupTallisOnlyControlMembers)
