@@ -323,6 +323,12 @@ def check_objects():
     theirs = introspect(watcher, "/org/tallis/objects").findall("node")
     if len(mine) != LIMIT or theirs:
         fail("the holder sees %d objects, another client %d" % (len(mine), len(theirs)))
+    # Nor may another client use them.
+    someone_elses = "/org/tallis/objects/" + mine[0].get("name")
+    name, _ = error_of(lambda: dbus.Interface(watcher.get_object(SERVICE, someone_elses, introspect=False),
+                                              "org.tallis.clsString").Length())
+    if name != "org.freedesktop.DBus.Error.UnknownObject":
+        fail("another client's object answered with %s" % name)
     holder.close()
     deadline = time.time() + 5
     while handed_out(watcher) != base and time.time() < deadline:

@@ -258,7 +258,8 @@ bool ObjectBridge::findTarget(const QString& path, Target& target)
         bool ok = false;
         const std::uint64_t id = path.mid(objects.size()).toULongLong(&ok);
         auto it = ok ? handedOut_.find(id) : handedOut_.end();
-        if (it == handedOut_.end())
+        // Such objects belong to the clients they were handed to: no other may use them.
+        if (it == handedOut_.end() || (!caller().isEmpty() && !it->second.holders.count(caller())))
             return false;
         target = Target{it->second.object, id};
         return true;

@@ -7,6 +7,7 @@
 // other object that a call returns or passes back is handed out to the caller under
 // /org/tallis/objects/<n>: the bridge keeps it alive while a client that received it is
 // still connected, or until each such client calls org.tallis.Automation.Release on it.
+// Only the clients it was handed to may use such a path.
 // A client holds at most objectLimit() objects; past it a call fails with VB error 7.
 // /org/tallis answers org.tallis.Service properties: HandedOutObjects, ObjectLimit.
 //
