@@ -128,8 +128,8 @@ vb::Variant ScriptFile::Run(const std::string& procedure, const vb::Variant& par
     }
     const vbscript::ScriptError& e = engine_.error();
     if (raised.active() || e.number != 0) {
-        // The failure stays readable while it is reported, for observers of the report;
-        // the report's own text already carries it.
+        // Observers of the report (a bus caller waiting for this run) get the script's
+        // failure with it; the report's own text already carries it.
         const std::string text = "Script Run Error " + raisedDescription(raised) + " / " + std::to_string(e.number) + " - " +
                                  e.description + "@ Line " + std::to_string(e.line) + " col " + std::to_string(e.column);
         xap::notifyLogEvent(xap::kProgramName, text,
