@@ -297,14 +297,22 @@ def check_objects():
     # A client that leaves before its calls are served holds nothing afterwards.
     waiter = connect()
     t = threading.Thread(target=lambda: app_of(waiter).WaitSecs(dbus.Int16(1), timeout=10))
-    early = connect()
     t.start()
     time.sleep(0.2)
-    for _ in range(5):
-        early.call_async(SERVICE, APP_PATH, APP, "CreateClassString", "", (), None, None)
-    early.flush()
-    early.close()
+    for _ in range(20):
+        early = connect()
+        for _ in range(5):
+            early.call_async(SERVICE, APP_PATH, APP, "CreateClassString", "", (), None, None)
+        early.flush()
+        early.close()
     t.join()
+    # And some that leave while their calls are being served, without any wait.
+    for _ in range(20):
+        early = connect()
+        for _ in range(5):
+            early.call_async(SERVICE, APP_PATH, APP, "CreateClassString", "", (), None, None)
+        early.flush()
+        early.close()
     deadline = time.time() + 5
     while handed_out(watcher) != base and time.time() < deadline:
         time.sleep(0.05)
