@@ -10,7 +10,7 @@ packages=(
   iproute2 util-linux procps python3
   xvfb xauth xdotool x11-utils imagemagick trayer
   fonts-dejavu-core
-  dbus-daemon systemd libglib2.0-bin python3-dbus
+  dbus-daemon systemd libglib2.0-bin python3-dbus python3-gi
   scdoc man-db desktop-file-utils dpkg-dev file
 )
 missing=()

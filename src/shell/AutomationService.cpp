@@ -1,25 +1,153 @@
 #include "AutomationService.h"
 
+#include "AutomationServiceMembers.h"
+#include "InboundDispatch.h"
 #include "PublicClasses.h"
 
+#include "host/DeviceChanges.h"
+#include "host/HostState.h"
+#include "host/HostState.h"
 #include "platform/bus/AutomationBus.h"
+#include "platform/bus/SignalInterest.h"
 #include "services/Setup.h"
+#include "services/wait/SentWork.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
+#include "xap/ReportObservers.h"
 
 #include <QCoreApplication>
+#include <QDBusMessage>
+#include <QThread>
+#include <QTimer>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace shell {
 
 namespace {
 
+constexpr const char* kEventsInterface = "org.tallis.Events";
+constexpr const char* kApplicationPath = "/org/tallis/Application";
+// How often records added or removed by the plug-in or scripts are looked for.
+constexpr int kRecordScanMs = 500;
+
 std::unique_ptr<platform::bus::AutomationBus>& service()
 {
     static std::unique_ptr<platform::bus::AutomationBus> bus;
     return bus;
+}
+
+// The service as the observers see it. Log records may be written on any thread and
+// after the service has gone: signals go out while a lock keeps the service (sending
+// is thread-safe); everything else happens on the program's thread only.
+std::atomic<platform::bus::AutomationBus*> live{nullptr};
+std::mutex signalLock;
+platform::bus::AutomationBus* signalBus = nullptr; // guarded by signalLock
+
+void emitEvent(const char* name, const QVariantList& args)
+{
+    std::lock_guard lock(signalLock);
+    if (signalBus)
+        signalBus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QLatin1String(name), args);
+}
+
+// Whether anyone listens for XapReceived (program thread).
+std::unique_ptr<platform::bus::SignalInterest>& xapInterest()
+{
+    static std::unique_ptr<platform::bus::SignalInterest> interest;
+    return interest;
+}
+
+bool onProgramThread()
+{
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+QString text(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+std::vector<vb::Ref<vb::Object>> recordsOf(vb::Collection& list)
+{
+    std::vector<vb::Ref<vb::Object>> records;
+    records.reserve(list.size());
+    for (std::size_t i = 1; i <= list.size(); ++i) {
+        const vb::Variant& item = list.at(i);
+        if (item.isObject() && item.objectValue())
+            records.push_back(item.objectRef());
+    }
+    return records;
+}
+
+// The announced properties of the host object (those its notes mark), as last seen.
+struct Announced {
+    bool known = false;
+    std::int32_t deviceCount = 0;
+    std::int32_t eventCount = 0;
+    std::int32_t debugMode = 0;
+    bool noLog = false;
+};
+
+// Announces with PropertiesChanged what changed since the last look (after every bus
+// call and on the record scan's timer, so changes by scripts and the plug-in too).
+void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
+{
+    host::HostState& s = host::state();
+    const Announced now{true, static_cast<std::int32_t>(s.deviceList().size()),
+                        static_cast<std::int32_t>(s.eventList().size()), s.debugModeSetting, s.noLogSetting};
+    if (last.known) {
+        const QString app = QStringLiteral("Application");
+        const QString iface = QStringLiteral("org.tallis.Application");
+        if (now.deviceCount != last.deviceCount)
+            bridge.announceProperty(app, iface, QStringLiteral("DeviceCount"), QVariant::fromValue(static_cast<short>(now.deviceCount)));
+        if (now.eventCount != last.eventCount)
+            bridge.announceProperty(app, iface, QStringLiteral("EventCount"), QVariant::fromValue(static_cast<short>(now.eventCount)));
+        if (now.debugMode != last.debugMode)
+            bridge.announceProperty(app, iface, QStringLiteral("DebugMode"), QVariant::fromValue(now.debugMode));
+        if (now.noLog != last.noLog)
+            bridge.announceProperty(app, iface, QStringLiteral("NoLog"), QVariant::fromValue(now.noLog));
+    }
+    last = now;
+}
+
+void installObservers()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    host::addDeviceChangeObserver([](std::string_view code, host::DeviceCell cell, host::DeviceChange) {
+        const host::HostState* state = host::loadedState();
+        if (!state)
+            return;
+        const std::size_t i = cell.index();
+        emitEvent("DeviceChanged", {text(code), QVariant::fromValue(static_cast<short>(state->tables.status[i])),
+                                    QVariant::fromValue(double(state->tables.value[i])), text(state->tables.text[i])});
+    });
+    xap::addLogRecordObserver([](std::string_view source, std::string_view line) {
+        emitEvent("Log", {text(source), text(line)});
+    });
+    // A failure a member reports through its trap answers the bus call it happened in.
+    // A trap reports with its member's name as the text; the script host's reports
+    // ("Script Run Error ...") belong to the member that ran the script.
+    xap::addLogEventObserver([](std::string_view, std::string_view text, const vb::Failure& failure) {
+        if (!failure.active() || !onProgramThread())
+            return;
+        const bool scriptReport = text.starts_with("Script");
+        if (platform::bus::AutomationBus* bus = live.load())
+            bus->bridge().noteReportedFailure(failure.number, failure.description, scriptReport ? std::string() : std::string(text));
+    });
+    setInboundObserver([](const std::string& source, const std::string& target, const std::string& messageClass,
+                          const std::string& message) {
+        // Every inbound message would be one: sent only while some client's rule wants it.
+        if (!onProgramThread() || !xapInterest() || !xapInterest()->anyoneListens())
+            return;
+        emitEvent("XapReceived", {text(source), text(target), text(messageClass), text(message)});
+    });
 }
 
 } // namespace
@@ -32,21 +160,62 @@ void startAutomationService()
     if (choice == QLatin1String("off"))
         return;
     const bool system = choice == QLatin1String("system");
+    platform::bus::setMemberNotes(automationMemberNotes());
     std::string problem;
     service() = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
                                                              : platform::bus::BusKind::Session,
+                                                      [](std::function<void()> work) { services::sendWork(std::move(work)); },
                                                       problem);
     if (!service()) {
         xap::WriteLogFile(xap::kProgramName, problem);
         return;
     }
-    service()->exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
-    service()->exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
-    service()->exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    platform::bus::AutomationBus& bus = *service();
+    bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
+    bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
+    bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    // The host's own lists, so that one-shot clients can follow them too.
+    bus.exportObject(QStringLiteral("DeviceList"), [] { return vb::Ref<vb::Object>(host::state().deviceListRef()); });
+    bus.exportObject(QStringLiteral("EventList"), [] { return vb::Ref<vb::Object>(host::state().eventListRef()); });
+    bus.bridge().exportRecords(QStringLiteral("Devices"), [] { return recordsOf(host::state().deviceList()); });
+    bus.bridge().exportRecords(QStringLiteral("Events"), [] { return recordsOf(host::state().eventList()); });
+    bool limitOk = false;
+    const qulonglong limit = qEnvironmentVariable("TALLIS_BUS_OBJECT_LIMIT").toULongLong(&limitOk);
+    if (limitOk && limit > 0)
+        bus.bridge().setObjectLimit(limit);
+
+    // Records the plug-in or scripts add and remove are announced without a bus call.
+    static Announced announced;
+    auto* scan = new QTimer(&bus.bridge());
+    QObject::connect(scan, &QTimer::timeout, &bus.bridge(), [&bridge = bus.bridge()] {
+        bridge.refreshRecords();
+        announceChanges(bridge, announced);
+    });
+    scan->start(kRecordScanMs);
+    bus.bridge().setAfterCall([&bridge = bus.bridge()] { announceChanges(bridge, announced); });
+
+    installObservers();
+    live.store(&bus);
+    {
+        std::lock_guard lock(signalLock);
+        signalBus = &bus;
+    }
+    xapInterest() = std::make_unique<platform::bus::SignalInterest>(
+        bus.connection(), platform::bus::SignalAddress{{QLatin1String(platform::bus::kServiceName), bus.connection().baseService()},
+                                                       QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
+                                                       QStringLiteral("XapReceived")});
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
     // The served objects must go while the application object and the host still exist.
-    qAddPostRoutine([] { service().reset(); });
+    qAddPostRoutine([] {
+        live.store(nullptr);
+        {
+            std::lock_guard lock(signalLock);
+            signalBus = nullptr;
+        }
+        xapInterest().reset();
+        service().reset();
+    });
 }
 
 } // namespace shell

@@ -14,11 +14,19 @@ namespace shell {
 
 namespace {
 
-void handToPlugin(const vb::Ref<xap::XapMessage>& message)
+InboundObserver& inboundObserver()
+{
+    static InboundObserver observer;
+    return observer;
+}
+
+void handToPlugin(const vb::Ref<xap::XapMessage>& message, const std::string& raw)
 {
     vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
     if (!plugin)
         return; // no plug-in loaded: the message is dropped
+    if (inboundObserver())
+        inboundObserver()(message->msgSource(), message->MsgTarget(), message->MsgClass(), raw);
     // The plug-in receives the message object by reference.
     vb::Variant argument{vb::Ref<vb::Object>(message)};
     vb::ArgPack<1> pack;
@@ -28,6 +36,11 @@ void handToPlugin(const vb::Ref<xap::XapMessage>& message)
 }
 
 } // namespace
+
+void setInboundObserver(InboundObserver observer)
+{
+    inboundObserver() = std::move(observer);
+}
 
 void SendRoleNotification()
 {
@@ -62,7 +75,7 @@ void ReadMessage(const std::string& sRaw)
             if (query != "Unknown")
                 SendEchoResponse(message->msgSource(), query);
         } else if (!bsc::dispatchToEndpoints(*message)) {
-            handToPlugin(message); // BSC commands and queries stay with the endpoints when they are on
+            handToPlugin(message, sRaw); // BSC commands and queries stay with the endpoints when they are on
         }
     });
     message.reset();

@@ -4,6 +4,7 @@
 // hosted plug-in's AudreyOnXapMessage.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace shell {
@@ -11,6 +12,12 @@ namespace shell {
 // Parses and dispatches one raw message. Failures are reported ("Readmessage") and
 // end that message's handling only.
 void ReadMessage(const std::string& sRaw);
+
+// Sees every message handed to the plug-in (source, target, class, the message text),
+// just before the plug-in gets it.
+using InboundObserver = std::function<void(const std::string& source, const std::string& target,
+                                           const std::string& messageClass, const std::string& text)>;
+void setInboundObserver(InboundObserver observer);
 
 // The answers to the two service queries.
 void SendRoleNotification();

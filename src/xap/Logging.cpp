@@ -1,4 +1,5 @@
 #include "Logging.h"
+#include "ReportObservers.h"
 
 #include "Globals.h"
 #include "LogFileWriter.h"
@@ -76,6 +77,8 @@ void WriteLogFile(std::string_view source, std::string_view text)
     record += "\r\n";
     // Repeats are counted rather than written, and the file is capped in size.
     logFileWriter().write(logFilePath(), source, text, record);
+    notifyLogRecord(source, failure.active() ? std::string(text) + ' ' + std::to_string(failure.line) + ' ' + failure.description
+                                             : std::string(text));
     vb::clearCurrentFailure();
 }
 
@@ -83,6 +86,7 @@ void LogEvent(std::string_view type, std::string_view text)
 {
     std::string data(text);
     const vb::Failure& failure = vb::currentFailure();
+    notifyLogEvent(type, text, failure);
     if (failure.active()) {
         data += " Line " + std::to_string(failure.line) + " " + failure.description;
         vb::clearCurrentFailure();

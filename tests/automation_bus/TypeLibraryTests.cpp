@@ -2,6 +2,7 @@
 // the interfaces, signatures and values the bus bridge derives from them.
 #include "platform/bus/BusInterface.h"
 #include "platform/bus/BusValues.h"
+#include "platform/bus/SignalInterest.h"
 
 #include "host/Application.h"
 #include "shell/FRH.h"
@@ -108,7 +109,12 @@ TEST(BusInterfaces, MethodsAndPropertiesComeFromTheMemberTable)
     ASSERT_NE(count, nullptr);
     EXPECT_EQ(count->type, VbType::Integer);
     EXPECT_TRUE(count->readable);
-    EXPECT_TRUE(count->writableByLet);
+    // Its Let drops the value: read-only on the bus. A Let that keeps it stays writable.
+    EXPECT_FALSE(count->writableByLet);
+    EXPECT_TRUE(app.findProperty("DebugMode")->writableByLet);
+    EXPECT_FALSE(app.findProperty("Sunrise")->writableByLet);
+    EXPECT_TRUE(app.findProperty("Sunrise")->standIn);
+    EXPECT_FALSE(count->standIn);
     EXPECT_EQ(app.findProperty("SetDeviceStatus"), nullptr);
     // Methods keep the slot order of the table.
     EXPECT_EQ(app.methods.front().name, "InitScriptControl");
@@ -144,11 +150,22 @@ TEST(BusInterfaces, IntrospectionListsTheClassAndTheAutomationInterface)
 {
     const QString xml = platform::bus::introspectionXml(&interfaceOf<host::Application>(), true, {});
     EXPECT_TRUE(xml.contains("<interface name=\"org.tallis.Application\">"));
+    // Without notes for the class, arguments are numbered.
     EXPECT_TRUE(xml.contains("<method name=\"SetDeviceStatus\">\n"
                              "      <arg name=\"arg0\" type=\"s\" direction=\"in\"/>\n"
                              "      <arg name=\"arg1\" type=\"n\" direction=\"in\"/>\n"
                              "    </method>"));
-    EXPECT_TRUE(xml.contains("<property name=\"DeviceCount\" type=\"n\" access=\"readwrite\"/>"));
+    // Each property says whether it announces its changes; nothing is said for the whole interface.
+    EXPECT_TRUE(xml.contains("<property name=\"DeviceCount\" type=\"n\" access=\"read\">\n"
+                             "      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
+                             "    </property>"));
+    EXPECT_EQ(xml.count("EmitsChangedSignal"), qsizetype(interfaceOf<host::Application>().properties.size()));
+    // Fixed-result members are marked as stand-ins, working ones are not.
+    const qsizetype validate = xml.indexOf("<method name=\"WEBValidateUser\">");
+    ASSERT_GE(validate, 0);
+    EXPECT_LT(xml.indexOf("org.tallis.Automation.StandIn", validate), xml.indexOf("</method>", validate));
+    const qsizetype set = xml.indexOf("<method name=\"SetDeviceStatus\">");
+    EXPECT_GT(xml.indexOf("org.tallis.Automation.StandIn", set), xml.indexOf("</method>", set));
     EXPECT_TRUE(xml.contains("<interface name=\"org.tallis.Automation\">"));
     EXPECT_TRUE(xml.contains("<method name=\"Invoke\">"));
     const QString folder = platform::bus::introspectionXml(nullptr, false, {"1", "2"});
@@ -201,7 +218,16 @@ TEST(BusValues, ResultsAreConvertedToTheirDeclaredType)
     EXPECT_EQ(n.metaType().id(), QMetaType::Short);
     EXPECT_EQ(n.toInt(), 12);
     EXPECT_EQ(toBusAs(vb::Variant("5"), VbType::Long, paths).metaType().id(), QMetaType::Int);
-    EXPECT_EQ(toBusAs(vb::Variant(vb::Date{2.5}), VbType::Date, paths).toString(), QString::fromStdString(vb::CStr(vb::Variant(vb::Date{2.5}))));
+    // Dates travel as ISO 8601 with the local offset, and such a text comes back as the same date.
+    const QString noon = toBusAs(vb::Variant(vb::Date{2.5}), VbType::Date, paths).toString();
+    EXPECT_TRUE(noon.startsWith("1900-01-01T12:00:00")) << noon.toStdString();
+    EXPECT_EQ(noon.size(), 25);
+    const vb::Variant back = platform::bus::dateFromIso(vb::Variant(noon.toStdString()));
+    ASSERT_EQ(back.type(), vb::vbDate);
+    EXPECT_DOUBLE_EQ(back.dateValue().serial, 2.5);
+    // The general date text and non-dates are left for the member's own conversion.
+    EXPECT_TRUE(platform::bus::dateFromIso(vb::Variant("1/1/1900 12:00:00 PM")).isString());
+    EXPECT_TRUE(platform::bus::dateFromIso(vb::Variant("2026-13-45Tnonsense")).isString());
     EXPECT_EQ(toBusAs(vb::Variant::nothing(), VbType::Object, paths).value<QDBusObjectPath>().path(), "/");
     EXPECT_EQ(toBusAs(vb::Variant(paths.object), VbType::Object, paths).value<QDBusObjectPath>().path(), "/t/1");
     EXPECT_FALSE(toBusAs(vb::Variant(), VbType::None, paths).isValid());
@@ -215,6 +241,47 @@ TEST(BusValues, ResultsAreConvertedToTheirDeclaredType)
     // Variants keep their own type inside the D-Bus variant.
     const QVariant v = toBusAs(vb::Variant(std::int16_t(3)), VbType::Variant, paths);
     EXPECT_EQ(v.value<QDBusVariant>().variant().metaType().id(), QMetaType::Short);
+}
+
+TEST(BusValues, FileNamesOfBusCallersStayInsideTheirFolder)
+{
+    using platform::bus::staysInsideFolder;
+    for (const char* inside : {"", "Settings.ini", "sub/x.ini", "sub\\x.ini", "sub/../x.ini", "./x.ini", "a/b/../../x.ini",
+                               "..x.ini", "x..ini", "sub//x.ini"})
+        EXPECT_TRUE(staysInsideFolder(inside)) << inside;
+    for (const char* outside : {"/etc/passwd", "\\server\\share\\x.ini", "C:\\x.ini", "c:x.ini", "..", "../x.ini",
+                                "..\\x.ini", "sub/../../x.ini", "sub\\..\\..\\x.ini", "./../x.ini", "a/../b/../../x"})
+        EXPECT_FALSE(staysInsideFolder(outside)) << outside;
+}
+
+TEST(BusValues, NulSeparatedTextsBecomeLists)
+{
+    using platform::bus::nulSeparatedList;
+    EXPECT_EQ(nulSeparatedList(std::string("A=1\0B=2\0", 8)), QStringList({"A=1", "B=2"}));
+    EXPECT_EQ(nulSeparatedList(std::string("A=1\0B=2", 7)), QStringList({"A=1", "B=2"}));
+    EXPECT_EQ(nulSeparatedList(std::string("\0x", 2)), QStringList({"", "x"}));
+    EXPECT_TRUE(nulSeparatedList("").isEmpty());
+    EXPECT_EQ(nulSeparatedList("one"), QStringList({"one"}));
+}
+
+TEST(SignalInterest, MatchRulesThatMayMeetTheSignal)
+{
+    using platform::bus::ruleMayMatch;
+    const platform::bus::SignalAddress xap{{"org.tallis.Tallis", ":1.7"}, "/org/tallis/Application", "org.tallis.Events",
+                                           "XapReceived"};
+    for (const char* rule : {"type='signal'", "", "sender='org.tallis.Tallis'", "sender=':1.7',member='XapReceived'",
+                             "type='signal',sender='org.tallis.Tallis',path='/org/tallis/Application'",
+                             "interface='org.tallis.Events'", "path_namespace='/org/tallis'", "path_namespace='/'",
+                             "type='signal',interface='org.tallis.Events',arg0='vyn.xap.host'", "eavesdrop='true'"})
+        EXPECT_TRUE(ruleMayMatch(rule, xap)) << rule;
+    for (const char* rule : {"type='method_call'", "sender='org.freedesktop.DBus'", "member='DeviceChanged'",
+                             "interface='org.tallis.Events',member='Log'", "path='/org/tallis/FRH'",
+                             "path_namespace='/org/tallis/App'", "sender=':1.8'", "destination=':1.9'",
+                             "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+                             "member='NameOwnerChanged',path='/org/freedesktop/DBus'"})
+        EXPECT_FALSE(ruleMayMatch(rule, xap)) << rule;
+    // Quotes may be escaped outside a quoted value.
+    EXPECT_FALSE(ruleMayMatch("member='Xap'\\''Received'", xap));
 }
 
 } // namespace

@@ -47,8 +47,9 @@ def vb_error(call):
 
 
 def handed_out(bus):
-    xml = iface(bus, "/org/tallis/objects", "org.freedesktop.DBus.Introspectable").Introspect()
-    return len(ET.fromstring(xml).findall("node"))
+    """Objects handed out to all clients together."""
+    props = dbus.Interface(obj(bus, "/org/tallis"), "org.freedesktop.DBus.Properties")
+    return int(props.Get("org.tallis.Service", "HandedOutObjects"))
 
 
 def check_type_library(bus):
@@ -70,7 +71,7 @@ def check_type_library(bus):
     if outs != ["o"]:
         fail("GetDevice returns %s" % outs)
     prop = app.find("property[@name='DeviceCount']")
-    if prop is None or prop.get("type") != "n" or prop.get("access") != "readwrite":
+    if prop is None or prop.get("type") != "n" or prop.get("access") != "read":
         fail("DeviceCount property: %s" % (None if prop is None else prop.attrib))
     # Member order follows the member table's slot order.
     methods = [m.get("name") for m in app.findall("method")]
@@ -94,7 +95,7 @@ def check_devices(bus):
     props = dbus.Interface(obj(bus, "/org/tallis/Application"), "org.freedesktop.DBus.Properties")
     count = props.Get("org.tallis.Application", "DeviceCount")
     path = app.GetDevice(dbus.Int16(count))
-    if not path.startswith("/org/tallis/objects/"):
+    if not path.startswith("/org/tallis/Devices/"):
         fail("GetDevice gave %s" % path)
     props = iface(bus, path, "org.freedesktop.DBus.Properties")
     if props.Get("org.tallis.DeviceClass", "name") != "Lamp":
@@ -161,8 +162,10 @@ def check_errors(bus):
     name, _ = vb_error(lambda: iface(bus, "/org/tallis/objects/999999", "org.tallis.DeviceClass").name())
     if name != "org.freedesktop.DBus.Error.UnknownObject":
         fail("an unknown path came back as %s" % name)
-    # A trapped member reports and returns: no error reaches the caller.
-    iface(bus, "/org/tallis/Application", "org.tallis.Application").Run("no-such-script.vbs")
+    # A failure a member reports through its trap reaches the bus caller too.
+    name, _ = vb_error(lambda: iface(bus, "/org/tallis/Application", "org.tallis.Application").Run("no-such-script.vbs"))
+    if not name.startswith("org.tallis.Error.VB"):
+        fail("a script that is not there came back as %s" % name)
     ok("VB errors arrive as org.tallis.Error.VB<number>")
 
 
@@ -183,7 +186,7 @@ def check_release():
     watcher = dbus.SessionBus()
     before = handed_out(watcher)
     app = iface(holder, "/org/tallis/Application", "org.tallis.Application")
-    paths = {app.NewEventEx("Morning"), app.NewEventEx("Evening"), app.NewCondition()}
+    paths = {app.CreateClassString(), app.NewDevFunc(), app.NewCondition()}
     if handed_out(watcher) != before + 3:
         fail("%d objects handed out, expected %d" % (handed_out(watcher), before + 3))
     iface(holder, sorted(paths)[0], AUTOMATION).Release()

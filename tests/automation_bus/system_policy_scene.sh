@@ -2,11 +2,13 @@
 # The system bus policy (dist/dbus/org.tallis.Tallis.conf) on a bus of the scene's own:
 # dbus-daemon --config-file with the system bus's default-deny rules and the policy
 # included, tallis run as the user tallis with TALLIS_BUS=system. Root and a member of
-# the group tallis may call it; another user may neither call it nor own its name.
+# the group tallis-admin may call every member; a member of the group tallis may read
+# and control devices but not run scripts or programs nor write settings; another user
+# may neither call it nor own its name. File names stay inside Config/ for everyone.
 #
 # The users live only in the scene: a private mount namespace lays copies of
-# /etc/passwd and /etc/group with the accounts tallis, member (in group tallis) and
-# outsider over the real files. Needs root.
+# /etc/passwd and /etc/group with the accounts tallis, member (in group tallis), admin
+# (in group tallis-admin) and outsider over the real files. Needs root.
 if [ -z "${POLICY_NAMESPACE:-}" ]; then
   exec unshare --net --mount --propagation private -- env POLICY_NAMESPACE=1 SCENE_PRIVATE_NETWORK=1 \
     bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
@@ -19,18 +21,21 @@ done
 
 scene_begin
 chmod 755 "$SCENE_DIR"
-tallis_uid=64990 member_uid=64991 outsider_uid=64992
+tallis_uid=64990 member_uid=64991 outsider_uid=64992 admin_uid=64993 admins_gid=64994
 cp /etc/passwd "$SCENE_DIR/passwd"
 cp /etc/group "$SCENE_DIR/group"
 cat >> "$SCENE_DIR/passwd" <<USERS
 tallis:x:$tallis_uid:$tallis_uid::/nonexistent:/usr/sbin/nologin
 member:x:$member_uid:$member_uid::/nonexistent:/usr/sbin/nologin
 outsider:x:$outsider_uid:$outsider_uid::/nonexistent:/usr/sbin/nologin
+admin:x:$admin_uid:$admin_uid::/nonexistent:/usr/sbin/nologin
 USERS
 cat >> "$SCENE_DIR/group" <<GROUPS
 tallis:x:$tallis_uid:member
 member:x:$member_uid:
 outsider:x:$outsider_uid:
+admin:x:$admin_uid:
+tallis-admin:x:$admins_gid:admin
 GROUPS
 mount --bind "$SCENE_DIR/passwd" /etc/passwd
 mount --bind "$SCENE_DIR/group" /etc/group
@@ -85,6 +90,43 @@ version() {
 }
 [ "$(version)" = 's "1.6.174"' ] || scene_fail "root cannot call the service"
 [ "$(version as $member_uid $member_uid,$tallis_uid)" = 's "1.6.174"' ] || scene_fail "a member of the group cannot call the service"
+[ "$(version as $admin_uid $admin_uid,$admins_gid)" = 's "1.6.174"' ] || scene_fail "an administrator cannot call the service"
+
+# call UID GROUPS MEMBER SIGNATURE ARGS...: an Application member called as that user.
+call() {
+  local uid=$1 groups=$2 member=$3
+  shift 3
+  as "$uid" "$groups" busctl --address="$address" call org.tallis.Tallis /org/tallis/Application org.tallis.Application "$member" "$@" 2>&1
+}
+denied() {
+  [[ "$1" == *"ccess denied"* || "$1" == *"AccessDenied"* ]]
+}
+member_groups=$member_uid,$tallis_uid
+admin_groups=$admin_uid,$admins_gid
+# Device control is the group tallis's; running programs and scripts and writing settings are not.
+out=$(call $member_uid $member_groups SetDeviceStatus sn A1 2) || scene_fail "a member of tallis cannot control a device: $out"
+[ "$(call $member_uid $member_groups DeviceStatus s A1)" = "n 2" ] || scene_fail "a member of tallis cannot read a device"
+for denied_call in "Launch sss /bin/true a b" "RunEx sss x.vbs Main x" "SaveINISetting ssvs S K s v x.ini" \
+                   "WriteLog ss a b" "NewDevice ss Lamp A2"; do
+  # shellcheck disable=SC2086
+  if out=$(call $member_uid $member_groups $denied_call); then
+    scene_fail "a member of tallis may call ${denied_call%% *}: $out"
+  fi
+  denied "$out" || scene_fail "${denied_call%% *} by a member of tallis failed otherwise: $out"
+done
+if out=$(as $member_uid $member_groups busctl --address="$address" set-property org.tallis.Tallis /org/tallis/Application \
+    org.tallis.Application DebugMode i 1 2>&1); then
+  scene_fail "a member of tallis may change a setting: $out"
+fi
+denied "$out" || scene_fail "DebugMode set by a member of tallis failed otherwise: $out"
+# An administrator may write settings, but only inside Config/.
+out=$(call $admin_uid $admin_groups SaveINISetting ssvs S K s v inside.ini) || scene_fail "an administrator cannot save a setting: $out"
+[ -f "$SCENE_BASE/Config/inside.ini" ] || scene_fail "the administrator's setting is not in Config/"
+if out=$(call $admin_uid $admin_groups SaveINISetting ssvs S K s v ../../outside.ini); then
+  scene_fail "an administrator wrote outside Config/: $out"
+fi
+[[ "$out" == *"org.tallis.Error.VB75"* || "$out" == *"Path/File access error"* ]] || scene_fail "a path outside Config/ failed otherwise: $out"
+[ ! -e "$SCENE_DIR/outside.ini" ] || scene_fail "a file was written outside Config/"
 if out=$(version as $outsider_uid $outsider_uid 2>&1); then
   scene_fail "a user outside the group called the service: $out"
 fi

@@ -2,6 +2,7 @@
 // Timing checks use generous bounds; the figures themselves are measured in bench/host.
 #include "services/wait/CWaitNDispatch.h"
 #include "services/wait/EventPump.h"
+#include "services/wait/SentWork.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 using services::CWaitNDispatch;
 using Clock = std::chrono::steady_clock;
@@ -90,4 +92,54 @@ TEST(WaitNDispatch, QueuedWorkWaitsUntilAfterTheWaitAndWaitEventsRunsIt)
     EXPECT_EQ(ran, 0);
     services::processWaitingEvents();
     EXPECT_EQ(ran, 1);
+
+    // Work sent from another thread runs inside a wait, on the waiting thread, in the
+    // order it was sent; a sent item that waits itself lets later items run inside it.
+    const std::thread::id self = std::this_thread::get_id();
+    std::vector<int> order;
+    bool onWaitingThread = true;
+    std::thread sender([&] {
+        while (!wait->IsWaiting())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        services::sendWork([&] {
+            order.push_back(1);
+            onWaitingThread = onWaitingThread && std::this_thread::get_id() == self;
+            vb::make<CWaitNDispatch>()->Wait(300); // a nested wait, as a bus call's WaitSecs
+            order.push_back(3);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        services::sendWork([&] {
+            order.push_back(2);
+            onWaitingThread = onWaitingThread && std::this_thread::get_id() == self;
+        });
+    });
+    const auto start = Clock::now();
+    wait->Wait(150);
+    sender.join();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(onWaitingThread);
+    // The outer wait ends once the nested one has (it cannot return from under it).
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    // Nothing is run twice by the event loop afterwards.
+    services::processWaitingEvents();
+    EXPECT_EQ(order.size(), 3u);
+}
+
+TEST(SentWork, RunsOnTheEventLoopWhenNobodyWaitsAndSurvivesAFailingItem)
+{
+    int argc = 1;
+    char name[] = "sent_work_tests";
+    char* argv[] = {name};
+    QCoreApplication application(argc, argv);
+    int ran = 0;
+    std::thread sender([&] {
+        services::sendWork([] { throw vb::Error(vb::err::InvalidProcedureCall); });
+        services::sendWork([&] { ++ran; });
+    });
+    sender.join();
+    EXPECT_EQ(ran, 0); // nothing runs on the sender's thread
+    services::processWaitingEvents();
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(services::runSentWork(), 0u);
 }

@@ -1,6 +1,7 @@
 #include "AutomationBus.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QFileInfo>
 
 namespace platform::bus {
@@ -23,9 +24,10 @@ QString sessionBusAddress()
 
 } // namespace
 
-AutomationBus::AutomationBus(const QDBusConnection& connection)
+AutomationBus::AutomationBus(const QDBusConnection& connection, BusReceiver::Deliver deliver)
     : connection_(connection)
-    , bridge_(std::make_unique<ObjectBridge>(connection))
+    , bridge_(std::make_shared<ObjectBridge>(connection))
+    , receiver_(std::make_unique<BusReceiver>(bridge_, std::move(deliver)))
 {
 }
 
@@ -33,10 +35,21 @@ AutomationBus::~AutomationBus()
 {
     connection_.unregisterObject(QLatin1String(kRootPath), QDBusConnection::UnregisterTree);
     connection_.unregisterService(QLatin1String(kServiceName));
+    thread_.quit();
+    thread_.wait();
+    receiver_.reset();
+    bridge_.reset();
     QDBusConnection::disconnectFromBus(QLatin1String(kConnectionName));
 }
 
-std::unique_ptr<AutomationBus> AutomationBus::connect(BusKind kind, std::string& problem)
+void AutomationBus::emitSignal(const QString& path, const QString& interfaceName, const QString& name, const QVariantList& args)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(path, interfaceName, name);
+    signal.setArguments(args);
+    connection_.send(signal);
+}
+
+std::unique_ptr<AutomationBus> AutomationBus::connect(BusKind kind, BusReceiver::Deliver deliver, std::string& problem)
 {
     QDBusConnection connection(QString{});
     if (kind == BusKind::Session) {
@@ -59,11 +72,15 @@ std::unique_ptr<AutomationBus> AutomationBus::connect(BusKind kind, std::string&
             return nullptr;
         }
     }
-    std::unique_ptr<AutomationBus> bus(new AutomationBus(connection));
-    if (!connection.registerVirtualObject(QLatin1String(kRootPath), bus->bridge_.get(), QDBusConnection::SubPath)) {
+    std::unique_ptr<AutomationBus> bus(new AutomationBus(connection, std::move(deliver)));
+    if (!connection.registerVirtualObject(QLatin1String(kRootPath), bus->receiver_.get(), QDBusConnection::SubPath)) {
         problem = "D-Bus: cannot serve " + std::string(kRootPath) + ": automation interface off";
         return nullptr;
     }
+    // Registered first, then moved: the connection sets the object up on this thread.
+    bus->thread_.setObjectName(QStringLiteral("tallis-bus"));
+    bus->receiver_->moveToThread(&bus->thread_);
+    bus->thread_.start();
     if (!connection.registerService(QLatin1String(kServiceName))) {
         problem = "D-Bus: the name " + std::string(kServiceName) + " is taken or not allowed ("
                   + connection.lastError().message().toStdString() + "): automation interface off";

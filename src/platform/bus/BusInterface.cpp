@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -35,9 +37,51 @@ QString inSignatureOf(const vb::MemberSignature* signature)
     return s;
 }
 
-QString outSignatureOf(const vb::MemberSignature* signature)
+QString outSignatureOf(const vb::MemberSignature* signature, const MemberNote* note)
 {
+    if (note && note->nulList && signature && signature->result == vb::VbType::String)
+        return QStringLiteral("as");
     return QLatin1String(signature ? typeCode(signature->result) : "v");
+}
+
+QStringList argNamesOf(const vb::MemberSignature* signature, const MemberNote* note)
+{
+    QStringList names;
+    if (!signature)
+        return {QStringLiteral("args")};
+    if (note && !note->argNames.empty())
+        names = QString::fromUtf8(note->argNames.data(), qsizetype(note->argNames.size())).split(QLatin1Char(','));
+    for (auto& n : names)
+        n = n.trimmed();
+    while (names.size() < qsizetype(signature->params.size()))
+        names << QStringLiteral("arg%1").arg(names.size());
+    names.resize(qsizetype(signature->params.size()));
+    if (signature->rest)
+        names << QStringLiteral("rest");
+    return names;
+}
+
+template <std::size_t... N, std::size_t... R>
+void collectStandIns(std::vector<const vb::MemberSignature*>& into, std::index_sequence<N...>, std::index_sequence<R...>)
+{
+    auto forN = [&](auto n) {
+        (into.push_back(vb::variantSignature<decltype(n)::value, static_cast<vb::VbType>(R)>()), ...);
+    };
+    (forN(std::integral_constant<std::size_t, N>{}), ...);
+}
+
+BusMethod methodOf(const QString& name, vb::CallKind kind, const vb::MemberSignature* signature, const MemberNote* note)
+{
+    BusMethod m{name, kind, signature, inSignatureOf(signature), outSignatureOf(signature, note)};
+    m.argNames = argNamesOf(signature, note);
+    m.standIn = isStandIn(signature);
+    if (note) {
+        m.access = note->access;
+        m.fileArg = note->fileArg;
+        m.folder = note->folder;
+        m.nulList = note->nulList && signature && signature->result == vb::VbType::String;
+    }
+    return m;
 }
 
 vb::VbType valueTypeOfSetter(const vb::MemberInfo& entry)
@@ -75,24 +119,28 @@ BusInterface build(const vb::TypeInfo& type, std::string_view typeName)
         }
     }
 
+    const std::string_view className = typeName;
     for (const auto& [name, e] : names) {
+        const MemberNote* note = memberNote(className, name.toStdString());
         if (e.method)
-            iface.methods.push_back({name, vb::Method, e.method->signature, inSignatureOf(e.method->signature),
-                                     outSignatureOf(e.method->signature)});
+            iface.methods.push_back(methodOf(name, vb::Method, e.method->signature, note));
         const bool getIsProperty = e.get && takesNoArguments(*e.get);
         if (e.get && !getIsProperty && !e.method)
-            iface.methods.push_back({name, vb::Get, e.get->signature, inSignatureOf(e.get->signature),
-                                     outSignatureOf(e.get->signature)});
-        if (getIsProperty || e.let || e.set) {
+            iface.methods.push_back(methodOf(name, vb::Get, e.get->signature, note));
+        // A Let that drops its value makes nothing writable.
+        const bool letKeeps = e.let && !isStandIn(e.let->signature);
+        if (getIsProperty || letKeeps || e.set) {
             BusProperty p;
             p.name = name;
             p.readable = getIsProperty;
-            p.writableByLet = e.let != nullptr;
+            p.writableByLet = letKeeps;
             p.writableBySet = e.set != nullptr;
+            p.emitsChanged = note && note->emitsChanged;
+            p.standIn = getIsProperty && isStandIn(e.get->signature);
             if (getIsProperty)
                 p.type = e.get->signature->result;
             else
-                p.type = valueTypeOfSetter(e.let ? *e.let : *e.set);
+                p.type = valueTypeOfSetter(letKeeps ? *e.let : *e.set);
             if (p.type == vb::VbType::None)
                 p.type = vb::VbType::Variant;
             iface.properties.push_back(p);
@@ -106,23 +154,26 @@ QString escaped(const QString& text)
     return text.toHtmlEscaped();
 }
 
-void appendArgs(QString& xml, const vb::MemberSignature* signature, const QString& out)
+void appendArgs(QString& xml, const BusMethod& m)
 {
-    if (!signature) {
+    const QString& out = m.outSignature;
+    if (!m.signature) {
         xml += QStringLiteral("      <arg name=\"args\" type=\"av\" direction=\"in\"/>\n");
     } else {
-        int i = 0;
-        for (const vb::ParamInfo& p : signature->params) {
-            xml += QStringLiteral("      <arg name=\"arg%1\" type=\"%2\" direction=\"in\"/>\n")
-                       .arg(i++)
-                       .arg(QLatin1String(typeCode(p.type)));
+        qsizetype i = 0;
+        for (const vb::ParamInfo& p : m.signature->params) {
+            xml += QStringLiteral("      <arg name=\"%1\" type=\"%2\" direction=\"in\"/>\n")
+                       .arg(escaped(m.argNames.value(i++)), QLatin1String(typeCode(p.type)));
         }
-        if (signature->rest)
+        if (m.signature->rest)
             xml += QStringLiteral("      <arg name=\"rest\" type=\"av\" direction=\"in\"/>\n");
     }
     if (!out.isEmpty())
         xml += QStringLiteral("      <arg name=\"result\" type=\"%1\" direction=\"out\"/>\n").arg(out);
 }
+
+constexpr const char* kStandInAnnotation =
+    "      <annotation name=\"org.tallis.Automation.StandIn\" value=\"true\"/>\n";
 
 constexpr const char* kStandardInterfaces =
     "  <interface name=\"org.tallis.Automation\">\n"
@@ -221,30 +272,47 @@ const BusInterface& busInterface(const vb::TypeInfo& type, std::string_view type
     return *slot;
 }
 
-QString introspectionXml(const BusInterface* iface, bool isObject, const QStringList& children)
+bool isStandIn(const vb::MemberSignature* signature)
+{
+    static const std::vector<const vb::MemberSignature*> standIns = [] {
+        std::vector<const vb::MemberSignature*> all;
+        collectStandIns(all, std::make_index_sequence<16>(), std::make_index_sequence<std::size_t(vb::VbType::Object) + 1>());
+        return all;
+    }();
+    return signature && std::find(standIns.begin(), standIns.end(), signature) != standIns.end();
+}
+
+QString introspectionXml(const BusInterface* iface, bool isObject, const QStringList& children, const QString& extraInterfaces)
 {
     QString xml = QStringLiteral(
         "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
         " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n");
     if (iface) {
         xml += QStringLiteral("  <interface name=\"%1\">\n").arg(escaped(iface->name));
-        // Properties are read when asked; nothing announces their changes.
-        xml += QStringLiteral("    <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n");
         for (const BusMethod& m : iface->methods) {
             xml += QStringLiteral("    <method name=\"%1\">\n").arg(escaped(m.name));
-            appendArgs(xml, m.signature, m.outSignature);
+            appendArgs(xml, m);
+            if (m.standIn)
+                xml += QLatin1String(kStandInAnnotation);
             xml += QStringLiteral("    </method>\n");
         }
         for (const BusProperty& p : iface->properties) {
             const bool writable = p.writableByLet || p.writableBySet;
             const char* access = p.readable ? (writable ? "readwrite" : "read") : "write";
-            xml += QStringLiteral("    <property name=\"%1\" type=\"%2\" access=\"%3\"/>\n")
+            xml += QStringLiteral("    <property name=\"%1\" type=\"%2\" access=\"%3\">\n")
                        .arg(escaped(p.name), QLatin1String(typeCode(p.type)), QLatin1String(access));
+            // Only the properties the service announces say so; the others are read when asked.
+            xml += QStringLiteral("      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"%1\"/>\n")
+                       .arg(QLatin1String(p.emitsChanged ? "true" : "false"));
+            if (p.standIn)
+                xml += QLatin1String(kStandInAnnotation);
+            xml += QStringLiteral("    </property>\n");
         }
         xml += QStringLiteral("  </interface>\n");
     }
     if (isObject)
         xml += QLatin1String(kStandardInterfaces);
+    xml += extraInterfaces;
     for (const QString& child : children)
         xml += QStringLiteral("  <node name=\"%1\"/>\n").arg(escaped(child));
     xml += QStringLiteral("</node>\n");

@@ -2,16 +2,24 @@
 // member table (no second list of members).
 //
 // Every member with a method entry is a D-Bus method; a Get without parameters is a
-// property (writable when the class also has a Let or Set of that name, write-only when
-// it has only those); a Get with parameters is a method too. Signatures come from the
-// declared VB types: String s, Integer n, Long i, Byte y, Single/Double/Currency d,
-// Boolean b, Date s (the general date text), Variant v, object o. A member without
-// declared types takes `av` and returns `v`.
+// property (writable when the class also has a Let or Set of that name that keeps its
+// value, write-only when it has only those); a Get with parameters is a method too.
+// Signatures come from the declared VB types: String s, Integer n, Long i, Byte y,
+// Single/Double/Currency d, Boolean b, Date s (ISO 8601 text with offset), Variant v,
+// object o. A member without declared types takes `av` and returns `v`. The member's
+// notes (MemberNotes) name its arguments and turn a NUL-separated list result into `as`.
+//
+// Members published with a fixed result (a variantSignature) are stand-ins: their
+// methods carry the annotation org.tallis.Automation.StandIn, and a Let of that kind
+// drops its value, so it makes no property writable.
 #pragma once
+
+#include "MemberNotes.h"
 
 #include "automation/MemberSignature.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -29,6 +37,12 @@ struct BusMethod {
     const vb::MemberSignature* signature = nullptr;
     QString inSignature;
     QString outSignature;
+    QStringList argNames; // one per parameter (and "rest")
+    Access access = Access::Admin;
+    std::int8_t fileArg = -1;
+    Folder folder = Folder::None;
+    bool nulList = false;
+    bool standIn = false;
 };
 
 struct BusProperty {
@@ -37,6 +51,8 @@ struct BusProperty {
     bool readable = false;
     bool writableByLet = false;
     bool writableBySet = false;
+    bool emitsChanged = false;
+    bool standIn = false;
 };
 
 struct BusInterface {
@@ -53,6 +69,10 @@ const BusInterface& busInterface(const vb::TypeInfo& type, std::string_view type
 
 // The introspection document of an object path: the class's interface (when it has a
 // member table), org.tallis.Automation, the standard interfaces, and child nodes.
-QString introspectionXml(const BusInterface* iface, bool isObject, const QStringList& children);
+QString introspectionXml(const BusInterface* iface, bool isObject, const QStringList& children,
+                         const QString& extraInterfaces = QString());
+
+// True when `signature` is one of a fixed-result member's.
+bool isStandIn(const vb::MemberSignature* signature);
 
 } // namespace platform::bus

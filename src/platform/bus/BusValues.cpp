@@ -2,6 +2,7 @@
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"
+#include "automation/DateTime.h"
 #include "automation/Error.h"
 
 #include <QDBusArgument>
@@ -9,9 +10,11 @@
 #include <QDBusObjectPath>
 #include <QDBusSignature>
 #include <QDBusVariant>
+#include <QDateTime>
 #include <QStringList>
 
 #include <array>
+#include <cstdlib>
 #include <limits>
 
 namespace platform::bus {
@@ -107,6 +110,72 @@ QString text(const std::string& s)
 
 } // namespace
 
+bool staysInsideFolder(const std::string& name)
+{
+    if (name.empty())
+        return true;
+    if (name[0] == '/' || name[0] == '\\' || (name.size() >= 2 && name[1] == ':'))
+        return false;
+    int depth = 0;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        const std::string_view part(name.data() + start, end - start);
+        if (part == "..") {
+            if (--depth < 0)
+                return false;
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+QStringList nulSeparatedList(const std::string& text)
+{
+    QStringList items;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\0', start);
+        if (end == std::string::npos)
+            end = text.size();
+        items << QString::fromUtf8(text.data() + start, qsizetype(end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
+QString isoDate(vb::Date date)
+{
+    const vb::DateParts p = vb::splitDate(date);
+    const QDateTime local(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second));
+    // The offset always as +hh:mm (UTC too), so that clients read one form.
+    const int offset = local.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char(offset < 0 ? '-' : '+')
+           + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+vb::Variant dateFromIso(const vb::Variant& value)
+{
+    if (!value.isString())
+        return value;
+    const QString given = QString::fromStdString(value.stringValue());
+    if (given.size() < 11 || given[10] != QLatin1Char('T'))
+        return value;
+    const QDateTime when = QDateTime::fromString(given, Qt::ISODate);
+    if (!when.isValid())
+        return value;
+    const QDateTime local = when.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    return vb::Variant(vb::makeDate(vb::dayNumberOf(vb::dateSerial(d.year(), d.month(), d.day())),
+                                    vb::timeSerial(t.hour(), t.minute(), t.second())));
+}
+
 vb::Variant fromBus(const QVariant& value, ObjectPathMap& paths)
 {
     const int type = value.metaType().id();
@@ -172,6 +241,7 @@ QVariant toBus(const vb::Variant& value, ObjectPathMap& paths)
         return QVariant::fromValue(static_cast<double>(value.currencyValue().scaled) / vb::Currency::scale);
     case vb::vbBoolean: return QVariant::fromValue(value.booleanValue());
     case vb::vbString: return QVariant::fromValue(text(value.stringValue()));
+    case vb::vbDate: return QVariant::fromValue(isoDate(value.dateValue()));
     case vb::vbObject:
         if (!value.objectValue())
             return QVariant::fromValue(QDBusObjectPath(QLatin1String(kNothingPath)));
@@ -187,7 +257,7 @@ QVariant toBusAs(const vb::Variant& value, vb::VbType type, ObjectPathMap& paths
     switch (type) {
     case vb::VbType::None: return QVariant();
     case vb::VbType::String: return QVariant::fromValue(text(vb::CStr(value)));
-    case vb::VbType::Date: return QVariant::fromValue(text(vb::CStr(vb::Variant(vb::CDate(value)))));
+    case vb::VbType::Date: return QVariant::fromValue(isoDate(vb::CDate(value)));
     case vb::VbType::Integer: return QVariant::fromValue(static_cast<short>(vb::CInt(value)));
     case vb::VbType::Long: return QVariant::fromValue(static_cast<int>(vb::CLng(value)));
     case vb::VbType::Byte: return QVariant::fromValue(static_cast<uchar>(vb::CByte(value)));

@@ -13,6 +13,7 @@
 #include "automation/Variant.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -40,6 +41,17 @@ QVariant toBus(const vb::Variant& value, ObjectPathMap& paths);
 // A value converted to a declared type, for a typed result or property (None gives an
 // invalid QVariant: no value).
 QVariant toBusAs(const vb::Variant& value, vb::VbType type, ObjectPathMap& paths);
+// A date as ISO 8601 text with the local offset ("2026-12-07T19:05:09+01:00").
+QString isoDate(vb::Date date);
+// A text in ISO 8601 form with a time ("2026-12-07T19:05:09+01:00") as a local date;
+// any other value as it is (the general date text is converted where it is used).
+vb::Variant dateFromIso(const vb::Variant& value);
+// True when a file name given to a member stays inside the folder it is resolved in:
+// no absolute path, no drive, no ".." (either slash) that climbs out.
+bool staysInsideFolder(const std::string& name);
+// A text holding a list separated by NUL characters, as a list (a trailing separator
+// ends the list; an empty text is an empty list).
+QStringList nulSeparatedList(const std::string& text);
 // Values as an `av`.
 QVariant toBusList(const std::vector<vb::Variant>& values, ObjectPathMap& paths);
 

@@ -1,5 +1,7 @@
 #include "ScriptFile.h"
 
+#include "xap/ReportObservers.h"
+
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
@@ -126,9 +128,13 @@ vb::Variant ScriptFile::Run(const std::string& procedure, const vb::Variant& par
     }
     const vbscript::ScriptError& e = engine_.error();
     if (raised.active() || e.number != 0) {
-        xap::LogEvent(xap::kProgramName, "Script Run Error " + raisedDescription(raised) + " / " + std::to_string(e.number) +
-                                             " - " + e.description + "@ Line " + std::to_string(e.line) + " col " +
-                                             std::to_string(e.column));
+        // Observers of the report (a bus caller waiting for this run) get the script's
+        // failure with it; the report's own text already carries it.
+        const std::string text = "Script Run Error " + raisedDescription(raised) + " / " + std::to_string(e.number) + " - " +
+                                 e.description + "@ Line " + std::to_string(e.line) + " col " + std::to_string(e.column);
+        xap::notifyLogEvent(xap::kProgramName, text,
+                            e.number != 0 ? vb::Failure{e.number, e.description, "", e.line} : raised);
+        xap::LogEvent(xap::kProgramName, text);
         engine_.clearError();
         result = vb::Variant();
     }

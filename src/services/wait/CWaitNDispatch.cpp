@@ -1,5 +1,7 @@
 #include "CWaitNDispatch.h"
 
+#include "SentWork.h"
+
 #include <chrono>
 
 namespace services {
@@ -40,11 +42,8 @@ void CWaitNDispatch::Wait(std::int32_t waitMilliseconds)
 
     // A steady clock: changing the system time neither shortens nor stretches the wait.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
-    {
-        std::unique_lock lock(mutex_);
-        wake_.wait_until(lock, deadline, [this] { return signalled_; });
-        signalled_ = true;
-    }
+    waitRunningSentWork(deadline, [this] { return signalled_.load(); });
+    signalled_ = true;
     if (onTimer_)
         onTimer_();
 }
@@ -57,7 +56,7 @@ void CWaitNDispatch::Cancel()
             return;
         signalled_ = true;
     }
-    wake_.notify_all();
+    wakeSentWorkWaiters();
 }
 
 } // namespace services

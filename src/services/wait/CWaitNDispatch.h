@@ -3,13 +3,14 @@
 //
 // The program's own queued work (timers, socket notifications, clicks) is not run
 // during the wait: it stays in the event queue and is handled after Wait returns.
-// Cancel may be called from any thread; a wait ends as soon as it is.
+// Work sent from other threads (SentWork: calls of outside clients) is run during the
+// wait, as messages sent to a window are. Cancel may be called from any thread; a wait
+// ends as soon as it is.
 #pragma once
 
 #include "automation/MemberTable.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -39,9 +40,8 @@ public:
 
 private:
     std::atomic<bool> waiting_ = false;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool signalled_ = false; // guarded by mutex_
+    std::mutex mutex_; // makes the waiting check and its setting one step
+    std::atomic<bool> signalled_ = false;
     std::function<void()> onTimer_;
 };
 

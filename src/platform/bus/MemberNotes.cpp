@@ -1,0 +1,49 @@
+#include "MemberNotes.h"
+
+#include <cctype>
+
+namespace platform::bus {
+
+namespace {
+
+std::span<const ClassNotes>& installed()
+{
+    static std::span<const ClassNotes> notes;
+    return notes;
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void setMemberNotes(std::span<const ClassNotes> notes)
+{
+    installed() = notes;
+}
+
+const MemberNote* memberNote(std::string_view className, std::string_view member)
+{
+    for (const ClassNotes& c : installed()) {
+        if (c.className != className)
+            continue;
+        for (const MemberNote& m : c.members)
+            if (sameName(m.member, member))
+                return &m;
+    }
+    return nullptr;
+}
+
+std::span<const ClassNotes> allMemberNotes()
+{
+    return installed();
+}
+
+} // namespace platform::bus
