@@ -9,6 +9,7 @@
 #include "Wiring.h"
 
 #include "platform/TerminationSignals.h"
+#include "platform/service/ServiceManager.h"
 #include "services/Setup.h"
 #include "tallis/Version.h"
 #include "xap/Globals.h"
@@ -52,6 +53,7 @@ int runProgram(int argc, char** argv)
     platform::TerminationSignals stopRequests([] {
         if (programEnded())
             return;
+        platform::notifyStopping();
         if (vb::Ref<TallisForm> form = mainForm())
             form->Exit();
         else
@@ -74,7 +76,11 @@ int runProgram(int argc, char** argv)
     if (programEnded())
         return finalStatus(exitStatus());
     startAutomationService();
+    // The node's socket is bound and the plug-in created: a service that waits for
+    // this one (After=) may start now.
+    platform::notifyReady("serving xAP from " + xap::BaseFolder);
     const int status = instance.app->exec();
+    platform::notifyStopping();
     return finalStatus(programEnded() ? exitStatus() : status);
 }
 
