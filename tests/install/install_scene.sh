@@ -67,8 +67,8 @@ scene_stop_tallis
 (cd "$SCENE_DIR" && exec "$prefix/lib/tallis/tallis" --base "$instance" > "$SCENE_DIR/tallis.out" 2>&1) &
 TALLIS_PID=$!
 SCENE_PIDS+=("$TALLIS_PID")
-wait_for 10 test "$(grep -c "started in $instance" "$instance/Data/raruveViziva.txt")" -ge 2 \
-  || scene_fail "--base did not make the instance the base folder"
+started_twice() { [ "$(grep -c "started in $instance" "$instance/Data/raruveViziva.txt")" -ge 2 ]; }
+wait_for 10 started_twice || scene_fail "--base did not make the instance the base folder"
 scene_stop_tallis
 [ ! -e "$SCENE_DIR/Data" ] && [ ! -e "$prefix/lib/tallis/Data" ] || scene_fail "--base: folders made outside the instance"
 status=0
