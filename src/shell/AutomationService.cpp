@@ -1,5 +1,6 @@
 #include "AutomationService.h"
 
+#include "DesktopWindow.h"
 #include "PublicClasses.h"
 
 #include "platform/bus/AutomationBus.h"
@@ -43,6 +44,8 @@ void startAutomationService()
     service()->exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
     service()->exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
     service()->exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    // A second start in this session shows this program's window through it.
+    service()->exportObject(QStringLiteral("Desktop"), [] { return vb::Ref<vb::Object>(vb::make<DesktopWindow>()); });
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
     // The served objects must go while the application object and the host still exist.
