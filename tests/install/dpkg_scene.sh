@@ -9,6 +9,7 @@ source "$(dirname "$0")/../integration/scene.sh"
 : "${BUILD_DIR:?}" "${VERSION:?}"
 
 [ "$(id -u)" -eq 0 ] || { echo "dpkg scene skipped: needs root (mount namespace, chroot)"; exit 0; }
+unshare -m -- true 2>/dev/null || { echo "dpkg scene skipped: no mount namespace here"; exit 0; }
 command -v adduser >/dev/null && command -v runuser >/dev/null || { echo "dpkg scene skipped: no adduser"; exit 0; }
 
 scene_begin

@@ -10,6 +10,7 @@ source "$(dirname "$0")/../integration/scene.sh"
 : "${PLUGIN:?}" "${SOURCE_DIR:?}"
 
 [ "$(id -u)" -eq 0 ] || { echo "service scene skipped: needs root (mount namespace, another user)"; exit 0; }
+unshare -m -- true 2>/dev/null || { echo "service scene skipped: no mount namespace here"; exit 0; }
 scene_begin
 chmod 0755 "$SCENE_DIR"
 nobody=65534
