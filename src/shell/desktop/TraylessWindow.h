@@ -16,8 +16,6 @@ class RemoteControlWindow;
 namespace shell {
 
 class TraylessWindow : public QMainWindow {
-    Q_OBJECT
-
 public:
     static constexpr const char* kTitle = "Tallis";
     static constexpr const char* kNote =
