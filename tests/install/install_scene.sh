@@ -51,6 +51,23 @@ grep -q "already exists" "$SCENE_DIR/again.err" || scene_fail "a second init did
 grep -q "BroadcastAddress=$SCENE_BROADCAST" "$instance/Config/vynXap.ini" || scene_fail "a second init overwrote vynXap.ini"
 [ -n "$before" ]
 
+# A folder that cannot be made is named once, with the reason.
+status=0
+"$prefix/bin/tallis-instance" init /proc/tallis-instance 2> "$SCENE_DIR/proc.err" || status=$?
+[ "$status" -eq 1 ] && [ "$(grep -c . "$SCENE_DIR/proc.err")" -eq 1 ] \
+  || scene_fail "init in /proc: status $status, said: $(cat "$SCENE_DIR/proc.err")"
+
+# The starter vynXap.ini is one the node reads without a warning.
+fresh=$SCENE_DIR/fresh
+"$prefix/bin/tallis-instance" init "$fresh" > /dev/null || scene_fail "tallis-instance init $fresh failed"
+"$prefix/lib/tallis/tallis" --base "$fresh" > "$SCENE_DIR/fresh.out" 2>&1 &
+fresh_pid=$!
+SCENE_PIDS+=("$fresh_pid")
+wait_for 10 grep -q "started in $fresh" "$fresh/Data/raruveViziva.txt" || scene_fail "the fresh instance did not start"
+kill -TERM "$fresh_pid"
+wait "$fresh_pid" || true
+grep -q "vynXap.ini" "$fresh/Data/raruveViziva.txt" && scene_fail "the starter vynXap.ini: $(grep vynXap.ini "$fresh/Data/raruveViziva.txt")"
+
 check_units "$prefix" "$prefix" "$instance"
 
 # The program started through the instance's link runs in the instance.
