@@ -1,11 +1,12 @@
 # What `cmake --install` puts where (GNUInstallDirs), and so what the package holds:
 #   lib/tallis/                  the program and the plug-ins we ship
-#   bin/                         xap, xaphub, vbsrun, tallis-instance
+#   bin/                         xap, xaphub, vbsrun, tallis-instance, and tallis (the
+#                                user's starter: the user's instance or --base DIR)
 #   share/man/                   the manual pages
 #   lib/systemd/{system,user}/   the service units
 #   share/applications/, share/icons/hicolor/   the desktop entry and its icon
-#   include/tallis/, <libdir>/cmake/Tallis/, <libdir>/pkgconfig/   the plug-in kit
-#   share/doc/tallis/            LICENSE and README
+#   include/tallis/, <libdir>/cmake/Tallis/, lib/<multiarch>/pkgconfig/   the plug-in kit
+#   share/doc/tallis/            README, copyright (Debian's form), changelog
 set(TALLIS_PKGLIBDIR lib/tallis)
 
 install(TARGETS tallis RUNTIME DESTINATION ${TALLIS_PKGLIBDIR})
@@ -16,14 +17,18 @@ install(TARGETS xap_tool xaphub vbsrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDI
 set(PKGLIBDIR_REL ${TALLIS_PKGLIBDIR})
 configure_file(tools/tallis-instance/tallis-instance.in ${CMAKE_BINARY_DIR}/tools/tallis-instance/tallis-instance @ONLY)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/tools/tallis-instance/tallis-instance DESTINATION ${CMAKE_INSTALL_BINDIR})
+configure_file(tools/tallis-instance/tallis.in ${CMAKE_BINARY_DIR}/tools/tallis-instance/tallis @ONLY)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/tools/tallis-instance/tallis DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Service units: the system's (hub and node as services) and a user's (a session).
-# Their commands name the bin folder of the prefix installed to (a --prefix given to
-# cmake --install, or /usr in the package), so they are written at install time.
+# Their commands name the bin and program folders of the prefix installed to (a
+# --prefix given to cmake --install, or /usr in the package), so they are written at
+# install time.
 foreach(kind system user)
   foreach(unit xaphub tallis)
     set(unit_out ${CMAKE_BINARY_DIR}/dist/systemd/${kind}/${unit}.service)
     install(CODE "set(BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+      set(PKGLIBDIR \"\${CMAKE_INSTALL_PREFIX}/${TALLIS_PKGLIBDIR}\")
       configure_file(\"${CMAKE_SOURCE_DIR}/dist/systemd/${kind}/${unit}.service\" \"${unit_out}\" @ONLY)")
     install(FILES ${unit_out} DESTINATION lib/systemd/${kind})
   endforeach()
@@ -36,7 +41,18 @@ foreach(size 16 22 24 32 48 64 128 256)
           RENAME tallis.png)
 endforeach()
 
-install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tallis)
+# The license as Debian wants it (copyright, machine-readable) and the changelog,
+# compressed without name or time stamp.
+set(TALLIS_MAINTAINER "The Tallis developers <maintainers@tallis.example.org>")
+configure_file(dist/debian/changelog.in ${CMAKE_BINARY_DIR}/dist/debian/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/dist/debian/changelog.gz
+  COMMAND gzip -9n < ${CMAKE_BINARY_DIR}/dist/debian/changelog > ${CMAKE_BINARY_DIR}/dist/debian/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/dist/debian/changelog VERBATIM)
+add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/dist/debian/changelog.gz)
+install(FILES README.md dist/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tallis)
+install(FILES ${CMAKE_BINARY_DIR}/dist/debian/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tallis
+        RENAME changelog.Debian.gz)
+install(FILES dist/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tallis)
 
 # The plug-in kit: the entry points, the object-model headers they include, a CMake
 # package (find_package(Tallis) gives tallis_add_plugin) and a pkg-config file.
@@ -51,7 +67,14 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/TallisConfigVersion.cma
 install(FILES ${CMAKE_BINARY_DIR}/sdk/TallisConfig.cmake ${CMAKE_BINARY_DIR}/sdk/TallisConfigVersion.cmake
               plugins/sdk/cmake/TallisAddPlugin.cmake
         DESTINATION ${TALLIS_CMAKE_DIR})
-# The .pc file finds its prefix from its own place, so an installed tree can move.
-file(RELATIVE_PATH TALLIS_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+# The .pc file finds its prefix from its own place, so an installed tree can move. It
+# goes to the multiarch folder (lib/x86_64-linux-gnu/pkgconfig), where pkg-config
+# looks first and a cross build finds the right one.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(TALLIS_PC_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/pkgconfig)
+else()
+  set(TALLIS_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
+file(RELATIVE_PATH TALLIS_PC_TO_PREFIX /prefix/${TALLIS_PC_DIR} /prefix)
 configure_file(plugins/sdk/tallis-plugin.pc.in ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+install(FILES ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc DESTINATION ${TALLIS_PC_DIR})

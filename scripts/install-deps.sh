@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core
   dbus-daemon systemd libglib2.0-bin python3-dbus python3-gi
   scdoc man-db desktop-file-utils dpkg-dev file
+  libsystemd-dev lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -96,7 +96,23 @@ std::string locate(const std::string& argv0)
     return {};
 }
 
+std::string& chosenBaseFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
 } // namespace
+
+void setBaseFolder(std::string folder)
+{
+    chosenBaseFolder() = std::move(folder);
+}
+
+std::string baseFolder()
+{
+    return chosenBaseFolder().empty() ? executableFolder() : chosenBaseFolder();
+}
 
 void setInvocationPath(std::string_view argv0)
 {

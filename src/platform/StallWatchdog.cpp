@@ -2,6 +2,7 @@
 
 #include "EmergencyReport.h"
 #include "Timer.h"
+#include "service/ServiceManager.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -89,6 +90,10 @@ void StallWatchdog::watch()
         const long long stalledMs = now - std::max(lastBeat, gBoundedUntilMs.load());
         if (stalledMs < stallMs) {
             reported = false;
+            // The service manager's watchdog hears from healthy ticks only: a stalled
+            // loop falls silent, and the manager restarts the program should this
+            // watchdog fail to end it.
+            notifyWatchdog();
             continue;
         }
         if (!reported) {

@@ -218,7 +218,8 @@ bool RemoteControlWindow::topmost() const
 
 void RemoteControlWindow::setTopmost(bool on)
 {
-    if (topmost() == on)
+    // Inside an ordinary window (a desktop without a tray) the window's manager decides.
+    if (!isWindow() || topmost() == on)
         return;
     const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
@@ -252,16 +253,17 @@ void RemoteControlWindow::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    // Dragging the picture moves the whole window.
-    if (windowHandle() && windowHandle()->startSystemMove())
+    // Dragging the picture moves the whole window (the one holding it, when it is held).
+    QWidget* whole = window();
+    if (whole->windowHandle() && whole->windowHandle()->startSystemMove())
         return;
-    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    dragOffset_ = event->globalPosition().toPoint() - whole->frameGeometry().topLeft();
 }
 
 void RemoteControlWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (dragOffset_ && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - *dragOffset_);
+        window()->move(event->globalPosition().toPoint() - *dragOffset_);
 }
 
 void RemoteControlWindow::mouseReleaseEvent(QMouseEvent*)
@@ -279,6 +281,11 @@ void RemoteControlWindow::fillNamesAndShow()
     show();
     setTopmost(true);
     raise();
+    if (!isWindow()) {
+        window()->show();
+        window()->raise();
+        window()->activateWindow();
+    }
 }
 
 std::string RemoteControlWindow::WhichAudries()
@@ -304,7 +311,7 @@ QMenu* RemoteControlWindow::popUpAreaMenu(const std::string& areaName, const QPo
 void RemoteControlWindow::clickArea(const std::string& areaName)
 {
     if (areaName == "img_OptionsButton") {
-        hide();
+        window()->hide();
     } else if (areaName == "img_Keyboard") {
         QWidget* keyboard = areas_.at("img_Keyboard");
         if (heightTwips_ == kExpandedHeightTwips) {
@@ -324,7 +331,7 @@ void RemoteControlWindow::chooseItem(const std::string& itemName)
     } else if (itemName == "mnu_ACID") {
         runAcid();
     } else if (itemName == "mnu_Hide") {
-        hide();
+        window()->hide();
     } else if (itemName == "mnu_AllAudreys") {
         selection_.toggleAllFromMenu();
     } else if (itemName.rfind("mnu_Audrey", 0) == 0) {

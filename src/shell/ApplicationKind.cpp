@@ -5,6 +5,26 @@
 
 namespace shell {
 
+namespace {
+
+bool& withoutTrayFlag()
+{
+    static bool flag = false;
+    return flag;
+}
+
+} // namespace
+
+bool desktopWithoutTray()
+{
+    return withoutTrayFlag();
+}
+
+void setDesktopWithoutTray(bool withoutTray)
+{
+    withoutTrayFlag() = withoutTray;
+}
+
 ApplicationInstance createApplication(int& argc, char** argv)
 {
     ApplicationInstance instance;
@@ -22,7 +42,10 @@ ApplicationInstance createApplication(int& argc, char** argv)
     auto app = std::make_unique<QApplication>(argc, argv);
     app->setQuitOnLastWindowClosed(false);
     const QString platform = QGuiApplication::platformName();
-    instance.headless = platform == "offscreen" || platform == "minimal" || !QSystemTrayIcon::isSystemTrayAvailable();
+    instance.headless = platform == "offscreen" || platform == "minimal";
+    // A desktop without a tray still gets the program's window (and its menu).
+    instance.withoutTray = !instance.headless && !QSystemTrayIcon::isSystemTrayAvailable();
+    setDesktopWithoutTray(instance.withoutTray);
     instance.app = std::move(app);
     return instance;
 }

@@ -1,11 +1,11 @@
 #include "AutomationService.h"
 
 #include "AutomationServiceMembers.h"
+#include "DesktopWindow.h"
 #include "InboundDispatch.h"
 #include "PublicClasses.h"
 
 #include "host/DeviceChanges.h"
-#include "host/HostState.h"
 #include "host/HostState.h"
 #include "platform/bus/AutomationBus.h"
 #include "platform/bus/SignalInterest.h"
@@ -179,6 +179,8 @@ void startAutomationService()
     bus.exportObject(QStringLiteral("EventList"), [] { return vb::Ref<vb::Object>(host::state().eventListRef()); });
     bus.bridge().exportRecords(QStringLiteral("Devices"), [] { return recordsOf(host::state().deviceList()); });
     bus.bridge().exportRecords(QStringLiteral("Events"), [] { return recordsOf(host::state().eventList()); });
+    // A second start in this session shows this program's window through it.
+    bus.exportObject(QStringLiteral("Desktop"), [] { return vb::Ref<vb::Object>(vb::make<DesktopWindow>()); });
     bool limitOk = false;
     const qulonglong limit = qEnvironmentVariable("TALLIS_BUS_OBJECT_LIMIT").toULongLong(&limitOk);
     if (limitOk && limit > 0)

@@ -2,6 +2,10 @@
 
 #include "tallis/Version.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <string_view>
 
@@ -10,45 +14,88 @@ namespace shell {
 namespace {
 
 constexpr const char* kHelp =
-    "Usage: tallis\n"
+    "Usage: tallis [--base DIR]\n"
     "       tallis --help | --version\n"
     "\n"
     "Runs the Audrey plug-in (hspi_Audrey.so) as an xAP node with an emulated host,\n"
-    "and with a tray icon on a desktop. It takes no other argument: it is configured by\n"
-    "the INI files of the Config folder beside the path it was started through (its\n"
-    "base folder), and logs to Data/raruveViziva.txt there. See tallis(1).\n"
+    "and with a tray icon on a desktop. It is configured by the INI files of the Config\n"
+    "folder of its base folder, and logs to Data/raruveViziva.txt there. The base\n"
+    "folder is the folder of the path it was started through. See tallis(1).\n"
     "\n"
+    "  --base DIR     use DIR as the base folder (it must exist); the plug-ins are\n"
+    "                 loaded from it and Config, Data, Scripts and HTML made in it\n"
     "  -h, --help     show this text\n"
     "  -V, --version  show the version\n"
+    "\n"
+    "Environment: TALLIS_BASE=DIR is --base DIR (the option wins).\n"
     "\n"
     "Exit status: 0 after a normal end; 1 when the xAP node cannot start or another\n"
     "program runs in the same base folder; 2 on an argument; 74 when the devices\n"
     "could not be saved at the end.\n";
 
+CommandLine fail(const std::string& text)
+{
+    std::fprintf(stderr, "tallis: %s\n", text.c_str());
+    return CommandLine{2, {}};
+}
+
+// The folder as an absolute path (links kept as named), or a reason it cannot serve.
+CommandLine baseFolderFrom(const std::string& given, const char* where)
+{
+    if (given.empty())
+        return fail(std::string(where) + ": the base folder is empty");
+    struct stat st {};
+    if (::stat(given.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return fail(std::string(where) + " \"" + given + "\": no such folder");
+    std::string folder = given;
+    if (folder.front() != '/') {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd))
+            return fail(std::string(where) + " \"" + given + "\": the current folder cannot be read");
+        folder = std::string(cwd) + "/" + folder;
+    }
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return CommandLine{std::nullopt, folder};
+}
+
 } // namespace
 
-std::optional<int> handleCommandLine(int argc, char** argv)
+CommandLine parseCommandLine(int argc, char** argv, const char* environmentBase)
 {
-    if (argc <= 1)
-        return std::nullopt;
-    const std::string_view first = argv[1];
-    if (argc == 2 && (first == "-h" || first == "--help")) {
-        std::fputs(kHelp, stdout);
-        return 0;
+    std::string base;
+    const char* baseFrom = nullptr;
+    if (environmentBase && *environmentBase) {
+        base = environmentBase;
+        baseFrom = "TALLIS_BASE";
     }
-    if (argc == 2 && (first == "-V" || first == "--version")) {
-        std::printf("tallis %s\n", TALLIS_VERSION);
-        return 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kHelp, stdout);
+            return CommandLine{0, {}};
+        }
+        if (arg == "-V" || arg == "--version") {
+            std::printf("tallis %s\n", TALLIS_VERSION);
+            return CommandLine{0, {}};
+        }
+        if (arg == "--base") {
+            if (i + 1 >= argc)
+                return fail("--base needs a folder");
+            base = argv[++i];
+            baseFrom = "--base";
+        } else if (arg.starts_with("--base=")) {
+            base = std::string(arg.substr(7));
+            baseFrom = "--base";
+        } else {
+            return fail("unknown argument \"" + std::string(arg) +
+                        "\": tallis takes no argument but --base DIR, --help or --version; "
+                        "it is configured by the INI files of its Config folder");
+        }
     }
-    // Name the first argument that is not accepted: the second one after a valid
-    // --help or --version, the first one otherwise.
-    const bool firstIsKnown = first == "-h" || first == "--help" || first == "-V" || first == "--version";
-    const char* refused = firstIsKnown ? argv[2] : argv[1];
-    std::fprintf(stderr,
-                 "tallis: unknown argument \"%s\": tallis takes no argument but --help or --version; "
-                 "it is configured by the INI files of its Config folder\n",
-                 refused);
-    return 2;
+    if (!baseFrom)
+        return CommandLine{};
+    return baseFolderFrom(base, baseFrom);
 }
 
 } // namespace shell

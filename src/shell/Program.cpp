@@ -2,6 +2,7 @@
 
 #include "ApplicationKind.h"
 #include "AutomationService.h"
+#include "DesktopWindow.h"
 #include "FRH.h"
 #include "Safeguards.h"
 #include "ShellHooks.h"
@@ -10,6 +11,7 @@
 
 #include "bsc/EndpointService.h"
 #include "platform/TerminationSignals.h"
+#include "platform/service/ServiceManager.h"
 #include "services/Setup.h"
 #include "tallis/Version.h"
 #include "xap/Globals.h"
@@ -53,6 +55,7 @@ int runProgram(int argc, char** argv)
     platform::TerminationSignals stopRequests([] {
         if (programEnded())
             return;
+        platform::notifyStopping();
         if (vb::Ref<TallisForm> form = mainForm())
             form->Exit();
         else
@@ -64,7 +67,18 @@ int runProgram(int argc, char** argv)
 
     if (!Main()) {
         const std::string text = mainForm() ? mainForm()->initError() : std::string("start-up failed");
-        std::cerr << "tallis: " << text << " (see Data/" << xap::kProgramName << ".txt)" << std::endl;
+        // A second start on a desktop brings the running program's window to the front.
+        std::string problem;
+        if (!instance.headless && text.rfind("already running in ", 0) == 0 && askRunningProgramToShowWindow(problem)) {
+            std::cerr << "tallis: " << text << ": its window is shown" << std::endl;
+            endProgram(0);
+            releaseSafeguards();
+            return 0;
+        }
+        if (text.rfind("already running in ", 0) == 0)
+            std::cerr << "tallis: " << text << std::endl;
+        else
+            std::cerr << "tallis: " << text << " (see Data/" << xap::kProgramName << ".txt)" << std::endl;
         endProgram(1);
         releaseSafeguards();
         return 1;
@@ -72,11 +86,17 @@ int runProgram(int argc, char** argv)
     xap::WriteLogFile(xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + xap::BaseFolder);
     if (instance.headless)
         xap::WriteLogFile(xap::kProgramName, kHeadlessNote);
+    else if (instance.withoutTray)
+        xap::WriteLogFile(xap::kProgramName, kWithoutTrayNote);
     if (programEnded())
         return finalStatus(exitStatus());
     startAutomationService();
     bsc::startEndpointService();
+    // The node's socket is bound and the plug-in created: a service that waits for
+    // this one (After=) may start now.
+    platform::notifyReady("serving xAP from " + xap::BaseFolder);
     const int status = instance.app->exec();
+    platform::notifyStopping();
     return finalStatus(programEnded() ? exitStatus() : status);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/StallWatchdog.h"
+#include "platform/service/JournalStream.h"
 #include "platform/Timer.h"
 #include "services/DevicePersistence.h"
 #include "services/ini/IniTool.h"
@@ -59,7 +60,9 @@ GuardSettings readGuardSettings(const std::string& baseFolder)
 std::string claimBaseFolder()
 {
     // A last report goes to the log file as WriteLogFile frames its lines.
-    platform::prepareEmergencyReports(xap::logFilePath(), std::string(xap::kProgramName) + " ", " 0 \r\n", "tallis: ");
+    // In the journal they are critical records (the journal names the program itself).
+    platform::prepareEmergencyReports(xap::logFilePath(), std::string(xap::kProgramName) + " ", " 0 \r\n",
+                                      platform::stderrIsJournal() ? "<2>" : "tallis: ");
     platform::installFatalSignalReports();
 
     bool busy = false;

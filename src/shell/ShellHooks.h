@@ -54,6 +54,9 @@ struct ShellHooks {
     std::function<void()> clearX10CommandCodes;
     std::function<void()> hostStartup;
     std::function<void()> showPluginMenu;
+    // Shows the program's window and brings it to the front (a desktop without a
+    // tray; a second start asks the running program for it over the bus).
+    std::function<void()> showDesktopWindow;
     // Ends the program's event loop with a status.
     std::function<void(int status)> endEventLoop;
 };

@@ -61,8 +61,8 @@ bool TallisForm::Form_Load()
         if (hooks().startup.claimBaseFolder) {
             const std::string refusal = hooks().startup.claimBaseFolder();
             if (!refusal.empty()) {
+                // Said on standard error only: the log belongs to the program running there.
                 initError_ = refusal;
-                xap::WriteLogFile(xap::kProgramName, initError_);
                 nodeBound = false;
                 return;
             }

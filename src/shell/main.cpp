@@ -1,16 +1,20 @@
-// Entry of the tallis program. It takes no command line (but --help and --version):
-// everything comes from the INI files of its Config folder.
+// Entry of the tallis program. It takes no command line but --base, --help and
+// --version: everything comes from the INI files of its Config folder.
 #include "CommandLine.h"
 #include "Program.h"
 #include "ShellHooks.h"
 #include "desktop/DesktopFace.h"
 #include "platform/ExecutablePath.h"
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> status = shell::handleCommandLine(argc, argv))
-        return *status;
+    const shell::CommandLine options = shell::parseCommandLine(argc, argv, std::getenv("TALLIS_BASE"));
+    if (options.exitStatus)
+        return *options.exitStatus;
     platform::setInvocationPath(argc > 0 ? argv[0] : "");
+    platform::setBaseFolder(options.baseFolder);
     shell::hooks().installDesktop = shell::installDesktopFace;
     return shell::runProgram(argc, argv);
 }

@@ -31,8 +31,11 @@ void LogFileWriter::append(const std::string& path, std::string_view line)
 
 void LogFileWriter::writeRepeatCount(std::uint64_t repeats)
 {
-    if (repeats > 0 && !lastPath_.empty())
-        append(lastPath_, RepeatCollapser::repeatLine(repeats) + "\r\n");
+    if (repeats > 0 && !lastPath_.empty()) {
+        const std::string line = RepeatCollapser::repeatLine(repeats);
+        append(lastPath_, line + "\r\n");
+        platform::writeJournal(lastPriority_, line);
+    }
 }
 
 void LogFileWriter::flush()
@@ -40,7 +43,8 @@ void LogFileWriter::flush()
     writeRepeatCount(repeats_.takePending());
 }
 
-void LogFileWriter::write(const std::string& path, std::string_view source, std::string_view text, std::string_view record)
+void LogFileWriter::write(const std::string& path, std::string_view source, std::string_view text, std::string_view record,
+                          platform::JournalPriority priority)
 {
     std::string key;
     key.reserve(path.size() + source.size() + text.size() + 2);
@@ -53,7 +57,9 @@ void LogFileWriter::write(const std::string& path, std::string_view source, std:
     writeRepeatCount(outcome.repeatsToReport);
     if (outcome.writeRecord) {
         append(path, record);
+        platform::writeJournal(priority, record);
         lastPath_ = path;
+        lastPriority_ = priority;
     }
 }
 

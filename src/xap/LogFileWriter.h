@@ -13,6 +13,8 @@
 
 #include "RepeatCollapser.h"
 
+#include "platform/service/JournalStream.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -28,8 +30,10 @@ public:
     static constexpr std::uint64_t kMinMaxBytes = 1024;
 
     // Writes `record` (a whole line with its CR LF) to `path` unless it repeats the
-    // previous record's source and text.
-    void write(const std::string& path, std::string_view source, std::string_view text, std::string_view record);
+    // previous record's source and text. Under a service manager the record written
+    // (and a repeat count) also goes to the journal with `priority`.
+    void write(const std::string& path, std::string_view source, std::string_view text, std::string_view record,
+               platform::JournalPriority priority = platform::JournalPriority::Info);
     // Writes the count of repeats not yet reported, if any.
     void flush();
 
@@ -47,6 +51,7 @@ private:
     std::uint64_t maxBytes_ = kDefaultMaxBytes;
     std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
     std::string lastPath_;
+    platform::JournalPriority lastPriority_ = platform::JournalPriority::Info;
     RepeatCollapser repeats_; // keyed by path, source and text
 };
 

@@ -30,7 +30,7 @@ void loadNodeSettings(services::IniTool& ini, const std::string& path)
     } catch (...) {
         const vb::Failure failure = vb::failureFromCurrentException();
         ini.Clear();
-        WriteLogFile(kProgramName, "vynXap.ini cannot be read (" + failure.description +
+        WriteLogWarning(kProgramName, "vynXap.ini cannot be read (" + failure.description +
                                        "): the default interface and broadcast addresses are used");
         return;
     }
@@ -39,7 +39,7 @@ void loadNodeSettings(services::IniTool& ini, const std::string& path)
     for (const std::string& key : ini.Keys("Interface"))
         if (vb::equalsIgnoreCase(key, "BroadcastAddress") || vb::equalsIgnoreCase(key, "InterfaceAddress"))
             return;
-    WriteLogFile(kProgramName, "vynXap.ini holds no [Interface] key the node reads (BroadcastAddress, "
+    WriteLogWarning(kProgramName, "vynXap.ini holds no [Interface] key the node reads (BroadcastAddress, "
                                "InterfaceAddress): the default addresses are used");
 }
 
@@ -62,9 +62,13 @@ std::string logFilePath()
     return platform::joinPath(BaseFolder, std::string("Data/") + kProgramName + ".txt");
 }
 
-void WriteLogFile(std::string_view source, std::string_view text)
+namespace {
+
+void writeRecord(std::string_view source, std::string_view text, platform::JournalPriority priority)
 {
     const vb::Failure failure = vb::currentFailure();
+    if (failure.active())
+        priority = platform::JournalPriority::Error;
     std::string record;
     record.reserve(source.size() + text.size() + failure.description.size() + 16);
     record += source;
@@ -76,10 +80,22 @@ void WriteLogFile(std::string_view source, std::string_view text)
     record += failure.description;
     record += "\r\n";
     // Repeats are counted rather than written, and the file is capped in size.
-    logFileWriter().write(logFilePath(), source, text, record);
+    logFileWriter().write(logFilePath(), source, text, record, priority);
     notifyLogRecord(source, failure.active() ? std::string(text) + ' ' + std::to_string(failure.line) + ' ' + failure.description
                                              : std::string(text));
     vb::clearCurrentFailure();
+}
+
+} // namespace
+
+void WriteLogFile(std::string_view source, std::string_view text)
+{
+    writeRecord(source, text, platform::JournalPriority::Info);
+}
+
+void WriteLogWarning(std::string_view source, std::string_view text)
+{
+    writeRecord(source, text, platform::JournalPriority::Warning);
 }
 
 void LogEvent(std::string_view type, std::string_view text)
@@ -149,7 +165,7 @@ void InitXapAt(const std::string& baseFolder, const std::string& programPath)
 
 void InitXap()
 {
-    InitXapAt(platform::executableFolder(), platform::executablePath());
+    InitXapAt(platform::baseFolder(), platform::executablePath());
 }
 
 const vb::Reporter& logEventReporter()

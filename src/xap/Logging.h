@@ -21,8 +21,13 @@ std::string LocalComputerName();
 
 // Appends "source text line description" and CR LF to the log file; the line and
 // description are those of the failure being handled (0 and "" when none), which is
-// then cleared. Failures are ignored.
+// then cleared. Failures are ignored. Under a service manager the record also goes
+// to the journal: as an error when a failure is being handled, otherwise as
+// information.
 void WriteLogFile(std::string_view source, std::string_view text);
+// As WriteLogFile; the journal gets the record as a warning (a setting the program
+// works around, a peer or a network that does not answer).
+void WriteLogWarning(std::string_view source, std::string_view text);
 
 // Sends one "Homeseer.Event"/"Event.Log" message (items Time, Type, Data). When a
 // failure is being handled, " Line ", its line and description follow the text in

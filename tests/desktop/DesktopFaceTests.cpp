@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 
 using desktop_testing::onceMenuOpens;
@@ -356,4 +357,58 @@ TEST_F(DesktopFaceTest, DialogContextFollowsTheRegistryOrder)
     services::setupForm()->RegisterMenuEx("A", "One", "Shown");
     EXPECT_EQ(context.menuCallbacks(),
               (std::vector<std::pair<std::string, std::string>>{{"B~Two", "B"}, {"A~One", "Shown"}}));
+}
+
+TEST_F(DesktopFaceTest, WithoutATrayTheProgramsWindowTakesTheIconsPlace)
+{
+    // A face for a desktop without a system tray (GNOME shows none).
+    face.reset();
+    auto recording = std::make_unique<RecordingArea>();
+    area = recording.get();
+    DesktopFace::Parts parts;
+    parts.area = std::move(recording);
+    face = std::make_unique<DesktopFace>(std::move(parts), true);
+    face->install();
+
+    startTray();
+    EXPECT_TRUE(area->entries.empty()); // no icon is asked for
+    shell::TraylessWindow* window = face->traylessWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->noteShown()); // the first time it says why there is no icon
+    remote::RemoteControlWindow* remote = face->loadedRemoteWindow();
+    ASSERT_NE(remote, nullptr);
+    EXPECT_EQ(remote->window(), window);
+    EXPECT_FALSE(remote->topmost()); // an ordinary window, not kept on top
+    EXPECT_EQ(remote->audreyBox(0)->text(), "Kitchen");
+    // The tray menu's commands are in the window's menu bar.
+    const QList<QAction*> menus = window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_EQ(menus[0]->text(), "Audrey");
+    EXPECT_EQ(menus[0]->menu(), &face->trayMenu().menu());
+
+    // The blink has nothing to change; the picture's Options button hides the window,
+    // and showing it again (a second start) brings it back without the note.
+    shell::mainForm()->SwapIcons();
+    shell::mainForm()->Timer1_Timer();
+    EXPECT_TRUE(area->entries.empty());
+    remote->clickArea("img_OptionsButton");
+    EXPECT_FALSE(window->isVisible());
+    plugin->values["AudreyNames"] = vb::Variant("Den");
+    shell::hooks().showDesktopWindow();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->noteShown());
+    EXPECT_EQ(remote->audreyBox(0)->text(), "Den");
+
+    // Without a plug-in to ask for the names the window still opens.
+    provided = nullptr;
+    remote->chooseItem("mnu_Hide");
+    EXPECT_FALSE(window->isVisible());
+    shell::hooks().showDesktopWindow();
+    EXPECT_TRUE(window->isVisible());
+
+    // Exit's unload of the tray hides it; the face goes with its window and picture.
+    shell::hooks().exit.unloadTray();
+    EXPECT_FALSE(window->isVisible());
+    face.reset();
 }

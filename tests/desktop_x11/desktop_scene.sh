@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The desktop face on a real X display: Xvfb, tallis with the Audrey plug-in on a
-# loopback configuration. Without a system tray the program runs headless; with one
+# loopback configuration (without a tray: trayless_scene.sh). With a system tray
 # (trayer) its icon appears in the tray. A left click on the tray icon opens
 # the remote-control window cut to the Audrey's outline: around the appliance the
 # desktop shows, inside it the picture. A right click opens the tray menu at the
@@ -67,16 +67,7 @@ display_start
 
 scene_start_hub
 
-# A display without a system tray: the desktop face stays off and the program runs as
-# an xAP node, saying so in its log file.
 log="$SCENE_BASE/Data/raruveViziva.txt"
-(cd "$SCENE_BASE" && exec ./tallis > "$SCENE_DIR/tallis.out" 2>&1) &
-TALLIS_PID=$!
-SCENE_PIDS+=("$TALLIS_PID")
-wait_for 10 grep -q "running as an xAP node only" "$log" || scene_fail "no headless line on a display without a tray"
-scene_stop_tallis
-[ "$TALLIS_STATUS" -eq 0 ] || scene_fail "headless tallis ended with status $TALLIS_STATUS"
-rm -f "$log"
 
 tray_start
 sleep 0.3

@@ -11,7 +11,8 @@ check_units() {
     mkdir -p "$units/$kind"
     for unit in xaphub tallis; do
       [ -f "$usr/lib/systemd/$kind/$unit.service" ] || scene_fail "no $kind unit $unit.service"
-      sed -e "s#/usr/bin/#$usr/bin/#g; s#/usr/local/bin/#$usr/bin/#g; s#/var/lib/tallis#$instance#g" \
+      sed -e "s#/usr/bin/#$usr/bin/#g; s#/usr/local/bin/#$usr/bin/#g; s#/usr/lib/tallis/#$usr/lib/tallis/#g" \
+        -e "s#/usr/local/lib/tallis/#$usr/lib/tallis/#g; s#/var/lib/tallis#$instance#g" \
         "$usr/lib/systemd/$kind/$unit.service" > "$units/$kind/$unit.service"
     done
   done
@@ -41,4 +42,21 @@ check_man_pages() {
     count=$((count + 1))
   done
   [ "$count" -eq 5 ] || scene_fail "expected 5 manual pages, found $count"
+}
+
+# check_unit_security USR UNIT LIMIT: `systemd-analyze security` rates the system unit
+# UNIT.service of USR at LIMIT or below; prints the figure.
+check_unit_security() {
+  local usr=$1 unit=$2 limit=$3
+  command -v systemd-analyze >/dev/null || { echo "systemd-analyze not found: $unit.service not rated"; return 0; }
+  local folder=$SCENE_DIR/security
+  mkdir -p "$folder"
+  cp "$usr/lib/systemd/system/$unit.service" "$folder/"
+  (cd "$folder" && systemd-analyze security --offline=yes --no-pager "$unit.service") > "$SCENE_DIR/security-$unit.log" 2>&1 \
+    || scene_fail "systemd-analyze security $unit.service: $(tail -5 "$SCENE_DIR/security-$unit.log")"
+  local figure
+  figure=$(sed -n "s/.*Overall exposure level for $unit.service: \([0-9.]*\).*/\1/p" "$SCENE_DIR/security-$unit.log")
+  [ -n "$figure" ] || scene_fail "no exposure level for $unit.service: $(tail -3 "$SCENE_DIR/security-$unit.log")"
+  echo "systemd-analyze security $unit.service: $figure (at most $limit)"
+  awk -v a="$figure" -v b="$limit" 'BEGIN { exit !(a <= b) }' || scene_fail "$unit.service exposure $figure is above $limit"
 }

@@ -71,7 +71,8 @@ status=0
 (cd "$SCENE_BASE" && timeout 10 ./tallis > "$SCENE_DIR/second.out" 2>&1) || status=$?
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || scene_fail "the second program: status $status"
 grep -q "already running in $SCENE_BASE" "$SCENE_DIR/second.out" || scene_fail "the second program said: $(cat "$SCENE_DIR/second.out")"
-log | grep -q "already running in $SCENE_BASE" || scene_fail "the refusal is not in the log"
+# The log belongs to the running program: the refusal is said on standard error only.
+log | grep -q "already running in $SCENE_BASE" && scene_fail "the refusal went into the running program's log"
 answer=$(xap_cmd query echo --text Ping --timeout 5 --all --summary) || scene_fail "no echo answer"
 [ "$(grep -c "Response=ping" <<< "$answer")" -eq 1 ] || scene_fail "echo answers: $answer"
 TALLIS_PID=$first

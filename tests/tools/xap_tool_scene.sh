@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The xap tool, xaphub and vbsrun as a user meets them: --help and --version, unknown and
-# inapplicable options refused with status 2, listen's filters, the word when no hub
+# inapplicable options refused with status 2, a missing script named with its reason,
+# the loopback broadcast when there is no network, listen's filters, the word when no hub
 # relays anything, the stop heartbeat on leaving, "no answer" from a query, and a
 # subnet broadcast sent from the interface that carries it (a veth pair with a
 # private address inside the scene's own network namespace).
@@ -33,6 +34,15 @@ for bad in "send --class A.B --section S k=v --text x" "send --class A.B --secti
   expect_status 2 "$XAP" $bad
 done
 expect_status 2 "$VBSRUN" --timeout soon x.vbs
+expect_status 1 "$VBSRUN" "$SCENE_DIR/missing.vbs"
+grep -q "missing.vbs: cannot read the script file: No such file or directory" "$SCENE_DIR/last.err" \
+  || scene_fail "vbsrun gives no reason: $(cat "$SCENE_DIR/last.err")"
+
+# Without a network (no route but loopback's) the default broadcast cannot be reached:
+# the tool says so and keeps to this computer instead of ending.
+expect_status 0 "$XAP" listen --timeout 1 --no-heartbeats
+grep -q "sending to 127.255.255.255, this computer only" "$SCENE_DIR/last.err" \
+  || scene_fail "no fallback to the loopback broadcast: $(cat "$SCENE_DIR/last.err")"
 
 # No hub: the listener says so, and a query says it had no answer.
 expect_status 0 "$XAP" listen --broadcast "$SCENE_BROADCAST" --timeout 6

@@ -7,6 +7,8 @@
 
 #include "automation/Error.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -14,11 +16,15 @@ namespace vbsrun {
 
 namespace {
 
+// Reads the script; on a failure `out` holds the reason ("No such file or directory").
 bool readWholeFile(const std::string& path, std::string& out)
 {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        out = errno ? std::strerror(errno) : "cannot be opened";
         return false;
+    }
     std::ostringstream s;
     s << in.rdbuf();
     // UTF-16 files with a byte-order mark are read too; a UTF-8 mark is dropped.
@@ -32,7 +38,7 @@ int runScript(const RunOptions& options, std::ostream& errors)
 {
     std::string code;
     if (!readWholeFile(options.scriptPath, code)) {
-        errors << options.scriptPath << ": cannot read the script file\n";
+        errors << options.scriptPath << ": cannot read the script file: " << code << "\n";
         return 1;
     }
     vbscript::ScriptControl control;

@@ -59,8 +59,17 @@ public:
             std::fprintf(stderr, "xap: %s\n", e.description.c_str());
             return false;
         }
-        if (platform::SocketError e = socket_.sendTo(options_.broadcast, options_.hubPort, text)) {
-            std::fprintf(stderr, "xap: cannot send to %s:%u: %s\n", options_.broadcast.c_str(), options_.hubPort,
+        platform::SocketError e = socket_.sendTo(target_, options_.hubPort, text);
+        // A computer without a network (no default route) cannot reach the limited
+        // broadcast address; its own programs still meet on the loopback network.
+        if (e.number == kNetworkUnreachable && target_ == kLimitedBroadcast) {
+            target_ = kLoopbackBroadcast;
+            std::fprintf(stderr, "xap: %s is unreachable (no network): sending to %s, this computer only "
+                                 "(give --broadcast to choose)\n", kLimitedBroadcast, kLoopbackBroadcast);
+            e = socket_.sendTo(target_, options_.hubPort, text);
+        }
+        if (e) {
+            std::fprintf(stderr, "xap: cannot send to %s:%u: %s\n", target_.c_str(), options_.hubPort,
                          e.description.c_str());
             return false;
         }
@@ -68,7 +77,12 @@ public:
     }
 
 private:
+    static constexpr int kNetworkUnreachable = 10051; // ENETUNREACH as UdpSocket numbers it (Winsock's)
+    static constexpr const char* kLimitedBroadcast = "255.255.255.255";
+    static constexpr const char* kLoopbackBroadcast = "127.255.255.255";
+
     const Options& options_;
+    std::string target_ = options_.broadcast;
     platform::UdpSocket socket_;
 };
 

@@ -1,6 +1,7 @@
 #include "Hub.h"
 
 #include "StateFile.h"
+#include "platform/service/JournalStream.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -77,6 +78,7 @@ bool Hub::open(std::string& error)
     sa.sin_addr = address;
     // No address reuse: a second hub on the same port is refused.
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        openErrno_ = errno;
         error = "cannot bind " + options_.bindAddress + ":" + std::to_string(options_.port) + ": " + std::strerror(errno);
         return false;
     }
@@ -104,6 +106,11 @@ bool Hub::open(std::string& error)
 
 void Hub::log(const std::string& line) const
 {
+    // Under a service manager the journal stamps and names the line itself.
+    if (platform::stderrIsJournal()) {
+        platform::writeJournal(platform::JournalPriority::Info, line);
+        return;
+    }
     std::printf("xaphub: %s\n", line.c_str());
     std::fflush(stdout);
 }

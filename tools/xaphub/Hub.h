@@ -46,6 +46,9 @@ public:
 
     // Binds the port and reloads the state file; false (with `error` set) when it cannot bind.
     bool open(std::string& error);
+    // The system error of a failed open (EADDRINUSE: another program, normally another
+    // hub, holds the port).
+    int openErrno() const { return openErrno_; }
     // Relays until stop() is called (from a signal handler or another thread), then
     // tells the clients the hub has stopped.
     void run();
@@ -70,6 +73,7 @@ private:
 
     HubOptions options_;
     int fd_ = -1;
+    int openErrno_ = 0;
     ClientTable table_;
     std::atomic<bool> stopping_{false};
     std::uint64_t relayed_ = 0;

@@ -2,9 +2,13 @@
 // the local clients from their heartbeats and relays every message to each of them.
 #include "Hub.h"
 
+#include "platform/service/JournalStream.h"
+#include "platform/service/ServiceManager.h"
+
 #include "tallis/Version.h"
 
 #include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,8 +46,9 @@ void usage(std::FILE* out)
                  "(class xap-hbeat.stop or xap-hbeat.stopped). A client announcing the hub's own\n"
                  "port is refused. The hub sends its own heartbeat to its clients every 60 s.\n"
                  "\n"
-                 "Exit status: 0 after SIGTERM or SIGINT, 1 when the port cannot be bound,\n"
-                 "2 on a usage error.\n");
+                 "Exit status: 0 after SIGTERM or SIGINT, and at once when another program\n"
+                 "(normally another hub) already serves the port: the clients are served by\n"
+                 "it; 1 when the port cannot be bound otherwise, 2 on a usage error.\n");
 }
 
 bool readPort(const char* text, std::uint16_t& port)
@@ -116,7 +121,22 @@ int main(int argc, char** argv)
     xaphub::Hub hub(options);
     std::string error;
     if (!hub.open(error)) {
-        std::fprintf(stderr, "xaphub: %s\n", error.c_str());
+        if (hub.openErrno() == EADDRINUSE) {
+            // The hub a node needs is there already (the system's, while a user's hub
+            // starts): nothing is wrong, and nothing is left to do.
+            const std::string note = "another hub already serves port " + std::to_string(options.port) +
+                                     " (" + error + "); this one is not needed and ends";
+            if (platform::stderrIsJournal())
+                platform::writeJournal(platform::JournalPriority::Notice, note);
+            else
+                std::fprintf(stderr, "xaphub: %s\n", note.c_str());
+            platform::notifyReady("another hub serves port " + std::to_string(options.port));
+            return 0;
+        }
+        if (platform::stderrIsJournal())
+            platform::writeJournal(platform::JournalPriority::Error, error);
+        else
+            std::fprintf(stderr, "xaphub: %s\n", error.c_str());
         return 1;
     }
     gHub = &hub;
@@ -125,7 +145,9 @@ int main(int argc, char** argv)
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    platform::notifyReady("relaying port " + std::to_string(options.port));
     hub.run();
+    platform::notifyStopping();
     gHub = nullptr;
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "TrayMessages.h"
 #include "TrayPictures.h"
 
+#include "shell/ApplicationKind.h"
 #include "shell/TallisForm.h"
 
 #include "remote/RemoteControlWindow.h"
@@ -37,6 +38,11 @@ std::unique_ptr<NotificationArea> areaOrDesktop(std::unique_ptr<NotificationArea
 } // namespace
 
 DesktopFace::DesktopFace(Parts parts)
+    : DesktopFace(std::move(parts), false)
+{
+}
+
+DesktopFace::DesktopFace(Parts parts, bool withoutTray)
     : image1_(normalTrayPicture())
     , image2_(activityTrayPicture())
     , prompter_(std::move(parts.prompter))
@@ -44,6 +50,7 @@ DesktopFace::DesktopFace(Parts parts)
     , trayIcon_(areaOrDesktop(std::move(parts.area)))
     , trayMenu_(hostedPlugin, exitProgram)
     , setupWindow_([this] { showPluginMenuDialog(); })
+    , withoutTray_(withoutTray)
 {
 }
 
@@ -57,6 +64,7 @@ DesktopFace::~DesktopFace()
         h.exit.unloadPluginMenuDialog = nullptr;
         h.trayIconCallback = nullptr;
         h.showPluginMenu = nullptr;
+        h.showDesktopWindow = nullptr;
         services::setupWindowHooks() = {};
         vbscript::setUserInterface(nullptr);
     }
@@ -72,6 +80,7 @@ void DesktopFace::install()
     h.exit.unloadPluginMenuDialog = [this] { unloadPluginMenuDialog(); };
     h.trayIconCallback = [this](std::int32_t& msg) { trayIconCallback(msg); };
     h.showPluginMenu = [this] { showPluginMenuDialog(); };
+    h.showDesktopWindow = [this] { showDesktopWindow(); };
     services::SetupWindowHooks& setup = services::setupWindowHooks();
     setup.captionChanged = [this](const std::string& caption) { setupCaptionChanged(caption); };
     setup.showPluginMenuDialog = [this] { showPluginMenuDialog(); };
@@ -91,6 +100,17 @@ void DesktopFace::prepareTray()
 
 void DesktopFace::updateTrayIcon(bool iconOn, TrayPicture picture)
 {
+    if (withoutTray_) {
+        // The first time the icon would appear, its window appears instead; the blink
+        // has nothing to change, and removing the icon hides the window.
+        if (iconOn && !iconPlaceShown_) {
+            iconPlaceShown_ = true;
+            showDesktopWindow();
+        } else if (!iconOn && traylessWindow_) {
+            traylessWindow_->hide();
+        }
+        return;
+    }
     switch (picture) {
     case TrayPicture::Normal:
         trayIcon_.Update(iconOn, image1_);
@@ -106,7 +126,23 @@ void DesktopFace::updateTrayIcon(bool iconOn, TrayPicture picture)
 
 void DesktopFace::unloadTray()
 {
+    if (traylessWindow_)
+        traylessWindow_->hide();
     trayIcon_.Form_Unload();
+}
+
+void DesktopFace::showDesktopWindow()
+{
+    if (withoutTray_ && !traylessWindow_)
+        traylessWindow_ = std::make_unique<TraylessWindow>(remoteWindow(), trayMenu_.menu());
+    try {
+        remoteWindow().fillNamesAndShow();
+    } catch (...) {
+        // No plug-in to ask for the names (yet): the window opens all the same, as
+        // the picture's commands and the menu say what fails.
+    }
+    if (traylessWindow_)
+        traylessWindow_->showInFront();
 }
 
 void DesktopFace::trayIconCallback(std::int32_t& msg)
@@ -179,7 +215,7 @@ void installDesktopFace()
 {
     if (programFace())
         return;
-    programFace() = std::make_unique<DesktopFace>();
+    programFace() = std::make_unique<DesktopFace>(DesktopFace::Parts{}, desktopWithoutTray());
     programFace()->install();
     // The face's windows must go while the application object still exists.
     qAddPostRoutine([] { programFace().reset(); });

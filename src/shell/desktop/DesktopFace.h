@@ -1,6 +1,7 @@
 // The desktop face: the tray icon and its menu, the remote-control window, the Setup
 // form's window and the plug-in menu dialog. The program installs it when it runs
-// with a display and a system tray; without them it runs as an xAP node alone.
+// with a display; without one it runs as an xAP node alone. On a desktop without a
+// system tray the icon's place is taken by an ordinary window (TraylessWindow).
 #pragma once
 
 #include "HostDialogContext.h"
@@ -9,6 +10,7 @@
 #include "SetupFormWindow.h"
 #include "TrayIcon.h"
 #include "TrayMenu.h"
+#include "TraylessWindow.h"
 
 #include "shell/ShellHooks.h"
 
@@ -39,6 +41,8 @@ public:
     };
 
     explicit DesktopFace(Parts parts = {});
+    // As above, on a desktop without a system tray when `withoutTray`.
+    DesktopFace(Parts parts, bool withoutTray);
     // Takes the face's steps out of the program's hooks again.
     ~DesktopFace();
     DesktopFace(const DesktopFace&) = delete;
@@ -60,12 +64,18 @@ public:
     // Closes the plug-in menu dialog (writing its settings) when it is open.
     void unloadPluginMenuDialog();
     void setupCaptionChanged(const std::string& caption);
+    // Shows the program's window in front: the ordinary window on a desktop without a
+    // tray, the remote-control window (as the tray's left click does) otherwise.
+    void showDesktopWindow();
 
     TrayIcon& trayIcon() { return trayIcon_; }
     TrayMenu& trayMenu() { return trayMenu_; }
     // The remote-control window, loaded on its first use.
     remote::RemoteControlWindow& remoteWindow();
     remote::RemoteControlWindow* loadedRemoteWindow() const { return remoteWindow_.get(); }
+    // The window standing in for the tray icon, once shown (null with a tray).
+    TraylessWindow* traylessWindow() const { return traylessWindow_.get(); }
+    bool withoutTray() const { return withoutTray_; }
     // The open plug-in menu dialog, or null.
     services::SetupDialog* pluginMenuDialog() const;
     SetupFormWindow& setupFormWindow() { return setupWindow_; }
@@ -84,8 +94,11 @@ private:
     SetupFormWindow setupWindow_;
     ScriptDialogs scriptDialogs_;
     std::unique_ptr<remote::RemoteControlWindow> remoteWindow_;
+    std::unique_ptr<TraylessWindow> traylessWindow_; // goes before the picture it holds
     QPointer<services::SetupDialog> dialog_;
     bool installed_ = false;
+    bool withoutTray_ = false;
+    bool iconPlaceShown_ = false; // the window standing in for the icon was shown once
 };
 
 // Creates the program's one desktop face and installs it (kept until the application
