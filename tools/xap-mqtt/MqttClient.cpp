@@ -111,7 +111,7 @@ void MqttClient::attempt()
                                   : mosquitto_connect_async(mosq_, settings_.host.c_str(), settings_.port, settings_.keepAlive);
     everAttempted_ = true;
     if (rc != MOSQ_ERR_SUCCESS) {
-        lose(describe(rc), false);
+        lose("cannot connect (" + describe(rc) + ")", false);
         return;
     }
     syncSocket();

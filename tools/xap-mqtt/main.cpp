@@ -89,7 +89,10 @@ int main(int argc, char** argv)
     Bridge bridge(line->config, TALLIS_VERSION);
     if (line->once)
         bridge.setOnBrokerFailure([](const std::string&) {
-            Log::line("--once: giving up");
+            static bool said = false;
+            if (!said)
+                Log::line("--once: giving up");
+            said = true;
             QCoreApplication::exit(1);
         });
     platform::TerminationSignals termination([] { QCoreApplication::quit(); });

@@ -1,0 +1,313 @@
+// Scenes: a real mosquitto broker, the xAP hub, the bridge and a fake BSC device, all
+// in a private network; an observer plays Home Assistant.
+#include "DiscoveryChecker.h"
+#include "SceneSupport.h"
+
+#include "xap/NetworkEnvironment.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int kBrokerPort = 18830;
+constexpr int kDevicePort = 41000;
+const std::string kDevice = "xap/acme-fake-dev";
+const std::string kConfigTopic = "homeassistant/device/acme-fake-dev/config";
+
+class BridgeScene : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_PRIVATE_NETWORK();
+        ready_ = true;
+        hub_ = std::make_unique<ChildProcess>(std::vector<std::string>{XAPHUB_PATH, "-v", "--state", "none"}, folder_ / "hub.log");
+        ASSERT_TRUE(waitFor([&] { return hubLog().find("listening on") != std::string::npos; }, 3000)) << hubLog();
+        device_ = std::make_unique<FakeDevice>(kDevicePort);
+        device_->heartbeat(60);
+        ASSERT_TRUE(waitFor([&] { return hubLog().find("acme.fake.dev) joined") != std::string::npos; }, 3000)) << hubLog();
+    }
+
+    std::string hubLog() { return hub_ ? hub_->output() : ""; }
+
+    void startBroker(const std::string& extra = {}, int port = kBrokerPort)
+    {
+        folder_.write("broker.conf", brokerConfig(port, extra));
+        broker_ = std::make_unique<ChildProcess>(std::vector<std::string>{"mosquitto", "-c", folder_ / "broker.conf"}, folder_ / "broker.log");
+        ASSERT_TRUE(waitFor([&] { return brokerAccepts(port); }, 3000)) << broker_->output();
+    }
+
+    void startBridge(std::vector<std::string> options = {})
+    {
+        std::vector<std::string> argv{XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--broadcast", "127.255.255.255",
+                                      "--source", "tallis.xap-mqtt.test"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        bridge_ = std::make_unique<ChildProcess>(argv, folder_ / "bridge.log");
+    }
+
+    std::string bridgeLog() { return bridge_ ? bridge_->output() : ""; }
+
+    std::unique_ptr<Observer> observe(const std::string& pattern = "#")
+    {
+        auto o = std::make_unique<Observer>(kBrokerPort);
+        EXPECT_TRUE(o->connected());
+        o->subscribe(pattern);
+        return o;
+    }
+
+    // Until `done`, the device and the observer are served.
+    bool until(Observer& o, const std::function<bool()>& done, int ms = 5000)
+    {
+        return waitFor(done, ms, [&] {
+            device_->pump();
+            o.pump();
+        });
+    }
+
+    void serve(Observer& o, int ms)
+    {
+        until(o, [] { return false; }, ms);
+    }
+
+    // The device as Home Assistant should see it once the bridge has read its info.
+    void expectDeviceShown(Observer& o)
+    {
+        ASSERT_TRUE(until(o, [&] {
+            return o.last(kDevice + "/sign/state") == "Welcome" && o.last(kDevice + "/door/state") == "OFF" &&
+                o.last(kConfigTopic).find("\"door\"") != std::string::npos;
+        })) << bridgeLog();
+    }
+
+    TempFolder folder_;
+    bool ready_ = false;
+    std::unique_ptr<ChildProcess> hub_;
+    std::unique_ptr<ChildProcess> broker_;
+    std::unique_ptr<ChildProcess> bridge_;
+    std::unique_ptr<FakeDevice> device_;
+};
+
+} // namespace
+
+TEST_F(BridgeScene, DeviceAppearsInHomeAssistantWithAValidDiscoveryMessage)
+{
+    startBroker();
+    auto ha = observe();
+    startBridge();
+    // The bridge asks the LAN at start; the device answers with one info per endpoint.
+    expectDeviceShown(*ha);
+    EXPECT_EQ(device_->queries, 1);
+
+    const std::string config = ha->last(kConfigTopic);
+    const auto problems = checkDeviceDiscovery(kConfigTopic, config, "homeassistant", "xap");
+    EXPECT_TRUE(problems.empty()) << problems.front() << "\n" << config;
+    for (const char* part : {"\"p\":\"switch\"", "\"p\":\"light\"", "\"p\":\"text\"", "\"p\":\"binary_sensor\"", "\"name\":\"Fake Lamp\"",
+                             "\"via_device\":\"xap_mqtt_tallis-xap_2dmqtt-test\"", "\"o\":{\"name\":\"xap-mqtt\""})
+        EXPECT_NE(config.find(part), std::string::npos) << part << "\n" << config;
+    EXPECT_EQ(ha->last(kDevice + "/lamp/state"), "ON");
+    EXPECT_EQ(ha->last(kDevice + "/dimmer/state"), "ON");
+    EXPECT_EQ(ha->last(kDevice + "/dimmer/brightness"), "77"); // 3/10 of 255
+    EXPECT_EQ(ha->last(kDevice + "/availability"), "online");
+    EXPECT_EQ(ha->last("xap/bridge/state"), "online");
+
+    // Everything a newcomer needs is retained: a second observer sees it at once.
+    auto late = observe();
+    ASSERT_TRUE(until(*late, [&] { return late->last(kDevice + "/lamp/state") == "ON" && late->last(kConfigTopic) != "<none>"; }, 2000));
+    for (const MqttMessage& m : late->messages)
+        EXPECT_TRUE(m.retained) << m.topic;
+    EXPECT_EQ(late->last(kConfigTopic), config);
+
+    // A state that does not change is not published again.
+    const int lampStates = ha->countOn(kDevice + "/lamp/state");
+    device_->event(0);
+    serve(*ha, 300);
+    EXPECT_EQ(ha->countOn(kDevice + "/lamp/state"), lampStates);
+}
+
+TEST_F(BridgeScene, CommandsRoundTripAndBadCommandsSendNothing)
+{
+    startBroker();
+    auto ha = observe();
+    // A stale retained command waiting on the broker is never carried out.
+    ha->publish(kDevice + "/lamp/set", "OFF", true);
+    startBridge();
+    expectDeviceShown(*ha);
+    serve(*ha, 300);
+    EXPECT_TRUE(device_->commands.empty());
+    EXPECT_EQ(ha->last(kDevice + "/lamp/state"), "ON");
+    ha->publish(kDevice + "/lamp/set", "", true); // cleared
+
+    ha->publish(kDevice + "/lamp/set", "OFF");
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/lamp/state") == "OFF"; })) << bridgeLog();
+    ASSERT_EQ(device_->commands.size(), 1u);
+    const xapmqtt::XapFrame& cmd = device_->commands[0];
+    EXPECT_EQ(cmd.header("target"), "acme.fake.dev:Lamp");
+    EXPECT_EQ(cmd.header("source"), "tallis.xap-mqtt.test");
+    EXPECT_EQ(cmd.blocks[1].name, "output.state.1");
+    EXPECT_EQ(*cmd.blocks[1].find("id"), "01");
+    EXPECT_EQ(*cmd.blocks[1].find("state"), "off");
+
+    // Brightness keeps the device's own scale; a text goes as it is.
+    ha->publish(kDevice + "/dimmer/brightness/set", "255");
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/dimmer/brightness") == "255"; })) << bridgeLog();
+    EXPECT_EQ(device_->endpoints[1].level, "10/10");
+    ha->publish(kDevice + "/sign/set", "Gone fishing");
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/sign/state") == "Gone fishing"; })) << bridgeLog();
+
+    // Malformed payloads, a text that would add lines to the xAP message, a sensor,
+    // an unknown endpoint and a retained command: nothing reaches the LAN.
+    const std::size_t sent = device_->commands.size();
+    ha->publish(kDevice + "/lamp/set", "BANANA");
+    ha->publish(kDevice + "/lamp/set", "");
+    ha->publish(kDevice + "/dimmer/brightness/set", "300");
+    ha->publish(kDevice + "/sign/set", "two\nlines=1");
+    ha->publish(kDevice + "/door/set", "ON");
+    ha->publish(kDevice + "/nothing/set", "ON");
+    serve(*ha, 500);
+    EXPECT_EQ(device_->commands.size(), sent);
+    EXPECT_EQ(ha->last(kDevice + "/lamp/state"), "OFF");
+    const std::string log = bridgeLog();
+    // One collapsed line for the run of malformed commands.
+    std::size_t lines = 0;
+    for (std::size_t at = log.find("was not sent"); at != std::string::npos; at = log.find("was not sent", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << log;
+    EXPECT_NE(log.find("retained message"), std::string::npos) << log;
+}
+
+TEST_F(BridgeScene, AvailabilityFollowsTheHeartbeats)
+{
+    startBroker();
+    auto ha = observe();
+    startBridge({"--availability-grace", "0.3"});
+    device_->heartbeat(1);
+    expectDeviceShown(*ha);
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/availability") == "online"; }));
+    serve(*ha, 1500); // heartbeats keep it online
+    EXPECT_EQ(ha->last(kDevice + "/availability"), "online");
+
+    device_->stopHeartbeats();
+    const auto silent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/availability") == "offline"; }, 5000)) << bridgeLog();
+    // Not before twice the interval (plus the grace) without a heartbeat.
+    EXPECT_GE(std::chrono::steady_clock::now() - silent, std::chrono::milliseconds(1000));
+
+    device_->heartbeat(1);
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/availability") == "online"; }, 3000)) << bridgeLog();
+}
+
+TEST_F(BridgeScene, BrokerKilledAndRestartedGetsEveryStateBack)
+{
+    startBroker();
+    startBridge();
+    {
+        auto ha = observe();
+        expectDeviceShown(*ha);
+    }
+    broker_->signal(SIGKILL);
+    broker_->wait(2000);
+    // While the broker is away the device changes; the bridge keeps the latest.
+    device_->endpoints[0].state = "off";
+    device_->event(0);
+    waitFor([] { return false; }, 1500, [&] { device_->pump(); });
+    startBroker(); // a fresh broker: nothing retained
+
+    auto ha = observe();
+    const auto back = std::chrono::steady_clock::now();
+    ASSERT_TRUE(until(*ha, [&] {
+        return ha->last("xap/bridge/state") == "online" && ha->last(kDevice + "/lamp/state") == "OFF" &&
+            ha->last(kDevice + "/sign/state") == "Welcome" && ha->last(kDevice + "/availability") == "online" &&
+            ha->last(kConfigTopic) != "<none>";
+    }, 8000)) << bridgeLog();
+    // The first attempts come 0.5, 1, 2 s apart: back well within 5 s of the broker.
+    EXPECT_LT(std::chrono::steady_clock::now() - back, std::chrono::seconds(5));
+    const std::string log = bridgeLog();
+    EXPECT_NE(log.find("the connection was lost"), std::string::npos) << log;
+    // One line per change of state, not one per attempt.
+    std::size_t attempts = 0;
+    for (std::size_t at = log.find("cannot connect"); at != std::string::npos; at = log.find("cannot connect", at + 1))
+        ++attempts;
+    EXPECT_LE(attempts, 1u) << log;
+}
+
+TEST_F(BridgeScene, HomeAssistantBirthBringsDiscoveryAndStatesAgain)
+{
+    startBroker();
+    auto ha = observe();
+    startBridge();
+    expectDeviceShown(*ha);
+    const int configs = ha->countOn(kConfigTopic);
+    const int states = ha->countOn(kDevice + "/lamp/state");
+
+    ha->publish("homeassistant/status", "online");
+    ASSERT_TRUE(until(*ha, [&] { return ha->countOn(kConfigTopic) > configs && ha->countOn(kDevice + "/lamp/state") > states; },
+                      7000))
+        << bridgeLog();
+    // Discovery first, then the states; and the LAN is asked again.
+    std::size_t configAt = 0, stateAt = 0;
+    for (std::size_t i = 0; i < ha->messages.size(); ++i) {
+        if (ha->messages[i].topic == kConfigTopic)
+            configAt = i;
+        if (ha->messages[i].topic == kDevice + "/lamp/state")
+            stateAt = i;
+    }
+    EXPECT_LT(configAt, stateAt);
+    ASSERT_TRUE(until(*ha, [&] { return device_->queries >= 2; }, 2000));
+}
+
+TEST_F(BridgeScene, BrokerDownAtStartIsTriedAgainAndOnceGivesUp)
+{
+    // --once: no broker, exit status 1.
+    ChildProcess once({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--broadcast", "127.255.255.255", "--once"},
+                      folder_ / "once.log");
+    EXPECT_EQ(once.wait(5000), 1) << once.output();
+    EXPECT_NE(once.output().find("cannot connect"), std::string::npos) << once.output();
+
+    startBridge();
+    waitFor([] { return false; }, 2000, [&] { device_->pump(); });
+    startBroker();
+    auto ha = observe();
+    expectDeviceShown(*ha);
+    std::size_t lines = 0;
+    const std::string log = bridgeLog();
+    for (std::size_t at = log.find("cannot connect"); at != std::string::npos; at = log.find("cannot connect", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << log;
+}
+
+TEST_F(BridgeScene, RefusedCredentialsAreNamedAndForgetRemovesTheDevice)
+{
+    folder_.write("passwords", "");
+    ASSERT_EQ(std::system(("mosquitto_passwd -b " + (folder_ / "passwords") + " bridge s3cret && mosquitto_passwd -b " +
+                           (folder_ / "passwords") + " ha ha").c_str()), 0);
+    folder_.write("password", "s3cret\n");
+    folder_.write("wrong", "guess\n");
+    startBroker("allow_anonymous false\npassword_file " + (folder_ / "passwords") + "\n");
+
+    ChildProcess refused({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--broadcast", "127.255.255.255", "--once",
+                          "--username", "bridge", "--password-file", folder_ / "wrong"},
+                         folder_ / "refused.log");
+    EXPECT_EQ(refused.wait(5000), 1);
+    EXPECT_NE(refused.output().find("the broker refused the connection"), std::string::npos) << refused.output();
+    EXPECT_EQ(refused.output().find("guess"), std::string::npos); // the password is never logged
+
+    folder_.write("bridge.ini", "[Broker]\nUsername=bridge\nPasswordFile=" + (folder_ / "password") + "\n");
+    startBridge({"--config", folder_ / "bridge.ini"});
+    Observer ha(kBrokerPort, "ha", nullptr, "ha", "ha");
+    ASSERT_TRUE(ha.connected());
+    ha.subscribe("#");
+    expectDeviceShown(ha);
+
+    ChildProcess forget({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--config", folder_ / "bridge.ini", "--forget",
+                         "acme.fake.dev"},
+                        folder_ / "forget.log");
+    ASSERT_TRUE(until(ha, [&] { return ha.last(kConfigTopic).empty() && ha.last(kDevice + "/lamp/state").empty(); }))
+        << forget.output();
+    EXPECT_EQ(forget.wait(5000), 0) << forget.output();
+    ASSERT_TRUE(until(ha, [&] { return bridgeLog().find("forgetting acme.fake.dev") != std::string::npos; }, 2000)) << bridgeLog();
+}
