@@ -101,7 +101,7 @@ bool makeTlsFiles(const std::string& folder, TlsFiles& files)
 {
     files = TlsFiles{folder + "/ca.crt", folder + "/server.crt", folder + "/server.key", folder + "/client.crt",
                      folder + "/client.key"};
-    std::ofstream(folder + "/server.ext") << "subjectAltName=IP:127.0.0.1\n";
+    std::ofstream(folder + "/server.ext") << "subjectAltName=IP:127.0.0.1,DNS:localhost\n";
     const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
     const std::string script = "cd '" + folder + "' && " +
         "openssl req -x509" + key + " -keyout ca.key -out ca.crt -days 2 -subj '/CN=Tallis test CA' && " +

@@ -103,6 +103,8 @@ public:
     void info(std::size_t index);
     void event(std::size_t index);
     void pump();
+    // Any text, broadcast as the device would.
+    void send(const std::string& text);
 
     std::vector<Endpoint> endpoints;
     std::vector<xapmqtt::XapFrame> commands; // every xAPBSC.cmd received for this device
@@ -112,7 +114,6 @@ public:
 
 private:
     std::string report(std::size_t index, const char* cls) const;
-    void send(const std::string& text);
 
     platform::UdpSocket socket_;
     std::string broadcast_;

@@ -311,3 +311,76 @@ TEST_F(BridgeScene, RefusedCredentialsAreNamedAndForgetRemovesTheDevice)
     EXPECT_EQ(forget.wait(5000), 0) << forget.output();
     ASSERT_TRUE(until(ha, [&] { return bridgeLog().find("forgetting acme.fake.dev") != std::string::npos; }, 2000)) << bridgeLog();
 }
+
+TEST_F(BridgeScene, TlsWithAPrivateAuthorityAndAClientCertificate)
+{
+    TlsFiles tls;
+    ASSERT_TRUE(makeTlsFiles(folder_.path(), tls)) << folder_.read("openssl.log");
+    startBroker("cafile " + tls.caFile + "\ncertfile " + tls.serverCert + "\nkeyfile " + tls.serverKey +
+                "\nrequire_certificate true\n");
+    const std::vector<std::string> common{XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--broadcast", "127.255.255.255",
+                                          "--once", "--source", "tallis.xap-mqtt.other"};
+
+    // The broker asks for a client certificate: without one the bridge is turned away.
+    auto withoutCertificate = common;
+    withoutCertificate.insert(withoutCertificate.end(), {"--ca-file", tls.caFile});
+    ChildProcess refused(withoutCertificate, folder_ / "nocert.log");
+    EXPECT_EQ(refused.wait(5000), 1) << refused.output();
+    // A broker whose certificate no trusted authority signed is not believed.
+    auto wrongAuthority = common;
+    wrongAuthority.insert(wrongAuthority.end(), {"--ca-file", tls.clientCert, "--cert-file", tls.clientCert, "--key-file", tls.clientKey});
+    ChildProcess untrusted(wrongAuthority, folder_ / "untrusted.log");
+    EXPECT_EQ(untrusted.wait(5000), 1) << untrusted.output();
+    // Certificates, but no CA: a configuration error.
+    ChildProcess incomplete({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--cert-file", tls.clientCert, "--key-file",
+                             tls.clientKey},
+                            folder_ / "incomplete.log");
+    EXPECT_EQ(incomplete.wait(5000), 1) << incomplete.output();
+    EXPECT_NE(incomplete.output().find("need CAFile"), std::string::npos) << incomplete.output();
+
+    startBridge({"--ca-file", tls.caFile, "--cert-file", tls.clientCert, "--key-file", tls.clientKey});
+    Observer ha(kBrokerPort, "ha", &tls);
+    ASSERT_TRUE(ha.connected());
+    ha.subscribe("#");
+    expectDeviceShown(ha);
+    ha.publish(kDevice + "/lamp/set", "OFF");
+    ASSERT_TRUE(until(ha, [&] { return ha.last(kDevice + "/lamp/state") == "OFF"; })) << bridgeLog();
+}
+
+TEST_F(BridgeScene, FloodsAreCoalescedAndTheTableIsBounded)
+{
+    startBroker();
+    auto ha = observe();
+    startBridge({"--min-interval", "0.4", "--max-endpoints", "6"});
+    expectDeviceShown(*ha);
+    serve(*ha, 400);
+    const int before = ha->countOn(kDevice + "/lamp/state");
+
+    // 201 changes in a burst: a few states go out, and the last one always wins.
+    for (int i = 0; i <= 200; ++i) {
+        device_->endpoints[0].state = i % 2 == 0 ? "off" : "on";
+        device_->event(0);
+    }
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/lamp/state") == "OFF"; }, 3000)) << bridgeLog();
+    serve(*ha, 600);
+    EXPECT_EQ(ha->last(kDevice + "/lamp/state"), "OFF");
+    EXPECT_LE(ha->countOn(kDevice + "/lamp/state") - before, 3);
+
+    // Endpoints from many sources: the table stops at its limit, and says so once.
+    for (int n = 0; n < 10; ++n)
+        device_->send("xap-header\n{\nv=13\nhop=1\nuid=FF.99" + std::to_string(n) + "0:01\nclass=xAPBSC.event\nsource=flood.dev." +
+                      std::to_string(n) + ":x\n}\ninput.state\n{\nstate=on\n}\n");
+    ASSERT_TRUE(until(*ha, [&] { return ha->last("homeassistant/device/flood-dev-1/config") != "<none>"; }, 2000)) << bridgeLog();
+    serve(*ha, 300);
+    EXPECT_EQ(ha->last("homeassistant/device/flood-dev-2/config"), "<none>");
+    const std::string log = bridgeLog();
+    EXPECT_NE(log.find("the endpoint table is full (6 endpoints"), std::string::npos) << log;
+    EXPECT_EQ(log.find("table is full"), log.rfind("table is full")) << log;
+
+    // Hostile frames and reports change nothing and do not stop the bridge.
+    device_->send("xap-header\n{\nclass=xAPBSC.event\nsource=a.b.c:+#\n}\noutput.state\n{\nstate=sideways\n}\n");
+    device_->send(std::string(70000, 'x'));
+    device_->send("xap-header\n{\n");
+    ha->publish(kDevice + "/lamp/set", "ON");
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/lamp/state") == "ON"; })) << bridgeLog();
+}
