@@ -55,3 +55,11 @@ install(FILES ${CMAKE_BINARY_DIR}/sdk/TallisConfig.cmake ${CMAKE_BINARY_DIR}/sdk
 file(RELATIVE_PATH TALLIS_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(plugins/sdk/tallis-plugin.pc.in ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The MQTT bridge: its program, its system unit and an example of its settings.
+install(TARGETS xap_mqtt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(xap_mqtt_unit ${CMAKE_BINARY_DIR}/dist/systemd/system/xap-mqtt.service)
+install(CODE "set(BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  configure_file(\"${CMAKE_SOURCE_DIR}/dist/systemd/system/xap-mqtt.service\" \"${xap_mqtt_unit}\" @ONLY)")
+install(FILES ${xap_mqtt_unit} DESTINATION lib/systemd/system)
+install(FILES dist/xap-mqtt/xap-mqtt.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tallis/examples)

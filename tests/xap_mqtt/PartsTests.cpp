@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 using namespace xapmqtt;
 
 namespace {
@@ -308,4 +311,17 @@ TEST(BackoffTests, DoublesToTheMaximumWithJitterAndStartsAgain)
     EXPECT_LE(backoff.next(), 600);
     backoff.jumpToMaximum();
     EXPECT_GE(backoff.next(), 24000);
+}
+
+TEST(ConfigTests, TheShippedExampleReads)
+{
+    std::ifstream in(EXAMPLE_CONFIG);
+    std::stringstream text;
+    text << in.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    Config config;
+    std::string error;
+    EXPECT_TRUE(readConfigText(text.str(), "xap-mqtt.ini", config, error)) << error;
+    EXPECT_EQ(config.base, "xap");
+    EXPECT_EQ(config.discoveryPrefix, "homeassistant");
 }
