@@ -116,8 +116,14 @@ void Bridge::onDatagram(std::string_view text)
         return;
     }
     const std::string source = frame->source();
-    if (tunnel_ && tunnel_->shouldPublish(text, *frame, nowMs()) && mqtt_->connected())
-        publish(tunnel_->topicFor(*frame), text, false, 1);
+    if (tunnel_) {
+        // A frame from another site that this bridge broadcast: its own site's bridge
+        // shows that device and carries out its commands, not this one.
+        if (tunnel_->isOwnBroadcast(text, nowMs()))
+            return;
+        if (tunnel_->shouldPublish(text, *frame, nowMs()) && mqtt_->connected())
+            publish(tunnel_->topicFor(*frame), text, false, 1);
+    }
     if (lower(splitSubAddress(source).first) == lower(identity_.source))
         return;
     if (frame->isHeartbeat()) {
@@ -232,6 +238,9 @@ void Bridge::onConnected()
         mqtt_->subscribe(tunnel_->subscription(), 1);
     publish(topics_.bridgeState(), "online", true, 1);
     publishAll();
+    // The other sites learn of this bridge at once, not a heartbeat interval later.
+    if (tunnel_ && link_)
+        link_->heartbeatNow();
 }
 
 void Bridge::onFailed(const std::string& reason, bool refused)

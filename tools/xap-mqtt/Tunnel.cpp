@@ -55,11 +55,15 @@ bool Tunnel::classAllowed(const std::string& cls) const
     return false;
 }
 
-bool Tunnel::shouldPublish(std::string_view raw, const XapFrame& frame, std::int64_t nowMs)
+bool Tunnel::isOwnBroadcast(std::string_view raw, std::int64_t nowMs)
 {
     forgetOld(nowMs);
-    const auto it = broadcast_.find(frameHash(raw));
-    if (it != broadcast_.end())
+    return broadcast_.count(frameHash(raw)) != 0;
+}
+
+bool Tunnel::shouldPublish(std::string_view raw, const XapFrame& frame, std::int64_t nowMs)
+{
+    if (isOwnBroadcast(raw, nowMs))
         return false; // our own re-broadcast, handed back by the hub
     return sourceAllowed(frame.source()) && classAllowed(frame.cls());
 }

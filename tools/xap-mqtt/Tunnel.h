@@ -31,6 +31,8 @@ public:
     std::string subscription() const { return base_ + "/tunnel/+/#"; }
     // The topic a LAN frame goes to.
     std::string topicFor(const XapFrame& frame) const;
+    // Whether this bridge broadcast this very text lately (the hub hands it back).
+    bool isOwnBroadcast(std::string_view raw, std::int64_t nowMs);
     // Whether a frame seen on the LAN goes to the broker.
     bool shouldPublish(std::string_view raw, const XapFrame& frame, std::int64_t nowMs);
     // The text to broadcast for a frame from the broker, or nothing (with `why` when

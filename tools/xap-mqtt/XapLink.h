@@ -31,6 +31,8 @@ public:
     int port() const { return port_; }
     // One datagram to the broadcast address; false when it could not be sent.
     bool send(std::string_view text);
+    // A heartbeat now (the timer goes on as before).
+    void heartbeatNow() { heartbeat(); }
     // A stop heartbeat as the bridge leaves, so that the hub forgets it at once.
     void leave();
 
