@@ -26,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <netinet/in.h>
+#include <poll.h>
 #include <set>
 #include <spawn.h>
 #include <string>
@@ -129,7 +130,12 @@ public:
     }
     void pump()
     {
-        mosquitto_loop_read(mosq_, 1);
+        for (int i = 0; i < 256; ++i) {
+            mosquitto_loop_read(mosq_, 1);
+            pollfd more{mosquitto_socket(mosq_), POLLIN, 0};
+            if (more.fd < 0 || ::poll(&more, 1, 0) <= 0)
+                break;
+        }
         if (mosquitto_want_write(mosq_))
             mosquitto_loop_write(mosq_, 1);
         mosquitto_loop_misc(mosq_);

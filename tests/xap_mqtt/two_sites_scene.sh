@@ -60,7 +60,8 @@ mosquitto_sub -h 10.203.0.1 -p "$PORT" -t 'xap/tunnel/#' -v > "$DIR/tunnel.out" 
 PIDS+=($!)
 
 # ---- each site: hub, bridge, a listener -----------------------------------------------
-# site NAME RUN...: RUN is "" here (north) or "south" there.
+# start_site NAME PREFIX...: PREFIX runs a program at the site ("env" here, nsenter
+# there); it execs the program, so that $! is the program itself and cleanup ends it.
 start_site() {
   local name=$1; shift
   "$@" "$XAPHUB" -v --state none > "$DIR/$name-hub.log" 2>&1 &
@@ -74,7 +75,7 @@ start_site() {
   wait_for 5 grep -q "connected to" "$DIR/$name-bridge.log" || fail "the $name bridge did not connect"
 }
 start_site north env
-start_site south south
+start_site south nsenter -t "$SOUTH_PID" -n --
 
 # 1. Heartbeats cross both ways (a hop further), and lose their port on the way.
 wait_for 10 grep -q "^source=tallis.xap-mqtt.south$" "$DIR/north.out" || fail "no heartbeat of the south bridge in the north"

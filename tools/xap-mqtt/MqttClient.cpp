@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <poll.h>
 #include <cstring>
 
 namespace xapmqtt {
@@ -214,7 +215,19 @@ void MqttClient::syncSocket()
 
 void MqttClient::onReadable()
 {
-    afterLoop(mosquitto_loop_read(mosq_, 1));
+    // Everything that waits, a bounded number of packets per wake-up.
+    for (int i = 0; i < kPacketsPerWake; ++i) {
+        const int rc = mosquitto_loop_read(mosq_, 1);
+        const int fd = mosquitto_socket(mosq_);
+        if (rc != MOSQ_ERR_SUCCESS || fd < 0 || fd != socket_) {
+            afterLoop(rc);
+            return;
+        }
+        pollfd more{fd, POLLIN, 0};
+        if (::poll(&more, 1, 0) <= 0)
+            break;
+    }
+    afterLoop(MOSQ_ERR_SUCCESS);
 }
 
 void MqttClient::onWritable()

@@ -40,6 +40,7 @@ struct BrokerSettings {
 class MqttClient {
 public:
     enum class State { Idle, Connecting, Connected, Waiting };
+    static constexpr int kPacketsPerWake = 64;
 
     struct Callbacks {
         std::function<void()> connected;
