@@ -219,6 +219,8 @@ TEST(TunnelTests, OwnBroadcastsAreNeverPublishedAgainAndHopsAreLimited)
     EXPECT_FALSE(tunnel.inbound("xap/tunnel/south/x", withHop(frame, 3), 0, &why));
     EXPECT_NE(why.find("limit"), std::string::npos);
     EXPECT_FALSE(tunnel.inbound("xap/tunnel/south/x", "garbage", 0, &why));
+    EXPECT_FALSE(tunnel.inbound("xap/tunnel/south/x", frame + std::string(70000, '\n'), 0, &why));
+    EXPECT_EQ(why, "it is larger than one datagram");
 
     // A heartbeat from another site loses its port (meaningless on this machine).
     const auto beat = tunnel.inbound("xap/tunnel/south/xap-hbeat-alive",

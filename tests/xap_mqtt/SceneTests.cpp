@@ -55,7 +55,8 @@ protected:
 
     std::unique_ptr<Observer> observe(const std::string& pattern = "#")
     {
-        auto o = std::make_unique<Observer>(kBrokerPort);
+        // Each its own client id: a second client with the same id would push the first out.
+        auto o = std::make_unique<Observer>(kBrokerPort, "observer-" + std::to_string(++observers_));
         EXPECT_TRUE(o->connected());
         o->subscribe(pattern);
         return o;
@@ -86,6 +87,7 @@ protected:
 
     TempFolder folder_;
     bool ready_ = false;
+    int observers_ = 0;
     std::unique_ptr<ChildProcess> hub_;
     std::unique_ptr<ChildProcess> broker_;
     std::unique_ptr<ChildProcess> bridge_;
@@ -127,6 +129,13 @@ TEST_F(BridgeScene, DeviceAppearsInHomeAssistantWithAValidDiscoveryMessage)
     device_->event(0);
     serve(*ha, 300);
     EXPECT_EQ(ha->countOn(kDevice + "/lamp/state"), lampStates);
+
+    // The bridge leaves: offline, and Home Assistant keeps the device.
+    bridge_->signal(SIGTERM);
+    EXPECT_EQ(bridge_->wait(5000), 0);
+    ASSERT_TRUE(until(*ha, [&] { return ha->last("xap/bridge/state") == "offline"; }, 2000))
+        << ha->last("xap/bridge/state") << " " << ha->messages.size() << " " << ha->messages.back().topic << bridgeLog();
+    EXPECT_EQ(ha->last(kConfigTopic), config);
 }
 
 TEST_F(BridgeScene, CommandsRoundTripAndBadCommandsSendNothing)
@@ -184,7 +193,7 @@ TEST_F(BridgeScene, AvailabilityFollowsTheHeartbeats)
 {
     startBroker();
     auto ha = observe();
-    startBridge({"--availability-grace", "0.3"});
+    startBridge({"--availability-grace", "0.3", "--forget-after", "3.5", "--protocol", "3.1.1"});
     device_->heartbeat(1);
     expectDeviceShown(*ha);
     ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/availability") == "online"; }));
@@ -197,8 +206,16 @@ TEST_F(BridgeScene, AvailabilityFollowsTheHeartbeats)
     // Not before twice the interval (plus the grace) without a heartbeat.
     EXPECT_GE(std::chrono::steady_clock::now() - silent, std::chrono::milliseconds(1000));
 
+    // Silent for longer than ForgetAfter: removed from Home Assistant.
+    ASSERT_TRUE(until(*ha, [&] { return ha->last(kConfigTopic).empty() && ha->last(kDevice + "/lamp/state").empty(); }, 4000))
+        << bridgeLog();
+
+    // Back: it reports, and is shown and online again.
     device_->heartbeat(1);
-    ASSERT_TRUE(until(*ha, [&] { return ha->last(kDevice + "/availability") == "online"; }, 3000)) << bridgeLog();
+    device_->info(0);
+    ASSERT_TRUE(until(*ha, [&] {
+        return ha->last(kDevice + "/availability") == "online" && ha->last(kConfigTopic).find("\"lamp\"") != std::string::npos;
+    }, 3000)) << bridgeLog();
 }
 
 TEST_F(BridgeScene, BrokerKilledAndRestartedGetsEveryStateBack)
@@ -258,6 +275,10 @@ TEST_F(BridgeScene, HomeAssistantBirthBringsDiscoveryAndStatesAgain)
     }
     EXPECT_LT(configAt, stateAt);
     ASSERT_TRUE(until(*ha, [&] { return device_->queries >= 2; }, 2000));
+
+    // A bridge that dies: the broker publishes its will.
+    bridge_->signal(SIGKILL);
+    ASSERT_TRUE(until(*ha, [&] { return ha->last("xap/bridge/state") == "offline"; }, 3000));
 }
 
 TEST_F(BridgeScene, BrokerDownAtStartIsTriedAgainAndOnceGivesUp)

@@ -156,8 +156,11 @@ void Bridge::onHeartbeat(const XapFrame& frame)
     d.heartbeatSeen = true;
     d.lastHeardMs = nowMs();
     if (lower(frame.cls()).find("stop") != std::string::npos) {
-        d.lastHeardMs = -1000000000; // a stop heartbeat: offline at once
-        checkDevices();
+        // A stop heartbeat: the device says it leaves, so it is offline at once.
+        if (d.online) {
+            d.online = false;
+            publishAvailability(it->first, d);
+        }
         return;
     }
     if (!d.online) {
@@ -336,7 +339,7 @@ void Bridge::onCommand(const std::string& deviceId, const std::string& endpointI
             return malformed("a text must be UTF-8 on one line");
         std::string value = cutText(text, 255);
         if (value.size() != text.size())
-            Log::line("MQTT: a text for " + where + " is longer than 255 characters and was cut");
+            log_.collapsed("long command text", "MQTT: a text for " + where + " is longer than 255 characters and was cut");
         command.text = value;
     } else if (endpoint.kind == bsc::Kind::Switch || endpoint.kind == bsc::Kind::Light) {
         const std::string value = lower(text);

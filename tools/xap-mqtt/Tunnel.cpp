@@ -76,6 +76,11 @@ std::optional<std::string> Tunnel::inbound(const std::string& topic, std::string
     const std::string site = topic.substr(prefix.size(), topic.find('/', prefix.size()) - prefix.size());
     if (site == site_)
         return std::nullopt; // this bridge's own publication
+    if (payload.size() > kMaxFrame) {
+        if (why)
+            *why = "it is larger than one datagram";
+        return std::nullopt;
+    }
     std::string problem;
     const std::optional<XapFrame> frame = readFrame(payload, &problem);
     if (!frame) {

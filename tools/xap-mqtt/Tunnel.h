@@ -25,6 +25,7 @@ class Tunnel {
 public:
     static constexpr std::int64_t kRememberMs = 30000;
     static constexpr std::size_t kRememberMax = 65536;
+    static constexpr std::size_t kMaxFrame = 65507; // what one UDP datagram carries
 
     explicit Tunnel(const Config& config);
 
