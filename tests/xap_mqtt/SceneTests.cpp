@@ -10,6 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <fstream>
 
 using namespace testing_support;
@@ -289,8 +293,28 @@ TEST_F(BridgeScene, BrokerDownAtStartIsTriedAgainAndOnceGivesUp)
     EXPECT_EQ(once.wait(5000), 1) << once.output();
     EXPECT_NE(once.output().find("cannot connect"), std::string::npos) << once.output();
 
+    // The service manager hears READY=1 although the broker is away (boot does not wait
+    // for it), and a status naming the broker's problem.
+    const std::string notifyPath = folder_ / "notify";
+    const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, notifyPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::setenv("NOTIFY_SOCKET", notifyPath.c_str(), 1);
     startBridge();
-    waitFor([] { return false; }, 2000, [&] { device_->pump(); });
+    ::unsetenv("NOTIFY_SOCKET");
+    std::string told;
+    waitFor([] { return false; }, 2000, [&] {
+        device_->pump();
+        char buffer[512];
+        const ssize_t n = ::recv(notify, buffer, sizeof buffer, 0);
+        if (n > 0)
+            told.append(buffer, static_cast<std::size_t>(n)).append("|");
+    });
+    ::close(notify);
+    EXPECT_NE(told.find("READY=1"), std::string::npos) << told;
+    EXPECT_NE(told.find("STATUS=broker: cannot connect"), std::string::npos) << told;
     startBroker();
     auto ha = observe();
     expectDeviceShown(*ha);
