@@ -1,5 +1,7 @@
 #include "Bridge.h"
 
+#include "Text.h"
+
 #include "Notify.h"
 #include "TopicId.h"
 
@@ -15,14 +17,6 @@ namespace {
 constexpr int kCheckIntervalMs = 500;
 constexpr int kDiscoveryDelayMs = 100;   // reports arriving together make one discovery message
 constexpr int kBirthDelayMaxMs = 5000;   // Home Assistant restarts: spread the bridges' answers
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
 
 bool validUtf8(std::string_view s)
 {

@@ -1,5 +1,7 @@
 #include "Bsc.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <tuple>
@@ -8,15 +10,6 @@
 namespace xapmqtt::bsc {
 
 namespace {
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return out;
-}
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {

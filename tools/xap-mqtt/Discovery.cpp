@@ -1,5 +1,7 @@
 #include "Discovery.h"
 
+#include "Text.h"
+
 #include "TopicId.h"
 
 #include <QJsonArray>
@@ -13,14 +15,6 @@ namespace {
 QString q(const std::string& s)
 {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
 }
 
 std::string part(const std::string& address, int index)
