@@ -292,6 +292,10 @@ TEST_F(BridgeScene, BrokerDownAtStartIsTriedAgainAndOnceGivesUp)
                       folder_ / "once.log");
     EXPECT_EQ(once.wait(5000), 1) << once.output();
     EXPECT_NE(once.output().find("cannot connect"), std::string::npos) << once.output();
+    // A host name that cannot be resolved fails at once, before the event loop runs.
+    ChildProcess unknown({XAP_MQTT_PATH, "--host", "broker.invalid", "--broadcast", "127.255.255.255", "--once"},
+                         folder_ / "unknown.log");
+    EXPECT_EQ(unknown.wait(5000), 1) << unknown.output();
 
     // The service manager hears READY=1 although the broker is away (boot does not wait
     // for it), and a status naming the broker's problem.

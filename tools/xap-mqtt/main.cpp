@@ -17,6 +17,13 @@ namespace {
 
 using namespace xapmqtt;
 
+// Ends the event loop with `status`, also when the loop has not started yet (a failure
+// found during start-up).
+void leaveSoon(int status)
+{
+    QTimer::singleShot(0, [status] { QCoreApplication::exit(status); });
+}
+
 // --forget SOURCE: clears the device's retained discovery, availability and states,
 // tells a running bridge to forget it too, and leaves.
 int forgetDevice(const Config& config, const std::string& source)
@@ -41,7 +48,7 @@ int forgetDevice(const Config& config, const std::string& source)
     callbacks.failed = [&](const std::string& reason, bool) {
         Log::line("MQTT: " + reason);
         status = 1;
-        QCoreApplication::exit(1);
+        leaveSoon(1);
     };
     callbacks.message = [&](const std::string& topic, std::string_view payload, bool retained) {
         if (retained && !payload.empty() && topic.rfind(prefix, 0) == 0 && topic.find("/set") == std::string::npos)
@@ -93,7 +100,7 @@ int main(int argc, char** argv)
             if (!said)
                 Log::line("--once: giving up");
             said = true;
-            QCoreApplication::exit(1);
+            leaveSoon(1);
         });
     platform::TerminationSignals termination([] { QCoreApplication::quit(); });
     if (!bridge.start(error)) {
