@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <fstream>
@@ -344,7 +345,16 @@ TEST_F(BridgeScene, RefusedCredentialsAreNamedAndForgetRemovesTheDevice)
     EXPECT_EQ(refused.wait(5000), 1);
     EXPECT_NE(refused.output().find("the broker refused the connection"), std::string::npos) << refused.output();
     EXPECT_EQ(refused.output().find("guess"), std::string::npos); // the password is never logged
+    EXPECT_NE(refused.output().find("can be read by every user"), std::string::npos) << refused.output();
 
+    // Without --once: the reason, and attempts at the longest interval.
+    ChildProcess patient({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--broadcast", "127.255.255.255", "--username",
+                          "bridge", "--password-file", folder_ / "wrong", "--source", "tallis.xap-mqtt.patient"},
+                         folder_ / "patient.log");
+    ASSERT_TRUE(waitFor([&] { return patient.output().find("trying again every 30 s") != std::string::npos; }, 3000))
+        << patient.output();
+
+    ::chmod((folder_ / "password").c_str(), 0640);
     folder_.write("bridge.ini", "[Broker]\nUsername=bridge\nPasswordFile=" + (folder_ / "password") + "\n");
     startBridge({"--config", folder_ / "bridge.ini"});
     Observer ha(kBrokerPort, "ha", nullptr, "ha", "ha");

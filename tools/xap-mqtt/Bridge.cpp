@@ -232,7 +232,7 @@ void Bridge::onConnected()
     if (config_.discovery)
         mqtt_->subscribe(topics_.haStatus(), 0);
     if (tunnel_)
-        mqtt_->subscribe(tunnel_->subscription(), 1);
+        mqtt_->subscribe(tunnel_->subscription(), 1, true); // this site's own frames stay away
     publish(topics_.bridgeState(), "online", true, 1);
     publishAll();
     // The other sites learn of this bridge at once, not a heartbeat interval later.
@@ -245,7 +245,8 @@ void Bridge::onFailed(const std::string& reason, bool refused)
     // One line per change of state, not one per attempt.
     if (reason != lastFailure_) {
         Log::line("MQTT: " + reason + " (" + config_.broker.host + ":" + std::to_string(config_.broker.port) +
-                  "); trying again" + (refused ? " every " + std::to_string(mqtt_->lastWaitMs() / 1000) + " s" : ""));
+                  "); trying again" +
+                  (refused ? " every " + std::to_string(mqtt_->retryMaximumMs() / 1000) + " s" : ""));
         notifyServiceManager("STATUS=broker: " + reason);
         lastFailure_ = reason;
     }

@@ -7,6 +7,8 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
+#include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace xapmqtt {
@@ -222,6 +224,9 @@ bool readPasswordFile(Config& config, std::string& error)
     std::string text;
     if (!readFile(config.passwordFile, text, error))
         return false;
+    struct stat info {};
+    if (::stat(config.passwordFile.c_str(), &info) == 0 && (info.st_mode & S_IROTH))
+        std::fprintf(stderr, "xap-mqtt: %s can be read by every user of this computer (chmod o-r)\n", config.passwordFile.c_str());
     config.broker.password = std::string(trim(text.substr(0, text.find('\n'))));
     return true;
 }

@@ -250,11 +250,13 @@ bool MqttClient::publish(const std::string& topic, std::string_view payload, int
     return rc == MOSQ_ERR_SUCCESS;
 }
 
-bool MqttClient::subscribe(const std::string& pattern, int qos)
+bool MqttClient::subscribe(const std::string& pattern, int qos, bool noLocal)
 {
     if (state_ != State::Connected)
         return false;
-    const int rc = mosquitto_subscribe(mosq_, nullptr, pattern.c_str(), qos);
+    const int rc = settings_.protocol == 5 && noLocal
+        ? mosquitto_subscribe_v5(mosq_, nullptr, pattern.c_str(), qos, MQTT_SUB_OPT_NO_LOCAL, nullptr)
+        : mosquitto_subscribe(mosq_, nullptr, pattern.c_str(), qos);
     syncSocket();
     return rc == MOSQ_ERR_SUCCESS;
 }

@@ -65,7 +65,10 @@ public:
     bool connected() const { return state_ == State::Connected; }
     // Queues a message; false when not connected or the library refuses it.
     bool publish(const std::string& topic, std::string_view payload, int qos, bool retain);
-    bool subscribe(const std::string& pattern, int qos);
+    // With `noLocal` (MQTT 5 only) the broker does not send back this client's own
+    // publications on the pattern.
+    bool subscribe(const std::string& pattern, int qos, bool noLocal = false);
+    int retryMaximumMs() const { return backoff_.maximumMs(); }
     // Messages handed to the library whose bytes are not yet written to the socket.
     bool writesPending() const;
     int lastWaitMs() const { return lastWaitMs_; }
