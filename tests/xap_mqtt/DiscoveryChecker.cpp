@@ -92,6 +92,8 @@ std::vector<std::string> checkDeviceDiscovery(const std::string& topic, const st
             problem(name + ": unknown or missing platform p: " + platform);
             continue;
         }
+        if (c.size() == 1)
+            continue; // only its platform: the documented way to remove a component
         const QString uid = c.value("unique_id").toString(c.value("uniq_id").toString());
         if (uid.isEmpty())
             problem(name + ": no unique_id (required in device discovery)");

@@ -276,6 +276,16 @@ TEST(DiscoveryTests, DeviceMessagePassesTheCheckerAndCarriesEveryEndpoint)
                     topics.discovery("xap_mqtt_b"), bridgeDiscoveryPayload(topics, "xap_mqtt_b", "t.x-mqtt.h", "1.0"),
                     "homeassistant", "xap")
                     .empty());
+    // Forgetting one endpoint leaves only its platform; forgetting the last, nothing.
+    const auto rest = withoutComponent(payload, "lamp_2f1");
+    ASSERT_TRUE(rest);
+    EXPECT_NE(rest->find("\"lamp_2f1\":{\"p\":\"switch\"}"), std::string::npos) << *rest;
+    EXPECT_TRUE(testing_support::checkDeviceDiscovery(topics.discovery(id), *rest, "homeassistant", "xap").empty());
+    EXPECT_FALSE(withoutComponent(payload, "nothing"));
+    DeviceEntry single;
+    single.source = "a.b.c";
+    applyReport(single.endpoints["x"], read(report("xAPBSC.info", "a.b.c:x", "FF.1:01", "output.state", "state=on\n")));
+    EXPECT_EQ(withoutComponent(discoveryPayload(topics, "a-b-c", single, "b", "1"), "x"), std::string());
     // The checker itself catches what it is there for.
     EXPECT_FALSE(testing_support::checkDeviceDiscovery("homeassistant/device/a.b/config", payload, "homeassistant", "xap").empty());
     EXPECT_FALSE(testing_support::checkDeviceDiscovery(topics.discovery(id), "{\"dev\":{},\"cmps\":{}}", "homeassistant", "xap").empty());

@@ -362,6 +362,17 @@ TEST_F(BridgeScene, RefusedCredentialsAreNamedAndForgetRemovesTheDevice)
     ha.subscribe("#");
     expectDeviceShown(ha);
 
+    // One endpoint first: its component is announced as removed, the others stay.
+    ChildProcess forgetLamp({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--config", folder_ / "bridge.ini", "--forget",
+                             "acme.fake.dev:Lamp"},
+                            folder_ / "forget-lamp.log");
+    ASSERT_TRUE(until(ha, [&] {
+        return ha.last(kConfigTopic).find("\"lamp\":{\"p\":\"switch\"}") != std::string::npos && ha.last(kDevice + "/lamp/state").empty();
+    })) << forgetLamp.output() << ha.last(kConfigTopic);
+    EXPECT_NE(ha.last(kConfigTopic).find("\"door\":{\"availability\""), std::string::npos) << ha.last(kConfigTopic);
+    EXPECT_EQ(ha.last(kDevice + "/door/state"), "OFF");
+    EXPECT_EQ(forgetLamp.wait(5000), 0) << forgetLamp.output();
+
     ChildProcess forget({XAP_MQTT_PATH, "--port", std::to_string(kBrokerPort), "--config", folder_ / "bridge.ini", "--forget",
                          "acme.fake.dev"},
                         folder_ / "forget.log");

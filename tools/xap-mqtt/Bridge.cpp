@@ -351,9 +351,38 @@ void Bridge::onCommand(const std::string& deviceId, const std::string& endpointI
 
 void Bridge::onForgetRequest(std::string_view source)
 {
-    const std::string deviceId = deviceIdOf(std::string(splitSubAddress(source).first));
-    if (devices_.count(deviceId))
+    const auto [device, subAddress] = splitSubAddress(source);
+    const std::string deviceId = deviceIdOf(device);
+    if (!devices_.count(deviceId))
+        return;
+    if (subAddress.empty())
         forget(deviceId);
+    else
+        forgetEndpoint(deviceId, endpointIdOf(subAddress, {}));
+}
+
+void Bridge::forgetEndpoint(const std::string& deviceId, const std::string& endpointId)
+{
+    DeviceEntry& device = devices_[deviceId];
+    auto it = device.endpoints.find(endpointId);
+    if (it == device.endpoints.end())
+        return;
+    if (device.endpoints.size() == 1) {
+        forget(deviceId);
+        return;
+    }
+    Log::line("forgetting " + device.source + ":" + it->second.subAddress);
+    if (config_.discovery)
+        if (const auto payload = withoutComponent(discoveryPayload(topics_, deviceId, device, bridgeId_, version_), endpointId))
+            publish(topics_.discovery(deviceId), *payload, true, 1);
+    publish(topics_.endpoint(deviceId, endpointId) + "/state", "", true, 1);
+    if (it->second.kind == bsc::Kind::Light)
+        publish(topics_.endpoint(deviceId, endpointId) + "/brightness", "", true, 1);
+    device.endpoints.erase(it);
+    --endpointCount_;
+    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                  [&](const auto& p) { return p.first == deviceId && p.second == endpointId; }),
+                   pending_.end());
 }
 
 void Bridge::forget(const std::string& deviceId)

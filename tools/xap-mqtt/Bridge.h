@@ -67,6 +67,7 @@ private:
     void flushDiscovery();
     void checkDevices();
     void forget(const std::string& deviceId);
+    void forgetEndpoint(const std::string& deviceId, const std::string& endpointId);
     bool publish(const std::string& topic, std::string_view payload, bool retain, int qos = 0);
 
     Config config_;

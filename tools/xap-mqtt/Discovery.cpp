@@ -159,6 +159,24 @@ std::string discoveryPayload(const Topics& topics, const std::string& deviceId, 
     return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString();
 }
 
+std::optional<std::string> withoutComponent(const std::string& payload, const std::string& componentId)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(payload));
+    QJsonObject root = doc.object();
+    QJsonObject components = root.value("cmps").toObject();
+    const QString id = q(componentId);
+    if (!components.contains(id))
+        return std::nullopt;
+    bool others = false;
+    for (auto it = components.begin(); it != components.end(); ++it)
+        others = others || (it.key() != id && it.value().toObject().size() > 1);
+    if (!others)
+        return std::string();
+    components.insert(id, QJsonObject{{"p", components.value(id).toObject().value("p")}});
+    root.insert("cmps", components);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString();
+}
+
 std::string bridgeDiscoveryPayload(const Topics& topics, const std::string& bridgeId, const std::string& bridgeSource,
                                    const std::string& version)
 {

@@ -5,6 +5,7 @@
 #include "Bsc.h"
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace xapmqtt {
@@ -58,6 +59,12 @@ std::string discoveryPayload(const Topics& topics, const std::string& deviceId, 
 // The bridge's own device: one connectivity sensor on its state topic.
 std::string bridgeDiscoveryPayload(const Topics& topics, const std::string& bridgeId, const std::string& bridgeSource,
                                    const std::string& version);
+
+// A device's discovery message with the component `componentId` announced as removed
+// (only its platform left, which makes Home Assistant drop the entity); "" when it
+// was the only component (the whole device goes); nothing when `payload` holds no such
+// component.
+std::optional<std::string> withoutComponent(const std::string& payload, const std::string& componentId);
 
 // Fills the endpoint's state payloads from a report (texts cut to 255 characters;
 // `cut` tells when that happened).

@@ -24,13 +24,16 @@ void leaveSoon(int status)
     QTimer::singleShot(0, [status] { QCoreApplication::exit(status); });
 }
 
-// --forget SOURCE: clears the device's retained discovery, availability and states,
-// tells a running bridge to forget it too, and leaves.
+// --forget SOURCE: clears the device's retained discovery, availability and states
+// (or, for SOURCE with a sub-address, the one endpoint's component and states), tells
+// a running bridge to forget it too, and leaves.
 int forgetDevice(const Config& config, const std::string& source)
 {
     const Topics topics{config.base, config.discoveryPrefix};
-    const std::string deviceId = deviceIdOf(splitSubAddress(source).first);
-    const std::string prefix = config.base + "/" + deviceId + "/";
+    const auto [device, subAddress] = splitSubAddress(source);
+    const std::string deviceId = deviceIdOf(device);
+    const std::string endpointId = subAddress.empty() ? std::string() : endpointIdOf(subAddress, {});
+    const std::string prefix = config.base + "/" + deviceId + "/" + (endpointId.empty() ? "" : endpointId + "/");
     BrokerSettings broker = config.broker;
     if (broker.clientId.empty())
         broker.clientId = "xap-mqtt-forget-" + deviceId.substr(0, 30);
@@ -40,8 +43,11 @@ int forgetDevice(const Config& config, const std::string& source)
     MqttClient* client = nullptr;
     MqttClient::Callbacks callbacks;
     callbacks.connected = [&] {
-        client->publish(topics.forgetRequests(), splitSubAddress(source).first, 1, false);
-        client->publish(topics.discovery(deviceId), "", 1, true);
+        client->publish(topics.forgetRequests(), source, 1, false);
+        if (endpointId.empty())
+            client->publish(topics.discovery(deviceId), "", 1, true);
+        else
+            client->subscribe(topics.discovery(deviceId), 1); // to take the endpoint out of it
         client->subscribe(prefix + "#", 1);
         settle.start(1000);
     };
@@ -51,8 +57,12 @@ int forgetDevice(const Config& config, const std::string& source)
         leaveSoon(1);
     };
     callbacks.message = [&](const std::string& topic, std::string_view payload, bool retained) {
-        if (retained && !payload.empty() && topic.rfind(prefix, 0) == 0 && topic.find("/set") == std::string::npos)
+        if (retained && !payload.empty() && topic == topics.discovery(deviceId)) {
+            if (const auto rest = withoutComponent(std::string(payload), endpointId))
+                client->publish(topic, *rest, 1, true);
+        } else if (retained && !payload.empty() && topic.rfind(prefix, 0) == 0 && topic.find("/set") == std::string::npos) {
             client->publish(topic, "", 1, true);
+        }
         settle.start(1000); // until the retained messages stop coming
     };
     MqttClient mqtt(broker, callbacks);
