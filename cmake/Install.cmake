@@ -25,7 +25,11 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/tools/tallis-instance/tallis DESTINATION ${
 # --prefix given to cmake --install, or /usr in the package), so they are written at
 # install time.
 foreach(kind system user)
-  foreach(unit xaphub tallis)
+  set(units xaphub tallis)
+  if(kind STREQUAL system)
+    list(APPEND units xap-mqtt) # the MQTT bridge runs as a system service only
+  endif()
+  foreach(unit ${units})
     set(unit_out ${CMAKE_BINARY_DIR}/dist/systemd/${kind}/${unit}.service)
     install(CODE "set(BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
       set(PKGLIBDIR \"\${CMAKE_INSTALL_PREFIX}/${TALLIS_PKGLIBDIR}\")
@@ -78,3 +82,7 @@ endif()
 file(RELATIVE_PATH TALLIS_PC_TO_PREFIX /prefix/${TALLIS_PC_DIR} /prefix)
 configure_file(plugins/sdk/tallis-plugin.pc.in ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/tallis-plugin.pc DESTINATION ${TALLIS_PC_DIR})
+
+# The MQTT bridge: its program and an example of its settings (its unit is above).
+install(TARGETS xap_mqtt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES dist/xap-mqtt/xap-mqtt.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tallis/examples)

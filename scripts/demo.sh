@@ -61,6 +61,23 @@ export DEMO_BASE="$base" DEMO_BUILD="$build" DEMO_SECONDS="${DEMO_SECONDS:-10}"
   echo "--- BSC: the devices as xAP Basic Status and Control endpoints"
   "$xap" bsc-query "$node:>" --broadcast $bc --summary --timeout 2 | sed -u "s/^/[bsc] /" || echo "no answer"
 
+  echo "--- xap-mqtt: a BSC lamp on the LAN as Home Assistant sees it through a mosquitto broker"
+  printf "listener 18830 127.0.0.1\nallow_anonymous true\nuser root\n" > "$DEMO_BASE/broker.conf"
+  mosquitto -c "$DEMO_BASE/broker.conf" > /dev/null 2>&1 & broker_pid=$!
+  sleep 0.3
+  "$DEMO_BUILD/tools/xap-mqtt/xap-mqtt" --port 18830 --broadcast $bc > "$DEMO_BASE/bridge.log" 2>&1 & bridge_pid=$!
+  sleep 0.5
+  "$xap" send --broadcast $bc --source acme.lamp.kitchen:Ceiling --uid FF.1234:01 --class xAPBSC.info \
+    --section output.state state=on level=40% "displaytext=Kitchen ceiling"
+  mosquitto_sub -p 18830 -t "homeassistant/device/acme-lamp-kitchen/config" -t "xap/acme-lamp-kitchen/#" -v -W 1 \
+    | sed -u "s/^/[mqtt] /" || true
+  echo "--- Home Assistant switches it off (xap/acme-lamp-kitchen/ceiling/set OFF): an xAPBSC.cmd on the LAN"
+  mosquitto_pub -p 18830 -t xap/acme-lamp-kitchen/ceiling/set -m OFF
+  sleep 0.5
+  kill "$bridge_pid" "$broker_pid" 2>/dev/null || true
+  wait "$bridge_pid" "$broker_pid" 2>/dev/null || true
+  sed "s/^/[bridge] /" "$DEMO_BASE/bridge.log"
+
   wait "$listen_pid" || true
   echo "--- tallis stops (SIGTERM)"
   kill -TERM "$tallis_pid"

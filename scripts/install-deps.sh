@@ -13,6 +13,7 @@ packages=(
   dbus-daemon systemd libglib2.0-bin python3-dbus python3-gi
   scdoc man-db desktop-file-utils dpkg-dev file
   libsystemd-dev lintian
+  libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 missing=()
 for p in "${packages[@]}"; do
