@@ -137,8 +137,8 @@ wait_for 10 started_after "$before" || scene_fail "full disk: tallis did not com
 dd if=/dev/zero of="$SCENE_BASE/Config/filler" bs=4k count=100 2>/dev/null || true
 scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 74 ] || scene_fail "full disk: status $TALLIS_STATUS"
-if log | grep -q "Object variable not set"; then
-  scene_fail "full disk: a report failed: $(log | grep 'Object variable not set')"
+if log | grep -aq "Object variable not set"; then
+  scene_fail "full disk: a report failed: $(log | grep -a "Object variable not set" | tr -d "\000\001")"
 fi
 umount "$SCENE_BASE/Config"
 cp "$FAULTY" "$SCENE_BASE/hspi_Audrey.so"
