@@ -36,6 +36,12 @@ std::string oneLine(std::string_view text)
     return out;
 }
 
+// A section or key name as the store holds it: line breaks as blanks, upper-cased.
+std::string upperName(std::string_view name)
+{
+    return name.find_first_of("\r\n") == std::string_view::npos ? vb::upperCase(name) : vb::upperCase(oneLine(name));
+}
+
 std::string_view trimBlanks(std::string_view s)
 {
     while (!s.empty() && s.front() == ' ')
@@ -162,7 +168,7 @@ void IniTool::Load(const std::string& path)
 std::string IniTool::Read(std::string_view header, std::string_view key, std::string_view defaultValue) const
 {
     // Names are mapped as WriteKey maps them, so what was written reads back.
-    const Entry* e = find(keyIndex(vb::upperCase(oneLine(header)), vb::upperCase(oneLine(key))));
+    const Entry* e = find(keyIndex(upperName(header), upperName(key)));
     if (!e || e->value.empty())
         return std::string(defaultValue);
     return e->value;
@@ -184,7 +190,7 @@ void IniTool::WriteKey(std::string_view header, std::string_view key, std::strin
 
 void IniTool::RemoveKey(std::string_view header, std::string_view key)
 {
-    erase(keyIndex(vb::upperCase(oneLine(header)), vb::upperCase(oneLine(key))));
+    erase(keyIndex(upperName(header), upperName(key)));
 }
 
 void IniTool::RemoveSection(std::string_view header)
@@ -209,7 +215,7 @@ std::vector<std::string> IniTool::Keys(std::string_view header) const
 {
     // The section name is matched literally (letter case ignored), so names such as
     // "a.b" or "Plugins(old)" neither match other sections nor fail.
-    const std::string upper = vb::upperCase(oneLine(header));
+    const std::string upper = upperName(header);
     std::vector<std::string> names;
     for (const Entry& e : entries_) {
         if (!e.live || e.section || e.header != upper || trimBlanks(e.key).empty())
