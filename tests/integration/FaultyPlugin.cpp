@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -78,6 +79,9 @@ public:
         vb::Variant host = vb::call(vb::requireObject(callback_), "GetHSIface");
         const bool fatal = mode() == "crash-message" || mode() == "block-message";
         vb::call(vb::requireObject(host), "SetDeviceString", std::string("Q1"), std::string(fatal ? "lost" : "poked"), true);
+        // FAULTY_POKED names a file made once the poke is handled (scenes wait for it).
+        if (const char* mark = std::getenv("FAULTY_POKED"))
+            std::ofstream(mark) << "poked\n";
         if (mode() == "crash-message")
             crash();
         if (mode() == "block-message") {

@@ -65,10 +65,12 @@ scene_start_hub
 for mode in crash-shutdown block-shutdown; do
   settings 2 3 3600
   rm -f "$SCENE_BASE/Config/vynTallis.ini"
+  export FAULTY_POKED="$SCENE_DIR/poked"
+  rm -f "$FAULTY_POKED"
   start "$mode"
   poke
-  # The poke is handled when the plug-in's message is in the log as an event; give it time.
-  sleep 1
+  wait_for 10 test -e "$FAULTY_POKED" || scene_fail "$mode: the plug-in did not handle the poke"
+  unset FAULTY_POKED
   kill -TERM "$TALLIS_PID"
   wait_end 15
   expected=139
