@@ -83,6 +83,14 @@ services::IniTool& Application::loadSharedIni(const std::string& fileName)
     return store;
 }
 
+bool Application::saveSharedIni(services::IniTool& store)
+{
+    if (store.Save())
+        return true;
+    state().sharedIniFile.clear();
+    return false;
+}
+
 std::string Application::GetINISetting(const std::string& section, const std::string& key,
                                        const std::string& defaultValue, vb::Optional<std::string> Filename)
 {
@@ -102,7 +110,7 @@ void Application::SaveINISetting(const std::string& section, const std::string& 
         throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
     services::IniTool& store = loadSharedIni(fileName);
     store.WriteKey(section, key, text);
-    store.Save();
+    saveSharedIni(store);
 }
 
 std::string Application::GetINISection(const std::string& section, const std::string& Filename)
@@ -129,7 +137,7 @@ void Application::ClearIniSection(const std::string& section, const std::string&
         return;
     services::IniTool& store = loadSharedIni(Filename);
     store.RemoveSection(section);
-    store.Save();
+    saveSharedIni(store);
 }
 
 // ---- Utilities ----

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,13 +48,23 @@ std::optional<std::string> matchInFolder(const std::string& folder, std::string_
     return found;
 }
 
+// The error of a failed file operation. The description says why in words a user can
+// act on: a full disk (or quota), permission, a read-only file system; other causes
+// add the system's own text to "Path/File access error".
 [[noreturn]] void raiseIoError(int error, const std::string& path)
 {
-    const std::int32_t number = error == ENOSPC ? vb::err::DiskFull
-        : error == EACCES || error == EPERM     ? vb::err::PermissionDenied
-        : error == ENOENT                       ? vb::err::PathNotFound
-                                                : vb::err::PathFileAccessError;
-    throw vb::Error(number, std::string(vb::describe(number)) + ": " + path);
+    const std::int32_t number = error == ENOSPC || error == EDQUOT ? vb::err::DiskFull
+        : error == EACCES || error == EPERM                        ? vb::err::PermissionDenied
+        : error == ENOENT                                          ? vb::err::PathNotFound
+                                                                   : vb::err::PathFileAccessError;
+    std::string description(vb::describe(number));
+    if (error == EROFS)
+        description += " (read-only file system)";
+    else if (error == EDQUOT)
+        description += " (disk quota exceeded)";
+    else if (number == vb::err::PathFileAccessError)
+        description += std::string(" (") + std::strerror(error) + ")";
+    throw vb::Error(number, description + ": " + path);
 }
 
 std::vector<std::string>& verbatimFolders()

@@ -7,6 +7,8 @@
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
+#include "services/ini/SaveEpisodes.h"
+#include "services/ini/StateNotices.h"
 
 #include <vector>
 
@@ -18,6 +20,9 @@ using host::Application;
 
 std::string gSaveError;
 std::string gLastSnapshot; // the records last restored or saved, one "key=value" line each
+// Why the device file could not be read at start ("" when it could, or did not exist).
+// While set, this run never writes that file or its backup.
+std::string gUnreadableReason;
 
 // Text without line breaks: CR and LF become blanks.
 std::string oneLine(std::string text)
@@ -209,10 +214,50 @@ const std::string& lastDeviceSaveError()
     return gSaveError;
 }
 
+namespace {
+
+// The devices of a run that did not load the device file, written beside it (the
+// whole file replaced, as the device file would be written). Returns false with the
+// save error set when it cannot be written.
+bool saveBeside(const std::vector<DeviceRecord>& records, bool announce)
+{
+    const std::string path = Application::iniFilePath(kDeviceFile);
+    const std::string unsaved = platform::resolvePath(path) + kUnsavedSuffix;
+    IniTool file;
+    file.WriteKey("", kDeviceEncodingKey, kDeviceEncoding);
+    for (const DeviceRecord& record : records)
+        file.WriteKey(kDeviceSection, record.key, record.value);
+    try {
+        platform::writeFileAtomically(unsaved, file.fileText());
+    } catch (const vb::Error& e) {
+        gSaveError = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
+        return false;
+    }
+    if (announce)
+        stateNotice("the devices of this run are saved in " + unsaved + " (" + path + " was not loaded and is not saved over)");
+    return true;
+}
+
+} // namespace
+
 bool saveDevices(Application& app)
+{
+    return saveDevicesAnnounced(app, true);
+}
+
+bool saveDevicesAnnounced(Application& app, bool announce)
 {
     gSaveError.clear();
     const std::string path = Application::iniFilePath(kDeviceFile);
+    if (!gUnreadableReason.empty()) {
+        const std::vector<DeviceRecord> records = collectRecords(app, [](const std::string& report, auto&& body) {
+            return step(report, body);
+        });
+        if (!saveBeside(records, announce))
+            return false;
+        gLastSnapshot = snapshotOf(records);
+        return true;
+    }
     bool changed = false;
 
     // Empty the section as ClearIniSection does, without saving yet.
@@ -246,7 +291,10 @@ bool saveDevices(Application& app)
     if (changed) {
         step("SaveDevices ", [&] {
             IniTool& store = Application::loadSharedIni(kDeviceFile);
-            if (!store.Save() && gSaveError.empty())
+            // The texts are escaped: the file says so, and a file without this key is
+            // read as the texts stand.
+            store.WriteKey("", kDeviceEncodingKey, kDeviceEncoding);
+            if (!Application::saveSharedIni(store) && gSaveError.empty())
                 gSaveError = path + ": " + store.lastSaveError();
         });
     }
@@ -254,6 +302,11 @@ bool saveDevices(Application& app)
         return false;
     gLastSnapshot = snapshotOf(records);
     return true;
+}
+
+const std::string& unreadableDeviceFileReason()
+{
+    return gUnreadableReason;
 }
 
 bool checkpointDevices()
@@ -267,18 +320,34 @@ bool checkpointDevices()
     }));
     if (snapshot == gLastSnapshot)
         return false;
-    return saveDevices(app);
+    SaveKindScope counted("checkpoints");
+    return saveDevicesAnnounced(app, false);
 }
 
 void initDevices(Application& app)
 {
     gLastSnapshot.clear();
+    gUnreadableReason.clear();
+    // A file that is there but cannot be read is not a missing one: its devices are
+    // not lost, so this run must not save over them.
+    const std::string path = Application::iniFilePath(kDeviceFile);
+    try {
+        platform::readFileIfExists(path);
+    } catch (const vb::Error& e) {
+        gUnreadableReason = reasonWithoutPath(platform::resolvePath(path), e.description());
+        stateNotice("devices not loaded from " + path + ": " + gUnreadableReason + "; this run will not save over it");
+    }
     std::string text = Application::guarded<std::string>("GetINISection", [&] {
         return app.GetINISection(kDeviceSection, kDeviceFile);
     });
     std::erase(text, '"');
     if (text.empty())
         return;
+    // Texts are escaped only in a file that says so; an older file is read as it stands.
+    const bool escaped = !Application::guarded<std::string>("GetINISetting", [&] {
+                             return app.GetINISetting("", kDeviceEncodingKey, "", kDeviceFile);
+                         }).empty();
+    auto decoded = [&](std::string_view t) { return escaped ? decodeDeviceText(t) : std::string(t); };
     for (const std::string& item : vb::splitAt(text, '\0')) {
         const std::size_t equals = item.find('=');
         // Keys shorter than two characters are not device codes.
@@ -287,11 +356,11 @@ void initDevices(Application& app)
         const std::string value = item.substr(equals + 1);
         if (value.empty())
             continue;
-        const std::string code = decodeDeviceText(vb::upperCase(item.substr(0, equals)));
+        const std::string code = decoded(vb::upperCase(item.substr(0, equals)));
         const std::string report = "InitDevices " + code;
         std::vector<std::string> fields = vb::splitAt(value, ';');
         for (std::string& f : fields)
-            f = decodeDeviceText(f);
+            f = decoded(f);
         auto field = [&](std::size_t i) -> const std::string& {
             if (i >= fields.size())
                 vb::raiseError(vb::err::SubscriptOutOfRange);

@@ -11,9 +11,15 @@
 // code and in every text field: "%" itself, ";" (the field separator), the double quote
 // (removed from the file on reading), "=", the NUL byte, a blank at the start of the
 // code and a blank at the end of the line (INI lines are trimmed). So a status text
-// "50% ;x" is written 50%25 %3Bx. Reading decodes "%XX" and leaves any other "%" as it
-// is, so files written before this form read as they always did. CR and LF are written
-// as blanks.
+// "50% ;x" is written 50%25 %3Bx. CR and LF are written as blanks.
+//
+// A file in this form says so with the key DEVICETEXTENCODING=1 before its first
+// section. Reading decodes "%XX" only in such a file: a file written before this form
+// (without the key) is read as its texts stand, so "100%FF" stays "100%FF".
+//
+// A device file that exists but cannot be read at start is never written by that run,
+// nor its "_bck": the run says so (a notice: log file and standard error), and saves
+// its own devices beside it in vynTallis.ini.unsaved instead (replacing an older one).
 #pragma once
 
 #include <cstdint>
@@ -27,6 +33,11 @@ namespace services {
 
 inline constexpr const char* kDeviceFile = "vynTallis.ini";
 inline constexpr const char* kDeviceSection = "PluginDevices";
+// The key (in the nameless section) that names the texts' encoding, and its value.
+inline constexpr const char* kDeviceEncodingKey = "DeviceTextEncoding";
+inline constexpr const char* kDeviceEncoding = "1";
+// Appended to the device file's name for the devices of a run that did not load it.
+inline constexpr const char* kUnsavedSuffix = ".unsaved";
 
 // Writes every device of the host's device list, replacing the section. Works as if
 // the section were emptied and saved, then each device written and saved in turn, but
@@ -37,6 +48,11 @@ inline constexpr const char* kDeviceSection = "PluginDevices";
 // Returns false when the file could not be written; lastDeviceSaveError() then says
 // which file and why.
 bool saveDevices(host::Application& app);
+// As saveDevices; `announce` says whether saving beside an unreadable device file is
+// told (the shutdown save tells where the devices went; checkpoints do not).
+bool saveDevicesAnnounced(host::Application& app, bool announce);
+// Why the device file could not be read at start; "" when it was read or missing.
+const std::string& unreadableDeviceFileReason();
 // "" after a save that succeeded, else the file and the reason ("<path>: Disk full").
 const std::string& lastDeviceSaveError();
 

@@ -87,6 +87,15 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className)
     return vb::Ref<vb::Object>(object);
 }
 
+namespace {
+bool gStartIncomplete = false;
+}
+
+bool pluginStartIncomplete()
+{
+    return gStartIncomplete && host::HostedPlugin();
+}
+
 void RestartPlugin()
 {
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
@@ -105,6 +114,8 @@ void RestartPlugin()
             if (host::HostState* s = host::loadedState())
                 host::forgetPluginListeners(*s, previous.get());
         }
+        // Until InitIO returns, this object has not been started.
+        gStartIncomplete = true;
         vb::Object& plugin = *host::HostedPlugin();
         // 2-3. A fresh collection with the plug-in under its own name.
         host::PluginCollection() = vb::make<vb::Collection>();
@@ -125,6 +136,7 @@ void RestartPlugin()
         // 5. Start its input/output.
         platform::ActivityScope running("InitIO");
         vb::call(plugin, "InitIO", std::int16_t(1));
+        gStartIncomplete = false;
     });
 }
 

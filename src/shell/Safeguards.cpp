@@ -13,6 +13,7 @@
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
+#include <iostream>
 #include <memory>
 
 namespace shell {
@@ -70,8 +71,9 @@ std::string claimBaseFolder()
     guards().lock = platform::InstanceLock::acquire(platform::joinPath(xap::BaseFolder, "Data/tallis.lock"), busy, error);
     if (busy)
         return "already running in " + xap::BaseFolder;
+    // Without the lock nothing keeps a second program out of the folder: refuse.
     if (!guards().lock)
-        xap::WriteLogFile(xap::kProgramName, "Instance lock " + error); // no lock to be had: run without
+        return "cannot take the lock of " + xap::BaseFolder + " (" + error + "): not starting";
     return {};
 }
 
@@ -92,6 +94,16 @@ void releaseSafeguards()
     g.checkpoints.reset();
     g.watchdog.reset();
     g.lock.reset();
+}
+
+void writeStateNotice(std::string_view text)
+{
+    const vb::Failure pending = vb::currentFailure();
+    vb::clearCurrentFailure();
+    xap::WriteLogFile(xap::kProgramName, text);
+    std::cerr << "tallis: " << text << std::endl;
+    if (pending.active())
+        vb::setCurrentFailure(pending);
 }
 
 } // namespace shell

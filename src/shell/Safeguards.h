@@ -1,7 +1,8 @@
 // Safeguards: what keeps the program from losing state or dying silently.
 //
 // - One program per base folder: an exclusive lock on Data/tallis.lock, held for the
-//   life of the program, taken before the node binds anything.
+//   life of the program, taken before the node binds anything. A program that cannot
+//   take it (held by another, or the file cannot be opened or locked) does not start.
 // - A last report on a fatal signal (in the log file and on standard error), naming the
 //   plug-in member that was running.
 // - The stall watchdog: a plug-in that blocks the event loop is reported after
@@ -15,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace shell {
 
@@ -28,12 +30,17 @@ struct GuardSettings {
 GuardSettings readGuardSettings(const std::string& baseFolder);
 
 // Start-up step after InitXap: takes the base folder's lock and prepares the fatal
-// signal reports. Returns "" or, when another program runs in the folder, the text
-// "already running in <folder>".
+// signal reports. Returns "" or why the program must not start: "already running in
+// <folder>" when another program holds the lock, or "cannot take the lock of <folder>
+// (<file>: <reason>): not starting" when the lock file cannot be opened or locked.
 std::string claimBaseFolder();
 // Starts the stall watchdog and the device checkpoints (after the host is loaded).
 void startWatchdogs();
 // Stops them and lets go of the lock (at the program's end).
 void releaseSafeguards();
+
+// A notice about the program's saved state: a line of the log file and, with the
+// prefix "tallis: ", of standard error. A failure being handled stays pending.
+void writeStateNotice(std::string_view text);
 
 } // namespace shell

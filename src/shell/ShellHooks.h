@@ -45,6 +45,8 @@ struct ShellHooks {
     ExitSteps exit;
     // The hosted plug-in, or null when none is loaded.
     std::function<vb::Ref<vb::Object>()> hostedPlugin;
+    // True when the plug-in's last start did not complete (created, then a step failed).
+    std::function<bool()> pluginStartIncomplete;
     // The tray form's Update: show or change the icon (iconOn) or remove it.
     std::function<void(bool iconOn, TrayPicture picture)> updateTrayIcon;
     // The tray's mouse notifications, forwarded by the main form.

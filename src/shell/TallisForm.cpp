@@ -7,6 +7,8 @@
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 
+#include <algorithm>
+
 namespace shell {
 
 vb::Ref<TallisForm>& mainForm()
@@ -159,11 +161,33 @@ void TallisForm::Timer2_Timer()
         platform::ActivityScope running("name");
         vb::getProperty(*plugin, "name");
     });
-    if (answered)
+    if (!answered) {
+        vb::clearCurrentFailure();
+        xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
+        runStep(hooks().startup.restartPlugin);
         return;
-    vb::clearCurrentFailure();
+    }
+    auto incomplete = [] { return hooks().pluginStartIncomplete && hooks().pluginStartIncomplete(); };
+    if (!incomplete()) {
+        retry_ = StartRetry{};
+        return;
+    }
+    // It answers, but was never registered or started: left alone it would stay dead.
+    if (--retry_.ticksLeft > 0)
+        return;
+    ++retry_.attempts;
+    const int next = std::min(retry_.interval * 2, kMaxRetryTicks);
+    xap::WriteLogFile(xap::kProgramName, "Restarting vynAudrey: its last start did not complete (attempt " +
+                                             std::to_string(retry_.attempts) + "; the next in " +
+                                             std::to_string(next * kWatchdogMs / 1000) + " s if this one fails)");
     xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
     runStep(hooks().startup.restartPlugin);
+    if (incomplete()) {
+        retry_.interval = next;
+        retry_.ticksLeft = next;
+    } else {
+        retry_ = StartRetry{};
+    }
 }
 
 void TallisForm::TrayIconCallback(vb::Variant& msg)
@@ -183,6 +207,9 @@ void TallisForm::unloadNode()
         return;
     vb::Ref<xap::XapNode> node = std::move(node_);
     node->unload();
+    // Without its node nothing can be sent: later messages (the reports of the final
+    // save among them) wait as before start-up instead of failing in SendXap.
+    xap::XapReady = false;
 }
 
 void TallisForm::Exit()

@@ -22,6 +22,9 @@ public:
     static constexpr const char* kCaption = "Tallis";
     static constexpr int kWatchdogMs = 60000;
     static constexpr int kBlinkMs = 200;
+    // A start that did not complete is tried again after 1, 2, 4, ... watchdog ticks,
+    // at most this many (60 s, 120 s, ... 10 min).
+    static constexpr int kMaxRetryTicks = 10;
 
     TallisForm();
     ~TallisForm() override;
@@ -44,6 +47,9 @@ public:
     void TrayIconCallback(vb::Variant& msg);
 
     void Timer1_Timer();
+    // The plug-in watchdog: a plug-in that does not answer its name is created afresh;
+    // one that answers but whose start did not complete is started again with a
+    // growing interval (each attempt logged once).
     void Timer2_Timer();
 
     bool DrainBusy() const { return drainBusy_; }
@@ -61,6 +67,14 @@ private:
     platform::Timer timer2_;
     bool drainBusy_ = false;
     std::string initError_;
+    // Retries of a plug-in start that did not complete: ticks to wait before the next
+    // attempt, the wait after it fails again, and the attempts made so far.
+    struct StartRetry {
+        int ticksLeft = 1;
+        int interval = 1;
+        int attempts = 0;
+    };
+    StartRetry retry_;
 };
 
 // The one main form (null before the start object loads it).

@@ -2,11 +2,14 @@
 
 #include "PluginHost.h"
 #include "PublicClasses.h"
+#include "Safeguards.h"
 #include "ShellHooks.h"
 
 #include "host/PluginRegistry.h"
 #include "platform/EmergencyReport.h"
+#include "services/DevicePersistence.h"
 #include "services/Setup.h"
+#include "services/ini/StateNotices.h"
 #include "services/script/HostScripts.h"
 #include "vbscript/Builtins.h"
 #include "xap/Logging.h"
@@ -19,6 +22,7 @@ void wireSubsystems()
     // writes its text to the log file.
     services::installHostScripts();
     registerPublicClasses();
+    services::setStateNoticeWriter(writeStateNotice);
     vbscript::setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
 
     ShellHooks& h = hooks();
@@ -26,12 +30,16 @@ void wireSubsystems()
     h.startup.saveRunAsXapNode = services::saveRunAsXapNode;
     h.startup.restartPlugin = RestartPlugin;
     h.hostedPlugin = [] { return host::HostedPlugin(); };
+    h.pluginStartIncomplete = pluginStartIncomplete;
     h.clearX10CommandCodes = services::clearX10CommandCodes;
     h.hostStartup = [] {
         if (services::Setup* setup = services::setupForm())
             setup->Startup();
     };
     h.exit.shutdownPlugin = [] {
+        // The devices are checkpointed first: a ShutdownIO that blocks or crashes ends
+        // the program before the final save.
+        vb::ignoreErrors([] { services::checkpointDevices(); });
         if (vb::Ref<vb::Object> plugin = host::HostedPlugin()) {
             platform::ActivityScope running("ShutdownIO");
             vb::call(*plugin, "ShutdownIO");

@@ -75,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string header, key, value;
     };
     std::vector<Written> written;
+    std::vector<Written> given; // the same calls' arguments as they were given
     if (data[0] % 2 == 0) {
         std::ofstream(path, std::ios::binary) << input;
         first.Load(path);
@@ -86,7 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 continue;
             first.WriteKey(parts[0], parts[1], parts[2]);
             written.push_back({withoutLineBreaks(parts[0]), withoutLineBreaks(parts[1]), withoutLineBreaks(parts[2])});
+            given.push_back({parts[0], parts[1], parts[2]});
         }
+    }
+    // In the same run, a value reads back with the very arguments it was written with.
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        bool later = false;
+        for (std::size_t j = i + 1; j < written.size() && !later; ++j)
+            later = vb::upperCase(written[j].header) == vb::upperCase(written[i].header) &&
+                    vb::upperCase(written[j].key) == vb::upperCase(written[i].key);
+        if (later)
+            continue;
+        const std::string expected = written[i].value.empty() ? "\x01" : written[i].value;
+        check(first.Read(given[i].header, given[i].key, "\x01") == expected, "a written key did not read back in the same run");
     }
     first.Save();
     std::string once = readAll(path);

@@ -3,7 +3,10 @@
 
 #include "platform/FileSystem.h"
 
+#include "support/Unprivileged.h"
+
 #include <chrono>
+#include <sys/stat.h>
 
 using namespace host_testing;
 
@@ -50,6 +53,47 @@ TEST_F(HostSettings, IniSettingsLiveInTheConfigFolder)
     EXPECT_EQ(dir.read("Config/Settings.ini"), "[AUDREY]\r\nNAME=Kitchen\r\nROOM=Hall\r\n");
     EXPECT_FALSE(dir.exists("Config/settings.ini"));
     EXPECT_EQ(dir.read("Config/Settings.ini_bck"), "[Audrey]\r\nName=Kitchen\r\n");
+    // The first save of other.ini had no previous file to keep: no (empty) backup.
+    EXPECT_FALSE(dir.exists("Config/other.ini_bck"));
+}
+
+TEST_F(HostSettings, NamesWithLineBreaksReadBackWithTheArgumentsTheyWereWrittenWith)
+{
+    const std::string section = "S\r\nX";
+    const std::string key = "K\nY";
+    hs("SaveINISetting", section, key, "v", "breaks.ini");
+    EXPECT_EQ(dir.read("Config/breaks.ini"), "[S  X]\r\nK Y=v\r\n");
+    EXPECT_EQ(hs("GetINISetting", section, key, "dflt", "breaks.ini").stringValue(), "v");
+    EXPECT_EQ(hs("GetINISection", section, "breaks.ini").stringValue(), "K Y=v");
+    // Read again from the file, after another file was loaded in between.
+    hs("GetINISetting", "A", "k", "", "other.ini");
+    EXPECT_EQ(hs("GetINISetting", section, key, "dflt", "breaks.ini").stringValue(), "v");
+    hs("ClearIniSection", section, "breaks.ini");
+    EXPECT_EQ(dir.read("Config/breaks.ini"), "");
+}
+
+TEST_F(HostSettings, AFailedSaveLeavesWhatTheFileHoldsReadable)
+{
+    if (!testing_support::Unprivileged::available())
+        GTEST_SKIP() << "needs root to write as another user";
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    hs("SaveINISetting", "S", "K", "old", "kept.ini");
+    hs("SaveINISetting", "S", "Gone", "x", "kept.ini");
+    {
+        // The Config folder belongs to root: nobody cannot write into it.
+        testing_support::Unprivileged nobody;
+        hs("SaveINISetting", "S", "K", "new", "kept.ini");
+        EXPECT_EQ(hs("GetINISetting", "S", "K", "dflt", "kept.ini").stringValue(), "old");
+        hs("ClearIniSection", "S", "kept.ini");
+        EXPECT_EQ(hs("GetINISetting", "S", "Gone", "dflt", "kept.ini").stringValue(), "x");
+        EXPECT_EQ(hs("GetINISection", "S", "kept.ini").stringValue(), std::string("GONE=x\0K=old", 12));
+    }
+    EXPECT_EQ(dir.read("Config/kept.ini"), "[S]\r\nGONE=x\r\nK=old\r\n");
+    // Each failure sent its event.
+    int failures = 0;
+    for (const std::string& data : sender.logData())
+        failures += data.rfind("IniTool Save " + (dir / "Config/kept.ini"), 0) == 0 && data.find("Permission denied") != std::string::npos;
+    EXPECT_EQ(failures, 2);
 }
 
 TEST_F(HostSettings, TheSharedStoreRereadsAFileOnlyAfterAnotherWasLoaded)

@@ -4,6 +4,7 @@
 
 #include "automation/DateTime.h"
 #include "services/DevicePersistence.h"
+#include "services/ini/StateNotices.h"
 
 #include <filesystem>
 #include <sys/stat.h>
@@ -27,6 +28,23 @@ protected:
         return vb::CStr(vb::getProperty(vb::requireObject(record), name));
     }
     std::string section() { return dir.read("Config/vynTallis.ini"); }
+    std::string path() { return dir / "Config/vynTallis.ini"; }
+    void unloadHost()
+    {
+        app.reset();
+        form.reset();
+        services::unloadSetupForm();
+    }
+};
+
+// The notices about saved state (log file and standard error in the program), for one test.
+struct Notices {
+    Notices()
+    {
+        services::setStateNoticeWriter([this](std::string_view text) { texts.emplace_back(text); });
+    }
+    ~Notices() { services::setStateNoticeWriter(nullptr); }
+    std::vector<std::string> texts;
 };
 
 } // namespace
@@ -42,7 +60,7 @@ TEST_F(DevicePersistence, DevicesSurviveARestartWithTheirState)
     device("Fan", "b7", "Hall"); // lower-case house code
 
     restartHost();
-    EXPECT_EQ(section(), "[PLUGINDEVICES]\r\nA1=Kitchen;Lamp;2;40;12/7/2026 7:05:09 PM;On\r\n"
+    EXPECT_EQ(section(), "DEVICETEXTENCODING=1\r\n[PLUGINDEVICES]\r\nA1=Kitchen;Lamp;2;40;12/7/2026 7:05:09 PM;On\r\n"
                          "B7=Hall;Fan;0;0;12:00:00 AM;\r\n");
     ASSERT_EQ(hsGet("DeviceCount").integerValue(), 2);
     const vb::Variant lamp = hs("GetDeviceByCode", "A1");
@@ -64,7 +82,7 @@ TEST_F(DevicePersistence, DevicesSurviveARestartWithTheirState)
     // A deleted device is gone from the file at the next shutdown.
     hs("DeleteDevice", 1);
     restartHost();
-    EXPECT_EQ(section(), "[PLUGINDEVICES]\r\nB7=Hall;Fan;0;0;12:00:00 AM;\r\n");
+    EXPECT_EQ(section(), "DEVICETEXTENCODING=1\r\n[PLUGINDEVICES]\r\nB7=Hall;Fan;0;0;12:00:00 AM;\r\n");
 }
 
 TEST_F(DevicePersistence, FieldsAreReadAsTheFileHoldsThem)
@@ -118,7 +136,7 @@ TEST_F(DevicePersistence, LineBreaksInTextsCannotAddLinesToTheFile)
     device("Two\r\nLines", "A1", "[Evil]\nX");
     hs("SetDeviceString", "A1", "a\rb");
     restartHost();
-    EXPECT_EQ(section(), "[PLUGINDEVICES]\r\nA1=[Evil] X;Two  Lines;0;0;12:00:00 AM;a b\r\n");
+    EXPECT_EQ(section(), "DEVICETEXTENCODING=1\r\n[PLUGINDEVICES]\r\nA1=[Evil] X;Two  Lines;0;0;12:00:00 AM;a b\r\n");
     EXPECT_EQ(hsGet("DeviceCount").integerValue(), 1);
     EXPECT_EQ(prop(hs("GetDevice", 1), "name"), "Two  Lines");
 }
@@ -157,6 +175,8 @@ TEST_F(DevicePersistence, SavingOnceLeavesTheFileOfOneSavePerDevice)
                 vb::CStr(hs("DeviceLastChange", code)), hs("DeviceString", code).stringValue());
             hs("SaveINISetting", "PluginDevices", code, value, "vynTallis.ini");
         }
+        // and the key that says the texts are escaped.
+        hs("SaveINISetting", "", "DeviceTextEncoding", "1", "vynTallis.ini");
         const std::string perDevice = section();
 
         prepare();
@@ -273,4 +293,115 @@ TEST_F(DevicePersistence, CheckpointsSaveWhatChangedAndNothingElse)
     restartHost();
     EXPECT_EQ(section(), checkpoint);
     EXPECT_NE(restored, checkpoint);
+}
+
+TEST_F(DevicePersistence, AFileOfThePreviousFormatReadsAsItStands)
+{
+    // Written before texts were escaped: a "%" and two hex digits are plain text there.
+    unloadHost();
+    dir.write("Config/vynTallis.ini", "[PluginDevices]\r\nA1=Den;100%FF;2;0;;a%3Bb\r\nB%41=x;y;0;0;;\r\n");
+    loadHost();
+    auto expectTexts = [&] {
+        ASSERT_EQ(hsGet("DeviceCount").integerValue(), 2);
+        EXPECT_EQ(prop(hs("GetDeviceByCode", "A1"), "name"), "100%FF");
+        EXPECT_EQ(hs("DeviceString", "A1").stringValue(), "a%3Bb");
+        EXPECT_EQ(hs("DeviceStatus", "A1").integerValue(), 2);
+        EXPECT_EQ(prop(hs("GetDeviceByCode", "B%41"), "name"), "y");
+    };
+    expectTexts();
+    // Saved in the escaped form, which the file now names, and read back the same.
+    restartHost();
+    const std::string saved = section();
+    EXPECT_EQ(saved.rfind("DEVICETEXTENCODING=1\r\n[PLUGINDEVICES]\r\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("A1=Den;100%25FF;2;0;"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("B%2541=x;y;"), std::string::npos) << saved;
+    expectTexts();
+}
+
+TEST_F(DevicePersistence, TheFirstSaveOfANewFileLeavesNoBackup)
+{
+    device("Lamp", "A1", "Kitchen");
+    restartHost();
+    const std::string first = section();
+    EXPECT_FALSE(dir.exists("Config/vynTallis.ini_bck"));
+    hs("SetDeviceString", "A1", "On");
+    restartHost();
+    EXPECT_EQ(dir.read("Config/vynTallis.ini_bck"), first);
+}
+
+TEST_F(DevicePersistence, AnUnreadableDeviceFileIsNeverSavedOverEvenOnceItCanBeRead)
+{
+    if (!testing_support::Unprivileged::available())
+        GTEST_SKIP() << "needs root to read as another user";
+    unloadHost();
+    const std::string original = "[PluginDevices]\r\nA1=Kitchen;Lamp;0;0;;\r\n";
+    dir.write("Config/vynTallis.ini", original);
+    dir.write("Config/vynTallis.ini.unsaved", "from an older run");
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(path().c_str(), 0), 0);
+    Notices notices;
+    {
+        testing_support::Unprivileged nobody;
+        loadHost();
+    }
+    EXPECT_EQ(hsGet("DeviceCount").integerValue(), 0);
+    ASSERT_EQ(notices.texts.size(), 1u);
+    EXPECT_EQ(notices.texts[0], "devices not loaded from " + path() + ": Permission denied; this run will not save over it");
+    EXPECT_EQ(services::unreadableDeviceFileReason(), "Permission denied");
+
+    // Someone mends the mode while the program runs: checkpoints still leave both files alone.
+    ASSERT_EQ(::chmod(path().c_str(), 0644), 0);
+    device("Fan", "B1", "Hall");
+    services::checkpointDevices();
+    device("Heater", "B2", "Hall");
+    services::checkpointDevices();
+    EXPECT_EQ(section(), original);
+    EXPECT_FALSE(dir.exists("Config/vynTallis.ini_bck"));
+    EXPECT_EQ(notices.texts.size(), 1u); // checkpoints say nothing
+
+    // At the end the run's devices go beside it, replacing the older ones, and it says where.
+    unloadHost();
+    EXPECT_EQ(services::shutdownSaveError(), "");
+    EXPECT_EQ(section(), original);
+    EXPECT_EQ(dir.read("Config/vynTallis.ini.unsaved"),
+              "DEVICETEXTENCODING=1\r\n[PLUGINDEVICES]\r\nB1=Hall;Fan;0;0;12:00:00 AM;\r\nB2=Hall;Heater;0;0;12:00:00 AM;\r\n");
+    ASSERT_EQ(notices.texts.size(), 2u);
+    EXPECT_EQ(notices.texts[1], "the devices of this run are saved in " + path() + ".unsaved (" + path() +
+                                    " was not loaded and is not saved over)");
+
+    // The next run reads the file and saves as usual.
+    loadHost();
+    EXPECT_EQ(hsGet("DeviceCount").integerValue(), 1);
+    EXPECT_EQ(services::unreadableDeviceFileReason(), "");
+}
+
+TEST_F(DevicePersistence, FailedCheckpointsAreToldOnceThenTheirEnd)
+{
+    if (!testing_support::Unprivileged::available())
+        GTEST_SKIP() << "needs root to write as another user";
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    device("Lamp", "A1", "Kitchen");
+    restartHost();
+    const std::string before = section();
+    Notices notices;
+    {
+        // The Config folder belongs to root: nobody cannot write into it.
+        testing_support::Unprivileged nobody;
+        hs("SetDeviceString", "A1", "One");
+        EXPECT_FALSE(services::checkpointDevices());
+        hs("SetDeviceString", "A1", "Two");
+        EXPECT_FALSE(services::checkpointDevices());
+    }
+    EXPECT_EQ(section(), before);
+    ASSERT_EQ(notices.texts.size(), 1u);
+    // The backup is the first file written, so the reason names it.
+    EXPECT_EQ(notices.texts[0], "could not save " + path() + ": Permission denied: " + path() +
+                                    "_bck (further failures are counted until it is saved again)");
+    // Every failure still sends its event.
+    EXPECT_EQ(reportsOf("IniTool Save " + path()), 2);
+
+    EXPECT_TRUE(services::checkpointDevices());
+    ASSERT_EQ(notices.texts.size(), 2u);
+    EXPECT_EQ(notices.texts[1], path() + " saved again after 2 failed checkpoints");
+    EXPECT_NE(section().find(";Two\r\n"), std::string::npos);
 }

@@ -4,6 +4,9 @@
 //   crash-message    InitIO creates device Q1 (status text "ready"); the first message
 //                    of class Test.Poke sets it to "lost" and crashes
 //   block-message    as crash-message, but the message handler blocks for good
+//   crash-shutdown   InitIO creates Q1; a Test.Poke message sets it to "poked";
+//                    ShutdownIO crashes
+//   block-shutdown   as crash-shutdown, but ShutdownIO blocks for good
 //   (anything else)  InitIO creates Q1 and the plug-in behaves
 #include <tallis/PluginApi.h>
 
@@ -11,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -58,14 +62,26 @@ public:
         vb::call(vb::requireObject(host), "SetDeviceString", std::string("Q1"), std::string("ready"), true);
     }
     std::int32_t Capabilities() { return 4; }
-    void ShutdownIO() { }
+    void ShutdownIO()
+    {
+        if (mode() == "crash-shutdown")
+            crash();
+        if (mode() == "block-shutdown") {
+            while (true)
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+    }
     void AudreyOnXapMessage(vb::Variant& message)
     {
         // Only the scene's own poke counts; the node's other traffic passes by.
         if (!vb::call(vb::requireObject(message), "CompareClass", std::string("Test.Poke")).booleanValue())
             return;
         vb::Variant host = vb::call(vb::requireObject(callback_), "GetHSIface");
-        vb::call(vb::requireObject(host), "SetDeviceString", std::string("Q1"), std::string("lost"), true);
+        const bool fatal = mode() == "crash-message" || mode() == "block-message";
+        vb::call(vb::requireObject(host), "SetDeviceString", std::string("Q1"), std::string(fatal ? "lost" : "poked"), true);
+        // FAULTY_POKED names a file made once the poke is handled (scenes wait for it).
+        if (const char* mark = std::getenv("FAULTY_POKED"))
+            std::ofstream(mark) << "poked\n";
         if (mode() == "crash-message")
             crash();
         if (mode() == "block-message") {

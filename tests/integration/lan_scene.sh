@@ -51,10 +51,12 @@ if ip route | grep -q '^default' || peer ip route | grep -q '^default'; then
 fi
 
 # ---- the peer machine: its own hub and a listener -------------------------------------
-peer "$XAPHUB" -v -v > "$SCENE_DIR/peer-hub.log" 2>&1 &
+# Started by nsenter itself (not through the peer function, whose subshell would be the
+# process the cleanup stops), so the recorded process is the program.
+nsenter -t "$PEER_PID" -n -- "$XAPHUB" -v -v > "$SCENE_DIR/peer-hub.log" 2>&1 &
 SCENE_PIDS+=($!)
 wait_for 5 grep -q "listening on" "$SCENE_DIR/peer-hub.log" || scene_fail "the peer's hub did not start"
-peer "$XAP" listen --broadcast 127.255.255.255 > "$SCENE_DIR/peer.out" 2>&1 &
+nsenter -t "$PEER_PID" -n -- "$XAP" listen --broadcast 127.255.255.255 > "$SCENE_DIR/peer.out" 2>&1 &
 SCENE_PIDS+=($!)
 wait_for 5 grep -q "joined" "$SCENE_DIR/peer-hub.log" || scene_fail "the peer's listener did not register"
 

@@ -46,12 +46,30 @@ scene_dump() {
   done
 }
 
+# The processes below PID, children first found (each once per line).
+scene_descendants() {
+  local child
+  for child in $(pgrep -P "$1" 2>/dev/null); do
+    echo "$child"
+    scene_descendants "$child"
+  done
+}
+
 scene_cleanup() {
-  local pid
+  local pid started
+  # Everything still running below the scene, before its recorded processes are stopped:
+  # a process that outlives them (started through a subshell, say) is stopped too.
+  started=$(scene_descendants $$)
   for pid in "${SCENE_PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
   wait 2>/dev/null || true
+  for pid in $started; do
+    if kill -0 "$pid" 2>/dev/null && [ "$(ps -o stat= -p "$pid" 2>/dev/null | cut -c1)" != Z ]; then
+      echo "scene: process $pid ($(cat /proc/"$pid"/comm 2>/dev/null)) outlived the scene; stopping it" >&2
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
   [ -n "${SCENE_KEEP:-}" ] || rm -rf "$SCENE_DIR"
 }
 

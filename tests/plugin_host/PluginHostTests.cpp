@@ -51,6 +51,7 @@ protected:
         xap::PendingMessages().clear();
         unsetenv("RECORDER_FAIL_INITIO");
         unsetenv("RECORDER_LISTENS");
+        unsetenv("RECORDER_NAME_FAILS");
     }
 
     void install(const char* builtName, const char* as = "hspi_Audrey.so")
@@ -124,7 +125,7 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeAreReportedOncePerAttempt)
     }
 }
 
-TEST_F(PluginHostTest, StartFailureKeepsThePlugInAndTheWatchdogLeavesIt)
+TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
 {
     install("hspi_Recorder.so");
     setenv("RECORDER_FAIL_INITIO", "1", 1);
@@ -132,9 +133,49 @@ TEST_F(PluginHostTest, StartFailureKeepsThePlugInAndTheWatchdogLeavesIt)
     EXPECT_EQ(restartReports(), 1);
     ASSERT_TRUE(host::HostedPlugin()); // it exists; it failed in InitIO
     EXPECT_NE(log().find("InitIO failed on purpose"), std::string::npos);
+    EXPECT_TRUE(shell::pluginStartIncomplete());
+
+    // It answers its name, yet is started again: after 1, 2, 4, 8, 10, 10 ticks of 60 s.
     vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
-    form->Timer2_Timer(); // it still answers its name: nothing is re-created
-    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), 1);
+    std::vector<int> attemptTicks;
+    for (int tick = 1; tick <= 45; ++tick) {
+        const int before = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
+        form->Timer2_Timer();
+        if (vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")) != before)
+            attemptTicks.push_back(tick);
+    }
+    EXPECT_EQ(attemptTicks, (std::vector<int>{1, 3, 7, 15, 25, 35, 45}));
+    // Each attempt is logged once, with the wait that follows it.
+    const std::string text = log();
+    EXPECT_NE(text.find("Restarting vynAudrey: its last start did not complete (attempt 1; the next in 120 s"), std::string::npos);
+    EXPECT_NE(text.find("(attempt 5; the next in 600 s"), std::string::npos);
+    EXPECT_EQ(restartReports(), 8);
+
+    // Once a start completes the retries stop.
+    unsetenv("RECORDER_FAIL_INITIO");
+    for (int tick = 0; tick < 10; ++tick)
+        form->Timer2_Timer();
+    EXPECT_FALSE(shell::pluginStartIncomplete());
+    const int serial = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
+    for (int tick = 0; tick < 30; ++tick)
+        form->Timer2_Timer();
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), serial);
+    EXPECT_EQ(calls().rfind("name;RegisterCallback(Setup);InitIO(Integer 1);", 0), 0u) << calls();
+}
+
+TEST_F(PluginHostTest, ANameThatFailsDuringTheStartDoesNotLeaveThePlugInUnstarted)
+{
+    // The new instance cannot name itself once, then answers: it was never registered or started.
+    install("hspi_Recorder.so");
+    setenv("RECORDER_NAME_FAILS", "1", 1);
+    shell::RestartPlugin();
+    ASSERT_TRUE(host::HostedPlugin());
+    EXPECT_EQ(calls(), "");
+    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
+    form->Timer2_Timer();
+    EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
+    EXPECT_FALSE(shell::pluginStartIncomplete());
+    unsetenv("RECORDER_NAME_FAILS");
 }
 
 TEST_F(PluginHostTest, WatchdogRecreatesAPlugInThatStopsAnswering)
@@ -172,7 +213,12 @@ TEST_F(PluginHostTest, ExitShutsThePlugInDownAndSavesItsDevices)
     install("hspi_Recorder.so");
     shell::RestartPlugin();
     vb::Ref<vb::Object> plugin = host::HostedPlugin();
+    vb::Object& hs = *services::setupForm()->GetHSIface();
+    vb::call(hs, "NewDevice", "Lamp", "A1");
+    vb::call(hs, "SetDeviceString", "A1", "On", true);
     shell::runStep(shell::hooks().exit.shutdownPlugin);
+    // The devices were saved before ShutdownIO ran, in case it never returns.
+    EXPECT_NE(dir.read("Config/vynTallis.ini").find("A1=;Lamp;"), std::string::npos);
     shell::runStep(shell::hooks().exit.releasePlugin);
     EXPECT_FALSE(host::HostedPlugin());
     EXPECT_NE(vb::CStr(vb::getProperty(*plugin, "Calls")).find("ShutdownIO"), std::string::npos);

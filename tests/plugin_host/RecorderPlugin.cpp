@@ -44,6 +44,11 @@ public:
     {
         if (silent_)
             throw std::runtime_error("the plug-in no longer answers");
+        // RECORDER_NAME_FAILS=N: the next N reads of a name (over all instances) fail.
+        if (const char* fails = std::getenv("RECORDER_NAME_FAILS"); fails && std::atoi(fails) > 0) {
+            setenv("RECORDER_NAME_FAILS", std::to_string(std::atoi(fails) - 1).c_str(), 1);
+            throw std::runtime_error("no name yet");
+        }
         record("name");
         return "Recorder";
     }

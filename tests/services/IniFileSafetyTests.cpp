@@ -3,6 +3,8 @@
 // a file that cannot be read is never taken for a missing one, and no name or value
 // can add lines to the file.
 #include "services/ini/IniTool.h"
+#include "services/ini/SaveEpisodes.h"
+#include "services/ini/StateNotices.h"
 
 #include "automation/Error.h"
 
@@ -194,4 +196,50 @@ TEST(IniFileLines, NamesWithStrayBytesAreFoundAfterASave)
     again.Load(dir / "u.ini");
     EXPECT_EQ(again.Read("K\xDC" "CHE", "\xE9\xA9", ""), "1");
     EXPECT_EQ(again.Read("a", std::string("b~\x01\x00\xFF\x94\xEF\xFF\xFF\x00\x01" "b[", 12), ""), "4");
+}
+
+TEST(IniFileFailures, AnEpisodeOfFailedSavesIsToldAtItsStartAndItsEnd)
+{
+    std::vector<std::string> notices;
+    services::setStateNoticeWriter([&](std::string_view text) { notices.emplace_back(text); });
+    TempFolder dir;
+    const std::string path = dir / "later/x.ini";
+    IniTool ini;
+    ini.Load(path);
+    ini.WriteKey("A", "k", "1");
+    EXPECT_FALSE(ini.Save());
+    EXPECT_FALSE(ini.Save());
+    EXPECT_EQ(services::failedSavesOf(path), 2u);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], "could not save " + path + ": Path not found (further failures are counted until it is saved again)");
+
+    std::filesystem::create_directory(dir / "later");
+    EXPECT_TRUE(ini.Save());
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1], path + " saved again after 2 failed saves");
+    EXPECT_FALSE(dir.exists("later/x.ini_bck")); // there was no previous file to keep
+    EXPECT_TRUE(ini.Save()); // nothing more to tell
+    EXPECT_EQ(notices.size(), 2u);
+    services::setStateNoticeWriter(nullptr);
+}
+
+TEST(IniFileFailures, ReasonsSayWhatAUserCanActOn)
+{
+    if (!testing_support::Unprivileged::available())
+        GTEST_SKIP() << "needs root to write as another user";
+    TempFolder dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    IniTool ini;
+    ini.Load(dir / "x.ini");
+    ini.WriteKey("A", "k", "1");
+    {
+        testing_support::Unprivileged nobody;
+        EXPECT_FALSE(ini.Save());
+    }
+    EXPECT_EQ(ini.lastSaveError(), "Permission denied: " + (dir / "x.ini"));
+    // A folder in the file's place: the system's own reason is kept.
+    std::filesystem::create_directory(dir / "x.ini");
+    std::filesystem::create_directory(dir / "x.ini/inner");
+    EXPECT_FALSE(ini.Save());
+    EXPECT_NE(ini.lastSaveError().find("Path/File access error ("), std::string::npos) << ini.lastSaveError();
 }

@@ -1,5 +1,7 @@
 #include "ShellFixture.h"
 
+#include "shell/Safeguards.h"
+
 #include <list>
 
 using shell_testing::ShellTest;
@@ -70,6 +72,22 @@ TEST_F(ShellTest, ANodeThatCannotBindEndsStartUp)
     EXPECT_EQ(nextSent(100), "");
 }
 
+TEST_F(ShellTest, ALockThatCannotBeTakenStopsStartUpBeforeTheNodeBinds)
+{
+    // A folder where the lock file should be: the lock cannot be opened, so nothing
+    // would keep a second program out of this base folder.
+    base.write("Data/tallis.lock/x", "");
+    shell::hooks().startup.claimBaseFolder = shell::claimBaseFolder;
+    EXPECT_FALSE(shell::Main());
+    const std::string expected = "cannot take the lock of " + base.path() + " (" + (base / "Data/tallis.lock") +
+                                 ": Is a directory): not starting";
+    EXPECT_EQ(shell::mainForm()->initError(), expected);
+    EXPECT_NE(log().find(expected), std::string::npos);
+    EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap"}));
+    EXPECT_EQ(nextSent(100), "");
+    shell::releaseSafeguards();
+}
+
 TEST_F(ShellTest, ExitShutsThePlugInDownThenSavesThroughTheStartObject)
 {
     ASSERT_TRUE(shell::Main());
@@ -79,6 +97,8 @@ TEST_F(ShellTest, ExitShutsThePlugInDownThenSavesThroughTheStartObject)
                                                "unloadPluginMenuDialog", "endEventLoop 0"}));
     EXPECT_EQ(shell::mainForm()->node(), nullptr);
     EXPECT_EQ(xap::messageSender(), nullptr);
+    // Without its node nothing is sent: later reports wait instead of failing.
+    EXPECT_FALSE(xap::XapReady);
     EXPECT_TRUE(shell::programEnded());
     EXPECT_EQ(shell::exitStatus(), 0);
 }

@@ -1,5 +1,7 @@
 #include "IniTool.h"
 
+#include "SaveEpisodes.h"
+
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
@@ -32,6 +34,12 @@ std::string oneLine(std::string_view text)
             c = ' ';
     }
     return out;
+}
+
+// A section or key name as the store holds it: line breaks as blanks, upper-cased.
+std::string upperName(std::string_view name)
+{
+    return name.find_first_of("\r\n") == std::string_view::npos ? vb::upperCase(name) : vb::upperCase(oneLine(name));
 }
 
 std::string_view trimBlanks(std::string_view s)
@@ -159,7 +167,8 @@ void IniTool::Load(const std::string& path)
 
 std::string IniTool::Read(std::string_view header, std::string_view key, std::string_view defaultValue) const
 {
-    const Entry* e = find(keyIndex(vb::upperCase(header), vb::upperCase(key)));
+    // Names are mapped as WriteKey maps them, so what was written reads back.
+    const Entry* e = find(keyIndex(upperName(header), upperName(key)));
     if (!e || e->value.empty())
         return std::string(defaultValue);
     return e->value;
@@ -181,7 +190,7 @@ void IniTool::WriteKey(std::string_view header, std::string_view key, std::strin
 
 void IniTool::RemoveKey(std::string_view header, std::string_view key)
 {
-    erase(keyIndex(vb::upperCase(header), vb::upperCase(key)));
+    erase(keyIndex(upperName(header), upperName(key)));
 }
 
 void IniTool::RemoveSection(std::string_view header)
@@ -206,7 +215,7 @@ std::vector<std::string> IniTool::Keys(std::string_view header) const
 {
     // The section name is matched literally (letter case ignored), so names such as
     // "a.b" or "Plugins(old)" neither match other sections nor fail.
-    const std::string upper = vb::upperCase(header);
+    const std::string upper = upperName(header);
     std::vector<std::string> names;
     for (const Entry& e : entries_) {
         if (!e.live || e.section || e.header != upper || trimBlanks(e.key).empty())
@@ -218,52 +227,61 @@ std::vector<std::string> IniTool::Keys(std::string_view header) const
     return names;
 }
 
+std::string IniTool::fileText() const
+{
+    struct Row {
+        std::string_view header, key, value;
+    };
+    std::vector<Row> rows;
+    for (const Entry& e : entries_) {
+        if (e.live && !e.section)
+            rows.push_back(Row{e.header, e.key, e.value});
+    }
+    // Ordinal order of the upper-cased names; keys of the nameless section come first.
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        const int h = vb::compareBinary(a.header, b.header);
+        return h != 0 ? h < 0 : vb::compareBinary(a.key, b.key) < 0;
+    });
+    std::string out;
+    out.reserve(rows.size() * 32);
+    std::string_view current;
+    bool first = true;
+    for (const Row& r : rows) {
+        if (first ? !r.header.empty() : r.header != current) {
+            out += '[';
+            out += r.header;
+            out += "]\r\n";
+        }
+        first = false;
+        current = r.header;
+        out += r.key;
+        out += '=';
+        out += r.value;
+        out += "\r\n";
+    }
+    return out;
+}
+
 bool IniTool::Save()
 {
     saveError_.clear();
     try {
         if (unreadable_)
             throw vb::Error(vb::err::PermissionDenied, path_ + " could not be read when it was loaded; it is not saved over");
-        struct Row {
-            std::string_view header, key, value;
-        };
-        std::vector<Row> rows;
-        for (const Entry& e : entries_) {
-            if (e.live && !e.section)
-                rows.push_back(Row{e.header, e.key, e.value});
-        }
-        // Ordinal order of the upper-cased names; keys of the nameless section come first.
-        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-            const int h = vb::compareBinary(a.header, b.header);
-            return h != 0 ? h < 0 : vb::compareBinary(a.key, b.key) < 0;
-        });
-        std::string out;
-        out.reserve(rows.size() * 32);
-        std::string_view current;
-        bool first = true;
-        for (const Row& r : rows) {
-            if (first ? !r.header.empty() : r.header != current) {
-                out += '[';
-                out += r.header;
-                out += "]\r\n";
-            }
-            first = false;
-            current = r.header;
-            out += r.key;
-            out += '=';
-            out += r.value;
-            out += "\r\n";
-        }
+        const std::string out = fileText();
         // The backup is written the same atomic way and looks like the file it copies.
-        if (std::optional<std::string> old = platform::readFileIfExists(path_))
+        // An empty file (one just created to be saved into) has nothing to keep.
+        if (std::optional<std::string> old = platform::readFileIfExists(path_); old && !old->empty())
             platform::writeFileAtomically(platform::resolvePath(path_) + "_bck", *old, path_);
         platform::writeFileAtomically(path_, out);
+        noteSaved(path_);
         return true;
     } catch (...) {
         vb::setCurrentFailure(vb::failureFromCurrentException());
         saveError_ = vb::currentFailure().description;
         report("raruveViziva", "IniTool Save " + path_);
         vb::clearCurrentFailure();
+        noteSaveFailed(path_, saveError_);
         return false;
     }
 }

@@ -8,8 +8,9 @@
 // Section and key are kept apart, so any character (a "~" too) may appear in a name.
 //
 // A file that exists but cannot be read is not taken for a missing one: Load raises
-// the error, and the store refuses to save over that file. CR and LF given to WriteKey
-// (in a section, key or value) are written as blanks, so no value can add lines.
+// the error, and the store refuses to save over that file. CR and LF in a section, key
+// or value are written as blanks, so no value can add lines; names given to Read,
+// RemoveKey and Keys are mapped the same way, so what was written reads back.
 #pragma once
 
 #include <functional>
@@ -43,11 +44,14 @@ public:
     std::vector<std::string> Keys(std::string_view header) const;
     void Clear();
     // Writes the store to the path of the last Load, after copying the old file to
-    // path + "_bck". Both are written to a temporary file that is renamed over the old
+    // path + "_bck" (unless it is empty). Both are written to a temporary file that is renamed over the old
     // one (keeping the file's mode, owner and group, and a symbolic link a link).
-    // Failures are reported ("IniTool Save " + path), never raised; the result says
-    // whether the file was written and lastSaveError() why not.
+    // Failures are reported ("IniTool Save " + path, and the first of an episode as a
+    // notice, SaveEpisodes), never raised; the result says whether the file was
+    // written and lastSaveError() why not.
     bool Save();
+    // The file's text as Save writes it.
+    std::string fileText() const;
     const std::string& lastSaveError() const { return saveError_; }
 
     const std::string& path() const { return path_; }
