@@ -4,6 +4,7 @@
 
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
+#include "automation/Utf16Text.h"
 
 #include <cctype>
 #include <cmath>
@@ -392,6 +393,9 @@ void Lexer::readString(Token& t)
         s += c;
     }
     t.kind = TokenKind::Literal;
+    // A character beyond 16 bits becomes its two UTF-16 units, as strings hold them.
+    if (!vb::utf16::hasNoFourByteSequences(s))
+        s = vb::utf16::toUnits(s);
     t.value = vb::Variant(std::move(s));
 }
 
