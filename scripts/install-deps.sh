@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core
   dbus-daemon systemd libglib2.0-bin python3-dbus
   scdoc man-db desktop-file-utils dpkg-dev file
+  libicu-dev
 )
 missing=()
 for p in "${packages[@]}"; do
