@@ -56,7 +56,7 @@ std::string TextStreamObject::ReadLine()
         line += static_cast<char>(c);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    return line;
+    return vb::utf16::toUnits(line);
 }
 
 std::string TextStreamObject::ReadAll()
@@ -65,7 +65,7 @@ std::string TextStreamObject::ReadAll()
     int c;
     while ((c = std::fgetc(file_)) != EOF)
         all += static_cast<char>(c);
-    return all;
+    return vb::utf16::toUnits(all);
 }
 
 bool TextStreamObject::AtEndOfStream()
