@@ -58,6 +58,17 @@ std::string dateSymbol(const UDateFormat* format, UDateFormatSymbolType type, in
     return U_SUCCESS(status) ? utf8(buffer, n) : std::string();
 }
 
+// Text of a pattern without the marks that only set the writing direction.
+std::u16string withoutDirectionMarks(std::u16string_view text)
+{
+    std::u16string out;
+    for (const char16_t c : text) {
+        if (c != 0x200E && c != 0x200F && c != 0x061C)
+            out += c;
+    }
+    return out;
+}
+
 // A no-break space in the currency's spacing is written as a plain one.
 std::string spacing(std::u16string_view text)
 {
@@ -98,13 +109,16 @@ void currencyOf(const char* name, CldrData& d)
 // clock of the medium time ("HH:mm:ss", "h:mm:ss a").
 void datesOf(const char* name, CldrData& d, Locale& l)
 {
+    d.dateSeparator = "/";
     UErrorCode status = U_ZERO_ERROR;
     UDateFormat* date = udat_open(UDAT_NONE, UDAT_SHORT, name, nullptr, 0, nullptr, 0, &status);
     if (U_FAILURE(status))
         return;
     UChar buffer[kBuffer];
     int32_t n = udat_toPattern(date, false, buffer, kBuffer, &status);
-    const std::u16string p = U_SUCCESS(status) ? pattern(buffer, n) : u"M/d/y";
+    std::u16string p = U_SUCCESS(status) ? withoutDirectionMarks(pattern(buffer, n)) : u"";
+    if (p.find(u'd') == std::u16string::npos || p.find(u'M') == std::u16string::npos)
+        p = u"M/d/y";
     const std::size_t day = p.find(u'd'), month = p.find(u'M');
     l.dayFirst = day != std::u16string::npos && month != std::u16string::npos && day < month;
     const std::size_t year = p.find(u'y');
@@ -144,6 +158,9 @@ std::unique_ptr<CldrData> build(std::int32_t lcid)
     UErrorCode status = U_ZERO_ERROR;
     const int32_t length = uloc_getLocaleForLCID(static_cast<uint32_t>(lcid), name, sizeof name, &status);
     if (U_FAILURE(status) || length <= 0 || status == U_STRING_NOT_TERMINATED_WARNING)
+        return nullptr;
+    // Only identifiers ICU maps exactly (it falls back to the language for others).
+    if (uloc_getLCID(name) != static_cast<uint32_t>(lcid))
         return nullptr;
     auto d = std::make_unique<CldrData>();
     char tag[ULOC_FULLNAME_CAPACITY];
