@@ -14,6 +14,7 @@ packages=(
   scdoc man-db desktop-file-utils dpkg-dev file
   libsystemd-dev lintian
   libmosquitto-dev mosquitto mosquitto-clients openssl
+  libicu-dev
 )
 missing=()
 for p in "${packages[@]}"; do

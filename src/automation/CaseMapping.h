@@ -29,7 +29,9 @@ char32_t fromAnsi(unsigned char b);
 int toAnsi(char32_t c);
 
 // One character of UTF-8 text. A byte that does not start a valid sequence is a
-// character of one byte, `valid` false, whose code is the byte itself.
+// character of one byte, `valid` false, whose code is the byte itself. The three-byte
+// form of a surrogate (ED A0..BF xx) is valid here: it is how strings hold one UTF-16
+// unit of a character beyond 16 bits (see Utf16Text.h); its case never changes.
 struct Utf8Char {
     char32_t code;
     std::uint8_t size;

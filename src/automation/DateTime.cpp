@@ -316,9 +316,12 @@ std::optional<Date> parseDate(std::string_view text)
     // Date: numbers and a month word, separated by '/', '-', '.', ',' or blanks.
     std::vector<Token> parts;
     int monthWord = 0;
+    bool dotted = false; // "15.03.2026": no day/month swap for dotted numbers
     for (const Token& t : dateTokens) {
-        if (t.kind == Token::Sep)
+        if (t.kind == Token::Sep) {
+            dotted = dotted || t.sep == '.';
             continue;
+        }
         if (t.kind == Token::Word) {
             if (int m = monthFromWord(t.text); m && !monthWord) {
                 monthWord = m;
@@ -385,7 +388,7 @@ std::optional<Date> parseDate(std::string_view text)
                 d = static_cast<int>(parts[1].value);
                 y = expandYear(parts[2]);
                 // Day/month order when the first number cannot be a month.
-                if (m > 12 && d <= 12)
+                if (m > 12 && d <= 12 && !dotted)
                     std::swap(m, d);
             }
         } else if (parts.size() == 2) {
@@ -398,7 +401,7 @@ std::optional<Date> parseDate(std::string_view text)
                 m = static_cast<int>(parts[0].value);
                 d = static_cast<int>(parts[1].value);
                 y = thisYear;
-                if (m > 12 && d <= 12)
+                if (m > 12 && d <= 12 && !dotted)
                     std::swap(m, d);
             }
         } else {

@@ -81,6 +81,7 @@ inline constexpr std::int32_t CantCreateObject = 429;
 inline constexpr std::int32_t NoSuchMember = 438;
 inline constexpr std::int32_t ObjectDoesntSupportAction = 445;
 inline constexpr std::int32_t NamedArgumentsNotSupported = 446;
+inline constexpr std::int32_t LocaleNotSupported = 447;
 inline constexpr std::int32_t ArgumentNotOptional = 449;
 inline constexpr std::int32_t WrongArgumentCount = 450;
 inline constexpr std::int32_t NotACollection = 451;

@@ -2,6 +2,7 @@
 #include "Operators.h"
 
 #include "vbscript/builtins/Locale.h"
+#include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"
@@ -328,7 +329,14 @@ Variant unaryPlus(const Variant& a)
 void appendText(std::string& out, const Variant& v)
 {
     switch (v.type()) {
-    case vb::vbString: out += v.stringValue(); break;
+    case vb::vbString: {
+        const std::size_t seam = out.size();
+        out += v.stringValue();
+        // Two odd-length byte strings joined: their half units make one unit.
+        if (seam >= 4 && seam < out.size() && out[seam] == '\xF4')
+            text::joinHalfUnits(out, seam);
+        break;
+    }
     case vb::vbNull:
     case vb::vbEmpty: break;
     case vb::vbArray:

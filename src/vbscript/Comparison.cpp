@@ -50,10 +50,11 @@ Order compare(const Variant& a, const Variant& b)
 {
     if (a.isObject() || b.isObject())
         return compare(valueOf(a), valueOf(b));
-    if (a.isNull() || b.isNull())
-        return Order::Null;
+    // An array is a type error before Null propagates ("Array(1) = Null").
     if (a.isArray() || b.isArray() || a.isError() || b.isError())
         vb::raiseError(vb::err::TypeMismatch);
+    if (a.isNull() || b.isNull())
+        return Order::Null;
     if (isWhole(a) && isWhole(b)) {
         const std::int64_t x = wholeOf(a), y = wholeOf(b);
         return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
@@ -64,11 +65,12 @@ Order compare(const Variant& a, const Variant& b)
         return orderOf(vb::compareBinary(a.stringValue(), ""));
     if (a.isEmpty() && b.isString())
         return orderOf(vb::compareBinary("", b.stringValue()));
-    // A string and a number (or Boolean, or date) compare as text.
+    // A string and a number (or Boolean, or date) held in variables: the number is
+    // the lesser, whatever the text says. Only a literal reads the string as a number.
     if (a.isString())
-        return orderOf(vb::compareBinary(a.stringValue(), localeText(b)));
+        return Order::Greater;
     if (b.isString())
-        return orderOf(vb::compareBinary(localeText(a), b.stringValue()));
+        return Order::Less;
     if (a.type() == vb::vbCurrency && b.type() == vb::vbCurrency) {
         const auto x = a.currencyValue().scaled, y = b.currencyValue().scaled;
         return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
@@ -124,9 +126,14 @@ Order literalOrder(const Variant& a, const Variant& literal)
         return literalOrder(valueOf(a), literal);
     if (!a.isString())
         return compare(a, literal);
+    const double y = vb::toDouble(literal);
+    // A date literal reads the string as a date.
+    if (literal.type() == vb::vbDate) {
+        const double x = scriptDate(a).serial;
+        return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
+    }
     const Locale& locale = scriptLocale();
     const double x = locale.lcid == kDefaultLocale ? vb::CDbl(a) : vb::CDbl(Variant(toInvariantNumber(a.stringValue(), locale)));
-    const double y = vb::toDouble(literal);
     return x < y ? Order::Less : x > y ? Order::Greater : Order::Equal;
 }
 

@@ -13,6 +13,24 @@ namespace vbscript {
 
 using ast::BinaryOp;
 
+bool isSourceLiteral(const ast::Expr& e)
+{
+    if (e.kind != ast::Expr::Kind::Literal)
+        return false;
+    switch (e.value.type()) {
+    case vb::vbInteger:
+    case vb::vbLong:
+    case vb::vbSingle:
+    case vb::vbDouble:
+    case vb::vbCurrency:
+    case vb::vbByte:
+    case vb::vbDate:
+        return true;
+    default:
+        return false;
+    }
+}
+
 namespace {
 
 bool isConstant(const Expr* e)
@@ -54,25 +72,6 @@ BinaryFn binaryFunction(BinaryOp op)
     return nullptr;
 }
 
-// A numeric literal (or a constant that stands for one): a string compared with it
-// is read as a number.
-bool isNumericLiteral(const Expr* e)
-{
-    if (!isConstant(e))
-        return false;
-    switch (constantOf(e).type()) {
-    case vb::vbInteger:
-    case vb::vbLong:
-    case vb::vbSingle:
-    case vb::vbDouble:
-    case vb::vbCurrency:
-    case vb::vbByte:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isComparison(BinaryOp op)
 {
     return op >= BinaryOp::Equal && op <= BinaryOp::GreaterEqual;
@@ -91,7 +90,8 @@ BinaryOp mirrored(BinaryOp op)
 }
 
 // CBool ... CStr: VBScript compiles them to conversions, which cannot stand as a
-// statement ("Call CInt(1)").
+// statement ("Call CInt(1)"): the conversion runs (and raises its own error), and
+// only one that succeeded fails as a statement.
 bool isConversionFunction(std::string_view name)
 {
     static constexpr std::string_view kNames[] = {"CBool", "CByte", "CCur", "CDate", "CDbl", "CInt", "CLng", "CSng", "CStr"};
@@ -204,7 +204,7 @@ ExprPtr Compiler::compileBinary(const ast::Expr& e)
 {
     ExprPtr l = compileExpr(*e.left);
     ExprPtr r = compileExpr(*e.right);
-    return makeBinary(e.binaryOp, std::move(l), std::move(r));
+    return makeBinary(e.binaryOp, std::move(l), std::move(r), isSourceLiteral(*e.left), isSourceLiteral(*e.right));
 }
 
 // Operands joined left to right: the first ones as nested nodes (with constants
@@ -218,7 +218,7 @@ ExprPtr Compiler::compileChain(const ast::Expr& e)
         ExprPtr r = compileExpr(*e.args[i + 1]);
         const BinaryOp op = e.chainOps[i];
         if (links.empty() && (nested < kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
-            acc = makeBinary(op, std::move(acc), std::move(r));
+            acc = makeBinary(op, std::move(acc), std::move(r), i == 0 && isSourceLiteral(*e.args[0]), isSourceLiteral(*e.args[i + 1]));
             if (!isConstant(acc.get()))
                 ++nested;
             continue;
@@ -274,16 +274,17 @@ ExprPtr makeConstOperation(BinaryOp op, Left&& l, const vb::Variant& c, bool lit
 
 } // namespace
 
-ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r)
+ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r, bool leftLiteral, bool rightLiteral)
 {
     if (op == BinaryOp::Is)
         return std::make_unique<IsExpr>(std::move(l), std::move(r));
-    if (isComparison(op) && isNumericLiteral(l.get()) && !isConstant(r.get())) {
+    if (isComparison(op) && isConstant(l.get()) && (leftLiteral ? !rightLiteral : !isConstant(r.get()))) {
         std::swap(l, r);
+        std::swap(leftLiteral, rightLiteral);
         op = mirrored(op);
     }
-    // A string compared with a numeric literal is read as a number.
-    const bool literal = isComparison(op) && isNumericLiteral(r.get()) && !isNumericLiteral(l.get());
+    // A string compared with a number literal is read as a number.
+    const bool literal = isComparison(op) && rightLiteral && !leftLiteral;
     BinaryFn fn = binaryFunction(op);
     if (isConstant(l.get()) && isConstant(r.get()) && !dependsOnLocale(op, constantOf(l.get()), constantOf(r.get()))) {
         try {
@@ -365,7 +366,7 @@ ExprPtr Compiler::compileNameCall(const std::string& name, const std::vector<ast
     case K::NamedMember: return std::make_unique<NamedMemberExpr>(r.object, r.memberId, compileArgs(args));
     case K::Builtin:
         if (asStatement && isConversionFunction(r.builtin->name))
-            return std::make_unique<ErrorExpr>(rterr::UnsupportedType);
+            return std::make_unique<ThenErrorExpr>(std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args)), rterr::UnsupportedType);
         if (!asStatement && isStatementOnly(r.builtin->name))
             return std::make_unique<ErrorExpr>(vb::err::TypeMismatch);
         return std::make_unique<BuiltinCallExpr>(r.builtin, compileArgs(args));
@@ -394,7 +395,7 @@ ExprPtr Compiler::compileCallee(const ast::Expr& callee, const std::vector<ast::
         if (ExprPtr named = namedObjectMember(callee, &args))
             return named;
         ExprPtr object = callee.left ? compileExpr(*callee.left) : withObject();
-        return std::make_unique<MemberExpr>(std::move(object), callee.name, compileArgs(args), true);
+        return std::make_unique<MemberExpr>(std::move(object), callee.name, compileArgs(args), true, asStatement);
     }
     default: return std::make_unique<IndexExpr>(compileExpr(callee), compileArgs(args));
     }

@@ -155,7 +155,7 @@ StmtPtr Compiler::compileModuleArrays(const ast::DimStmt& s)
         GlobalSlot* slot = scope_.lookup(v.name);
         if (!slot)
             continue;
-        DeclareArraysStmt::Item item{slot, {}, redeclaredFixed_.contains(&v)};
+        DeclareArraysStmt::Item item{slot, {}, redeclaredArrays_.contains(&v)};
         item.init.fixed = !v.upper.empty();
         for (std::int32_t u : v.upper)
             item.init.bounds.push_back(vb::Bound{0, u + 1});
@@ -218,11 +218,13 @@ StmtPtr Compiler::compileSelect(const ast::SelectStmt& s)
         for (const ast::CaseItem& item : c.items) {
             SelectStmt::Item it;
             it.value = compileExpr(*item.value);
+            it.literal = isSourceLiteral(*item.value);
             switch (item.kind) {
             case ast::CaseItem::Kind::Value: it.kind = SelectStmt::Item::Kind::Value; break;
             case ast::CaseItem::Kind::Range:
                 it.kind = SelectStmt::Item::Kind::Range;
                 it.upper = compileExpr(*item.upper);
+                it.upperLiteral = isSourceLiteral(*item.upper);
                 break;
             case ast::CaseItem::Kind::Compare:
                 it.kind = SelectStmt::Item::Kind::Compare;

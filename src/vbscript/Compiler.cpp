@@ -217,24 +217,30 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
                 } else {
                     // Execute inside a procedure: a variable of that procedure's frame.
                     Frame& b = *binding_;
-                    bool known = false;
-                    for (const auto& [n, slot] : b.procedure->names)
-                        known = known || vb::equalsIgnoreCase(n, v.name);
+                    vb::Variant* known = nullptr;
+                    for (const auto& [n, slot] : b.procedure->names) {
+                        if (vb::equalsIgnoreCase(n, v.name))
+                            known = slot >= 0 ? &b.locals[slot] : b.args[-(slot + 1)];
+                    }
                     if (!b.dynamicLocals)
                         b.dynamicLocals = new DynamicLocals;
-                    if (known)
+                    vb::Variant* var = known;
+                    if (known) {
                         b.dynamicLocals->declared.insert(v.name);
-                    if (!known) {
-                        auto& var = b.dynamicLocals->variables[v.name];
-                        if (!var)
-                            var = std::make_unique<vb::Variant>();
-                        if (v.isArray) {
-                            ArrayInit init;
-                            init.fixed = !v.upper.empty();
-                            for (std::int32_t u : v.upper)
-                                init.bounds.push_back(vb::Bound{0, u + 1});
-                            *var = makeDeclaredArray(init);
-                        }
+                    } else {
+                        auto& made = b.dynamicLocals->variables[v.name];
+                        if (!made)
+                            made = std::make_unique<vb::Variant>();
+                        var = made.get();
+                    }
+                    // An array declared this way is an array of the procedure, also
+                    // under a name its own code already uses ("a(1) = 4" after it).
+                    if (v.isArray) {
+                        ArrayInit init;
+                        init.fixed = !v.upper.empty();
+                        for (std::int32_t u : v.upper)
+                            init.bounds.push_back(vb::Bound{0, u + 1});
+                        *var = makeDeclaredArray(init);
                     }
                 }
             }
@@ -303,14 +309,16 @@ void Compiler::declareGlobalVariable(const ast::VarDecl& v)
     bool created = false;
     GlobalSlot& slot = defineGlobal(v.name, &created);
     if (slot.kind != GlobalSlot::Kind::Variable) {
+        // A constant (or procedure) of that name gives way to an Empty variable.
         slot.kind = GlobalSlot::Kind::Variable;
         slot.procedure = nullptr;
         slot.classInfo = nullptr;
+        slot.value = vb::Variant();
         created = true;
     }
     // The array itself is made when the Dim line runs (DeclareArraysStmt).
-    if (v.isArray && executed_ && !created && slot.value.isArray() && slot.value.arrayValue().fixedSize())
-        redeclaredFixed_.insert(&v);
+    if (v.isArray && executed_ && !created && slot.value.isArray())
+        redeclaredArrays_.insert(&v);
     else if (v.isArray && created)
         slot.value = vb::Variant();
 }

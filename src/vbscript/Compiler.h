@@ -28,6 +28,11 @@ class ClassInfo;
 struct GlobalSlot;
 class Block;
 
+// A number or a date written in the source ("5", "1.5", "&h10", "#1/2/2024#"): a
+// string compared with it is read as a number. A named constant, a negated number or
+// any other expression is no literal, even when it folds to a constant.
+bool isSourceLiteral(const ast::Expr& e);
+
 class Compiler {
 public:
     // `binding`: the running frame whose variables Execute/Eval code sees (null for
@@ -95,7 +100,9 @@ private:
     StmtPtr compileModuleArrays(const ast::DimStmt& s);
     ExprPtr compileBinary(const ast::Expr& e);
     ExprPtr compileChain(const ast::Expr& e);
-    ExprPtr makeBinary(ast::BinaryOp op, ExprPtr l, ExprPtr r);
+    // leftLiteral / rightLiteral: the operand is a number or date written in the source,
+    // which makes a comparison read a string on the other side as a number.
+    ExprPtr makeBinary(ast::BinaryOp op, ExprPtr l, ExprPtr r, bool leftLiteral = false, bool rightLiteral = false);
     ExprPtr withObject();
     ExprPtr namedObjectMember(const ast::Expr& member, const std::vector<ast::ExprPtr>* args);
     ArgList compileArgs(const std::vector<ast::ExprPtr>& args);
@@ -144,8 +151,9 @@ private:
     std::vector<int> withSlots_;
     // Names this unit declared at module level (to report redefinitions).
     bool executed_ = false;
-    // Module-level array declarations of names that already hold a fixed array.
-    std::unordered_set<const ast::VarDecl*> redeclaredFixed_;
+    // Executed module-level array declarations of names that already hold an array
+    // (fixed or dynamic): the Dim fails with Type mismatch when it runs.
+    std::unordered_set<const ast::VarDecl*> redeclaredArrays_;
     // The value says what kind of name: procedures may be defined again.
     static constexpr int kProcedureName = 2;
     std::unordered_map<std::string, int, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> unitNames_;

@@ -480,12 +480,17 @@ vb::Variant Engine::run(ModuleScope& scope, std::string_view procedure, std::spa
 
 namespace {
 
-// Errors of the evaluated text are reported at the statement that evaluated it.
+// Errors of the evaluated text are reported at the statement that evaluated it. An
+// expression that stops short ("x = ") is a syntax error to Execute, as to Eval.
 [[noreturn]] void rethrowAtCaller(const CodeUnit* unit)
 {
     try {
         throw;
     } catch (const CompileError& c) {
+        if (c.number() == cerr::ExpectedExpression) {
+            const CompileError syntax(cerr::SyntaxError, c.line(), c.column());
+            throw vb::Error(syntax.number(), syntax.what(), std::string(kCompileErrorSource));
+        }
         throw vb::Error(c.number(), c.what(), std::string(kCompileErrorSource));
     } catch (const RuntimeError& r) {
         if (r.unit() == unit)
@@ -520,12 +525,16 @@ void Engine::executeIn(Frame& f, const std::string& code, bool global)
     ModuleScope& scope = scopeOf(f);
     Frame* binding = global ? nullptr : bindingOf(f);
     const CodeUnit* unitSeen = nullptr;
-    // "Option Explicit" in executed code holds for that code only.
+    // "Option Explicit" in executed code holds for that code only; the caller's holds
+    // for Execute code, not for ExecuteGlobal code, which is a script of its own.
     const bool wasExplicit = scope.optionExplicit;
+    const bool inheritExplicit = !global && (f.procedure->unit->optionExplicit || wasExplicit);
     try {
         vb::Ref<Procedure> top;
         try {
-            top = compileCode(scope, code, binding, binding == nullptr, f.procedure->unit->optionExplicit || wasExplicit, true);
+            if (global)
+                scope.optionExplicit = false;
+            top = compileCode(scope, code, binding, binding == nullptr, inheritExplicit, true);
         } catch (...) {
             scope.optionExplicit = wasExplicit;
             throw;

@@ -118,12 +118,15 @@ vb::Variant ErrObject::Raise(ErrObject& self, vb::Args args)
     const std::int32_t number = raisedErrorNumber(vb::CLng(args[0]));
     if (number == 0)
         vb::raiseError(vb::err::InvalidProcedureCall);
-    std::string source = args.isMissing(1) ? std::string(kRuntimeErrorSource) : vb::CStr(args[1]);
-    std::string description = args.isMissing(2) ? runtimeDescription(number) : vb::CStr(args[2]);
+    // An argument left out keeps what the Err object holds and nobody cleared; the
+    // number's own description and the runtime source stand in only for nothing.
+    const auto given = [&](std::size_t i) { return args.size() > i && !args.isMissing(i); };
+    std::string source = given(1) ? vb::CStr(args[1]) : !self.source_.empty() ? self.source_ : std::string(kRuntimeErrorSource);
+    std::string description = given(2) ? vb::CStr(args[2]) : !self.description_.empty() ? self.description_ : runtimeDescription(number);
     self.raisePending_ = true;
     self.raisedNumber_ = number;
-    self.raisedHelpFile_ = args.size() > 3 && !args.isMissing(3) ? vb::CStr(args[3]) : std::string();
-    self.raisedHelpContext_ = args.size() > 4 && !args.isMissing(4) ? vb::CLng(args[4]) : 0;
+    self.raisedHelpFile_ = given(3) ? vb::CStr(args[3]) : self.helpFile_;
+    self.raisedHelpContext_ = given(4) ? vb::CLng(args[4]) : self.helpContext_;
     throw vb::Error(number, std::move(description), std::move(source));
 }
 

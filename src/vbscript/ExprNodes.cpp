@@ -41,6 +41,12 @@ vb::Variant ErrorExpr::eval(Frame&) const
     vb::raiseError(number_);
 }
 
+vb::Variant ThenErrorExpr::eval(Frame& f) const
+{
+    inner_->eval(f);
+    vb::raiseError(number_);
+}
+
 vb::Variant MeExpr::eval(Frame& f) const
 {
     if (!f.me)
@@ -297,13 +303,11 @@ vb::Variant LateNameExpr::call(Frame& f, const ArgList& args, bool asStatement) 
         default: vb::raiseError(vb::err::TypeMismatch);
         }
     }
-    if (explicit_)
-        vb::raiseError(vb::err::VariableUndefined);
-    if (implicitSlot_ >= 0) {
-        const vb::Variant& v = f.locals[implicitSlot_];
-        if (v.isArray() || v.isObject())
-            return indexValue(f, v, args, asStatement);
-    }
+    // A variable of this procedure, also one that Execute declared (Variable is
+    // undefined under Option Explicit when there is none).
+    const vb::Variant* v = variableFor(f, false);
+    if (v && (v->isArray() || v->isObject()))
+        return indexValue(f, *v, args, asStatement);
     vb::raiseError(vb::err::TypeMismatch);
 }
 
@@ -596,7 +600,7 @@ bool isScriptObjectOf(const vb::Object& obj, const Engine& engine)
 
 vb::Variant MemberExpr::eval(Frame& f) const
 {
-    vb::Ref<vb::Object> obj = target(f);
+    vb::Ref<vb::Object> obj = target(f, statement_);
     if (isScriptObjectOf(*obj, f.engine)) {
         auto* so = static_cast<ScriptObject*>(obj.get());
         const int index = scriptMember(f, *so);
@@ -613,6 +617,9 @@ vb::Variant MemberExpr::eval(Frame& f) const
             const vb::Variant& v = so->field(m.field);
             if (!parens_)
                 return copyOf(v);
+            // "o.arr()": an array takes no empty argument list.
+            if (v.isArray() && args_.size() == 0)
+                vb::raiseError(vb::err::InvalidProcedureCall);
             if (v.isArray() || v.isObject())
                 return indexValue(f, v, args_);
             // A plain value takes no arguments: "r.Name()" is 5, "r.Name(0)" 438.
@@ -701,9 +708,9 @@ vb::Variant IntrinsicExpr::eval(Frame& f) const
         vb::raiseError(vb::err::WrongArgumentCount);
     vb::Variant s;
     const vb::Variant value = vb::defaultValue(args_[0]->read(f, s));
-    // Eval gives Null for Null; the others take only text.
-    if (kind_ == Kind::Eval && value.isNull())
-        return vb::Variant::null();
+    // Eval gives Null for Null and Empty for Empty; the others take only text.
+    if (kind_ == Kind::Eval && (value.isNull() || value.isEmpty()))
+        return value;
     if (kind_ != Kind::Eval && !value.isString())
         vb::raiseError(vb::err::TypeMismatch);
     const std::string text = vb::CStr(value);

@@ -189,6 +189,19 @@ private:
     std::int32_t number_;
 };
 
+// Evaluates an expression for its errors, then raises a number of its own: a
+// conversion used as a statement converts first and fails only when that succeeded.
+class ThenErrorExpr final : public Expr {
+public:
+    ThenErrorExpr(ExprPtr inner, std::int32_t number) : inner_(std::move(inner)), number_(number) { }
+    vb::Variant eval(Frame& f) const override;
+    void assign(Frame& f, vb::Variant&&, bool) const override { eval(f); }
+
+private:
+    ExprPtr inner_;
+    std::int32_t number_;
+};
+
 // ---------------------------------------------------------------------------
 // Calls
 
@@ -309,9 +322,10 @@ vb::Variant* arrayElementAddress(Frame& f, const Expr& base, const ArgList& args
 // object.Name or object.Name(args), late-bound.
 class MemberExpr final : public Expr {
 public:
-    // `parens`: written with an argument list, even an empty one ("r.Name()").
-    MemberExpr(ExprPtr object, std::string name, ArgList args, bool parens = false)
-        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)), parens_(parens) { }
+    // `parens`: written with an argument list, even an empty one ("r.Name()");
+    // `statement`: the call is a statement ("x.Prop"), which needs an object (424).
+    MemberExpr(ExprPtr object, std::string name, ArgList args, bool parens = false, bool statement = false)
+        : object_(std::move(object)), name_(std::move(name)), args_(std::move(args)), parens_(parens), statement_(statement) { }
     vb::Variant eval(Frame& f) const override;
     void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
     void assignLet(Frame& f, vb::Variant&& value) const override;
@@ -326,6 +340,7 @@ private:
     std::string name_;
     ArgList args_;
     bool parens_;
+    bool statement_;
     vb::MemberId memberIdOf(vb::Object& obj) const;
 
     // The member index found for the last script class seen here.

@@ -4,6 +4,7 @@
 
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
+#include "automation/Utf16Text.h"
 
 #include <cctype>
 #include <cmath>
@@ -349,14 +350,24 @@ void Lexer::readRadixNumber(Token& t)
         ++pos_;
     }
     t.kind = TokenKind::Literal;
-    if (!forceLong && value == 0x8000) {
+    // A trailing "&" reads the digits as 32 bits (&hFFFF& is 65535); the type still
+    // follows the value: Integer when it fits one (&h10& is an Integer), else Long.
+    if (forceLong) {
+        const auto wide = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+        if (wide >= -32768 && wide <= 32767)
+            t.value = vb::Variant(static_cast<std::int16_t>(wide));
+        else
+            t.value = vb::Variant(wide);
+        return;
+    }
+    if (value == 0x8000) {
         t.value = vb::Variant(std::int32_t(-32768));
         return;
     }
     // The type follows the value, not the digits: up to &HFFFF an Integer (wrapping
     // to negative), except &H8000, which VBScript reads as the Long -32768.
     const bool fitsInteger = value <= 0xFFFF && value != 0x8000;
-    if (!forceLong && fitsInteger)
+    if (fitsInteger)
         t.value = vb::Variant(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
     else
         t.value = vb::Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
@@ -382,6 +393,9 @@ void Lexer::readString(Token& t)
         s += c;
     }
     t.kind = TokenKind::Literal;
+    // A character beyond 16 bits becomes its two UTF-16 units, as strings hold them.
+    if (!vb::utf16::hasNoFourByteSequences(s))
+        s = vb::utf16::toUnits(s);
     t.value = vb::Variant(std::move(s));
 }
 

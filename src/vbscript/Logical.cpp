@@ -121,9 +121,10 @@ Variant logicalImp(const Variant& a, const Variant& b)
     if (x && y)
         return make(widthOf(x->width, y->width), ~x->value | y->value);
     if (x && !y) {
-        // The bits that are 0 in x give 1 whatever Null is; all bits unknown is Null.
+        // The bits that are 0 in x give 1 whatever Null is; all bits unknown is Null
+        // for a value that is True (-1); a Byte is never -1, so 255 Imp Null is 0.
         const std::int32_t known = ~x->value & allOnes(x->width);
-        if (known != 0)
+        if (known != 0 || x->width == Width::Byte)
             return make(x->width, known);
         return Variant::null();
     }

@@ -157,8 +157,9 @@ vb::Variant ScriptObject::invokeMember(int index, vb::CallKind kind, vb::Args ar
                 target = std::move(value);
                 return {};
             }
+            // "o.p(0) = 5" where p holds a plain value: p has no such indexed member.
             if (!target.isArray())
-                vb::raiseError(vb::err::TypeMismatch);
+                vb::raiseError(target.isObject() ? vb::err::TypeMismatch : vb::err::NoSuchMember);
             std::vector<std::int32_t> subs;
             for (std::size_t i = 0; i + 1 < args.size(); ++i)
                 subs.push_back(vb::CLng(args[i]));

@@ -6,6 +6,8 @@
 #include "Procedure.h"
 #include "Scope.h"
 
+#include "vbscript/builtins/Locale.h"
+
 #include "automation/Array.h"
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -159,6 +161,20 @@ Flow IfStmt::exec(Frame& f) const
     return elseBody.exec(f);
 }
 
+namespace {
+
+// A Case of a number written in the source reads a string subject as a number, like
+// "="; a subject that is no number matches no such Case rather than failing, so a
+// Select can list numbers and texts together.
+ops::Order caseOrder(const vb::Variant& subject, const vb::Variant& value, bool literal)
+{
+    if (!literal || (subject.isString() && value.type() != vb::vbDate && !parseLocaleNumber(subject.stringValue())))
+        return ops::compare(subject, value);
+    return ops::literalOrder(subject, value);
+}
+
+} // namespace
+
 Flow SelectStmt::exec(Frame& f) const
 {
     const vb::Variant subjectValue = subject->eval(f);
@@ -168,9 +184,9 @@ Flow SelectStmt::exec(Frame& f) const
             const vb::Variant& v = item.value->read(f, s1);
             bool match = false;
             switch (item.kind) {
-            case Item::Kind::Value: match = ops::compare(subjectValue, v) == ops::Order::Equal; break;
+            case Item::Kind::Value: match = caseOrder(subjectValue, v, item.literal) == ops::Order::Equal; break;
             case Item::Kind::Compare: {
-                const ops::Order o = ops::compare(subjectValue, v);
+                const ops::Order o = caseOrder(subjectValue, v, item.literal);
                 match = o != ops::Order::Null && item.accept(o);
                 break;
             }
@@ -178,8 +194,8 @@ Flow SelectStmt::exec(Frame& f) const
                 const vb::Variant low = v;
                 vb::Variant s2;
                 const vb::Variant& high = item.upper->read(f, s2);
-                const ops::Order a = ops::compare(subjectValue, low);
-                const ops::Order b = ops::compare(subjectValue, high);
+                const ops::Order a = caseOrder(subjectValue, low, item.literal);
+                const ops::Order b = caseOrder(subjectValue, high, item.upperLiteral);
                 match = (a == ops::Order::Greater || a == ops::Order::Equal) && (b == ops::Order::Less || b == ops::Order::Equal);
                 break;
             }
@@ -266,7 +282,19 @@ Flow ForStmt::exec(Frame& f) const
 
 Flow ForEachStmt::exec(Frame& f) const
 {
-    const vb::Variant items = collection->eval(f);
+    vb::Variant items;
+    try {
+        items = collection->eval(f);
+        if (!items.isArray() && !items.isObject())
+            vb::raiseError(vb::err::NotACollection);
+    } catch (const vb::Error& e) {
+        if (!f.resumeNext)
+            throw;
+        // Under On Error Resume Next execution goes on into the body, once.
+        f.engine.recordInErr(e);
+        const Flow flow = body.exec(f);
+        return flow == Flow::ExitFor ? Flow::Normal : flow;
+    }
     // Runs the body for one item; false when the loop ends here (result in `flow`).
     Flow flow = Flow::Normal;
     const auto step = [&](vb::Variant&& item) {
@@ -287,8 +315,6 @@ Flow ForEachStmt::exec(Frame& f) const
         }
         return flow;
     }
-    if (!items.isObject())
-        vb::raiseError(vb::err::NotACollection);
     std::unique_ptr<vb::Enumerator> walk = vb::requireObject(items).enumerate();
     vb::Variant item;
     while (walk->next(item) && step(std::exchange(item, vb::Variant()))) {
@@ -322,9 +348,9 @@ Flow ExitStmt::exec(Frame& f) const
 
 Flow WithStmt::exec(Frame& f) const
 {
+    // Any value is accepted here; a value that is no object fails at its first
+    // ".member" (Object required), so the body runs under On Error Resume Next.
     f.locals[slot_] = object_->eval(f);
-    if (!f.locals[slot_].isObject())
-        vb::raiseError(vb::err::ObjectRequired);
     const Flow flow = body.exec(f);
     f.locals[slot_] = vb::Variant();
     return flow;
@@ -340,9 +366,10 @@ Flow OnErrorStmt::exec(Frame& f) const
 Flow ReDimStmt::exec(Frame& f) const
 {
     for (const Item& item : items) {
-        // A fixed array is refused before its new bounds are looked at.
+        // ReDim refuses a fixed array before its new bounds are looked at; ReDim
+        // Preserve reads the bounds first (a bound that is no number fails as such).
         vb::Variant* v = item.target->address(f);
-        if (v && v->isArray() && v->arrayValue().fixedSize())
+        if (!preserve_ && v && v->isArray() && v->arrayValue().fixedSize())
             vb::raiseError(vb::err::ArrayFixed);
         bool calls = false;
         std::vector<vb::Bound> bounds;

@@ -87,6 +87,10 @@ public:
         bool (*accept)(ops::Order) = nullptr; // for Compare
         ExprPtr value;
         ExprPtr upper;
+        // The value (the upper bound) is a number written in the source: a string
+        // subject is read as a number.
+        bool literal = false;
+        bool upperLiteral = false;
     };
     struct Case {
         std::vector<Item> items;

@@ -18,8 +18,8 @@ TEST_F(Locales, SetLocaleReturnsTheOneBefore)
     EXPECT_EQ(out("Out.Echo GetLocale(), SetLocale(), SetLocale(1031), GetLocale(), SetLocale(\"fr-FR\"), GetLocale()"),
               "1033 1033 1033 1031 1031 1036");
     EXPECT_EQ(out("x = SetLocale(0) : Out.Echo GetLocale()"), "1033");
-    EXPECT_EQ(errorOf("SetLocale 9999"), 5);
-    EXPECT_EQ(errorOf("SetLocale \"xx-YY\""), 5);
+    EXPECT_EQ(errorOf("SetLocale 9999"), 447);
+    EXPECT_EQ(errorOf("SetLocale \"xx-YY\""), 447);
 }
 
 TEST_F(Locales, NumbersAndMoney)

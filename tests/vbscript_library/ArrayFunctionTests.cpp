@@ -59,7 +59,7 @@ TEST(ArrayFunctions, JoinElements)
     EXPECT_EQ("", str(call("Join", call("Array"))));
     EXPECT_VB_ERROR(13, call("Join", "a b"));
     Variant grid(vb::make<vb::Array>(std::vector<vb::Bound>{{0, 2}, {0, 2}}));
-    EXPECT_VB_ERROR(5, call("Join", grid));
+    EXPECT_VB_ERROR(13, call("Join", grid));
 }
 
 TEST(ArrayFunctions, SplitWithLimitAndCompare)

@@ -151,7 +151,7 @@ TEST(DateFunctions, NamesAndFormats)
     EXPECT_EQ("19:05", str(call("FormatDateTime", d, std::int16_t(4))));
     EXPECT_EQ("00:00", str(call("FormatDateTime", "12/7/2026", std::int16_t(4))));
     EXPECT_VB_ERROR(5, call("FormatDateTime", d, std::int16_t(5)));
-    EXPECT_VB_ERROR(94, call("FormatDateTime", Variant::null()));
+    EXPECT_VB_ERROR(13, call("FormatDateTime", Variant::null()));
 }
 
 TEST(DateFunctions, TheClock)

@@ -37,7 +37,7 @@ TEST(FormatFunctions, NumberOptions)
     EXPECT_EQ("1,234.57", str(call("FormatNumber", 1234.567, missing(), missing(), missing(), kDefault)));
     EXPECT_VB_ERROR(5, call("FormatNumber", 1.0, std::int16_t(-2)));
     EXPECT_VB_ERROR(13, call("FormatNumber", "abc"));
-    EXPECT_VB_ERROR(94, call("FormatNumber", Variant::null()));
+    EXPECT_VB_ERROR(13, call("FormatNumber", Variant::null()));
 }
 
 TEST(FormatFunctions, CurrencyAndPercent)

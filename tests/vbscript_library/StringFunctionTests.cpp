@@ -216,8 +216,11 @@ TEST(ByteStringFunctions, SingleBytes)
     EXPECT_EQ(vb::vbByte, a.type());
     EXPECT_EQ(65, a.byteValue());
     EXPECT_EQ(0xAC, call("AscB", "\xE2\x82\xAC").byteValue()); // "€" is 0x20AC, low byte first
-    EXPECT_EQ("A", str(call("ChrB", std::int16_t(65))));
-    EXPECT_VB_ERROR(5, call("ChrB", std::int16_t(256)));
+    // One byte is half a unit: LenB 1, and AscB reads it back.
+    EXPECT_EQ(1, call("LenB", call("ChrB", std::int16_t(65))).longValue());
+    EXPECT_EQ(65, call("AscB", call("ChrB", std::int16_t(65))).byteValue());
+    EXPECT_VB_ERROR(6, call("ChrB", std::int16_t(256)));
+    EXPECT_VB_ERROR(6, call("ChrB", std::int16_t(-1)));
     EXPECT_VB_ERROR(5, call("AscB", ""));
     EXPECT_VB_ERROR(5, call("LeftB", "abc", std::int16_t(-1)));
     EXPECT_VB_ERROR(5, call("MidB", "abc", std::int16_t(0)));

@@ -5,6 +5,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
+#include "automation/Utf16Text.h"
 
 #include <chrono>
 #include <filesystem>
@@ -28,8 +29,10 @@ const vb::MemberTable<TextStreamObject>& TextStreamObject::members()
     return table;
 }
 
-void TextStreamObject::Write(const std::string& text)
+void TextStreamObject::Write(const std::string& raw)
 {
+    // Surrogate pairs leave as well-formed UTF-8, lone surrogates as U+FFFD.
+    const std::string text = vb::utf16::toWellFormed(raw);
     std::fwrite(text.data(), 1, text.size(), file_);
     std::fflush(file_);
 }
@@ -53,7 +56,7 @@ std::string TextStreamObject::ReadLine()
         line += static_cast<char>(c);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    return line;
+    return vb::utf16::toUnits(line);
 }
 
 std::string TextStreamObject::ReadAll()
@@ -62,7 +65,7 @@ std::string TextStreamObject::ReadAll()
     int c;
     while ((c = std::fgetc(file_)) != EOF)
         all += static_cast<char>(c);
-    return all;
+    return vb::utf16::toUnits(all);
 }
 
 bool TextStreamObject::AtEndOfStream()

@@ -99,6 +99,9 @@ std::string elementText(const Variant& v)
 Variant Join(BuiltinContext&, Args args)
 {
     Variant keep;
+    // A table of two or more dimensions is no list of texts.
+    if (given(args, 0) && args[0].isArray() && args[0].arrayValue().dimensions() > 1)
+        vb::raiseError(vb::err::TypeMismatch);
     const vb::Array& list = listArg(args, 0, keep);
     const std::string delimiter = stringArg(args, 1, " ");
     std::string out;

@@ -1,7 +1,7 @@
 // The byte forms of the string functions: LenB, LeftB, RightB, MidB, InStrB, AscB and
 // ChrB. They see a string as the engine's native form does: UTF-16 units of two bytes,
 // low byte first. Positions and lengths count those bytes. A result with an odd number
-// of bytes keeps its last byte as a character of its own.
+// of bytes keeps its last byte as half a unit (text::kHalfUnit), so the length stays odd.
 #include "Arguments.h"
 #include "Families.h"
 #include "UnicodeText.h"
@@ -34,7 +34,9 @@ std::string toBytes(std::string_view s)
     for (std::size_t i = 0; i < s.size();) {
         const text::Decoded d = text::decodeAt(s, i);
         i += d.size;
-        if (d.code > 0xFFFF) {
+        if (d.code >= text::kHalfUnit) {
+            bytes += static_cast<char>(d.code - text::kHalfUnit);
+        } else if (d.code > 0xFFFF) {
             unit(0xD800 + ((d.code - 0x10000) >> 10));
             unit(0xDC00 + ((d.code - 0x10000) & 0x3FF));
         } else {
@@ -47,13 +49,13 @@ std::string toBytes(std::string_view s)
 std::string fromBytes(std::string_view bytes)
 {
     std::u16string units;
-    units.reserve(bytes.size() / 2 + 1);
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        const auto lo = static_cast<unsigned char>(bytes[i]);
-        const auto hi = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
-        units += static_cast<char16_t>(lo | (hi << 8));
-    }
-    return text::fromUtf16(units);
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    std::string out = text::fromUtf16(units);
+    if (bytes.size() % 2 != 0)
+        text::appendCharacter(out, text::kHalfUnit + static_cast<unsigned char>(bytes.back()));
+    return out;
 }
 
 Variant LenB(BuiltinContext&, Args args)
@@ -132,7 +134,7 @@ Variant ChrB(BuiltinContext&, Args args)
 {
     const std::int32_t code = longArg(args, 0);
     if (code < 0 || code > 255)
-        invalidArgument();
+        vb::raiseError(vb::err::Overflow);
     return fromBytes(std::string(1, static_cast<char>(code)));
 }
 

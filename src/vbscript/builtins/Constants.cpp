@@ -1,5 +1,5 @@
 // Every named constant of VBScript. Numbers are Integers (Longs when larger, and
-// the colours, which are RGB Longs), texts Strings.
+// the colours, which are RGB Longs, and vbMsgBoxHelpButton), texts Strings.
 #include "Families.h"
 
 #include <vector>
@@ -16,7 +16,9 @@ std::vector<BuiltinConstant> makeConstants()
             return BuiltinConstant{name, vb::Variant(static_cast<std::int16_t>(value))};
         return BuiltinConstant{name, vb::Variant(value)};
     };
+    // Longs whatever their size: the colours and a few flags declared as Longs.
     auto colour = [](std::string_view name, std::int32_t value) { return BuiltinConstant{name, vb::Variant(value)}; };
+    auto wide = colour;
     auto s = [](std::string_view name, std::string_view value) { return BuiltinConstant{name, vb::Variant(value)}; };
     return {
         // Strings.
@@ -70,7 +72,7 @@ std::vector<BuiltinConstant> makeConstants()
         n("vbDefaultButton4", 768),
         n("vbApplicationModal", 0),
         n("vbSystemModal", 4096),
-        n("vbMsgBoxHelpButton", 16384),
+        wide("vbMsgBoxHelpButton", 16384),
         n("vbMsgBoxSetForeground", 65536),
         n("vbMsgBoxRight", 524288),
         n("vbMsgBoxRtlReading", 1048576),

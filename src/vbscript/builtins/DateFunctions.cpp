@@ -317,6 +317,10 @@ Variant TimeSerial(BuiltinContext&, Args args)
 
 Variant DateValue(BuiltinContext&, Args args)
 {
+    // DateValue reads a date text (or takes a date); a number is no date text.
+    const Variant v = valueArg(args, 0);
+    if (!v.isString() && !v.isNull() && !v.isEmpty() && v.type() != vb::vbDate)
+        vb::raiseError(vb::err::TypeMismatch);
     const std::optional<vb::Date> d = dateArg(args, 0);
     if (!d)
         vb::raiseError(vb::err::InvalidUseOfNull);
@@ -387,6 +391,9 @@ std::string shortTime(vb::Date d)
 // vbLongTime (3), vbShortTime (4).
 Variant FormatDateTime(BuiltinContext&, Args args)
 {
+    // Null has no text to format: a type mismatch.
+    if (valueArg(args, 0).isNull())
+        vb::raiseError(vb::err::TypeMismatch);
     const vb::Date d = scriptDate(valueArg(args, 0));
     const Locale& locale = scriptLocale();
     switch (longArg(args, 1, 0)) {

@@ -79,7 +79,10 @@ std::string formatNumber(double value, const NumberStyle& style, std::string_vie
 
 double numberArg(Args args)
 {
-    // Null and text that is not a number are refused (94, 13) as CDbl refuses them.
+    // Null has no text to format: a type mismatch, not "invalid use of Null"; text
+    // that is not a number is refused as CDbl refuses it.
+    if (given(args, 0) && valueArg(args, 0).isNull())
+        vb::raiseError(vb::err::TypeMismatch);
     return doubleArg(args, 0);
 }
 
@@ -91,9 +94,6 @@ Variant FormatNumber(BuiltinContext&, Args args)
 
 Variant FormatCurrency(BuiltinContext&, Args args)
 {
-    // FormatCurrency has no text for Null: a type mismatch, not "invalid use of Null".
-    if (given(args, 0) && valueArg(args, 0).isNull())
-        vb::raiseError(vb::err::TypeMismatch);
     const double value = numberArg(args);
     const Locale& locale = scriptLocale();
     return formatNumber(value, styleArgs(args), locale.currencyBefore, locale.currencyAfter);

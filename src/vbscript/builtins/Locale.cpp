@@ -1,5 +1,7 @@
 #include "Locale.h"
 
+#include "CldrLocale.h"
+
 #include "vbscript/Builtins.h"
 
 #include "automation/Conversions.h"
@@ -54,7 +56,7 @@ const Locale* findLocale(std::int32_t lcid)
         if (l.lcid == lcid)
             return &l;
     }
-    return nullptr;
+    return cldrLocale(lcid);
 }
 
 const Locale* findLocale(std::string_view tag)
@@ -63,7 +65,8 @@ const Locale* findLocale(std::string_view tag)
         if (vb::equalsIgnoreCase(l.tag, tag))
             return &l;
     }
-    return nullptr;
+    const std::int32_t lcid = cldrLocaleId(tag);
+    return lcid ? findLocale(lcid) : nullptr;
 }
 
 const Locale& scriptLocale()
@@ -82,6 +85,8 @@ std::string localeShortDate(vb::Date d, const Locale& locale)
     const vb::DateParts p = vb::splitDate(d);
     const std::string day = number(p.day, locale.padDate), month = number(p.month, locale.padDate);
     const std::string sep(locale.dateSeparator);
+    if (locale.yearFirst)
+        return number(p.year, false) + sep + month + sep + day;
     return (locale.dayFirst ? day + sep + month : month + sep + day) + sep + number(p.year, false);
 }
 

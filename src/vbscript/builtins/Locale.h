@@ -29,11 +29,13 @@ struct Locale {
     std::array<std::string_view, 12> shortMonths;
     std::array<std::string_view, 7> days; // Sunday first
     std::array<std::string_view, 7> shortDays;
+    bool yearFirst = false; // year, month, day in short dates ("2024/02/03")
 };
 
 inline constexpr std::int32_t kDefaultLocale = 1033; // en-US
 
-// The locale of an identifier or tag ("de-DE"); null when it is not supported.
+// The locale of an identifier or tag ("de-DE"): the table's own, else one from CLDR
+// data (CldrLocale.h); null when neither knows it.
 const Locale* findLocale(std::int32_t lcid);
 const Locale* findLocale(std::string_view tag);
 // The locale of the script running on this thread (en-US when none runs).

@@ -74,16 +74,22 @@ bool reorderNumericDate(std::string& s, const Locale& locale)
         return false;
     const char separator = s[pos + n1];
     std::size_t at = pos + n1 + 1;
+    // Some locales put a blank after the separator ("3. 2. 2024").
+    while (at < s.size() && s[at] == ' ')
+        ++at;
     const std::size_t n2 = readNumber(s, at, second);
     if (n2 == 0 || n2 > 2)
         return false;
     at += n2;
     if (at < s.size() && s[at] == separator) {
         // A year, or nothing: "3.2." is the 3rd of February of this year.
-        const std::size_t n3 = readNumber(s, at + 1, third);
+        std::size_t yearAt = at + 1;
+        while (yearAt < s.size() && s[yearAt] == ' ' && yearAt + 1 < s.size() && s[yearAt + 1] >= '0' && s[yearAt + 1] <= '9')
+            ++yearAt;
+        const std::size_t n3 = readNumber(s, yearAt, third);
         if (n3 > 4)
             return false;
-        at += 1 + n3;
+        at = yearAt + n3;
     }
     if (at < s.size() && s[at] != ' ')
         return false;

@@ -41,8 +41,14 @@ Variant GetLocale(BuiltinContext& context, Args)
     return context.localeId();
 }
 
-// SetLocale([lcid]): an identifier (1031) or tag ("de-DE"); 0 is the default. Returns
-// the locale before; without an argument it changes nothing.
+bool isDecimalText(std::string_view s)
+{
+    return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// SetLocale([lcid]): an identifier (1031, or as text "1031") or tag ("de-DE"); 0 is the
+// default. Returns the locale before; without an argument it changes nothing. An
+// identifier nobody knows is refused (447).
 Variant SetLocale(BuiltinContext& context, Args args)
 {
     const std::int32_t previous = context.localeId();
@@ -51,9 +57,15 @@ Variant SetLocale(BuiltinContext& context, Args args)
     const Variant v = valueArg(args, 0);
     if (v.isNull())
         vb::raiseError(vb::err::InvalidUseOfNull);
-    const Locale* locale = v.isString() ? findLocale(v.stringValue()) : findLocale(vb::CLng(v) == 0 ? kDefaultLocale : vb::CLng(v));
+    const Locale* locale = nullptr;
+    if (v.isString() && !isDecimalText(v.stringValue())) {
+        locale = findLocale(v.stringValue());
+    } else {
+        const std::int32_t lcid = vb::CLng(v);
+        locale = findLocale(lcid == 0 ? kDefaultLocale : lcid);
+    }
     if (!locale)
-        vb::raiseError(vb::err::InvalidProcedureCall);
+        vb::raiseError(vb::err::LocaleNotSupported);
     context.setLocaleId(locale->lcid);
     return previous;
 }

@@ -105,11 +105,13 @@ Variant Right(BuiltinContext&, Args args)
 Variant Mid(BuiltinContext&, Args args)
 {
     const TextArg arg(args, 0);
-    // A Null length is refused before the start is checked.
+    // A Null length or start is refused (94) before either's range is checked.
+    if (given(args, 2) && valueArg(args, 2).isNull())
+        vb::raiseError(vb::err::InvalidUseOfNull);
+    const std::int32_t start = longArg(args, 1);
     std::int32_t count = -1;
     if (given(args, 2))
         count = countArg(args, 2);
-    const std::int32_t start = longArg(args, 1);
     if (start <= 0)
         invalidArgument();
     if (arg.isNull())

@@ -38,6 +38,10 @@ std::size_t asciiPrefix(std::string_view s, std::size_t limit)
 
 Decoded decodeMultiByte(std::string_view s, std::size_t pos)
 {
+    // Half a unit: F4 90 followed by the byte's two top bits and its six low bits.
+    if (static_cast<unsigned char>(s[pos]) == 0xF4 && pos + 4 <= s.size() && static_cast<unsigned char>(s[pos + 1]) == 0x90 &&
+        (static_cast<unsigned char>(s[pos + 2]) & 0xFC) == 0x80 && (static_cast<unsigned char>(s[pos + 3]) & 0xC0) == 0x80)
+        return {kHalfUnit + ((static_cast<char32_t>(s[pos + 2]) & 0x03) << 6) + (static_cast<char32_t>(s[pos + 3]) & 0x3F), 4};
     const vb::letters::Utf8Char c = vb::letters::decodeUtf8(s, pos);
     return {c.code, c.size};
 }
@@ -166,15 +170,24 @@ std::string fromUtf16(std::u16string_view units)
 {
     std::string out;
     out.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t u = units[i];
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        }
+    for (const char16_t u : units)
         appendCharacter(out, u);
-    }
     return out;
+}
+
+void joinHalfUnits(std::string& text, std::size_t seam)
+{
+    const auto isHalf = [&](std::size_t at) {
+        return at + 4 <= text.size() && static_cast<unsigned char>(text[at]) == 0xF4 && static_cast<unsigned char>(text[at + 1]) == 0x90 &&
+               (static_cast<unsigned char>(text[at + 2]) & 0xFC) == 0x80 && (static_cast<unsigned char>(text[at + 3]) & 0xC0) == 0x80;
+    };
+    if (seam < 4 || !isHalf(seam - 4) || !isHalf(seam))
+        return;
+    const char32_t low = decodeMultiByte(text, seam - 4).code - kHalfUnit;
+    const char32_t high = decodeMultiByte(text, seam).code - kHalfUnit;
+    std::string unit;
+    appendCharacter(unit, low | (high << 8));
+    text.replace(seam - 4, 8, unit);
 }
 
 } // namespace vbscript::text

@@ -31,8 +31,18 @@ inline Decoded decodeAt(std::string_view s, std::size_t pos)
     return decodeMultiByte(s, pos);
 }
 
-// UTF-16 units as text (surrogate pairs joined, lone surrogates kept).
+// UTF-16 units as text, each unit on its own (a surrogate pair stays two units, the
+// form strings hold; see automation/Utf16Text.h).
 std::string fromUtf16(std::u16string_view units);
+
+// A byte string of odd length ends in half a unit: that byte is held as a character
+// beyond Unicode, kHalfUnit + the byte (the four bytes F4 90 8x xx, which valid UTF-8
+// never holds), so LenB(ChrB(65)) is 1. The byte functions give it its meaning; to the
+// rest it is one character.
+inline constexpr char32_t kHalfUnit = 0x110000;
+// Two half units meeting at byte `seam` of `text` (ChrB(65) & ChrB(66)) become the one
+// unit they make together.
+void joinHalfUnits(std::string& text, std::size_t seam);
 
 // Appends the UTF-8 form of `code` (lone surrogates are kept as three bytes).
 void appendCharacter(std::string& out, char32_t code);

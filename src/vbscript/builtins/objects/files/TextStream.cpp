@@ -5,6 +5,7 @@
 #include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Error.h"
+#include "automation/Utf16Text.h"
 
 #include <iterator>
 
@@ -22,14 +23,8 @@ std::string fromUtf16(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-            const char32_t low = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 3])) << 8);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
+        // Each unit on its own: a surrogate pair stays two units, as strings hold it.
+        const char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
         text::appendCharacter(out, unit);
     }
     return out;
@@ -120,7 +115,7 @@ vb::Ref<TextStream> TextStream::open(const fs::path& path, Mode mode, Format for
         } else {
             if (bytes.starts_with(kUtf8Mark))
                 bytes.erase(0, kUtf8Mark.size());
-            stream->content_ = std::move(bytes);
+            stream->content_ = vb::utf16::hasNoFourByteSequences(bytes) ? std::move(bytes) : vb::utf16::toUnits(bytes);
         }
         return stream;
     }
@@ -248,7 +243,7 @@ void TextStream::SkipLine()
 void TextStream::writeOut(const std::string& text)
 {
     requireWriting();
-    out_ << (unicode_ ? toUtf16(text) : text);
+    out_ << (unicode_ ? toUtf16(text) : vb::utf16::toWellFormed(text));
     out_.flush();
     if (!out_)
         vb::raiseError(vb::err::DeviceIOError);
