@@ -16,8 +16,12 @@ check_units() {
         "$usr/lib/systemd/$kind/$unit.service" > "$units/$kind/$unit.service"
     done
   done
+  # The MQTT bridge is a system service only.
+  local bridge=$usr/lib/systemd/system/xap-mqtt.service
+  [ -f "$bridge" ] || scene_fail "no system unit xap-mqtt.service"
+  sed -e "s#/usr/bin/#$usr/bin/#g; s#/usr/local/bin/#$usr/bin/#g" "$bridge" > "$units/system/xap-mqtt.service"
   systemd-analyze verify --man=no "$units/system/xaphub.service" "$units/system/tallis.service" \
-    > "$SCENE_DIR/verify.log" 2>&1 || scene_fail "system units: $(cat "$SCENE_DIR/verify.log")"
+    "$units/system/xap-mqtt.service" > "$SCENE_DIR/verify.log" 2>&1 || scene_fail "system units: $(cat "$SCENE_DIR/verify.log")"
   mkdir -p -m 700 "$SCENE_DIR/run"
   XDG_RUNTIME_DIR=$SCENE_DIR/run systemd-analyze verify --user --man=no "$units/user/xaphub.service" \
     "$units/user/tallis.service" > "$SCENE_DIR/verify.log" 2>&1 || scene_fail "user units: $(cat "$SCENE_DIR/verify.log")"

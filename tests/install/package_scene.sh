@@ -30,7 +30,8 @@ root=$SCENE_DIR/root
 dpkg-deb -x "$deb" "$root"
 for file in usr/lib/tallis/tallis usr/lib/tallis/hspi_Audrey.so usr/bin/xaphub usr/bin/xap usr/bin/vbsrun \
             usr/bin/tallis-instance usr/bin/tallis usr/lib/systemd/system/tallis.service \
-            usr/lib/systemd/system/xaphub.service usr/share/applications/tallis.desktop \
+            usr/lib/systemd/system/xaphub.service usr/bin/xap-mqtt usr/lib/systemd/system/xap-mqtt.service \
+            usr/share/applications/tallis.desktop \
             usr/include/tallis/PluginApi.h usr/share/doc/tallis/copyright usr/share/doc/tallis/changelog.Debian.gz; do
   [ -e "$root/$file" ] || scene_fail "the package lacks /$file"
 done
@@ -40,7 +41,9 @@ grep -q "^ExecStart=/usr/bin/xaphub$" "$root/usr/lib/systemd/system/xaphub.servi
 # The service runs the installed program, never a file in the folder its user writes.
 grep -q "^ExecStart=/usr/lib/tallis/tallis --base /var/lib/tallis$" "$root/usr/lib/systemd/system/tallis.service" \
   || scene_fail "the node unit's command"
-for unit in tallis xaphub; do
+grep -q "^ExecStart=/usr/bin/xap-mqtt --config /etc/tallis/xap-mqtt.ini$" "$root/usr/lib/systemd/system/xap-mqtt.service" \
+  || scene_fail "the bridge unit's command"
+for unit in tallis xaphub xap-mqtt; do
   grep -q "^Type=notify$" "$root/usr/lib/systemd/system/$unit.service" || scene_fail "$unit.service is not Type=notify"
 done
 grep -q "^Wants=xaphub.service$" "$root/usr/lib/systemd/user/tallis.service" || scene_fail "the user node does not want the hub"
@@ -59,6 +62,7 @@ TALLIS_LIBDIR=$root/usr/lib/tallis "$root/usr/bin/tallis-instance" init "$root/v
 check_units "$root" "$root/usr" "$root/var/lib/tallis"
 check_unit_security "$root/usr" tallis 4.5
 check_unit_security "$root/usr" xaphub 2.5
+check_unit_security "$root/usr" xap-mqtt 2.5
 check_desktop_entry "$root/usr"
 check_man_pages "$root/usr"
 echo "package: $(du -k "$deb" | cut -f1) KiB, $(grep -c . "$SCENE_DIR/contents.txt") entries"

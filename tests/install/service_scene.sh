@@ -5,9 +5,10 @@
 # executable memory (MemoryDenyWriteExecute=). Each one tells a stand-in for the
 # service manager that it is ready (the node also sends watchdog keep-alives and says
 # when it stops), and writes its records to a journal stream with syslog priorities.
-# A second hub on the port in use says another hub serves it and ends with 0.
+# A second hub on the port in use says another hub serves it and ends with 0. The MQTT
+# bridge runs the same way, with a broker.
 source "$(dirname "$0")/../integration/scene.sh"
-: "${PLUGIN:?}" "${SOURCE_DIR:?}"
+: "${PLUGIN:?}" "${SOURCE_DIR:?}" "${XAP_MQTT:?}"
 
 [ "$(id -u)" -eq 0 ] || { echo "service scene skipped: needs root (mount namespace, another user)"; exit 0; }
 unshare -m -- true 2>/dev/null || { echo "service scene skipped: no mount namespace here"; exit 0; }
@@ -85,4 +86,31 @@ sleep 2
 scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 0 ] || scene_fail "the node ended with $TALLIS_STATUS: $(cat "$SCENE_DIR/tallis.journal")"
 grep -q "^STOPPING=1$" "$SCENE_DIR/notify.log" || scene_fail "the node did not say it stops"
+
+# The MQTT bridge, likewise: it reads its settings (readable by its group only) and
+# writes nothing; ready at once, then connected to a broker, and "stopping" on SIGTERM.
+broker_port=18830
+printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\nuser root\n' "$broker_port" > "$SCENE_DIR/broker.conf"
+mosquitto -c "$SCENE_DIR/broker.conf" > "$SCENE_DIR/broker.log" 2>&1 &
+SCENE_PIDS+=($!)
+mkdir -p "$SCENE_DIR/etc" "$SCENE_DIR/var/bridge"
+printf '[Broker]\nHost=127.0.0.1\nPort=%s\n[xAP]\nBroadcast=%s\n' "$broker_port" "$SCENE_BROADCAST" > "$SCENE_DIR/etc/xap-mqtt.ini"
+chown "0:$nobody" "$SCENE_DIR/etc/xap-mqtt.ini"
+chmod 0640 "$SCENE_DIR/etc/xap-mqtt.ini"
+install -m 0755 "$XAP_MQTT" "$SCENE_DIR/usr/xap-mqtt"
+stops=$(grep -c "^STOPPING=1$" "$SCENE_DIR/notify.log" || true)
+sandboxed "$SCENE_DIR/var/bridge" "$SCENE_DIR/bridge.journal" "$SCENE_DIR/usr/xap-mqtt" --config "$SCENE_DIR/etc/xap-mqtt.ini"
+BRIDGE_PID=$!
+SCENE_PIDS+=("$BRIDGE_PID")
+wait_for 5 grep -q "^READY=1;STATUS=connecting to the broker 127.0.0.1:$broker_port$" "$SCENE_DIR/notify.log" \
+  || scene_fail "the bridge did not say it is ready: $(cat "$SCENE_DIR/notify.log" "$SCENE_DIR/bridge.journal")"
+wait_for 10 grep -q "^STATUS=connected to the broker 127.0.0.1:$broker_port$" "$SCENE_DIR/notify.log" \
+  || scene_fail "the bridge did not reach the broker: $(cat "$SCENE_DIR/bridge.journal" "$SCENE_DIR/broker.log")"
+kill -TERM "$BRIDGE_PID"
+status=0
+wait "$BRIDGE_PID" || status=$?
+[ "$status" -eq 0 ] || scene_fail "the bridge ended with $status: $(cat "$SCENE_DIR/bridge.journal")"
+[ "$(grep -c "^STOPPING=1$" "$SCENE_DIR/notify.log")" -gt "$stops" ] || scene_fail "the bridge did not say it stops"
+[ -z "$(ls -A "$SCENE_DIR/var/bridge")" ] || scene_fail "the bridge wrote files: $(ls -A "$SCENE_DIR/var/bridge")"
+
 echo "service scene passed: $(grep -c . "$SCENE_DIR/notify.log") notifications, $(grep -c . "$SCENE_DIR/tallis.journal") journal records"

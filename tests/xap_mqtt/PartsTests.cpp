@@ -154,6 +154,39 @@ TEST(BscTests, CommandAndQueryTexts)
     EXPECT_EQ(readFrame(bsc::composeQuery(me, ">"))->blocks[1].name, "request");
 }
 
+// The schema library's rules hold for what the bridge reads and writes.
+TEST(BscTests, SchemaRulesForReportsAndCommands)
+{
+    // An unknown level keeps its scale for the way back but has no brightness.
+    const auto unknown = read(report("xAPBSC.info", "a.b.c:d", "FF.1:01", "output.state", "state=on\nlevel=?/255\n"));
+    EXPECT_EQ(unknown.kind(), bsc::Kind::Light);
+    EXPECT_FALSE(bsc::brightnessOf(*unknown.level));
+    EXPECT_EQ(bsc::levelFor(255, *unknown.level), "255/255");
+    // Percentages with decimals round half up; sensors' percentages come from the level
+    // itself, not from a rounded brightness.
+    EXPECT_EQ(bsc::brightnessOf("50.5%"), 130);
+    EXPECT_EQ(bsc::percentOf("1/200"), 1);
+    EXPECT_FALSE(bsc::brightnessOf("1/2000000")); // beyond the largest range
+    // Only "output.state" and "input.state" are report blocks; a command's numbered
+    // block in an info is not.
+    std::string why;
+    EXPECT_FALSE(bsc::readReport(*readFrame(report("xAPBSC.info", "a.b.c:d", "FF.1:01", "output.state.1", "state=on\n")), &why));
+    EXPECT_NE(why, "");
+
+    // A sub-uid that is no endpoint number addresses the endpoint by its target alone;
+    // levels go out as N/M and texts stay on one line.
+    const bsc::Sender me{"tallis.xap-mqtt.host", "FF.00D2:00"};
+    bsc::Command command;
+    command.level = "40%";
+    command.text = "two\nlines";
+    const auto frame = readFrame(bsc::composeCommand(me, "acme.plug.hall:Lamp", "zz", command));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(*frame->blocks[1].find("id"), "*");
+    EXPECT_EQ(*frame->blocks[1].find("level"), "40/100");
+    EXPECT_EQ(*frame->blocks[1].find("text"), "two lines");
+    EXPECT_EQ(frame->blocks.size(), 2u);
+}
+
 TEST(ConfigTests, FileAndOptionsWithErrorsNamed)
 {
     Config config;

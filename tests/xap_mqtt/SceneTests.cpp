@@ -317,7 +317,6 @@ TEST_F(BridgeScene, BrokerDownAtStartIsTriedAgainAndOnceGivesUp)
         if (n > 0)
             told.append(buffer, static_cast<std::size_t>(n)).append("|");
     });
-    ::close(notify);
     EXPECT_NE(told.find("READY=1"), std::string::npos) << told;
     EXPECT_NE(told.find("STATUS=broker: cannot connect"), std::string::npos) << told;
     startBroker();
@@ -328,6 +327,15 @@ TEST_F(BridgeScene, BrokerDownAtStartIsTriedAgainAndOnceGivesUp)
     for (std::size_t at = log.find("cannot connect"); at != std::string::npos; at = log.find("cannot connect", at + 1))
         ++lines;
     EXPECT_EQ(lines, 1u) << log;
+    // Connected, then leaving: both are told.
+    bridge_->signal(SIGTERM);
+    EXPECT_EQ(bridge_->wait(5000), 0);
+    char buffer[512];
+    for (ssize_t n; (n = ::recv(notify, buffer, sizeof buffer, 0)) > 0;)
+        told.append(buffer, static_cast<std::size_t>(n)).append("|");
+    ::close(notify);
+    EXPECT_NE(told.find("STATUS=connected to the broker"), std::string::npos) << told;
+    EXPECT_NE(told.find("STOPPING=1"), std::string::npos) << told;
 }
 
 TEST_F(BridgeScene, RefusedCredentialsAreNamedAndForgetRemovesTheDevice)

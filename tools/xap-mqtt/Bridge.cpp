@@ -1,9 +1,9 @@
 #include "Bridge.h"
 
 #include "Text.h"
-
-#include "Notify.h"
 #include "TopicId.h"
+
+#include "platform/service/ServiceManager.h"
 
 #include <QRandomGenerator>
 #include <QTimer>
@@ -84,12 +84,13 @@ bool Bridge::start(std::string& error)
         return false;
     checkTimer_->start(kCheckIntervalMs);
     sendQuery();
-    notifyServiceManager("READY=1\nSTATUS=connecting to the broker " + broker.host + ":" + std::to_string(broker.port));
+    platform::notifyReady("connecting to the broker " + broker.host + ":" + std::to_string(broker.port));
     return true;
 }
 
 void Bridge::stop()
 {
+    platform::notifyStopping();
     if (mqtt_ && mqtt_->connected())
         publish(topics_.bridgeState(), "offline", true, 1);
     if (mqtt_)
@@ -225,7 +226,7 @@ void Bridge::onConnected()
     Log::line("MQTT: connected to " + config_.broker.host + ":" + std::to_string(config_.broker.port));
     brokerDownLogged_ = false;
     lastFailure_.clear();
-    notifyServiceManager("STATUS=connected to the broker " + config_.broker.host + ":" + std::to_string(config_.broker.port));
+    platform::notifyStatus("connected to the broker " + config_.broker.host + ":" + std::to_string(config_.broker.port));
     mqtt_->subscribe(config_.base + "/+/+/set", 0);
     mqtt_->subscribe(config_.base + "/+/+/brightness/set", 0);
     mqtt_->subscribe(topics_.forgetRequests(), 1);
@@ -247,7 +248,7 @@ void Bridge::onFailed(const std::string& reason, bool refused)
         Log::line("MQTT: " + reason + " (" + config_.broker.host + ":" + std::to_string(config_.broker.port) +
                   "); trying again" +
                   (refused ? " every " + std::to_string(mqtt_->retryMaximumMs() / 1000) + " s" : ""));
-        notifyServiceManager("STATUS=broker: " + reason);
+        platform::notifyStatus("broker: " + reason);
         lastFailure_ = reason;
     }
     if (onBrokerFailure_)

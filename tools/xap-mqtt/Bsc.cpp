@@ -2,34 +2,17 @@
 
 #include "Text.h"
 
+#include "bsc/Schema.h"
+
 #include <algorithm>
-#include <charconv>
-#include <tuple>
 #include <cmath>
+#include <tuple>
 
 namespace xapmqtt::bsc {
 
+namespace schema = ::bsc;
+
 namespace {
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    return lower(a) == lower(b);
-}
-
-std::optional<long> number(std::string_view text)
-{
-    long value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-bool startsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
 
 std::string header(const Sender& from, std::string_view cls, const std::string& target)
 {
@@ -37,6 +20,23 @@ std::string header(const Sender& from, std::string_view cls, const std::string& 
     if (!target.empty())
         text += "target=" + target + "\n";
     return text + "}\n";
+}
+
+std::string blockText(std::string_view name, const schema::Items& items)
+{
+    std::string text = std::string(name) + "\n{\n";
+    for (const schema::Item& item : items)
+        text += item.first + "=" + item.second + "\n";
+    return text + "}\n";
+}
+
+// A level that is known, or nothing.
+std::optional<schema::Level> knownLevel(std::string_view text)
+{
+    const std::optional<schema::Level> level = schema::parseLevel(text);
+    if (!level || !level->known)
+        return std::nullopt;
+    return level;
 }
 
 } // namespace
@@ -69,24 +69,26 @@ std::optional<Report> readReport(const XapFrame& frame, std::string* why)
 {
     if (frame.isHeartbeat())
         return std::nullopt;
-    const std::string cls = frame.cls();
+    const std::string cls = lower(frame.cls());
     Report report;
-    if (equalsIgnoreCase(cls, "xAPBSC.event"))
+    if (cls == lower(schema::kEventClass))
         report.isEvent = true;
-    else if (!equalsIgnoreCase(cls, "xAPBSC.info"))
+    else if (cls != lower(schema::kInfoClass))
         return std::nullopt;
     auto refuse = [&](const char* text) -> std::optional<Report> {
         if (why)
             *why = text;
         return std::nullopt;
     };
+    // Block names are read in lower case; the report's block is the first state block.
     const XapBlock* block = nullptr;
     for (std::size_t i = 1; i < frame.blocks.size() && !block; ++i) {
         const std::string& name = frame.blocks[i].name;
-        if (startsWith(name, "output.state") || startsWith(name, "input.state")) {
-            block = &frame.blocks[i];
-            report.output = startsWith(name, "output.");
-        }
+        for (const bool input : {false, true})
+            if (name == schema::statusBlockName(schema::Status{.input = input})) {
+                block = &frame.blocks[i];
+                report.output = !input;
+            }
     }
     if (!block)
         return refuse("no input.state or output.state block");
@@ -94,81 +96,72 @@ std::optional<Report> readReport(const XapFrame& frame, std::string* why)
     if (report.device.empty())
         return refuse("no source");
     std::tie(report.uid, report.subUid) = splitSubAddress(frame.header("uid"));
-    if (const std::string* state = block->find("state")) {
-        report.state = lower(*state);
-        if (report.state != "on" && report.state != "off" && report.state != "?")
+    const std::optional<schema::Status> status = schema::parseStatus(block->name, block->items);
+    if (!status) {
+        const std::optional<std::string> state = schema::itemValue(block->items, "state");
+        if (state && !schema::parseState(*state, false))
             return refuse("a state other than on, off or ?");
+        return refuse("a level that is neither N/M, N% nor ?/M");
     }
-    if (const std::string* level = block->find("level")) {
-        if (!brightnessOf(*level) && *level != "?")
-            return refuse("a level that is neither N/M nor N%");
-        report.level = *level;
-    }
-    if (const std::string* text = block->find("text"))
-        report.text = *text;
-    if (const std::string* display = block->find("displaytext"))
-        report.displayText = *display;
+    if (schema::itemValue(block->items, "state"))
+        report.state = schema::stateText(status->state);
+    if (status->level)
+        report.level = *schema::itemValue(block->items, "level");
+    report.text = status->text;
+    report.displayText = status->displayText.value_or("");
     if (report.state.empty() && !report.level && !report.text)
         return refuse("a block without state, level or text");
     return report;
 }
 
-std::optional<int> percentOf(std::string_view level)
-{
-    const std::optional<int> b = brightnessOf(level);
-    if (!b)
-        return std::nullopt;
-    if (!level.empty() && level.back() == '%')
-        return static_cast<int>(*number(level.substr(0, level.size() - 1)));
-    return static_cast<int>(std::lround(*b * 100.0 / 255.0));
-}
-
 std::optional<int> brightnessOf(std::string_view level)
 {
-    if (!level.empty() && level.back() == '%') {
-        const auto n = number(level.substr(0, level.size() - 1));
-        if (!n || *n < 0 || *n > 100)
-            return std::nullopt;
-        return static_cast<int>(std::lround(*n * 255.0 / 100.0));
-    }
-    const std::size_t slash = level.find('/');
-    if (slash == std::string_view::npos)
+    const std::optional<schema::Level> parsed = knownLevel(level);
+    if (!parsed)
         return std::nullopt;
-    const auto n = number(level.substr(0, slash));
-    const auto m = number(level.substr(slash + 1));
-    if (!n || !m || *m <= 0 || *n < 0 || *n > *m)
+    return static_cast<int>(std::lround(parsed->value * 255.0 / parsed->range));
+}
+
+std::optional<int> percentOf(std::string_view level)
+{
+    const std::optional<schema::Level> parsed = knownLevel(level);
+    if (!parsed)
         return std::nullopt;
-    return static_cast<int>(std::lround(*n * 255.0 / static_cast<double>(*m)));
+    return schema::percentOf(*parsed);
 }
 
 std::string levelFor(int brightness, std::string_view lastLevel)
 {
     brightness = std::clamp(brightness, 0, 255);
-    const std::size_t slash = lastLevel.find('/');
-    if (slash != std::string_view::npos) {
-        const auto m = number(lastLevel.substr(slash + 1));
-        if (m && *m > 0)
-            return std::to_string(std::lround(brightness * static_cast<double>(*m) / 255.0)) + "/" + std::to_string(*m);
+    const std::string_view last = trim(lastLevel);
+    const std::optional<schema::Level> parsed = schema::parseLevel(last);
+    if (parsed && !last.empty() && last.back() != '%') {
+        schema::Level level = *parsed;
+        level.value = static_cast<std::uint32_t>(std::lround(brightness * static_cast<double>(level.range) / 255.0));
+        level.known = true;
+        return schema::formatLevel(level);
     }
     return std::to_string(std::lround(brightness * 100.0 / 255.0)) + "%";
 }
 
 std::string composeCommand(const Sender& from, const std::string& target, const std::string& subUid, const Command& command)
 {
-    std::string text = header(from, "xAPBSC.cmd", target);
-    text += "output.state.1\n{\nid=" + (subUid.empty() ? std::string("*") : subUid) + "\n";
+    schema::Command cmd;
+    if (const std::optional<int> number = schema::parseEndpointNumber(subUid))
+        cmd.endpoint = *number;
+    else
+        cmd.allEndpoints = true;
     if (!command.state.empty())
-        text += "state=" + command.state + "\n";
+        cmd.state = schema::parseState(command.state, true);
     if (!command.level.empty())
-        text += "level=" + command.level + "\n";
-    if (command.text)
-        text += "text=" + *command.text + "\n";
-    return text + "}\n";
+        cmd.level = knownLevel(command.level);
+    cmd.text = command.text;
+    return header(from, schema::kCmdClass, target) + blockText(schema::commandBlockName(1), schema::commandItems(cmd));
 }
 
 std::string composeQuery(const Sender& from, const std::string& target)
 {
-    return header(from, "xAPBSC.query", target) + "request\n{\n}\n";
+    return header(from, schema::kQueryClass, target) + blockText(schema::kQueryBlock, {});
 }
 
 std::string composeHeartbeat(const Sender& from, int intervalSeconds, int port)

@@ -1,6 +1,9 @@
-// Reading and writing the xAP Basic Status and Control messages the bridge handles:
-// an endpoint's "xAPBSC.event" or "xAPBSC.info" report, and the "xAPBSC.cmd" and
-// "xAPBSC.query" it sends. Kept apart so that it can join the program's own BSC code.
+// The bridge's reading of xAP Basic Status and Control: an endpoint's "xAPBSC.event" or
+// "xAPBSC.info" report as a Home Assistant component, levels as Home Assistant's
+// brightness, and the "xAPBSC.cmd" and "xAPBSC.query" texts it sends. The schema's
+// rules themselves (classes, blocks, states, levels, endpoint numbers) are the
+// project's schema library (bsc/Schema.h, used by the implementation only, so that its
+// namespace and this one never meet); what is here maps them to Home Assistant.
 #pragma once
 
 #include "XapFrame.h"
@@ -24,7 +27,7 @@ struct Report {
     bool output = true;     // output.state (settable) or input.state (a sensor)
     bool isEvent = false;
     std::string state;      // "on", "off", "?" or "" when absent
-    std::optional<std::string> level; // as sent: "N/M" or "N%"
+    std::optional<std::string> level; // as sent, a valid level: "N/M", "N%" or "?/M"
     std::optional<std::string> text;
     std::string displayText;
 
@@ -35,13 +38,15 @@ struct Report {
 // message, with `why` set when it claims to be one but its block is unusable.
 std::optional<Report> readReport(const XapFrame& frame, std::string* why = nullptr);
 
-// Level texts and Home Assistant's brightness (0..255), both ways. A level of "N/M"
-// keeps its scale M on the way back, a level of "N%" its percentage.
+// Level texts and Home Assistant's brightness (0..255), both ways; nothing for a level
+// that is malformed or unknown ("?/M"). A level of "N/M" keeps its scale M on the way
+// back, any other (a percentage, or none yet) gives a percentage.
 std::optional<int> brightnessOf(std::string_view level);
 std::string levelFor(int brightness, std::string_view lastLevel);
 // The level as a percentage (0..100), for sensors.
 std::optional<int> percentOf(std::string_view level);
 
+// What Home Assistant asked of an endpoint, as texts.
 struct Command {
     std::string state; // "on", "off", "toggle" or ""
     std::string level; // "" when not set
@@ -54,7 +59,8 @@ struct Sender {
 };
 
 // One "xAPBSC.cmd" to the endpoint `target` (device:sub-address) with block
-// "output.state.1" and id = its sub-uid ("*" when it has none).
+// "output.state.1" and id = its sub-uid ("*" when it names no endpoint number 01..FE).
+// A state or level that is not valid BSC is left out.
 std::string composeCommand(const Sender& from, const std::string& target, const std::string& subUid, const Command& command);
 // One "xAPBSC.query" to `target` with an empty "request" block.
 std::string composeQuery(const Sender& from, const std::string& target);

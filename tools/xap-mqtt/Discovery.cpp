@@ -80,7 +80,7 @@ void applyReport(EndpointEntry& endpoint, const bsc::Report& report, bool* cut)
         endpoint.name = cutText(report.displayText, 255);
     else if (endpoint.name.empty())
         endpoint.name = report.subAddress.empty() ? report.device : report.subAddress;
-    if (report.level && *report.level != "?")
+    if (report.level)
         endpoint.lastLevel = *report.level;
     switch (endpoint.kind) {
     case bsc::Kind::Switch:
