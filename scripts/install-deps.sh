@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  iproute2 util-linux procps python3
+  iproute2 util-linux procps python3 lua5.4
   xvfb xauth xdotool x11-utils imagemagick trayer
   fonts-dejavu-core
   dbus-daemon systemd libglib2.0-bin python3-dbus python3-gi

@@ -5,4 +5,4 @@ Function Fib(n)
         Fib = Fib(n - 1) + Fib(n - 2)
     End If
 End Function
-result = Fib(27)
+result = Fib(30)

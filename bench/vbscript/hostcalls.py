@@ -6,10 +6,15 @@ class Host:
         return a + b
 
 
-host = Host()
+def main():
+    host = Host()
+    total = 0
+    for i in range(1, 1000001):
+        total = host.add(total, 1)
+    return total
+
+
 start = time.process_time()
-total = 0
-for i in range(1, 100001):
-    total = host.add(total, 1)
-result = total
+result = main()
 print("seconds=%f" % (time.process_time() - start))
+print("result=%s" % result)

@@ -1,5 +1,5 @@
 total = 0
-For i = 1 To 100000
+For i = 1 To 1000000
     total = host.Add(total, 1)
 Next
 result = total

@@ -14,10 +14,15 @@ class Counter:
         self._m = v
 
 
+def main():
+    c = Counter()
+    c.value = 0
+    for i in range(1, 500001):
+        c.value = c.value + 1
+    return c.value
+
+
 start = time.process_time()
-c = Counter()
-c.value = 0
-for i in range(1, 500001):
-    c.value = c.value + 1
-result = c.value
+result = main()
 print("seconds=%f" % (time.process_time() - start))
+print("result=%s" % result)

@@ -1,13 +1,14 @@
 import time
 
 
-def build(count):
+def main():
     s = ""
-    for i in range(1, count + 1):
+    for i in range(1, 1000001):
         s += "x" + str(i % 10)
-    return s
+    return len(s)
 
 
 start = time.process_time()
-result = len(build(100000))
+result = main()
 print("seconds=%f" % (time.process_time() - start))
+print("result=%s" % result)

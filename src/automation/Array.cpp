@@ -43,6 +43,13 @@ std::int32_t Array::ubound(int dim) const
 
 std::size_t Array::offsetOf(std::span<const std::int32_t> subscripts) const
 {
+    // One dimension, the usual case, without the general loop.
+    if (subscripts.size() == 1 && bounds_.size() == 1) {
+        const std::int64_t i = static_cast<std::int64_t>(subscripts[0]) - bounds_[0].lower;
+        if (i < 0 || i >= bounds_[0].count)
+            raiseError(err::SubscriptOutOfRange);
+        return static_cast<std::size_t>(i);
+    }
     if (subscripts.size() != bounds_.size())
         raiseError(err::SubscriptOutOfRange);
     std::size_t offset = 0;

@@ -143,6 +143,18 @@ void Dictionary::rebuildIndex(std::size_t capacity)
     }
 }
 
+void Dictionary::Entry::setKey(const Variant& newKey, const KeyView& k, std::size_t newHash)
+{
+    key = newKey;
+    hash = newHash;
+    number = k.number;
+    kind = k.kind;
+    if (k.kind == KeyKind::Text && k.text != std::string_view(key.stringValue()))
+        folded = std::make_unique<std::string>(k.text);
+    else
+        folded.reset();
+}
+
 void Dictionary::addEntry(const Variant& key, const KeyView& k, std::size_t hash, const Variant& item)
 {
     // Keep the index at most half full, counting removed slots.
@@ -159,8 +171,9 @@ void Dictionary::addEntry(const Variant& key, const KeyView& k, std::size_t hash
     if (slots_[at] == 0)
         ++usedSlots_;
     slots_[at] = static_cast<std::uint32_t>(entries_.size() + 1);
-    Entry e{key, item, k.kind, k.number, k.ptr, std::string(k.text), hash, true};
-    entries_.push_back(std::move(e));
+    Entry& e = entries_.emplace_back();
+    e.setKey(key, k, hash);
+    e.item = item;
     ++live_;
 }
 
@@ -217,12 +230,7 @@ void Dictionary::LetKey(const Variant& oldKey, const Variant& newKey)
     const KeyView k = keyView(newKey, scratch);
     Entry& e = entries_[i];
     slots_[slotOf(e.view(), e.hash)] = kRemoved;
-    e.key = newKey;
-    e.kind = k.kind;
-    e.number = k.number;
-    e.ptr = k.ptr;
-    e.text = std::string(k.text);
-    e.hash = hashOf(k);
+    e.setKey(newKey, k, hashOf(k));
     const std::size_t at = slotOf(e.view(), e.hash);
     if (slots_[at] == 0)
         ++usedSlots_;
@@ -261,7 +269,7 @@ void Dictionary::Remove(const Variant& key)
     e.live = false;
     e.key = Variant();
     e.item = Variant();
-    e.text.clear();
+    e.folded.reset();
     --live_;
     ++dead_;
     if (dead_ > 32 && dead_ * 2 > entries_.size() && walkers_ == 0)
@@ -270,8 +278,7 @@ void Dictionary::Remove(const Variant& key)
 
 void Dictionary::compact()
 {
-    std::vector<Entry> kept;
-    kept.reserve(live_);
+    std::deque<Entry> kept;
     for (Entry& e : entries_) {
         if (e.live)
             kept.push_back(std::move(e));

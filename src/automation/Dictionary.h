@@ -6,6 +6,8 @@
 #include "MemberTable.h"
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <functional>
 #include <string_view>
 #include <string>
@@ -60,16 +62,28 @@ private:
             return kind == o.kind && number == o.number && ptr == o.ptr && text == o.text;
         }
     };
+    // One key and its item. What a key compares by is read from the key itself; only
+    // a text key whose compared text differs from it (CompareMode text folds case)
+    // keeps that text beside it.
     struct Entry {
         Variant key;
         Variant item;
-        KeyKind kind = KeyKind::Empty;
-        double number = 0;
-        const void* ptr = nullptr;
-        std::string text; // the compared text of a text key
         std::size_t hash = 0;
+        double number = 0;
+        std::unique_ptr<std::string> folded;
+        KeyKind kind = KeyKind::Empty;
         bool live = true;
-        KeyView view() const { return KeyView{kind, number, ptr, text}; }
+        KeyView view() const
+        {
+            KeyView k{kind, number, nullptr, {}};
+            if (kind == KeyKind::Text)
+                k.text = folded ? std::string_view(*folded) : std::string_view(key.stringValue());
+            else if (kind == KeyKind::ObjectRef)
+                k.ptr = key.objectValue();
+            return k;
+        }
+        // Sets the key and what it compares by.
+        void setKey(const Variant& newKey, const KeyView& k, std::size_t newHash);
     };
 
     // The compared form of a key; text mode folds letter case into `scratch`.
@@ -83,7 +97,8 @@ private:
     void compact();
 
     CompareMode mode_;
-    std::vector<Entry> entries_;
+    // Entries in insertion order; a deque grows without moving the ones it holds.
+    std::deque<Entry> entries_;
     std::size_t live_ = 0;
     std::size_t dead_ = 0;
     int walkers_ = 0; // running enumerations; the entry list is not compacted under them

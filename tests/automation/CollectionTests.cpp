@@ -187,3 +187,38 @@ TEST(DictionaryObject, AgreesWithAModelUnderManyInsertsRemovesAndRenames)
     d->Add(Variant("k1"), Variant(1));
     EXPECT_TRUE(d->Exists(Variant("k1")));
 }
+
+TEST(DictionaryObject, TextModeAndObjectKeysHoldThroughGrowthRenamesAndCompaction)
+{
+    // Keys compared without case keep their own spelling; object keys compare by
+    // identity. Both must survive the entry list growing, renames and compaction.
+    Ref<Dictionary> d = make<Dictionary>();
+    setProperty(*d, "CompareMode", Variant(1));
+    std::vector<Ref<Dictionary>> objects;
+    for (int i = 0; i < 300; ++i) {
+        d->Add(Variant("Key" + std::to_string(i)), Variant(i));
+        objects.push_back(make<Dictionary>());
+        d->Add(Variant(Ref<Object>(objects.back())), Variant(-i));
+    }
+    for (int i = 0; i < 300; i += 3)
+        d->LetKey(Variant("KEY" + std::to_string(i)), Variant("Renamed" + std::to_string(i)));
+    for (int i = 1; i < 300; i += 3)
+        d->Remove(Variant("key" + std::to_string(i)));
+    for (int i = 0; i < 300; ++i) {
+        if (i % 4 != 3) // more than half the entries die: the list is compacted
+            d->Remove(Variant(Ref<Object>(objects[static_cast<std::size_t>(i)])));
+    }
+    EXPECT_EQ(d->size(), 200u + 75u);
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = (i % 3 == 0 ? "RENAMED" : "key") + std::to_string(i);
+        EXPECT_EQ(d->Exists(Variant(name)), i % 3 != 1) << name;
+        EXPECT_EQ(d->Exists(Variant(Ref<Object>(objects[static_cast<std::size_t>(i)]))), i % 4 == 3) << i;
+    }
+    EXPECT_EQ(d->find(Variant("renamed3"))->longValue(), 3);
+    EXPECT_EQ(d->find(Variant(Ref<Object>(objects[7])))->longValue(), -7);
+    EXPECT_EQ(errorOf([&] { d->Add(Variant("KEY2"), Variant(0)); }), err::DuplicateKey);
+    // The keys keep the spelling they were given.
+    const Variant keys = call(*d, "Keys");
+    EXPECT_EQ(CStr(keys.arrayValue().elements()[0]), "Renamed0");
+    EXPECT_EQ(CStr(keys.arrayValue().elements()[1]), "Key2");
+}

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace vb;
 using testing_support::errorOf;
 
@@ -142,6 +144,21 @@ TEST(VariantArrays, BoundsAndCopyOnWrite)
     EXPECT_EQ(second.arrayValue().at({3, 1}).stringValue(), "corner");
     EXPECT_EQ(varTypeOf(first), vbArray | vbVariant);
     EXPECT_EQ(typeName(first), "Variant()");
+}
+
+TEST(VariantArrays, OneDimensionBoundsAtBothEnds)
+{
+    Ref<Array> a = make<Array>(std::vector<Bound>{Bound{-2, 3}});
+    a->at({-2}) = Variant(1);
+    a->at({0}) = Variant(3);
+    EXPECT_EQ(a->elements()[0].longValue(), 1);
+    EXPECT_EQ(a->elements()[2].longValue(), 3);
+    for (const std::int32_t outside : {-3, 1, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()})
+        EXPECT_EQ(errorOf([&] { a->at({outside}); }), err::SubscriptOutOfRange) << outside;
+    EXPECT_EQ(errorOf([&] { a->at({0, 0}); }), err::SubscriptOutOfRange);
+    Ref<Array> empty = Array::vector(-1);
+    EXPECT_EQ(errorOf([&] { empty->at({0}); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { empty->at({-1}); }), err::SubscriptOutOfRange);
 }
 
 TEST(VariantArrays, RedimPreserveKeepsElements)

@@ -1,0 +1,1 @@
+' An empty script: start-up alone.

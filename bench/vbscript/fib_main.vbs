@@ -1,0 +1,12 @@
+Dim result
+Function Fib(n)
+    If n < 2 Then
+        Fib = n
+    Else
+        Fib = Fib(n - 1) + Fib(n - 2)
+    End If
+End Function
+Sub Main
+    result = Fib(30)
+End Sub
+Main
