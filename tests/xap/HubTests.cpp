@@ -115,19 +115,48 @@ TEST(HubHeartbeats, StopHeartbeatsInBothFormsWithoutRegardToCase)
     EXPECT_FALSE(readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\n}\n"));
 }
 
-TEST(HubClients, StopHeartbeatForgetsAtOnceByPortOrBySource)
+TEST(HubClients, StopHeartbeatForgetsOnlyFromTheClientsPortOrNamingPortAndSource)
 {
     ClientTable table;
     const auto t0 = xaphub::Clock::time_point{} + 1000s;
     table.heard(*readHeartbeat(beat("40000")), t0);
     table.heard(*readHeartbeat(beat("40001", "60", "xap-hbeat.alive", "acme.other.pc")), t0);
-    auto gone = table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop")));
+    table.heard(*readHeartbeat(beat("40002", "60", "xap-hbeat.alive", "acme.other.pc")), t0);
+    // A stop naming a source alone, from some other local port, is a spoof: nothing goes.
+    EXPECT_TRUE(table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=ACME.other.PC\n}\n"), 50000).empty());
+    // Nor does a stop naming a port with another source.
+    EXPECT_TRUE(table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop", "acme.spoof.pc")), 50000).empty());
+    // From the client's own port it counts, with or without a port item.
+    auto gone = table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=acme.other.pc\n}\n"), 40002);
     ASSERT_EQ(gone.size(), 1u);
-    EXPECT_EQ(gone[0].port, 40000);
-    gone = table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=ACME.other.PC\n}\n"));
+    EXPECT_EQ(gone[0].port, 40002);
+    // From elsewhere, naming both the port and the source, it counts for that port only.
+    gone = table.forget(*readHeartbeat(beat("40001", "60", "xap-hbeat.stop", "ACME.other.PC")), 50000);
     ASSERT_EQ(gone.size(), 1u);
     EXPECT_EQ(gone[0].port, 40001);
+    gone = table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop")), 40000);
+    ASSERT_EQ(gone.size(), 1u);
     EXPECT_TRUE(table.clients().empty());
+}
+
+TEST(HubClients, SystemPortsAndOtherHubsPortsAreNeverClients)
+{
+    ClientTable table(xaphub::TableLimits{8, 3600, {3639}});
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("7")), t0), Heard::Reserved);    // echo
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("1023")), t0), Heard::Reserved);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("3640")), t0), Heard::Joined);
+    // Another hub turns up on 3640: its client entry goes and the port stays refused.
+    std::vector<xaphub::Client> removed;
+    EXPECT_TRUE(table.reserve(3640, removed));
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_FALSE(table.reserve(3640, removed));
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("3640")), t0), Heard::Reserved);
+    EXPECT_TRUE(table.clients().empty());
+    // A hub is told by its source's device part.
+    EXPECT_TRUE(readHeartbeat(beat("3640", "60", "xap-hbeat.alive", "tallis.xaphub.pc1"))->fromHub());
+    EXPECT_TRUE(readHeartbeat(beat("3640", "60", "xap-hbeat.alive", "ACME.Hub.pc1"))->fromHub());
+    EXPECT_FALSE(readHeartbeat(beat("3640", "60", "xap-hbeat.alive", "vyn.Audrey.hubby"))->fromHub());
 }
 
 TEST(HubClients, CapsOnClientsIntervalsAndTheHubsOwnPort)
