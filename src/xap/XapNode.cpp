@@ -293,9 +293,10 @@ void XapNode::logAddressProblems()
 }
 
 // Runs 30 s after Init and then every 10 s. A node that has heard nothing since it
-// started says so once. While it hears nothing for 30 s and has heard no hub yet, or
-// hears no heartbeat for twice its interval from the hubs it heard, it announces
-// itself every 10 s, so that a hub started or restarted late learns its port.
+// started says so once. While it hears nothing at all for 30 s, or no heartbeat for
+// twice its interval from the hubs it heard, it announces itself every 10 s, so that
+// a hub started or restarted late learns its port. (With a working hub on a quiet
+// network the announcement comes back at once, so that costs a heartbeat every 30 s.)
 void XapNode::onHubCheck()
 {
     if (hubCheckTimer_.interval() != deafHeartbeatMs_)
@@ -315,7 +316,7 @@ void XapNode::onHubCheck()
                 " or choose another address with InterfaceAddress in vynXap.ini";
         WriteLogFile(kProgramName, text);
     }
-    if ((hubs_.empty() && nothingHeard) || hubSilent)
+    if (nothingHeard || hubSilent)
         reannounce();
 }
 

@@ -83,7 +83,9 @@ std::optional<Heartbeat> readHeartbeat(std::string_view datagram)
     }
     if (badPort)
         return std::nullopt;
-    if (beat.port == 0 && !(beat.stopping && !beat.source.empty()))
+    // A client names its port; a stop may name its source instead, and a hub's own
+    // heartbeat names no port at all.
+    if (beat.port == 0 && !(beat.stopping && !beat.source.empty()) && !beat.fromHub())
         return std::nullopt;
     return beat;
 }

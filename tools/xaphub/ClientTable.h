@@ -29,8 +29,9 @@ struct Heartbeat {
     bool fromHub() const;
 };
 
-// Reads a heartbeat ("xap-hbeat" block with a "port=" item, or a stop heartbeat with a
-// port or a source); nothing for any other text. Linear in the size of the text.
+// Reads a heartbeat ("xap-hbeat" block with a "port=" item, a stop heartbeat with a
+// port or a source, or a hub's heartbeat); nothing for any other text. Linear in the
+// size of the text.
 std::optional<Heartbeat> readHeartbeat(std::string_view datagram);
 
 struct Client {

@@ -354,6 +354,11 @@ bool Hub::isEcho(std::string_view datagram, const sockaddr_in& sender, Clock::ti
     const Relayed& r = recent_[hash % kRecentSlots];
     if (r.hash != hash || now - r.at > kEchoWindow)
         return false;
+    // A client announcing itself again (its own port in its heartbeat) is no echo.
+    if (const auto beat = datagram.size() >= 9 && (datagram[5] == 'b' || datagram[5] == 'B') ? readHeartbeat(datagram)
+                                                                                                : std::nullopt;
+        beat && beat->port == port && !beat->fromHub())
+        return false;
     ++counters_.echoesDropped;
     if (!echoLogged_)
         log("datagram from 127.0.0.1:" + std::to_string(port) + " dropped: a client sent back what it was relayed "

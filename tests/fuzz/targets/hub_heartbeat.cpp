@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto beat = xaphub::readHeartbeat(datagram);
     if (!beat)
         return 0;
-    require(beat->port != 0 || (beat->stopping && !beat->source.empty()), "a port, or a stop heartbeat with a source");
+    require(beat->port != 0 || (beat->stopping && !beat->source.empty()) || beat->fromHub(),
+            "a port, a stop heartbeat with a source, or a hub's heartbeat");
 
     // The datagram read as several heartbeats, one per "xap-hbeat" block, into one table.
     xaphub::ClientTable table(xaphub::TableLimits{4, 3600, {3639}});
