@@ -81,4 +81,16 @@ scene_start_hub --max-clients 4
 grep -q "127.0.0.1:50200 .* joined from the state file" "$SCENE_DIR/hub.log" || scene_fail "the restarted hub forgot its clients"
 udp_send "$SCENE_DIR/probe"
 wait_for 5 grep -q "^class=scene.probe$" "$SCENE_DIR/second.out" || scene_fail "the restarted hub did not relay at once"
+
+# SIGHUP: the hub opens its log again (after rotation) and keeps relaying; it is no stop.
+"$XAPHUB" --port 3641 --state none --log "$SCENE_DIR/hub-c.log" &
+hub_c=$!
+SCENE_PIDS+=("$hub_c")
+wait_for 5 grep -q "listening on" "$SCENE_DIR/hub-c.log" || scene_fail "the third hub did not log to its file"
+mv "$SCENE_DIR/hub-c.log" "$SCENE_DIR/hub-c.log.1"
+kill -HUP "$hub_c"
+wait_for 5 grep -q "reloaded" "$SCENE_DIR/hub-c.log" || scene_fail "SIGHUP did not reopen the log"
+kill -0 "$hub_c" || scene_fail "SIGHUP ended the hub"
+kill -TERM "$hub_c"
+wait "$hub_c" || scene_fail "the third hub did not end cleanly on SIGTERM"
 echo "hub guard scene passed"

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -208,6 +209,25 @@ TEST(HubState, ClientsSurviveARestartUntilTheirTimeHasPassed)
     EXPECT_EQ(xaphub::loadClients(dir / "missing", after, t1, wall0), 0u);
 }
 
+TEST(HubState, ALinkPlantedAtTheTemporaryNameIsNeverFollowed)
+{
+    testing_support::TempFolder dir;
+    const std::string path = dir / "hub.clients";
+    // In a shared folder someone plants <state>.new pointing at a file of value.
+    dir.write("precious", "keep me\n");
+    std::filesystem::create_symlink(dir / "precious", path + ".new");
+    ClientTable table;
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    table.heard(*readHeartbeat(beat("40000")), t0);
+    ASSERT_TRUE(xaphub::saveClients(path, table, t0, xaphub::WallClock::now()));
+    EXPECT_EQ(dir.read("precious"), "keep me\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_NE(dir.read("hub.clients").find("\n40000 60 "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+    // A folder that cannot be written to: the save says so.
+    EXPECT_FALSE(xaphub::saveClients(dir / "missing/hub.clients", table, t0, xaphub::WallClock::now()));
+}
+
 TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
 {
     REQUIRE_PRIVATE_NETWORK();
@@ -338,4 +358,30 @@ TEST(HubGuards, ARestartedHubRelaysToItsClientsAtOnceAndSaysItStopped)
     EXPECT_TRUE(anyContains(drain(a), "seq=restarted"));
     restarted.stop();
     EXPECT_EQ(restarted.hub.clients().clients().size(), 1u); // taken back from the file, not re-announced
+}
+
+TEST(HubGuards, TheStateFileIsWrittenAtMostOnceASecondNotPerChange)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    testing_support::TempFolder dir;
+    xaphub::HubOptions options = quietHub(3639);
+    options.statePath = dir / "hub.clients";
+    RunningHub running(options);
+    ASSERT_TRUE(running.start());
+    // 200 clients join and leave within half a second.
+    platform::UdpSocket sender;
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat(std::to_string(41000 + i))));
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat(std::to_string(41000 + i), "60", "xap-hbeat.stopped")));
+    }
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat("42000")));
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_NE(dir.read("hub.clients").find("\n42000 60 "), std::string::npos);
+    running.stop();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(running.hub.counters().joined, 201u);
+    EXPECT_EQ(running.hub.counters().left, 200u);
+    // One write per second at most (and one at the end), not 401.
+    EXPECT_LE(running.hub.counters().stateWrites, static_cast<std::uint64_t>(seconds + 3));
 }

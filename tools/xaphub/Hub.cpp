@@ -309,6 +309,7 @@ void Hub::saveState()
     stateDirty_ = false;
     if (options_.statePath.empty())
         return;
+    ++counters_.stateWrites;
     if (saveClients(options_.statePath, table_, Clock::now(), WallClock::now())) {
         stateFailing_ = false;
         return;

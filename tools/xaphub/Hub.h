@@ -48,6 +48,7 @@ struct HubCounters {
     std::uint64_t sendsDropped = 0;   // copies dropped because the system had no buffer
     std::uint64_t joined = 0;
     std::uint64_t left = 0;
+    std::uint64_t stateWrites = 0;
 };
 
 class Hub {
