@@ -21,6 +21,7 @@ constexpr std::size_t kMaxDatagram = 65536;   // whole datagrams, whatever their
 constexpr int kSocketBufferBytes = 64 << 20;  // absorbs a burst (about 60,000 small datagrams) while relaying
 constexpr std::size_t kSendChunk = 1024;      // the system's limit per batched send
 constexpr int kMinReceiveBuffer = 1 << 20;     // the receive buffer never goes below this
+constexpr int kStartReceiveBuffer = 4 << 20;   // until the rate is measured
 constexpr std::size_t kRecentSlots = 4096;     // datagrams remembered for the echo check
 constexpr auto kEchoWindow = std::chrono::seconds(1);
 constexpr int kSendStalls = 3;                 // waits for a full send buffer before a copy is dropped
@@ -76,8 +77,12 @@ bool Hub::open(std::string& error)
         error = std::strerror(errno);
         return false;
     }
-    // The receive buffer starts large and is fitted to the measured rate (fitReceiveBuffer).
-    receiveBuffer_ = kSocketBufferBytes;
+    // The receive buffer starts moderate and is fitted to the measured rate
+    // (fitReceiveBuffer); each datagram carries its arrival time, so that one which
+    // waited longer than the backlog allows is dropped rather than relayed late.
+    receiveBuffer_ = kStartReceiveBuffer;
+    const int on = 1;
+    ::setsockopt(fd_, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     setBuffer(fd_, SO_RCVBUFFORCE, SO_RCVBUF, receiveBuffer_);
     setBuffer(fd_, SO_SNDBUFFORCE, SO_SNDBUF, kSocketBufferBytes);
     recent_.assign(kRecentSlots, Relayed{});
@@ -96,6 +101,7 @@ bool Hub::open(std::string& error)
         in_[i].msg_hdr.msg_iov = &inVectors_[i];
         in_[i].msg_hdr.msg_iovlen = 1;
         in_[i].msg_hdr.msg_name = &senders_[i];
+        in_[i].msg_hdr.msg_control = controls_[i].data();
     }
 
     if (!options_.statePath.empty()) {
@@ -227,7 +233,7 @@ void Hub::reload()
 // its measured rate: a hub that answers late is worse than one that drops.
 void Hub::fitReceiveBuffer(Clock::time_point now)
 {
-    if (now - rateSince_ < std::chrono::seconds(2))
+    if (now - rateSince_ < std::chrono::seconds(1))
         return;
     const double busySeconds = std::chrono::duration<double>(busy_).count();
     const std::uint64_t bytes = bytesIn_;
@@ -258,11 +264,17 @@ void Hub::logCounts(Clock::time_point now, bool force)
     const HubCounters& c = counters_;
     const HubCounters& b = countsAtLastLog_;
     if (options_.verbosity >= 1 && (c.joined != b.joined || c.left != b.left || c.echoesDropped != b.echoesDropped ||
-                                    c.sendsDropped != b.sendsDropped)) {
+                                    c.sendsDropped != b.sendsDropped || c.staleDropped != b.staleDropped)) {
         std::string line = std::to_string(table_.clients().size()) + " client(s); in the last minute " +
             std::to_string(c.joined - b.joined) + " joined, " + std::to_string(c.left - b.left) + " left";
         if (c.echoesDropped != b.echoesDropped)
             line += ", " + std::to_string(c.echoesDropped - b.echoesDropped) + " echoed datagrams dropped";
+        if (c.staleDropped != b.staleDropped) {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%g", options_.backlogSeconds);
+            line += ", " + std::to_string(c.staleDropped - b.staleDropped) + " datagrams dropped (queued over " + seconds +
+                " s: the hub cannot keep up)";
+        }
         if (c.sendsDropped != b.sendsDropped)
             line += ", " + std::to_string(c.sendsDropped - b.sendsDropped) + " copies dropped (no send buffer)";
         log(line);
@@ -427,19 +439,43 @@ void Hub::readHeartbeatDatagram(std::string_view datagram, const sockaddr_in& se
     }
 }
 
+long long Hub::arrivalNs(const msghdr& header)
+{
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(const_cast<msghdr*>(&header), c))
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec t{};
+            std::memcpy(&t, CMSG_DATA(c), sizeof t);
+            return t.tv_sec * 1'000'000'000LL + t.tv_nsec;
+        }
+    return 0;
+}
+
 void Hub::receiveBatch()
 {
-    for (auto& m : in_)
+    for (auto& m : in_) {
         m.msg_hdr.msg_namelen = sizeof(sockaddr_in);
+        m.msg_hdr.msg_controllen = kControlBytes;
+    }
     const int count = ::recvmmsg(fd_, in_.data(), kBatch, MSG_DONTWAIT, nullptr);
     if (count <= 0)
         return;
 
     const Clock::time_point now = Clock::now();
+    timespec wallNow{};
+    ::clock_gettime(CLOCK_REALTIME, &wallNow);
+    const long long wallNowNs = wallNow.tv_sec * 1'000'000'000LL + wallNow.tv_nsec;
+    const long long maxAgeNs = static_cast<long long>(options_.backlogSeconds * 1e9);
     for (int i = 0; i < count; ++i) {
         const char* data = buffers_.data() + i * kMaxDatagram;
         const std::string_view datagram(data, in_[i].msg_len);
         bytesIn_ += datagram.size();
+        // A datagram that waited in the queue longer than the backlog allows is dropped:
+        // relayed that late it would only push every later one further back.
+        if (const long long arrived = arrivalNs(in_[i].msg_hdr); arrived > 0 && wallNowNs - arrived > maxAgeNs) {
+            ++counters_.staleDropped;
+            in_[i].msg_len = 0;
+            continue;
+        }
         // Who sent it is checked first: a peer on the LAN costs the hub no parsing.
         if (!isLocalSender(ntohl(senders_[i].sin_addr.s_addr)))
             continue;

@@ -46,6 +46,7 @@ struct HubCounters {
     std::uint64_t relayed = 0;        // datagrams received and relayed
     std::uint64_t echoesDropped = 0;  // datagrams a client sent straight back
     std::uint64_t sendsDropped = 0;   // copies dropped because the system had no buffer
+    std::uint64_t staleDropped = 0;   // datagrams that waited too long in the queue
     std::uint64_t joined = 0;
     std::uint64_t left = 0;
     std::uint64_t stateWrites = 0;
@@ -54,6 +55,7 @@ struct HubCounters {
 class Hub {
 public:
     static constexpr int kBatch = 64; // datagrams per receive call
+    static constexpr std::size_t kControlBytes = 64; // room for a datagram's arrival time
     static constexpr const char* kUid = "FF.00D1:00";
 
     explicit Hub(HubOptions options);
@@ -83,6 +85,7 @@ public:
 
 private:
     void receiveBatch();
+    static long long arrivalNs(const msghdr& header); // 0 when the datagram carries no time
     void relay(int count, Clock::time_point now);
     void readHeartbeatDatagram(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now);
     void refuseHubPort(std::uint16_t port, const std::string& source);
@@ -139,6 +142,7 @@ private:
     std::array<mmsghdr, kBatch> in_{};
     std::array<iovec, kBatch> inVectors_{};
     std::array<sockaddr_in, kBatch> senders_{};
+    std::array<std::array<char, kControlBytes>, kBatch> controls_{};
     std::vector<sockaddr_in> targets_;   // one per client, rebuilt when the table changes
     std::vector<mmsghdr> out_;           // grows to batch x clients, never shrinks
     std::vector<iovec> outVectors_;
