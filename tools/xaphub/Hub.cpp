@@ -44,6 +44,13 @@ std::string defaultSource()
     return "tallis.xaphub." + host;
 }
 
+std::string describeSender(const sockaddr_in& sender)
+{
+    char address[INET_ADDRSTRLEN] = "?";
+    ::inet_ntop(AF_INET, &sender.sin_addr, address, sizeof address);
+    return std::string(address) + ":" + std::to_string(ntohs(sender.sin_port));
+}
+
 std::string describe(const Client& c)
 {
     return "client 127.0.0.1:" + std::to_string(c.port) + " (" + c.source + ")";
@@ -349,15 +356,15 @@ void Hub::refuseHubPort(std::uint16_t port, const std::string& source)
     }
 }
 
-void Hub::remember(std::string_view datagram, Clock::time_point now)
+void Hub::remember(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now)
 {
     const std::size_t hash = std::hash<std::string_view>{}(datagram);
-    recent_[hash % kRecentSlots] = Relayed{hash, now};
+    recent_[hash % kRecentSlots] = Relayed{hash, now, sender.sin_addr.s_addr, sender.sin_port};
 }
 
 // A datagram from a registered client's own port that equals one relayed in the last
-// second is that client answering the hub (an echo service): relaying it again would
-// loop for ever.
+// second from another sender is that client answering the hub (an echo service):
+// relaying it again would loop for ever. A client repeating its own message is no echo.
 bool Hub::isEcho(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now)
 {
     const std::uint16_t port = ntohs(sender.sin_port);
@@ -365,12 +372,8 @@ bool Hub::isEcho(std::string_view datagram, const sockaddr_in& sender, Clock::ti
         return false;
     const std::size_t hash = std::hash<std::string_view>{}(datagram);
     const Relayed& r = recent_[hash % kRecentSlots];
-    if (r.hash != hash || now - r.at > kEchoWindow)
-        return false;
-    // A client announcing itself again (its own port in its heartbeat) is no echo.
-    if (const auto beat = datagram.size() >= 9 && (datagram[5] == 'b' || datagram[5] == 'B') ? readHeartbeat(datagram)
-                                                                                                : std::nullopt;
-        beat && beat->port == port && !beat->fromHub())
+    if (r.hash != hash || now - r.at > kEchoWindow ||
+        (r.address == sender.sin_addr.s_addr && r.port == sender.sin_port))
         return false;
     ++counters_.echoesDropped;
     if (!echoLogged_)
@@ -386,12 +389,8 @@ void Hub::readHeartbeatDatagram(std::string_view datagram, const sockaddr_in& se
     if (!beat)
         return;
     const std::uint16_t senderPort = ntohs(sender.sin_port);
-    if (options_.verbosity >= 2) {
-        char address[INET_ADDRSTRLEN] = "?";
-        ::inet_ntop(AF_INET, &sender.sin_addr, address, sizeof address);
-        log(std::string("heartbeat from ") + address + ":" + std::to_string(senderPort) + ", port " +
-            std::to_string(beat->port) + ", source " + beat->source);
-    }
+    if (options_.verbosity >= 2)
+        log("heartbeat from " + describeSender(sender) + ", port " + std::to_string(beat->port) + ", source " + beat->source);
     // Another hub (or a client echoing a hub's heartbeat): neither the port it sends
     // from nor the one it names may become a client.
     if (beat->fromHub()) {
@@ -476,15 +475,19 @@ void Hub::receiveBatch()
             in_[i].msg_len = 0;
             continue;
         }
+        const bool heartbeat = datagram.size() >= 9 && (data[5] == 'b' || data[5] == 'B');
         // Who sent it is checked first: a peer on the LAN costs the hub no parsing.
-        if (!isLocalSender(ntohl(senders_[i].sin_addr.s_addr)))
+        if (!isLocalSender(ntohl(senders_[i].sin_addr.s_addr))) {
+            if (heartbeat && options_.verbosity >= 2)
+                log("heartbeat from " + describeSender(senders_[i]) + ", not read (not a local sender)");
             continue;
+        }
         if (isEcho(datagram, senders_[i], now)) {
             in_[i].msg_len = 0; // not relayed
             continue;
         }
         // Heartbeats are rare: a look at the first bytes picks them out.
-        if (datagram.size() >= 9 && (data[5] == 'b' || data[5] == 'B'))
+        if (heartbeat)
             readHeartbeatDatagram(datagram, senders_[i], now);
     }
     relay(count, now);
@@ -501,7 +504,7 @@ void Hub::relay(int count, Clock::time_point now)
         ++counters_.relayed;
         if (clients == 0)
             continue;
-        remember(std::string_view(buffers_.data() + i * kMaxDatagram, in_[i].msg_len), now);
+        remember(std::string_view(buffers_.data() + i * kMaxDatagram, in_[i].msg_len), senders_[i], now);
         for (std::size_t c = 0; c < clients; ++c, ++n) {
             outVectors_[n] = iovec{buffers_.data() + i * kMaxDatagram, in_[i].msg_len};
             msghdr& h = out_[n].msg_hdr;

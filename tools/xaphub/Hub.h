@@ -90,7 +90,7 @@ private:
     void readHeartbeatDatagram(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now);
     void refuseHubPort(std::uint16_t port, const std::string& source);
     bool isEcho(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now);
-    void remember(std::string_view datagram, Clock::time_point now);
+    void remember(std::string_view datagram, const sockaddr_in& sender, Clock::time_point now);
     void expireClients(Clock::time_point now);
     void logCounts(Clock::time_point now, bool force);
     void fitReceiveBuffer(Clock::time_point now);
@@ -128,6 +128,8 @@ private:
     struct Relayed {
         std::size_t hash = 0;
         Clock::time_point at{};
+        std::uint32_t address = 0; // the sender, as received
+        std::uint16_t port = 0;
     };
     std::vector<Relayed> recent_;
 
