@@ -385,3 +385,31 @@ TEST(HubGuards, TheStateFileIsWrittenAtMostOnceASecondNotPerChange)
     // One write per second at most (and one at the end), not 401.
     EXPECT_LE(running.hub.counters().stateWrites, static_cast<std::uint64_t>(seconds + 3));
 }
+
+TEST(HubGuards, AStateFileThatCannotBeWrittenIsSaidOncePerEpisode)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    testing_support::TempFolder dir;
+    xaphub::HubOptions options = quietHub(3639);
+    options.verbosity = 1;
+    options.statePath = dir / "no-such-folder/hub.clients";
+    testing::internal::CaptureStdout();
+    {
+        RunningHub running(options);
+        ASSERT_TRUE(running.start());
+        platform::UdpSocket sender;
+        // Changes in three different seconds: three failed writes, one line.
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat(std::to_string(41100 + i))));
+            std::this_thread::sleep_for(1100ms);
+        }
+        running.stop();
+        EXPECT_GE(running.hub.counters().stateWrites, 3u);
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    std::size_t lines = 0;
+    for (std::size_t at = out.find("cannot write the state file"); at != std::string::npos;
+         at = out.find("cannot write the state file", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << out;
+}
