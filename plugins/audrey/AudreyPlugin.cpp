@@ -72,8 +72,8 @@ vb::Object& AudreyPlugin::host()
 void AudreyPlugin::log(const std::string& message)
 {
     const xap::RepeatCollapser::Outcome outcome = logRepeats_.offer(message, xap::RepeatCollapser::Clock::now());
-    if (outcome.repeatsToReport > 0)
-        vb::call(host(), "WriteLog", kLogClass, xap::RepeatCollapser::repeatLine(outcome.repeatsToReport));
+    for (const xap::RepeatCollapser::Report& report : outcome.reports)
+        vb::call(host(), "WriteLog", kLogClass, xap::RepeatCollapser::reportLine(report));
     if (outcome.writeRecord)
         vb::call(host(), "WriteLog", kLogClass, message);
 }
@@ -120,11 +120,10 @@ std::vector<std::string> AudreyPlugin::knownAudreys(const std::string& list, std
             known.push_back(configured[i]);
         }
     }
-    if (unknownCount == 1)
-        log("Ignored " + std::string(messageClass) + " for unknown Audrey '" + firstUnknown + "'");
-    else if (unknownCount > 1)
-        log("Ignored " + std::string(messageClass) + " for " + std::to_string(unknownCount) + " unknown Audreys, the first '" +
-            firstUnknown + "'");
+    if (unknownCount > 0)
+        for (const std::string& line : unknown_.record(std::string(messageClass), unknownCount, firstUnknown,
+                                                       UnknownAudreys::Clock::now()))
+            log(line);
     return known;
 }
 
@@ -177,6 +176,8 @@ void AudreyPlugin::InitIO(const vb::Variant&)
 void AudreyPlugin::ShutdownIO()
 {
     queue_.clear();
+    if (const std::string summary = unknown_.takeSummary(); !summary.empty())
+        vb::ignoreErrors([&] { log(summary); });
     // Drop the references to the host so that neither side keeps the other alive.
     host_.reset();
     callback_.reset();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "AudreyCommands.h"
+#include "UnknownAudreys.h"
 
 #include "automation/MemberTable.h"
 #include "xap/RepeatCollapser.h"
@@ -60,7 +61,7 @@ private:
     std::vector<std::string> configuredNames();
     std::vector<std::string> parseNames(const std::string& list);
     // The configured Audreys a received list names (without regard to case), each once,
-    // in the list's order; the other names are logged once for the message.
+    // in the list's order; the other names are counted (UnknownAudreys).
     std::vector<std::string> knownAudreys(const std::string& list, std::string_view messageClass);
     std::string addressOf(const std::string& audreyName);
     // Sends a command to each Audrey, or holds it while sending is disabled.
@@ -76,6 +77,7 @@ private:
     std::deque<Outgoing> queue_; // commands held while sending is disabled
     std::int32_t eventsSeen_ = 0;
     xap::RepeatCollapser logRepeats_; // a peer repeating a fault must not flood the host's log
+    UnknownAudreys unknown_;          // nor a peer naming a new Audrey every time
 };
 
 } // namespace audrey

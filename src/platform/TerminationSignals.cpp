@@ -3,6 +3,7 @@
 #include "ReadinessWatcher.h"
 #include "StallWatchdog.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,11 +20,14 @@ constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int)
 {
+    // The interrupted code may be about to read errno: the write below must not change it.
+    const int savedErrno = errno;
     const char byte = 1;
     // Nothing else is safe here; the event loop picks the byte up. Should the loop be
     // stalled, the stall watchdog sees the request and ends the program instead.
     StallWatchdog::noteStopRequest();
     [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace

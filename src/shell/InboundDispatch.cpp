@@ -8,6 +8,7 @@
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
+#include "xap/SendGuards.h"
 #include "xap/XapMessage.h"
 
 namespace shell {
@@ -56,6 +57,7 @@ void SendEchoResponse(const std::string& target, const std::string& query)
 void ReadMessage(const std::string& sRaw)
 {
     vb::Ref<xap::XapMessage> message;
+    xap::OwnMessageScope own;
     vb::trap(xap::logEventReporter(), xap::kProgramName, "Readmessage", [&] {
         message = vb::make<xap::XapMessage>();
         message->Init("");
@@ -65,6 +67,8 @@ void ReadMessage(const std::string& sRaw)
         // Addressed to this node, or to nobody in particular (no target line).
         if (!message->CompareTarget(xap::XapSource) && !message->CompareTarget("Unknown"))
             return;
+        // Nothing the node sent itself makes it send again, not even a failure's report.
+        own.markOwn(xap::isOwnMessage(message->msgSource(), message->MsgUID()));
 
         if (message->CompareClass("Homeseer.Role")) {
             const std::string role = vb::lowerCase(message->getItem("Role.Query", "Role"));

@@ -71,9 +71,13 @@ std::string claimBaseFolder()
     guards().lock = platform::InstanceLock::acquire(platform::joinPath(xap::BaseFolder, "Data/tallis.lock"), busy, error);
     if (busy)
         return "already running in " + xap::BaseFolder;
-    // Without the lock nothing keeps a second program out of the folder: refuse.
-    if (!guards().lock)
-        return "cannot take the lock of " + xap::BaseFolder + " (" + error + "): not starting";
+    // Without the lock nothing keeps a second program out of the folder: refuse. No
+    // other program runs here, so the log may say it too (where it can be written).
+    if (!guards().lock) {
+        const std::string refusal = "cannot take the lock of " + xap::BaseFolder + " (" + error + "): not starting";
+        xap::WriteLogFile(xap::kProgramName, refusal);
+        return refusal;
+    }
     return {};
 }
 

@@ -29,10 +29,12 @@ void LogFileWriter::append(const std::string& path, std::string_view line)
     platform::appendToFile(resolved, line);
 }
 
-void LogFileWriter::writeRepeatCount(std::uint64_t repeats)
+void LogFileWriter::writeReports(const std::vector<RepeatCollapser::Report>& reports)
 {
-    if (repeats > 0 && !lastPath_.empty()) {
-        const std::string line = RepeatCollapser::repeatLine(repeats);
+    if (lastPath_.empty())
+        return;
+    for (const RepeatCollapser::Report& report : reports) {
+        const std::string line = RepeatCollapser::reportLine(report);
         append(lastPath_, line + "\r\n");
         platform::writeJournal(lastPriority_, line);
     }
@@ -40,21 +42,21 @@ void LogFileWriter::writeRepeatCount(std::uint64_t repeats)
 
 void LogFileWriter::flush()
 {
-    writeRepeatCount(repeats_.takePending());
+    writeReports(repeats_.takePending());
 }
 
 void LogFileWriter::write(const std::string& path, std::string_view source, std::string_view text, std::string_view record,
                           platform::JournalPriority priority)
 {
-    std::string key;
-    key.reserve(path.size() + source.size() + text.size() + 2);
-    key += path;
-    key += '\0';
-    key += source;
-    key += '\0';
-    key += text;
-    const RepeatCollapser::Outcome outcome = repeats_.offer(key, clock_());
-    writeRepeatCount(outcome.repeatsToReport);
+    (void)source;
+    (void)text;
+    // Another file starts another history.
+    if (path != lastPath_) {
+        flush();
+        repeats_.reset();
+    }
+    const RepeatCollapser::Outcome outcome = repeats_.offer(record, clock_());
+    writeReports(outcome.reports);
     if (outcome.writeRecord) {
         append(path, record);
         platform::writeJournal(priority, record);

@@ -1,9 +1,10 @@
 // The writer behind WriteLogFile: appends records to the log file and keeps a
 // flooding peer from filling the disk.
 //
-// - A record whose source and text repeat the previous one is not written again: the
-//   repeats are counted and one line "last message repeated N times" is written at
-//   most every 60 s, and before the next different record (the syslog convention).
+// - A record whose whole line repeats one of the last few distinct records is not
+//   written again: the repeats are counted and reported ("last message repeated N
+//   times", or "message repeated N times: <record>" for an earlier one) at most every
+//   60 s, and before the next different record (see RepeatCollapser).
 // - When the file would grow past its size cap (10 MB unless vynXap.ini says
 //   otherwise), it is renamed to the same name with ".1" appended (replacing an older
 //   one) and a new file is started.
@@ -20,6 +21,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace xap {
 
@@ -29,9 +31,9 @@ public:
     static constexpr std::uint64_t kDefaultMaxBytes = 10u * 1024u * 1024u;
     static constexpr std::uint64_t kMinMaxBytes = 1024;
 
-    // Writes `record` (a whole line with its CR LF) to `path` unless it repeats the
-    // previous record's source and text. Under a service manager the record written
-    // (and a repeat count) also goes to the journal with `priority`.
+    // Writes `record` (a whole line with its CR LF) to `path` unless it repeats one of
+    // the recent records (the whole line compared). Under a service manager the record
+    // written (and a repeat count) also goes to the journal with `priority`.
     void write(const std::string& path, std::string_view source, std::string_view text, std::string_view record,
                platform::JournalPriority priority = platform::JournalPriority::Info);
     // Writes the count of repeats not yet reported, if any.
@@ -46,13 +48,13 @@ public:
 
 private:
     void append(const std::string& path, std::string_view line);
-    void writeRepeatCount(std::uint64_t repeats);
+    void writeReports(const std::vector<RepeatCollapser::Report>& reports);
 
     std::uint64_t maxBytes_ = kDefaultMaxBytes;
     std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
     std::string lastPath_;
     platform::JournalPriority lastPriority_ = platform::JournalPriority::Info;
-    RepeatCollapser repeats_; // keyed by path, source and text
+    RepeatCollapser repeats_; // keyed by the whole record
 };
 
 // The program's one writer.

@@ -2,8 +2,10 @@
 
 #include "Globals.h"
 #include "Logging.h"
+#include "SendGuards.h"
 
 #include "automation/Error.h"
+#include "automation/TextCompare.h"
 
 namespace xap {
 
@@ -27,7 +29,9 @@ std::deque<xapQueuedMessage>& PendingMessages()
     return queue;
 }
 
-void SendXap(const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
+namespace {
+
+void deliver(const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
              const std::string& subAddress, const std::string& uid)
 {
     try {
@@ -48,6 +52,31 @@ void SendXap(const std::string& target, const std::string& cls, const std::strin
         vb::setCurrentFailure(vb::failureFromCurrentException());
         WriteLogFile(kProgramName, "SendXap  " + data);
     }
+}
+
+} // namespace
+
+void SendXap(const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
+             const std::string& subAddress, const std::string& uid)
+{
+    // Nothing goes out in reply to the node's own message (it would come back again).
+    if (handlingOwnMessage()) {
+        logHeldBack("not sent, in reply to this node's own message", cls, data);
+        return;
+    }
+    if (vb::equalsIgnoreCase(cls, "Homeseer.Event")) {
+        LogEventLimiter& limiter = logEventLimiter();
+        static const bool senderSet = [&] {
+            limiter.setSender([](const std::string& summary) {
+                deliver("", "Homeseer.Event", "Event.Log", summary, "", "");
+            });
+            return true;
+        }();
+        (void)senderSet;
+        if (!limiter.admit(data))
+            return;
+    }
+    deliver(target, cls, section, data, subAddress, uid);
 }
 
 std::string itemList(std::initializer_list<std::pair<std::string_view, std::string_view>> items)

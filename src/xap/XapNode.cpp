@@ -1,13 +1,16 @@
 #include "XapNode.h"
 
 #include "Globals.h"
+#include "HeartbeatHeader.h"
 #include "Logging.h"
 #include "XapMessage.h"
 
 #include "automation/Error.h"
+#include "automation/TextCompare.h"
 #include "platform/InterfaceForAddress.h"
 #include "platform/NetworkInterfaces.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace xap {
@@ -132,6 +135,11 @@ XapNode::~XapNode()
 
 void XapNode::unload()
 {
+    // The hub stops relaying to this port at once rather than after two intervals.
+    if (announced_ && winsock2_.isOpen()) {
+        announced_ = false;
+        vb::ignoreErrors([&] { sendDatagram(stoppedHeartbeat()); });
+    }
     vb::ignoreErrors([&] {
         receivedQueue_.clear();
         queuedBytes_ = 0;
@@ -250,6 +258,9 @@ std::int32_t XapNode::Init()
     if (result > 0) {
         logAddressProblems();
         anythingReceived_ = false;
+        deafLogged_ = false;
+        lastArrival_ = Clock::now();
+        hubs_.clear();
         hubCheckTimer_.setInterval(hubCheckDelayMs_);
         hubCheckTimer_.setEnabled(true);
     }
@@ -281,11 +292,82 @@ void XapNode::logAddressProblems()
     }
 }
 
+// Runs 30 s after Init and then every 10 s. A node that has heard nothing since it
+// started says so once. While it hears nothing at all for 30 s, or no heartbeat for
+// twice its interval from the hubs it heard, it announces itself every 10 s, so that
+// a hub started or restarted late learns its port. (With a working hub on a quiet
+// network the announcement comes back at once, so that costs a heartbeat every 30 s.)
 void XapNode::onHubCheck()
 {
-    hubCheckTimer_.setEnabled(false);
-    if (!anythingReceived_)
-        WriteLogFile(kProgramName, "no xAP hub relays to this node: start xaphub on this computer");
+    if (hubCheckTimer_.interval() != deafHeartbeatMs_)
+        hubCheckTimer_.setInterval(deafHeartbeatMs_);
+    const Clock::time_point now = Clock::now();
+    const bool nothingHeard = now - lastArrival_ >= std::chrono::milliseconds(hubCheckDelayMs_);
+    bool hubSilent = !hubs_.empty();
+    for (const HeardHub& hub : hubs_)
+        if (now - hub.lastHeard <= std::chrono::seconds(2 * hub.intervalSeconds))
+            hubSilent = false;
+    if (!anythingReceived_ && !deafLogged_) {
+        deafLogged_ = true;
+        std::string text = "no xAP hub relays to this node (port " + std::to_string(nodePort_) +
+            "): start xaphub on this computer";
+        if (interfaceIP_ != "127.0.0.1")
+            text += ", or, if a hub runs, let it accept clients from " + interfaceIP_ +
+                " or choose another address with InterfaceAddress in vynXap.ini";
+        WriteLogFile(kProgramName, text);
+    }
+    if (nothingHeard || hubSilent)
+        reannounce();
+}
+
+void XapNode::reannounce()
+{
+    if (!announced_ || !winsock2_.isOpen())
+        return;
+    const Clock::time_point now = Clock::now();
+    if (extraHeartbeats_ > 0 && now - lastReannounce_ < std::chrono::milliseconds(kReannounceGapMs))
+        return;
+    lastReannounce_ = now;
+    ++extraHeartbeats_;
+    remoteHost2_ = resolvedBroadcast_;
+    sendDatagram(heartbeatPrefix_ + std::to_string(announcedInterval_) + heartbeatSuffix_);
+}
+
+// A hub heartbeat not heard before (a new source or uid), or heard again after more
+// than twice its interval, is a hub that may not know this node: it is told at once.
+void XapNode::noteHeartbeat(std::string_view text)
+{
+    const std::optional<HeartbeatHeader> beat = readHeartbeatHeader(text);
+    if (!beat || !beat->fromHub())
+        return;
+    const Clock::time_point now = Clock::now();
+    const std::string key = vb::lowerCase(beat->source) + '\n' + vb::lowerCase(beat->uid);
+    const std::int32_t interval = beat->intervalSeconds > 0 ? std::min(beat->intervalSeconds, 3600) : 60;
+    auto known = std::find_if(hubs_.begin(), hubs_.end(), [&](const HeardHub& h) { return h.key == key; });
+    bool fresh = false;
+    if (known == hubs_.end()) {
+        if (hubs_.size() >= kHubsRemembered)
+            hubs_.erase(std::min_element(hubs_.begin(), hubs_.end(),
+                                         [](const HeardHub& a, const HeardHub& b) { return a.lastHeard < b.lastHeard; }));
+        hubs_.push_back(HeardHub{key, now, interval});
+        fresh = true;
+    } else {
+        fresh = now - known->lastHeard > std::chrono::seconds(2 * known->intervalSeconds);
+        known->lastHeard = now;
+        known->intervalSeconds = interval;
+    }
+    if (fresh)
+        reannounce();
+}
+
+std::string XapNode::stoppedHeartbeat() const
+{
+    std::string text = heartbeatPrefix_ + std::to_string(announcedInterval_) + heartbeatSuffix_;
+    const std::string alive = "class=xap-hbeat.alive\n";
+    const std::size_t at = text.find(alive);
+    if (at != std::string::npos)
+        text.replace(at, alive.size(), "class=xap-hbeat.stopped\n");
+    return text;
 }
 
 void XapNode::prepareReceiver(platform::UdpSocket& socket, std::unique_ptr<platform::ReadinessWatcher>& watcher)
@@ -302,6 +384,9 @@ void XapNode::readAll(platform::UdpSocket& socket)
         if (!socket.receive(lastReceived_))
             return;
         anythingReceived_ = true;
+        lastArrival_ = Clock::now();
+        if (lastReceived_.size() > 5 && (lastReceived_[5] == 'b' || lastReceived_[5] == 'B'))
+            noteHeartbeat(lastReceived_);
         ProcessReceivedMessage(lastReceived_);
     }
 }
@@ -428,6 +513,8 @@ void XapNode::SendHeartbeat(std::int32_t LongInterval)
         n = 5;
     hbeatTimer_.setInterval(n * 1000);
     hbeatTimer_.setEnabled(n > 0);
+    announced_ = true;
+    announcedInterval_ = n;
     remoteHost2_ = resolvedBroadcast_;
     // A heartbeat that cannot be sent is not reported to the caller (the log has it);
     // the next one tries again.

@@ -18,11 +18,13 @@
 #include "platform/Timer.h"
 #include "platform/UdpSocket.h"
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xap {
@@ -38,9 +40,17 @@ public:
     // What the receive queue holds at most while the listener falls behind; a flooding
     // peer's further datagrams are dropped (and counted in the log) until it catches up.
     static constexpr std::size_t kMaxQueuedBytes = 32u * 1024u * 1024u;
-    // How long after Init the node waits for its first relayed datagram before it says
-    // that no hub relays to it.
+    // How long the node waits without any datagram before it says that no hub relays
+    // to it and starts announcing itself more often.
     static constexpr int kHubCheckDelayMs = 30000;
+    // While it hears nothing (or no more heartbeats from the hub it heard), the node
+    // sends its heartbeat this often, so that a hub started or restarted late learns
+    // its port at once instead of after up to ten minutes.
+    static constexpr int kDeafHeartbeatMs = 10000;
+    // Hub heartbeats remembered (to notice a new or restarted hub), and the shortest
+    // time between two heartbeats sent because of one.
+    static constexpr std::size_t kHubsRemembered = 8;
+    static constexpr int kReannounceGapMs = 1000;
 
     // Lists the machine's IPv4 addresses for GetIP (replaceable for tests).
     using AddressLister = std::function<std::optional<std::vector<std::string>>()>;
@@ -111,6 +121,9 @@ public:
     platform::Timer& heartbeatTimer() { return hbeatTimer_; }
     platform::Timer& receiveTimer() { return receiveTimer_; }
     void setHubCheckDelay(int milliseconds) { hubCheckDelayMs_ = milliseconds; }
+    void setDeafHeartbeatDelay(int milliseconds) { deafHeartbeatMs_ = milliseconds; }
+    // Heartbeats sent besides the timer's (re-announcements).
+    std::uint64_t extraHeartbeats() const { return extraHeartbeats_; }
     bool anythingReceived() const { return anythingReceived_; }
     bool loopbackSocketBound() const { return winsock1_.isOpen(); }
     bool interfaceSocketBound() const { return winsock2_.isOpen(); }
@@ -129,6 +142,10 @@ private:
     void readAll(platform::UdpSocket& socket);
     platform::SocketError sendDatagram(std::string_view text);
     void logAddressProblems();
+    void noteHeartbeat(std::string_view text);
+    // Sends the heartbeat once more (not from the timer), when the node has announced itself.
+    void reannounce();
+    std::string stoppedHeartbeat() const;
     void logSendFailure(const platform::SocketError& error);
 
     std::string broadcastAddress_ = "Default";
@@ -157,7 +174,23 @@ private:
     platform::Timer receiveTimer_;
     platform::Timer hubCheckTimer_;
     int hubCheckDelayMs_ = kHubCheckDelayMs;
+    int deafHeartbeatMs_ = kDeafHeartbeatMs;
     bool anythingReceived_ = false;
+
+    // Hearing: when anything last arrived, and the hubs' heartbeats.
+    using Clock = std::chrono::steady_clock;
+    struct HeardHub {
+        std::string key; // source and uid
+        Clock::time_point lastHeard;
+        std::int32_t intervalSeconds = 60;
+    };
+    Clock::time_point lastArrival_{};
+    std::vector<HeardHub> hubs_;
+    bool deafLogged_ = false;
+    bool announced_ = false; // a heartbeat has been sent (SendHeartbeat)
+    std::int32_t announcedInterval_ = 0;
+    Clock::time_point lastReannounce_{};
+    std::uint64_t extraHeartbeats_ = 0;
 };
 
 // The text of a VB-style number: a leading blank before a non-negative value ("Using

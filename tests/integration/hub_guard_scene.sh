@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The hub against hostile and careless peers, with real datagrams: a heartbeat for the
-# hub's own port makes no loop, stop heartbeats end relaying at once, the client
+# hub's own port makes no loop, stop heartbeats end relaying at once (spoofed ones do
+# not), the client
 # table is capped, the hub announces itself and its stop, and a restarted hub relays
 # to its clients at once from its state file.
 source "$(dirname "$0")/scene.sh"
@@ -47,8 +48,15 @@ scene_listen first --listen-port 50100
 wait_for 5 grep -q "^source=tallis.xaphub" "$SCENE_DIR/first.out" || scene_fail "no heartbeat from the hub"
 grep -q "^class=xap-hbeat.alive$" "$SCENE_DIR/first.out" || scene_fail "the hub's heartbeat is not xap-hbeat.alive"
 
-# Its stop heartbeat (the "stop" form, in capitals) removes it at once.
+# A stop from another port that names the client's port with another source is a
+# spoof: the client stays.
 udp_send "$(beat 50100 XAP-HBEAT.STOP)"
+sleep 0.3
+grep -q "127.0.0.1:50100 .* left" "$SCENE_DIR/hub.log" && scene_fail "a spoofed stop heartbeat removed the client"
+# Its stop naming its port and its source (the "stop" form, in capitals) removes it at once.
+host=$(hostname | cut -d. -f1)
+printf 'xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0098:00\nclass=XAP-HBEAT.STOP\nsource=vyn.xap.%s\ninterval=60\nport=50100\n}\n' "$host" > "$SCENE_DIR/stop"
+udp_send "$SCENE_DIR/stop"
 wait_for 5 grep -q "127.0.0.1:50100 .* left (stop heartbeat)" "$SCENE_DIR/hub.log" || scene_fail "the stop heartbeat was ignored"
 udp_send "$SCENE_DIR/probe"
 sleep 0.5
@@ -73,4 +81,16 @@ scene_start_hub --max-clients 4
 grep -q "127.0.0.1:50200 .* joined from the state file" "$SCENE_DIR/hub.log" || scene_fail "the restarted hub forgot its clients"
 udp_send "$SCENE_DIR/probe"
 wait_for 5 grep -q "^class=scene.probe$" "$SCENE_DIR/second.out" || scene_fail "the restarted hub did not relay at once"
+
+# SIGHUP: the hub opens its log again (after rotation) and keeps relaying; it is no stop.
+"$XAPHUB" --port 3641 --state none --log "$SCENE_DIR/hub-c.log" &
+hub_c=$!
+SCENE_PIDS+=("$hub_c")
+wait_for 5 grep -q "listening on" "$SCENE_DIR/hub-c.log" || scene_fail "the third hub did not log to its file"
+mv "$SCENE_DIR/hub-c.log" "$SCENE_DIR/hub-c.log.1"
+kill -HUP "$hub_c"
+wait_for 5 grep -q "reloaded" "$SCENE_DIR/hub-c.log" || scene_fail "SIGHUP did not reopen the log"
+kill -0 "$hub_c" || scene_fail "SIGHUP ended the hub"
+kill -TERM "$hub_c"
+wait "$hub_c" || scene_fail "the third hub did not end cleanly on SIGTERM"
 echo "hub guard scene passed"

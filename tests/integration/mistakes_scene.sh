@@ -46,7 +46,7 @@ for program in misspelt unreadable nowhere named; do
 done
 # No hub runs in this scene: after 30 s each program says so.
 for program in misspelt unreadable nowhere named; do
-  expect_logged "$program" "raruveViziva no xAP hub relays to this node: start xaphub on this computer"
+  expect_logged "$program" "raruveViziva no xAP hub relays to this node (port "
 done
 # They all still run, as before.
 for pid in "${SCENE_PIDS[@]}"; do

@@ -192,17 +192,39 @@ TEST_F(AudreyPluginTest, InboundCommandActsOnlyForKnownAudreysEachOnce)
     ASSERT_EQ(callback->sent.size(), 100u); // Den and Kitchen, once per message
     EXPECT_EQ(callback->sent[0].target, "vyn.Audrey.DenUnit");
     EXPECT_EQ(callback->sent[1].target, "vyn.AudreyUnit.Kitchen");
-    // The unknown names: one line, and the 49 repeats are collapsed.
+    // The unknown names: one line, and the 49 repeats are counted.
     ASSERT_EQ(host().logs.size(), logsBefore + 1);
     EXPECT_EQ(host().logs.back(), "Audrey: Ignored Audrey.Cmd for 10000 unknown Audreys, the first 'Unit0'");
 
-    // Events name only known Audreys too; a repeat of the collapsed line is reported first.
+    // Events name only known Audreys too; an unknown one within the minute is counted
+    // with the rest (one kind of record, whatever the name), and summed up at shutdown.
     vb::Ref<fake::Message> ev = vb::make<fake::Message>();
     ev->cls = "Audrey.Event";
     ev->items = {{"audrey.event|audrey", "Attic,kitchen"}, {"audrey.event|text", "Door opened"}};
     vb::call(*plugin, "AudreyOnXapMessage", vb::Variant(ev));
     EXPECT_EQ(host().deviceText["^1"], "Door opened");
-    ASSERT_EQ(host().logs.size(), logsBefore + 3);
-    EXPECT_EQ(host().logs[logsBefore + 1], "Audrey: last message repeated 49 times");
-    EXPECT_EQ(host().logs.back(), "Audrey: Ignored Audrey.Event for unknown Audrey 'Attic'");
+    ASSERT_EQ(host().logs.size(), logsBefore + 1);
+    vb::call(*plugin, "ShutdownIO");
+    ASSERT_EQ(host().logs.size(), logsBefore + 2);
+    EXPECT_EQ(host().logs.back(),
+              "Audrey: Ignored 50 further message(s) naming 490001 unknown Audrey(s), among them 'Unit0', 'Attic'");
+}
+
+TEST(UnknownAudreyRecords, OneLineAMinuteWhateverTheNames)
+{
+    audrey::UnknownAudreys unknown;
+    const auto t0 = audrey::UnknownAudreys::Clock::time_point{} + std::chrono::hours(1);
+    // A peer naming a new Audrey in each of 120,000 messages over a minute: one line.
+    std::size_t lines = 0;
+    for (int i = 0; i < 120000; ++i)
+        lines += unknown.record("Audrey.Cmd", 1, "N" + std::to_string(i), t0 + std::chrono::microseconds(i * 400)).size();
+    EXPECT_EQ(lines, 1u);
+    // The next minute starts with the summary of the last and one new first report.
+    const auto next = unknown.record("Audrey.Cmd", 1, std::string(500, 'x'), t0 + std::chrono::seconds(61));
+    ASSERT_EQ(next.size(), 2u);
+    EXPECT_EQ(next[0].rfind("Ignored 119999 further message(s) naming 119999 unknown Audrey(s), among them 'N1', 'N2',", 0), 0u)
+        << next[0];
+    EXPECT_LT(next[0].size(), 300u); // eight names shown at most
+    EXPECT_EQ(next[1], "Ignored Audrey.Cmd for unknown Audrey '" + std::string(64, 'x') + "'"); // names clipped
+    EXPECT_EQ(unknown.takeSummary(), "");
 }

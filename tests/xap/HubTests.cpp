@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -116,19 +117,48 @@ TEST(HubHeartbeats, StopHeartbeatsInBothFormsWithoutRegardToCase)
     EXPECT_FALSE(readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\n}\n"));
 }
 
-TEST(HubClients, StopHeartbeatForgetsAtOnceByPortOrBySource)
+TEST(HubClients, StopHeartbeatForgetsOnlyFromTheClientsPortOrNamingPortAndSource)
 {
     ClientTable table;
     const auto t0 = xaphub::Clock::time_point{} + 1000s;
     table.heard(*readHeartbeat(beat("40000")), t0);
     table.heard(*readHeartbeat(beat("40001", "60", "xap-hbeat.alive", "acme.other.pc")), t0);
-    auto gone = table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop")));
+    table.heard(*readHeartbeat(beat("40002", "60", "xap-hbeat.alive", "acme.other.pc")), t0);
+    // A stop naming a source alone, from some other local port, is a spoof: nothing goes.
+    EXPECT_TRUE(table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=ACME.other.PC\n}\n"), 50000).empty());
+    // Nor does a stop naming a port with another source.
+    EXPECT_TRUE(table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop", "acme.spoof.pc")), 50000).empty());
+    // From the client's own port it counts, with or without a port item.
+    auto gone = table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=acme.other.pc\n}\n"), 40002);
     ASSERT_EQ(gone.size(), 1u);
-    EXPECT_EQ(gone[0].port, 40000);
-    gone = table.forget(*readHeartbeat("xap-hbeat\n{\nclass=xap-hbeat.stopped\nsource=ACME.other.PC\n}\n"));
+    EXPECT_EQ(gone[0].port, 40002);
+    // From elsewhere, naming both the port and the source, it counts for that port only.
+    gone = table.forget(*readHeartbeat(beat("40001", "60", "xap-hbeat.stop", "ACME.other.PC")), 50000);
     ASSERT_EQ(gone.size(), 1u);
     EXPECT_EQ(gone[0].port, 40001);
+    gone = table.forget(*readHeartbeat(beat("40000", "60", "xap-hbeat.stop")), 40000);
+    ASSERT_EQ(gone.size(), 1u);
     EXPECT_TRUE(table.clients().empty());
+}
+
+TEST(HubClients, SystemPortsAndOtherHubsPortsAreNeverClients)
+{
+    ClientTable table(xaphub::TableLimits{8, 3600, {3639}});
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("7")), t0), Heard::Reserved);    // echo
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("1023")), t0), Heard::Reserved);
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("3640")), t0), Heard::Joined);
+    // Another hub turns up on 3640: its client entry goes and the port stays refused.
+    std::vector<xaphub::Client> removed;
+    EXPECT_TRUE(table.reserve(3640, removed));
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_FALSE(table.reserve(3640, removed));
+    EXPECT_EQ(table.heard(*readHeartbeat(beat("3640")), t0), Heard::Reserved);
+    EXPECT_TRUE(table.clients().empty());
+    // A hub is told by its source's device part.
+    EXPECT_TRUE(readHeartbeat(beat("3640", "60", "xap-hbeat.alive", "tallis.xaphub.pc1"))->fromHub());
+    EXPECT_TRUE(readHeartbeat(beat("3640", "60", "xap-hbeat.alive", "ACME.Hub.pc1"))->fromHub());
+    EXPECT_FALSE(readHeartbeat(beat("3640", "60", "xap-hbeat.alive", "vyn.Audrey.hubby"))->fromHub());
 }
 
 TEST(HubClients, CapsOnClientsIntervalsAndTheHubsOwnPort)
@@ -178,6 +208,25 @@ TEST(HubState, ClientsSurviveARestartUntilTheirTimeHasPassed)
     dir.write("old.clients", "something else\n40000 60 99999999999 x\n");
     EXPECT_EQ(xaphub::loadClients(dir / "old.clients", after, t1, wall0), 0u);
     EXPECT_EQ(xaphub::loadClients(dir / "missing", after, t1, wall0), 0u);
+}
+
+TEST(HubState, ALinkPlantedAtTheTemporaryNameIsNeverFollowed)
+{
+    testing_support::TempFolder dir;
+    const std::string path = dir / "hub.clients";
+    // In a shared folder someone plants <state>.new pointing at a file of value.
+    dir.write("precious", "keep me\n");
+    std::filesystem::create_symlink(dir / "precious", path + ".new");
+    ClientTable table;
+    const auto t0 = xaphub::Clock::time_point{} + 1000s;
+    table.heard(*readHeartbeat(beat("40000")), t0);
+    ASSERT_TRUE(xaphub::saveClients(path, table, t0, xaphub::WallClock::now()));
+    EXPECT_EQ(dir.read("precious"), "keep me\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_NE(dir.read("hub.clients").find("\n40000 60 "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+    // A folder that cannot be written to: the save says so.
+    EXPECT_FALSE(xaphub::saveClients(dir / "missing/hub.clients", table, t0, xaphub::WallClock::now()));
 }
 
 TEST(HubRelay, EveryDatagramReachesEveryRegisteredClient)
@@ -311,4 +360,58 @@ TEST(HubGuards, ARestartedHubRelaysToItsClientsAtOnceAndSaysItStopped)
     EXPECT_TRUE(anyContains(drain(a), "seq=restarted"));
     restarted.stop();
     EXPECT_EQ(restarted.hub.clients().clients().size(), 1u); // taken back from the file, not re-announced
+}
+
+TEST(HubGuards, TheStateFileIsWrittenAtMostOnceASecondNotPerChange)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    testing_support::TempFolder dir;
+    xaphub::HubOptions options = quietHub(3639);
+    options.statePath = dir / "hub.clients";
+    RunningHub running(options);
+    ASSERT_TRUE(running.start());
+    // 200 clients join and leave within half a second.
+    platform::UdpSocket sender;
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat(std::to_string(41000 + i))));
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat(std::to_string(41000 + i), "60", "xap-hbeat.stopped")));
+    }
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat("42000")));
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_NE(dir.read("hub.clients").find("\n42000 60 "), std::string::npos);
+    running.stop();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(running.hub.counters().joined, 201u);
+    EXPECT_EQ(running.hub.counters().left, 200u);
+    // One write per second at most (and one at the end), not 401.
+    EXPECT_LE(running.hub.counters().stateWrites, static_cast<std::uint64_t>(seconds + 3));
+}
+
+TEST(HubGuards, AStateFileThatCannotBeWrittenIsSaidOncePerEpisode)
+{
+    REQUIRE_PRIVATE_NETWORK();
+    testing_support::TempFolder dir;
+    xaphub::HubOptions options = quietHub(3639);
+    options.verbosity = 1;
+    options.statePath = dir / "no-such-folder/hub.clients";
+    testing::internal::CaptureStdout();
+    {
+        RunningHub running(options);
+        ASSERT_TRUE(running.start());
+        platform::UdpSocket sender;
+        // Changes in three different seconds: three failed writes, one line.
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat(std::to_string(41100 + i))));
+            std::this_thread::sleep_for(1100ms);
+        }
+        running.stop();
+        EXPECT_GE(running.hub.counters().stateWrites, 3u);
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    std::size_t lines = 0;
+    for (std::size_t at = out.find("cannot write the state file"); at != std::string::npos;
+         at = out.find("cannot write the state file", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << out;
 }

@@ -2,6 +2,7 @@
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
+#include "xap/SendGuards.h"
 
 #include "../support/TempFolder.h"
 
@@ -34,6 +35,10 @@ protected:
         xap::PendingMessages().clear();
         xap::setMessageSender(&sender);
         xap::BaseFolder = dir.path();
+        xap::LogEventLimiter& limiter = xap::logEventLimiter();
+        limiter.reset();
+        limiter.setTimerEnabled(false);
+        limiter.setClock([this] { return now; });
     }
     void TearDown() override
     {
@@ -43,6 +48,7 @@ protected:
     }
     TempFolder dir;
     RecordingSender sender;
+    xap::TokenBucket::Clock::time_point now = xap::TokenBucket::Clock::time_point{} + std::chrono::hours(1);
 };
 
 } // namespace
@@ -162,4 +168,68 @@ TEST_F(SendPathTest, AVynXapIniThatCannotBeUsedIsNamedAndTheDefaultsApply)
     EXPECT_EQ(xap::BroadcastSetting, "Default");
     EXPECT_EQ(xap::InterfaceSetting, "Default");
     EXPECT_TRUE(logged("raruveViziva vynXap.ini cannot be read ("));
+}
+
+TEST_F(SendPathTest, LogEventsLeaveAtMostTenASecondTheRestGoToTheLogFileAndAreCounted)
+{
+    using namespace std::chrono_literals;
+    std::filesystem::create_directories(dir / "Data");
+    xap::XapReady = true;
+    for (int i = 0; i < 100; ++i)
+        xap::LogEvent("raruveViziva", "Readmessage " + std::to_string(i));
+    // The burst goes out; the rest are in the log file, none on the wire.
+    ASSERT_EQ(sender.sent.size(), 20u);
+    const std::string log = dir.read("Data/raruveViziva.txt");
+    EXPECT_NE(log.find("raruveViziva Readmessage 20 0 \r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("raruveViziva Readmessage 99 0 \r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Readmessage 19 "), std::string::npos) << log;
+    // Other messages are not held back.
+    xap::SendXap("", "xAP-X10.event", "xAP-X10.event", "Device\1A1");
+    EXPECT_EQ(sender.sent.back().cls, "xAP-X10.event");
+    // A second later one event says how many were held back, then they flow again.
+    now += 1s;
+    xap::LogEvent("raruveViziva", "after");
+    ASSERT_EQ(sender.sent.size(), 23u);
+    EXPECT_NE(sender.sent[21].data.find("Data\1" "80 further log events suppressed"), std::string::npos);
+    EXPECT_NE(sender.sent[22].data.find("Data\1" "after"), std::string::npos);
+    // The rate holds over time: 10 seconds of a steady flood send about 100 more.
+    for (int i = 0; i < 1000; ++i) {
+        now += 10ms;
+        xap::LogEvent("raruveViziva", "flood");
+    }
+    EXPECT_LE(sender.sent.size(), 23u + 101u + 10u);
+    EXPECT_GE(sender.sent.size(), 23u + 90u);
+}
+
+TEST_F(SendPathTest, NothingIsSentWhileTheNodeHandlesItsOwnMessage)
+{
+    std::filesystem::create_directories(dir / "Data");
+    xap::XapReady = true;
+    xap::XapSource = "vyn.Audrey.PC1";
+    xap::XapUID = "FF.0097:00";
+    EXPECT_TRUE(xap::isOwnMessage("vyn.Audrey.PC1", "FF.0097:00"));
+    EXPECT_TRUE(xap::isOwnMessage("VYN.audrey.pc1:02", "ff.0097:02")); // a sub-address of its own
+    EXPECT_FALSE(xap::isOwnMessage("vyn.Audrey.PC2", "FF.0097:00"));
+    EXPECT_FALSE(xap::isOwnMessage("vyn.Audrey.PC1", "FF.0098:00"));
+    EXPECT_FALSE(xap::isOwnMessage("Unknown", "Unknown"));
+    {
+        xap::OwnMessageScope scope;
+        scope.markOwn(true);
+        // A failure's report and a reply alike stay off the wire; the log file has them.
+        vb::trap(xap::logEventReporter(), "raruveViziva", "Readmessage", [] { vb::raiseError(vb::err::NoSuchMember); });
+        xap::SendXap("", "ZOR.Echo", "Echo.Response", "Response\1ping");
+        EXPECT_TRUE(sender.sent.empty());
+    }
+    const std::string log = dir.read("Data/raruveViziva.txt");
+    EXPECT_NE(log.find("raruveViziva Readmessage Line "), std::string::npos) << log;
+    EXPECT_NE(log.find("own message: ZOR.Echo"), std::string::npos) << log;
+    // Once the scope ends the node sends again; a scope for another's message mutes nothing.
+    {
+        xap::OwnMessageScope scope;
+        scope.markOwn(false);
+        xap::SendXap("", "ZOR.Echo", "Echo.Response", "Response\1ping");
+    }
+    EXPECT_EQ(sender.sent.size(), 1u);
+    xap::XapSource.clear();
+    xap::XapUID.clear();
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <thread>
 
 using testing_support::processEventsUntil;
 using testing_support::TempFolder;
@@ -357,7 +358,7 @@ TEST_F(NodeDiagnosticsTest, ANodeNoHubRelaysToSaysSo)
 {
     node->setHubCheckDelay(100);
     ASSERT_EQ(node->Init(), 32768);
-    EXPECT_TRUE(processEventsUntil([&] { return logged("no xAP hub relays to this node: start xaphub on this computer"); }, 2000));
+    EXPECT_TRUE(processEventsUntil([&] { return logged("no xAP hub relays to this node (port 32768): start xaphub on this computer"); }, 2000));
 }
 
 TEST_F(NodeDiagnosticsTest, ANodeThatHearsAnythingIsQuietAboutTheHub)
@@ -390,4 +391,129 @@ TEST_F(NodeDiagnosticsTest, AFloodTheListenerCannotKeepUpWithIsDroppedNotHoarded
     EXPECT_EQ(node->queuedBytes(), 0u);
     node->ProcessReceivedMessage("xap-header\n{\nafter\n");
     EXPECT_EQ(node->GetMessage(), "xap-header\n{\nafter\n");
+}
+
+// ---- Being heard: re-announcing to a hub that may not know the node ----
+
+namespace {
+
+std::string hubHeartbeat(const std::string& uid = "FF.00D1:00", const std::string& interval = "60")
+{
+    return "xap-hbeat\n{\nv=12\nhop=1\nuid=" + uid + "\nclass=xap-hbeat.alive\nsource=tallis.xaphub.pc1\ninterval=" + interval +
+        "\n}\n";
+}
+
+// The heartbeats the node sent to port 3639 within `milliseconds`, the event loop running.
+std::vector<std::string> heartbeatsWithin(HubPort& hub, int milliseconds)
+{
+    std::vector<std::string> beats;
+    testing_support::processEventsFor(milliseconds);
+    while (hub.socket.waitReadable(0)) {
+        std::string text;
+        hub.socket.receive(text);
+        if (text.rfind("xap-hbeat", 0) == 0)
+            beats.push_back(text);
+    }
+    return beats;
+}
+
+} // namespace
+
+TEST_F(NodeTest, ANewOrReturningHubHearsTheNodeAtOnceAndOnlyThen)
+{
+    HubPort hub;
+    ASSERT_TRUE(hub.bound);
+    ASSERT_EQ(node->Init(), 32768);
+    node->SendHeartbeat(60);
+    ASSERT_EQ(heartbeatsWithin(hub, 100).size(), 1u);
+    platform::UdpSocket sender;
+    // A hub heard for the first time: one heartbeat at once.
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, hubHeartbeat()));
+    auto beats = heartbeatsWithin(hub, 300);
+    ASSERT_EQ(beats.size(), 1u);
+    EXPECT_NE(beats[0].find("class=xap-hbeat.alive\nsource=vyn.Audrey.PC1\ninterval=600\nport=32768\n"), std::string::npos) << beats[0];
+    // The same hub again within its interval: nothing; a hub with a new uid (a restart
+    // without its state): once more, but not faster than once a second.
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, hubHeartbeat()));
+    EXPECT_TRUE(heartbeatsWithin(hub, 300).empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(XapNode::kReannounceGapMs));
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, hubHeartbeat("FF.00D1:01")));
+    EXPECT_EQ(heartbeatsWithin(hub, 300).size(), 1u);
+    // Other nodes' heartbeats are not hubs'.
+    std::this_thread::sleep_for(std::chrono::milliseconds(XapNode::kReannounceGapMs));
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, heartbeat("60", 40000)));
+    EXPECT_TRUE(heartbeatsWithin(hub, 300).empty());
+    EXPECT_EQ(node->extraHeartbeats(), 2u);
+}
+
+TEST_F(NodeTest, ADeafNodeAnnouncesItselfOftenUntilItHearsAHub)
+{
+    HubPort hub;
+    ASSERT_TRUE(hub.bound);
+    node->setHubCheckDelay(300);
+    node->setDeafHeartbeatDelay(400);
+    ASSERT_EQ(node->Init(), 32768);
+    node->SendHeartbeat(60);
+    // Nothing arrives: after the first check a heartbeat every 400 ms (scaled from 10 s).
+    const auto deaf = heartbeatsWithin(hub, 1600);
+    EXPECT_GE(deaf.size(), 3u);
+    EXPECT_LE(deaf.size(), 6u);
+    // A hub heartbeat and traffic: back to the interval (only the one answer to the new hub).
+    platform::UdpSocket sender;
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, hubHeartbeat("FF.00D1:00", "60")));
+    heartbeatsWithin(hub, 100);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, "xap-header\n{\nclass=other\n}\n"));
+        EXPECT_TRUE(heartbeatsWithin(hub, 100).empty());
+    }
+}
+
+TEST_F(NodeTest, ANodeWhoseHubFellSilentAnnouncesItselfAgain)
+{
+    HubPort hub;
+    ASSERT_TRUE(hub.bound);
+    node->setHubCheckDelay(200);
+    node->setDeafHeartbeatDelay(200);
+    ASSERT_EQ(node->Init(), 32768);
+    node->SendHeartbeat(60);
+    platform::UdpSocket sender;
+    // A hub that announces a 1 s interval and then says nothing for more than 2 s,
+    // while other traffic still arrives.
+    ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, hubHeartbeat("FF.00D1:00", "1")));
+    heartbeatsWithin(hub, 300);
+    for (int i = 0; i < 15; ++i) {
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, "xap-header\n{\nclass=other\n}\n"));
+        testing_support::processEventsFor(100);
+    }
+    const auto early = heartbeatsWithin(hub, 0);
+    EXPECT_TRUE(early.empty()) << "within twice the hub's interval";
+    for (int i = 0; i < 15; ++i) {
+        ASSERT_FALSE(sender.sendTo("127.0.0.1", 32768, "xap-header\n{\nclass=other\n}\n"));
+        testing_support::processEventsFor(100);
+    }
+    EXPECT_GE(heartbeatsWithin(hub, 0).size(), 2u);
+}
+
+TEST_F(NodeTest, AnEndingNodeSaysItStopped)
+{
+    HubPort hub;
+    ASSERT_TRUE(hub.bound);
+    ASSERT_EQ(node->Init(), 32768);
+    // A node that never announced itself has nothing to take back.
+    node->unload();
+    EXPECT_TRUE(heartbeatsWithin(hub, 100).empty());
+    node = vb::make<XapNode>();
+    node->letXapSource("vyn.Audrey.PC1");
+    node->letXapUID("FF.0097:00");
+    node->letBroadcastAddress("127.255.255.255");
+    ASSERT_EQ(node->Init(), 32768);
+    node->SendHeartbeat(60);
+    heartbeatsWithin(hub, 100);
+    node->unload();
+    const auto beats = heartbeatsWithin(hub, 100);
+    ASSERT_EQ(beats.size(), 1u);
+    EXPECT_NE(beats[0].find("\nclass=xap-hbeat.stopped\nsource=vyn.Audrey.PC1\n"), std::string::npos) << beats[0];
+    EXPECT_NE(beats[0].find("\nport=32768\n"), std::string::npos);
+    node->unload(); // once only
+    EXPECT_TRUE(heartbeatsWithin(hub, 100).empty());
 }

@@ -83,9 +83,45 @@ std::optional<Heartbeat> readHeartbeat(std::string_view datagram)
     }
     if (badPort)
         return std::nullopt;
-    if (beat.port == 0 && !(beat.stopping && !beat.source.empty()))
+    // A client names its port; a stop may name its source instead, and a hub's own
+    // heartbeat names no port at all.
+    if (beat.port == 0 && !(beat.stopping && !beat.source.empty()) && !beat.fromHub())
         return std::nullopt;
     return beat;
+}
+
+bool Heartbeat::fromHub() const
+{
+    const std::size_t first = source.find('.');
+    if (first == std::string::npos)
+        return false;
+    const std::size_t second = source.find('.', first + 1);
+    std::string_view device(source);
+    device = device.substr(first + 1, second == std::string::npos ? std::string_view::npos : second - first - 1);
+    for (std::size_t i = 0; i + 3 <= device.size(); ++i)
+        if (equalsIgnoringCase(device.substr(i, 3), "hub"))
+            return true;
+    return false;
+}
+
+bool ClientTable::isReserved(std::uint16_t port) const
+{
+    const auto& reserved = limits_.reservedPorts;
+    return port < kFirstClientPort || std::find(reserved.begin(), reserved.end(), port) != reserved.end();
+}
+
+bool ClientTable::reserve(std::uint16_t port, std::vector<Client>& removed)
+{
+    if (isReserved(port))
+        return false;
+    if (limits_.reservedPorts.size() < kMaxReservedPorts + 1) // the hub's own plus the others
+        limits_.reservedPorts.push_back(port);
+    auto on = [&](const Client& c) { return c.port == port; };
+    for (const Client& c : clients_)
+        if (on(c))
+            removed.push_back(c);
+    clients_.erase(std::remove_if(clients_.begin(), clients_.end(), on), clients_.end());
+    return true;
 }
 
 int ClientTable::believedInterval(int announced) const
@@ -97,8 +133,7 @@ int ClientTable::believedInterval(int announced) const
 
 ClientTable::Heard ClientTable::heard(const Heartbeat& heartbeat, Clock::time_point now)
 {
-    const auto& reserved = limits_.reservedPorts;
-    if (std::find(reserved.begin(), reserved.end(), heartbeat.port) != reserved.end())
+    if (isReserved(heartbeat.port))
         return Heard::Reserved;
     const int interval = believedInterval(heartbeat.intervalSeconds);
     for (Client& c : clients_) {
@@ -123,11 +158,13 @@ bool ClientTable::restore(const Client& client)
     return true;
 }
 
-std::vector<Client> ClientTable::forget(const Heartbeat& heartbeat)
+std::vector<Client> ClientTable::forget(const Heartbeat& heartbeat, std::uint16_t senderPort)
 {
     std::vector<Client> gone;
     auto named = [&](const Client& c) {
-        return heartbeat.port != 0 ? c.port == heartbeat.port : equalsIgnoringCase(c.source, heartbeat.source);
+        if (c.port == senderPort)
+            return heartbeat.port == 0 || heartbeat.port == c.port;
+        return heartbeat.port == c.port && equalsIgnoringCase(c.source, heartbeat.source);
     };
     for (const Client& c : clients_)
         if (named(c))

@@ -1,6 +1,9 @@
 #include "StateFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 
@@ -15,22 +18,47 @@ constexpr std::size_t kMaxLine = 1024; // a port, two numbers and a source
 
 bool saveClients(const std::string& path, const ClientTable& table, Clock::time_point now, WallClock::time_point wallNow)
 {
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        if (!out)
-            return false;
-        out << kFirstLine << '\n';
-        for (const Client& c : table.clients()) {
-            const auto left = std::chrono::duration_cast<std::chrono::seconds>(ClientTable::dueTime(c) - now);
-            const auto expiry = std::chrono::duration_cast<std::chrono::seconds>(wallNow.time_since_epoch()) + left;
-            out << c.port << ' ' << c.intervalSeconds << ' ' << expiry.count() << ' ' << c.source << '\n';
-        }
-        out.flush();
-        if (!out)
-            return false;
+    std::string text = std::string(kFirstLine) + "\n";
+    for (const Client& c : table.clients()) {
+        const auto left = std::chrono::duration_cast<std::chrono::seconds>(ClientTable::dueTime(c) - now);
+        const auto expiry = std::chrono::duration_cast<std::chrono::seconds>(wallNow.time_since_epoch()) + left;
+        text += std::to_string(c.port) + ' ' + std::to_string(c.intervalSeconds) + ' ' + std::to_string(expiry.count()) +
+            ' ' + c.source + '\n';
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    // The temporary file is made afresh and never through a link: in a shared folder
+    // a link planted at its name would otherwise have a hub run as root overwrite the
+    // link's target. A stale one (a link included) is removed, not followed.
+    const std::string temporary = path + ".new";
+    if (::unlink(temporary.c_str()) != 0 && errno != ENOENT)
+        return false;
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // The rename itself survives a power cut once the folder is on disk.
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 std::size_t loadClients(const std::string& path, ClientTable& table, Clock::time_point now, WallClock::time_point wallNow)

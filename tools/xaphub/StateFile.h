@@ -3,8 +3,9 @@
 // announce itself only every ten minutes).
 //
 // One line per client, "port interval expiry source", the expiry in seconds since
-// the Unix epoch (the steady clock does not survive a restart). Written to a
-// temporary file and renamed over the old one, so a reader never sees half a table.
+// the Unix epoch (the steady clock does not survive a restart). Written to a new
+// temporary file (created exclusively, never through a link), synced and renamed
+// over the old one, so a reader never sees half a table.
 #pragma once
 
 #include "ClientTable.h"

@@ -7,8 +7,8 @@
 
 #include "tallis/Version.h"
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,12 +16,29 @@
 
 namespace {
 
-xaphub::Hub* gHub = nullptr;
+// Signal handlers only set these; the hub's loop reads them.
+volatile std::sig_atomic_t gStop = 0;
+volatile std::sig_atomic_t gReload = 0;
 
-void onSignal(int)
+void onStopSignal(int)
 {
-    if (gHub)
-        gHub->stop();
+    const int saved = errno;
+    gStop = 1;
+    errno = saved;
+}
+
+void onReloadSignal(int)
+{
+    const int saved = errno;
+    gReload = 1;
+    errno = saved;
+}
+
+// Standard output appended to `path` (the log), opened anew on SIGHUP so that log
+// rotation works.
+bool openLog(const std::string& path)
+{
+    return std::freopen(path.c_str(), "a", stdout) != nullptr;
 }
 
 void usage(std::FILE* out)
@@ -36,19 +53,25 @@ void usage(std::FILE* out)
                  "  -s, --state PATH    keep the client table in PATH (default\n"
                  "                      $XDG_RUNTIME_DIR/xaphub-PORT.clients; \"none\" for no file)\n"
                  "  -m, --max-clients N at most N clients (default 256)\n"
-                 "  -v, --verbose       also log every heartbeat received\n"
+                 "  -l, --log PATH      append the log to PATH (opened again on SIGHUP)\n"
+                 "  -v, --verbose       log every client joining and leaving and every heartbeat\n"
+                 "                      (by default, counts once a minute)\n"
                  "  -q, --quiet         log nothing but errors\n"
                  "  -h, --help          show this text\n"
                  "  -V, --version       show the version\n"
                  "\n"
                  "A client is forgotten after twice its announced interval (at most one hour is\n"
                  "believed) without a heartbeat, or at once when it sends a stop heartbeat\n"
-                 "(class xap-hbeat.stop or xap-hbeat.stopped). A client announcing the hub's own\n"
-                 "port is refused. The hub sends its own heartbeat to its clients every 60 s.\n"
+                 "(class xap-hbeat.stop or xap-hbeat.stopped) from its own port, or naming\n"
+                 "both its port and its source. A client announcing the hub's own port, a port\n"
+                 "below 1024 or another hub's port is refused. The hub sends its own heartbeat\n"
+                 "to its clients every 60 s, and xap-hbeat.stopped when it ends.\n"
                  "\n"
+                 "SIGHUP opens the log again and reads the state file again.\n"
                  "Exit status: 0 after SIGTERM or SIGINT, and at once when another program\n"
                  "(normally another hub) already serves the port: the clients are served by\n"
-                 "it; 1 when the port cannot be bound otherwise, 2 on a usage error.\n");
+                 "it; 1 when the port cannot be bound otherwise or the log cannot be opened,\n"
+                 "2 on a usage error.\n");
 }
 
 bool readPort(const char* text, std::uint16_t& port)
@@ -67,6 +90,7 @@ int main(int argc, char** argv)
 {
     xaphub::HubOptions options;
     std::string statePath;
+    std::string logPath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> const char* {
@@ -98,6 +122,8 @@ int main(int argc, char** argv)
                 return 2;
             }
             options.maxClients = static_cast<std::size_t>(n);
+        } else if (arg == "-l" || arg == "--log") {
+            logPath = value();
         } else if (arg == "-b" || arg == "--bind") {
             options.bindAddress = value();
         } else if (arg == "-v" || arg == "--verbose") {
@@ -118,6 +144,10 @@ int main(int argc, char** argv)
     if (statePath != "none")
         options.statePath = statePath;
 
+    if (!logPath.empty() && !openLog(logPath)) {
+        std::fprintf(stderr, "xaphub: cannot open the log %s: %s\n", logPath.c_str(), std::strerror(errno));
+        return 1;
+    }
     xaphub::Hub hub(options);
     std::string error;
     if (!hub.open(error)) {
@@ -139,15 +169,19 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "xaphub: %s\n", error.c_str());
         return 1;
     }
-    gHub = &hub;
+    hub.watchFlags(&gStop, &gReload, [logPath] {
+        if (!logPath.empty() && !openLog(logPath))
+            std::fprintf(stderr, "xaphub: cannot open the log %s again: %s\n", logPath.c_str(), std::strerror(errno));
+    });
     struct sigaction action {};
-    action.sa_handler = onSignal;
+    action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    action.sa_handler = onReloadSignal;
+    ::sigaction(SIGHUP, &action, nullptr);
     platform::notifyReady("relaying port " + std::to_string(options.port));
     hub.run();
     platform::notifyStopping();
-    gHub = nullptr;
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -27,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto beat = xaphub::readHeartbeat(datagram);
     if (!beat)
         return 0;
-    require(beat->port != 0 || (beat->stopping && !beat->source.empty()), "a port, or a stop heartbeat with a source");
+    require(beat->port != 0 || (beat->stopping && !beat->source.empty()) || beat->fromHub(),
+            "a port, a stop heartbeat with a source, or a hub's heartbeat");
 
     // The datagram read as several heartbeats, one per "xap-hbeat" block, into one table.
     xaphub::ClientTable table(xaphub::TableLimits{4, 3600, {3639}});
@@ -38,10 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t next = datagram.find("xap-hbeat", start + 1);
         const auto part = xaphub::readHeartbeat(datagram.substr(start, next == std::string_view::npos ? next : next - start));
         if (part) {
+            std::vector<xaphub::Client> removed;
             if (part->stopping)
-                table.forget(*part);
+                table.forget(*part, static_cast<std::uint16_t>(40000 + n % 4));
+            else if (part->fromHub())
+                table.reserve(part->port, removed);
             else if (part->port != 0)
                 table.heard(*part, t0 + std::chrono::seconds(n));
+            for (const xaphub::Client& c : removed)
+                require(table.isReserved(c.port), "a removed hub port stays reserved");
         }
         start = next == std::string_view::npos ? datagram.size() : next;
         ++n;
@@ -49,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(table.clients().size() <= 4, "at most the allowed number of clients");
     for (const xaphub::Client& c : table.clients()) {
         require(c.port != 3639, "never the hub's own port");
-        require(c.port != 0, "never port 0");
+        require(c.port >= xaphub::kFirstClientPort, "never a system port");
+        require(!table.isReserved(c.port), "never a reserved port");
         require(c.intervalSeconds >= 1 && c.intervalSeconds <= 3600, "interval within the cap");
     }
     require(table.expire(t0 + std::chrono::hours(3)).size() <= 4, "every client expires within twice the cap");

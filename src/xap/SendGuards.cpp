@@ -1,0 +1,133 @@
+#include "SendGuards.h"
+
+#include "Globals.h"
+#include "Logging.h"
+#include "Outgoing.h"
+
+#include "automation/DateTime.h"
+#include "automation/TextCompare.h"
+#include "platform/Timer.h"
+
+namespace xap {
+
+namespace {
+
+int gOwnDepth = 0;
+
+std::string_view beforeColon(std::string_view text)
+{
+    return text.substr(0, text.find(':'));
+}
+
+// The value of item `key` in an item list ("" when absent).
+std::string_view itemValue(std::string_view data, std::string_view key)
+{
+    std::size_t start = 0;
+    while (start <= data.size()) {
+        std::size_t end = data.find('\0', start);
+        if (end == std::string_view::npos)
+            end = data.size();
+        const std::string_view item = data.substr(start, end - start);
+        const std::size_t split = item.find('\1');
+        if (split != std::string_view::npos && item.substr(0, split) == key)
+            return item.substr(split + 1);
+        start = end + 1;
+    }
+    return {};
+}
+
+} // namespace
+
+bool isOwnMessage(std::string_view source, std::string_view uid)
+{
+    if (XapSource.empty() || XapUID.empty())
+        return false;
+    return vb::equalsIgnoreCase(beforeColon(source), beforeColon(XapSource)) &&
+        vb::equalsIgnoreCase(beforeColon(uid), beforeColon(XapUID));
+}
+
+void OwnMessageScope::markOwn(bool own)
+{
+    if (own && !own_)
+        ++gOwnDepth;
+    else if (!own && own_)
+        --gOwnDepth;
+    own_ = own;
+}
+
+OwnMessageScope::~OwnMessageScope()
+{
+    if (own_)
+        --gOwnDepth;
+}
+
+bool handlingOwnMessage()
+{
+    return gOwnDepth > 0;
+}
+
+void logHeldBack(std::string_view reason, std::string_view cls, std::string_view data)
+{
+    if (vb::equalsIgnoreCase(cls, "Homeseer.Event"))
+        WriteLogFile(itemValue(data, "Type"), itemValue(data, "Data"));
+    else
+        WriteLogFile(kProgramName, std::string(reason) + ": " + std::string(cls));
+}
+
+std::string LogEventLimiter::summaryText(std::uint64_t suppressed)
+{
+    return std::to_string(suppressed) + " further log events suppressed";
+}
+
+void LogEventLimiter::reset()
+{
+    bucket_ = TokenBucket{kPerSecond, kBurst};
+    suppressed_ = 0;
+}
+
+bool LogEventLimiter::admit(const std::string& data)
+{
+    sendSummary();
+    if (suppressed_ == 0 && bucket_.take(clock_()))
+        return true;
+    // Held back: the log file keeps it.
+    ++suppressed_;
+    logHeldBack("", "Homeseer.Event", data);
+    armSummary();
+    return false;
+}
+
+void LogEventLimiter::sendSummary()
+{
+    if (suppressed_ == 0 || !bucket_.take(clock_()))
+        return;
+    const std::uint64_t n = suppressed_;
+    suppressed_ = 0;
+    if (sender_)
+        sender_(itemList({{"Time", vb::formatGeneralDate(vb::now())}, {"Type", kProgramName}, {"Data", summaryText(n)}}));
+}
+
+void LogEventLimiter::armSummary()
+{
+    if (!timerEnabled_)
+        return;
+    // Never destroyed: it may outlive the event loop at exit.
+    static platform::Timer* timer = new platform::Timer([] {
+        LogEventLimiter& limiter = logEventLimiter();
+        limiter.sendSummary();
+        if (limiter.suppressed() == 0)
+            timer->setEnabled(false);
+    });
+    if (!timer->running()) {
+        timer->setInterval(kSummaryDelayMs);
+        timer->setEnabled(true);
+    }
+}
+
+LogEventLimiter& logEventLimiter()
+{
+    static LogEventLimiter limiter;
+    return limiter;
+}
+
+} // namespace xap
