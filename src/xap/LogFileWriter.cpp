@@ -1,6 +1,7 @@
 #include "LogFileWriter.h"
 
 #include "automation/TextCompare.h"
+#include "automation/Utf16Text.h"
 #include "platform/FileSystem.h"
 
 #include <cstdlib>
@@ -21,6 +22,12 @@ void LogFileWriter::setMaxBytes(std::uint64_t bytes)
 
 void LogFileWriter::append(const std::string& path, std::string_view line)
 {
+    // Characters beyond 16 bits from scripts are written as well-formed UTF-8.
+    std::string wellFormed;
+    if (!vb::utf16::hasNoSurrogates(line)) {
+        wellFormed = vb::utf16::toWellFormed(line);
+        line = wellFormed;
+    }
     const std::string resolved = platform::resolvePath(path);
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(resolved, error);

@@ -7,6 +7,7 @@
 
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
+#include "automation/Utf16Text.h"
 #include "platform/InterfaceForAddress.h"
 #include "platform/NetworkInterfaces.h"
 
@@ -483,6 +484,13 @@ void XapNode::rebuildHeartbeatPrefix()
 
 platform::SocketError XapNode::sendDatagram(std::string_view text)
 {
+    // Script texts hold characters beyond 16 bits as two surrogate units: on the wire
+    // they are well-formed UTF-8 again (a lone surrogate as a replacement character).
+    std::string wellFormed;
+    if (!vb::utf16::hasNoSurrogates(text)) {
+        wellFormed = vb::utf16::toWellFormed(text);
+        text = wellFormed;
+    }
     platform::SocketError e = winsock2_.enableBroadcast();
     if (!e)
         e = winsock2_.sendTo(remoteHost2_, kXapPort, text);

@@ -130,3 +130,10 @@ TEST(LogFileCap, ReadFromVynXapIni)
     xap::InitXapAt(dir.path(), dir / "tallis");
     EXPECT_EQ(xap::logFileWriter().maxBytes(), LogFileWriter::kDefaultMaxBytes);
 }
+
+TEST_F(LogFileTest, CharactersBeyondSixteenBitsAreWrittenAsWellFormedUtf8)
+{
+    // A script's G clef is two surrogate units (ED A0 B4, ED B4 9E); a lone one stays alone.
+    write("Script", "clef \xED\xA0\xB4\xED\xB4\x9E lone \xED\xA0\xB4.");
+    EXPECT_EQ(dir.read("log.txt"), "Script clef \xF0\x9D\x84\x9E lone \xEF\xBF\xBD. 0 \r\n");
+}

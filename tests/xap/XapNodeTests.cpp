@@ -217,6 +217,16 @@ TEST_F(NodeTest, SendXapComposesOneMessage)
     EXPECT_EQ(hub.next(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:05\nclass=c.d\nsource=vyn.Audrey.PC1\n}\n\n{\nk=v\n}\n");
 }
 
+TEST_F(NodeTest, SendXapWritesCharactersBeyondSixteenBitsAsWellFormedUtf8)
+{
+    HubPort hub;
+    ASSERT_EQ(node->Init(), 32768);
+    // As a script holds them: a pair of surrogate units, then a lone one.
+    EXPECT_EQ(node->SendXap("", "c.d", "s", "Text\1\xED\xA0\xB4\xED\xB4\x9E \xED\xB4\x9E", "", ""), "");
+    EXPECT_EQ(hub.next(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=c.d\nsource=vyn.Audrey.PC1\n}\n"
+                          "s\n{\nText=\xF0\x9D\x84\x9E \xEF\xBF\xBD\n}\n");
+}
+
 TEST_F(NodeTest, SendXapReportsAFailedSendAsText)
 {
     ASSERT_EQ(node->Init(), 32768);
