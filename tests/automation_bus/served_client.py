@@ -208,6 +208,16 @@ def check_introspection(bus):
     section = root.find("method[@name='GetINISection']")
     if [a.get("type") for a in section.findall("arg") if a.get("direction") == "out"] != ["as"]:
         fail("GetINISection does not return as")
+    # Every argument of every object a client meets carries its name: the host object,
+    # the device list, and an object made by name.
+    made = dbus.Interface(bus.get_object(SERVICE, APP_PATH), APP).CreateClassString("clsString")
+    for path in (APP_PATH, "/org/tallis/DeviceList", str(made)):
+        for method in introspect(bus, path).iter("method"):
+            for arg in method.findall("arg"):
+                name = arg.get("name") or ""
+                if name == "" or (name.startswith("arg") and name[3:].isdigit()):
+                    fail("%s: %s has an argument named %r" % (path, method.get("name"), name))
+    dbus.Interface(bus.get_object(SERVICE, str(made), introspect=False), "org.tallis.Automation").Release()
     ok("arguments named, read-only and stand-in members marked, EmitsChangedSignal per property")
 
 
