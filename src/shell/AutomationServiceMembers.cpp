@@ -147,6 +147,79 @@ const std::vector<MemberNote>& applicationNotes()
         control("SolarNoon"),
         control("SunsetDt"),
         control("TimeZoneName"),
+
+        // Stand-ins: they do nothing, and stay Admin as every member not listed as Control.
+        admin("AddVoiceCommand", "cmd"),
+        admin("DelayTrigger", "secs,evname"),
+        admin("DeleteIODevices", "ioname"),
+        admin("DeviceButtonAdd", "device,ref,name"),
+        admin("DeviceButtonRemove", "device,name"),
+        admin("DeviceValueAdd", "device,values,show"),
+        admin("ftpSetProxy", "phost,puser,ppassword,pport,ptype"),
+        admin("ListenForCommands", "action"),
+        admin("MailDelete", "index"),
+        admin("MediaMute", "mode"),
+        admin("PlayWavFile", "Filename"),
+        admin("PlayWavFileEx", "Filename,deviceID,vol,Wait"),
+        admin("PollDevice", "dev"),
+        admin("RemoveDelayedEvent", "device,eventName"),
+        admin("SendEmail", "mto,mfrom,msubject,message,attach"),
+        admin("SetAudioEvent", "started,device"),
+        admin("SetConfigChangeEvent", "ctype,id,extra"),
+        admin("SetHSPCallback", "callback"),
+        admin("SetLogEvent", "logDateTime,logClass,logData"),
+        admin("SetRemoteTimeout", "timeout"),
+        admin("SetSecurityMode", "mode"),
+        admin("SetSpeaker", "sprk"),
+        admin("SetStringChangeEvent", "hcuc,str"),
+        admin("SetVolume", "levelLeft,levelRight,deviceID"),
+        admin("SetVRThreshold", "level"),
+        admin("SpeakProxy", "device,text,Wait"),
+        admin("CheckRunStatus", "app_name,timeout"),
+        admin("isScriptRunning", "scr"),
+        admin("GetComPortCount", "port"),
+        admin("GetVolume", "channel,deviceID"),
+        admin("MoveSettings", "sectionFrom,sectionTo"),
+        admin("NewIRKey", "dv,label,ircommand,image,row,column"),
+        admin("ping", "host,timeout"),
+        admin("SetSpeakingSpeed", "speed"),
+        admin("TriggerEvent", "name"),
+        admin("TriggerEventEx", "line,name"),
+        admin("CloseComPort", "port"),
+        admin("ControlThermostat", "device,command,val"),
+        admin("DecryptString", "sToDecrypt,sPassword"),
+        admin("DeviceVCProcess", "command,id,phrase"),
+        admin("ftp", "host,UserName,Password,command,path,localfile,remotefile"),
+        admin("GetComPortData", "port"),
+        admin("GetURL", "host,page,strip_tags,port"),
+        admin("GetURLIE", "host,strip_tags"),
+        admin("InstallScript", "scrName,param"),
+        admin("MailDate", "index"),
+        admin("MailFrom", "index"),
+        admin("MailFromDisplay", "index"),
+        admin("MailSubject", "index"),
+        admin("MailText", "index"),
+        admin("MailTo", "index"),
+        admin("MailToDisplay", "index"),
+        admin("OpenComPort", "port,config,mode,cb_script,cb_func"),
+        admin("OpenComPortEx", "port,config,mode,cb_script,cb_func,term,res"),
+        admin("UpdateSingleDevice", "hc,dc,stat,level"),
+        admin("EncryptString", "sToEncrypt,sPassword,bRecurse"),
+        admin("PhoneEvent", "eline,evnum,dtmf"),
+        admin("PrintOut", "txt"),
+        admin("PrintOutRaw", "txt,port"),
+        admin("RegisterLink", "cbo"),
+        admin("SendToComPort", "port,str"),
+        admin("SetComPortRTSDTR", "port,rtsval,dtrval"),
+        // Only the number of their arguments is known: positional names p1, p2, ...
+        admin("SetStatusChange", "p1,p2,p3,p4,p5"),
+        admin("SetX10Event", "p1,p2,p3,p4,p5"),
+        admin("SetX10TransmitEvent", "p1,p2,p3,p4,p5,p6"),
+        admin("NewRecurringEvent", "p1,p2,p3,p4,p5,p6,p7,p8,p9,p10,p11,p12,p13"),
+        admin("NewTimeEvent", "p1,p2,p3,p4,p5,p6,p7,p8,p9,p10,p11,p12,p13,p14"),
+        admin("Transmit", "p1,p2,p3,p4,p5,p6,p7,p8"),
+        admin("PutURL", "p1,p2"),
+        admin("URLAction", "p1,p2,p3,p4"),
     };
     return notes;
 }
@@ -191,16 +264,45 @@ const std::vector<MemberNote>& xapMessageNotes()
         control("Init", "sMessage"),
         control("Reset"),
         control("ToXap"),
+        control("msgCollection", "index"),
     };
     return notes;
 }
 
-const std::array<ClassNotes, 3>& classes()
+// A text builder works on itself only: Control, like the xAP message. The same builder
+// made by name (CreateClassString) is served as clsString.
+const std::vector<MemberNote>& fastStringNotes()
 {
-    static const std::array<ClassNotes, 3> all = {
+    static const std::vector<MemberNote> notes = {
+        control("Add", "strValue"),
+    };
+    return notes;
+}
+
+// Collections: the device and event lists (host-owned: adding and removing change the
+// host's records, Admin) and a message section's items (read-only). Reading is Control.
+const std::vector<MemberNote>& collectionNotes()
+{
+    static const std::vector<MemberNote> notes = {
+        admin("Add", "Item,Key,Before,After"),
+        control("Item", "Index"),
+        admin("Remove", "Index"),
+    };
+    return notes;
+}
+
+// The records (DeviceClass, EventClass, condition, devFunc, CustomStatus), objcb and FRH
+// publish properties and methods without arguments only: they need no names here and
+// keep the default access (their properties are read through Properties.Get).
+const std::array<ClassNotes, 6>& classes()
+{
+    static const std::array<ClassNotes, 6> all = {
         ClassNotes{"Application", applicationNotes()},
         ClassNotes{"Setup", setupNotes()},
         ClassNotes{"XapMessage", xapMessageNotes()},
+        ClassNotes{"FastString", fastStringNotes()},
+        ClassNotes{"clsString", fastStringNotes()},
+        ClassNotes{"Collection", collectionNotes()},
     };
     return all;
 }

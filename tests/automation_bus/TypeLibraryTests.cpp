@@ -11,10 +11,13 @@
 
 #include "automation/Error.h"
 
+#include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -208,6 +211,38 @@ TEST(BusValues, ValuesArriveWithTheirVbTypes)
     } catch (const vb::Error& e) {
         EXPECT_EQ(e.number(), vb::err::ObjectRequired);
     }
+}
+
+TEST(BusValues, WideIntegersArriveExactlyOrAreRefused)
+{
+    OnePath paths;
+    using platform::bus::fromBus;
+    const qlonglong exact = (qlonglong(1) << 53);
+    for (qlonglong n : {exact, -exact, qlonglong(1) << 40, qlonglong(-3000000000)}) {
+        const vb::Variant v = fromBus(QVariant::fromValue(n), paths);
+        EXPECT_EQ(v.type(), vb::vbDouble) << n;
+        EXPECT_EQ(v.doubleValue(), double(n)) << n;
+    }
+    EXPECT_EQ(fromBus(QVariant::fromValue(qlonglong(-2147483648LL)), paths).longValue(), -2147483647 - 1);
+    EXPECT_EQ(fromBus(QVariant::fromValue(qulonglong(2147483647)), paths).type(), vb::vbLong);
+    EXPECT_EQ(fromBus(QVariant::fromValue(qulonglong(exact)), paths).doubleValue(), double(exact));
+    // A Double would round these: the caller hears Overflow instead of a different number.
+    for (const QVariant& wide : {QVariant::fromValue(exact + 1), QVariant::fromValue(-exact - 1),
+                                 QVariant::fromValue(std::numeric_limits<qlonglong>::min()),
+                                 QVariant::fromValue(qulonglong(exact) + 1), QVariant::fromValue(~qulonglong(0))}) {
+        try {
+            fromBus(wide, paths);
+            ADD_FAILURE() << "a rounded " << wide.toString().toStdString() << " was accepted";
+        } catch (const vb::Error& e) {
+            EXPECT_EQ(e.number(), vb::err::Overflow);
+        }
+    }
+    // Inside a list too.
+    QDBusArgument list;
+    list.beginArray(QMetaType::fromType<QDBusVariant>());
+    list << QDBusVariant(QVariant::fromValue(exact + 3));
+    list.endArray();
+    EXPECT_THROW(fromBus(QVariant::fromValue(list), paths), vb::Error);
 }
 
 TEST(BusValues, ResultsAreConvertedToTheirDeclaredType)

@@ -157,6 +157,20 @@ def check_honest_replies(bus):
     name, _ = error_of(lambda: app.SetDeviceStatus("B3", dbus.Int32(70000)))
     if name != "org.tallis.Error.VB6":
         fail("an Integer out of range came back as %s" % name)
+    # Integer and Long parameters take a 64-bit integer in range too.
+    app.SetDeviceStatus("B3", dbus.Int64(3))
+    if app.DeviceStatus("B3") != 3:
+        fail("SetDeviceStatus with an x did not store")
+    app.SetDeviceValue("B3", dbus.Int64(-2147483648))
+    if app.DeviceValue("B3") != -2147483648:
+        fail("SetDeviceValue with an x did not store")
+    for call in (lambda: app.SetDeviceStatus("B3", dbus.Int64(70000)),
+                 lambda: app.SetDeviceValue("B3", dbus.Int64(2 ** 31)),
+                 lambda: app.SetDeviceValue("B3", dbus.Int64(2 ** 60))):
+        name, _ = error_of(call)
+        if name != "org.tallis.Error.VB6":
+            fail("an integer out of range came back as %s" % name)
+    app.SetDeviceStatus("B3", dbus.Int32(2))
     # Dates travel as ISO 8601 with an offset, and come back in that form.
     app.SetDeviceLastChange("B3", "2026-12-07T19:05:09+00:00")
     when = str(app.DeviceLastChange("B3"))
@@ -194,6 +208,16 @@ def check_introspection(bus):
     section = root.find("method[@name='GetINISection']")
     if [a.get("type") for a in section.findall("arg") if a.get("direction") == "out"] != ["as"]:
         fail("GetINISection does not return as")
+    # Every argument of every object a client meets carries its name: the host object,
+    # the device list, and an object made by name.
+    made = dbus.Interface(bus.get_object(SERVICE, APP_PATH), APP).CreateClassString("clsString")
+    for path in (APP_PATH, "/org/tallis/DeviceList", str(made)):
+        for method in introspect(bus, path).iter("method"):
+            for arg in method.findall("arg"):
+                name = arg.get("name") or ""
+                if name == "" or (name.startswith("arg") and name[3:].isdigit()):
+                    fail("%s: %s has an argument named %r" % (path, method.get("name"), name))
+    dbus.Interface(bus.get_object(SERVICE, str(made), introspect=False), "org.tallis.Automation").Release()
     ok("arguments named, read-only and stand-in members marked, EmitsChangedSignal per property")
 
 

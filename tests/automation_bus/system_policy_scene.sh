@@ -114,6 +114,20 @@ for denied_call in "Launch sss /bin/true a b" "RunEx sss x.vbs Main x" "SaveINIS
   fi
   denied "$out" || scene_fail "${denied_call%% *} by a member of tallis failed otherwise: $out"
 done
+# The device list: a member of tallis may read its items, not remove them.
+list() {
+  local uid=$1 groups=$2 member=$3
+  shift 3
+  as "$uid" "$groups" busctl --address="$address" call org.tallis.Tallis /org/tallis/DeviceList org.tallis.Collection "$member" "$@" 2>&1
+}
+# (The scene's list is empty: the call reaching the service answers "Subscript out of range".)
+out=$(list $member_uid $member_groups Item v i 1) || true
+[[ "$out" == *"/org/tallis/Devices/"* || "$out" == *"Subscript out of range"* ]] ||
+  scene_fail "a member of tallis cannot read the device list: $out"
+if out=$(list $member_uid $member_groups Remove v i 1); then
+  scene_fail "a member of tallis may remove a device from the list: $out"
+fi
+denied "$out" || scene_fail "Remove by a member of tallis failed otherwise: $out"
 if out=$(as $member_uid $member_groups busctl --address="$address" set-property org.tallis.Tallis /org/tallis/Application \
     org.tallis.Application DebugMode i 1 2>&1); then
   scene_fail "a member of tallis may change a setting: $out"

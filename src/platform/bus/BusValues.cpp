@@ -46,10 +46,16 @@ vb::Variant fromMarker(const QString& name, bool* matched)
     return vb::Variant();
 }
 
+// The largest integer a Double holds exactly (2^53): the object model has no 64-bit
+// integer type, so wider integers travel in a Double, and one it would round is refused.
+constexpr qint64 kExactInDouble = qint64(1) << 53;
+
 vb::Variant fromInteger(qint64 n)
 {
     if (n >= std::numeric_limits<std::int32_t>::min() && n <= std::numeric_limits<std::int32_t>::max())
         return vb::Variant(static_cast<std::int32_t>(n));
+    if (n < -kExactInDouble || n > kExactInDouble)
+        vb::raiseError(vb::err::Overflow);
     return vb::Variant(static_cast<double>(n));
 }
 
@@ -189,8 +195,9 @@ vb::Variant fromBus(const QVariant& value, ObjectPathMap& paths)
     case QMetaType::LongLong: return fromInteger(value.toLongLong());
     case QMetaType::ULongLong: {
         const qulonglong n = value.toULongLong();
-        return n <= qulonglong(std::numeric_limits<std::int32_t>::max()) ? fromInteger(qint64(n))
-                                                                          : vb::Variant(static_cast<double>(n));
+        if (n > qulonglong(kExactInDouble))
+            vb::raiseError(vb::err::Overflow);
+        return fromInteger(qint64(n));
     }
     case QMetaType::Double: return vb::Variant(value.toDouble());
     case QMetaType::QString: return vb::Variant(value.toString().toStdString());

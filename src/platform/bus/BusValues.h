@@ -5,8 +5,10 @@
 // object its object path ("/" for Nothing), an array av. The VB values D-Bus has no
 // type for travel as a one-string structure: ("Empty"), ("Null"), and ("Missing") for
 // an omitted optional argument. Coming in, every basic D-Bus type is taken (wider
-// integers as Long when they fit, else Double), arrays and structures of other forms
-// become VB arrays; a dictionary is a type mismatch.
+// integers as Long when they fit, else as a Double up to 2^53, beyond that 6
+// "Overflow" rather than a rounded value), arrays and structures of other forms become
+// VB arrays; a dictionary is a type mismatch. The object model has no 64-bit integer
+// type, so nothing goes out as x: Currency (a fixed-point number) goes out as d.
 #pragma once
 
 #include "automation/MemberSignature.h"

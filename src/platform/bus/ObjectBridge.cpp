@@ -128,15 +128,23 @@ vb::Variant call(vb::Object& object, const QString& name, vb::CallKind kind, std
 
 // True when a message with this signature may call the method: every parameter given,
 // or the leading ones with only optional parameters left out.
-// An Integer parameter (n) also takes a 32-bit integer (i); its range is checked when
-// it is converted.
+// An integer parameter (Integer n, Long i) takes any signed integer (n, i, x): clients
+// that only speak 64-bit integers can call too; the range is checked when the value is
+// converted (6 "Overflow").
+bool isSignedInteger(QChar code)
+{
+    return code == QLatin1Char('n') || code == QLatin1Char('i') || code == QLatin1Char('x');
+}
+
 bool sameSignature(const QString& expected, const QString& given)
 {
     if (expected.size() != given.size())
         return false;
-    for (qsizetype i = 0; i < expected.size(); ++i)
-        if (expected[i] != given[i] && !(expected[i] == QLatin1Char('n') && given[i] == QLatin1Char('i')))
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        const bool integers = expected[i] != QLatin1Char('x') && isSignedInteger(expected[i]) && isSignedInteger(given[i]);
+        if (expected[i] != given[i] && !integers)
             return false;
+    }
     return true;
 }
 
