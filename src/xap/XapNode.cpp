@@ -273,10 +273,10 @@ std::int32_t XapNode::Init()
 void XapNode::logAddressProblems()
 {
     if (interfaceIP_ == "127.0.0.1")
-        WriteLogFile(kProgramName, "no network address: serving this computer only");
+        WriteLogWarning(kProgramName, "no network address: serving this computer only");
     std::uint32_t ignored = 0;
     if (!platform::parseIPv4(resolvedBroadcast_, ignored)) {
-        WriteLogFile(kProgramName, "BroadcastAddress \"" + resolvedBroadcast_ +
+        WriteLogWarning(kProgramName, "BroadcastAddress \"" + resolvedBroadcast_ +
                                        "\" in vynXap.ini is not an IPv4 address: xAP messages may go nowhere");
         return;
     }
@@ -285,10 +285,10 @@ void XapNode::logAddressProblems()
     // The interface whose network holds the broadcast address must be the chosen one.
     const std::optional<std::string> carrier = platform::interfaceAddressFor(resolvedBroadcast_);
     if (!carrier) {
-        WriteLogFile(kProgramName, "BroadcastAddress " + resolvedBroadcast_ +
+        WriteLogWarning(kProgramName, "BroadcastAddress " + resolvedBroadcast_ +
                                        " in vynXap.ini is on no network of this computer: xAP messages may go nowhere");
     } else if (carrier != platform::interfaceAddressFor(interfaceIP_)) {
-        WriteLogFile(kProgramName, "BroadcastAddress " + resolvedBroadcast_ + " in vynXap.ini is not on the network of the interface address " +
+        WriteLogWarning(kProgramName, "BroadcastAddress " + resolvedBroadcast_ + " in vynXap.ini is not on the network of the interface address " +
                                        interfaceIP_ + " (it is on " + *carrier + "'s): xAP messages may go nowhere");
     }
 }
@@ -315,7 +315,7 @@ void XapNode::onHubCheck()
         if (interfaceIP_ != "127.0.0.1")
             text += ", or, if a hub runs, let it accept clients from " + interfaceIP_ +
                 " or choose another address with InterfaceAddress in vynXap.ini";
-        WriteLogFile(kProgramName, text);
+        WriteLogWarning(kProgramName, text);
     }
     if (nothingHeard || hubSilent)
         reannounce();
@@ -400,7 +400,7 @@ void XapNode::ProcessReceivedMessage(const std::string& text)
                 // The listener is behind a flood: memory stays bounded, and the log
                 // says so once until the queue has been drained.
                 if (!droppingLogged_)
-                    WriteLogFile(kProgramName, "receive queue full: xAP messages dropped until the plug-in catches up");
+                    WriteLogWarning(kProgramName, "receive queue full: xAP messages dropped until the plug-in catches up");
                 droppingLogged_ = true;
                 return;
             }
@@ -505,7 +505,7 @@ void XapNode::logSendFailure(const platform::SocketError& error)
 {
     const vb::Failure pending = vb::currentFailure();
     vb::clearCurrentFailure();
-    WriteLogFile(kProgramName, "cannot send to " + remoteHost2_ + ":" + std::to_string(kXapPort) + ": " + error.description);
+    WriteLogWarning(kProgramName, "cannot send to " + remoteHost2_ + ":" + std::to_string(kXapPort) + ": " + error.description);
     if (pending.active())
         vb::setCurrentFailure(pending);
 }

@@ -128,11 +128,11 @@ bool Hub::open(std::string& error)
     return true;
 }
 
-void Hub::log(const std::string& line) const
+void Hub::log(const std::string& line, platform::JournalPriority priority) const
 {
     // Under a service manager the journal stamps and names the line itself.
     if (platform::stderrIsJournal()) {
-        platform::writeJournal(platform::JournalPriority::Info, line);
+        platform::writeJournal(priority, line);
         return;
     }
     std::printf("xaphub: %s\n", line.c_str());
@@ -343,7 +343,8 @@ void Hub::saveState()
     // Once per failure episode, not once a second.
     if (!stateFailing_)
         log("cannot write the state file " + options_.statePath + ": " + std::strerror(errno) +
-            " (logged once until a write succeeds)");
+            " (logged once until a write succeeds)",
+            platform::JournalPriority::Warning);
     stateFailing_ = true;
 }
 

@@ -16,6 +16,8 @@
 
 #include "ClientTable.h"
 
+#include "platform/service/JournalStream.h"
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -102,7 +104,7 @@ private:
     void sendTo(std::uint16_t port, const std::string& text);
     void tableChanged();
     void saveState();
-    void log(const std::string& line) const;
+    void log(const std::string& line, platform::JournalPriority priority = platform::JournalPriority::Info) const;
     bool isLocalSender(std::uint32_t address);
 
     HubOptions options_;
