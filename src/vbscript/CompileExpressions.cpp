@@ -239,6 +239,7 @@ bool hasConstantForm(BinaryOp op)
     case BinaryOp::Add:
     case BinaryOp::Subtract:
     case BinaryOp::Multiply:
+    case BinaryOp::IntDivide:
     case BinaryOp::Modulo:
     case BinaryOp::Concat:
     case BinaryOp::Equal:
@@ -260,7 +261,8 @@ ExprPtr makeConstOperation(BinaryOp op, Left&& l, const vb::Variant& c, bool lit
     case BinaryOp::Add: return std::make_unique<BinaryConstExpr<fast::add, L>>(std::move(l), c);
     case BinaryOp::Subtract: return std::make_unique<BinaryConstExpr<fast::subtract, L>>(std::move(l), c);
     case BinaryOp::Multiply: return std::make_unique<BinaryConstExpr<fast::multiply, L>>(std::move(l), c);
-    case BinaryOp::Modulo: return std::make_unique<BinaryConstExpr<ops::modulo, L>>(std::move(l), c);
+    case BinaryOp::IntDivide: return std::make_unique<BinaryConstExpr<fast::intDivide, L>>(std::move(l), c);
+    case BinaryOp::Modulo: return std::make_unique<BinaryConstExpr<fast::modulo, L>>(std::move(l), c);
     case BinaryOp::Concat: return std::make_unique<BinaryConstExpr<ops::concat, L>>(std::move(l), c);
     case BinaryOp::Equal: return std::make_unique<CompareConstExpr<fast::equal, L>>(std::move(l), c, literal);
     case BinaryOp::NotEqual: return std::make_unique<CompareConstExpr<fast::notEqual, L>>(std::move(l), c, literal);
@@ -309,8 +311,8 @@ ExprPtr Compiler::makeBinary(BinaryOp op, ExprPtr l, ExprPtr r, bool leftLiteral
     case BinaryOp::Subtract: return std::make_unique<BinaryExpr<fast::subtract>>(std::move(l), std::move(r));
     case BinaryOp::Multiply: return std::make_unique<BinaryExpr<fast::multiply>>(std::move(l), std::move(r));
     case BinaryOp::Divide: return std::make_unique<BinaryExpr<ops::divide>>(std::move(l), std::move(r));
-    case BinaryOp::IntDivide: return std::make_unique<BinaryExpr<ops::intDivide>>(std::move(l), std::move(r));
-    case BinaryOp::Modulo: return std::make_unique<BinaryExpr<ops::modulo>>(std::move(l), std::move(r));
+    case BinaryOp::IntDivide: return std::make_unique<BinaryExpr<fast::intDivide>>(std::move(l), std::move(r));
+    case BinaryOp::Modulo: return std::make_unique<BinaryExpr<fast::modulo>>(std::move(l), std::move(r));
     case BinaryOp::Power: return std::make_unique<BinaryExpr<ops::power>>(std::move(l), std::move(r));
     case BinaryOp::Concat: return std::make_unique<BinaryExpr<ops::concat>>(std::move(l), std::move(r));
     case BinaryOp::Equal: return std::make_unique<CompareExpr<fast::equal>>(std::move(l), std::move(r));

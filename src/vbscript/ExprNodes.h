@@ -660,6 +660,31 @@ inline vb::Variant multiply(const vb::Variant& a, const vb::Variant& b)
     return ops::multiply(a, b);
 }
 
+// "\" and Mod on whole Integers and Longs with a non-zero divisor. A quotient outside
+// Long (-2147483648 \ -1) and a zero divisor go to ops, which raises the error.
+inline vb::Variant intDivide(const vb::Variant& a, const vb::Variant& b)
+{
+    if (wholeOperands(a, b)) {
+        const std::int64_t d = wholeOf(b);
+        if (d != 0) {
+            const std::int64_t r = wholeOf(a) / d;
+            if (r >= INT32_MIN && r <= INT32_MAX)
+                return whole(r, a.type() == vb::vbLong || b.type() == vb::vbLong);
+        }
+    }
+    return ops::intDivide(a, b);
+}
+
+inline vb::Variant modulo(const vb::Variant& a, const vb::Variant& b)
+{
+    if (wholeOperands(a, b)) {
+        const std::int64_t d = wholeOf(b);
+        if (d != 0)
+            return whole(wholeOf(a) % d, a.type() == vb::vbLong || b.type() == vb::vbLong);
+    }
+    return ops::modulo(a, b);
+}
+
 inline bool less(ops::Order o) { return o == ops::Order::Less; }
 inline bool greater(ops::Order o) { return o == ops::Order::Greater; }
 inline bool lessEqual(ops::Order o) { return o == ops::Order::Less || o == ops::Order::Equal; }
