@@ -83,3 +83,25 @@ TEST_F(DeviceChangeHook, RestoredDevicesTellNobody)
     EXPECT_EQ(hs("DeviceStatus", "A1").integerValue(), 2);
     EXPECT_TRUE(told.empty());
 }
+
+TEST_F(DeviceChangeHook, ObserversMayComeAndGoWhileBeingTold)
+{
+    // An observer that, when told, removes the fixture's observer and adds another:
+    // the one removed hears nothing more, the one added hears from the next change on.
+    std::vector<std::string> added;
+    std::size_t addedId = 0;
+    std::size_t selfId = 0;
+    selfId = host::addDeviceChangeObserver([&](std::string_view, host::DeviceCell, host::DeviceChange) {
+        if (addedId)
+            return;
+        host::removeDeviceChangeObserver(id);
+        addedId = host::addDeviceChangeObserver(
+            [&](std::string_view dev, host::DeviceCell, host::DeviceChange) { added.push_back(std::string(dev)); });
+    });
+    hs("SetDeviceStatus", "A1", std::int16_t(2)); // the fixture's observer was told before the removal
+    hs("SetDeviceStatus", "B2", std::int16_t(2));
+    EXPECT_EQ(told, (std::vector<std::string>{"A1 status 2"}));
+    EXPECT_EQ(added, (std::vector<std::string>{"B2"}));
+    host::removeDeviceChangeObserver(selfId);
+    host::removeDeviceChangeObserver(addedId);
+}
