@@ -221,6 +221,34 @@ int listenCommand(const Options& options)
     return finished || options.count == 0 ? 0 : 1;
 }
 
+namespace {
+
+// Sends `message` once and prints the answers `isAnswer` accepts (heartbeats never
+// are), until `wantMore` (given the count so far) says enough or the time is up.
+// 0 when something answered; otherwise "no answer" (and `hint`) on standard error, 1.
+int exchange(const Options& options, const std::string& message, const std::function<bool(const std::string&)>& isAnswer,
+             const std::function<bool(int answers)>& wantMore, const char* hint = "")
+{
+    platform::UdpSocket socket;
+    if (!bindListener(socket, options))
+        return 1;
+    int answers = 0;
+    const double timeout = options.timeout > 0 ? options.timeout : 3.0;
+    Options quiet = options;
+    quiet.quietWarning = timeout + 1; // the "no answer" line says it
+    receiveLoop(quiet, socket, timeout, [&](Sender& sender) { sender.send(message); }, [&](const std::string& text) {
+        if (isHeartbeat(text) || !isAnswer(text))
+            return true;
+        print(options, text);
+        return wantMore(++answers);
+    });
+    if (answers == 0 && !gStopRequested)
+        std::fprintf(stderr, "xap: no answer in %s s%s\n", seconds(timeout).c_str(), hint);
+    return answers > 0 ? 0 : 1;
+}
+
+} // namespace
+
 int queryCommand(const Options& options)
 {
     Options sent = options;
@@ -237,29 +265,15 @@ int queryCommand(const Options& options)
         answerClass = "Homeseer.Role";
         answerBlock = "role.notification";
     }
-    platform::UdpSocket socket;
-    if (!bindListener(socket, options))
-        return 1;
-    int answers = 0;
-    const double timeout = options.timeout > 0 ? options.timeout : 3.0;
-    Options quiet = options;
-    quiet.quietWarning = timeout + 1; // the "no answer" line says it
-    const std::string query = composeMessage(sent.header, {block});
-    receiveLoop(quiet, socket, timeout, [&](Sender& sender) { sender.send(query); }, [&](const std::string& text) {
-        if (isHeartbeat(text) || !xap::XapMessage::compareAddress(answerClass, headerField(text, "class")))
-            return true;
-        bool isAnswer = false;
+    const auto isAnswer = [&](const std::string& text) {
+        if (!xap::XapMessage::compareAddress(answerClass, headerField(text, "class")))
+            return false;
         for (const Block& b : bodyBlocks(text))
-            isAnswer = isAnswer || lower(b.name) == answerBlock;
-        if (!isAnswer)
-            return true;
-        print(options, text);
-        ++answers;
-        return options.all;
-    });
-    if (answers == 0 && !gStopRequested)
-        std::fprintf(stderr, "xap: no answer in %s s\n", seconds(timeout).c_str());
-    return answers > 0 ? 0 : 1;
+            if (lower(b.name) == answerBlock)
+                return true;
+        return false;
+    };
+    return exchange(options, composeMessage(sent.header, {block}), isAnswer, [&](int) { return options.all; });
 }
 
 namespace {
@@ -272,33 +286,16 @@ int bscExchange(const Options& options, const std::string& cls, const Block& blo
     Header header = options.header;
     header.cls = cls;
     header.target = options.bscTarget;
-    platform::UdpSocket socket;
-    if (!bindListener(socket, options))
-        return 1;
-    int answers = 0;
-    const double timeout = options.timeout > 0 ? options.timeout : 3.0;
-    Options quiet = options;
-    quiet.quietWarning = timeout + 1; // the "no answer" line says it
-    const std::string message = composeMessage(header, {block});
-    receiveLoop(quiet, socket, timeout, [&](Sender& sender) { sender.send(message); }, [&](const std::string& text) {
-        if (isHeartbeat(text))
-            return true;
-        const std::string answerClass = headerField(text, "class");
+    const auto isAnswer = [&](const std::string& text) {
+        const std::string answerClass = lower(headerField(text, "class"));
         bool wanted = false;
         for (const std::string_view c : answerClasses)
-            wanted = wanted || lower(answerClass) == lower(std::string(c));
-        if (!wanted || !bsc::targetMatches(options.bscTarget, headerField(text, "source")))
-            return true;
-        print(options, text);
-        ++answers;
-        if (count > 0)
-            return answers < count;
-        return all;
-    });
-    if (answers == 0 && !gStopRequested)
-        std::fprintf(stderr, "xap: no answer in %s s%s\n", seconds(timeout).c_str(),
-                     cls == bsc::kCmdClass ? " (a Tallis node answers commands only with [BSC] Commands=1)" : "");
-    return answers > 0 ? 0 : 1;
+            wanted = wanted || answerClass == lower(std::string(c));
+        return wanted && bsc::targetMatches(options.bscTarget, headerField(text, "source"));
+    };
+    const auto wantMore = [&](int answers) { return count > 0 ? answers < count : all; };
+    return exchange(options, composeMessage(header, {block}), isAnswer, wantMore,
+                    cls == bsc::kCmdClass ? " (a Tallis node answers commands only with [BSC] Commands=1)" : "");
 }
 
 } // namespace
