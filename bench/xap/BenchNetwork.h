@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -29,14 +32,22 @@ inline void enterOrExit()
 
 class HubProcess {
 public:
-    explicit HubProcess(const char* path)
+    // Starts the hub at `path` with `args` (by default quiet and without a state file),
+    // its standard output discarded when `discardOutput`; returns once port 3639 is taken.
+    explicit HubProcess(const char* path, std::vector<std::string> args = {"-q", "--state", "none"},
+                        bool discardOutput = false)
     {
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::execl(path, path, "-q", "--state", "none", static_cast<char*>(nullptr));
+            if (discardOutput)
+                ::dup2(::open("/dev/null", O_WRONLY), 1);
+            std::vector<char*> argv{const_cast<char*>(path)};
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(path, argv.data());
             std::_Exit(127);
         }
-        // Up once port 3639 is taken.
         for (int i = 0; i < 200; ++i) {
             platform::UdpSocket probe;
             if (probe.bind(3639, ""))

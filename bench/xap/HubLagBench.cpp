@@ -13,8 +13,6 @@
 //   bench_hub_lag [path of xaphub, default the built one]
 #include "BenchNetwork.h"
 
-#include <fcntl.h>
-
 #include <atomic>
 #include <list>
 #include <vector>
@@ -24,46 +22,29 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kProbePort = 40999;
 
+// The hub with a state file in a folder of its own, removed after the hub has ended.
 class Hub {
 public:
-    Hub(const char* path, const std::vector<std::string>& extra)
-    {
-        char folder[] = "/tmp/bench-hub-lag-XXXXXX";
-        folder_ = ::mkdtemp(folder);
-        const std::string state = folder_ + "/hub.clients";
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            std::vector<std::string> args{path, "--state", state};
-            args.insert(args.end(), extra.begin(), extra.end());
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(path, argv.data());
-            std::_Exit(127);
-        }
-        for (int i = 0; i < 200; ++i) {
-            platform::UdpSocket probe;
-            if (probe.bind(3639, ""))
-                return;
-            probe.close();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        std::fprintf(stderr, "the hub did not start\n");
-        std::exit(1);
-    }
-    ~Hub()
-    {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        std::system(("rm -rf '" + folder_ + "'").c_str());
-    }
+    Hub(const char* path, const std::vector<std::string>& extra) : process_(path, args(extra), true) { }
 
 private:
-    pid_t pid_ = -1;
-    std::string folder_;
+    struct Folder {
+        Folder()
+        {
+            char name[] = "/tmp/bench-hub-lag-XXXXXX";
+            path = ::mkdtemp(name);
+        }
+        ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
+        std::string path;
+    };
+    std::vector<std::string> args(const std::vector<std::string>& extra) const
+    {
+        std::vector<std::string> all{"--state", folder_.path + "/hub.clients"};
+        all.insert(all.end(), extra.begin(), extra.end());
+        return all;
+    }
+    Folder folder_; // declared first: outlives the hub process
+    bench_network::HubProcess process_;
 };
 
 long long nowNs()
