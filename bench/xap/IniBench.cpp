@@ -1,5 +1,5 @@
 // IniTool: load and save of a file with 10,000 keys in 50 sections.
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include <benchmark/benchmark.h>
 

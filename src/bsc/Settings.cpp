@@ -3,7 +3,7 @@
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include <charconv>
 #include <optional>

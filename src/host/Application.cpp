@@ -5,7 +5,7 @@
 #include "ScriptService.h"
 
 #include "platform/FileSystem.h"
-#include "services/wait/EventPump.h"
+#include "wait/EventPump.h"
 #include "xap/FastString.h"
 
 namespace host {

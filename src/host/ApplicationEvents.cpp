@@ -8,9 +8,9 @@
 #include "ScriptService.h"
 
 #include "automation/TextCompare.h"
-#include "services/events/Condition.h"
-#include "services/events/DevFunc.h"
-#include "services/events/EventClass.h"
+#include "events/Condition.h"
+#include "events/DevFunc.h"
+#include "events/EventClass.h"
 
 namespace host {
 

@@ -3,7 +3,7 @@
 
 #include "automation/Array.h"
 #include "platform/FileSystem.h"
-#include "services/wait/CWaitNDispatch.h"
+#include "wait/CWaitNDispatch.h"
 
 namespace host {
 

@@ -1,6 +1,6 @@
 #include "DeviceClass.h"
 
-#include "services/events/RecordFields.h"
+#include "events/RecordFields.h"
 
 namespace host {
 

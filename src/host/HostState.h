@@ -12,7 +12,7 @@
 #include "automation/Collection.h"
 #include "automation/Dictionary.h"
 #include "automation/Ref.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include <array>
 #include <cstdint>

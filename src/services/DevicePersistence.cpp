@@ -7,8 +7,8 @@
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
-#include "services/ini/SaveEpisodes.h"
-#include "services/ini/StateNotices.h"
+#include "ini/SaveEpisodes.h"
+#include "ini/StateNotices.h"
 
 #include <vector>
 

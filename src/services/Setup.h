@@ -13,7 +13,7 @@
 #pragma once
 
 #include "automation/MemberTable.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include <cstdint>
 #include <functional>

@@ -10,7 +10,7 @@
 #include "platform/bus/AutomationBus.h"
 #include "platform/bus/SignalInterest.h"
 #include "services/Setup.h"
-#include "services/wait/SentWork.h"
+#include "wait/SentWork.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 #include "xap/ReportObservers.h"

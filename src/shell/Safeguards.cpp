@@ -9,7 +9,7 @@
 #include "platform/service/JournalStream.h"
 #include "platform/Timer.h"
 #include "services/DevicePersistence.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 

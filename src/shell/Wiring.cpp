@@ -9,9 +9,9 @@
 #include "platform/EmergencyReport.h"
 #include "services/DevicePersistence.h"
 #include "services/Setup.h"
-#include "services/ini/StateNotices.h"
+#include "ini/StateNotices.h"
 #include "services/script/HostScripts.h"
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "xap/Logging.h"
 
 namespace shell {

@@ -1,6 +1,6 @@
 #include "objcb.h"
 
-#include "services/events/RecordFields.h"
+#include "events/RecordFields.h"
 
 namespace shell {
 

@@ -7,7 +7,7 @@
 // name up as text except for names that did not exist when the code was compiled.
 #pragma once
 
-#include "Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "Node.h"
 #include "Procedure.h"
 #include "ScriptControl.h"

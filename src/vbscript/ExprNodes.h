@@ -2,7 +2,7 @@
 // class, calls of every kind, and operators.
 #pragma once
 
-#include "Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "Node.h"
 #include "Operators.h"
 

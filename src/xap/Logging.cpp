@@ -8,7 +8,7 @@
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 namespace xap {
 

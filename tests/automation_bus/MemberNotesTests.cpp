@@ -13,9 +13,9 @@
 #include "host/CustomStatus.h"
 #include "host/DeviceClass.h"
 #include "services/Setup.h"
-#include "services/events/Condition.h"
-#include "services/events/DevFunc.h"
-#include "services/events/EventClass.h"
+#include "events/Condition.h"
+#include "events/DevFunc.h"
+#include "events/EventClass.h"
 #include "xap/FastString.h"
 #include "xap/XapMessage.h"
 

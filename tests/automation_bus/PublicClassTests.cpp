@@ -4,7 +4,7 @@
 
 #include "automation/Dictionary.h"
 #include "automation/Error.h"
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 //   odd:  WriteKey calls, each as section, key and value separated by 0x1F, the
 //         calls separated by 0x1E. What WriteKey stored must read back after a save
 //         and a load, for names and values a line can carry.
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include "automation/TextCompare.h"
 

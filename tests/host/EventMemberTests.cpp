@@ -1,7 +1,7 @@
 // Event records, scripts and plug-ins through the host object.
 #include "HostFixture.h"
 
-#include "services/events/EventClass.h"
+#include "events/EventClass.h"
 
 using namespace host_testing;
 

@@ -1,7 +1,7 @@
 // The event records EventClass, condition and devFunc: types, defaults and published order.
-#include "services/events/Condition.h"
-#include "services/events/DevFunc.h"
-#include "services/events/EventClass.h"
+#include "events/Condition.h"
+#include "events/DevFunc.h"
+#include "events/EventClass.h"
 
 #include "automation/Collection.h"
 #include "automation/Conversions.h"

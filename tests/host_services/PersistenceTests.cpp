@@ -4,7 +4,7 @@
 
 #include "automation/DateTime.h"
 #include "services/DevicePersistence.h"
-#include "services/ini/StateNotices.h"
+#include "ini/StateNotices.h"
 
 #include <filesystem>
 #include <sys/stat.h>

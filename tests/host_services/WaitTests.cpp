@@ -1,8 +1,8 @@
 // CWaitNDispatch: waiting on the calling thread while the program's queued work waits.
 // Timing checks use generous bounds; the figures themselves are measured in bench/host.
-#include "services/wait/CWaitNDispatch.h"
-#include "services/wait/EventPump.h"
-#include "services/wait/SentWork.h"
+#include "wait/CWaitNDispatch.h"
+#include "wait/EventPump.h"
+#include "wait/SentWork.h"
 
 #include <QCoreApplication>
 #include <QTimer>

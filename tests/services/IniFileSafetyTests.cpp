@@ -2,9 +2,9 @@
 // and group and a symbolic link a link, the backup is written as safely as the file,
 // a file that cannot be read is never taken for a missing one, and no name or value
 // can add lines to the file.
-#include "services/ini/IniTool.h"
-#include "services/ini/SaveEpisodes.h"
-#include "services/ini/StateNotices.h"
+#include "ini/IniTool.h"
+#include "ini/SaveEpisodes.h"
+#include "ini/StateNotices.h"
 
 #include "automation/Error.h"
 

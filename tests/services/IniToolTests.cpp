@@ -1,4 +1,4 @@
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include "../support/TempFolder.h"
 

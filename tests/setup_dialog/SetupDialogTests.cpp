@@ -1,5 +1,5 @@
 #include "services/dialog/SetupDialog.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 #include "xap/Globals.h"
 #include "xap/Outgoing.h"
 

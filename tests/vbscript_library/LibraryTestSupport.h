@@ -1,7 +1,7 @@
 // Calling the run-time library the way the engine does: by name, through the tables.
 #pragma once
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 #include "automation/Array.h"
 #include "automation/Error.h"

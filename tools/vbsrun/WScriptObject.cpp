@@ -1,6 +1,6 @@
 #include "WScriptObject.h"
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "vbscript/builtins/Locale.h"
 
 #include "automation/Conversions.h"

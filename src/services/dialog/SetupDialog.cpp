@@ -1,6 +1,6 @@
 #include "SetupDialog.h"
 
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 #include "xap/Globals.h"
 #include "xap/Logging.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "services/dialog/SetupDialogContext.h"
-#include "services/ini/IniTool.h"
+#include "ini/IniTool.h"
 
 #include <functional>
 #include <memory>

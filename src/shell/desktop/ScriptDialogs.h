@@ -1,7 +1,7 @@
 // The message and input boxes of scripts (MsgBox, InputBox) on the desktop.
 #pragma once
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 namespace shell {
 

@@ -1,7 +1,7 @@
 // The tables each family of the run-time library publishes; Registry.cpp collects them.
 #pragma once
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 #include <span>
 #include <string>

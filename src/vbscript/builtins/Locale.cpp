@@ -2,7 +2,7 @@
 
 #include "CldrLocale.h"
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 #include "automation/Conversions.h"
 #include "automation/TextCompare.h"

@@ -1,5 +1,5 @@
 // The running script's context, so that long library work can honour its time-out.
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 namespace vbscript {
 

@@ -1,5 +1,5 @@
 // The tables of the run-time library, looked up by name without regard to case.
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 
 #include "Families.h"
 

@@ -1,7 +1,7 @@
 // Fuzz target: the VBScript engine through its script control. Any text compiles
 // and runs (or fails with a script error) without a crash, and stops within the
 // time-out. The file-system object is not offered, so a script cannot touch files.
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "vbscript/ScriptControl.h"
 
 #include "automation/Error.h"

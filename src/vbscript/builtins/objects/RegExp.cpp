@@ -4,7 +4,7 @@
 #include "MatchCollection.h"
 #include "regex/RegexMatcher.h"
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Conversions.h"

@@ -1,6 +1,6 @@
 #include "RegexMatcher.h"
 
-#include "vbscript/Builtins.h"
+#include "vbscript/builtins/Builtins.h"
 #include "vbscript/builtins/UnicodeText.h"
 
 #include "automation/Error.h"
