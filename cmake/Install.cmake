@@ -58,11 +58,15 @@ install(FILES ${CMAKE_BINARY_DIR}/dist/debian/changelog.gz DESTINATION ${CMAKE_I
         RENAME changelog.Debian.gz)
 install(FILES dist/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tallis)
 
-# The plug-in kit: the entry points, the object-model headers they include, a CMake
-# package (find_package(Tallis) gives tallis_add_plugin) and a pkg-config file.
+# The plug-in kit: the entry points, the object-model headers they include, the
+# helpers below, a CMake package (find_package(Tallis) gives tallis_add_plugin) and a
+# pkg-config file.
 install(FILES plugins/sdk/tallis/PluginApi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis)
 file(GLOB object_model_headers ${CMAKE_SOURCE_DIR}/src/automation/*.h)
 install(FILES ${object_model_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis/automation)
+# Header-only helpers a plug-in may use besides the object model: the log's repeat
+# collapsing (a plug-in that logs a peer's faults collapses them as the log does).
+install(FILES src/xap/RepeatCollapser.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis/xap)
 include(CMakePackageConfigHelpers)
 set(TALLIS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tallis)
 configure_package_config_file(plugins/sdk/cmake/TallisConfig.cmake.in ${CMAKE_BINARY_DIR}/sdk/TallisConfig.cmake
