@@ -48,8 +48,9 @@ TEST(IniFileIdentity, SaveKeepsModeOwnerAndGroupOfTheFileAndItsBackup)
     const std::string path = dir / "private.ini";
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     const bool canChown = ::geteuid() == 0;
-    if (canChown)
+    if (canChown) {
         ASSERT_EQ(::chown(path.c_str(), 4321, 8765), 0);
+    }
 
     IniTool ini;
     ini.Load(path);

@@ -72,7 +72,7 @@ void collectStandIns(std::vector<const vb::MemberSignature*>& into, std::index_s
 
 BusMethod methodOf(const QString& name, vb::CallKind kind, const vb::MemberSignature* signature, const MemberNote* note)
 {
-    BusMethod m{name, kind, signature, inSignatureOf(signature), outSignatureOf(signature, note)};
+    BusMethod m{name, kind, signature, inSignatureOf(signature), outSignatureOf(signature, note), {}};
     m.argNames = argNamesOf(signature, note);
     m.standIn = isStandIn(signature);
     if (note) {

@@ -61,7 +61,7 @@ std::string formatNumber(double value, const NumberStyle& style, std::string_vie
     roundDigits(d, style.decimals, Rounding::HalfAwayFromZero);
     std::string whole = d.integerDigits();
     if (whole.empty() && style.leadingDigit)
-        whole = "0";
+        whole.push_back('0'); // (not `= "0"`, which GCC 12 falsely reports under -Wrestrict)
     const Locale& locale = scriptLocale();
     if (style.grouping)
         whole = grouped(whole, locale.thousands);
