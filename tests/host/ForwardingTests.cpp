@@ -140,12 +140,14 @@ TEST_F(HostForwarding, LaunchStartsTheProgramDirectlyAndReturnsItsProcessId)
 {
     // A program path with a blank, and parameters with a quoted argument.
     const std::string program = dir / "my tool.sh";
-    dir.write("my tool.sh", "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/args.txt\"\n");
+    // The arguments are written aside and then renamed: args.txt appears whole.
+    dir.write("my tool.sh",
+              "#!/bin/sh\ncd \"$(dirname \"$0\")\" && printf '%s|' \"$@\" > args.tmp && mv args.tmp args.txt\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     const vb::Variant pid = hs("Launch", program, "one \"two words\" three");
     EXPECT_EQ(pid.type(), vb::vbLong);
     EXPECT_GT(pid.longValue(), 0);
-    for (int i = 0; i < 200 && dir.read("args.txt").empty(); ++i)
+    for (int i = 0; i < 500 && !dir.exists("args.txt"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(dir.read("args.txt"), "one|two words|three|");
 

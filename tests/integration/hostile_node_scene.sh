@@ -71,9 +71,13 @@ udp_send "$SCENE_DIR/amplify"
 wait_for 5 grep -q "^target=vyn.AudreyUnit.Kitchen$" "$SCENE_DIR/commands.out" || scene_fail "no command to Kitchen"
 wait_for 5 grep -q "^Data=Ignored Audrey.Cmd for 10000 unknown Audreys, the first 'U0'$" "$SCENE_DIR/events.out" \
   || scene_fail "the unknown names are not logged"
-sleep 0.5
-[ "$(count "^source=$node$" "$SCENE_DIR/commands.out")" -eq 1 ] \
-  || scene_fail "the node sent $(count "^source=$node$" "$SCENE_DIR/commands.out") commands"
+# A command for Den after it: once Den's is out, every command for the long one is too.
+printf "$header" Audrey.Cmd > "$SCENE_DIR/marker"
+printf 'Audrey.Cmd\n{\nAudrey=Den\nCommand=Execute\nValue=calc\n}\n' >> "$SCENE_DIR/marker"
+udp_send "$SCENE_DIR/marker"
+wait_for 5 grep -q "^target=vyn.AudreyUnit.Den$" "$SCENE_DIR/commands.out" || scene_fail "no command to Den"
+[ "$(count "^source=$node$" "$SCENE_DIR/commands.out")" -eq 2 ] \
+  || scene_fail "the node sent $(($(count "^source=$node$" "$SCENE_DIR/commands.out") - 1)) commands for the long one"
 
 scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 0 ] || scene_fail "tallis ended with status $TALLIS_STATUS"

@@ -300,6 +300,23 @@ bool anyContains(const std::vector<std::string>& texts, const std::string& part)
     return false;
 }
 
+// Sends a marker through the hub on port 3639 and waits until `client` has it. The hub
+// handles datagrams in the order they arrive and relays each to every client before
+// the next, so once the marker is in, everything sent before it has been handled and
+// whatever it was relayed to `client` is already waiting in `client`'s socket.
+bool markerPasses(platform::UdpSocket& client, const std::string& marker)
+{
+    platform::UdpSocket sender;
+    if (sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=" + marker + "\n}\n"))
+        return false;
+    std::string text;
+    while (client.waitReadable(2000))
+        while (client.receive(text))
+            if (text.find("seq=" + marker + "\n") != std::string::npos)
+                return true;
+    return false;
+}
+
 } // namespace
 
 TEST(HubGuards, AClientOnTheHubsOwnPortMakesNoLoop)
@@ -308,13 +325,19 @@ TEST(HubGuards, AClientOnTheHubsOwnPortMakesNoLoop)
     RunningHub running(quietHub(3639));
     ASSERT_TRUE(running.start());
     xaphub::Hub& hub = running.hub;
-    platform::UdpSocket sender;
+    platform::UdpSocket sender, witness;
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, beat("3639")));
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=1\n}\n"));
-    std::this_thread::sleep_for(500ms);
+    // A client that joins after the probes, and a marker that reaches it.
+    ASSERT_FALSE(witness.bind(40010, "127.0.0.1"));
+    ASSERT_FALSE(witness.sendTo("127.0.0.1", 3639, beat("40010")));
+    ASSERT_TRUE(markerPasses(witness, "marker"));
     running.stop();
-    EXPECT_TRUE(hub.clients().clients().empty());
-    EXPECT_LE(hub.relayedCount(), 2u); // relayed to nobody, and never to itself
+    ASSERT_EQ(hub.clients().clients().size(), 1u); // the witness only, never the hub itself
+    EXPECT_EQ(hub.clients().clients()[0].port, 40010);
+    // The probe relayed to nobody and never to the hub itself, then the witness's
+    // heartbeat and the marker: no copy of anything came round again.
+    EXPECT_LE(hub.relayedCount(), 4u);
 }
 
 TEST(HubGuards, StopHeartbeatEndsRelayingAtOnce)
@@ -323,19 +346,23 @@ TEST(HubGuards, StopHeartbeatEndsRelayingAtOnce)
     RunningHub running(quietHub(3639));
     ASSERT_TRUE(running.start());
     xaphub::Hub& hub = running.hub;
-    platform::UdpSocket a, sender;
+    platform::UdpSocket a, witness, sender;
     ASSERT_FALSE(a.bind(40020, "127.0.0.1"));
     ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40020")));
     const auto joined = drain(a);
     // The hub greets a new client with its own heartbeat.
     EXPECT_TRUE(anyContains(joined, "class=xap-hbeat.alive\nsource=tallis.xaphub."));
+    ASSERT_FALSE(witness.bind(40021, "127.0.0.1"));
+    ASSERT_FALSE(witness.sendTo("127.0.0.1", 3639, beat("40021", "60", "xap-hbeat.alive", "vyn.Witness.PC2")));
     ASSERT_FALSE(a.sendTo("127.0.0.1", 3639, beat("40020", "60", "xap-hbeat.stopped")));
-    std::this_thread::sleep_for(200ms);
-    drain(a, 100);
     ASSERT_FALSE(sender.sendTo("127.0.0.1", 3639, "xap-header\n{\nseq=after\n}\n"));
-    EXPECT_FALSE(anyContains(drain(a), "seq=after"));
+    ASSERT_TRUE(markerPasses(witness, "marker"));
+    const auto afterStop = drain(a, 0);
+    EXPECT_FALSE(anyContains(afterStop, "seq=after"));
+    EXPECT_FALSE(anyContains(afterStop, "seq=marker"));
     running.stop();
-    EXPECT_TRUE(hub.clients().clients().empty());
+    ASSERT_EQ(hub.clients().clients().size(), 1u);
+    EXPECT_EQ(hub.clients().clients()[0].port, 40021);
 }
 
 TEST(HubGuards, ARestartedHubRelaysToItsClientsAtOnceAndSaysItStopped)
