@@ -131,7 +131,6 @@ mount -t tmpfs -o size=64k tmpfs "$SCENE_BASE/Config"
 cp -a "$SCENE_DIR/keep/." "$SCENE_BASE/Config/"
 before=$(devices)
 start well
-sleep 1
 dd if=/dev/zero of="$SCENE_BASE/Config/filler" bs=4k count=100 2>/dev/null || true
 scene_stop_tallis
 [ "$TALLIS_STATUS" -eq 74 ] || scene_fail "a full disk: status $TALLIS_STATUS"
