@@ -3,7 +3,7 @@
 // Escape and Unescape. Positions and lengths count characters.
 #include "Arguments.h"
 #include "Families.h"
-#include "UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"

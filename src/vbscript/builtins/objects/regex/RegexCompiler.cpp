@@ -1,7 +1,7 @@
 // Pattern text -> syntax tree -> instructions.
 #include "RegexProgram.h"
 
-#include "vbscript/builtins/UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Error.h"
 

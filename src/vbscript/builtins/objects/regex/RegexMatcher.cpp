@@ -1,7 +1,7 @@
 #include "RegexMatcher.h"
 
-#include "vbscript/builtins/Builtins.h"
-#include "vbscript/builtins/UnicodeText.h"
+#include "vbscript/base/RunningContext.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Error.h"
 

@@ -1,5 +1,5 @@
 // The running script's context, so that long library work can honour its time-out.
-#include "vbscript/builtins/Builtins.h"
+#include "RunningContext.h"
 
 namespace vbscript {
 
