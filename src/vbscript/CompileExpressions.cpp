@@ -6,6 +6,7 @@
 #include "Scope.h"
 #include "ScriptClass.h"
 #include "StmtNodes.h"
+#include "vbscript/base/Limits.h"
 
 #include "automation/Error.h"
 
@@ -124,8 +125,6 @@ bool dependsOnLocale(BinaryOp op, const vb::Variant& a, const vb::Variant& b)
     return (a.isString() && !b.isString()) || (b.isString() && !a.isString());
 }
 
-// Operators nested as separate nodes before a chain continues as one ChainExpr.
-constexpr int kMaxNestedOperators = 32;
 
 } // namespace
 
@@ -217,7 +216,7 @@ ExprPtr Compiler::compileChain(const ast::Expr& e)
     for (std::size_t i = 0; i < e.chainOps.size(); ++i) {
         ExprPtr r = compileExpr(*e.args[i + 1]);
         const BinaryOp op = e.chainOps[i];
-        if (links.empty() && (nested < kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
+        if (links.empty() && (nested < limits::kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
             acc = makeBinary(op, std::move(acc), std::move(r), i == 0 && isSourceLiteral(*e.args[0]), isSourceLiteral(*e.args[i + 1]));
             if (!isConstant(acc.get()))
                 ++nested;

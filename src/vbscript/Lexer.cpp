@@ -1,6 +1,7 @@
 #include "Lexer.h"
 
 #include "CompileError.h"
+#include "vbscript/base/Limits.h"
 
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
@@ -68,8 +69,6 @@ bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
-
-constexpr std::size_t kMaxIdentifier = 255;
 
 } // namespace
 
@@ -247,7 +246,7 @@ void Lexer::readIdentifier(Token& t)
     const std::size_t start = pos_;
     while (!atEnd() && (isLetter(peek()) || isDigit(peek()) || peek() == '_'))
         ++pos_;
-    if (pos_ - start > kMaxIdentifier)
+    if (pos_ - start > limits::kMaxIdentifier)
         fail(cerr::IdentifierTooLong, t.column);
     t.kind = TokenKind::Identifier;
     t.text.assign(src_.substr(start, pos_ - start));
@@ -262,7 +261,7 @@ void Lexer::readBracketedIdentifier(Token& t)
         ++pos_;
     if (peek() != ']')
         fail(cerr::ExpectedRBracket, column());
-    if (pos_ - start > kMaxIdentifier)
+    if (pos_ - start > limits::kMaxIdentifier)
         fail(cerr::IdentifierTooLong, t.column);
     t.kind = TokenKind::Identifier;
     t.text.assign(src_.substr(start, pos_ - start));
