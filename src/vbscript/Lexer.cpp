@@ -125,35 +125,8 @@ std::vector<Token> Lexer::tokenize()
 {
     bool space = true;
     while (!atEnd()) {
-        const char c = peek();
-        if (isBlank(c)) {
-            ++pos_;
-            space = true;
+        if (readLayout(space))
             continue;
-        }
-        if (c == '\n' || c == '\r') {
-            Token t;
-            t.kind = TokenKind::Newline;
-            t.line = line_;
-            t.column = column();
-            tokens_.push_back(std::move(t));
-            newline();
-            space = true;
-            continue;
-        }
-        if (c == '\'') {
-            skipToLineEnd();
-            continue;
-        }
-        if (c == '_' && continuationFollows()) {
-            ++pos_;
-            while (!atEnd() && isBlank(peek()))
-                ++pos_;
-            if (!atEnd())
-                newline();
-            space = true;
-            continue;
-        }
 
         Token t;
         t.line = line_;
@@ -161,6 +134,7 @@ std::vector<Token> Lexer::tokenize()
         t.spaceBefore = space;
         space = false;
 
+        const char c = peek();
         if (isLetter(c)) {
             readIdentifier(t);
             if (t.text.size() == 3 && vb::equalsIgnoreCase(t.text, "Rem")
@@ -179,55 +153,101 @@ std::vector<Token> Lexer::tokenize()
         } else if (c == '&' && radixLiteralFollows()) {
             readRadixNumber(t);
         } else {
-            ++pos_;
-            switch (c) {
-            case ':': t.kind = TokenKind::Colon; break;
-            case '(': t.kind = TokenKind::LParen; break;
-            case ')': t.kind = TokenKind::RParen; break;
-            case ',': t.kind = TokenKind::Comma; break;
-            case '.': t.kind = TokenKind::Dot; break;
-            case '+': t.kind = TokenKind::Plus; break;
-            case '-': t.kind = TokenKind::Minus; break;
-            case '*': t.kind = TokenKind::Star; break;
-            case '/': t.kind = TokenKind::Slash; break;
-            case '\\': t.kind = TokenKind::Backslash; break;
-            case '^': t.kind = TokenKind::Caret; break;
-            case '&': t.kind = TokenKind::Ampersand; break;
-            case '=':
-                t.kind = TokenKind::Equal;
-                if (peek() == '<') {
-                    t.kind = TokenKind::LessEqual;
-                    ++pos_;
-                } else if (peek() == '>') {
-                    t.kind = TokenKind::GreaterEqual;
-                    ++pos_;
-                }
-                break;
-            case '<':
-                t.kind = TokenKind::Less;
-                if (peek() == '>') {
-                    t.kind = TokenKind::NotEqual;
-                    ++pos_;
-                } else if (peek() == '=') {
-                    t.kind = TokenKind::LessEqual;
-                    ++pos_;
-                }
-                break;
-            case '>':
-                t.kind = TokenKind::Greater;
-                if (peek() == '=') {
-                    t.kind = TokenKind::GreaterEqual;
-                    ++pos_;
-                } else if (peek() == '<') {
-                    t.kind = TokenKind::NotEqual;
-                    ++pos_;
-                }
-                break;
-            default: fail(cerr::InvalidCharacter, t.column);
-            }
+            readOperator(t);
         }
         tokens_.push_back(std::move(t));
     }
+    appendEnd();
+    return std::move(tokens_);
+}
+
+bool Lexer::readLayout(bool& space)
+{
+    const char c = peek();
+    if (isBlank(c)) {
+        ++pos_;
+        space = true;
+        return true;
+    }
+    if (c == '\n' || c == '\r') {
+        Token t;
+        t.kind = TokenKind::Newline;
+        t.line = line_;
+        t.column = column();
+        tokens_.push_back(std::move(t));
+        newline();
+        space = true;
+        return true;
+    }
+    if (c == '\'') {
+        skipToLineEnd();
+        return true;
+    }
+    if (c == '_' && continuationFollows()) {
+        ++pos_;
+        while (!atEnd() && isBlank(peek()))
+            ++pos_;
+        if (!atEnd())
+            newline();
+        space = true;
+        return true;
+    }
+    return false;
+}
+
+void Lexer::readOperator(Token& t)
+{
+    const char c = peek();
+    ++pos_;
+    switch (c) {
+    case ':': t.kind = TokenKind::Colon; break;
+    case '(': t.kind = TokenKind::LParen; break;
+    case ')': t.kind = TokenKind::RParen; break;
+    case ',': t.kind = TokenKind::Comma; break;
+    case '.': t.kind = TokenKind::Dot; break;
+    case '+': t.kind = TokenKind::Plus; break;
+    case '-': t.kind = TokenKind::Minus; break;
+    case '*': t.kind = TokenKind::Star; break;
+    case '/': t.kind = TokenKind::Slash; break;
+    case '\\': t.kind = TokenKind::Backslash; break;
+    case '^': t.kind = TokenKind::Caret; break;
+    case '&': t.kind = TokenKind::Ampersand; break;
+    case '=':
+        t.kind = TokenKind::Equal;
+        if (peek() == '<') {
+            t.kind = TokenKind::LessEqual;
+            ++pos_;
+        } else if (peek() == '>') {
+            t.kind = TokenKind::GreaterEqual;
+            ++pos_;
+        }
+        break;
+    case '<':
+        t.kind = TokenKind::Less;
+        if (peek() == '>') {
+            t.kind = TokenKind::NotEqual;
+            ++pos_;
+        } else if (peek() == '=') {
+            t.kind = TokenKind::LessEqual;
+            ++pos_;
+        }
+        break;
+    case '>':
+        t.kind = TokenKind::Greater;
+        if (peek() == '=') {
+            t.kind = TokenKind::GreaterEqual;
+            ++pos_;
+        } else if (peek() == '<') {
+            t.kind = TokenKind::NotEqual;
+            ++pos_;
+        }
+        break;
+    default: fail(cerr::InvalidCharacter, t.column);
+    }
+}
+
+void Lexer::appendEnd()
+{
     Token nl;
     nl.kind = TokenKind::Newline;
     nl.line = line_;
@@ -238,7 +258,6 @@ std::vector<Token> Lexer::tokenize()
     end.line = line_;
     end.column = column();
     tokens_.push_back(end);
-    return std::move(tokens_);
 }
 
 void Lexer::readIdentifier(Token& t)
