@@ -63,6 +63,7 @@ install(FILES dist/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}
 install(FILES plugins/sdk/tallis/PluginApi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis)
 file(GLOB object_model_headers ${CMAKE_SOURCE_DIR}/src/automation/*.h)
 install(FILES ${object_model_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis/automation)
+install(FILES ${CMAKE_SOURCE_DIR}/src/base/Assert.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis/base)
 include(CMakePackageConfigHelpers)
 set(TALLIS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tallis)
 configure_package_config_file(plugins/sdk/cmake/TallisConfig.cmake.in ${CMAKE_BINARY_DIR}/sdk/TallisConfig.cmake

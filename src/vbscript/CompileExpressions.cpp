@@ -9,6 +9,7 @@
 #include "vbscript/base/Limits.h"
 
 #include "automation/Error.h"
+#include "base/Assert.h"
 
 namespace vbscript {
 
@@ -201,6 +202,7 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
 
 ExprPtr Compiler::compileBinary(const ast::Expr& e)
 {
+    TALLIS_ASSERT(e.left && e.right); // the parser gives every binary operator both operands
     ExprPtr l = compileExpr(*e.left);
     ExprPtr r = compileExpr(*e.right);
     return makeBinary(e.binaryOp, std::move(l), std::move(r), isSourceLiteral(*e.left), isSourceLiteral(*e.right));

@@ -8,6 +8,7 @@
 #include "StmtNodes.h"
 
 #include "automation/Error.h"
+#include "base/Assert.h"
 
 #include <optional>
 
@@ -279,6 +280,7 @@ void Compiler::declareFrameVariable(const ast::VarDecl& v)
     Frame& b = *binding_;
     vb::Variant* known = nullptr;
     for (const auto& [n, slot] : b.procedure->names) {
+        TALLIS_ASSERT(slot < b.procedure->localCount && -(slot + 1) < b.procedure->paramCount);
         if (vb::equalsIgnoreCase(n, v.name))
             known = slot >= 0 ? &b.locals[slot] : b.args[-(slot + 1)];
     }
@@ -591,8 +593,16 @@ bool Compiler::resolveLocal(const std::string& name, bool skipResult, Resolved& 
         return false;
     const LocalName& n = it->second;
     switch (n.kind) {
-    case LocalName::Kind::Local: r.kind = K::Local; r.index = n.index; return true;
-    case LocalName::Kind::Arg: r.kind = K::Arg; r.index = n.index; return true;
+    case LocalName::Kind::Local:
+        TALLIS_ASSERT(n.index >= 0 && n.index < proc_->localCount);
+        r.kind = K::Local;
+        r.index = n.index;
+        return true;
+    case LocalName::Kind::Arg:
+        TALLIS_ASSERT(n.index >= 0 && n.index < proc_->paramCount);
+        r.kind = K::Arg;
+        r.index = n.index;
+        return true;
     case LocalName::Kind::Constant: r.kind = K::Constant; r.constant = n.constant; return true;
     case LocalName::Kind::Implicit: r.kind = K::Late; r.implicitSlot = n.index; return true;
     }
@@ -609,6 +619,7 @@ bool Compiler::resolveInFrame(const std::string& name, bool skipResult, Resolved
             continue;
         if (skipResult && slot == binding_->procedure->resultSlot)
             break;
+        TALLIS_ASSERT(slot < binding_->procedure->localCount && -(slot + 1) < binding_->procedure->paramCount);
         r.kind = K::Direct;
         r.direct = slot >= 0 ? &binding_->locals[slot] : binding_->args[-(slot + 1)];
         return true;

@@ -8,6 +8,7 @@
 #include "Scope.h"
 #include "ScriptClass.h"
 
+#include "base/Assert.h"
 #include "platform/ThreadStack.h"
 #include "vbscript/base/Limits.h"
 
@@ -46,6 +47,7 @@ EntryScope::EntryScope(Engine& e) : engine_(e), previousContext_(runningContext(
 EntryScope::~EntryScope()
 {
     setRunningContext(previousContext_);
+    TALLIS_ASSERT(engine_.entryDepth_ > 0);
     if (--engine_.entryDepth_ == 0 && !engine_.retired_.empty())
         engine_.buryRetired();
 }

@@ -23,7 +23,11 @@ Parser::DepthGuard::DepthGuard(Parser& parser) : parser_(parser)
     ++parser_.depth_;
 }
 
-Parser::Parser(std::string_view source) : tokens_(Lexer(source).tokenize()) { }
+Parser::Parser(std::string_view source) : tokens_(Lexer(source).tokenize())
+{
+    // ahead() and cur() stop at the last token, which must end the input.
+    TALLIS_ASSERT(!tokens_.empty() && tokens_.back().kind == TokenKind::EndOfInput);
+}
 
 const Token& Parser::ahead(std::size_t n) const
 {
@@ -141,6 +145,9 @@ Program Parser::parseProgram()
         endStatement();
     }
     program.optionExplicit = optionExplicit_;
+    // Every construct left what it entered.
+    TALLIS_ASSERT(depth_ == 0 && doDepth_ == 0 && forDepth_ == 0 && withDepth_ == 0 && singleLineIf_ == 0);
+    TALLIS_ASSERT(!inProcedure_ && !inClass_);
     return program;
 }
 

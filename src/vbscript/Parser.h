@@ -10,6 +10,8 @@
 #include "Ast.h"
 #include "Token.h"
 
+#include "base/Assert.h"
+
 #include <string_view>
 #include <vector>
 
@@ -96,7 +98,11 @@ private:
     class Entered {
     public:
         explicit Entered(int& counter) : counter_(counter) { ++counter_; }
-        ~Entered() { --counter_; }
+        ~Entered()
+        {
+            TALLIS_ASSERT(counter_ > 0);
+            --counter_;
+        }
         Entered(const Entered&) = delete;
         Entered& operator=(const Entered&) = delete;
 
@@ -123,7 +129,11 @@ private:
     class DepthGuard {
     public:
         explicit DepthGuard(Parser& p);
-        ~DepthGuard() { --parser_.depth_; }
+        ~DepthGuard()
+        {
+            TALLIS_ASSERT(parser_.depth_ > 0);
+            --parser_.depth_;
+        }
         DepthGuard(const DepthGuard&) = delete;
         DepthGuard& operator=(const DepthGuard&) = delete;
 

@@ -1,5 +1,6 @@
 #include "RegexMatcher.h"
 
+#include "base/Assert.h"
 #include "vbscript/base/Limits.h"
 #include "vbscript/base/RunningContext.h"
 #include "vbscript/text/UnicodeText.h"
@@ -92,6 +93,7 @@ bool Matcher::run(int pc, std::size_t pos, std::size_t& end)
             pollLongWork();
         if (++steps_ > limits::kMaxRegexSteps)
             tooComplex();
+        TALLIS_ASSERT(pc >= 0 && static_cast<std::size_t>(pc) < program_.code.size()); // jumps stay inside the program
         const Instruction& in = program_.code[static_cast<std::size_t>(pc)];
         bool ok = true;
         switch (in.op) {
