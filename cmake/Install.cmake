@@ -67,6 +67,8 @@ install(FILES ${object_model_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ta
 # Header-only helpers a plug-in may use besides the object model: the log's repeat
 # collapsing (a plug-in that logs a peer's faults collapses them as the log does).
 install(FILES src/xap/RepeatCollapser.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis/xap)
+# The invariant checks the object model's headers use.
+install(FILES ${CMAKE_SOURCE_DIR}/src/base/Assert.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tallis/base)
 include(CMakePackageConfigHelpers)
 set(TALLIS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tallis)
 configure_package_config_file(plugins/sdk/cmake/TallisConfig.cmake.in ${CMAKE_BINARY_DIR}/sdk/TallisConfig.cmake

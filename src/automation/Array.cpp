@@ -2,6 +2,8 @@
 
 #include "Error.h"
 
+#include "base/Assert.h"
+
 namespace vb {
 
 Array::Array(std::vector<Bound> bounds) : bounds_(std::move(bounds))
@@ -67,12 +69,16 @@ std::size_t Array::offsetOf(std::span<const std::int32_t> subscripts) const
 
 Variant& Array::at(std::span<const std::int32_t> subscripts)
 {
-    return elements_[offsetOf(subscripts)];
+    const std::size_t offset = offsetOf(subscripts);
+    TALLIS_ASSERT(offset < elements_.size()); // the elements follow the bounds
+    return elements_[offset];
 }
 
 const Variant& Array::at(std::span<const std::int32_t> subscripts) const
 {
-    return elements_[offsetOf(subscripts)];
+    const std::size_t offset = offsetOf(subscripts);
+    TALLIS_ASSERT(offset < elements_.size());
+    return elements_[offset];
 }
 
 void Array::redim(std::vector<Bound> bounds, bool preserve)

@@ -221,9 +221,9 @@ int expandYear(const Token& t)
     return y;
 }
 
-} // namespace
-
-std::optional<Date> parseDate(std::string_view text)
+// Numbers (at most nine digits), words and the separators / - : . , of a date text;
+// nothing when it holds anything else.
+std::optional<std::vector<Token>> dateTextTokens(std::string_view text)
 {
     std::vector<Token> tokens;
     for (std::size_t i = 0; i < text.size();) {
@@ -254,24 +254,32 @@ std::optional<Date> parseDate(std::string_view text)
             return std::nullopt;
         }
     }
-    if (tokens.empty())
-        return std::nullopt;
+    return tokens;
+}
 
-    // Time: numbers joined by ':' (h:mm[:ss]) with an optional AM/PM word, or a number
-    // followed by AM/PM.
-    int hour = -1, minute = 0, second = 0;
-    std::vector<Token> dateTokens;
+struct TimeOfDay {
+    int hour = -1; // -1: the text gives no time
+    int minute = 0;
+    int second = 0;
+};
+
+// Takes the time out of the tokens: numbers joined by ':' (h:mm[:ss]) with an optional
+// AM/PM word, or a number followed by AM/PM. The tokens left over go to `dateTokens`.
+// False when the time is malformed or out of range.
+bool takeTimeOfDay(const std::vector<Token>& tokens, TimeOfDay& time, std::vector<Token>& dateTokens)
+{
+    int& hour = time.hour;
     bool pm = false, am = false;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
         if (t.kind == Token::Number && i + 2 < tokens.size() && tokens[i + 1].kind == Token::Sep && tokens[i + 1].sep == ':') {
             if (hour >= 0 || tokens[i + 2].kind != Token::Number)
-                return std::nullopt;
+                return false;
             hour = static_cast<int>(t.value);
-            minute = static_cast<int>(tokens[i + 2].value);
+            time.minute = static_cast<int>(tokens[i + 2].value);
             i += 2;
             if (i + 2 < tokens.size() && tokens[i + 1].kind == Token::Sep && tokens[i + 1].sep == ':' && tokens[i + 2].kind == Token::Number) {
-                second = static_cast<int>(tokens[i + 2].value);
+                time.second = static_cast<int>(tokens[i + 2].value);
                 i += 2;
                 // Fractions of a second are dropped.
                 if (i + 2 < tokens.size() && tokens[i + 1].kind == Token::Sep && tokens[i + 1].sep == '.' && tokens[i + 2].kind == Token::Number)
@@ -295,126 +303,178 @@ std::optional<Date> parseDate(std::string_view text)
             hour = static_cast<int>(dateTokens.back().value);
             dateTokens.pop_back();
         } else {
-            return std::nullopt;
+            return false;
         }
     }
     if (am && pm)
-        return std::nullopt;
+        return false;
     if (hour >= 0) {
         if (am || pm) {
             if (hour < 1 || hour > 12)
-                return std::nullopt;
+                return false;
             if (hour == 12)
                 hour = 0;
             if (pm)
                 hour += 12;
         }
-        if (hour > 23 || minute > 59 || second > 59)
-            return std::nullopt;
+        if (hour > 23 || time.minute > 59 || time.second > 59)
+            return false;
     }
+    return true;
+}
 
-    // Date: numbers and a month word, separated by '/', '-', '.', ',' or blanks.
+// The date's numbers and its month word, in order, without separators and weekday
+// names.
+struct DateWords {
     std::vector<Token> parts;
-    int monthWord = 0;
+    int monthWord = 0;   // 1..12 when a month is written as a word
     bool dotted = false; // "15.03.2026": no day/month swap for dotted numbers
+};
+
+// Numbers and a month word, separated by '/', '-', '.', ',' or blanks; nothing when a
+// word is neither a month nor a weekday, or a second month word follows.
+std::optional<DateWords> dateWords(const std::vector<Token>& dateTokens)
+{
+    DateWords out;
     for (const Token& t : dateTokens) {
         if (t.kind == Token::Sep) {
-            dotted = dotted || t.sep == '.';
+            out.dotted = out.dotted || t.sep == '.';
             continue;
         }
         if (t.kind == Token::Word) {
-            if (int m = monthFromWord(t.text); m && !monthWord) {
-                monthWord = m;
+            if (int m = monthFromWord(t.text); m && !out.monthWord) {
+                out.monthWord = m;
                 Token mt{Token::Word, t.text};
-                parts.push_back(mt);
+                out.parts.push_back(mt);
                 continue;
             }
             if (isWeekdayWord(t.text))
                 continue;
             return std::nullopt;
         }
-        parts.push_back(t);
+        out.parts.push_back(t);
     }
+    return out;
+}
+
+struct CivilDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+// A date with its month as a word: "December 2026", "December 7" / "7 December",
+// "December 7, 2026", "7 December 2026", "2026 December 7".
+std::optional<CivilDate> dateWithMonthWord(const DateWords& words, int thisYear)
+{
+    std::vector<Token> nums;
+    std::size_t monthPos = 0;
+    for (std::size_t i = 0; i < words.parts.size(); ++i) {
+        if (words.parts[i].kind == Token::Word)
+            monthPos = i;
+        else
+            nums.push_back(words.parts[i]);
+    }
+    CivilDate date;
+    date.month = words.monthWord;
+    if (nums.size() == 1) {
+        // "December 2026" or "December 7" / "7 December".
+        if (nums[0].digits > 2 || nums[0].value > 31) {
+            date.year = expandYear(nums[0]);
+            date.day = 1;
+        } else {
+            date.day = static_cast<int>(nums[0].value);
+            date.year = thisYear;
+        }
+    } else if (nums.size() == 2) {
+        if (monthPos == 0 || nums[0].digits <= 2) {
+            // "December 7, 2026" or "7 December 2026".
+            date.day = static_cast<int>(nums[0].value);
+            date.year = expandYear(nums[1]);
+            if (nums[0].digits > 2) {
+                date.year = expandYear(nums[0]);
+                date.day = static_cast<int>(nums[1].value);
+            }
+        } else {
+            date.year = expandYear(nums[0]);
+            date.day = static_cast<int>(nums[1].value);
+        }
+    } else {
+        return std::nullopt;
+    }
+    return date;
+}
+
+// A date of numbers only: year-month-day (ISO), month/day/year or month/day (this
+// year), month/year; day and month swap when the first cannot be a month, unless the
+// numbers are dotted.
+std::optional<CivilDate> numericDate(const DateWords& words, int thisYear)
+{
+    const std::vector<Token>& parts = words.parts;
+    int y = 0, m = 0, d = 0;
+    if (parts.size() == 3) {
+        if (parts[0].digits >= 3) {
+            // ISO order: 2026-12-07.
+            y = static_cast<int>(parts[0].value);
+            m = static_cast<int>(parts[1].value);
+            d = static_cast<int>(parts[2].value);
+        } else {
+            m = static_cast<int>(parts[0].value);
+            d = static_cast<int>(parts[1].value);
+            y = expandYear(parts[2]);
+            // Day/month order when the first number cannot be a month.
+            if (m > 12 && d <= 12 && !words.dotted)
+                std::swap(m, d);
+        }
+    } else if (parts.size() == 2) {
+        // "12/7": month and day of the current year; "12/2026": month and year.
+        if (parts[1].digits >= 3 || parts[1].value > 31) {
+            m = static_cast<int>(parts[0].value);
+            d = 1;
+            y = expandYear(parts[1]);
+        } else {
+            m = static_cast<int>(parts[0].value);
+            d = static_cast<int>(parts[1].value);
+            y = thisYear;
+            if (m > 12 && d <= 12 && !words.dotted)
+                std::swap(m, d);
+        }
+    } else {
+        return std::nullopt;
+    }
+    return CivilDate{y, m, d};
+}
+
+} // namespace
+
+std::optional<Date> parseDate(std::string_view text)
+{
+    const std::optional<std::vector<Token>> tokens = dateTextTokens(text);
+    if (!tokens || tokens->empty())
+        return std::nullopt;
+
+    TimeOfDay time;
+    std::vector<Token> dateTokens;
+    if (!takeTimeOfDay(*tokens, time, dateTokens))
+        return std::nullopt;
+
+    const std::optional<DateWords> words = dateWords(dateTokens);
+    if (!words)
+        return std::nullopt;
 
     double day = 0;
     bool haveDate = false;
-    const Date today = now();
-    const int thisYear = splitDate(today).year;
-    if (!parts.empty()) {
-        int y = 0, m = 0, d = 0;
-        if (monthWord) {
-            std::vector<Token> nums;
-            std::size_t monthPos = 0;
-            for (std::size_t i = 0; i < parts.size(); ++i) {
-                if (parts[i].kind == Token::Word)
-                    monthPos = i;
-                else
-                    nums.push_back(parts[i]);
-            }
-            m = monthWord;
-            if (nums.size() == 1) {
-                // "December 2026" or "December 7" / "7 December".
-                if (nums[0].digits > 2 || nums[0].value > 31) {
-                    y = expandYear(nums[0]);
-                    d = 1;
-                } else {
-                    d = static_cast<int>(nums[0].value);
-                    y = thisYear;
-                }
-            } else if (nums.size() == 2) {
-                if (monthPos == 0 || nums[0].digits <= 2) {
-                    // "December 7, 2026" or "7 December 2026".
-                    d = static_cast<int>(nums[0].value);
-                    y = expandYear(nums[1]);
-                    if (nums[0].digits > 2) {
-                        y = expandYear(nums[0]);
-                        d = static_cast<int>(nums[1].value);
-                    }
-                } else {
-                    y = expandYear(nums[0]);
-                    d = static_cast<int>(nums[1].value);
-                }
-            } else {
-                return std::nullopt;
-            }
-        } else if (parts.size() == 3) {
-            if (parts[0].digits >= 3) {
-                // ISO order: 2026-12-07.
-                y = static_cast<int>(parts[0].value);
-                m = static_cast<int>(parts[1].value);
-                d = static_cast<int>(parts[2].value);
-            } else {
-                m = static_cast<int>(parts[0].value);
-                d = static_cast<int>(parts[1].value);
-                y = expandYear(parts[2]);
-                // Day/month order when the first number cannot be a month.
-                if (m > 12 && d <= 12 && !dotted)
-                    std::swap(m, d);
-            }
-        } else if (parts.size() == 2) {
-            // "12/7": month and day of the current year; "12/2026": month and year.
-            if (parts[1].digits >= 3 || parts[1].value > 31) {
-                m = static_cast<int>(parts[0].value);
-                d = 1;
-                y = expandYear(parts[1]);
-            } else {
-                m = static_cast<int>(parts[0].value);
-                d = static_cast<int>(parts[1].value);
-                y = thisYear;
-                if (m > 12 && d <= 12 && !dotted)
-                    std::swap(m, d);
-            }
-        } else {
+    if (!words->parts.empty()) {
+        const int thisYear = splitDate(now()).year;
+        const std::optional<CivilDate> date = words->monthWord ? dateWithMonthWord(*words, thisYear) : numericDate(*words, thisYear);
+        if (!date || date->year < 100 || date->year > 9999 || !validDay(date->year, date->month, date->day))
             return std::nullopt;
-        }
-        if (y < 100 || y > 9999 || !validDay(y, m, d))
-            return std::nullopt;
-        day = dateSerial(y, m, d).serial;
+        day = dateSerial(date->year, date->month, date->day).serial;
         haveDate = true;
     }
-    if (!haveDate && hour < 0)
+    if (!haveDate && time.hour < 0)
         return std::nullopt;
-    const double frac = hour >= 0 ? timeSerial(hour, minute, second) : 0.0;
+    const double frac = time.hour >= 0 ? timeSerial(time.hour, time.minute, time.second) : 0.0;
     return makeDate(day, frac);
 }
 

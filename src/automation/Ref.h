@@ -5,6 +5,8 @@
 // runs on the program's one user-interface thread, so the count is not atomic.
 #pragma once
 
+#include "base/Assert.h"
+
 #include <cstddef>
 #include <type_traits>
 #include <utility>
@@ -21,6 +23,7 @@ public:
     void addRef() const noexcept { ++refCount_; }
     void release() const noexcept
     {
+        TALLIS_ASSERT(refCount_ > 0); // every release pairs with an earlier addRef
         if (--refCount_ == 0)
             delete this;
     }

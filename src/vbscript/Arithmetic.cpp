@@ -1,8 +1,8 @@
 // Arithmetic and concatenation operators.
 #include "Operators.h"
 
-#include "vbscript/builtins/Locale.h"
-#include "vbscript/builtins/UnicodeText.h"
+#include "vbscript/text/Locale.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"

@@ -1,7 +1,7 @@
 // Comparison operators and the truth of conditions.
 #include "Operators.h"
 
-#include "vbscript/builtins/Locale.h"
+#include "vbscript/text/Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"

@@ -6,8 +6,10 @@
 #include "Scope.h"
 #include "ScriptClass.h"
 #include "StmtNodes.h"
+#include "vbscript/base/Limits.h"
 
 #include "automation/Error.h"
+#include "base/Assert.h"
 
 namespace vbscript {
 
@@ -124,8 +126,6 @@ bool dependsOnLocale(BinaryOp op, const vb::Variant& a, const vb::Variant& b)
     return (a.isString() && !b.isString()) || (b.isString() && !a.isString());
 }
 
-// Operators nested as separate nodes before a chain continues as one ChainExpr.
-constexpr int kMaxNestedOperators = 32;
 
 } // namespace
 
@@ -202,6 +202,7 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
 
 ExprPtr Compiler::compileBinary(const ast::Expr& e)
 {
+    TALLIS_ASSERT(e.left && e.right); // the parser gives every binary operator both operands
     ExprPtr l = compileExpr(*e.left);
     ExprPtr r = compileExpr(*e.right);
     return makeBinary(e.binaryOp, std::move(l), std::move(r), isSourceLiteral(*e.left), isSourceLiteral(*e.right));
@@ -217,7 +218,7 @@ ExprPtr Compiler::compileChain(const ast::Expr& e)
     for (std::size_t i = 0; i < e.chainOps.size(); ++i) {
         ExprPtr r = compileExpr(*e.args[i + 1]);
         const BinaryOp op = e.chainOps[i];
-        if (links.empty() && (nested < kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
+        if (links.empty() && (nested < limits::kMaxNestedOperators || (isConstant(acc.get()) && isConstant(r.get())))) {
             acc = makeBinary(op, std::move(acc), std::move(r), i == 0 && isSourceLiteral(*e.args[0]), isSourceLiteral(*e.args[i + 1]));
             if (!isConstant(acc.get()))
                 ++nested;

@@ -8,6 +8,7 @@
 #include "StmtNodes.h"
 
 #include "automation/Error.h"
+#include "base/Assert.h"
 
 #include <optional>
 
@@ -187,21 +188,9 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
     for (const ast::StmtPtr& sp : body) {
         const ast::Stmt& s = *sp;
         switch (s.kind) {
-        case K::Procedure: {
-            const auto& d = static_cast<const ast::ProcedureDecl&>(s);
-            // A second Sub or Function of the same name replaces the first.
-            const auto [known, added] = unitNames_.emplace(d.name, kProcedureName);
-            if (!added && known->second != kProcedureName)
-                fail(cerr::NameRedefined, d.line, d.column);
-            vb::Ref<Procedure> p = declareProcedure(d, nullptr);
-            GlobalSlot& slot = defineGlobal(d.name, nullptr);
-            slot.kind = GlobalSlot::Kind::Procedure;
-            slot.procedure = p;
-            slot.value = vb::Variant();
-            slot.isPrivate = d.access == ast::Access::Private;
-            pendingBodies_.emplace_back(&d, p);
+        case K::Procedure:
+            declareGlobalProcedure(static_cast<const ast::ProcedureDecl&>(s));
             break;
-        }
         case K::Class: {
             auto& d = const_cast<ast::ClassDecl&>(static_cast<const ast::ClassDecl&>(s));
             if (!unitNames_.emplace(d.name, 1).second)
@@ -212,61 +201,25 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
         case K::Dim: {
             const auto& d = static_cast<const ast::DimStmt&>(s);
             for (const ast::VarDecl& v : d.vars) {
-                if (toModule) {
+                if (toModule)
                     declareGlobalVariable(v);
-                } else {
-                    // Execute inside a procedure: a variable of that procedure's frame.
-                    Frame& b = *binding_;
-                    vb::Variant* known = nullptr;
-                    for (const auto& [n, slot] : b.procedure->names) {
-                        if (vb::equalsIgnoreCase(n, v.name))
-                            known = slot >= 0 ? &b.locals[slot] : b.args[-(slot + 1)];
-                    }
-                    if (!b.dynamicLocals)
-                        b.dynamicLocals = new DynamicLocals;
-                    vb::Variant* var = known;
-                    if (known) {
-                        b.dynamicLocals->declared.insert(v.name);
-                    } else {
-                        auto& made = b.dynamicLocals->variables[v.name];
-                        if (!made)
-                            made = std::make_unique<vb::Variant>();
-                        var = made.get();
-                    }
-                    // An array declared this way is an array of the procedure, also
-                    // under a name its own code already uses ("a(1) = 4" after it).
-                    if (v.isArray) {
-                        ArrayInit init;
-                        init.fixed = !v.upper.empty();
-                        for (std::int32_t u : v.upper)
-                            init.bounds.push_back(vb::Bound{0, u + 1});
-                        *var = makeDeclaredArray(init);
-                    }
-                }
+                else
+                    declareFrameVariable(v);
             }
             break;
         }
         case K::Const: {
             const auto& c = static_cast<const ast::ConstStmt&>(s);
             for (const ast::ConstItem& item : c.items) {
-                if (!toModule) {
+                if (toModule) {
+                    declareGlobalConstant(item);
+                } else {
+                    // Execute inside a procedure: a constant of the executed code.
                     LocalName n;
                     n.kind = LocalName::Kind::Constant;
                     n.constant = constantValue(item);
                     names_[item.name] = n;
-                    continue;
                 }
-                if (!unitNames_.emplace(item.name, 1).second)
-                    fail(cerr::NameRedefined, item.line, item.column);
-                // A constant cannot take the name of a variable or procedure that exists.
-                if (const GlobalSlot* existing = scope_.lookup(item.name)) {
-                    if (existing->kind == GlobalSlot::Kind::Variable || existing->kind == GlobalSlot::Kind::Procedure)
-                        fail(cerr::NameRedefined, item.line, item.column);
-                }
-                GlobalSlot& slot = defineGlobal(item.name, nullptr);
-                vb::Variant value = constantValue(item);
-                slot.kind = GlobalSlot::Kind::Constant;
-                slot.value = std::move(value);
             }
             break;
         }
@@ -289,6 +242,67 @@ void Compiler::declareGlobals(const ast::Block& body, bool nested)
             forEachNestedBlock(s, [&](const ast::Block& b) { declareGlobals(b, true); });
             break;
         }
+    }
+}
+
+void Compiler::declareGlobalProcedure(const ast::ProcedureDecl& d)
+{
+    // A second Sub or Function of the same name replaces the first.
+    const auto [known, added] = unitNames_.emplace(d.name, kProcedureName);
+    if (!added && known->second != kProcedureName)
+        fail(cerr::NameRedefined, d.line, d.column);
+    vb::Ref<Procedure> p = declareProcedure(d, nullptr);
+    GlobalSlot& slot = defineGlobal(d.name, nullptr);
+    slot.kind = GlobalSlot::Kind::Procedure;
+    slot.procedure = p;
+    slot.value = vb::Variant();
+    slot.isPrivate = d.access == ast::Access::Private;
+    pendingBodies_.emplace_back(&d, p);
+}
+
+void Compiler::declareGlobalConstant(const ast::ConstItem& item)
+{
+    if (!unitNames_.emplace(item.name, 1).second)
+        fail(cerr::NameRedefined, item.line, item.column);
+    // A constant cannot take the name of a variable or procedure that exists.
+    if (const GlobalSlot* existing = scope_.lookup(item.name)) {
+        if (existing->kind == GlobalSlot::Kind::Variable || existing->kind == GlobalSlot::Kind::Procedure)
+            fail(cerr::NameRedefined, item.line, item.column);
+    }
+    GlobalSlot& slot = defineGlobal(item.name, nullptr);
+    vb::Variant value = constantValue(item);
+    slot.kind = GlobalSlot::Kind::Constant;
+    slot.value = std::move(value);
+}
+
+void Compiler::declareFrameVariable(const ast::VarDecl& v)
+{
+    Frame& b = *binding_;
+    vb::Variant* known = nullptr;
+    for (const auto& [n, slot] : b.procedure->names) {
+        TALLIS_ASSERT(slot < b.procedure->localCount && -(slot + 1) < b.procedure->paramCount);
+        if (vb::equalsIgnoreCase(n, v.name))
+            known = slot >= 0 ? &b.locals[slot] : b.args[-(slot + 1)];
+    }
+    if (!b.dynamicLocals)
+        b.dynamicLocals = new DynamicLocals;
+    vb::Variant* var = known;
+    if (known) {
+        b.dynamicLocals->declared.insert(v.name);
+    } else {
+        auto& made = b.dynamicLocals->variables[v.name];
+        if (!made)
+            made = std::make_unique<vb::Variant>();
+        var = made.get();
+    }
+    // An array declared this way is an array of the procedure, also under a name its
+    // own code already uses ("a(1) = 4" after it).
+    if (v.isArray) {
+        ArrayInit init;
+        init.fixed = !v.upper.empty();
+        for (std::int32_t u : v.upper)
+            init.bounds.push_back(vb::Bound{0, u + 1});
+        *var = makeDeclaredArray(init);
     }
 }
 
@@ -348,25 +362,7 @@ void Compiler::declareClass(ast::ClassDecl& d)
     engine_.adoptClass(cls);
     PendingClass pc{&d, cls, {}, {}};
 
-    for (const auto& dim : d.fields) {
-        for (const ast::VarDecl& v : dim->vars) {
-            if (cls->findMember(v.name) >= 0)
-                fail(cerr::NameRedefined, v.line, v.column);
-            ClassInfo::Member m;
-            m.name = v.name;
-            m.isPublic = dim->access != ast::Access::Private;
-            m.field = cls->fieldCount++;
-            if (v.isArray) {
-                ArrayInit init;
-                init.slot = m.field;
-                init.fixed = !v.upper.empty();
-                for (std::int32_t u : v.upper)
-                    init.bounds.push_back(vb::Bound{0, u + 1});
-                cls->fieldArrays.push_back(std::move(init));
-            }
-            cls->addMember(std::move(m));
-        }
-    }
+    declareClassFields(*cls, d);
     for (const auto& c : d.consts) {
         for (const ast::ConstItem& item : c->items) {
             LocalName n;
@@ -375,61 +371,101 @@ void Compiler::declareClass(ast::ClassDecl& d)
             pc.constants[item.name] = n;
         }
     }
-    for (const auto& decl : d.procedures) {
-        vb::Ref<Procedure> p = declareProcedure(*decl, cls.get());
-        int index = cls->findMember(decl->name);
-        if (index < 0) {
+    for (const auto& decl : d.procedures)
+        pc.methods.emplace_back(decl.get(), declareClassProcedure(*cls, *decl));
+    checkPropertyArguments(*cls);
+    GlobalSlot& slot = defineGlobal(d.name, nullptr);
+    slot.kind = GlobalSlot::Kind::Class;
+    slot.classInfo = cls;
+    slot.procedure = nullptr;
+    slot.value = vb::Variant();
+    pendingClasses_.push_back(std::move(pc));
+}
+
+void Compiler::declareClassFields(ClassInfo& cls, const ast::ClassDecl& d)
+{
+    for (const auto& dim : d.fields) {
+        for (const ast::VarDecl& v : dim->vars) {
+            if (cls.findMember(v.name) >= 0)
+                fail(cerr::NameRedefined, v.line, v.column);
             ClassInfo::Member m;
-            m.name = decl->name;
-            m.isPublic = decl->access != ast::Access::Private;
-            index = cls->addMember(std::move(m));
+            m.name = v.name;
+            m.isPublic = dim->access != ast::Access::Private;
+            m.field = cls.fieldCount++;
+            if (v.isArray) {
+                ArrayInit init;
+                init.slot = m.field;
+                init.fixed = !v.upper.empty();
+                for (std::int32_t u : v.upper)
+                    init.bounds.push_back(vb::Bound{0, u + 1});
+                cls.fieldArrays.push_back(std::move(init));
+            }
+            cls.addMember(std::move(m));
         }
-        ClassInfo::Member& m = cls->members[static_cast<std::size_t>(index)];
-        auto redefined = [&] { fail(cerr::NameRedefined, decl->line, decl->column); };
-        if (m.field >= 0)
-            redefined();
-        switch (decl->procKind) {
-        case ast::ProcKind::Sub:
-        case ast::ProcKind::Function:
-            if (m.method || m.get || m.let || m.set)
-                redefined();
-            m.method = p;
-            break;
-        case ast::ProcKind::PropertyGet:
-            if (m.method || m.get)
-                redefined();
-            m.get = p;
-            break;
-        case ast::ProcKind::PropertyLet:
-            if (m.method || m.let)
-                redefined();
-            m.let = p;
-            break;
-        case ast::ProcKind::PropertySet:
-            if (m.method || m.set)
-                redefined();
-            m.set = p;
-            break;
-        }
-        if (decl->access == ast::Access::Public)
-            m.isPublic = true;
-        if (decl->isDefault) {
-            if (cls->defaultMember >= 0 && cls->defaultMember != index)
-                fail(cerr::MultipleDefaults, decl->line, decl->column);
-            cls->defaultMember = index;
-        }
-        const bool isInit = vb::equalsIgnoreCase(decl->name, "Class_Initialize");
-        const bool isTerm = vb::equalsIgnoreCase(decl->name, "Class_Terminate");
-        if (isInit || isTerm) {
-            if (!decl->params.empty())
-                fail(cerr::InitTerminateArgs, decl->line, decl->column);
-            if (decl->procKind == ast::ProcKind::Sub)
-                (isInit ? cls->initialize : cls->terminate) = p;
-        }
-        pc.methods.emplace_back(decl.get(), p);
     }
+}
+
+// A Sub, Function or Property of the class: its member (a property's Get, Let and Set
+// share one), the default member, and Class_Initialize/Class_Terminate.
+vb::Ref<Procedure> Compiler::declareClassProcedure(ClassInfo& cls, const ast::ProcedureDecl& decl)
+{
+    vb::Ref<Procedure> p = declareProcedure(decl, &cls);
+    int index = cls.findMember(decl.name);
+    if (index < 0) {
+        ClassInfo::Member m;
+        m.name = decl.name;
+        m.isPublic = decl.access != ast::Access::Private;
+        index = cls.addMember(std::move(m));
+    }
+    ClassInfo::Member& m = cls.members[static_cast<std::size_t>(index)];
+    auto redefined = [&] { fail(cerr::NameRedefined, decl.line, decl.column); };
+    if (m.field >= 0)
+        redefined();
+    switch (decl.procKind) {
+    case ast::ProcKind::Sub:
+    case ast::ProcKind::Function:
+        if (m.method || m.get || m.let || m.set)
+            redefined();
+        m.method = p;
+        break;
+    case ast::ProcKind::PropertyGet:
+        if (m.method || m.get)
+            redefined();
+        m.get = p;
+        break;
+    case ast::ProcKind::PropertyLet:
+        if (m.method || m.let)
+            redefined();
+        m.let = p;
+        break;
+    case ast::ProcKind::PropertySet:
+        if (m.method || m.set)
+            redefined();
+        m.set = p;
+        break;
+    }
+    if (decl.access == ast::Access::Public)
+        m.isPublic = true;
+    if (decl.isDefault) {
+        if (cls.defaultMember >= 0 && cls.defaultMember != index)
+            fail(cerr::MultipleDefaults, decl.line, decl.column);
+        cls.defaultMember = index;
+    }
+    const bool isInit = vb::equalsIgnoreCase(decl.name, "Class_Initialize");
+    const bool isTerm = vb::equalsIgnoreCase(decl.name, "Class_Terminate");
+    if (isInit || isTerm) {
+        if (!decl.params.empty())
+            fail(cerr::InitTerminateArgs, decl.line, decl.column);
+        if (decl.procKind == ast::ProcKind::Sub)
+            (isInit ? cls.initialize : cls.terminate) = p;
+    }
+    return p;
+}
+
+void Compiler::checkPropertyArguments(const ClassInfo& cls)
+{
     // A property's Let/Set takes the Get's arguments plus the value.
-    for (const ClassInfo::Member& m : cls->members) {
+    for (const ClassInfo::Member& m : cls.members) {
         if (!m.get)
             continue;
         for (const Procedure* setter : {m.let.get(), m.set.get()}) {
@@ -437,12 +473,6 @@ void Compiler::declareClass(ast::ClassDecl& d)
                 fail(cerr::InconsistentPropertyArgs, setter->line, 0);
         }
     }
-    GlobalSlot& slot = defineGlobal(d.name, nullptr);
-    slot.kind = GlobalSlot::Kind::Class;
-    slot.classInfo = cls;
-    slot.procedure = nullptr;
-    slot.value = vb::Variant();
-    pendingClasses_.push_back(std::move(pc));
 }
 
 void Compiler::declareLocals(const ast::Block& body)
@@ -543,83 +573,129 @@ void Compiler::compileProcedureBody(const ast::ProcedureDecl& d, Procedure& p, C
 // ---------------------------------------------------------------------------
 // Names
 
+// Innermost first: the procedure's own names, the frame code run by Execute inside a
+// procedure sees, the class's members, the program's names, then the library's. A name
+// nobody declared is bound late.
 Compiler::Resolved Compiler::resolve(const std::string& name, bool skipResult)
 {
     Resolved r;
+    if (resolveLocal(name, skipResult, r) || resolveInFrame(name, skipResult, r) || resolveClassMember(name, r)
+        || resolveProgramName(name, r) || resolveLibraryName(name, r))
+        return r;
+    return resolveUndeclared(name);
+}
+
+bool Compiler::resolveLocal(const std::string& name, bool skipResult, Resolved& r)
+{
     using K = Resolved::Kind;
     auto it = names_.find(name);
-    if (it != names_.end() && !(skipResult && it->second.isResult)) {
-        const LocalName& n = it->second;
-        switch (n.kind) {
-        case LocalName::Kind::Local: r.kind = K::Local; r.index = n.index; return r;
-        case LocalName::Kind::Arg: r.kind = K::Arg; r.index = n.index; return r;
-        case LocalName::Kind::Constant: r.kind = K::Constant; r.constant = n.constant; return r;
-        case LocalName::Kind::Implicit: r.kind = K::Late; r.implicitSlot = n.index; return r;
-        }
+    if (it == names_.end() || (skipResult && it->second.isResult))
+        return false;
+    const LocalName& n = it->second;
+    switch (n.kind) {
+    case LocalName::Kind::Local:
+        TALLIS_ASSERT(n.index >= 0 && n.index < proc_->localCount);
+        r.kind = K::Local;
+        r.index = n.index;
+        return true;
+    case LocalName::Kind::Arg:
+        TALLIS_ASSERT(n.index >= 0 && n.index < proc_->paramCount);
+        r.kind = K::Arg;
+        r.index = n.index;
+        return true;
+    case LocalName::Kind::Constant: r.kind = K::Constant; r.constant = n.constant; return true;
+    case LocalName::Kind::Implicit: r.kind = K::Late; r.implicitSlot = n.index; return true;
     }
-    if (binding_ && !asGlobal_ && topLevel_) {
-        for (const auto& [n, slot] : binding_->procedure->names) {
-            if (!vb::equalsIgnoreCase(n, name))
-                continue;
-            if (skipResult && slot == binding_->procedure->resultSlot)
-                break;
+    return false;
+}
+
+bool Compiler::resolveInFrame(const std::string& name, bool skipResult, Resolved& r)
+{
+    using K = Resolved::Kind;
+    if (!binding_ || asGlobal_ || !topLevel_)
+        return false;
+    for (const auto& [n, slot] : binding_->procedure->names) {
+        if (!vb::equalsIgnoreCase(n, name))
+            continue;
+        if (skipResult && slot == binding_->procedure->resultSlot)
+            break;
+        TALLIS_ASSERT(slot < binding_->procedure->localCount && -(slot + 1) < binding_->procedure->paramCount);
+        r.kind = K::Direct;
+        r.direct = slot >= 0 ? &binding_->locals[slot] : binding_->args[-(slot + 1)];
+        return true;
+    }
+    if (binding_->dynamicLocals) {
+        auto d = binding_->dynamicLocals->variables.find(name);
+        if (d != binding_->dynamicLocals->variables.end()) {
             r.kind = K::Direct;
-            r.direct = slot >= 0 ? &binding_->locals[slot] : binding_->args[-(slot + 1)];
-            return r;
-        }
-        if (binding_->dynamicLocals) {
-            auto d = binding_->dynamicLocals->variables.find(name);
-            if (d != binding_->dynamicLocals->variables.end()) {
-                r.kind = K::Direct;
-                r.direct = d->second.get();
-                return r;
-            }
+            r.direct = d->second.get();
+            return true;
         }
     }
-    if (class_) {
-        const int m = class_->findMember(name);
-        if (m >= 0) {
-            const ClassInfo::Member& member = class_->members[static_cast<std::size_t>(m)];
-            r.kind = member.field >= 0 ? K::Field : K::ClassMember;
-            r.index = member.field >= 0 ? member.field : m;
-            return r;
-        }
-    }
+    return false;
+}
+
+bool Compiler::resolveClassMember(const std::string& name, Resolved& r)
+{
+    using K = Resolved::Kind;
+    if (!class_)
+        return false;
+    const int m = class_->findMember(name);
+    if (m < 0)
+        return false;
+    const ClassInfo::Member& member = class_->members[static_cast<std::size_t>(m)];
+    r.kind = member.field >= 0 ? K::Field : K::ClassMember;
+    r.index = member.field >= 0 ? member.field : m;
+    return true;
+}
+
+// Err, the names the program declared, and the objects the host named.
+bool Compiler::resolveProgramName(const std::string& name, Resolved& r)
+{
+    using K = Resolved::Kind;
     if (vb::equalsIgnoreCase(name, "Err")) {
         r.kind = K::Err;
-        return r;
+        return true;
     }
     if (GlobalSlot* g = scope_.lookup(name)) {
         if (g->kind == GlobalSlot::Kind::Constant) {
             r.kind = K::Constant;
             r.constant = g->value;
-            return r;
+            return true;
         }
         r.kind = K::Global;
         r.global = g;
-        return r;
+        return true;
     }
     if (const NamedObject* named = engine_.findNamedObject(name)) {
         r.kind = K::NamedObject;
         r.object = named->object;
-        return r;
+        return true;
     }
+    return false;
+}
+
+// The language's intrinsics, the library's functions and constants, and the members of
+// named objects the host made global.
+bool Compiler::resolveLibraryName(const std::string& name, Resolved& r)
+{
+    using K = Resolved::Kind;
     for (const IntrinsicName& in : kIntrinsics) {
         if (vb::equalsIgnoreCase(in.name, name)) {
             r.kind = K::Intrinsic;
             r.intrinsic = in.kind;
-            return r;
+            return true;
         }
     }
     if (const BuiltinFunction* fn = findBuiltinFunction(name)) {
         r.kind = K::Builtin;
         r.builtin = fn;
-        return r;
+        return true;
     }
     if (const BuiltinConstant* c = findBuiltinConstant(name)) {
         r.kind = K::Constant;
         r.constant = c->value;
-        return r;
+        return true;
     }
     for (const NamedObject& named : engine_.namedObjects()) {
         if (!named.globalMembers)
@@ -629,10 +705,16 @@ Compiler::Resolved Compiler::resolve(const std::string& name, bool skipResult)
             r.kind = K::NamedMember;
             r.object = named.object;
             r.memberId = id;
-            return r;
+            return true;
         }
     }
-    // Nobody declared it (yet).
+    return false;
+}
+
+Compiler::Resolved Compiler::resolveUndeclared(const std::string& name)
+{
+    using K = Resolved::Kind;
+    Resolved r;
     r.kind = K::Late;
     const bool isExplicit = unit_.optionExplicit || scope_.optionExplicit;
     if (binding_ && !asGlobal_ && topLevel_ && !isExplicit) {
@@ -647,6 +729,7 @@ Compiler::Resolved Compiler::resolve(const std::string& name, bool skipResult)
         return r;
     }
     if (!topLevel_) {
+        // Inside a procedure: an implicit local of it.
         LocalName n;
         n.kind = LocalName::Kind::Implicit;
         n.index = newLocal();

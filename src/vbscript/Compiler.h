@@ -78,9 +78,16 @@ private:
 
     // Declarations
     void declareGlobals(const ast::Block& body, bool nested);
+    void declareGlobalProcedure(const ast::ProcedureDecl& d);
     void declareGlobalVariable(const ast::VarDecl& v);
+    void declareGlobalConstant(const ast::ConstItem& item);
+    // Dim in code run by Execute inside a procedure: a variable of that procedure's frame.
+    void declareFrameVariable(const ast::VarDecl& v);
     vb::Ref<Procedure> declareProcedure(const ast::ProcedureDecl& d, ClassInfo* owner);
     void declareClass(ast::ClassDecl& d);
+    void declareClassFields(ClassInfo& cls, const ast::ClassDecl& d);
+    vb::Ref<Procedure> declareClassProcedure(ClassInfo& cls, const ast::ProcedureDecl& decl);
+    void checkPropertyArguments(const ClassInfo& cls);
     void declareLocals(const ast::Block& body);
     vb::Variant constantValue(const ast::ConstItem& item);
     void compileProcedureBody(const ast::ProcedureDecl& d, Procedure& p, ClassInfo* cls);
@@ -88,6 +95,14 @@ private:
 
     // Names
     Resolved resolve(const std::string& name, bool skipResult);
+    // The steps of resolve, innermost first: each fills `r` and says true when the name
+    // is found there.
+    bool resolveLocal(const std::string& name, bool skipResult, Resolved& r);
+    bool resolveInFrame(const std::string& name, bool skipResult, Resolved& r);
+    bool resolveClassMember(const std::string& name, Resolved& r);
+    bool resolveProgramName(const std::string& name, Resolved& r);
+    bool resolveLibraryName(const std::string& name, Resolved& r);
+    Resolved resolveUndeclared(const std::string& name);
     ExprPtr lateName(const std::string& name, const Resolved& r);
     ExprPtr variableNode(const Resolved& r, const std::string& name);
 
@@ -149,12 +164,12 @@ private:
     ClassInfo* class_ = nullptr;
     NameMap classConstants_;
     std::vector<int> withSlots_;
-    // Names this unit declared at module level (to report redefinitions).
     bool executed_ = false;
     // Executed module-level array declarations of names that already hold an array
     // (fixed or dynamic): the Dim fails with Type mismatch when it runs.
     std::unordered_set<const ast::VarDecl*> redeclaredArrays_;
-    // The value says what kind of name: procedures may be defined again.
+    // Names this unit declared at module level (to report redefinitions). The value
+    // says what kind of name: procedures may be defined again.
     static constexpr int kProcedureName = 2;
     std::unordered_map<std::string, int, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> unitNames_;
     std::vector<std::pair<const ast::ProcedureDecl*, vb::Ref<Procedure>>> pendingBodies_;

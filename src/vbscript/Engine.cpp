@@ -8,7 +8,9 @@
 #include "Scope.h"
 #include "ScriptClass.h"
 
+#include "base/Assert.h"
 #include "platform/ThreadStack.h"
+#include "vbscript/base/Limits.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"
@@ -17,10 +19,6 @@
 #include <new>
 
 namespace vbscript {
-
-namespace {
-constexpr int kTickBudget = 2048;
-} // namespace
 
 // ---------------------------------------------------------------------------
 // Entry and limits
@@ -35,27 +33,28 @@ EntryScope::EntryScope(Engine& e) : engine_(e), previousContext_(runningContext(
         // (the rest is for the library and the host's own frames).
         const auto room = static_cast<std::ptrdiff_t>(platform::stackRoomBelow(&marker));
         constexpr auto kScale = static_cast<std::ptrdiff_t>(platform::kStackFrameScale);
-        constexpr std::ptrdiff_t kReserve = 256 * 1024 * kScale;
-        constexpr std::ptrdiff_t kBudget = kStackBudget * kScale;
+        constexpr std::ptrdiff_t kReserve = limits::kStackReserve * kScale;
+        constexpr std::ptrdiff_t kBudget = limits::kStackBudget * kScale;
         e.stackBudget_ = room > 0 ? std::min(kBudget, room > 2 * kReserve ? room - kReserve : room / 2) : kBudget;
         e.interrupted_ = false;
         e.deadlineSet_ = e.timeoutMs_ >= 0;
         if (e.deadlineSet_)
             e.deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(e.timeoutMs_);
-        e.budget_ = kTickBudget;
+        e.budget_ = limits::kTickBudget;
     }
 }
 
 EntryScope::~EntryScope()
 {
     setRunningContext(previousContext_);
+    TALLIS_ASSERT(engine_.entryDepth_ > 0);
     if (--engine_.entryDepth_ == 0 && !engine_.retired_.empty())
         engine_.buryRetired();
 }
 
 void Engine::checkDeadline()
 {
-    budget_ = kTickBudget;
+    budget_ = limits::kTickBudget;
     if (interrupted_) {
         budget_ = 1;
         throw ScriptInterrupt();

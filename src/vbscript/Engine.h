@@ -222,7 +222,7 @@ private:
     bool interrupted_ = false;
     std::chrono::steady_clock::time_point deadline_;
     const char* stackBase_ = nullptr;
-    // Native stack the script calls of this entry may use (kStackBudget, less on a
+    // Native stack the script calls of this entry may use (limits::kStackBudget, less on a
     // thread whose stack is smaller).
     std::ptrdiff_t stackBudget_ = 0;
     std::vector<std::unique_ptr<ScriptModule>> moduleHandles_;
@@ -237,9 +237,6 @@ private:
     };
     std::vector<Retired> retired_;
 };
-
-// Native stack a chain of script calls may use before it ends in "Out of stack space".
-inline constexpr std::ptrdiff_t kStackBudget = 3 * 1024 * 1024;
 
 // Inlined into the callers on the hot path of every script call.
 [[gnu::always_inline]] inline vb::Variant Engine::invoke(const Procedure& p, ScriptObject* me, vb::Variant** args, vb::Variant* locals, Frame* binding)

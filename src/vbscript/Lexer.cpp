@@ -1,6 +1,7 @@
 #include "Lexer.h"
 
 #include "CompileError.h"
+#include "vbscript/base/Limits.h"
 
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
@@ -69,8 +70,6 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
-constexpr std::size_t kMaxIdentifier = 255;
-
 } // namespace
 
 Keyword keywordOf(std::string_view word)
@@ -126,35 +125,8 @@ std::vector<Token> Lexer::tokenize()
 {
     bool space = true;
     while (!atEnd()) {
-        const char c = peek();
-        if (isBlank(c)) {
-            ++pos_;
-            space = true;
+        if (readLayout(space))
             continue;
-        }
-        if (c == '\n' || c == '\r') {
-            Token t;
-            t.kind = TokenKind::Newline;
-            t.line = line_;
-            t.column = column();
-            tokens_.push_back(std::move(t));
-            newline();
-            space = true;
-            continue;
-        }
-        if (c == '\'') {
-            skipToLineEnd();
-            continue;
-        }
-        if (c == '_' && continuationFollows()) {
-            ++pos_;
-            while (!atEnd() && isBlank(peek()))
-                ++pos_;
-            if (!atEnd())
-                newline();
-            space = true;
-            continue;
-        }
 
         Token t;
         t.line = line_;
@@ -162,6 +134,7 @@ std::vector<Token> Lexer::tokenize()
         t.spaceBefore = space;
         space = false;
 
+        const char c = peek();
         if (isLetter(c)) {
             readIdentifier(t);
             if (t.text.size() == 3 && vb::equalsIgnoreCase(t.text, "Rem")
@@ -180,55 +153,101 @@ std::vector<Token> Lexer::tokenize()
         } else if (c == '&' && radixLiteralFollows()) {
             readRadixNumber(t);
         } else {
-            ++pos_;
-            switch (c) {
-            case ':': t.kind = TokenKind::Colon; break;
-            case '(': t.kind = TokenKind::LParen; break;
-            case ')': t.kind = TokenKind::RParen; break;
-            case ',': t.kind = TokenKind::Comma; break;
-            case '.': t.kind = TokenKind::Dot; break;
-            case '+': t.kind = TokenKind::Plus; break;
-            case '-': t.kind = TokenKind::Minus; break;
-            case '*': t.kind = TokenKind::Star; break;
-            case '/': t.kind = TokenKind::Slash; break;
-            case '\\': t.kind = TokenKind::Backslash; break;
-            case '^': t.kind = TokenKind::Caret; break;
-            case '&': t.kind = TokenKind::Ampersand; break;
-            case '=':
-                t.kind = TokenKind::Equal;
-                if (peek() == '<') {
-                    t.kind = TokenKind::LessEqual;
-                    ++pos_;
-                } else if (peek() == '>') {
-                    t.kind = TokenKind::GreaterEqual;
-                    ++pos_;
-                }
-                break;
-            case '<':
-                t.kind = TokenKind::Less;
-                if (peek() == '>') {
-                    t.kind = TokenKind::NotEqual;
-                    ++pos_;
-                } else if (peek() == '=') {
-                    t.kind = TokenKind::LessEqual;
-                    ++pos_;
-                }
-                break;
-            case '>':
-                t.kind = TokenKind::Greater;
-                if (peek() == '=') {
-                    t.kind = TokenKind::GreaterEqual;
-                    ++pos_;
-                } else if (peek() == '<') {
-                    t.kind = TokenKind::NotEqual;
-                    ++pos_;
-                }
-                break;
-            default: fail(cerr::InvalidCharacter, t.column);
-            }
+            readOperator(t);
         }
         tokens_.push_back(std::move(t));
     }
+    appendEnd();
+    return std::move(tokens_);
+}
+
+bool Lexer::readLayout(bool& space)
+{
+    const char c = peek();
+    if (isBlank(c)) {
+        ++pos_;
+        space = true;
+        return true;
+    }
+    if (c == '\n' || c == '\r') {
+        Token t;
+        t.kind = TokenKind::Newline;
+        t.line = line_;
+        t.column = column();
+        tokens_.push_back(std::move(t));
+        newline();
+        space = true;
+        return true;
+    }
+    if (c == '\'') {
+        skipToLineEnd();
+        return true;
+    }
+    if (c == '_' && continuationFollows()) {
+        ++pos_;
+        while (!atEnd() && isBlank(peek()))
+            ++pos_;
+        if (!atEnd())
+            newline();
+        space = true;
+        return true;
+    }
+    return false;
+}
+
+void Lexer::readOperator(Token& t)
+{
+    const char c = peek();
+    ++pos_;
+    switch (c) {
+    case ':': t.kind = TokenKind::Colon; break;
+    case '(': t.kind = TokenKind::LParen; break;
+    case ')': t.kind = TokenKind::RParen; break;
+    case ',': t.kind = TokenKind::Comma; break;
+    case '.': t.kind = TokenKind::Dot; break;
+    case '+': t.kind = TokenKind::Plus; break;
+    case '-': t.kind = TokenKind::Minus; break;
+    case '*': t.kind = TokenKind::Star; break;
+    case '/': t.kind = TokenKind::Slash; break;
+    case '\\': t.kind = TokenKind::Backslash; break;
+    case '^': t.kind = TokenKind::Caret; break;
+    case '&': t.kind = TokenKind::Ampersand; break;
+    case '=':
+        t.kind = TokenKind::Equal;
+        if (peek() == '<') {
+            t.kind = TokenKind::LessEqual;
+            ++pos_;
+        } else if (peek() == '>') {
+            t.kind = TokenKind::GreaterEqual;
+            ++pos_;
+        }
+        break;
+    case '<':
+        t.kind = TokenKind::Less;
+        if (peek() == '>') {
+            t.kind = TokenKind::NotEqual;
+            ++pos_;
+        } else if (peek() == '=') {
+            t.kind = TokenKind::LessEqual;
+            ++pos_;
+        }
+        break;
+    case '>':
+        t.kind = TokenKind::Greater;
+        if (peek() == '=') {
+            t.kind = TokenKind::GreaterEqual;
+            ++pos_;
+        } else if (peek() == '<') {
+            t.kind = TokenKind::NotEqual;
+            ++pos_;
+        }
+        break;
+    default: fail(cerr::InvalidCharacter, t.column);
+    }
+}
+
+void Lexer::appendEnd()
+{
     Token nl;
     nl.kind = TokenKind::Newline;
     nl.line = line_;
@@ -239,7 +258,6 @@ std::vector<Token> Lexer::tokenize()
     end.line = line_;
     end.column = column();
     tokens_.push_back(end);
-    return std::move(tokens_);
 }
 
 void Lexer::readIdentifier(Token& t)
@@ -247,7 +265,7 @@ void Lexer::readIdentifier(Token& t)
     const std::size_t start = pos_;
     while (!atEnd() && (isLetter(peek()) || isDigit(peek()) || peek() == '_'))
         ++pos_;
-    if (pos_ - start > kMaxIdentifier)
+    if (pos_ - start > limits::kMaxIdentifier)
         fail(cerr::IdentifierTooLong, t.column);
     t.kind = TokenKind::Identifier;
     t.text.assign(src_.substr(start, pos_ - start));
@@ -262,7 +280,7 @@ void Lexer::readBracketedIdentifier(Token& t)
         ++pos_;
     if (peek() != ']')
         fail(cerr::ExpectedRBracket, column());
-    if (pos_ - start > kMaxIdentifier)
+    if (pos_ - start > limits::kMaxIdentifier)
         fail(cerr::IdentifierTooLong, t.column);
     t.kind = TokenKind::Identifier;
     t.text.assign(src_.substr(start, pos_ - start));

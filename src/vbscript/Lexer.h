@@ -22,6 +22,14 @@ private:
     char peek(std::size_t ahead = 0) const { return pos_ + ahead < src_.size() ? src_[pos_ + ahead] : '\0'; }
     bool atEnd() const { return pos_ >= src_.size(); }
     int column() const { return static_cast<int>(pos_ - lineStart_); }
+    // Blanks, a line end (a Newline token), a comment or a line continuation at pos_:
+    // read, and true; false when a token starts there. `space` tells the next token
+    // that blanks came before it.
+    bool readLayout(bool& space);
+    // The operators and punctuation; anything else is an invalid character.
+    void readOperator(Token& t);
+    // Every script ends with a line end and the end-of-input token.
+    void appendEnd();
     void newline();
     void skipToLineEnd();
     bool continuationFollows() const;

@@ -4,6 +4,8 @@
 #include "CompileError.h"
 #include "Lexer.h"
 
+#include "vbscript/base/Limits.h"
+
 #include <cstdint>
 
 #include "automation/Conversions.h"
@@ -12,17 +14,20 @@ namespace vbscript {
 
 using namespace ast;
 
-namespace {
-constexpr int kMaxNesting = 200;
-}
-
-Parser::DepthGuard::DepthGuard(Parser& parser) : p(parser)
+Parser::DepthGuard::DepthGuard(Parser& parser) : parser_(parser)
 {
-    if (++p.depth_ > kMaxNesting)
-        p.fail(cerr::OutOfMemory);
+    // Checked before counting: a constructor that throws runs no destructor, so a
+    // level counted here would never be uncounted.
+    if (parser_.depth_ >= limits::kMaxParseNesting)
+        parser_.fail(cerr::OutOfMemory);
+    ++parser_.depth_;
 }
 
-Parser::Parser(std::string_view source) : tokens_(Lexer(source).tokenize()) { }
+Parser::Parser(std::string_view source) : tokens_(Lexer(source).tokenize())
+{
+    // ahead() and cur() stop at the last token, which must end the input.
+    TALLIS_ASSERT(!tokens_.empty() && tokens_.back().kind == TokenKind::EndOfInput);
+}
 
 const Token& Parser::ahead(std::size_t n) const
 {
@@ -140,6 +145,9 @@ Program Parser::parseProgram()
         endStatement();
     }
     program.optionExplicit = optionExplicit_;
+    // Every construct left what it entered.
+    TALLIS_ASSERT(depth_ == 0 && doDepth_ == 0 && forDepth_ == 0 && withDepth_ == 0 && singleLineIf_ == 0);
+    TALLIS_ASSERT(!inProcedure_ && !inClass_);
     return program;
 }
 
@@ -315,7 +323,7 @@ StmtPtr Parser::parseSimpleStatement(bool isSet)
     std::size_t lastParenPos = 0;
     bool endsWithParens = false;
     for (int links = 0;; ++links) {
-        if (links > kMaxChainLinks)
+        if (links > limits::kMaxChainLinks)
             fail(cerr::OutOfMemory);
         if (is(TokenKind::Dot) && !(withDepth_ > 0 && cur().spaceBefore)) {
             const Token& dot = cur();
@@ -608,7 +616,7 @@ StmtPtr Parser::parseIf()
 Block Parser::parseSingleLineBody()
 {
     DepthGuard guard(*this);
-    ++singleLineIf_;
+    const Entered inside(singleLineIf_);
     Block block;
     for (;;) {
         while (accept(TokenKind::Colon)) { }
@@ -620,7 +628,6 @@ Block Parser::parseSingleLineBody()
         if (!atStatementEnd())
             fail(cerr::ExpectedEndOfStatement);
     }
-    --singleLineIf_;
     return block;
 }
 
@@ -690,9 +697,10 @@ StmtPtr Parser::parseFor()
         expectKeyword(Keyword::In, cerr::ExpectedIn);
         s->collection = parseExpression();
         endStatement();
-        ++forDepth_;
-        s->body = parseBlock();
-        --forDepth_;
+        {
+            const Entered inside(forDepth_);
+            s->body = parseBlock();
+        }
         if (!isKeyword(Keyword::Next))
             fail(cerr::ExpectedNext);
         advance();
@@ -716,9 +724,10 @@ StmtPtr Parser::parseFor()
     if (acceptKeyword(Keyword::Step))
         s->step = parseExpression();
     endStatement();
-    ++forDepth_;
-    s->body = parseBlock();
-    --forDepth_;
+    {
+        const Entered inside(forDepth_);
+        s->body = parseBlock();
+    }
     if (!isKeyword(Keyword::Next))
         fail(cerr::ExpectedNext);
     advance();
@@ -739,9 +748,10 @@ StmtPtr Parser::parseDo()
     }
     if (!atStatementEnd())
         fail(cerr::ExpectedWhileUntilOrEnd);
-    ++doDepth_;
-    s->body = parseBlock();
-    --doDepth_;
+    {
+        const Entered inside(doDepth_);
+        s->body = parseBlock();
+    }
     if (!isKeyword(Keyword::Loop))
         fail(cerr::ExpectedLoop);
     advance();
@@ -809,9 +819,10 @@ StmtPtr Parser::parseWith()
     advance();
     s->object = parseExpression();
     endStatement();
-    ++withDepth_;
-    s->body = parseBlock();
-    --withDepth_;
+    {
+        const Entered inside(withDepth_);
+        s->body = parseBlock();
+    }
     if (!isKeyword(Keyword::End))
         fail(cerr::ExpectedEnd);
     advance();
@@ -927,18 +938,13 @@ std::unique_ptr<ProcedureDecl> Parser::parseProcedure(Access access, bool isDefa
         fail(cerr::PropertyNeedsArgument);
     // The body may start on the header's line ("Sub Bump() x = 10").
 
-    const bool wasIn = inProcedure_;
-    const ProcKind wasKind = procKind_;
-    const int wasDo = doDepth_, wasFor = forDepth_, wasWith = withDepth_;
-    inProcedure_ = true;
-    procKind_ = p->procKind;
-    doDepth_ = forDepth_ = withDepth_ = 0;
-    p->body = parseBlock();
-    inProcedure_ = wasIn;
-    procKind_ = wasKind;
-    doDepth_ = wasDo;
-    forDepth_ = wasFor;
-    withDepth_ = wasWith;
+    {
+        // Exit inside the body refers to this procedure, never to loops around it.
+        const Scoped<bool> inProcedure(inProcedure_, true);
+        const Scoped<ProcKind> kind(procKind_, p->procKind);
+        const Scoped<int> noDo(doDepth_, 0), noFor(forDepth_, 0), noWith(withDepth_, 0);
+        p->body = parseBlock();
+    }
     expectEndOf(endWord, endError);
     return p;
 }
@@ -948,7 +954,7 @@ std::unique_ptr<ClassDecl> Parser::parseClass(int line, int col)
     auto c = std::make_unique<ClassDecl>(line, col);
     c->name = expectName();
     // Members may start on the header's line.
-    inClass_ = true;
+    const Scoped<bool> inClass(inClass_, true);
     for (;;) {
         skipSeparators();
         if (isKeyword(Keyword::End))
@@ -976,7 +982,6 @@ std::unique_ptr<ClassDecl> Parser::parseClass(int line, int col)
         }
         endStatement();
     }
-    inClass_ = false;
     advance();
     expectKeyword(Keyword::Class, cerr::ExpectedClass);
     return c;

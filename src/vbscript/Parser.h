@@ -10,6 +10,8 @@
 #include "Ast.h"
 #include "Token.h"
 
+#include "base/Assert.h"
+
 #include <string_view>
 #include <vector>
 
@@ -73,7 +75,6 @@ private:
     enum class Level : int {
         Imp, Eqv, Xor, Or, And, Not, Comparison, Concat, Additive, Modulo, IntDivide, Multiplicative, Power, Unary,
     };
-    static constexpr int kMaxChainLinks = 200;
     ast::ExprPtr parseExpression();
     ast::ExprPtr parseLevel(Level level);
     bool binaryOpAt(Level level, ast::BinaryOp& op) const;
@@ -88,10 +89,56 @@ private:
     ast::ExprPtr binary(ast::BinaryOp op, ast::ExprPtr l, ast::ExprPtr r, const Token& at);
     vb::Variant parseConstValue();
 
-    struct DepthGuard {
+    // Every nesting counter below is entered and left through a guard, so that it is
+    // right again however the parse of a construct ends: a compile error that a caller
+    // catches (parseConst retries a failed literal as an expression) included.
+
+    // One level of a counter (What Exit may leave, single-line If) for as long as the
+    // construct is parsed.
+    class Entered {
+    public:
+        explicit Entered(int& counter) : counter_(counter) { ++counter_; }
+        ~Entered()
+        {
+            TALLIS_ASSERT(counter_ > 0);
+            --counter_;
+        }
+        Entered(const Entered&) = delete;
+        Entered& operator=(const Entered&) = delete;
+
+    private:
+        int& counter_;
+    };
+
+    // A member set for the parse of one construct, given its old value back after it.
+    template <class T>
+    class Scoped {
+    public:
+        Scoped(T& member, T value) : member_(member), saved_(member) { member_ = value; }
+        ~Scoped() { member_ = saved_; }
+        Scoped(const Scoped&) = delete;
+        Scoped& operator=(const Scoped&) = delete;
+
+    private:
+        T& member_;
+        T saved_;
+    };
+
+    // One level of the parse's overall nesting (statements and expressions), within
+    // the nesting limit: deeper input fails with "Out of memory".
+    class DepthGuard {
+    public:
         explicit DepthGuard(Parser& p);
-        ~DepthGuard() { --p.depth_; }
-        Parser& p;
+        ~DepthGuard()
+        {
+            TALLIS_ASSERT(parser_.depth_ > 0);
+            --parser_.depth_;
+        }
+        DepthGuard(const DepthGuard&) = delete;
+        DepthGuard& operator=(const DepthGuard&) = delete;
+
+    private:
+        Parser& parser_;
     };
 
     std::vector<Token> tokens_;

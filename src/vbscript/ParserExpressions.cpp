@@ -3,6 +3,7 @@
 #include "Parser.h"
 
 #include "CompileError.h"
+#include "vbscript/base/Limits.h"
 
 namespace vbscript {
 
@@ -133,7 +134,7 @@ ExprPtr Parser::parseChain(ExprPtr base)
 {
     for (int links = 0;; ++links) {
         // Each link nests the tree one level deeper; keep that within the nesting limit.
-        if (links > kMaxChainLinks)
+        if (links > limits::kMaxChainLinks)
             fail(cerr::OutOfMemory);
         if (is(TokenKind::Dot) && !(withDepth_ > 0 && cur().spaceBefore)) {
             const Token& dot = cur();

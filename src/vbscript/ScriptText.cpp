@@ -1,6 +1,6 @@
 #include "ScriptText.h"
 
-#include "builtins/UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
 
 namespace vbscript {
 

@@ -6,7 +6,7 @@
 #include "Procedure.h"
 #include "Scope.h"
 
-#include "vbscript/builtins/Locale.h"
+#include "vbscript/text/Locale.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "automation/Variant.h"
+#include "base/Assert.h"
 
 #include <cstddef>
 #include <memory>
@@ -24,6 +25,7 @@ public:
     // Raw memory for `bytes` (a multiple of 8); valid until release(mark taken before).
     void* allocate(std::size_t bytes)
     {
+        TALLIS_ASSERT(bytes % 8 == 0);
         if (static_cast<std::size_t>(end_ - top_) >= bytes) {
             void* p = top_;
             top_ += bytes;
@@ -33,6 +35,7 @@ public:
     }
     void release(Mark m)
     {
+        TALLIS_ASSERT(m.chunk < chunk_ || (m.chunk == chunk_ && m.top <= top_)); // in stack order
         if (m.chunk != chunk_) {
             chunk_ = m.chunk;
             end_ = chunks_[chunk_].bytes.get() + chunks_[chunk_].size;

@@ -71,3 +71,41 @@ TEST(DateParsing, RejectsNonDates)
     EXPECT_FALSE(IsDate(Variant("8")));
     EXPECT_TRUE(IsDate(Variant("12/7/2026")));
 }
+
+// Each shape the date reader knows, with the reading it gives: a month word before or
+// after the numbers, a weekday to skip, day and month swapped when the first number
+// cannot be a month (but not in dotted dates), a time in any place.
+TEST(DateParsing, ReadsEachShapeOfDateAndTime)
+{
+    const double dec7 = dateSerial(2026, 12, 7).serial;
+    EXPECT_EQ(parseDate("December 2026")->serial, dateSerial(2026, 12, 1).serial);
+    EXPECT_EQ(parseDate("2026 December 7")->serial, dec7);
+    EXPECT_EQ(parseDate("Monday, December 7, 2026")->serial, dec7);
+    EXPECT_EQ(parseDate("Mon 12/7/2026")->serial, dec7);
+    EXPECT_EQ(parseDate("Dec 7")->serial, dateSerial(splitDate(now()).year, 12, 7).serial);
+    EXPECT_EQ(parseDate("12/7")->serial, dateSerial(splitDate(now()).year, 12, 7).serial);
+    EXPECT_EQ(parseDate("25/12/2026")->serial, dateSerial(2026, 12, 25).serial);
+    EXPECT_EQ(parseDate("12/2026")->serial, dateSerial(2026, 12, 1).serial);
+    EXPECT_EQ(parseDate("12/7/99")->serial, dateSerial(1999, 12, 7).serial);
+    EXPECT_DOUBLE_EQ(parseDate("7 PM")->serial, timeSerial(19, 0, 0));
+    EXPECT_DOUBLE_EQ(parseDate("1:02:03.75")->serial, timeSerial(1, 2, 3));
+    EXPECT_DOUBLE_EQ(parseDate("7 Dec 2026 7 pm")->serial, dec7 + timeSerial(19, 0, 0));
+    EXPECT_DOUBLE_EQ(parseDate("7:30 a 12/7/2026")->serial, dec7 + timeSerial(7, 30, 0));
+    EXPECT_DOUBLE_EQ(parseDate("12:15 PM")->serial, timeSerial(12, 15, 0));
+}
+
+TEST(DateParsing, RejectsMalformedShapes)
+{
+    EXPECT_FALSE(parseDate("25.12.2026"));       // dotted: no swap, so month 25
+    EXPECT_FALSE(parseDate("December May 2026")); // a second month word
+    EXPECT_FALSE(parseDate("1:00 AM PM"));
+    EXPECT_FALSE(parseDate("1:00 2:00"));         // two times
+    EXPECT_FALSE(parseDate("1:"));                // no minutes: a date of one number
+    EXPECT_FALSE(parseDate("1234567890"));        // more than nine digits
+    EXPECT_FALSE(parseDate("12/7/2026 @"));
+    EXPECT_FALSE(parseDate("0099-01-01"));        // year below 100
+    EXPECT_FALSE(parseDate("1/2/3/4"));
+    EXPECT_FALSE(parseDate("December"));
+    EXPECT_FALSE(parseDate("7:60"));
+    EXPECT_FALSE(parseDate("PM"));
+}

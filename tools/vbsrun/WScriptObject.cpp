@@ -1,7 +1,7 @@
 #include "WScriptObject.h"
 
 #include "vbscript/builtins/Builtins.h"
-#include "vbscript/builtins/Locale.h"
+#include "vbscript/text/Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"

@@ -1,5 +1,7 @@
 #include "Arguments.h"
 
+#include "vbscript/base/Limits.h"
+
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 
@@ -119,10 +121,7 @@ int firstDayOfWeekArg(vb::Args args, std::size_t i)
 
 void checkStringSize(double bytes)
 {
-    // VBScript strings hold up to about two billion characters; one gigabyte of text
-    // is far beyond any script's need and still safe to allocate.
-    constexpr double kMaxStringBytes = 1024.0 * 1024.0 * 1024.0;
-    if (bytes > kMaxStringBytes)
+    if (bytes > limits::kMaxStringBytes)
         vb::raiseError(vb::err::OutOfStringSpace);
 }
 

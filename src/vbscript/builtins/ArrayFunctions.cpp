@@ -2,7 +2,7 @@
 // Erase statement the engine compiles.
 #include "Arguments.h"
 #include "Families.h"
-#include "UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"

@@ -4,7 +4,7 @@
 // of bytes keeps its last byte as half a unit (text::kHalfUnit), so the length stays odd.
 #include "Arguments.h"
 #include "Families.h"
-#include "UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Error.h"
 

@@ -3,8 +3,8 @@
 // MonthName, WeekdayName and FormatDateTime (en-US forms).
 #include "Arguments.h"
 #include "Families.h"
-#include "Locale.h"
-#include "LocalClock.h"
+#include "vbscript/text/Locale.h"
+#include "vbscript/base/LocalClock.h"
 
 #include "automation/Conversions.h"
 #include "automation/DateTime.h"

@@ -5,7 +5,7 @@
 #include "Arguments.h"
 #include "DecimalText.h"
 #include "Families.h"
-#include "Locale.h"
+#include "vbscript/text/Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"

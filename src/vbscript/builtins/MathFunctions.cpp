@@ -1,7 +1,7 @@
 // Math functions: Sqr, Sin, Cos, Tan, Atn, Exp, Log, Rnd, Randomize and RGB.
 #include "Arguments.h"
 #include "Families.h"
-#include "LocalClock.h"
+#include "vbscript/base/LocalClock.h"
 
 #include "automation/Error.h"
 

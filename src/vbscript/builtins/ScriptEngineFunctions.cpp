@@ -2,7 +2,7 @@
 // Locale.h, en-US by default).
 #include "Arguments.h"
 #include "Families.h"
-#include "Locale.h"
+#include "vbscript/text/Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"

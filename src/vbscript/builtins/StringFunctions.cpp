@@ -3,7 +3,8 @@
 // Escape and Unescape. Positions and lengths count characters.
 #include "Arguments.h"
 #include "Families.h"
-#include "UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
+#include "vbscript/base/Limits.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
@@ -54,7 +55,7 @@ using vb::Variant;
 // `unit` n times, built in slices so that a script's time-out can stop a huge one.
 std::string repeatedText(std::string_view unit, std::size_t n)
 {
-    constexpr std::size_t kSlice = 1 << 16;
+    constexpr std::size_t kSlice = limits::kLongWorkSlice;
     std::string out;
     out.reserve(n * unit.size());
     if (unit.size() == 1) {

@@ -3,7 +3,7 @@
 // default member, as VBScript documents.
 #include "Arguments.h"
 #include "Families.h"
-#include "Locale.h"
+#include "vbscript/text/Locale.h"
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"

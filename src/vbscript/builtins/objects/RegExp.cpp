@@ -4,8 +4,8 @@
 #include "MatchCollection.h"
 #include "regex/RegexMatcher.h"
 
-#include "vbscript/builtins/Builtins.h"
-#include "vbscript/builtins/UnicodeText.h"
+#include "vbscript/base/RunningContext.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Conversions.h"
 

@@ -2,7 +2,7 @@
 
 #include "FilePaths.h"
 
-#include "vbscript/builtins/LocalClock.h"
+#include "vbscript/base/LocalClock.h"
 
 #include "automation/Error.h"
 #include "automation/TextCompare.h"

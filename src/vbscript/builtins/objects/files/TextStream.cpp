@@ -2,7 +2,7 @@
 
 #include "FilePaths.h"
 
-#include "vbscript/builtins/UnicodeText.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Error.h"
 #include "automation/Utf16Text.h"

@@ -1,7 +1,8 @@
 // Pattern text -> syntax tree -> instructions.
 #include "RegexProgram.h"
 
-#include "vbscript/builtins/UnicodeText.h"
+#include "vbscript/base/Limits.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Error.h"
 
@@ -17,10 +18,6 @@ constexpr std::int32_t kExpectedBracket = 5019;
 constexpr std::int32_t kExpectedParen = 5020;
 constexpr std::int32_t kInvalidRange = 5021;
 
-// Patterns that expand beyond this many instructions (large counted repeats) or nest
-// groups deeper than this are refused; both keep compiling and matching bounded.
-constexpr std::size_t kMaxInstructions = 200000;
-constexpr int kMaxNesting = 500;
 constexpr int kUnbounded = -1;
 
 struct Node {
@@ -243,7 +240,7 @@ private:
 
     NodePtr parseGroup()
     {
-        if (++depth_ > kMaxNesting)
+        if (++depth_ > limits::kMaxRegexNesting)
             fail(kSyntaxError);
         NodePtr node;
         if (peek() == '?' && has(1) && (peek(1) == ':' || peek(1) == '=' || peek(1) == '!')) {
@@ -466,7 +463,7 @@ private:
 
     int emit(Instruction in)
     {
-        if (program_.code.size() >= kMaxInstructions)
+        if (program_.code.size() >= limits::kMaxRegexInstructions)
             vb::raiseError(kSyntaxError);
         program_.code.push_back(in);
         return here() - 1;

@@ -1,7 +1,9 @@
 #include "RegexMatcher.h"
 
-#include "vbscript/builtins/Builtins.h"
-#include "vbscript/builtins/UnicodeText.h"
+#include "base/Assert.h"
+#include "vbscript/base/Limits.h"
+#include "vbscript/base/RunningContext.h"
+#include "vbscript/text/UnicodeText.h"
 
 #include "automation/Error.h"
 
@@ -10,11 +12,6 @@
 namespace vbscript::regex {
 
 namespace {
-
-// Limits of one match attempt: backtracking entries (16 bytes each) and instructions
-// run. Only runaway backtracking reaches them.
-constexpr std::size_t kMaxStackFrames = 4u * 1024u * 1024u;
-constexpr std::size_t kMaxSteps = 100u * 1000u * 1000u;
 
 [[noreturn]] void tooComplex()
 {
@@ -82,7 +79,7 @@ bool Matcher::matchBackReference(int group, std::size_t& pos) const
 
 void Matcher::push(Frame::Kind kind, int index, std::ptrdiff_t value)
 {
-    if (stack_.size() >= kMaxStackFrames)
+    if (stack_.size() >= limits::kMaxRegexBacktrack)
         tooComplex();
     stack_.push_back(Frame{kind, index, value});
 }
@@ -94,8 +91,9 @@ bool Matcher::run(int pc, std::size_t pos, std::size_t& end)
     for (;;) {
         if ((steps_ & 0xFFF) == 0)
             pollLongWork();
-        if (++steps_ > kMaxSteps)
+        if (++steps_ > limits::kMaxRegexSteps)
             tooComplex();
+        TALLIS_ASSERT(pc >= 0 && static_cast<std::size_t>(pc) < program_.code.size()); // jumps stay inside the program
         const Instruction& in = program_.code[static_cast<std::size_t>(pc)];
         bool ok = true;
         switch (in.op) {

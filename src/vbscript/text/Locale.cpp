@@ -2,7 +2,7 @@
 
 #include "CldrLocale.h"
 
-#include "vbscript/builtins/Builtins.h"
+#include "vbscript/base/RunningContext.h"
 
 #include "automation/Conversions.h"
 #include "automation/TextCompare.h"

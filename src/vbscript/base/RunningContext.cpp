@@ -1,12 +1,12 @@
 // The running script's context, so that long library work can honour its time-out.
-#include "vbscript/builtins/Builtins.h"
+#include "RunningContext.h"
+#include "Limits.h"
 
 namespace vbscript {
 
 namespace {
 thread_local BuiltinContext* current = nullptr;
 thread_local unsigned countdown = 0;
-constexpr unsigned kPollEvery = 4096;
 } // namespace
 
 BuiltinContext* runningContext()
@@ -24,7 +24,7 @@ void pollLongWork()
 {
     if (countdown-- > 0)
         return;
-    countdown = kPollEvery;
+    countdown = limits::kLongWorkPollEvery;
     if (current)
         current->checkLongWork();
 }
