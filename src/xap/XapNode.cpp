@@ -8,6 +8,7 @@
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
 #include "automation/Utf16Text.h"
+#include "base/AsciiText.h"
 #include "platform/InterfaceForAddress.h"
 #include "platform/NetworkInterfaces.h"
 
@@ -22,14 +23,6 @@ namespace {
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 // Datagrams read per readiness call before the event loop gets its turn again.
 constexpr int kReadsPerWakeup = 4096;
-
-std::string toLower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
 
 // Numeric value of a dotted part: its leading digits, 0 when it has none.
 std::int64_t leadingNumber(std::string_view part)
@@ -232,7 +225,7 @@ std::int32_t XapNode::Init()
 {
     std::int32_t result = -1;
     interfaceIP_ = GetIP();
-    resolvedBroadcast_ = toLower(broadcastAddress_) == "default" ? "255.255.255.255" : broadcastAddress_;
+    resolvedBroadcast_ = ascii::equalsIgnoreCase(broadcastAddress_, "default") ? "255.255.255.255" : broadcastAddress_;
 
     if (interfaceIP_ != "127.0.0.1") {
         remoteHost1_ = resolvedBroadcast_;
@@ -395,7 +388,7 @@ void XapNode::readAll(platform::UdpSocket& socket)
 void XapNode::ProcessReceivedMessage(const std::string& text)
 {
     vb::trap(writeLogFileReporter(), kProgramName, "ProcessReceivedMessage", [&] {
-        if (!filterHeartbeats_ || toLower(text.substr(0, 8)) == "xap-head") {
+        if (!filterHeartbeats_ || ascii::startsWithIgnoreCase(text, "xap-head")) {
             if (queuedBytes_ + text.size() > kMaxQueuedBytes) {
                 // The listener is behind a flood: memory stays bounded, and the log
                 // says so once until the queue has been drained.

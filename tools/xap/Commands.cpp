@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "base/AsciiText.h"
 
 #include "bsc/Schema.h"
 #include "platform/InterfaceForAddress.h"
@@ -33,13 +34,7 @@ void catchStopSignals()
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-std::string lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return text;
-}
+using ascii::lower;
 
 // Where the tool sends from: a socket bound to the address of the interface whose
 // subnet holds the broadcast address (a socket bound to 127.0.0.1 cannot send to a
