@@ -84,11 +84,14 @@ std::optional<Report> readReport(const XapFrame& frame, std::string* why)
     const XapBlock* block = nullptr;
     for (std::size_t i = 1; i < frame.blocks.size() && !block; ++i) {
         const std::string& name = frame.blocks[i].name;
-        for (const bool input : {false, true})
-            if (name == schema::statusBlockName(schema::Status{.input = input})) {
+        for (const bool input : {false, true}) {
+            schema::Status kind;
+            kind.input = input;
+            if (name == schema::statusBlockName(kind)) {
                 block = &frame.blocks[i];
                 report.output = !input;
             }
+        }
     }
     if (!block)
         return refuse("no input.state or output.state block");

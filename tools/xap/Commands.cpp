@@ -72,7 +72,7 @@ public:
     }
 
 private:
-    static constexpr int kNetworkUnreachable = 10051; // ENETUNREACH as UdpSocket numbers it (Winsock's)
+    static constexpr int kNetworkUnreachable = 10051; // ENETUNREACH as UdpSocket numbers it (the log texts' numbering)
     static constexpr const char* kLimitedBroadcast = "255.255.255.255";
     static constexpr const char* kLoopbackBroadcast = "127.255.255.255";
 
