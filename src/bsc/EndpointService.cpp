@@ -6,6 +6,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
+#include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/Timer.h"
 #include "xap/Globals.h"
@@ -49,11 +50,8 @@ Items itemsOf(const xap::XapMessage& message, std::size_t section)
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        std::string_view key = line.substr(0, eq);
-        while (!key.empty() && key.front() == ' ')
-            key.remove_prefix(1);
-        while (!key.empty() && key.back() == ' ')
-            key.remove_suffix(1);
+        // Keys lose the spaces at their ends, as the wire format's readers do.
+        const std::string_view key = ascii::trim(line.substr(0, eq), ascii::kSpaces);
         items.emplace_back(std::string(key), std::string(line.substr(eq + 1)));
     }
     return items;

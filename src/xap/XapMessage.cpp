@@ -110,15 +110,15 @@ void XapMessage::addItem(std::string_view key, std::string_view value)
     builder_ += '\n';
 }
 
-std::int16_t XapMessage::AddSection(const std::string& sSection)
+std::int16_t XapMessage::AddSection(const std::string& sectionName)
 {
-    addSection(sSection);
+    addSection(sectionName);
     return 0;
 }
 
-std::int16_t XapMessage::AddItem(const std::string&, const std::string& sItem, const std::string& sValue)
+std::int16_t XapMessage::AddItem(const std::string&, const std::string& itemName, const std::string& value)
 {
-    addItem(sItem, sValue);
+    addItem(itemName, value);
     return 0;
 }
 
@@ -169,9 +169,9 @@ bool XapMessage::compareAddress(std::string_view a, std::string_view b)
     }
 }
 
-bool XapMessage::CompareClass(const std::string& sClass) const
+bool XapMessage::CompareClass(const std::string& cls) const
 {
-    return equalsIgnoreCase(sClass, msgClass_);
+    return equalsIgnoreCase(cls, msgClass_);
 }
 
 // ---- Parsing ----------------------------------------------------------------------
@@ -310,12 +310,12 @@ const XapMessage::Item* XapMessage::findItem(const Section& section, std::string
     return nullptr;
 }
 
-std::string XapMessage::getItem(std::string_view sSection, std::string_view sItem) const
+std::string XapMessage::getItem(std::string_view sectionName, std::string_view itemName) const
 {
-    const Section* section = findSection(sSection);
+    const Section* section = findSection(sectionName);
     if (!section)
         return "Unknown";
-    const Item* item = findItem(*section, sItem);
+    const Item* item = findItem(*section, itemName);
     if (!item)
         return "Unknown";
     const std::string_view line = view(item->line);

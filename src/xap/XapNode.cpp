@@ -502,9 +502,9 @@ void XapNode::logSendFailure(const platform::SocketError& error)
         vb::setCurrentFailure(pending);
 }
 
-void XapNode::SendHeartbeat(std::int32_t LongInterval)
+void XapNode::SendHeartbeat(std::int32_t intervalSeconds)
 {
-    std::int32_t n = LongInterval;
+    std::int32_t n = intervalSeconds;
     if (n > 60)
         n = 60;
     else if (n < 1)

@@ -59,8 +59,8 @@ public:
     XapNode();
     ~XapNode() override;
 
-    static std::int32_t hibyte(std::int16_t wParam) { return (wParam / 256) & 255; }
-    static std::int32_t lobyte(std::int16_t wParam) { return wParam & 255; }
+    static std::int32_t hibyte(std::int16_t value) { return (value / 256) & 255; }
+    static std::int32_t lobyte(std::int16_t value) { return value & 255; }
     void SocketsInitialize();
     void SocketsCleanup();
 
@@ -73,7 +73,7 @@ public:
     // error number when the interface bind failed.
     std::int32_t Init();
 
-    void RegisterNewMessageCallback(vb::Ref<vb::Object> oForm) { messageCallback_ = std::move(oForm); }
+    void RegisterNewMessageCallback(vb::Ref<vb::Object> listener) { messageCallback_ = std::move(listener); }
     // The oldest queued text, removed from the queue; "" when none waits.
     std::string GetMessage();
 
@@ -97,7 +97,7 @@ public:
 
     // Sends one heartbeat and sets the heartbeat timer from the interval (seconds,
     // clamped: above 60 gives 60, below 1 gives 0 and stops the timer, below 5 gives 5).
-    void SendHeartbeat(std::int32_t LongInterval);
+    void SendHeartbeat(std::int32_t intervalSeconds);
     // Composes one message and broadcasts it: "" when sent, else the failure text.
     std::string SendXap(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
                         const std::string& sData, const std::string& sSubaddress, const std::string& sUID) override;

@@ -185,7 +185,8 @@ std::string bscWords(Options& options, const std::vector<std::string>& words, bo
 
 void printUsage(std::FILE* out)
 {
-    std::fprintf(out,
+    // Not a format: the text holds "%".
+    std::fputs(
         "Usage:\n"
         "  xap send --class CLASS [--target ADDR] --section NAME KEY=VALUE... [--section NAME KEY=VALUE...]\n"
         "  xap listen [--class PATTERN] [--source PATTERN] [--target PATTERN] [--filter KEY=VALUE]...\n"
@@ -225,7 +226,8 @@ void printUsage(std::FILE* out)
         "\n"
         "Exit status: 0 on success; 1 when nothing could be sent, or a query or bsc command\n"
         "got no answer (\"no answer in N s\"), or listen --count saw fewer messages in time;\n"
-        "2 on a usage error.\n");
+        "2 on a usage error.\n",
+        out);
 }
 
 ParseResult parseCommandLine(int argc, char** argv)
