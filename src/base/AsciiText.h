@@ -58,16 +58,26 @@ inline constexpr std::string_view kBlanks = " \t";
 inline constexpr std::string_view kBlanksAndCr = " \t\r";
 inline constexpr std::string_view kSpacesAndCr = " \r";
 
+// Whether `c` is one of the bytes of `set` (a plain loop: the sets are a few bytes, and
+// it inlines to compares where string_view::find would call memchr per byte).
+constexpr bool isOneOf(char c, std::string_view set)
+{
+    for (const char b : set)
+        if (b == c)
+            return true;
+    return false;
+}
+
 constexpr std::string_view trimFront(std::string_view s, std::string_view set = kBlanks)
 {
-    while (!s.empty() && set.find(s.front()) != std::string_view::npos)
+    while (!s.empty() && isOneOf(s.front(), set))
         s.remove_prefix(1);
     return s;
 }
 
 constexpr std::string_view trimBack(std::string_view s, std::string_view set = kBlanks)
 {
-    while (!s.empty() && set.find(s.back()) != std::string_view::npos)
+    while (!s.empty() && isOneOf(s.back(), set))
         s.remove_suffix(1);
     return s;
 }
