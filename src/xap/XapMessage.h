@@ -31,7 +31,7 @@ public:
     std::int16_t AddSection(const std::string& sectionName);
     std::string ToXap() const;
     // Empties the builder; the argument is not used.
-    std::int16_t Init(const std::string& sMessage);
+    std::int16_t Init(const std::string& text);
     void Reset() { }
 
     // Address match: "*" matches one part, ">" the rest; case and sub-addresses ignored.
@@ -43,8 +43,8 @@ public:
 
     // Parsing. The first failure (a duplicate key or section, a text without its final
     // LF) ends the parse and is written to the log file; what was read stays.
-    std::int16_t FromXap(const std::string& sRawMessage) { return fromXap(sRawMessage); }
-    std::int16_t fromXap(std::string_view sRawMessage);
+    std::int16_t FromXap(const std::string& text) { return fromXap(text); }
+    std::int16_t fromXap(std::string_view text);
     // False when the last parse ended at a failure (and was logged).
     bool parsedWhole() const { return parsedWhole_; }
     // Value of an item of a parsed body block (everything after the first "=" of its
