@@ -21,6 +21,14 @@ inline std::string lower(std::string_view s)
     return out;
 }
 
+inline std::string upper(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        c = toUpper(c);
+    return out;
+}
+
 constexpr bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -25,14 +25,6 @@ namespace {
 constexpr std::chrono::milliseconds kRescanAtMostEvery{1000};
 constexpr std::size_t kMaxBlocksNamed = 3;
 
-std::string upperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - ('a' - 'A'));
-    return text;
-}
-
 // A text from the LAN as a log line may carry it: short, one line, printable.
 std::string clip(std::string_view text, std::size_t max = 64)
 {
@@ -166,7 +158,7 @@ void EndpointService::rescan()
             continue;
         Endpoint endpoint;
         endpoint.code = record->code;
-        endpoint.key = upperAscii(record->code);
+        endpoint.key = ascii::upper(record->code);
         if (!isSubAddressText(endpoint.key)) {
             unusable.push_back(record->code);
             continue;

@@ -16,6 +16,7 @@ TEST(AsciiText, CaseChangesOnlyAsciiLetters)
     EXPECT_EQ(ascii::toUpper('{'), '{');
     EXPECT_EQ(ascii::lower("\xC3\x84\xC4"), "\xC3\x84\xC4");
     EXPECT_EQ(ascii::toUpper('q'), 'Q');
+    EXPECT_EQ(ascii::upper("a1:fe\xC3\xA4z"), "A1:FE\xC3\xA4Z");
     EXPECT_EQ(ascii::lower(""), "");
 }
 
