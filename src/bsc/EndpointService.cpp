@@ -6,6 +6,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/Error.h"
+#include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/Timer.h"
 #include "xap/Globals.h"
@@ -24,14 +25,6 @@ namespace {
 constexpr std::chrono::milliseconds kRescanAtMostEvery{1000};
 constexpr std::size_t kMaxBlocksNamed = 3;
 
-std::string upperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - ('a' - 'A'));
-    return text;
-}
-
 // A text from the LAN as a log line may carry it: short, one line, printable.
 std::string clip(std::string_view text, std::size_t max = 64)
 {
@@ -49,11 +42,8 @@ Items itemsOf(const xap::XapMessage& message, std::size_t section)
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        std::string_view key = line.substr(0, eq);
-        while (!key.empty() && key.front() == ' ')
-            key.remove_prefix(1);
-        while (!key.empty() && key.back() == ' ')
-            key.remove_suffix(1);
+        // Keys lose the spaces at their ends, as the wire format's readers do.
+        const std::string_view key = ascii::trim(line.substr(0, eq), ascii::kSpaces);
         items.emplace_back(std::string(key), std::string(line.substr(eq + 1)));
     }
     return items;
@@ -168,7 +158,7 @@ void EndpointService::rescan()
             continue;
         Endpoint endpoint;
         endpoint.code = record->code;
-        endpoint.key = upperAscii(record->code);
+        endpoint.key = ascii::upper(record->code);
         if (!isSubAddressText(endpoint.key)) {
             unusable.push_back(record->code);
             continue;

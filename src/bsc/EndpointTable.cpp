@@ -3,27 +3,14 @@
 #include "Schema.h"
 
 #include "automation/Error.h"
+#include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 
-#include <cctype>
 #include <chrono>
 #include <set>
 #include <unordered_map>
 
 namespace bsc {
-
-namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
-} // namespace
 
 EndpointTable::EndpointTable(std::string path, Clock now) : path_(std::move(path)), now_(std::move(now)) { }
 
@@ -53,28 +40,25 @@ std::string EndpointTable::load()
         std::size_t end = text->find('\n', start);
         if (end == std::string::npos)
             end = text->size();
-        const std::string_view line = trimmed(std::string_view(*text).substr(start, end - start));
+        const std::string_view line = ascii::trimLine(std::string_view(*text).substr(start, end - start));
         start = end + 1;
         if (line.empty() || line[0] == ';')
             continue;
         if (line[0] == '[') {
-            std::string name(line);
-            for (char& c : name)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            inSection = name == "[endpoints]";
+            inSection = ascii::equalsIgnoreCase(line, "[endpoints]");
             continue;
         }
         if (!inSection)
             continue;
         const std::size_t eq = line.find('=');
-        const std::optional<int> number = eq == std::string_view::npos ? std::nullopt : parseEndpointNumber(trimmed(line.substr(0, eq)));
-        std::string_view value = eq == std::string_view::npos ? std::string_view() : trimmed(line.substr(eq + 1));
+        const std::optional<int> number = eq == std::string_view::npos ? std::nullopt : parseEndpointNumber(ascii::trimLine(line.substr(0, eq)));
+        std::string_view value = eq == std::string_view::npos ? std::string_view() : ascii::trimLine(line.substr(eq + 1));
         const std::size_t semicolon = value.find(';');
         Entry entry;
-        entry.code = std::string(trimmed(value.substr(0, semicolon)));
+        entry.code = std::string(ascii::trimLine(value.substr(0, semicolon)));
         bool good = number && isSubAddressText(entry.code) && !entries_.count(*number) && !codes.count(entry.code);
         if (good && semicolon != std::string_view::npos) {
-            const std::string_view when = trimmed(value.substr(semicolon + 1));
+            const std::string_view when = ascii::trimLine(value.substr(semicolon + 1));
             try {
                 std::size_t used = 0;
                 entry.goneSince = std::stoll(std::string(when), &used);

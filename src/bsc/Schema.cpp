@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include "base/AsciiText.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -7,25 +9,11 @@ namespace bsc {
 
 namespace {
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
+using ascii::equalsIgnoreCase;
 
 std::string_view trimmed(std::string_view text)
 {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return ascii::trim(text, ascii::kBlanksAndCr);
 }
 
 bool allDigits(std::string_view text)

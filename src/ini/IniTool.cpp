@@ -4,6 +4,7 @@
 
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
+#include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -42,13 +43,10 @@ std::string upperName(std::string_view name)
     return name.find_first_of("\r\n") == std::string_view::npos ? vb::upperCase(name) : vb::upperCase(oneLine(name));
 }
 
-std::string_view trimBlanks(std::string_view s)
+// Lines and keys lose spaces at their ends; tabs are content.
+constexpr std::string_view trimBlanks(std::string_view s)
 {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
+    return ascii::trim(s, ascii::kSpaces);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "ExecutablePath.h"
 
 #include <climits>
+#include <filesystem>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace platform {
 
@@ -27,27 +27,12 @@ bool isRunningProgram(const std::string& path)
 }
 
 // Removes "." components and empty ones, and applies ".." to the text (links are not
-// looked at: the path stays the one the user gave).
+// looked at: the path stays the one the user gave). No trailing "/" is kept.
 std::string normalise(const std::string& absolute)
 {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= absolute.size()) {
-        std::size_t slash = absolute.find('/', start);
-        if (slash == std::string::npos)
-            slash = absolute.size();
-        const std::string part = absolute.substr(start, slash - start);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = slash + 1;
-    }
-    std::string result;
-    for (const std::string& part : parts)
-        result += "/" + part;
+    std::string result = std::filesystem::path(absolute).lexically_normal().string();
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
     return result.empty() ? "/" : result;
 }
 

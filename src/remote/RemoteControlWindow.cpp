@@ -23,7 +23,7 @@ constexpr int twipsToPixels(int twips)
     return (twips + 7) / 15;
 }
 
-// The original window's outer height included its caption; the picture's own height
+// The expanded height counts a caption above the picture; the picture's own height
 // (6075 twips) is what "expanded" shows of it.
 constexpr int kCaptionTwips = RemoteControlWindow::kExpandedHeightTwips - kPictureHeight * 15;
 

@@ -278,7 +278,7 @@ void Setup::CheckTrigger(const vb::Variant&) { }
 void Setup::X10Event(const std::string& units, const std::string& houseCode, std::int16_t command,
                      vb::Optional<vb::Variant>, vb::Optional<vb::Variant>)
 {
-    xap::SendX10Event(units, houseCode, command);
+    xap::sendX10Event(units, houseCode, command);
 }
 
 void Setup::IREvent(std::int16_t IR_NUMBER)

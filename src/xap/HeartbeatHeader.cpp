@@ -1,6 +1,7 @@
 #include "HeartbeatHeader.h"
 
 #include "automation/TextCompare.h"
+#include "base/AsciiText.h"
 
 namespace xap {
 
@@ -8,15 +9,6 @@ namespace {
 
 constexpr std::size_t kLinesRead = 16;
 constexpr std::size_t kBytesRead = 2048;
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
 
 } // namespace
 
@@ -55,8 +47,8 @@ std::optional<HeartbeatHeader> readHeartbeatHeader(std::string_view text)
         const std::size_t eq = item.find('=');
         if (eq == std::string_view::npos)
             continue;
-        const std::string key = vb::lowerCase(std::string(trim(item.substr(0, eq))));
-        const std::string_view value = trim(item.substr(eq + 1));
+        const std::string key = vb::lowerCase(std::string(ascii::trimLine(item.substr(0, eq))));
+        const std::string_view value = ascii::trimLine(item.substr(eq + 1));
         if (key == "class") {
             header.cls = value;
         } else if (key == "source") {

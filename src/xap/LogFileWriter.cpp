@@ -1,9 +1,10 @@
 #include "LogFileWriter.h"
 
-#include "automation/TextCompare.h"
 #include "automation/Utf16Text.h"
+#include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 
@@ -83,15 +84,14 @@ LogFileWriter& logFileWriter()
 
 std::uint64_t parseLogSizeCap(std::string_view text)
 {
-    text = vb::trimBlanksAndTabs(text);
+    // Digits only (no sign) between the blanks, at most 18 of them.
+    text = ascii::trim(text, ascii::kBlanks);
+    std::uint64_t value = 0;
     if (text.empty() || text.size() > 18)
         return 0;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return 0;
     return value >= LogFileWriter::kMinMaxBytes ? value : 0;
 }
 

@@ -149,8 +149,8 @@ void InitXapAt(const std::string& baseFolder, const std::string& programPath)
         BaseFolder = baseFolder;
         // Paths that scripts build from the base folder keep its spelling.
         platform::addVerbatimFolder(BaseFolder);
-        // The development-folder rule and the share-to-drive rewrite of the Windows
-        // program have no meaning on POSIX paths and are left out.
+        // The program's path is kept as given: a POSIX path needs no rewriting of
+        // development folders or network shares.
         ProgramPath = programPath;
         for (const char* folder : {"Config", "HTML", "Data", "Scripts"})
             CreateFolders(platform::joinPath(BaseFolder, std::string(folder) + "/x"));

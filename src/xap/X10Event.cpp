@@ -8,17 +8,17 @@
 
 namespace xap {
 
-std::string x10DeviceList(const std::string& sDevice, const std::string& sHouse)
+std::string x10DeviceList(const std::string& device, const std::string& houseCode)
 {
-    // A leading house letter is dropped: the list is rebuilt from sHouse.
-    std::string units = sDevice;
+    // A leading house letter is dropped: the list is rebuilt from houseCode.
+    std::string units = device;
     if (!units.empty() && !vb::IsNumeric(vb::Variant(units.substr(0, 1))))
         units.erase(0, 1);
-    std::string list = sHouse;
+    std::string list = houseCode;
     for (char c : units) {
         if (c == '+') {
             list += ',';
-            list += sHouse;
+            list += houseCode;
         } else {
             list += c;
         }
@@ -26,12 +26,12 @@ std::string x10DeviceList(const std::string& sDevice, const std::string& sHouse)
     return list;
 }
 
-void SendX10Event(const std::string& sDevice, const std::string& sHouse, std::int16_t iCommand, const vb::Variant&,
+void sendX10Event(const std::string& units, const std::string& houseCode, std::int16_t command, const vb::Variant&,
                   const vb::Variant&)
 {
     vb::trap(logEventReporter(), kProgramName, "SendX10Event", [&] {
-        const std::string device = x10DeviceList(sDevice, sHouse);
-        const std::string event = std::to_string(iCommand);
+        const std::string device = x10DeviceList(units, houseCode);
+        const std::string event = std::to_string(command);
         SendXap("", "xAP-X10.event", "xAP-X10.event", itemList({{"Device", device}, {"Event", event}}), "", "");
     });
 }

@@ -4,6 +4,7 @@
 #include "Logging.h"
 
 #include "automation/Array.h"
+#include "base/AsciiText.h"
 
 #include <algorithm>
 
@@ -11,48 +12,12 @@ namespace xap {
 
 namespace {
 
-constexpr char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-// `word` is lowercase.
-bool containsIgnoringCase(std::string_view text, std::string_view word)
-{
-    if (word.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
-        if (lower(text[i]) == word[0] && equalsIgnoringCase(text.substr(i, word.size()), word))
-            return true;
-    return false;
-}
+using ascii::equalsIgnoreCase;
 
 // Trims blanks (spaces only, as the wire format's readers always have).
-std::string_view trimSpaces(std::string_view s)
+constexpr std::string_view trimSpaces(std::string_view s)
 {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string lowered(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = lower(c);
-    return out;
+    return ascii::trim(s, ascii::kSpaces);
 }
 
 // Sections with more items than this get a hash index for the duplicate-key check.
@@ -145,15 +110,15 @@ void XapMessage::addItem(std::string_view key, std::string_view value)
     builder_ += '\n';
 }
 
-std::int16_t XapMessage::AddSection(const std::string& sSection)
+std::int16_t XapMessage::AddSection(const std::string& sectionName)
 {
-    addSection(sSection);
+    addSection(sectionName);
     return 0;
 }
 
-std::int16_t XapMessage::AddItem(const std::string&, const std::string& sItem, const std::string& sValue)
+std::int16_t XapMessage::AddItem(const std::string&, const std::string& itemName, const std::string& value)
 {
-    addItem(sItem, sValue);
+    addItem(itemName, value);
     return 0;
 }
 
@@ -193,7 +158,7 @@ bool XapMessage::compareAddress(std::string_view a, std::string_view b)
         const std::string_view partB = b.substr(pb, eb - pb);
         if (partA == ">" || partB == ">")
             return true;
-        if (partA != "*" && partB != "*" && !equalsIgnoringCase(partA, partB))
+        if (partA != "*" && partB != "*" && !equalsIgnoreCase(partA, partB))
             return false;
         const bool lastA = ea == a.size();
         const bool lastB = eb == b.size();
@@ -204,9 +169,9 @@ bool XapMessage::compareAddress(std::string_view a, std::string_view b)
     }
 }
 
-bool XapMessage::CompareClass(const std::string& sClass) const
+bool XapMessage::CompareClass(const std::string& cls) const
 {
-    return equalsIgnoringCase(sClass, msgClass_);
+    return equalsIgnoreCase(cls, msgClass_);
 }
 
 // ---- Parsing ----------------------------------------------------------------------
@@ -222,7 +187,7 @@ void XapMessage::parse(std::string_view raw)
     if (raw.empty())
         return;
     const std::size_t firstLineEnd = std::min(raw.find('\n'), raw.size());
-    if (!containsIgnoringCase(raw.substr(0, firstLineEnd), "xap-header"))
+    if (!ascii::containsIgnoreCase(raw.substr(0, firstLineEnd), "xap-header"))
         return;
 
     const std::size_t base = text_.size();
@@ -270,13 +235,13 @@ void XapMessage::parse(std::string_view raw)
         const std::string_view key = trimSpaces(line.substr(0, eq));
         if (inHeader) {
             std::string_view value = trimSpaces(line.substr(eq + 1));
-            if (equalsIgnoringCase(key, "uid"))
+            if (equalsIgnoreCase(key, "uid"))
                 msgUID_.assign(value);
-            else if (equalsIgnoringCase(key, "class"))
+            else if (equalsIgnoreCase(key, "class"))
                 msgClass_.assign(value);
-            else if (equalsIgnoringCase(key, "source"))
+            else if (equalsIgnoreCase(key, "source"))
                 msgSource_.assign(value);
-            else if (equalsIgnoringCase(key, "target"))
+            else if (equalsIgnoreCase(key, "target"))
                 msgTarget_.assign(value);
         } else {
             auto spanOf = [&](std::string_view part) {
@@ -289,7 +254,7 @@ void XapMessage::parse(std::string_view raw)
 
 void XapMessage::openSection(std::string_view name)
 {
-    std::string key = lowered(name);
+    std::string key = ascii::lower(name);
     if (!sectionIndex_.emplace(key, static_cast<std::uint32_t>(sections_.size())).second)
         vb::raiseError(vb::err::DuplicateKey);
     sections_.push_back(Section{std::move(key), static_cast<std::uint32_t>(items_.size()), 0});
@@ -307,13 +272,13 @@ void XapMessage::addParsedItem(Span key, Span line)
     if (section.itemCount < kLinearSectionLimit) {
         const Item* first = items_.data() + section.firstItem;
         for (const Item* it = first; it != first + section.itemCount; ++it)
-            if (it->keyHash == hash && equalsIgnoringCase(view(it->key), keyText))
+            if (it->keyHash == hash && equalsIgnoreCase(view(it->key), keyText))
                 vb::raiseError(vb::err::DuplicateKey);
     } else {
         if (section.itemCount == kLinearSectionLimit)
             for (std::uint32_t i = 0; i < section.itemCount; ++i)
-                bigSectionKeys_.insert(lowered(view(items_[section.firstItem + i].key)));
-        if (!bigSectionKeys_.insert(lowered(keyText)).second)
+                bigSectionKeys_.insert(ascii::lower(view(items_[section.firstItem + i].key)));
+        if (!bigSectionKeys_.insert(ascii::lower(keyText)).second)
             vb::raiseError(vb::err::DuplicateKey);
     }
     items_.push_back(Item{key, hash, line});
@@ -322,7 +287,7 @@ void XapMessage::addParsedItem(Span key, Span line)
 
 const XapMessage::Section* XapMessage::findSection(std::string_view name) const
 {
-    const auto found = sectionIndex_.find(lowered(name));
+    const auto found = sectionIndex_.find(ascii::lower(name));
     return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
@@ -331,7 +296,7 @@ std::uint32_t XapMessage::keyHash(std::string_view key)
     // FNV-1a over the lowercased bytes.
     std::uint32_t hash = 2166136261u;
     for (char c : key)
-        hash = (hash ^ static_cast<unsigned char>(lower(c))) * 16777619u;
+        hash = (hash ^ static_cast<unsigned char>(ascii::toLower(c))) * 16777619u;
     return hash;
 }
 
@@ -340,17 +305,17 @@ const XapMessage::Item* XapMessage::findItem(const Section& section, std::string
     const std::uint32_t hash = keyHash(key);
     const Item* first = items_.data() + section.firstItem;
     for (const Item* it = first; it != first + section.itemCount; ++it)
-        if (it->keyHash == hash && equalsIgnoringCase(view(it->key), key))
+        if (it->keyHash == hash && equalsIgnoreCase(view(it->key), key))
             return it;
     return nullptr;
 }
 
-std::string XapMessage::getItem(std::string_view sSection, std::string_view sItem) const
+std::string XapMessage::getItem(std::string_view sectionName, std::string_view itemName) const
 {
-    const Section* section = findSection(sSection);
+    const Section* section = findSection(sectionName);
     if (!section)
         return "Unknown";
-    const Item* item = findItem(*section, sItem);
+    const Item* item = findItem(*section, itemName);
     if (!item)
         return "Unknown";
     const std::string_view line = view(item->line);

@@ -27,30 +27,30 @@ public:
 
     // Building: set the header fields, AddHeader, then AddSection/AddItem, then ToXap.
     std::int16_t AddHeader();
-    std::int16_t AddItem(const std::string& sSection, const std::string& sItem, const std::string& sValue);
-    std::int16_t AddSection(const std::string& sSection);
+    std::int16_t AddItem(const std::string& sectionName, const std::string& itemName, const std::string& value);
+    std::int16_t AddSection(const std::string& sectionName);
     std::string ToXap() const;
     // Empties the builder; the argument is not used.
-    std::int16_t Init(const std::string& sMessage);
+    std::int16_t Init(const std::string& text);
     void Reset() { }
 
     // Address match: "*" matches one part, ">" the rest; case and sub-addresses ignored.
-    static bool compareAddress(std::string_view sItem1, std::string_view sItem2);
-    bool CompareAddress(const std::string& sItem1, const std::string& sItem2) const { return compareAddress(sItem1, sItem2); }
-    bool CompareClass(const std::string& sClass) const;
-    bool CompareSource(const std::string& sSource) const { return compareAddress(sSource, msgSource_); }
-    bool CompareTarget(const std::string& sTarget) const { return compareAddress(sTarget, msgTarget_); }
+    static bool compareAddress(std::string_view first, std::string_view second);
+    bool CompareAddress(const std::string& first, const std::string& second) const { return compareAddress(first, second); }
+    bool CompareClass(const std::string& cls) const;
+    bool CompareSource(const std::string& source) const { return compareAddress(source, msgSource_); }
+    bool CompareTarget(const std::string& target) const { return compareAddress(target, msgTarget_); }
 
     // Parsing. The first failure (a duplicate key or section, a text without its final
     // LF) ends the parse and is written to the log file; what was read stays.
-    std::int16_t FromXap(const std::string& sRawMessage) { return fromXap(sRawMessage); }
-    std::int16_t fromXap(std::string_view sRawMessage);
+    std::int16_t FromXap(const std::string& text) { return fromXap(text); }
+    std::int16_t fromXap(std::string_view text);
     // False when the last parse ended at a failure (and was logged).
     bool parsedWhole() const { return parsedWhole_; }
     // Value of an item of a parsed body block (everything after the first "=" of its
     // line, untrimmed), or "Unknown".
-    std::string GetItem(const std::string& sSection, const std::string& sItem) const { return getItem(sSection, sItem); }
-    std::string getItem(std::string_view sSection, std::string_view sItem) const;
+    std::string GetItem(const std::string& sectionName, const std::string& itemName) const { return getItem(sectionName, itemName); }
+    std::string getItem(std::string_view sectionName, std::string_view itemName) const;
     // Names of the parsed body blocks, lowercased, without the empty name the final
     // "}" opens.
     vb::Variant MsgSection() const;

@@ -8,6 +8,7 @@
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
 #include "automation/Utf16Text.h"
+#include "base/AsciiText.h"
 #include "platform/InterfaceForAddress.h"
 #include "platform/NetworkInterfaces.h"
 
@@ -22,14 +23,6 @@ namespace {
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 // Datagrams read per readiness call before the event loop gets its turn again.
 constexpr int kReadsPerWakeup = 4096;
-
-std::string toLower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
 
 // Numeric value of a dotted part: its leading digits, 0 when it has none.
 std::int64_t leadingNumber(std::string_view part)
@@ -115,14 +108,14 @@ const vb::MemberTable<XapNode>& XapNode::members()
 
 XapNode::XapNode()
     : addressLister_(platform::interfaceAddresses)
-    , hbeatTimer_([this] { onHeartbeatTick(); })
+    , heartbeatTimer_([this] { onHeartbeatTick(); })
     , receiveTimer_([this] { onReceiveTimer(); })
     , hubCheckTimer_([this] { onHubCheck(); })
 {
     // The timers' settings before any code runs: the heartbeat timer at 20 s, the
     // receive timer off.
-    hbeatTimer_.setInterval(20000);
-    hbeatTimer_.setEnabled(true);
+    heartbeatTimer_.setInterval(20000);
+    heartbeatTimer_.setEnabled(true);
     SocketsInitialize();
     messageCallback_.reset();
     filterHeartbeats_ = true;
@@ -137,7 +130,7 @@ XapNode::~XapNode()
 void XapNode::unload()
 {
     // The hub stops relaying to this port at once rather than after two intervals.
-    if (announced_ && winsock2_.isOpen()) {
+    if (announced_ && lanSocket_.isOpen()) {
         announced_ = false;
         vb::ignoreErrors([&] { sendDatagram(stoppedHeartbeat()); });
     }
@@ -146,11 +139,11 @@ void XapNode::unload()
         queuedBytes_ = 0;
     });
     vb::ignoreErrors([&] { SocketsCleanup(); });
-    watcher1_.reset();
-    watcher2_.reset();
-    winsock1_.close();
-    winsock2_.close();
-    hbeatTimer_.setEnabled(false);
+    loopbackWatcher_.reset();
+    lanWatcher_.reset();
+    loopbackSocket_.close();
+    lanSocket_.close();
+    heartbeatTimer_.setEnabled(false);
     receiveTimer_.setEnabled(false);
     hubCheckTimer_.setEnabled(false);
     // The listener (the main form) holds the node; letting go of it ends the cycle.
@@ -232,24 +225,23 @@ std::int32_t XapNode::Init()
 {
     std::int32_t result = -1;
     interfaceIP_ = GetIP();
-    resolvedBroadcast_ = toLower(broadcastAddress_) == "default" ? "255.255.255.255" : broadcastAddress_;
+    resolvedBroadcast_ = ascii::equalsIgnoreCase(broadcastAddress_, "default") ? "255.255.255.255" : broadcastAddress_;
 
     if (interfaceIP_ != "127.0.0.1") {
-        remoteHost1_ = resolvedBroadcast_;
-        if (!bindFromFirstPort(winsock1_)) {
+        if (!bindFromFirstPort(loopbackSocket_)) {
             result = -1;
         } else {
-            prepareReceiver(winsock1_, watcher1_);
-            remoteHost2_ = resolvedBroadcast_;
-            if (platform::SocketError e = winsock2_.bind(static_cast<std::uint16_t>(nodePort_), interfaceIP_))
+            prepareReceiver(loopbackSocket_, loopbackWatcher_);
+            sendAddress_ = resolvedBroadcast_;
+            if (platform::SocketError e = lanSocket_.bind(static_cast<std::uint16_t>(nodePort_), interfaceIP_))
                 return e.number > 0 ? -e.number : e.number;
-            prepareReceiver(winsock2_, watcher2_);
+            prepareReceiver(lanSocket_, lanWatcher_);
             result = nodePort_;
         }
     } else {
-        remoteHost2_ = resolvedBroadcast_;
-        if (bindFromFirstPort(winsock2_)) {
-            prepareReceiver(winsock2_, watcher2_);
+        sendAddress_ = resolvedBroadcast_;
+        if (bindFromFirstPort(lanSocket_)) {
+            prepareReceiver(lanSocket_, lanWatcher_);
             result = nodePort_;
         } else {
             result = -1;
@@ -323,14 +315,14 @@ void XapNode::onHubCheck()
 
 void XapNode::reannounce()
 {
-    if (!announced_ || !winsock2_.isOpen())
+    if (!announced_ || !lanSocket_.isOpen())
         return;
     const Clock::time_point now = Clock::now();
     if (extraHeartbeats_ > 0 && now - lastReannounce_ < std::chrono::milliseconds(kReannounceGapMs))
         return;
     lastReannounce_ = now;
     ++extraHeartbeats_;
-    remoteHost2_ = resolvedBroadcast_;
+    sendAddress_ = resolvedBroadcast_;
     sendDatagram(heartbeatPrefix_ + std::to_string(announcedInterval_) + heartbeatSuffix_);
 }
 
@@ -388,14 +380,14 @@ void XapNode::readAll(platform::UdpSocket& socket)
         lastArrival_ = Clock::now();
         if (lastReceived_.size() > 5 && (lastReceived_[5] == 'b' || lastReceived_[5] == 'B'))
             noteHeartbeat(lastReceived_);
-        ProcessReceivedMessage(lastReceived_);
+        processReceivedMessage(lastReceived_);
     }
 }
 
-void XapNode::ProcessReceivedMessage(const std::string& text)
+void XapNode::processReceivedMessage(const std::string& text)
 {
     vb::trap(writeLogFileReporter(), kProgramName, "ProcessReceivedMessage", [&] {
-        if (!filterHeartbeats_ || toLower(text.substr(0, 8)) == "xap-head") {
+        if (!filterHeartbeats_ || ascii::startsWithIgnoreCase(text, "xap-head")) {
             if (queuedBytes_ + text.size() > kMaxQueuedBytes) {
                 // The listener is behind a flood: memory stays bounded, and the log
                 // says so once until the queue has been drained.
@@ -491,9 +483,9 @@ platform::SocketError XapNode::sendDatagram(std::string_view text)
         wellFormed = vb::utf16::toWellFormed(text);
         text = wellFormed;
     }
-    platform::SocketError e = winsock2_.enableBroadcast();
+    platform::SocketError e = lanSocket_.enableBroadcast();
     if (!e)
-        e = winsock2_.sendTo(remoteHost2_, kXapPort, text);
+        e = lanSocket_.sendTo(sendAddress_, kXapPort, text);
     if (e)
         logSendFailure(e);
     return e;
@@ -505,25 +497,25 @@ void XapNode::logSendFailure(const platform::SocketError& error)
 {
     const vb::Failure pending = vb::currentFailure();
     vb::clearCurrentFailure();
-    WriteLogWarning(kProgramName, "cannot send to " + remoteHost2_ + ":" + std::to_string(kXapPort) + ": " + error.description);
+    WriteLogWarning(kProgramName, "cannot send to " + sendAddress_ + ":" + std::to_string(kXapPort) + ": " + error.description);
     if (pending.active())
         vb::setCurrentFailure(pending);
 }
 
-void XapNode::SendHeartbeat(std::int32_t LongInterval)
+void XapNode::SendHeartbeat(std::int32_t intervalSeconds)
 {
-    std::int32_t n = LongInterval;
+    std::int32_t n = intervalSeconds;
     if (n > 60)
         n = 60;
     else if (n < 1)
         n = 0;
     else if (n < 5)
         n = 5;
-    hbeatTimer_.setInterval(n * 1000);
-    hbeatTimer_.setEnabled(n > 0);
+    heartbeatTimer_.setInterval(n * 1000);
+    heartbeatTimer_.setEnabled(n > 0);
     announced_ = true;
     announcedInterval_ = n;
-    remoteHost2_ = resolvedBroadcast_;
+    sendAddress_ = resolvedBroadcast_;
     // A heartbeat that cannot be sent is not reported to the caller (the log has it);
     // the next one tries again.
     sendDatagram(heartbeatPrefix_ + std::to_string(n) + heartbeatSuffix_);
@@ -533,7 +525,7 @@ void XapNode::onHeartbeatTick()
 {
     heartbeatTicks_ = static_cast<std::int16_t>((heartbeatTicks_ + 1) % 10);
     if (heartbeatTicks_ == 0)
-        vb::ignoreErrors([&] { SendHeartbeat(static_cast<std::int32_t>(std::lround(hbeatTimer_.interval() / 1000.0))); });
+        vb::ignoreErrors([&] { SendHeartbeat(static_cast<std::int32_t>(std::lround(heartbeatTimer_.interval() / 1000.0))); });
 }
 
 std::string XapNode::SendXap(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
@@ -559,7 +551,7 @@ std::string XapNode::SendXap(const std::string& sTarget, const std::string& sCla
                 break;
             data.remove_prefix(end + 1);
         }
-        remoteHost2_ = resolvedBroadcast_;
+        sendAddress_ = resolvedBroadcast_;
         if (platform::SocketError e = sendDatagram(message.ToXap()))
             throw vb::Error(e.number, e.description);
         return {};

@@ -7,8 +7,9 @@
 // burst the registered listener's onMessage is called by name, and it takes them out
 // with GetMessage. Everything it sends goes to port 3639 of the broadcast address.
 //
-// `Winsock1` is the loopback receiver; `Winsock2` sends and receives on the interface
-// address (on a computer without a network address it is the only socket used).
+// Two sockets: the loopback receiver (the port the hub relays to), and the LAN socket,
+// which sends and receives on the interface address (on a computer without a network
+// address it is bound to loopback and is the only socket used).
 #pragma once
 
 #include "Outgoing.h"
@@ -58,8 +59,8 @@ public:
     XapNode();
     ~XapNode() override;
 
-    static std::int32_t hibyte(std::int16_t wParam) { return (wParam / 256) & 255; }
-    static std::int32_t lobyte(std::int16_t wParam) { return wParam & 255; }
+    static std::int32_t hibyte(std::int16_t value) { return (value / 256) & 255; }
+    static std::int32_t lobyte(std::int16_t value) { return value & 255; }
     void SocketsInitialize();
     void SocketsCleanup();
 
@@ -72,7 +73,7 @@ public:
     // error number when the interface bind failed.
     std::int32_t Init();
 
-    void RegisterNewMessageCallback(vb::Ref<vb::Object> oForm) { messageCallback_ = std::move(oForm); }
+    void RegisterNewMessageCallback(vb::Ref<vb::Object> listener) { messageCallback_ = std::move(listener); }
     // The oldest queued text, removed from the queue; "" when none waits.
     std::string GetMessage();
 
@@ -96,7 +97,7 @@ public:
 
     // Sends one heartbeat and sets the heartbeat timer from the interval (seconds,
     // clamped: above 60 gives 60, below 1 gives 0 and stops the timer, below 5 gives 5).
-    void SendHeartbeat(std::int32_t LongInterval);
+    void SendHeartbeat(std::int32_t intervalSeconds);
     // Composes one message and broadcasts it: "" when sent, else the failure text.
     std::string SendXap(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
                         const std::string& sData, const std::string& sSubaddress, const std::string& sUID) override;
@@ -106,7 +107,7 @@ public:
 
     // Queues a received text when it is an xAP message (or when heartbeats are not
     // filtered) and arms the receive timer.
-    void ProcessReceivedMessage(const std::string& text);
+    void processReceivedMessage(const std::string& text);
 
     // For the program's own use and for tests.
     void setAddressLister(AddressLister lister) { addressLister_ = std::move(lister); }
@@ -118,15 +119,15 @@ public:
     std::size_t queuedCount() const { return receivedQueue_.size(); }
     std::size_t queuedBytes() const { return queuedBytes_; }
     std::int16_t heartbeatTicks() const { return heartbeatTicks_; }
-    platform::Timer& heartbeatTimer() { return hbeatTimer_; }
+    platform::Timer& heartbeatTimer() { return heartbeatTimer_; }
     platform::Timer& receiveTimer() { return receiveTimer_; }
     void setHubCheckDelay(int milliseconds) { hubCheckDelayMs_ = milliseconds; }
     void setDeafHeartbeatDelay(int milliseconds) { deafHeartbeatMs_ = milliseconds; }
     // Heartbeats sent besides the timer's (re-announcements).
     std::uint64_t extraHeartbeats() const { return extraHeartbeats_; }
     bool anythingReceived() const { return anythingReceived_; }
-    bool loopbackSocketBound() const { return winsock1_.isOpen(); }
-    bool interfaceSocketBound() const { return winsock2_.isOpen(); }
+    bool loopbackSocketBound() const { return loopbackSocket_.isOpen(); }
+    bool lanSocketBound() const { return lanSocket_.isOpen(); }
 
     // Called by the timers.
     void onHeartbeatTick();
@@ -164,13 +165,13 @@ private:
     std::int16_t heartbeatTicks_ = 0;
     AddressLister addressLister_;
 
-    platform::UdpSocket winsock1_;
-    platform::UdpSocket winsock2_;
-    std::string remoteHost1_ = "255.255.255.255";
-    std::string remoteHost2_ = "255.255.255.255";
-    std::unique_ptr<platform::ReadinessWatcher> watcher1_;
-    std::unique_ptr<platform::ReadinessWatcher> watcher2_;
-    platform::Timer hbeatTimer_;
+    platform::UdpSocket loopbackSocket_;
+    platform::UdpSocket lanSocket_;
+    // Where messages and heartbeats go (port kXapPort): the resolved broadcast address.
+    std::string sendAddress_ = "255.255.255.255";
+    std::unique_ptr<platform::ReadinessWatcher> loopbackWatcher_;
+    std::unique_ptr<platform::ReadinessWatcher> lanWatcher_;
+    platform::Timer heartbeatTimer_;
     platform::Timer receiveTimer_;
     platform::Timer hubCheckTimer_;
     int hubCheckDelayMs_ = kHubCheckDelayMs;

@@ -114,8 +114,8 @@ TEST_F(DispatchTest, APlugInFailureIsReportedAndTheDrainGoesOn)
             vb::raiseError(vb::err::DivisionByZero);
     };
     xap::XapNode& node = *shell::mainForm()->node();
-    node.ProcessReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
-    node.ProcessReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=2\n}\n"));
+    node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
+    node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=2\n}\n"));
     vb::call(*shell::mainForm(), "onMessage");
     EXPECT_EQ(plugin->received, (std::vector<std::string>{"Audrey.Cmd 1", "Audrey.Cmd 2"}));
     const std::string report = nextMessage();
@@ -135,8 +135,8 @@ TEST_F(DispatchTest, NestedOnMessageReturnsWithoutReadingTheQueue)
         shell::mainForm()->onMessage();
         leftDuringNestedCall = node.queuedCount();
     };
-    node.ProcessReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
-    node.ProcessReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=2\n}\n"));
+    node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
+    node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=2\n}\n"));
     shell::mainForm()->onMessage();
     EXPECT_EQ(leftDuringNestedCall, 1u);
     EXPECT_EQ(plugin->received, (std::vector<std::string>{"Audrey.Cmd 1", "Audrey.Cmd 2"}));

@@ -33,6 +33,15 @@ for bad in "send --class A.B --section S k=v --text x" "send --class A.B --secti
   # shellcheck disable=SC2086
   expect_status 2 "$XAP" $bad
 done
+# The hub's usage errors, each with its message (status 2 before anything is bound).
+for bad in "--port:--port needs a value" "-p 0:the port must be a number from 1 to 65535" \
+           "--port 65536:the port must be a number from 1 to 65535" "-p 12ab:the port must be a number from 1 to 65535" \
+           "-m 0:the client limit must be a number from 1 to 65535" "-q extra:unknown option extra" \
+           "--:unknown option --" "-x:unknown option -x"; do
+  # shellcheck disable=SC2086
+  expect_status 2 "$XAPHUB" ${bad%%:*}
+  grep -qx -- "xaphub: ${bad#*:}.*" "$SCENE_DIR/last.err" || scene_fail "xaphub ${bad%%:*}: $(cat "$SCENE_DIR/last.err")"
+done
 expect_status 2 "$VBSRUN" --timeout soon x.vbs
 expect_status 1 "$VBSRUN" "$SCENE_DIR/missing.vbs"
 grep -q "missing.vbs: cannot read the script file: No such file or directory" "$SCENE_DIR/last.err" \

@@ -119,7 +119,9 @@ TEST(LogFileCap, ReadFromVynXapIni)
 {
     EXPECT_EQ(xap::parseLogSizeCap("1048576"), 1048576u);
     EXPECT_EQ(xap::parseLogSizeCap(" 4096 "), 4096u);
-    for (const char* bad : {"", "10 MB", "-5", "100", "99999999999999999999"})
+    EXPECT_EQ(xap::parseLogSizeCap("\t4096\t"), 4096u);
+    EXPECT_EQ(xap::parseLogSizeCap("999999999999999999"), 999999999999999999u);
+    for (const char* bad : {"", "10 MB", "-5", "+4096", "0x10000", "40 96", "4096\r", "100", "99999999999999999999"})
         EXPECT_EQ(xap::parseLogSizeCap(bad), 0u) << bad;
 
     TempFolder dir;

@@ -30,8 +30,8 @@ TEST(SendX10Event, DeviceListAndEventItems)
     Recorder recorder;
     xap::setMessageSender(&recorder);
     xap::XapReady = true;
-    xap::SendX10Event("3+4", "C", 2, vb::Variant(std::int16_t(0)), vb::Variant(std::int16_t(0)));
-    xap::SendX10Event("B12", "B", -5);
+    xap::sendX10Event("3+4", "C", 2, vb::Variant(std::int16_t(0)), vb::Variant(std::int16_t(0)));
+    xap::sendX10Event("B12", "B", -5);
     xap::XapReady = false;
     xap::setMessageSender(nullptr);
     ASSERT_EQ(recorder.sent.size(), 2u);

@@ -90,7 +90,7 @@ TEST_F(NodeTest, BindsTheFirstFreePortFrom32768)
     EXPECT_EQ(node->nodePort(), 32769);
     // Without a network address the loopback address is the interface, on one socket.
     EXPECT_EQ(node->interfaceIP(), "127.0.0.1");
-    EXPECT_TRUE(node->interfaceSocketBound());
+    EXPECT_TRUE(node->lanSocketBound());
     EXPECT_FALSE(node->loopbackSocketBound());
     EXPECT_EQ(node->resolvedBroadcast(), "127.255.255.255");
     EXPECT_EQ(node->heartbeatSuffix(), "0\nport=32769\n}\n");
@@ -118,7 +118,7 @@ TEST_F(NodeTest, InterfaceBindFailureGivesTheNegatedErrorNumber)
     node->setAddressLister([] { return std::optional<std::vector<std::string>>({"10.99.0.5"}); });
     EXPECT_EQ(node->Init(), -10049);
     EXPECT_TRUE(node->loopbackSocketBound());
-    EXPECT_FALSE(node->interfaceSocketBound());
+    EXPECT_FALSE(node->lanSocketBound());
 }
 
 TEST_F(NodeTest, BroadcastDefaultMeansTheWholeNetwork)
@@ -238,11 +238,11 @@ TEST_F(NodeTest, SendXapReportsAFailedSendAsText)
 
 TEST_F(NodeTest, HeartbeatFilterAndQueueOrder)
 {
-    node->ProcessReceivedMessage("xap-hbeat\n{\n}\n");
-    node->ProcessReceivedMessage("something else");
+    node->processReceivedMessage("xap-hbeat\n{\n}\n");
+    node->processReceivedMessage("something else");
     EXPECT_EQ(node->queuedCount(), 0u);
-    node->ProcessReceivedMessage("XAP-HEADER\n{\n}\n");
-    node->ProcessReceivedMessage("xap-header\n{\nsecond\n");
+    node->processReceivedMessage("XAP-HEADER\n{\n}\n");
+    node->processReceivedMessage("xap-header\n{\nsecond\n");
     EXPECT_EQ(node->queuedCount(), 2u);
     EXPECT_TRUE(node->receiveTimer().running());
     EXPECT_EQ(node->GetMessage(), "XAP-HEADER\n{\n}\n");
@@ -251,7 +251,7 @@ TEST_F(NodeTest, HeartbeatFilterAndQueueOrder)
     EXPECT_EQ(node->queuedCount(), 0u);
 
     vb::setProperty(*node, "FilterHeartbeats", false);
-    node->ProcessReceivedMessage("xap-hbeat\n{\n}\n");
+    node->processReceivedMessage("xap-hbeat\n{\n}\n");
     EXPECT_EQ(node->GetMessage(), "xap-hbeat\n{\n}\n");
 }
 
@@ -281,7 +281,7 @@ TEST_F(NodeTest, ListenerWithoutOnMessageIsReportedNotFatal)
 {
     vb::Ref<XapNode> notAListener = vb::make<XapNode>();
     node->RegisterNewMessageCallback(vb::Ref<vb::Object>(notAListener));
-    node->ProcessReceivedMessage("xap-header\n");
+    node->processReceivedMessage("xap-header\n");
     node->onReceiveTimer();
     EXPECT_NE(dir.read("Data/raruveViziva.txt").find("raruveViziva ReceiveTimer_Timer"), std::string::npos);
     EXPECT_EQ(node->queuedCount(), 1u); // the text waits for GetMessage
@@ -388,7 +388,7 @@ TEST_F(NodeDiagnosticsTest, AFloodTheListenerCannotKeepUpWithIsDroppedNotHoarded
     const std::string big = "xap-header\n" + std::string(60000, 'x');
     const std::size_t fits = XapNode::kMaxQueuedBytes / big.size();
     for (std::size_t i = 0; i < fits + 50; ++i)
-        node->ProcessReceivedMessage(big);
+        node->processReceivedMessage(big);
     EXPECT_EQ(node->queuedCount(), fits);
     EXPECT_LE(node->queuedBytes(), XapNode::kMaxQueuedBytes);
     const std::string text = log();
@@ -399,7 +399,7 @@ TEST_F(NodeDiagnosticsTest, AFloodTheListenerCannotKeepUpWithIsDroppedNotHoarded
     // Once drained, the queue takes messages again, in order, and a new flood is named again.
     while (!node->GetMessage().empty()) { }
     EXPECT_EQ(node->queuedBytes(), 0u);
-    node->ProcessReceivedMessage("xap-header\n{\nafter\n");
+    node->processReceivedMessage("xap-header\n{\nafter\n");
     EXPECT_EQ(node->GetMessage(), "xap-header\n{\nafter\n");
 }
 

@@ -185,6 +185,7 @@ std::string bscWords(Options& options, const std::vector<std::string>& words, bo
 
 void printUsage(std::FILE* out)
 {
+    // Not a format: the text holds "%".
     std::fputs(
         "Usage:\n"
         "  xap send --class CLASS [--target ADDR] --section NAME KEY=VALUE... [--section NAME KEY=VALUE...]\n"

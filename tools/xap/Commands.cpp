@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "base/AsciiText.h"
 
 #include "bsc/Schema.h"
 #include "platform/InterfaceForAddress.h"
@@ -33,13 +34,7 @@ void catchStopSignals()
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-std::string lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return text;
-}
+using ascii::lower;
 
 // Where the tool sends from: a socket bound to the address of the interface whose
 // subnet holds the broadcast address (a socket bound to 127.0.0.1 cannot send to a
@@ -77,7 +72,7 @@ public:
     }
 
 private:
-    static constexpr int kNetworkUnreachable = 10051; // ENETUNREACH as UdpSocket numbers it (Winsock's)
+    static constexpr int kNetworkUnreachable = 10051; // ENETUNREACH as UdpSocket numbers it (the log texts' numbering)
     static constexpr const char* kLimitedBroadcast = "255.255.255.255";
     static constexpr const char* kLoopbackBroadcast = "127.255.255.255";
 

@@ -1,25 +1,17 @@
 #include "Wire.h"
 
+#include "base/AsciiText.h"
+
 namespace xaptool {
 
 namespace {
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return out;
-}
+using ascii::lower;
 
+// The wire's lines lose spaces and the CR of a CRLF end (tabs are content).
 std::string_view trim(std::string_view s)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return ascii::trim(s, ascii::kSpacesAndCr);
 }
 
 std::vector<std::string_view> lines(std::string_view text)

@@ -1,58 +1,33 @@
 #include "ClientTable.h"
 
+#include "base/AsciiText.h"
+
 #include <algorithm>
+#include <charconv>
 
 namespace xaphub {
 
 namespace {
 
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
+using ascii::equalsIgnoreCase;
 
 std::optional<long> number(std::string_view s)
 {
+    // Digits only (no sign, no blanks), at most nine of them.
+    unsigned long value = 0;
     if (s.empty() || s.size() > 9)
         return std::nullopt;
-    long value = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (error != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return static_cast<long>(value);
 }
 
 } // namespace
 
 std::optional<Heartbeat> readHeartbeat(std::string_view datagram)
 {
-    if (!startsWithIgnoringCase(datagram, "xap-hbeat"))
+    if (!ascii::startsWithIgnoreCase(datagram, "xap-hbeat"))
         return std::nullopt;
     Heartbeat beat;
     bool badPort = false;
@@ -66,19 +41,19 @@ std::optional<Heartbeat> readHeartbeat(std::string_view datagram)
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        const std::string_view key = trim(line.substr(0, eq));
-        const std::string_view value = trim(line.substr(eq + 1));
-        if (equalsIgnoringCase(key, "port")) {
+        const std::string_view key = ascii::trimLine(line.substr(0, eq));
+        const std::string_view value = ascii::trimLine(line.substr(eq + 1));
+        if (equalsIgnoreCase(key, "port")) {
             const auto port = number(value);
             badPort = !port || *port < 1 || *port > 65535;
             beat.port = badPort ? 0 : static_cast<std::uint16_t>(*port);
-        } else if (equalsIgnoringCase(key, "interval")) {
+        } else if (equalsIgnoreCase(key, "interval")) {
             beat.intervalSeconds = static_cast<int>(number(value).value_or(0));
-        } else if (equalsIgnoringCase(key, "source")) {
+        } else if (equalsIgnoreCase(key, "source")) {
             beat.source = std::string(value);
-        } else if (equalsIgnoringCase(key, "class")) {
+        } else if (equalsIgnoreCase(key, "class")) {
             // "xap-hbeat.stop" is what some peers send, "xap-hbeat.stopped" the xAP 1.2 form.
-            beat.stopping = equalsIgnoringCase(value, "xap-hbeat.stop") || equalsIgnoringCase(value, "xap-hbeat.stopped");
+            beat.stopping = equalsIgnoreCase(value, "xap-hbeat.stop") || equalsIgnoreCase(value, "xap-hbeat.stopped");
         }
     }
     if (badPort)
@@ -98,10 +73,7 @@ bool Heartbeat::fromHub() const
     const std::size_t second = source.find('.', first + 1);
     std::string_view device(source);
     device = device.substr(first + 1, second == std::string::npos ? std::string_view::npos : second - first - 1);
-    for (std::size_t i = 0; i + 3 <= device.size(); ++i)
-        if (equalsIgnoringCase(device.substr(i, 3), "hub"))
-            return true;
-    return false;
+    return ascii::containsIgnoreCase(device, "hub");
 }
 
 bool ClientTable::isReserved(std::uint16_t port) const
@@ -164,7 +136,7 @@ std::vector<Client> ClientTable::forget(const Heartbeat& heartbeat, std::uint16_
     auto named = [&](const Client& c) {
         if (c.port == senderPort)
             return heartbeat.port == 0 || heartbeat.port == c.port;
-        return heartbeat.port == c.port && equalsIgnoringCase(c.source, heartbeat.source);
+        return heartbeat.port == c.port && equalsIgnoreCase(c.source, heartbeat.source);
     };
     for (const Client& c : clients_)
         if (named(c))

@@ -7,12 +7,18 @@
 
 #include "tallis/Version.h"
 
+#include "base/AsciiText.h"
+
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <getopt.h>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -74,15 +80,33 @@ void usage(std::FILE* out)
                  "2 on a usage error.\n");
 }
 
-bool readPort(const char* text, std::uint16_t& port)
+// A whole number from 1 to 65535 in decimal digits (leading white space and a plus
+// sign are taken too, as the hub always has), or nothing.
+std::optional<std::uint16_t> numberUpTo65535(std::string_view text)
 {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (!end || *end || value < 1 || value > 65535)
-        return false;
-    port = static_cast<std::uint16_t>(value);
-    return true;
+    text = ascii::trimFront(text, " \t\n\v\f\r");
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
 }
+
+// Where getopt_long left off: the argument it stopped at, as the user typed it.
+std::string lastArgument(char** argv)
+{
+    return optind > 0 ? argv[optind - 1] : "";
+}
+
+const option kLongOptions[] = {
+    {"port", required_argument, nullptr, 'p'},     {"bind", required_argument, nullptr, 'b'},
+    {"state", required_argument, nullptr, 's'},    {"max-clients", required_argument, nullptr, 'm'},
+    {"log", required_argument, nullptr, 'l'},      {"verbose", no_argument, nullptr, 'v'},
+    {"quiet", no_argument, nullptr, 'q'},          {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},        {nullptr, 0, nullptr, 0},
+};
 
 } // namespace
 
@@ -91,49 +115,70 @@ int main(int argc, char** argv)
     xaphub::HubOptions options;
     std::string statePath;
     std::string logPath;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> const char* {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "xaphub: %s needs a value\n", arg.c_str());
-                std::exit(2);
-            }
-            return argv[++i];
-        };
-        if (arg == "-h" || arg == "--help") {
+    // Options in order ("+": the first argument that is not one ends them, and is an
+    // error); ':' first: getopt_long reports nothing itself.
+    opterr = 0;
+    const char* lastValue = nullptr;
+    for (int c; (c = ::getopt_long(argc, argv, "+:p:b:s:m:l:vqhV", kLongOptions, nullptr)) != -1;) {
+        lastValue = optarg;
+        switch (c) {
+        case 'h':
             usage(stdout);
             return 0;
-        } else if (arg == "-V" || arg == "--version") {
+        case 'V':
             std::printf("xaphub %s\n", TALLIS_VERSION);
             return 0;
-        } else if (arg == "-p" || arg == "--port") {
-            if (!readPort(value(), options.port)) {
+        case 'p': {
+            const auto port = numberUpTo65535(optarg);
+            if (!port) {
                 std::fprintf(stderr, "xaphub: the port must be a number from 1 to 65535\n");
                 return 2;
             }
-        } else if (arg == "-s" || arg == "--state") {
-            statePath = value();
-        } else if (arg == "-m" || arg == "--max-clients") {
-            char* end = nullptr;
-            const char* text = value();
-            const long n = std::strtol(text, &end, 10);
-            if (!end || *end || n < 1 || n > 65535) {
+            options.port = *port;
+            break;
+        }
+        case 's':
+            statePath = optarg;
+            break;
+        case 'm': {
+            const auto limit = numberUpTo65535(optarg);
+            if (!limit) {
                 std::fprintf(stderr, "xaphub: the client limit must be a number from 1 to 65535\n");
                 return 2;
             }
-            options.maxClients = static_cast<std::size_t>(n);
-        } else if (arg == "-l" || arg == "--log") {
-            logPath = value();
-        } else if (arg == "-b" || arg == "--bind") {
-            options.bindAddress = value();
-        } else if (arg == "-v" || arg == "--verbose") {
+            options.maxClients = *limit;
+            break;
+        }
+        case 'l':
+            logPath = optarg;
+            break;
+        case 'b':
+            options.bindAddress = optarg;
+            break;
+        case 'v':
             options.verbosity = 2;
-        } else if (arg == "-q" || arg == "--quiet") {
+            break;
+        case 'q':
             options.verbosity = 0;
-        } else {
+            break;
+        case ':':
+            std::fprintf(stderr, "xaphub: %s needs a value\n", lastArgument(argv).c_str());
+            return 2;
+        default: {
+            // An unknown short option inside a group is named alone.
+            const std::string arg = optopt && lastArgument(argv).rfind("--", 0) != 0 ? std::string("-") + char(optopt) : lastArgument(argv);
             std::fprintf(stderr, "xaphub: unknown option %s (see --help)\n", arg.c_str());
             return 2;
         }
+        }
+    }
+    // The hub takes no arguments; "--" (unless it was an option's value) is not an
+    // option either.
+    const bool endMark = optind > 1 && argv[optind - 1] != lastValue && std::string_view(argv[optind - 1]) == "--";
+    if (optind < argc || endMark) {
+        const std::string arg = optind < argc ? argv[optind] : "--";
+        std::fprintf(stderr, "xaphub: unknown option %s (see --help)\n", arg.c_str());
+        return 2;
     }
 
     if (statePath.empty()) {

@@ -1,6 +1,6 @@
 #include "MemberNotes.h"
 
-#include <cctype>
+#include "base/AsciiText.h"
 
 namespace platform::bus {
 
@@ -14,12 +14,7 @@ std::span<const ClassNotes>& installed()
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return ascii::equalsIgnoreCase(a, b);
 }
 
 } // namespace
