@@ -8,7 +8,7 @@
 #include "automation/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Timer.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 #include "xap/XapMessage.h"
@@ -130,7 +130,7 @@ void EndpointService::start()
 
 std::string EndpointService::address(const Endpoint& endpoint) const
 {
-    return xap::XapSource + ":" + endpoint.key;
+    return xap::state().xapSource + ":" + endpoint.key;
 }
 
 EndpointService::Endpoint* EndpointService::find(const std::string& key)
@@ -268,7 +268,7 @@ void EndpointService::report(Endpoint& endpoint, std::string_view cls)
 {
     const Status status = statusOf(endpoint);
     endpoint.last = status;
-    send_(Report{std::string(cls), endpoint.key, endpointUid(xap::XapUID, endpoint.number),
+    send_(Report{std::string(cls), endpoint.key, endpointUid(xap::state().xapUID, endpoint.number),
                  std::string(statusBlockName(status)), statusItems(status)});
 }
 
@@ -518,15 +518,15 @@ void startEndpointService()
 {
     if (instance())
         return;
-    const Settings settings = readSettings(platform::joinPath(xap::BaseFolder, "config/vynXap.ini"));
+    const Settings settings = readSettings(platform::joinPath(xap::state().baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
         logLine("BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
     if (!settings.enabled)
         return;
     instance() = std::make_unique<EndpointService>(
-        settings, platform::joinPath(xap::BaseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
+        settings, platform::joinPath(xap::state().baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
     instance()->start();
-    logLine("BSC endpoints on: " + std::to_string(instance()->endpointCount()) + " device(s) as " + xap::XapSource
+    logLine("BSC endpoints on: " + std::to_string(instance()->endpointCount()) + " device(s) as " + xap::state().xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "
             + (settings.infoIntervalSeconds ? std::to_string(settings.infoIntervalSeconds) + " s" : std::string("query only")));
     // The timers must go while the application object exists.

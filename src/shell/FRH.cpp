@@ -35,7 +35,7 @@ FRH::FRH()
     vb::Ref<TallisForm>& form = mainForm();
     if (!form)
         form = vb::make<TallisForm>();
-    form->Form_Load();
+    form->start();
 }
 
 FRH::~FRH()

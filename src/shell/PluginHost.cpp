@@ -10,7 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SharedLibrary.h"
 #include "services/Setup.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include <tallis/PluginApi.h>
@@ -32,11 +32,11 @@ std::string libraryPathFor(const std::string& className)
 {
     const std::size_t dot = className.rfind('.');
     const std::string wanted = (dot == std::string::npos ? className : className.substr(0, dot)) + ".so";
-    for (const std::string& file : platform::listFolder(xap::BaseFolder)) {
+    for (const std::string& file : platform::listFolder(xap::state().baseFolder)) {
         if (vb::equalsIgnoreCase(file, wanted))
-            return platform::joinPath(xap::BaseFolder, file);
+            return platform::joinPath(xap::state().baseFolder, file);
     }
-    cannotCreate(wanted + " is not in " + xap::BaseFolder);
+    cannotCreate(wanted + " is not in " + xap::state().baseFolder);
 }
 
 // Loaded libraries by path; they stay loaded for the life of the program.
@@ -99,7 +99,7 @@ bool pluginStartIncomplete()
 void RestartPlugin()
 {
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
-        // 1. A previous object is simply released; it gets no shutdown call. Its event
+        // Replace the object: a previous one is simply released; it gets no shutdown call. Its event
         // listeners go with it: they would keep it alive and handling events beside
         // the new instance.
         {
@@ -117,7 +117,7 @@ void RestartPlugin()
         // Until InitIO returns, this object has not been started.
         gStartIncomplete = true;
         vb::Object& plugin = *host::HostedPlugin();
-        // 2-3. A fresh collection with the plug-in under its own name.
+        // Name it: a fresh collection with the plug-in under its own name.
         host::PluginCollection() = vb::make<vb::Collection>();
         std::string name;
         {
@@ -125,7 +125,7 @@ void RestartPlugin()
             name = vb::CStr(vb::getProperty(plugin, "name"));
         }
         host::PluginCollection()->append(vb::Variant(host::HostedPlugin()), name);
-        // 4. The host callback object, by reference.
+        // Register it: the host callback object, by reference.
         vb::Variant callback(static_cast<vb::Object*>(services::setupForm()));
         vb::ArgPack<1> registration{vb::Variant()};
         registration.byRef(0, callback);
@@ -133,7 +133,7 @@ void RestartPlugin()
             platform::ActivityScope running("RegisterCallback");
             plugin.invoke("RegisterCallback", vb::Method, registration);
         }
-        // 5. Start its input/output.
+        // Start its input/output.
         platform::ActivityScope running("InitIO");
         vb::call(plugin, "InitIO", std::int16_t(1));
         gStartIncomplete = false;

@@ -32,10 +32,10 @@ public:
     // Start-up. Returns false when the node could not bind or another program runs in
     // the base folder: the program must end at once (initError() holds the logged text); every other failure stops start-up at
     // its step, reported as "Main Load", and the program stays up.
-    bool Form_Load();
+    bool start();
     // The main form's unload: removes the tray icon, unloads the node, releases the host
     // object and ends the program.
-    void Form_unload();
+    void unload();
     // The tray menu's Exit: the plug-in's ShutdownIO, release of the plug-in, the tray
     // and the node unloaded, then the start object released (host shutdown, devices
     // saved) and the program ended. Every step runs whatever the previous one did.
@@ -46,25 +46,25 @@ public:
     void SwapIcons();
     void TrayIconCallback(vb::Variant& msg);
 
-    void Timer1_Timer();
+    void showNormalPicture();
     // The plug-in watchdog: a plug-in that does not answer its name is created afresh;
     // one that answers but whose start did not complete is started again with a
     // growing interval (each attempt logged once).
-    void Timer2_Timer();
+    void checkPlugin();
 
     bool DrainBusy() const { return drainBusy_; }
     const std::string& initError() const { return initError_; }
     xap::XapNode* node() const { return node_.get(); }
-    platform::Timer& timer1() { return timer1_; }
-    platform::Timer& timer2() { return timer2_; }
+    platform::Timer& blinkTimer() { return blinkTimer_; }
+    platform::Timer& watchdogTimer() { return watchdogTimer_; }
     void unloadNode();
 
 private:
     xap::XapNode& requireNode() const;
 
     vb::Ref<xap::XapNode> node_;
-    platform::Timer timer1_;
-    platform::Timer timer2_;
+    platform::Timer blinkTimer_;
+    platform::Timer watchdogTimer_;
     bool drainBusy_ = false;
     std::string initError_;
     // Retries of a plug-in start that did not complete: ticks to wait before the next

@@ -5,12 +5,13 @@
 #include "xap/NetworkEnvironment.h"
 
 #include "shell/FRH.h"
+#include "shell/NodeSettingsFile.h"
 #include "shell/ShellHooks.h"
 #include "shell/TallisForm.h"
 
 #include "platform/UdpSocket.h"
 #include "support/TempFolder.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -30,16 +31,16 @@ protected:
         hubBound = !hub.bind(3639, "");
         shell::resetProgramEnd();
         xap::PendingMessages().clear();
-        xap::StartupComplete = false;
+        xap::state().startupComplete = false;
         shell::ShellHooks& h = shell::hooks();
         h = shell::ShellHooks{};
         h.startup.initXap = [this] {
             steps.push_back("initXap");
-            xap::InitXapAt(base.path(), base / "tallis");
+            shell::readFoldersAndSettings(base.path(), base / "tallis");
         };
         h.startup.loadSetupForm = [this] {
             steps.push_back("loadSetupForm");
-            readyAtSetup = xap::XapReady;
+            readyAtSetup = xap::state().xapReady;
         };
         h.startup.saveRunAsXapNode = record("saveRunAsXapNode");
         h.startup.restartPlugin = record("restartPlugin");
@@ -65,7 +66,7 @@ protected:
         shell::resetProgramEnd();
         shell::startObject().reset();
         shell::hooks() = shell::ShellHooks{};
-        xap::XapReady = false;
+        xap::state().xapReady = false;
         xap::setMessageSender(nullptr);
     }
 
