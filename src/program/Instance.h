@@ -1,6 +1,7 @@
 // The running program: one object, made in main, that owns the program's parts in the
 // order they are made and hands them down. In order: the paths and settings with the
-// log and the send path (xap::ProgramState, current while the instance lives), the
+// log and the send path (xap::ProgramState), the shell's steps with the main form and
+// the start object (shell::ShellState) — both current while the instance lives — the
 // application object, the safeguards, the system's stop requests and the desktop face.
 // The node, the host and the plug-in host hang from the main form that start-up
 // loads (shell/TallisForm.h); the bus service and the BSC endpoints start once the
@@ -9,6 +10,7 @@
 
 #include "shell/ApplicationKind.h"
 #include "shell/Safeguards.h"
+#include "shell/ShellState.h"
 
 #include "platform/TerminationSignals.h"
 #include "xap/ProgramState.h"
@@ -47,7 +49,9 @@ private:
     int finish(int status);
 
     xap::ProgramState state_;
-    xap::StateScope current_{state_};
+    xap::StateScope currentState_{state_};
+    shell::ShellState shell_;
+    shell::ShellScope currentShell_{shell_};
     shell::ApplicationInstance application_;
     shell::Safeguards safeguards_;
     std::optional<platform::TerminationSignals> stopRequests_;

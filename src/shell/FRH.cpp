@@ -1,17 +1,16 @@
 #include "FRH.h"
 
 #include "ShellHooks.h"
+#include "ShellState.h"
 #include "TallisForm.h"
 
 #include "host/PluginRegistry.h"
 
 namespace shell {
 
-
 vb::Ref<FRH>& startObject()
 {
-    static vb::Ref<FRH> object;
-    return object;
+    return shellState().startObject;
 }
 
 void releaseStartObject()

@@ -1,6 +1,7 @@
 #include "InboundDispatch.h"
 
 #include "ShellHooks.h"
+#include "ShellState.h"
 
 #include "automation/TextCompare.h"
 #include "bsc/EndpointService.h"
@@ -17,8 +18,7 @@ namespace {
 
 InboundObserver& inboundObserver()
 {
-    static InboundObserver observer;
-    return observer;
+    return shellState().inboundObserver;
 }
 
 void handToPlugin(const vb::Ref<xap::XapMessage>& message, const std::string& raw)

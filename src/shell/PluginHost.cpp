@@ -1,4 +1,5 @@
 #include "PluginHost.h"
+#include "ShellState.h"
 
 #include "automation/Collection.h"
 #include "automation/Conversions.h"
@@ -87,13 +88,9 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className)
     return vb::Ref<vb::Object>(object);
 }
 
-namespace {
-bool gStartIncomplete = false;
-}
-
 bool pluginStartIncomplete()
 {
-    return gStartIncomplete && host::HostedPlugin();
+    return shellState().pluginStartIncomplete && host::HostedPlugin();
 }
 
 void RestartPlugin()
@@ -115,7 +112,7 @@ void RestartPlugin()
                 host::forgetPluginListeners(*s, previous.get());
         }
         // Until InitIO returns, this object has not been started.
-        gStartIncomplete = true;
+        shellState().pluginStartIncomplete = true;
         vb::Object& plugin = *host::HostedPlugin();
         // Name it: a fresh collection with the plug-in under its own name.
         host::PluginCollection() = vb::make<vb::Collection>();
@@ -136,7 +133,7 @@ void RestartPlugin()
         // Start its input/output.
         platform::ActivityScope running("InitIO");
         vb::call(plugin, "InitIO", std::int16_t(1));
-        gStartIncomplete = false;
+        shellState().pluginStartIncomplete = false;
     });
 }
 

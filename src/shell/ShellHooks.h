@@ -61,7 +61,7 @@ struct ShellHooks {
     std::function<void(int status)> endEventLoop;
 };
 
-// The program's one set of hooks.
+// The current program's hooks (see ShellState.h).
 ShellHooks& hooks();
 
 // Runs a step when it is wired.

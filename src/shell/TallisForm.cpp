@@ -3,6 +3,7 @@
 #include "FRH.h"
 #include "InboundDispatch.h"
 #include "NodeSettingsFile.h"
+#include "ShellState.h"
 
 #include "platform/EmergencyReport.h"
 #include "platform/ExecutablePath.h"
@@ -15,8 +16,7 @@ namespace shell {
 
 vb::Ref<TallisForm>& mainForm()
 {
-    static vb::Ref<TallisForm> form;
-    return form;
+    return shellState().mainForm;
 }
 
 const vb::MemberTable<TallisForm>& TallisForm::members()

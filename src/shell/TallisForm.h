@@ -77,7 +77,7 @@ private:
     StartRetry retry_;
 };
 
-// The one main form (null before the start object loads it).
+// The current program's main form (null before the start object loads it).
 vb::Ref<TallisForm>& mainForm();
 
 } // namespace shell

@@ -7,6 +7,7 @@
 #include "LogFileWriter.h"
 #include "Outgoing.h"
 #include "ReportObservers.h"
+#include "SendGuards.h"
 
 #include <cstdint>
 #include <deque>
@@ -43,9 +44,11 @@ struct ProgramState {
     bool xapReady = false;        // true once the node is initialised
     bool startupComplete = false; // true once start-up has loaded the plug-in
 
-    // The log file's writer, the messages handed in before xapReady (oldest first),
-    // the node that sends (null when there is none), and who watches the reports.
+    // The log file's writer, the limit on LogEvent reports, the messages handed in
+    // before xapReady (oldest first), the node that sends (null when there is none),
+    // and who watches the reports.
     LogFileWriter log;
+    LogEventLimiter logEvents;
     std::deque<xapQueuedMessage> pending;
     MessageSender* sender = nullptr;
     std::vector<LogRecordObserver> logRecordObservers;

@@ -127,8 +127,7 @@ void LogEventLimiter::armSummary()
 
 LogEventLimiter& logEventLimiter()
 {
-    static LogEventLimiter limiter;
-    return limiter;
+    return state().logEvents;
 }
 
 } // namespace xap

@@ -11,6 +11,7 @@
 #include "remote/RemoteControlWindow.h"
 #include "services/Setup.h"
 #include "services/dialog/SetupDialog.h"
+#include "shell/ShellState.h"
 #include "shell/TallisForm.h"
 #include "xap/ProgramState.h"
 #include "xap/Logging.h"
@@ -36,10 +37,8 @@ class DesktopFaceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A fresh program: the node is not ready, so reports wait in its queue.
         xap::InitXapAt(dir.path(), dir / "tallis");
-        xap::state().xapReady = false; // reports wait in the queue instead of going out
-        shell::resetProgramEnd();
-        shell::hooks() = shell::ShellHooks{};
         services::setupWindowHooks() = {};
 
         plugin = vb::make<RecordingObject>("hspi_Audrey");
@@ -70,9 +69,6 @@ protected:
         host::PluginCollection().reset();
         host::MenuCallbacks().reset();
         host::InterfaceName().clear();
-        shell::hooks() = shell::ShellHooks{};
-        shell::resetProgramEnd();
-        xap::PendingMessages().clear();
     }
 
     // Start-up's tray steps: the tray is prepared and showNormalPicture shows the icon.
@@ -94,6 +90,11 @@ protected:
     void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     testing_support::TempFolder dir;
+    // Each test runs as a program of its own.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    shell::ShellState shellState;
+    shell::ShellScope currentShell{shellState};
     vb::Ref<RecordingObject> plugin;
     vb::Ref<vb::Object> provided;
     RecordingArea* area = nullptr;
