@@ -13,7 +13,6 @@
 #include "xap/Outgoing.h"
 #include "xap/XapMessage.h"
 
-#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -488,12 +487,6 @@ void EndpointService::apply(const Endpoint& endpoint, const Command& command)
 
 namespace {
 
-std::unique_ptr<EndpointService>& instance()
-{
-    static std::unique_ptr<EndpointService> service;
-    return service;
-}
-
 void sendReport(const EndpointService::Report& report)
 {
     std::string data;
@@ -514,34 +507,20 @@ void logLine(const std::string& text)
 
 } // namespace
 
-void startEndpointService()
+std::unique_ptr<EndpointService> startEndpointService()
 {
-    if (instance())
-        return;
     const Settings settings = readSettings(platform::joinPath(xap::state().baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
         logLine("BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
     if (!settings.enabled)
-        return;
-    instance() = std::make_unique<EndpointService>(
+        return nullptr;
+    auto service = std::make_unique<EndpointService>(
         settings, platform::joinPath(xap::state().baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
-    instance()->start();
-    logLine("BSC endpoints on: " + std::to_string(instance()->endpointCount()) + " device(s) as " + xap::state().xapSource
+    service->start();
+    logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + xap::state().xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "
             + (settings.infoIntervalSeconds ? std::to_string(settings.infoIntervalSeconds) + " s" : std::string("query only")));
-    // The timers must go while the application object exists.
-    if (QCoreApplication::instance())
-        qAddPostRoutine([] { stopEndpointService(); });
-}
-
-void stopEndpointService()
-{
-    instance().reset();
-}
-
-bool dispatchToEndpoints(const xap::XapMessage& message)
-{
-    return instance() && instance()->handle(message);
+    return service;
 }
 
 } // namespace bsc

@@ -37,7 +37,12 @@ Instance::Instance(int& argc, char** argv)
 {
 }
 
-Instance::~Instance() = default;
+Instance::~Instance()
+{
+    // The endpoints' timers go while the application object exists.
+    shell_.endpoints = nullptr;
+    endpoints_.reset();
+}
 
 int Instance::run()
 {
@@ -108,7 +113,8 @@ void Instance::reportStart()
 void Instance::startServices()
 {
     shell::startAutomationService();
-    bsc::startEndpointService();
+    endpoints_ = bsc::startEndpointService();
+    shell_.endpoints = endpoints_.get();
     platform::notifyReady("serving xAP from " + state_.baseFolder);
 }
 

@@ -2,10 +2,11 @@
 // order they are made and hands them down. In order: the paths and settings with the
 // log and the send path (xap::ProgramState), the shell's steps with the main form and
 // the start object (shell::ShellState) — both current while the instance lives — the
-// application object, the safeguards, the system's stop requests and the desktop face.
+// application object, the safeguards, the system's stop requests, the desktop face and
+// the BSC endpoints.
 // The node, the host and the plug-in host hang from the main form that start-up
-// loads (shell/TallisForm.h); the bus service and the BSC endpoints start once the
-// node is bound and go with the application object.
+// loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
+// with the application object.
 #pragma once
 
 #include "shell/ApplicationKind.h"
@@ -18,6 +19,9 @@
 #include <memory>
 #include <optional>
 
+namespace bsc {
+class EndpointService;
+}
 namespace shell {
 class DesktopFace;
 }
@@ -56,6 +60,7 @@ private:
     shell::Safeguards safeguards_;
     std::optional<platform::TerminationSignals> stopRequests_;
     std::unique_ptr<shell::DesktopFace> desktop_;
+    std::unique_ptr<bsc::EndpointService> endpoints_;
 };
 
 } // namespace program

@@ -78,7 +78,7 @@ void ReadMessage(const std::string& sRaw)
             const std::string query = message->getItem("Echo.Query", "Query");
             if (query != "Unknown")
                 SendEchoResponse(message->msgSource(), query);
-        } else if (!bsc::dispatchToEndpoints(*message)) {
+        } else if (bsc::EndpointService* endpoints = shellState().endpoints; !endpoints || !endpoints->handle(*message)) {
             handToPlugin(message, sRaw); // BSC commands and queries stay with the endpoints when they are on
         }
     });

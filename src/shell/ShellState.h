@@ -8,6 +8,10 @@
 
 #include "automation/Object.h"
 
+namespace bsc {
+class EndpointService;
+}
+
 namespace shell {
 
 class FRH;
@@ -28,6 +32,8 @@ struct ShellState {
     // The hosted plug-in was created, but its start (name, RegisterCallback, InitIO)
     // has not completed.
     bool pluginStartIncomplete = false;
+    // The BSC endpoints when they are on (owned by the program's instance).
+    bsc::EndpointService* endpoints = nullptr;
 };
 
 // The current program's shell state.
