@@ -1,6 +1,6 @@
 // TallisForm: the hidden main form everything hangs from. Its load is the program's
-// start-up; it owns the xAP node, the tray-icon blink timer (Timer1) and the plug-in
-// watchdog (Timer2), receives the node's onMessage call and ends the program either by
+// start-up; it owns the xAP node, the tray-icon blink timer and the plug-in
+// watchdog, receives the node's onMessage call and ends the program either by
 // the tray menu's Exit (also taken on a stop request from the system) or by its own
 // unload.
 #pragma once
@@ -29,9 +29,10 @@ public:
     TallisForm();
     ~TallisForm() override;
 
-    // Start-up. Returns false when the node could not bind or another program runs in
-    // the base folder: the program must end at once (initError() holds the logged text); every other failure stops start-up at
-    // its step, reported as "Main Load", and the program stays up.
+    // Start-up, in named steps (see the .cpp). Returns false when the node could not
+    // bind or another program runs in the base folder: the program must end at once
+    // (initError() holds the logged text); every other failure stops start-up at its
+    // step, reported as "Main Load", and the program stays up.
     bool start();
     // The main form's unload: removes the tray icon, unloads the node, releases the host
     // object and ends the program.
@@ -46,6 +47,7 @@ public:
     void SwapIcons();
     void TrayIconCallback(vb::Variant& msg);
 
+    // The blink timer's end: the tray icon shows its normal picture again.
     void showNormalPicture();
     // The plug-in watchdog: a plug-in that does not answer its name is created afresh;
     // one that answers but whose start did not complete is started again with a
