@@ -12,7 +12,7 @@ source scripts/prepare.sh
 
 build=$(pwd)/build
 base=$(mktemp -d /tmp/tallis-demo-XXXXXX)
-cp "$build/src/shell/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$base/"
+cp "$build/src/program/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$base/"
 mkdir -p "$base/Config"
 printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n[BSC]\r\nEnabled=1\r\n' > "$base/Config/vynXap.ini"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n' > "$base/Config/vynAudreyUtilities.ini"

@@ -17,8 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$dir/base/Config"
-cp "$build/src/shell/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$dir/base/" 2>/dev/null \
-  || cp "$build/src/shell/tallis" "$dir/base/"
+cp "$build/src/program/tallis" "$build/plugins/audrey/hspi_Audrey.so" "$dir/base/" 2>/dev/null \
+  || cp "$build/src/program/tallis" "$dir/base/"
 printf '[Interface]\r\nBroadcastAddress=127.255.255.255\r\n' > "$dir/base/Config/vynXap.ini"
 printf '[Audrey Utilities]\r\nAudreyNames=Kitchen\r\n' > "$dir/base/Config/vynAudreyUtilities.ini"
 mkdir -p "$dir/base/Scripts"

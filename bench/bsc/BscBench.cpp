@@ -9,7 +9,7 @@
 #include "services/Setup.h"
 
 #include "automation/Conversions.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/XapMessage.h"
 
@@ -28,8 +28,8 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
         xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::XapSource = "vyn.Audrey.bench";
-        xap::XapUID = "FF.0097:00";
+        xap::state().xapSource = "vyn.Audrey.bench";
+        xap::state().xapUID = "FF.0097:00";
         services::loadSetupForm();
         host::Application& app = *host::state().hostObject;
         for (int i = 0; i < devices; ++i) {

@@ -6,7 +6,7 @@
 #include "services/Setup.h"
 
 #include "automation/Conversions.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -51,14 +51,14 @@ public:
         folder_ = ::mkdtemp(pattern.data());
         xap::InitXapAt(folder_, folder_ + "/tallis");
         xap::setMessageSender(&sender_);
-        xap::XapReady = true;
+        xap::state().xapReady = true;
         services::loadSetupForm();
     }
     ~BenchHost()
     {
         services::unloadSetupForm();
         xap::setMessageSender(nullptr);
-        xap::XapReady = false;
+        xap::state().xapReady = false;
         std::filesystem::remove_all(folder_);
     }
     host::Application& app() { return *host::state().hostObject; }

@@ -9,7 +9,7 @@
 
 #include "automation/Conversions.h"
 #include "host/Application.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
 #include <ctime>
@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     for (const char* folder : {"Config", "Data", "Scripts"})
         std::filesystem::create_directories(base + "/" + folder);
     std::ofstream(base + "/Scripts/cb.vbs") << "Dim seen\r\nFunction OnChange(p)\r\n seen = p & \"!\"\r\n OnChange = Len(seen)\r\nEnd Function\r\n";
-    xap::BaseFolder = base;
-    xap::XapReady = false;
+    xap::state().baseFolder = base;
+    xap::state().xapReady = false;
     services::installHostScripts();
     vb::Ref<services::Setup> setup = services::loadSetupForm();
     vb::Ref<vb::Object> hs = setup->GetHSIface();

@@ -6,7 +6,7 @@
 #include "audrey/AudreyPlugin.h"
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
 #include <benchmark/benchmark.h>
@@ -35,12 +35,12 @@ struct HostFixture {
         std::filesystem::create_directories(base / "Config");
         std::filesystem::create_directories(base / "Data");
         std::ofstream(base / "Config/vynAudreyUtilities.ini") << "[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n";
-        xap::BaseFolder = base.string();
-        xap::XapSource = "vyn.Audrey.bench";
-        xap::XapUID = "FF.0097:00";
+        xap::state().baseFolder = base.string();
+        xap::state().xapSource = "vyn.Audrey.bench";
+        xap::state().xapUID = "FF.0097:00";
         shell::wireSubsystems(); // the dispatch finds the plug-in through the program's hooks
         xap::setMessageSender(&sender);
-        xap::XapReady = true;
+        xap::state().xapReady = true;
         setup = services::loadSetupForm();
         plugin = vb::make<audrey::AudreyPlugin>();
         vb::Variant callback(static_cast<vb::Object*>(setup.get()));

@@ -1,5 +1,5 @@
 // Message parse and build rates of a typical ten-item message.
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/XapMessage.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +31,7 @@ BENCHMARK(BM_ParseTenItemMessage);
 
 void BM_BuildTenItemMessage(benchmark::State& state)
 {
-    xap::HeaderPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+    xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     static const char* keys[] = {"item0", "item1", "item2", "item3", "item4", "item5", "item6", "item7", "item8", "item9"};
     for (auto _ : state) {
         xap::XapMessage m;

@@ -4,7 +4,7 @@
 //   bench_node_inbound [messages, default 100000] [rate msg/s, default 50000]
 #include "BenchNetwork.h"
 
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/XapNode.h"
 
 #include <QCoreApplication>

@@ -9,12 +9,11 @@
 #include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/Timer.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 #include "xap/XapMessage.h"
 
-#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -120,7 +119,7 @@ void EndpointService::start()
 
 std::string EndpointService::address(const Endpoint& endpoint) const
 {
-    return xap::XapSource + ":" + endpoint.key;
+    return xap::state().xapSource + ":" + endpoint.key;
 }
 
 EndpointService::Endpoint* EndpointService::find(const std::string& key)
@@ -258,7 +257,7 @@ void EndpointService::report(Endpoint& endpoint, std::string_view cls)
 {
     const Status status = statusOf(endpoint);
     endpoint.last = status;
-    send_(Report{std::string(cls), endpoint.key, endpointUid(xap::XapUID, endpoint.number),
+    send_(Report{std::string(cls), endpoint.key, endpointUid(xap::state().xapUID, endpoint.number),
                  std::string(statusBlockName(status)), statusItems(status)});
 }
 
@@ -478,12 +477,6 @@ void EndpointService::apply(const Endpoint& endpoint, const Command& command)
 
 namespace {
 
-std::unique_ptr<EndpointService>& instance()
-{
-    static std::unique_ptr<EndpointService> service;
-    return service;
-}
-
 void sendReport(const EndpointService::Report& report)
 {
     std::string data;
@@ -504,34 +497,20 @@ void logLine(const std::string& text)
 
 } // namespace
 
-void startEndpointService()
+std::unique_ptr<EndpointService> startEndpointService()
 {
-    if (instance())
-        return;
-    const Settings settings = readSettings(platform::joinPath(xap::BaseFolder, "config/vynXap.ini"));
+    const Settings settings = readSettings(platform::joinPath(xap::state().baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
         logLine("BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
     if (!settings.enabled)
-        return;
-    instance() = std::make_unique<EndpointService>(
-        settings, platform::joinPath(xap::BaseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
-    instance()->start();
-    logLine("BSC endpoints on: " + std::to_string(instance()->endpointCount()) + " device(s) as " + xap::XapSource
+        return nullptr;
+    auto service = std::make_unique<EndpointService>(
+        settings, platform::joinPath(xap::state().baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
+    service->start();
+    logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + xap::state().xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "
             + (settings.infoIntervalSeconds ? std::to_string(settings.infoIntervalSeconds) + " s" : std::string("query only")));
-    // The timers must go while the application object exists.
-    if (QCoreApplication::instance())
-        qAddPostRoutine([] { stopEndpointService(); });
-}
-
-void stopEndpointService()
-{
-    instance().reset();
-}
-
-bool dispatchToEndpoints(const xap::XapMessage& message)
-{
-    return instance() && instance()->handle(message);
+    return service;
 }
 
 } // namespace bsc

@@ -129,10 +129,8 @@ private:
 };
 
 // The program's endpoints: reads [BSC] of Config/vynXap.ini and, when enabled, starts
-// them (the node and the host must be up). Without the section nothing changes.
-void startEndpointService();
-void stopEndpointService();
-// For the inbound dispatch: true when the endpoints took the message.
-bool dispatchToEndpoints(const xap::XapMessage& message);
+// them (the node and the host must be up) and returns them to the program, which keeps
+// them while the application object exists. Null when they are off.
+std::unique_ptr<EndpointService> startEndpointService();
 
 } // namespace bsc

@@ -13,7 +13,7 @@ namespace host {
 Application::Application()
 {
     // The program's data file: made to exist, never written here.
-    const std::string dataFile = platform::joinPath(xap::BaseFolder, std::string("Data/") + xap::kProgramName + ".txt");
+    const std::string dataFile = platform::joinPath(xap::state().baseFolder, std::string("Data/") + xap::kProgramName + ".txt");
     xap::CreateFolders(dataFile);
     if (!platform::fileExists(dataFile))
         platform::appendToFile(dataFile, "");
@@ -39,7 +39,7 @@ vb::Ref<vb::Object> Application::System()
 
 std::string Application::GetAppPath()
 {
-    return xap::BaseFolder;
+    return xap::state().baseFolder;
 }
 
 vb::Ref<vb::Object> Application::GetPlugins()

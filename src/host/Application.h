@@ -27,7 +27,7 @@
 #include "HostState.h"
 
 #include "automation/MemberTable.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include <cstdint>

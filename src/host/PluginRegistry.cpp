@@ -2,7 +2,7 @@
 
 #include "HostState.h"
 
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 namespace host {

@@ -3,7 +3,7 @@
 #include "automation/Conversions.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include <array>

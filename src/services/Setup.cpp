@@ -11,7 +11,7 @@
 #include "automation/DateTime.h"
 #include "platform/EmergencyReport.h"
 #include "platform/FileSystem.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 #include "xap/X10Event.h"
@@ -74,7 +74,7 @@ SetupWindowHooks& setupWindowHooks()
 void Setup::load()
 {
     host::HostState& s = host::createState(); // the house row table and the device state tables
-    xap::StartupComplete = false;
+    xap::state().startupComplete = false;
     s.hostLoading = true;
     // Whatever fails, the host does not stay in its loading state.
     struct Loaded {
@@ -83,7 +83,7 @@ void Setup::load()
     } loaded{s};
     // Settings.ini that cannot be read leaves the defaults and is never saved over.
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Settings.ini",
-             [&] { settingsStore_.Load(platform::joinPath(xap::BaseFolder, "Config/Settings.ini")); });
+             [&] { settingsStore_.Load(platform::joinPath(xap::state().baseFolder, "Config/Settings.ini")); });
     s.hostObject = host::Application::create();
     // The INI store reports what it cannot read or write once the host object exists.
     IniTool::setLogger([](std::string_view type, std::string_view text) { xap::LogEvent(type, text); });
@@ -241,7 +241,7 @@ void Setup::GetSelectedPlugins(const vb::Variant&) { }
 
 void Setup::SetupIRDictionary()
 {
-    setupIRDictionary(host::state().irDictionary, xap::BaseFolder);
+    setupIRDictionary(host::state().irDictionary, xap::state().baseFolder);
 }
 
 vb::Ref<vb::Object> Setup::GetHSIface()
@@ -323,9 +323,9 @@ void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass
                            const std::string& sBody, const std::string& sSubaddress, const std::string& sUID)
 {
     // The node's UID with its last two characters (the sub-address part) replaced.
-    if (xap::XapUID.size() < 2)
+    if (xap::state().xapUID.size() < 2)
         vb::raiseError(vb::err::InvalidProcedureCall);
-    const std::string uid = xap::XapUID.substr(0, xap::XapUID.size() - 2) + sUID;
+    const std::string uid = xap::state().xapUID.substr(0, xap::state().xapUID.size() - 2) + sUID;
     xap::SendXap(sTarget, sClass, sSection, sBody, sSubaddress, uid);
 }
 

@@ -11,7 +11,7 @@
 #include "platform/bus/SignalInterest.h"
 #include "services/Setup.h"
 #include "wait/SentWork.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/ReportObservers.h"
 

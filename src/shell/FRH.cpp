@@ -1,17 +1,16 @@
 #include "FRH.h"
 
 #include "ShellHooks.h"
+#include "ShellState.h"
 #include "TallisForm.h"
 
 #include "host/PluginRegistry.h"
 
 namespace shell {
 
-
 vb::Ref<FRH>& startObject()
 {
-    static vb::Ref<FRH> object;
-    return object;
+    return shellState().startObject;
 }
 
 void releaseStartObject()
@@ -35,7 +34,7 @@ FRH::FRH()
     vb::Ref<TallisForm>& form = mainForm();
     if (!form)
         form = vb::make<TallisForm>();
-    form->Form_Load();
+    form->start();
 }
 
 FRH::~FRH()

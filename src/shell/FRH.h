@@ -26,7 +26,7 @@ public:
     void Menu();
 };
 
-// The one start object, kept by Main.
+// The current program's start object, kept by Main.
 vb::Ref<FRH>& startObject();
 // Lets go of the start object (its termination runs when this was the last reference).
 void releaseStartObject();

@@ -1,11 +1,12 @@
 #include "InboundDispatch.h"
 
 #include "ShellHooks.h"
+#include "ShellState.h"
 
 #include "automation/TextCompare.h"
 #include "bsc/EndpointService.h"
 #include "platform/EmergencyReport.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 #include "xap/SendGuards.h"
@@ -17,8 +18,7 @@ namespace {
 
 InboundObserver& inboundObserver()
 {
-    static InboundObserver observer;
-    return observer;
+    return shellState().inboundObserver;
 }
 
 void handToPlugin(const vb::Ref<xap::XapMessage>& message, const std::string& raw)
@@ -46,7 +46,7 @@ void setInboundObserver(InboundObserver observer)
 void SendRoleNotification()
 {
     xap::SendXap("", "Homeseer.Role", "Role.Notification",
-                 xap::itemList({{"Role", "Application"}, {"Path", xap::ProgramPath}, {"Form", "SetupForm"}}), "", "");
+                 xap::itemList({{"Role", "Application"}, {"Path", xap::state().programPath}, {"Form", "SetupForm"}}), "", "");
 }
 
 void SendEchoResponse(const std::string& target, const std::string& query)
@@ -65,7 +65,7 @@ void ReadMessage(const std::string& sRaw)
         message->fromXap(sRaw);
 
         // Addressed to this node, or to nobody in particular (no target line).
-        if (!message->CompareTarget(xap::XapSource) && !message->CompareTarget("Unknown"))
+        if (!message->CompareTarget(xap::state().xapSource) && !message->CompareTarget("Unknown"))
             return;
         // Nothing the node sent itself makes it send again, not even a failure's report.
         own.markOwn(xap::isOwnMessage(message->msgSource(), message->MsgUID()));
@@ -78,7 +78,7 @@ void ReadMessage(const std::string& sRaw)
             const std::string query = message->getItem("Echo.Query", "Query");
             if (query != "Unknown")
                 SendEchoResponse(message->msgSource(), query);
-        } else if (!bsc::dispatchToEndpoints(*message)) {
+        } else if (bsc::EndpointService* endpoints = shellState().endpoints; !endpoints || !endpoints->handle(*message)) {
             handToPlugin(message, sRaw); // BSC commands and queries stay with the endpoints when they are on
         }
     });

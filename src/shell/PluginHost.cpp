@@ -1,4 +1,5 @@
 #include "PluginHost.h"
+#include "ShellState.h"
 
 #include "automation/Collection.h"
 #include "automation/Conversions.h"
@@ -10,7 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SharedLibrary.h"
 #include "services/Setup.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include <tallis/PluginApi.h>
@@ -32,11 +33,11 @@ std::string libraryPathFor(const std::string& className)
 {
     const std::size_t dot = className.rfind('.');
     const std::string wanted = (dot == std::string::npos ? className : className.substr(0, dot)) + ".so";
-    for (const std::string& file : platform::listFolder(xap::BaseFolder)) {
+    for (const std::string& file : platform::listFolder(xap::state().baseFolder)) {
         if (vb::equalsIgnoreCase(file, wanted))
-            return platform::joinPath(xap::BaseFolder, file);
+            return platform::joinPath(xap::state().baseFolder, file);
     }
-    cannotCreate(wanted + " is not in " + xap::BaseFolder);
+    cannotCreate(wanted + " is not in " + xap::state().baseFolder);
 }
 
 // Loaded libraries by path; they stay loaded for the life of the program.
@@ -87,19 +88,15 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className)
     return vb::Ref<vb::Object>(object);
 }
 
-namespace {
-bool gStartIncomplete = false;
-}
-
 bool pluginStartIncomplete()
 {
-    return gStartIncomplete && host::HostedPlugin();
+    return shellState().pluginStartIncomplete && host::HostedPlugin();
 }
 
 void RestartPlugin()
 {
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
-        // 1. A previous object is simply released; it gets no shutdown call. Its event
+        // Replace the object: a previous one is simply released; it gets no shutdown call. Its event
         // listeners go with it: they would keep it alive and handling events beside
         // the new instance.
         {
@@ -115,9 +112,9 @@ void RestartPlugin()
                 host::forgetPluginListeners(*s, previous.get());
         }
         // Until InitIO returns, this object has not been started.
-        gStartIncomplete = true;
+        shellState().pluginStartIncomplete = true;
         vb::Object& plugin = *host::HostedPlugin();
-        // 2-3. A fresh collection with the plug-in under its own name.
+        // Name it: a fresh collection with the plug-in under its own name.
         host::PluginCollection() = vb::make<vb::Collection>();
         std::string name;
         {
@@ -125,7 +122,7 @@ void RestartPlugin()
             name = vb::CStr(vb::getProperty(plugin, "name"));
         }
         host::PluginCollection()->append(vb::Variant(host::HostedPlugin()), name);
-        // 4. The host callback object, by reference.
+        // Register it: the host callback object, by reference.
         vb::Variant callback(static_cast<vb::Object*>(services::setupForm()));
         vb::ArgPack<1> registration{vb::Variant()};
         registration.byRef(0, callback);
@@ -133,10 +130,10 @@ void RestartPlugin()
             platform::ActivityScope running("RegisterCallback");
             plugin.invoke("RegisterCallback", vb::Method, registration);
         }
-        // 5. Start its input/output.
+        // Start its input/output.
         platform::ActivityScope running("InitIO");
         vb::call(plugin, "InitIO", std::int16_t(1));
-        gStartIncomplete = false;
+        shellState().pluginStartIncomplete = false;
     });
 }
 

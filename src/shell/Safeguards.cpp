@@ -10,7 +10,7 @@
 #include "platform/Timer.h"
 #include "services/DevicePersistence.h"
 #include "ini/IniTool.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include <iostream>
@@ -19,18 +19,6 @@
 namespace shell {
 
 namespace {
-
-struct Guards {
-    std::unique_ptr<platform::InstanceLock> lock;
-    std::unique_ptr<platform::StallWatchdog> watchdog;
-    std::unique_ptr<platform::Timer> checkpoints;
-};
-
-Guards& guards()
-{
-    static Guards instance;
-    return instance;
-}
 
 int positiveOr(const services::IniTool& ini, const char* key, int fallback)
 {
@@ -58,7 +46,14 @@ GuardSettings readGuardSettings(const std::string& baseFolder)
     return settings;
 }
 
-std::string claimBaseFolder()
+Safeguards::Safeguards() = default;
+
+Safeguards::~Safeguards()
+{
+    release();
+}
+
+std::string Safeguards::claimBaseFolder()
 {
     // A last report goes to the log file as WriteLogFile frames its lines.
     // In the journal they are critical records (the journal names the program itself).
@@ -68,36 +63,34 @@ std::string claimBaseFolder()
 
     bool busy = false;
     std::string error;
-    guards().lock = platform::InstanceLock::acquire(platform::joinPath(xap::BaseFolder, "Data/tallis.lock"), busy, error);
+    lock_ = platform::InstanceLock::acquire(platform::joinPath(xap::state().baseFolder, "Data/tallis.lock"), busy, error);
     if (busy)
-        return "already running in " + xap::BaseFolder;
+        return "already running in " + xap::state().baseFolder;
     // Without the lock nothing keeps a second program out of the folder: refuse. No
     // other program runs here, so the log may say it too (where it can be written).
-    if (!guards().lock) {
-        const std::string refusal = "cannot take the lock of " + xap::BaseFolder + " (" + error + "): not starting";
+    if (!lock_) {
+        const std::string refusal = "cannot take the lock of " + xap::state().baseFolder + " (" + error + "): not starting";
         xap::WriteLogFile(xap::kProgramName, refusal);
         return refusal;
     }
     return {};
 }
 
-void startWatchdogs()
+void Safeguards::startWatchdogs()
 {
-    const GuardSettings settings = readGuardSettings(xap::BaseFolder);
-    Guards& g = guards();
-    g.watchdog = std::make_unique<platform::StallWatchdog>(
+    const GuardSettings settings = readGuardSettings(xap::state().baseFolder);
+    watchdog_ = std::make_unique<platform::StallWatchdog>(
         platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds});
-    g.checkpoints = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });
-    g.checkpoints->setInterval(settings.checkpointSeconds * 1000);
-    g.checkpoints->setEnabled(true);
+    checkpoints_ = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });
+    checkpoints_->setInterval(settings.checkpointSeconds * 1000);
+    checkpoints_->setEnabled(true);
 }
 
-void releaseSafeguards()
+void Safeguards::release()
 {
-    Guards& g = guards();
-    g.checkpoints.reset();
-    g.watchdog.reset();
-    g.lock.reset();
+    checkpoints_.reset();
+    watchdog_.reset();
+    lock_.reset();
 }
 
 void writeStateNotice(std::string_view text)

@@ -15,8 +15,15 @@
 // (60), CheckpointSeconds (60).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+namespace platform {
+class InstanceLock;
+class StallWatchdog;
+class Timer;
+} // namespace platform
 
 namespace shell {
 
@@ -29,15 +36,31 @@ struct GuardSettings {
 // missing, not a positive number, or unreadable.
 GuardSettings readGuardSettings(const std::string& baseFolder);
 
-// Start-up step after InitXap: takes the base folder's lock and prepares the fatal
-// signal reports. Returns "" or why the program must not start: "already running in
-// <folder>" when another program holds the lock, or "cannot take the lock of <folder>
-// (<file>: <reason>): not starting" when the lock file cannot be opened or locked.
-std::string claimBaseFolder();
-// Starts the stall watchdog and the device checkpoints (after the host is loaded).
-void startWatchdogs();
-// Stops them and lets go of the lock (at the program's end).
-void releaseSafeguards();
+// The safeguards of one running program: the base folder's lock, the stall watchdog
+// and the device checkpoints. The program's instance owns them; all go with it.
+class Safeguards {
+public:
+    Safeguards();
+    ~Safeguards();
+    Safeguards(const Safeguards&) = delete;
+    Safeguards& operator=(const Safeguards&) = delete;
+
+    // Start-up step after the folders and settings are read: takes the base folder's
+    // lock and prepares the fatal signal reports. Returns "" or why the program must
+    // not start: "already running in <folder>" when another program holds the lock, or
+    // "cannot take the lock of <folder> (<file>: <reason>): not starting" when the lock
+    // file cannot be opened or locked.
+    std::string claimBaseFolder();
+    // Starts the stall watchdog and the device checkpoints (after the host is loaded).
+    void startWatchdogs();
+    // Stops them and lets go of the lock (at the program's end).
+    void release();
+
+private:
+    std::unique_ptr<platform::InstanceLock> lock_;
+    std::unique_ptr<platform::StallWatchdog> watchdog_;
+    std::unique_ptr<platform::Timer> checkpoints_;
+};
 
 // A notice about the program's saved state: a line of the log file and, with the
 // prefix "tallis: ", of standard error. A failure being handled stays pending.

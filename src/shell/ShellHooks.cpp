@@ -1,42 +1,38 @@
 #include "ShellHooks.h"
+#include "ShellState.h"
 
 namespace shell {
 
-namespace {
-bool gEnded = false;
-int gStatus = 0;
-} // namespace
-
 ShellHooks& hooks()
 {
-    static ShellHooks instance;
-    return instance;
+    return shellState().hooks;
 }
 
 void endProgram(int status)
 {
-    if (gEnded)
+    ShellState& state = shellState();
+    if (state.ended)
         return;
-    gEnded = true;
-    gStatus = status;
-    if (hooks().endEventLoop)
-        hooks().endEventLoop(status);
+    state.ended = true;
+    state.exitStatus = status;
+    if (state.hooks.endEventLoop)
+        state.hooks.endEventLoop(status);
 }
 
 bool programEnded()
 {
-    return gEnded;
+    return shellState().ended;
 }
 
 int exitStatus()
 {
-    return gStatus;
+    return shellState().exitStatus;
 }
 
 void resetProgramEnd()
 {
-    gEnded = false;
-    gStatus = 0;
+    shellState().ended = false;
+    shellState().exitStatus = 0;
 }
 
 } // namespace shell

@@ -1,5 +1,5 @@
 // The program's steps that belong to subsystems outside the main form: the host core,
-// the plug-in host, the tray. The program's main wires them; until a subsystem is
+// the plug-in host, the tray. The program's instance wires them; until a subsystem is
 // wired its steps do nothing, so the start-up order and both ways out stay in one
 // place (TallisForm) whatever is present.
 #pragma once
@@ -12,20 +12,20 @@
 
 namespace shell {
 
-// The two pictures of the tray icon (Image1 and Image2), or none.
+// The two pictures of the tray icon (normal, and shown on activity), or none.
 enum class TrayPicture { None, Normal, Activity };
 
 // Start-up steps of the main form's load that other subsystems perform.
 struct StartupSteps {
-    std::function<void()> initXap;          // 2: folders, computer name, vynXap.ini (xap::InitXap when unset)
-    // After 2: takes the base folder for this program; a text (the reason) when another
+    std::function<void()> initXap;          // read folders and settings: folders, computer name, vynXap.ini
+    // After reading the settings: takes the base folder for this program; a text (the reason) when another
     // program runs there, and start-up then ends as a node that cannot bind does.
     std::function<std::string()> claimBaseFolder;
-    std::function<void()> loadSetupForm;    // 7: host state, the Application object, saved devices
-    std::function<void()> startWatchdogs;   // after 7: stall watchdog and device checkpoints
-    std::function<void()> saveRunAsXapNode; // 8: "Audrey Utilities"/"RunAsXapNode" = "yes" in vynAudreyUtilities.ini
-    std::function<void()> restartPlugin;    // 9: create and start the plug-in (also called by the watchdog)
-    std::function<void()> prepareTray;      // 12: tray icon picture, caption "Audrey", callback = main form
+    std::function<void()> loadSetupForm;    // load the host: host state, the Application object, saved devices
+    std::function<void()> startWatchdogs;   // after loading the host: stall watchdog and device checkpoints
+    std::function<void()> saveRunAsXapNode; // "Audrey Utilities"/"RunAsXapNode" = "yes" in vynAudreyUtilities.ini
+    std::function<void()> restartPlugin;    // create and start the plug-in (also called by the watchdog)
+    std::function<void()> prepareTray;      // tray icon picture, caption "Audrey", callback = main form
 };
 
 // The steps of the two ways the program ends.
@@ -39,8 +39,6 @@ struct ExitSteps {
 };
 
 struct ShellHooks {
-    // Sets up the desktop face; run before start-up when a display and a tray exist.
-    std::function<void()> installDesktop;
     StartupSteps startup;
     ExitSteps exit;
     // The hosted plug-in, or null when none is loaded.
@@ -63,7 +61,7 @@ struct ShellHooks {
     std::function<void(int status)> endEventLoop;
 };
 
-// The program's one set of hooks.
+// The current program's hooks (see ShellState.h).
 ShellHooks& hooks();
 
 // Runs a step when it is wired.

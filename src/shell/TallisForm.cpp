@@ -2,9 +2,12 @@
 
 #include "FRH.h"
 #include "InboundDispatch.h"
+#include "NodeSettingsFile.h"
+#include "ShellState.h"
 
 #include "platform/EmergencyReport.h"
-#include "xap/Globals.h"
+#include "platform/ExecutablePath.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include <algorithm>
@@ -13,8 +16,7 @@ namespace shell {
 
 vb::Ref<TallisForm>& mainForm()
 {
-    static vb::Ref<TallisForm> form;
-    return form;
+    return shellState().mainForm;
 }
 
 const vb::MemberTable<TallisForm>& TallisForm::members()
@@ -28,8 +30,8 @@ const vb::MemberTable<TallisForm>& TallisForm::members()
 }
 
 TallisForm::TallisForm()
-    : timer1_([this] { Timer1_Timer(); })
-    , timer2_([this] { Timer2_Timer(); })
+    : blinkTimer_([this] { showNormalPicture(); })
+    , watchdogTimer_([this] { checkPlugin(); })
 {
 }
 
@@ -45,21 +47,21 @@ xap::XapNode& TallisForm::requireNode() const
     return *node_;
 }
 
-bool TallisForm::Form_Load()
+bool TallisForm::start()
 {
     bool nodeBound = true;
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main Load", [&] {
-        // 1. Nothing may go out before the node is ready.
-        xap::XapReady = false;
+        // Hold back sending: nothing may go out before the node is ready.
+        xap::state().xapReady = false;
         drainBusy_ = false;
 
-        // 2. Folders, computer name, node settings.
+        // Read the folders, the computer name and the node's settings.
         if (hooks().startup.initXap)
             hooks().startup.initXap();
         else
-            xap::InitXap();
+            readFoldersAndSettings(platform::baseFolder(), platform::executablePath());
 
-        // One program per base folder: a second one ends here, before binding anything.
+        // Claim the base folder: a second program there ends here, before binding anything.
         if (hooks().startup.claimBaseFolder) {
             const std::string refusal = hooks().startup.claimBaseFolder();
             if (!refusal.empty()) {
@@ -70,21 +72,21 @@ bool TallisForm::Form_Load()
             }
         }
 
-        // 3. The node, with this form as the listener it calls by name.
+        // Create the node, with this form as the listener it calls by name.
         node_ = vb::make<xap::XapNode>();
         node_->RegisterNewMessageCallback(vb::Ref<vb::Object>(this));
 
-        // 4. Its identity, source before UID.
-        node_->letXapSource("vyn.Audrey." + xap::MachineName);
+        // Give the node its identity (source before UID) and its addresses.
+        node_->letXapSource("vyn.Audrey." + xap::state().machineName);
         node_->letXapUID("FF.0097:00");
-        node_->letBroadcastAddress(xap::BroadcastSetting);
-        node_->letInterfaceAddress(xap::InterfaceSetting);
+        node_->letBroadcastAddress(xap::state().settings.broadcastAddress);
+        node_->letInterfaceAddress(xap::state().settings.interfaceAddress);
 
-        // 5. Bind; a node that cannot bind ends the program.
+        // Bind the node and send the first heartbeat; a node that cannot bind ends the program.
         const std::int32_t port = node_->Init();
         if (port > 0) {
             node_->SendHeartbeat(60);
-            xap::XapReady = true;
+            xap::state().xapReady = true;
             xap::LogEvent(xap::kProgramName, "Using xAP port " + xap::numberText(port));
         } else {
             initError_ = "xAP Init Error " + xap::numberText(port) + " occurred";
@@ -93,24 +95,23 @@ bool TallisForm::Form_Load()
             return;
         }
 
-        // 6. The form is never shown.
-
-        // 7-9. The emulated host, the RunAsXapNode setting, the plug-in.
+        // Load the host, start the safeguards' watchdogs, save the RunAsXapNode setting and
+        // start the plug-in.
         runStep(hooks().startup.loadSetupForm);
         runStep(hooks().startup.startWatchdogs);
         runStep(hooks().startup.saveRunAsXapNode);
         runStep(hooks().startup.restartPlugin);
 
-        // 10. The plug-in watchdog.
-        timer2_.setInterval(kWatchdogMs);
-        timer2_.setEnabled(true);
+        // Start the plug-in watchdog.
+        watchdogTimer_.setInterval(kWatchdogMs);
+        watchdogTimer_.setEnabled(true);
 
-        // 11.
-        xap::StartupComplete = true;
+        // Start-up is complete: the plug-in has been loaded.
+        xap::state().startupComplete = true;
 
-        // 12-13. The tray icon.
+        // Prepare the tray icon and show its normal picture.
         runStep(hooks().startup.prepareTray);
-        Timer1_Timer();
+        showNormalPicture();
     });
     return nodeBound;
 }
@@ -138,20 +139,20 @@ void TallisForm::onMessage()
 
 void TallisForm::SwapIcons()
 {
-    timer1_.setInterval(kBlinkMs);
-    timer1_.setEnabled(true);
+    blinkTimer_.setInterval(kBlinkMs);
+    blinkTimer_.setEnabled(true);
     if (hooks().updateTrayIcon)
         hooks().updateTrayIcon(true, TrayPicture::Activity);
 }
 
-void TallisForm::Timer1_Timer()
+void TallisForm::showNormalPicture()
 {
     if (hooks().updateTrayIcon)
         hooks().updateTrayIcon(true, TrayPicture::Normal);
-    timer1_.setEnabled(false);
+    blinkTimer_.setEnabled(false);
 }
 
-void TallisForm::Timer2_Timer()
+void TallisForm::checkPlugin()
 {
     // A plug-in that is missing or no longer answers its name is created afresh.
     const bool answered = vb::ignoreErrors([] {
@@ -209,7 +210,7 @@ void TallisForm::unloadNode()
     node->unload();
     // Without its node nothing can be sent: later messages (the reports of the final
     // save among them) wait as before start-up instead of failing in SendXap.
-    xap::XapReady = false;
+    xap::state().xapReady = false;
 }
 
 void TallisForm::Exit()
@@ -224,11 +225,11 @@ void TallisForm::Exit()
     vb::ignoreErrors([&] { releaseStartObject(); });
     if (!programEnded()) {
         vb::Ref<TallisForm> self(this);
-        Form_unload();
+        unload();
     }
 }
 
-void TallisForm::Form_unload()
+void TallisForm::unload()
 {
     if (programEnded())
         return;

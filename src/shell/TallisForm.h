@@ -1,6 +1,6 @@
 // TallisForm: the hidden main form everything hangs from. Its load is the program's
-// start-up; it owns the xAP node, the tray-icon blink timer (Timer1) and the plug-in
-// watchdog (Timer2), receives the node's onMessage call and ends the program either by
+// start-up; it owns the xAP node, the tray-icon blink timer and the plug-in
+// watchdog, receives the node's onMessage call and ends the program either by
 // the tray menu's Exit (also taken on a stop request from the system) or by its own
 // unload.
 #pragma once
@@ -29,13 +29,14 @@ public:
     TallisForm();
     ~TallisForm() override;
 
-    // Start-up. Returns false when the node could not bind or another program runs in
-    // the base folder: the program must end at once (initError() holds the logged text); every other failure stops start-up at
-    // its step, reported as "Main Load", and the program stays up.
-    bool Form_Load();
+    // Start-up, in named steps (see the .cpp). Returns false when the node could not
+    // bind or another program runs in the base folder: the program must end at once
+    // (initError() holds the logged text); every other failure stops start-up at its
+    // step, reported as "Main Load", and the program stays up.
+    bool start();
     // The main form's unload: removes the tray icon, unloads the node, releases the host
     // object and ends the program.
-    void Form_unload();
+    void unload();
     // The tray menu's Exit: the plug-in's ShutdownIO, release of the plug-in, the tray
     // and the node unloaded, then the start object released (host shutdown, devices
     // saved) and the program ended. Every step runs whatever the previous one did.
@@ -46,25 +47,26 @@ public:
     void SwapIcons();
     void TrayIconCallback(vb::Variant& msg);
 
-    void Timer1_Timer();
+    // The blink timer's end: the tray icon shows its normal picture again.
+    void showNormalPicture();
     // The plug-in watchdog: a plug-in that does not answer its name is created afresh;
     // one that answers but whose start did not complete is started again with a
     // growing interval (each attempt logged once).
-    void Timer2_Timer();
+    void checkPlugin();
 
     bool DrainBusy() const { return drainBusy_; }
     const std::string& initError() const { return initError_; }
     xap::XapNode* node() const { return node_.get(); }
-    platform::Timer& timer1() { return timer1_; }
-    platform::Timer& timer2() { return timer2_; }
+    platform::Timer& blinkTimer() { return blinkTimer_; }
+    platform::Timer& watchdogTimer() { return watchdogTimer_; }
     void unloadNode();
 
 private:
     xap::XapNode& requireNode() const;
 
     vb::Ref<xap::XapNode> node_;
-    platform::Timer timer1_;
-    platform::Timer timer2_;
+    platform::Timer blinkTimer_;
+    platform::Timer watchdogTimer_;
     bool drainBusy_ = false;
     std::string initError_;
     // Retries of a plug-in start that did not complete: ticks to wait before the next
@@ -77,7 +79,7 @@ private:
     StartRetry retry_;
 };
 
-// The one main form (null before the start object loads it).
+// The current program's main form (null before the start object loads it).
 vb::Ref<TallisForm>& mainForm();
 
 } // namespace shell

@@ -1,4 +1,5 @@
 #include "LogFileWriter.h"
+#include "ProgramState.h"
 
 #include "automation/Utf16Text.h"
 #include "base/AsciiText.h"
@@ -75,11 +76,7 @@ void LogFileWriter::write(const std::string& path, std::string_view source, std:
 
 LogFileWriter& logFileWriter()
 {
-    static LogFileWriter writer;
-    // Repeats still being counted when the program ends are reported then.
-    static const bool flushedAtExit = std::atexit([] { writer.flush(); }) == 0;
-    (void)flushedAtExit;
-    return writer;
+    return state().log;
 }
 
 std::uint64_t parseLogSizeCap(std::string_view text)

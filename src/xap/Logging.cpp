@@ -1,14 +1,13 @@
 #include "Logging.h"
 #include "ReportObservers.h"
 
-#include "Globals.h"
 #include "LogFileWriter.h"
 #include "Outgoing.h"
+#include "ProgramState.h"
 
 #include "automation/DateTime.h"
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
-#include "ini/IniTool.h"
 
 namespace xap {
 
@@ -18,29 +17,6 @@ std::string& cachedComputerName()
 {
     static std::string name;
     return name;
-}
-
-// Loads vynXap.ini. A file that exists but cannot be read, or that holds none of the
-// [Interface] keys the node reads, leaves the defaults in force; either is logged, as
-// otherwise the node would quietly use addresses the user did not choose.
-void loadNodeSettings(services::IniTool& ini, const std::string& path)
-{
-    try {
-        ini.Load(path);
-    } catch (...) {
-        const vb::Failure failure = vb::failureFromCurrentException();
-        ini.Clear();
-        WriteLogWarning(kProgramName, "vynXap.ini cannot be read (" + failure.description +
-                                       "): the default interface and broadcast addresses are used");
-        return;
-    }
-    if (!platform::fileExists(platform::resolvePath(path)))
-        return;
-    for (const std::string& key : ini.Keys("Interface"))
-        if (vb::equalsIgnoreCase(key, "BroadcastAddress") || vb::equalsIgnoreCase(key, "InterfaceAddress"))
-            return;
-    WriteLogWarning(kProgramName, "vynXap.ini holds no [Interface] key the node reads (BroadcastAddress, "
-                               "InterfaceAddress): the default addresses are used");
 }
 
 } // namespace
@@ -59,7 +35,7 @@ std::string LocalComputerName()
 
 std::string logFilePath()
 {
-    return platform::joinPath(BaseFolder, std::string("Data/") + kProgramName + ".txt");
+    return platform::joinPath(state().baseFolder, std::string("Data/") + kProgramName + ".txt");
 }
 
 namespace {
@@ -145,27 +121,24 @@ void CreateFolders(std::string_view path)
 void InitXapAt(const std::string& baseFolder, const std::string& programPath)
 {
     vb::trap(writeLogFileReporter(), kProgramName, "InitXap", [&] {
-        MachineName = LocalComputerName();
-        BaseFolder = baseFolder;
+        ProgramState& program = state();
+        program.machineName = LocalComputerName();
+        program.baseFolder = baseFolder;
         // Paths that scripts build from the base folder keep its spelling.
-        platform::addVerbatimFolder(BaseFolder);
+        platform::addVerbatimFolder(program.baseFolder);
         // The program's path is kept as given: a POSIX path needs no rewriting of
         // development folders or network shares.
-        ProgramPath = programPath;
+        program.programPath = programPath;
         for (const char* folder : {"Config", "HTML", "Data", "Scripts"})
-            CreateFolders(platform::joinPath(BaseFolder, std::string(folder) + "/x"));
-        services::IniTool ini;
-        loadNodeSettings(ini, platform::joinPath(BaseFolder, "config/vynXap.ini"));
-        InterfaceSetting = ini.Read("Interface", "InterfaceAddress", "Default");
-        BroadcastSetting = ini.Read("Interface", "BroadcastAddress", "Default");
-        const std::uint64_t cap = parseLogSizeCap(ini.Read("Logging", "MaxLogFileSize", ""));
-        logFileWriter().setMaxBytes(cap ? cap : LogFileWriter::kDefaultMaxBytes);
+            CreateFolders(platform::joinPath(program.baseFolder, std::string(folder) + "/x"));
     });
 }
 
-void InitXap()
+void useNodeSettings(const NodeSettings& settings)
 {
-    InitXapAt(platform::baseFolder(), platform::executablePath());
+    ProgramState& program = state();
+    program.settings = settings;
+    program.log.setMaxBytes(settings.maxLogBytes);
 }
 
 const vb::Reporter& logEventReporter()

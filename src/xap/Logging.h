@@ -10,11 +10,14 @@
 
 namespace xap {
 
-// Sets MachineName, BaseFolder and ProgramPath, creates the Config, HTML, Data and
-// Scripts folders and reads vynXap.ini.
-void InitXap();
-// As InitXap, with the base folder given instead of the executable's (for tests and tools).
+struct NodeSettings;
+
+// Sets the current program's computer name, base folder and program path, and creates
+// the Config, HTML, Data and Scripts folders under the base folder.
 void InitXapAt(const std::string& baseFolder, const std::string& programPath);
+// Hands the node's settings (read from vynXap.ini by the program) to the current
+// program: the addresses the node uses and the log file's size cap.
+void useNodeSettings(const NodeSettings& settings);
 
 // The host name up to its first "."; cached after the first call.
 std::string LocalComputerName();

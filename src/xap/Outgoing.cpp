@@ -1,6 +1,6 @@
 #include "Outgoing.h"
 
-#include "Globals.h"
+#include "ProgramState.h"
 #include "Logging.h"
 #include "SendGuards.h"
 
@@ -9,24 +9,19 @@
 
 namespace xap {
 
-namespace {
-MessageSender* gSender = nullptr;
-}
-
 void setMessageSender(MessageSender* sender)
 {
-    gSender = sender;
+    state().sender = sender;
 }
 
 MessageSender* messageSender()
 {
-    return gSender;
+    return state().sender;
 }
 
 std::deque<xapQueuedMessage>& PendingMessages()
 {
-    static std::deque<xapQueuedMessage> queue;
-    return queue;
+    return state().pending;
 }
 
 namespace {
@@ -35,18 +30,20 @@ void deliver(const std::string& target, const std::string& cls, const std::strin
              const std::string& subAddress, const std::string& uid)
 {
     try {
-        if (XapReady) {
-            if (!gSender)
+        ProgramState& program = state();
+        if (program.xapReady) {
+            MessageSender* sender = program.sender;
+            if (!sender)
                 throw vb::Error(vb::err::ObjectVariableNotSet);
-            auto& pending = PendingMessages();
+            auto& pending = program.pending;
             // The node reports its own failures as a result text, which is not looked at,
             // so the flush always runs to the end.
             for (const xapQueuedMessage& m : pending)
-                gSender->SendXap(m.MsgTarget, m.MsgClass, m.MsgSection, m.MsgData, m.MsgSubAddress, m.MsgUID);
+                sender->SendXap(m.MsgTarget, m.MsgClass, m.MsgSection, m.MsgData, m.MsgSubAddress, m.MsgUID);
             pending.clear();
-            gSender->SendXap(target, cls, section, data, subAddress, uid);
+            sender->SendXap(target, cls, section, data, subAddress, uid);
         } else {
-            PendingMessages().push_back(xapQueuedMessage{target, cls, section, data, subAddress, uid});
+            program.pending.push_back(xapQueuedMessage{target, cls, section, data, subAddress, uid});
         }
     } catch (...) {
         vb::setCurrentFailure(vb::failureFromCurrentException());

@@ -1,6 +1,7 @@
-// The module-level send path: every Part sends through SendXap. Until the node is
-// ready (XapReady) messages wait in PendingMessages; the first send afterwards flushes
-// them, oldest first, before the new one.
+// The module-level send path: everything the program sends goes through SendXap.
+// Until the node is ready (the program state's xapReady) messages wait in
+// PendingMessages; the first send afterwards flushes them, oldest first, before the
+// new one.
 //
 // The item list (`data`) is one text: items separated by the character with code 0,
 // key and value within an item by the character with code 1.
@@ -34,7 +35,7 @@ public:
 void setMessageSender(MessageSender* sender);
 MessageSender* messageSender();
 
-// Messages handed in before XapReady, oldest first.
+// Messages handed in before the node is ready, oldest first (the current program's).
 std::deque<xapQueuedMessage>& PendingMessages();
 
 void SendXap(const std::string& target, const std::string& cls, const std::string& section,

@@ -1,6 +1,6 @@
 #include "ReportObservers.h"
 
-#include <vector>
+#include "ProgramState.h"
 
 namespace xap {
 
@@ -8,14 +8,12 @@ namespace {
 
 std::vector<LogRecordObserver>& recordObservers()
 {
-    static std::vector<LogRecordObserver> observers;
-    return observers;
+    return state().logRecordObservers;
 }
 
 std::vector<LogEventObserver>& eventObservers()
 {
-    static std::vector<LogEventObserver> observers;
-    return observers;
+    return state().logEventObservers;
 }
 
 // An observer that reports would come back here: such nested reports are not passed on.

@@ -1,6 +1,6 @@
 #include "SendGuards.h"
 
-#include "Globals.h"
+#include "ProgramState.h"
 #include "Logging.h"
 #include "Outgoing.h"
 
@@ -40,10 +40,11 @@ std::string_view itemValue(std::string_view data, std::string_view key)
 
 bool isOwnMessage(std::string_view source, std::string_view uid)
 {
-    if (XapSource.empty() || XapUID.empty())
+    const ProgramState& program = state();
+    if (program.xapSource.empty() || program.xapUID.empty())
         return false;
-    return vb::equalsIgnoreCase(beforeColon(source), beforeColon(XapSource)) &&
-        vb::equalsIgnoreCase(beforeColon(uid), beforeColon(XapUID));
+    return vb::equalsIgnoreCase(beforeColon(source), beforeColon(program.xapSource)) &&
+        vb::equalsIgnoreCase(beforeColon(uid), beforeColon(program.xapUID));
 }
 
 void OwnMessageScope::markOwn(bool own)
@@ -126,8 +127,7 @@ void LogEventLimiter::armSummary()
 
 LogEventLimiter& logEventLimiter()
 {
-    static LogEventLimiter limiter;
-    return limiter;
+    return state().logEvents;
 }
 
 } // namespace xap

@@ -1,6 +1,6 @@
 #include "X10Event.h"
 
-#include "Globals.h"
+#include "ProgramState.h"
 #include "Logging.h"
 #include "Outgoing.h"
 

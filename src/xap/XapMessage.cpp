@@ -1,6 +1,6 @@
 #include "XapMessage.h"
 
-#include "Globals.h"
+#include "ProgramState.h"
 #include "Logging.h"
 
 #include "automation/Array.h"
@@ -75,7 +75,7 @@ const vb::MemberTable<XapMessage>& XapMessage::members()
 std::int16_t XapMessage::AddHeader()
 {
     vb::trap(writeLogFileReporter(), "Message AddHeader", "", [&] {
-        builder_ += HeaderPrefix;
+        builder_ += state().headerPrefix;
         builder_ += msgUID_;
         builder_ += "\nclass=";
         builder_ += msgClass_;

@@ -1,6 +1,6 @@
 #include "XapNode.h"
 
-#include "Globals.h"
+#include "ProgramState.h"
 #include "HeartbeatHeader.h"
 #include "Logging.h"
 #include "XapMessage.h"
@@ -107,7 +107,8 @@ const vb::MemberTable<XapNode>& XapNode::members()
 // ---- Creation and end ---------------------------------------------------------------
 
 XapNode::XapNode()
-    : addressLister_(platform::interfaceAddresses)
+    : program_(xap::state())
+    , addressLister_(platform::interfaceAddresses)
     , heartbeatTimer_([this] { onHeartbeatTick(); })
     , receiveTimer_([this] { onReceiveTimer(); })
     , hubCheckTimer_([this] { onHubCheck(); })
@@ -119,7 +120,7 @@ XapNode::XapNode()
     SocketsInitialize();
     messageCallback_.reset();
     filterHeartbeats_ = true;
-    setMessageSender(this);
+    program_.sender = this;
 }
 
 XapNode::~XapNode()
@@ -148,8 +149,8 @@ void XapNode::unload()
     hubCheckTimer_.setEnabled(false);
     // The listener (the main form) holds the node; letting go of it ends the cycle.
     messageCallback_.reset();
-    if (messageSender() == this)
-        setMessageSender(nullptr);
+    if (program_.sender == this)
+        program_.sender = nullptr;
 }
 
 void XapNode::SocketsInitialize()
@@ -434,38 +435,38 @@ std::string XapNode::GetMessage()
 
 // ---- Identity -------------------------------------------------------------------------
 
-std::string XapNode::XapClass() const { return xap::XapClass; }
-std::string XapNode::XapSource() const { return xap::XapSource; }
-std::string XapNode::XapTarget() const { return xap::XapTarget; }
-std::string XapNode::XapUID() const { return xap::XapUID; }
+std::string XapNode::XapClass() const { return program_.xapClass; }
+std::string XapNode::XapSource() const { return program_.xapSource; }
+std::string XapNode::XapTarget() const { return program_.xapTarget; }
+std::string XapNode::XapUID() const { return program_.xapUID; }
 
 void XapNode::letXapClass(std::string value)
 {
-    xap::XapClass = std::move(value);
+    program_.xapClass = std::move(value);
 }
 
 void XapNode::letXapSource(std::string value)
 {
-    xap::XapSource = std::move(value);
+    program_.xapSource = std::move(value);
     rebuildHeartbeatPrefix();
 }
 
 void XapNode::letXapTarget(std::string value)
 {
-    xap::XapTarget = std::move(value);
+    program_.xapTarget = std::move(value);
     rebuildHeartbeatPrefix();
 }
 
 void XapNode::letXapUID(std::string value)
 {
-    xap::XapUID = std::move(value);
-    HeaderPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+    program_.xapUID = std::move(value);
+    program_.headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     rebuildHeartbeatPrefix();
 }
 
 void XapNode::rebuildHeartbeatPrefix()
 {
-    std::string text = "xap-hbeat|{|v=13|hop=1|uid=" + xap::XapUID + "|class=xap-hbeat.alive|source=" + xap::XapSource + "|interval=";
+    std::string text = "xap-hbeat|{|v=13|hop=1|uid=" + program_.xapUID + "|class=xap-hbeat.alive|source=" + program_.xapSource + "|interval=";
     for (char& c : text)
         if (c == '|')
             c = '\n';
@@ -534,9 +535,9 @@ std::string XapNode::SendXap(const std::string& sTarget, const std::string& sCla
     try {
         XapMessage message;
         message.letMsgClass(sClass);
-        message.letMsgSource(sSubaddress.empty() ? xap::XapSource : xap::XapSource + ":" + sSubaddress);
+        message.letMsgSource(sSubaddress.empty() ? program_.xapSource : program_.xapSource + ":" + sSubaddress);
         message.letMsgTarget(sTarget);
-        message.letMsgUID(sUID.empty() ? xap::XapUID : sUID);
+        message.letMsgUID(sUID.empty() ? program_.xapUID : sUID);
         message.AddHeader();
         message.addSection(sSection);
         // Items are separated by code 0; the first code 1 of an item splits key from value.

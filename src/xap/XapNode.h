@@ -30,6 +30,8 @@
 
 namespace xap {
 
+struct ProgramState;
+
 class XapNode final : public vb::Dispatch<XapNode>, public MessageSender {
 public:
     static const vb::MemberTable<XapNode>& members();
@@ -135,6 +137,9 @@ public:
     void onHubCheck();
 
 private:
+    // The program this node belongs to: its identity and send path (the state current
+    // when the node was created).
+    ProgramState& program_;
     std::string sendXapMember(const std::string& sTarget, const std::string& sClass, const std::string& sSection,
                               const std::string& sData, vb::Optional<std::string> sSubaddress, vb::Optional<std::string> sUID);
     void rebuildHeartbeatPrefix();

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        xap::XapSource = "vyn.Audrey.PC1";
+        xap::state().xapSource = "vyn.Audrey.PC1";
         addDevice("Kitchen", "Lamp", "A1");
         addDevice("Hall", "Dimmer", "B2")->can_dim = true;
         addDevice("", "Panel", "C3");

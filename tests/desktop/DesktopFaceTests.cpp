@@ -11,8 +11,9 @@
 #include "remote/RemoteControlWindow.h"
 #include "services/Setup.h"
 #include "services/dialog/SetupDialog.h"
+#include "shell/ShellState.h"
 #include "shell/TallisForm.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -36,10 +37,8 @@ class DesktopFaceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A fresh program: the node is not ready, so reports wait in its queue.
         xap::InitXapAt(dir.path(), dir / "tallis");
-        xap::XapReady = false; // reports wait in the queue instead of going out
-        shell::resetProgramEnd();
-        shell::hooks() = shell::ShellHooks{};
         services::setupWindowHooks() = {};
 
         plugin = vb::make<RecordingObject>("hspi_Audrey");
@@ -70,16 +69,13 @@ protected:
         host::PluginCollection().reset();
         host::MenuCallbacks().reset();
         host::InterfaceName().clear();
-        shell::hooks() = shell::ShellHooks{};
-        shell::resetProgramEnd();
-        xap::PendingMessages().clear();
     }
 
-    // Start-up's tray steps: the tray is prepared and Timer1_Timer shows the icon.
+    // Start-up's tray steps: the tray is prepared and showNormalPicture shows the icon.
     void startTray()
     {
         shell::hooks().startup.prepareTray();
-        shell::mainForm()->Timer1_Timer();
+        shell::mainForm()->showNormalPicture();
     }
     void click(QSystemTrayIcon::ActivationReason reason) { area->activated(reason); }
 
@@ -94,6 +90,11 @@ protected:
     void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     testing_support::TempFolder dir;
+    // Each test runs as a program of its own.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    shell::ShellState shellState;
+    shell::ShellScope currentShell{shellState};
     vb::Ref<RecordingObject> plugin;
     vb::Ref<vb::Object> provided;
     RecordingArea* area = nullptr;
@@ -121,22 +122,22 @@ TEST_F(DesktopFaceTest, TheIconAppearsBlinksAndGoesWithTheMainForm)
 {
     startTray();
     EXPECT_EQ(face->trayIcon().caption(), "Audrey");
-    EXPECT_EQ(face->trayIcon().icon().cacheKey(), face->image1().cacheKey());
+    EXPECT_EQ(face->trayIcon().icon().cacheKey(), face->normalPicture().cacheKey());
     ASSERT_EQ(area->operations(), (std::vector<std::string>{"add"}));
-    EXPECT_EQ(area->entries[0].record.icon.cacheKey(), face->image1().cacheKey());
+    EXPECT_EQ(area->entries[0].record.icon.cacheKey(), face->normalPicture().cacheKey());
     EXPECT_EQ(area->entries[0].record.tip, "Audrey");
-    EXPECT_FALSE(shell::mainForm()->timer1().enabled());
+    EXPECT_FALSE(shell::mainForm()->blinkTimer().enabled());
 
     shell::mainForm()->SwapIcons();
-    EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->image2().cacheKey());
-    EXPECT_TRUE(shell::mainForm()->timer1().running());
-    shell::mainForm()->Timer1_Timer();
-    EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->image1().cacheKey());
-    EXPECT_FALSE(shell::mainForm()->timer1().enabled());
-    EXPECT_NE(face->image1().cacheKey(), face->image2().cacheKey());
-    EXPECT_FALSE(face->image1().pixmap(32, 32).isNull());
+    EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->activityPicture().cacheKey());
+    EXPECT_TRUE(shell::mainForm()->blinkTimer().running());
+    shell::mainForm()->showNormalPicture();
+    EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->normalPicture().cacheKey());
+    EXPECT_FALSE(shell::mainForm()->blinkTimer().enabled());
+    EXPECT_NE(face->normalPicture().cacheKey(), face->activityPicture().cacheKey());
+    EXPECT_FALSE(face->normalPicture().pixmap(32, 32).isNull());
 
-    shell::mainForm()->Form_unload();
+    shell::mainForm()->unload();
     EXPECT_EQ(area->operations(), (std::vector<std::string>{"add", "modify", "modify", "delete"}));
 }
 
@@ -390,7 +391,7 @@ TEST_F(DesktopFaceTest, WithoutATrayTheProgramsWindowTakesTheIconsPlace)
     // The blink has nothing to change; the picture's Options button hides the window,
     // and showing it again (a second start) brings it back without the note.
     shell::mainForm()->SwapIcons();
-    shell::mainForm()->Timer1_Timer();
+    shell::mainForm()->showNormalPicture();
     EXPECT_TRUE(area->entries.empty());
     remote->clickArea("img_OptionsButton");
     EXPECT_FALSE(window->isVisible());

@@ -59,7 +59,7 @@ TEST_F(TrayIconTest, UpdateAddsThenModifiesThenDeletesOnce)
     tray->Update(false, QIcon());
     EXPECT_FALSE(tray->iconAdded());
     tray->Update(false, QIcon()); // nothing left to remove
-    tray->Form_Unload();          // nor here
+    tray->unload();          // nor here
     EXPECT_EQ(area->operations(), (std::vector<std::string>{"add", "modify", "modify", "delete"}));
 
     EXPECT_EQ(area->entries[0].record.icon.cacheKey(), normal.cacheKey());

@@ -16,7 +16,7 @@
 
 #include "automation/Conversions.h"
 #include "automation/TextCompare.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -59,7 +59,7 @@ const std::string& folder()
         static NoSender sender;
         xap::InitXapAt(made, made + "/tallis");
         xap::setMessageSender(&sender);
-        xap::XapReady = true;
+        xap::state().xapReady = true;
         return made;
     }();
     return path;

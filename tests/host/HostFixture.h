@@ -11,7 +11,7 @@
 
 #include "automation/Array.h"
 #include "automation/Conversions.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -190,10 +190,10 @@ protected:
     void SetUp() override
     {
         xap::InitXapAt(dir.path(), dir / "tallis"); // the Config, Data and Scripts folders
-        xap::XapUID = "FF.0097:00";
+        xap::state().xapUID = "FF.0097:00";
         xap::PendingMessages().clear();
         xap::setMessageSender(&sender);
-        xap::XapReady = true;
+        xap::state().xapReady = true;
         host::setScriptService(&scripts);
         loadHost();
     }
@@ -204,7 +204,7 @@ protected:
         host::InterfaceName().clear();
         host::MenuCallbacks().reset();
         xap::setMessageSender(nullptr);
-        xap::XapReady = false;
+        xap::state().xapReady = false;
         xap::PendingMessages().clear();
     }
 

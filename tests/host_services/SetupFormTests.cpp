@@ -104,7 +104,7 @@ TEST_F(SetupForm, SendXapMessageReplacesTheLastTwoCharactersOfTheUID)
     EXPECT_EQ(m.cls, "Audrey.Cmd");
     EXPECT_EQ(m.subAddress, "sub");
     EXPECT_EQ(m.data, body);
-    xap::XapUID = "F";
+    xap::state().xapUID = "F";
     EXPECT_THROW(cb("SendXapMessage", "", "c", "s", body, "", "05"), vb::Error);
 }
 

@@ -1,3 +1,4 @@
+#include "shell/NodeSettingsFile.h"
 #include "shell/InboundDispatch.h"
 #include "shell/PluginHost.h"
 #include "shell/ShellHooks.h"
@@ -10,7 +11,7 @@
 #include "platform/FileSystem.h"
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/LogFileWriter.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
@@ -40,8 +41,8 @@ protected:
     {
         std::filesystem::create_directories(dir / "Config");
         std::filesystem::create_directories(dir / "Data");
-        xap::BaseFolder = dir.path();
-        xap::XapReady = false;
+        xap::state().baseFolder = dir.path();
+        xap::state().xapReady = false;
         shell::wireSubsystems();
         services::loadSetupForm();
     }
@@ -112,7 +113,7 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeAreReportedOncePerAttempt)
         // Each case in a base folder of its own: a loaded library stays loaded.
         const std::string base = dir / ("case" + std::to_string(n++));
         std::filesystem::create_directories(base + "/Data");
-        xap::BaseFolder = base;
+        xap::state().baseFolder = base;
         if (c.library)
             std::filesystem::copy_file(built(c.library), base + "/hspi_Audrey.so");
         if (c.content)
@@ -141,7 +142,7 @@ TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
     std::vector<int> attemptTicks;
     for (int tick = 1; tick <= 45; ++tick) {
         const int before = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
-        form->Timer2_Timer();
+        form->checkPlugin();
         if (vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")) != before)
             attemptTicks.push_back(tick);
     }
@@ -160,11 +161,11 @@ TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
     // Once a start completes the retries stop.
     unsetenv("RECORDER_FAIL_INITIO");
     for (int tick = 0; tick < 10; ++tick)
-        form->Timer2_Timer();
+        form->checkPlugin();
     EXPECT_FALSE(shell::pluginStartIncomplete());
     const int serial = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
     for (int tick = 0; tick < 30; ++tick)
-        form->Timer2_Timer();
+        form->checkPlugin();
     EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), serial);
     EXPECT_EQ(calls().rfind("name;RegisterCallback(Setup);InitIO(Integer 1);", 0), 0u) << calls();
 }
@@ -178,7 +179,7 @@ TEST_F(PluginHostTest, ANameThatFailsDuringTheStartDoesNotLeaveThePlugInUnstarte
     ASSERT_TRUE(host::HostedPlugin());
     EXPECT_EQ(calls(), "");
     vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
-    form->Timer2_Timer();
+    form->checkPlugin();
     EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
     EXPECT_FALSE(shell::pluginStartIncomplete());
     unsetenv("RECORDER_NAME_FAILS");
@@ -191,7 +192,7 @@ TEST_F(PluginHostTest, WatchdogRecreatesAPlugInThatStopsAnswering)
     const int first = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
     vb::call(*host::HostedPlugin(), "GoSilent");
     vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
-    form->Timer2_Timer();
+    form->checkPlugin();
     EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), first + 1);
     EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
     // "Restarting vynAudrey" went out as a log event (waiting, as the node is not ready).
@@ -255,8 +256,8 @@ TEST_F(PluginHostTest, ABaseFolderWithABackslashInItsNameIsUsedAsItIs)
     const std::string base = dir / "Home\\Tallis";
     dir.write("Home\\Tallis/Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=10.203.0.255\r\n");
     std::filesystem::copy_file(built("hspi_Recorder.so"), base + "/hspi_Audrey.so");
-    xap::InitXapAt(base, base + "/tallis");
-    EXPECT_EQ(xap::BroadcastSetting, "10.203.0.255"); // its own vynXap.ini is read
+    shell::readFoldersAndSettings(base, base + "/tallis");
+    EXPECT_EQ(xap::state().settings.broadcastAddress, "10.203.0.255"); // its own vynXap.ini is read
     services::unloadSetupForm();
     services::loadSetupForm();
 

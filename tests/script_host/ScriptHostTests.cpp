@@ -4,7 +4,7 @@
 #include "host/Application.h"
 #include "services/Setup.h"
 #include "vbscript/ScriptControl.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
 #include "support/TempFolder.h"
@@ -23,8 +23,8 @@ protected:
     {
         for (const char* f : {"Config", "Data", "Scripts"})
             std::filesystem::create_directories(dir / f);
-        xap::BaseFolder = dir.path();
-        xap::XapReady = false;
+        xap::state().baseFolder = dir.path();
+        xap::state().xapReady = false;
         xap::PendingMessages().clear();
         services::installHostScripts();
         setup = services::loadSetupForm(); // creates the host object, which prepares the engine

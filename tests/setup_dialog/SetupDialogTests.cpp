@@ -1,6 +1,6 @@
 #include "services/dialog/SetupDialog.h"
 #include "ini/IniTool.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
 #include "support/RecordingObject.h"
@@ -63,7 +63,7 @@ protected:
         context.folder = dir.path();
         audrey = pluginNamed("Audrey");
         context.pluginList = {audrey};
-        xap::XapReady = false; // error reports wait in the queue instead of going out
+        xap::state().xapReady = false; // error reports wait in the queue instead of going out
     }
     void TearDown() override { xap::PendingMessages().clear(); }
 

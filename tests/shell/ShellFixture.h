@@ -1,16 +1,20 @@
 // A main form started as the program starts it, in a temporary base folder, with every
 // hook recording what it was asked to do, and a stand-in for the hub on port 3639.
+// Each test runs as a program of its own: fresh program and shell states, current for
+// the test's length.
 #pragma once
 
 #include "xap/NetworkEnvironment.h"
 
 #include "shell/FRH.h"
+#include "shell/NodeSettingsFile.h"
 #include "shell/ShellHooks.h"
+#include "shell/ShellState.h"
 #include "shell/TallisForm.h"
 
 #include "platform/UdpSocket.h"
 #include "support/TempFolder.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -28,18 +32,14 @@ protected:
         REQUIRE_PRIVATE_NETWORK();
         base.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
         hubBound = !hub.bind(3639, "");
-        shell::resetProgramEnd();
-        xap::PendingMessages().clear();
-        xap::StartupComplete = false;
         shell::ShellHooks& h = shell::hooks();
-        h = shell::ShellHooks{};
         h.startup.initXap = [this] {
             steps.push_back("initXap");
-            xap::InitXapAt(base.path(), base / "tallis");
+            shell::readFoldersAndSettings(base.path(), base / "tallis");
         };
         h.startup.loadSetupForm = [this] {
             steps.push_back("loadSetupForm");
-            readyAtSetup = xap::XapReady;
+            readyAtSetup = xap::state().xapReady;
         };
         h.startup.saveRunAsXapNode = record("saveRunAsXapNode");
         h.startup.restartPlugin = record("restartPlugin");
@@ -59,14 +59,9 @@ protected:
     }
     void TearDown() override
     {
+        // The node goes while the hub's stand-in is still there.
         if (shell::mainForm())
             shell::mainForm()->unloadNode();
-        shell::mainForm().reset();
-        shell::resetProgramEnd();
-        shell::startObject().reset();
-        shell::hooks() = shell::ShellHooks{};
-        xap::XapReady = false;
-        xap::setMessageSender(nullptr);
     }
 
     std::function<void()> record(const std::string& name)
@@ -95,6 +90,10 @@ protected:
     bool hubBound = false;
     std::vector<std::string> steps;
     bool readyAtSetup = false;
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    shell::ShellState shellState;
+    shell::ShellScope currentShell{shellState};
 };
 
 } // namespace shell_testing

@@ -15,12 +15,12 @@ TEST_F(ShellTest, StartUpRunsItsStepsInOrder)
     EXPECT_TRUE(readyAtSetup); // the node was ready before the host loaded
     shell::TallisForm& form = *shell::mainForm();
     EXPECT_FALSE(form.DrainBusy());
-    EXPECT_EQ(form.timer2().interval(), 60000);
-    EXPECT_TRUE(form.timer2().enabled());
-    EXPECT_FALSE(form.timer1().enabled());
-    EXPECT_TRUE(xap::StartupComplete);
-    EXPECT_EQ(xap::XapSource, "vyn.Audrey." + xap::MachineName);
-    EXPECT_EQ(xap::XapUID, "FF.0097:00");
+    EXPECT_EQ(form.watchdogTimer().interval(), 60000);
+    EXPECT_TRUE(form.watchdogTimer().enabled());
+    EXPECT_FALSE(form.blinkTimer().enabled());
+    EXPECT_TRUE(xap::state().startupComplete);
+    EXPECT_EQ(xap::state().xapSource, "vyn.Audrey." + xap::state().machineName);
+    EXPECT_EQ(xap::state().xapUID, "FF.0097:00");
     for (const char* folder : {"Config", "HTML", "Data"})
         EXPECT_TRUE(base.exists(folder)) << folder;
 
@@ -36,7 +36,7 @@ TEST_F(ShellTest, StartUpRunsItsStepsInOrder)
 TEST_F(ShellTest, MessagesLoggedBeforeTheNodeIsReadyGoOutFirst)
 {
     shell::hooks().startup.initXap = [this] {
-        xap::InitXapAt(base.path(), base / "tallis");
+        shell::readFoldersAndSettings(base.path(), base / "tallis");
         xap::LogEvent("raruveViziva", "early");
     };
     ASSERT_TRUE(shell::Main());
@@ -50,8 +50,8 @@ TEST_F(ShellTest, AFailingStepStopsStartUpButNotTheProgram)
     shell::hooks().startup.saveRunAsXapNode = [] { vb::raiseError(vb::err::FileNotFound); };
     EXPECT_TRUE(shell::Main());
     EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap", "loadSetupForm"}));
-    EXPECT_FALSE(shell::mainForm()->timer2().enabled());
-    EXPECT_FALSE(xap::StartupComplete);
+    EXPECT_FALSE(shell::mainForm()->watchdogTimer().enabled());
+    EXPECT_FALSE(xap::state().startupComplete);
     EXPECT_NE(log().find("raruveViziva Main Load "), std::string::npos);
     EXPECT_NE(log().find(" File not found\r\n"), std::string::npos);
     EXPECT_FALSE(shell::programEnded());
@@ -67,7 +67,7 @@ TEST_F(ShellTest, ANodeThatCannotBindEndsStartUp)
     EXPECT_EQ(shell::mainForm()->initError(), "xAP Init Error -1 occurred");
     EXPECT_EQ(log(), "raruveViziva xAP Init Error -1 occurred 0 \r\n");
     EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap"}));
-    EXPECT_FALSE(xap::XapReady);
+    EXPECT_FALSE(xap::state().xapReady);
     // Nothing was sent: no heartbeat, no report.
     EXPECT_EQ(nextSent(100), "");
 }
@@ -77,7 +77,8 @@ TEST_F(ShellTest, ALockThatCannotBeTakenStopsStartUpBeforeTheNodeBinds)
     // A folder where the lock file should be: the lock cannot be opened, so nothing
     // would keep a second program out of this base folder.
     base.write("Data/tallis.lock/x", "");
-    shell::hooks().startup.claimBaseFolder = shell::claimBaseFolder;
+    shell::Safeguards safeguards;
+    shell::hooks().startup.claimBaseFolder = [&] { return safeguards.claimBaseFolder(); };
     EXPECT_FALSE(shell::Main());
     const std::string expected = "cannot take the lock of " + base.path() + " (" + (base / "Data/tallis.lock") +
                                  ": Is a directory): not starting";
@@ -85,7 +86,6 @@ TEST_F(ShellTest, ALockThatCannotBeTakenStopsStartUpBeforeTheNodeBinds)
     EXPECT_NE(log().find(expected), std::string::npos);
     EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap"}));
     EXPECT_EQ(nextSent(100), "");
-    shell::releaseSafeguards();
 }
 
 TEST_F(ShellTest, ExitShutsThePlugInDownThenSavesThroughTheStartObject)
@@ -98,7 +98,7 @@ TEST_F(ShellTest, ExitShutsThePlugInDownThenSavesThroughTheStartObject)
     EXPECT_EQ(shell::mainForm()->node(), nullptr);
     EXPECT_EQ(xap::messageSender(), nullptr);
     // Without its node nothing is sent: later reports wait instead of failing.
-    EXPECT_FALSE(xap::XapReady);
+    EXPECT_FALSE(xap::state().xapReady);
     EXPECT_TRUE(shell::programEnded());
     EXPECT_EQ(shell::exitStatus(), 0);
 }
@@ -131,7 +131,7 @@ TEST_F(ShellTest, MainFormUnloadLeavesThePlugInAndHostCoreAlone)
 {
     ASSERT_TRUE(shell::Main());
     steps.clear();
-    shell::mainForm()->Form_unload();
+    shell::mainForm()->unload();
     EXPECT_EQ(steps, (std::vector<std::string>{"updateTrayIcon off none", "releaseHostObject", "endEventLoop 0"}));
     EXPECT_EQ(shell::mainForm()->node(), nullptr);
 }
@@ -142,7 +142,7 @@ TEST_F(ShellTest, WatchdogRestartsAMissingPlugIn)
     nextSent();
     nextSent();
     steps.clear();
-    shell::mainForm()->Timer2_Timer();
+    shell::mainForm()->checkPlugin();
     EXPECT_EQ(steps, (std::vector<std::string>{"restartPlugin"}));
     EXPECT_NE(nextSent().find("Data=Restarting vynAudrey\n"), std::string::npos);
 }
@@ -154,7 +154,7 @@ TEST_F(ShellTest, SwapIconsShowsTheActivityIconForOneBlink)
     shell::TallisForm& form = *shell::mainForm();
     vb::call(form, "SwapIcons");
     EXPECT_EQ(steps, (std::vector<std::string>{"updateTrayIcon on activity"}));
-    EXPECT_TRUE(form.timer1().running());
-    ASSERT_TRUE(testing_support::processEventsUntil([&] { return !form.timer1().enabled(); }, 2000));
+    EXPECT_TRUE(form.blinkTimer().running());
+    ASSERT_TRUE(testing_support::processEventsUntil([&] { return !form.blinkTimer().enabled(); }, 2000));
     EXPECT_EQ(steps.back(), "updateTrayIcon on normal");
 }

@@ -1,4 +1,4 @@
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/LogFileWriter.h"
 #include "xap/Logging.h"
 
@@ -115,7 +115,7 @@ TEST_F(LogFileTest, TheFileIsRenamedWhenItWouldPassItsCap)
     EXPECT_EQ(writer.maxBytes(), LogFileWriter::kMinMaxBytes);
 }
 
-TEST(LogFileCap, ReadFromVynXapIni)
+TEST(LogFileCap, ParsedFromItsSettingText)
 {
     EXPECT_EQ(xap::parseLogSizeCap("1048576"), 1048576u);
     EXPECT_EQ(xap::parseLogSizeCap(" 4096 "), 4096u);
@@ -123,14 +123,6 @@ TEST(LogFileCap, ReadFromVynXapIni)
     EXPECT_EQ(xap::parseLogSizeCap("999999999999999999"), 999999999999999999u);
     for (const char* bad : {"", "10 MB", "-5", "+4096", "0x10000", "40 96", "4096\r", "100", "99999999999999999999"})
         EXPECT_EQ(xap::parseLogSizeCap(bad), 0u) << bad;
-
-    TempFolder dir;
-    dir.write("Config/vynXap.ini", "[Logging]\r\nMaxLogFileSize=50000\r\n");
-    xap::InitXapAt(dir.path(), dir / "tallis");
-    EXPECT_EQ(xap::logFileWriter().maxBytes(), 50000u);
-    dir.write("Config/vynXap.ini", "[Interface]\r\n");
-    xap::InitXapAt(dir.path(), dir / "tallis");
-    EXPECT_EQ(xap::logFileWriter().maxBytes(), LogFileWriter::kDefaultMaxBytes);
 }
 
 TEST_F(LogFileTest, CharactersBeyondSixteenBitsAreWrittenAsWellFormedUtf8)

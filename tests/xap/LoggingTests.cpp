@@ -1,5 +1,5 @@
 #include "xap/FastString.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 #include "xap/SendGuards.h"
@@ -31,10 +31,10 @@ class SendPathTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        xap::XapReady = false;
+        xap::state().xapReady = false;
         xap::PendingMessages().clear();
         xap::setMessageSender(&sender);
-        xap::BaseFolder = dir.path();
+        xap::state().baseFolder = dir.path();
         xap::LogEventLimiter& limiter = xap::logEventLimiter();
         limiter.reset();
         limiter.setTimerEnabled(false);
@@ -43,7 +43,7 @@ protected:
     void TearDown() override
     {
         xap::setMessageSender(nullptr);
-        xap::XapReady = false;
+        xap::state().xapReady = false;
         xap::PendingMessages().clear();
     }
     TempFolder dir;
@@ -59,7 +59,7 @@ TEST_F(SendPathTest, MessagesWaitUntilReadyAndGoOutInOrder)
     xap::SendXap("t", "c2", "s", "b\1" "2", "02", "uid");
     EXPECT_TRUE(sender.sent.empty());
     EXPECT_EQ(xap::PendingMessages().size(), 2u);
-    xap::XapReady = true;
+    xap::state().xapReady = true;
     xap::SendXap("", "c3", "s", "");
     ASSERT_EQ(sender.sent.size(), 3u);
     EXPECT_EQ(sender.sent[0].cls, "c1");
@@ -72,7 +72,7 @@ TEST_F(SendPathTest, MessagesWaitUntilReadyAndGoOutInOrder)
 
 TEST_F(SendPathTest, LogEventCarriesTheFailureText)
 {
-    xap::XapReady = true;
+    xap::state().xapReady = true;
     xap::LogEvent("raruveViziva", "Using xAP port  32768");
     ASSERT_EQ(sender.sent.size(), 1u);
     const Sent& m = sender.sent[0];
@@ -116,18 +116,6 @@ TEST_F(SendPathTest, CreateFoldersSkipsTheLastComponentAndRelativePaths)
     EXPECT_FALSE(dir.exists("tools"));
 }
 
-TEST_F(SendPathTest, InitXapCreatesFoldersAndReadsSettings)
-{
-    dir.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
-    xap::InitXapAt(dir.path(), dir / "tallis");
-    for (const char* f : {"Config", "HTML", "Data", "Scripts"})
-        EXPECT_TRUE(dir.exists(f)) << f;
-    EXPECT_FALSE(dir.exists("config"));
-    EXPECT_EQ(xap::BroadcastSetting, "127.255.255.255");
-    EXPECT_EQ(xap::InterfaceSetting, "Default");
-    EXPECT_EQ(xap::MachineName.find('.'), std::string::npos);
-}
-
 TEST(FastStringBuilder, GrowsByChunksAndJoinsInOrder)
 {
     vb::Ref<xap::FastString> s = vb::make<xap::FastString>();
@@ -145,36 +133,11 @@ TEST(FastStringBuilder, GrowsByChunksAndJoinsInOrder)
     EXPECT_EQ(vb::typeName(vb::Variant(c)), "clsString");
 }
 
-TEST_F(SendPathTest, AVynXapIniThatCannotBeUsedIsNamedAndTheDefaultsApply)
-{
-    const auto logged = [&](const std::string& words) {
-        return dir.exists("Data/raruveViziva.txt") && dir.read("Data/raruveViziva.txt").find(words) != std::string::npos;
-    };
-    // No file: the defaults, silently.
-    xap::InitXapAt(dir.path(), dir / "tallis");
-    EXPECT_EQ(xap::BroadcastSetting, "Default");
-    EXPECT_FALSE(logged("vynXap.ini"));
-
-    // A file without the keys the node reads (a misspelt section).
-    dir.write("Config/vynXap.ini", "[Interfaces]\r\nBroadcastAddress=10.1.1.255\r\n[Logging]\r\nMaxLogFileSize=100000\r\n");
-    xap::InitXapAt(dir.path(), dir / "tallis");
-    EXPECT_EQ(xap::BroadcastSetting, "Default");
-    EXPECT_TRUE(logged("raruveViziva vynXap.ini holds no [Interface] key the node reads"));
-
-    // A folder where the file should be cannot be read.
-    std::filesystem::remove(dir / "Config/vynXap.ini");
-    std::filesystem::create_directories(dir / "Config/vynXap.ini");
-    xap::InitXapAt(dir.path(), dir / "tallis");
-    EXPECT_EQ(xap::BroadcastSetting, "Default");
-    EXPECT_EQ(xap::InterfaceSetting, "Default");
-    EXPECT_TRUE(logged("raruveViziva vynXap.ini cannot be read ("));
-}
-
 TEST_F(SendPathTest, LogEventsLeaveAtMostTenASecondTheRestGoToTheLogFileAndAreCounted)
 {
     using namespace std::chrono_literals;
     std::filesystem::create_directories(dir / "Data");
-    xap::XapReady = true;
+    xap::state().xapReady = true;
     for (int i = 0; i < 100; ++i)
         xap::LogEvent("raruveViziva", "Readmessage " + std::to_string(i));
     // The burst goes out; the rest are in the log file, none on the wire.
@@ -204,9 +167,9 @@ TEST_F(SendPathTest, LogEventsLeaveAtMostTenASecondTheRestGoToTheLogFileAndAreCo
 TEST_F(SendPathTest, NothingIsSentWhileTheNodeHandlesItsOwnMessage)
 {
     std::filesystem::create_directories(dir / "Data");
-    xap::XapReady = true;
-    xap::XapSource = "vyn.Audrey.PC1";
-    xap::XapUID = "FF.0097:00";
+    xap::state().xapReady = true;
+    xap::state().xapSource = "vyn.Audrey.PC1";
+    xap::state().xapUID = "FF.0097:00";
     EXPECT_TRUE(xap::isOwnMessage("vyn.Audrey.PC1", "FF.0097:00"));
     EXPECT_TRUE(xap::isOwnMessage("VYN.audrey.pc1:02", "ff.0097:02")); // a sub-address of its own
     EXPECT_FALSE(xap::isOwnMessage("vyn.Audrey.PC2", "FF.0097:00"));
@@ -230,6 +193,6 @@ TEST_F(SendPathTest, NothingIsSentWhileTheNodeHandlesItsOwnMessage)
         xap::SendXap("", "ZOR.Echo", "Echo.Response", "Response\1ping");
     }
     EXPECT_EQ(sender.sent.size(), 1u);
-    xap::XapSource.clear();
-    xap::XapUID.clear();
+    xap::state().xapSource.clear();
+    xap::state().xapUID.clear();
 }

@@ -1,4 +1,4 @@
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 #include "xap/X10Event.h"
 
@@ -29,10 +29,10 @@ TEST(SendX10Event, DeviceListAndEventItems)
 
     Recorder recorder;
     xap::setMessageSender(&recorder);
-    xap::XapReady = true;
+    xap::state().xapReady = true;
     xap::sendX10Event("3+4", "C", 2, vb::Variant(std::int16_t(0)), vb::Variant(std::int16_t(0)));
     xap::sendX10Event("B12", "B", -5);
-    xap::XapReady = false;
+    xap::state().xapReady = false;
     xap::setMessageSender(nullptr);
     ASSERT_EQ(recorder.sent.size(), 2u);
     using namespace std::string_literals;

@@ -1,4 +1,4 @@
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/XapMessage.h"
 
 #include "automation/Array.h"
@@ -17,10 +17,10 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories(dir / "Data");
-        xap::BaseFolder = dir.path();
-        xap::HeaderPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+        xap::state().baseFolder = dir.path();
+        xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     }
-    void TearDown() override { xap::HeaderPrefix.clear(); }
+    void TearDown() override { xap::state().headerPrefix.clear(); }
 
     vb::Ref<XapMessage> parse(const std::string& text)
     {

@@ -1,6 +1,6 @@
 #include "NetworkEnvironment.h"
 
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/LogFileWriter.h"
 #include "xap/XapNode.h"
 
@@ -58,7 +58,7 @@ protected:
     {
         REQUIRE_PRIVATE_NETWORK();
         std::filesystem::create_directories(dir / "Data");
-        xap::BaseFolder = dir.path();
+        xap::state().baseFolder = dir.path();
         node = vb::make<XapNode>();
         node->letXapSource("vyn.Audrey.PC1");
         node->letXapUID("FF.0097:00");
@@ -293,10 +293,10 @@ TEST_F(NodeTest, IdentitySettersWriteTheSharedValues)
     vb::setProperty(*node, "XapSource", "vyn.Audrey.KITCHEN");
     vb::setProperty(*node, "XapTarget", "ignored.target");
     vb::setProperty(*node, "XapClass", "some.class");
-    EXPECT_EQ(xap::XapSource, "vyn.Audrey.KITCHEN");
-    EXPECT_EQ(xap::XapTarget, "ignored.target");
+    EXPECT_EQ(xap::state().xapSource, "vyn.Audrey.KITCHEN");
+    EXPECT_EQ(xap::state().xapTarget, "ignored.target");
     EXPECT_EQ(vb::CStr(vb::getProperty(*node, "XapClass")), "some.class");
-    EXPECT_EQ(xap::HeaderPrefix, "xap-header\n{\nv=13\nhop=1\nuid=");
+    EXPECT_EQ(xap::state().headerPrefix, "xap-header\n{\nv=13\nhop=1\nuid=");
     EXPECT_EQ(node->heartbeatPrefix(), "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.KITCHEN\ninterval=");
 }
 

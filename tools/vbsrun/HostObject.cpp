@@ -4,7 +4,7 @@
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
 
@@ -65,10 +65,10 @@ vb::Ref<vb::Object> createHeadlessHost()
     baseFolder() = pattern;
 
     xap::InitXapAt(pattern, pattern + "/vbsrun");
-    xap::XapSource = "vyn.Audrey." + xap::MachineName;
-    xap::XapUID = "FF.0097:00";
+    xap::state().xapSource = "vyn.Audrey." + xap::state().machineName;
+    xap::state().xapUID = "FF.0097:00";
     xap::setMessageSender(&sender);
-    xap::XapReady = true;
+    xap::state().xapReady = true;
     // The host's own Run and RunEx load scripts from the temporary Scripts folder.
     services::installHostScripts();
     vb::Ref<services::Setup> setup = services::loadSetupForm();

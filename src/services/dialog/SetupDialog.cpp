@@ -1,7 +1,7 @@
 #include "SetupDialog.h"
 
 #include "ini/IniTool.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 #include "automation/Conversions.h"

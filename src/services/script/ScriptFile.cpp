@@ -7,7 +7,7 @@
 #include "platform/FileSystem.h"
 #include "vbscript/ScriptControl.h"
 #include "vbscript/ScriptText.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/Logging.h"
 
 namespace services {
@@ -34,7 +34,7 @@ std::string ScriptFile::resolve(const std::string& name)
     const bool server = name.find("\\\\") != std::string::npos;
     if (drive || server || (!name.empty() && name.front() == '/'))
         return platform::toPosixPath(name);
-    const std::string scripts = platform::joinPath(xap::BaseFolder, "Scripts");
+    const std::string scripts = platform::joinPath(xap::state().baseFolder, "Scripts");
     // Only the caller's name is in the Windows form; the scripts folder is our own.
     return platform::joinPath(scripts, platform::toPosixPath(name));
 }

@@ -43,8 +43,8 @@ DesktopFace::DesktopFace(Parts parts)
 }
 
 DesktopFace::DesktopFace(Parts parts, bool withoutTray)
-    : image1_(normalTrayPicture())
-    , image2_(activityTrayPicture())
+    : normalPicture_(normalTrayPicture())
+    , activityPicture_(activityTrayPicture())
     , prompter_(std::move(parts.prompter))
     , dialogContext_(std::move(parts.pluginFactory))
     , trayIcon_(areaOrDesktop(std::move(parts.area)))
@@ -93,7 +93,7 @@ void DesktopFace::install()
 
 void DesktopFace::prepareTray()
 {
-    trayIcon_.setIcon(image1_);
+    trayIcon_.setIcon(normalPicture_);
     trayIcon_.setCaption(kTrayCaption);
     trayIcon_.SetCallback(vb::Ref<vb::Object>(mainForm().get()));
 }
@@ -113,10 +113,10 @@ void DesktopFace::updateTrayIcon(bool iconOn, TrayPicture picture)
     }
     switch (picture) {
     case TrayPicture::Normal:
-        trayIcon_.Update(iconOn, image1_);
+        trayIcon_.Update(iconOn, normalPicture_);
         break;
     case TrayPicture::Activity:
-        trayIcon_.Update(iconOn, image2_);
+        trayIcon_.Update(iconOn, activityPicture_);
         break;
     case TrayPicture::None:
         trayIcon_.Update(iconOn, QIcon());
@@ -128,7 +128,7 @@ void DesktopFace::unloadTray()
 {
     if (traylessWindow_)
         traylessWindow_->hide();
-    trayIcon_.Form_Unload();
+    trayIcon_.unload();
 }
 
 void DesktopFace::showDesktopWindow()
@@ -201,24 +201,11 @@ void DesktopFace::unloadPluginMenuDialog()
 
 // ---- The program's face ---------------------------------------------------------------------
 
-namespace {
-
-std::unique_ptr<DesktopFace>& programFace()
+std::unique_ptr<DesktopFace> installDesktopFace()
 {
-    static std::unique_ptr<DesktopFace> face;
+    auto face = std::make_unique<DesktopFace>(DesktopFace::Parts{}, desktopWithoutTray());
+    face->install();
     return face;
-}
-
-} // namespace
-
-void installDesktopFace()
-{
-    if (programFace())
-        return;
-    programFace() = std::make_unique<DesktopFace>(DesktopFace::Parts{}, desktopWithoutTray());
-    programFace()->install();
-    // The face's windows must go while the application object still exists.
-    qAddPostRoutine([] { programFace().reset(); });
 }
 
 } // namespace shell

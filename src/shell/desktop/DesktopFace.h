@@ -80,13 +80,13 @@ public:
     services::SetupDialog* pluginMenuDialog() const;
     SetupFormWindow& setupFormWindow() { return setupWindow_; }
     HostDialogContext& dialogContext() { return dialogContext_; }
-    // Image1 and Image2 of the main form.
-    const QIcon& image1() const { return image1_; }
-    const QIcon& image2() const { return image2_; }
+    // The tray icon's two pictures: normal, and shown for a moment on activity.
+    const QIcon& normalPicture() const { return normalPicture_; }
+    const QIcon& activityPicture() const { return activityPicture_; }
 
 private:
-    QIcon image1_;
-    QIcon image2_;
+    QIcon normalPicture_;
+    QIcon activityPicture_;
     std::shared_ptr<remote::Prompter> prompter_;
     HostDialogContext dialogContext_;
     TrayIcon trayIcon_;
@@ -101,8 +101,8 @@ private:
     bool iconPlaceShown_ = false; // the window standing in for the icon was shown once
 };
 
-// Creates the program's one desktop face and installs it (kept until the application
-// object goes).
-void installDesktopFace();
+// Creates a desktop face and installs it; its owner keeps it while the application
+// object exists.
+std::unique_ptr<DesktopFace> installDesktopFace();
 
 } // namespace shell

@@ -7,7 +7,7 @@
 #include "host/PluginRegistry.h"
 #include "platform/FileSystem.h"
 #include "services/Setup.h"
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 
 namespace shell {
 
@@ -53,7 +53,7 @@ services::IniTool& HostDialogContext::settingsStore()
     }
     if (!detachedStore_) {
         detachedStore_ = std::make_unique<services::IniTool>();
-        detachedStore_->Load(platform::joinPath(xap::BaseFolder, "Config/Settings.ini"));
+        detachedStore_->Load(platform::joinPath(xap::state().baseFolder, "Config/Settings.ini"));
     }
     return *detachedStore_;
 }
@@ -77,7 +77,7 @@ vb::Ref<vb::Object> HostDialogContext::createPluginObject(const std::string& cla
 
 std::string HostDialogContext::baseFolder()
 {
-    return xap::BaseFolder;
+    return xap::state().baseFolder;
 }
 
 } // namespace shell

@@ -49,7 +49,7 @@ void TrayIcon::Update(bool IconOn, const QIcon& img)
     iconAdded_ = false;
 }
 
-void TrayIcon::Form_Unload()
+void TrayIcon::unload()
 {
     Update(false, QIcon());
 }

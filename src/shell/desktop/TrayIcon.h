@@ -33,7 +33,7 @@ public:
     // Otherwise remove it; removing an icon that is not there does nothing.
     void Update(bool IconOn, const QIcon& img);
     // The form's unload: removes the icon.
-    void Form_Unload();
+    void unload();
 
     // The form's caption, which is the icon's tip; and the form's own icon.
     void setCaption(std::string caption) { caption_ = std::move(caption); }

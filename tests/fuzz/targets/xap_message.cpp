@@ -1,7 +1,7 @@
 // Fuzz target: the xAP message parser. Any text parses without a crash, in time linear
 // in its size; a text that parses whole, rebuilt with the builder and parsed again,
 // gives the same header fields, sections and item lines.
-#include "xap/Globals.h"
+#include "xap/ProgramState.h"
 #include "xap/XapMessage.h"
 
 #include "automation/Array.h"
@@ -35,8 +35,8 @@ void setUp()
     // Parse failures are logged: into a folder of the fuzzer's own.
     const std::filesystem::path base = std::filesystem::temp_directory_path() / "tallis-fuzz-xap-message";
     std::filesystem::create_directories(base / "Data");
-    xap::BaseFolder = base.string();
-    xap::HeaderPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+    xap::state().baseFolder = base.string();
+    xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
 }
 
 } // namespace

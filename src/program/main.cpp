@@ -1,9 +1,8 @@
 // Entry of the tallis program. It takes no command line but --base, --help and
 // --version: everything comes from the INI files of its Config folder.
-#include "CommandLine.h"
-#include "Program.h"
-#include "ShellHooks.h"
-#include "desktop/DesktopFace.h"
+#include "Instance.h"
+
+#include "shell/CommandLine.h"
 #include "platform/ExecutablePath.h"
 
 #include <cstdlib>
@@ -15,6 +14,6 @@ int main(int argc, char** argv)
         return *options.exitStatus;
     platform::setInvocationPath(argc > 0 ? argv[0] : "");
     platform::setBaseFolder(options.baseFolder);
-    shell::hooks().installDesktop = shell::installDesktopFace;
-    return shell::runProgram(argc, argv);
+    program::Instance instance(argc, argv);
+    return instance.run();
 }

@@ -1,0 +1,66 @@
+// The running program: one object, made in main, that owns the program's parts in the
+// order they are made and hands them down. In order: the paths and settings with the
+// log and the send path (xap::ProgramState), the shell's steps with the main form and
+// the start object (shell::ShellState) — both current while the instance lives — the
+// application object, the safeguards, the system's stop requests, the desktop face and
+// the BSC endpoints.
+// The node, the host and the plug-in host hang from the main form that start-up
+// loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
+// with the application object.
+#pragma once
+
+#include "shell/ApplicationKind.h"
+#include "shell/Safeguards.h"
+#include "shell/ShellState.h"
+
+#include "platform/TerminationSignals.h"
+#include "xap/ProgramState.h"
+
+#include <memory>
+#include <optional>
+
+namespace bsc {
+class EndpointService;
+}
+namespace shell {
+class DesktopFace;
+}
+
+namespace program {
+
+class Instance {
+public:
+    // `argc` must outlive the instance (the application object keeps it).
+    Instance(int& argc, char** argv);
+    ~Instance();
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+
+    // Starts up, runs the event loop until the program ends, and shuts down; returns
+    // the program's exit status.
+    int run();
+
+private:
+    // Start-up, in this order.
+    void wireSubsystems();
+    void takeStopRequests();
+    void installDesktop();
+    bool startMainForm();
+    void reportStart();
+    void startServices();
+    // The two ends: a start-up that failed, and the end of the event loop.
+    int refuseToStart();
+    int finish(int status);
+
+    xap::ProgramState state_;
+    xap::StateScope currentState_{state_};
+    shell::ShellState shell_;
+    shell::ShellScope currentShell_{shell_};
+    shell::ApplicationInstance application_;
+    shell::Safeguards safeguards_;
+    std::optional<platform::TerminationSignals> stopRequests_;
+    std::unique_ptr<shell::DesktopFace> desktop_;
+    std::unique_ptr<bsc::EndpointService> endpoints_;
+};
+
+} // namespace program

@@ -1,0 +1,54 @@
+// The state the shell keeps for one running program: the steps its subsystems wired
+// in, whether and how it ended, the main form and the start object. The program's
+// instance owns one and makes it current while it lives; a test makes its own.
+#pragma once
+
+#include "InboundDispatch.h"
+#include "ShellHooks.h"
+
+#include "automation/Object.h"
+
+namespace bsc {
+class EndpointService;
+}
+
+namespace shell {
+
+class FRH;
+class TallisForm;
+
+struct ShellState {
+    ShellState();
+    ~ShellState();
+    ShellState(const ShellState&) = delete;
+    ShellState& operator=(const ShellState&) = delete;
+
+    ShellHooks hooks;
+    bool ended = false;  // the program has ended: no unload or termination handler runs
+    int exitStatus = 0;
+    vb::Ref<TallisForm> mainForm;  // null before the start object loads it
+    vb::Ref<FRH> startObject;      // kept by Main
+    InboundObserver inboundObserver; // sees what is handed to the plug-in
+    // The hosted plug-in was created, but its start (name, RegisterCallback, InitIO)
+    // has not completed.
+    bool pluginStartIncomplete = false;
+    // The BSC endpoints when they are on (owned by the program's instance).
+    bsc::EndpointService* endpoints = nullptr;
+};
+
+// The current program's shell state.
+ShellState& shellState();
+
+// Makes `state` current for its lifetime, then the previous one again.
+class ShellScope {
+public:
+    explicit ShellScope(ShellState& state);
+    ~ShellScope();
+    ShellScope(const ShellScope&) = delete;
+    ShellScope& operator=(const ShellScope&) = delete;
+
+private:
+    ShellState* previous_;
+};
+
+} // namespace shell

@@ -1,0 +1,76 @@
+// The state one running program keeps below the shell: where it runs, the node's
+// settings and identity, its log, the messages waiting for the node and the node that
+// sends them. The program's instance object owns one and makes it current for the
+// code below it; tools and tests that create no instance use a default one.
+#pragma once
+
+#include "LogFileWriter.h"
+#include "Outgoing.h"
+#include "ReportObservers.h"
+#include "SendGuards.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace xap {
+
+// The node's settings, read from vynXap.ini by whoever starts the program and passed in.
+struct NodeSettings {
+    std::string interfaceAddress = "Default"; // [Interface] InterfaceAddress
+    std::string broadcastAddress = "Default"; // [Interface] BroadcastAddress
+    std::uint64_t maxLogBytes = LogFileWriter::kDefaultMaxBytes; // [Logging] MaxLogFileSize
+};
+
+struct ProgramState {
+    ProgramState() = default;
+    ~ProgramState();
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    // Where the program runs (set when the folders are read).
+    std::string machineName; // computer name
+    std::string baseFolder;  // folder of the executable, no trailing "/"
+    std::string programPath; // full path of the executable
+    NodeSettings settings;
+
+    // The node's identity and the send path's state.
+    std::string xapSource;    // "vyn.Audrey." + machineName once start-up set it
+    std::string xapUID;       // "FF.0097:00" once start-up set it
+    std::string xapTarget;    // stored and returned only
+    std::string xapClass;     // stored and returned only
+    std::string headerPrefix; // first lines of every message, up to "uid="
+    bool xapReady = false;        // true once the node is initialised
+    bool startupComplete = false; // true once start-up has loaded the plug-in
+
+    // The log file's writer, the limit on LogEvent reports, the messages handed in
+    // before xapReady (oldest first), the node that sends (null when there is none),
+    // and who watches the reports.
+    LogFileWriter log;
+    LogEventLimiter logEvents;
+    std::deque<xapQueuedMessage> pending;
+    MessageSender* sender = nullptr;
+    std::vector<LogRecordObserver> logRecordObservers;
+    std::vector<LogEventObserver> logEventObservers;
+};
+
+// The current program's state.
+ProgramState& state();
+
+// Makes `state` current for its lifetime, then the previous one again.
+class StateScope {
+public:
+    explicit StateScope(ProgramState& state);
+    ~StateScope();
+    StateScope(const StateScope&) = delete;
+    StateScope& operator=(const StateScope&) = delete;
+
+private:
+    ProgramState* previous_;
+};
+
+// The program's name as its reports carry it.
+inline constexpr const char* kProgramName = "raruveViziva";
+
+} // namespace xap

@@ -1,0 +1,145 @@
+// The node's settings file as start-up reads it, and the state of one program kept
+// apart from another's in the same process.
+#include "shell/NodeSettingsFile.h"
+
+#include "support/TempFolder.h"
+#include "xap/Logging.h"
+#include "xap/Outgoing.h"
+#include "xap/ProgramState.h"
+#include "xap/XapNode.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testing_support::TempFolder;
+
+namespace {
+
+// Each test reads its settings into a program state of its own.
+class NodeSettingsFileTest : public ::testing::Test {
+protected:
+    bool logged(const std::string& words) const
+    {
+        return dir.exists("Data/raruveViziva.txt") && dir.read("Data/raruveViziva.txt").find(words) != std::string::npos;
+    }
+    TempFolder dir;
+    xap::ProgramState program;
+    xap::StateScope current{program};
+};
+
+} // namespace
+
+TEST_F(NodeSettingsFileTest, StartUpCreatesTheFoldersAndReadsTheSettings)
+{
+    dir.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
+    shell::readFoldersAndSettings(dir.path(), dir / "tallis");
+    for (const char* f : {"Config", "HTML", "Data", "Scripts"})
+        EXPECT_TRUE(dir.exists(f)) << f;
+    EXPECT_FALSE(dir.exists("config"));
+    EXPECT_EQ(program.settings.broadcastAddress, "127.255.255.255");
+    EXPECT_EQ(program.settings.interfaceAddress, "Default");
+    EXPECT_EQ(program.machineName.find('.'), std::string::npos);
+    EXPECT_EQ(program.programPath, dir / "tallis");
+}
+
+TEST_F(NodeSettingsFileTest, AFileThatCannotBeUsedIsNamedAndTheDefaultsApply)
+{
+    // No file: the defaults, silently.
+    shell::readFoldersAndSettings(dir.path(), dir / "tallis");
+    EXPECT_EQ(program.settings.broadcastAddress, "Default");
+    EXPECT_FALSE(logged("vynXap.ini"));
+
+    // A file without the keys the node reads (a misspelt section).
+    dir.write("Config/vynXap.ini", "[Interfaces]\r\nBroadcastAddress=10.1.1.255\r\n[Logging]\r\nMaxLogFileSize=100000\r\n");
+    shell::readFoldersAndSettings(dir.path(), dir / "tallis");
+    EXPECT_EQ(program.settings.broadcastAddress, "Default");
+    EXPECT_TRUE(logged("raruveViziva vynXap.ini holds no [Interface] key the node reads"));
+
+    // A folder where the file should be cannot be read.
+    std::filesystem::remove(dir / "Config/vynXap.ini");
+    std::filesystem::create_directories(dir / "Config/vynXap.ini");
+    shell::readFoldersAndSettings(dir.path(), dir / "tallis");
+    EXPECT_EQ(program.settings.broadcastAddress, "Default");
+    EXPECT_EQ(program.settings.interfaceAddress, "Default");
+    EXPECT_TRUE(logged("raruveViziva vynXap.ini cannot be read ("));
+}
+
+TEST_F(NodeSettingsFileTest, TheLogFileCapComesFromTheFile)
+{
+    dir.write("Config/vynXap.ini", "[Logging]\r\nMaxLogFileSize=50000\r\n");
+    shell::readFoldersAndSettings(dir.path(), dir / "tallis");
+    EXPECT_EQ(program.log.maxBytes(), 50000u);
+    EXPECT_EQ(xap::logFileWriter().maxBytes(), 50000u);
+    dir.write("Config/vynXap.ini", "[Interface]\r\n");
+    shell::readFoldersAndSettings(dir.path(), dir / "tallis");
+    EXPECT_EQ(program.log.maxBytes(), xap::LogFileWriter::kDefaultMaxBytes);
+}
+
+TEST(ProgramState, TwoProgramsInOneProcessKeepTheirOwnSettingsLogsQueuesAndNodes)
+{
+    TempFolder folderA;
+    TempFolder folderB;
+    folderA.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n[Logging]\r\nMaxLogFileSize=50000\r\n");
+    folderB.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.0.0.255\r\nInterfaceAddress=127.0.0.1\r\n");
+    const std::string outsideBase = xap::state().baseFolder;
+
+    xap::ProgramState first;
+    xap::ProgramState second;
+    vb::Ref<xap::XapNode> nodeA;
+    vb::Ref<xap::XapNode> nodeB;
+    {
+        xap::StateScope current(first);
+        shell::readFoldersAndSettings(folderA.path(), folderA / "tallis");
+        nodeA = vb::make<xap::XapNode>();
+        nodeA->letXapSource("vyn.Audrey.first");
+        nodeA->letXapUID("FF.0097:00");
+        xap::WriteLogFile("test", "written by the first");
+        xap::SendXap("", "Homeseer.Event", "Event.Log", xap::itemList({{"Data", "first"}}));
+    }
+    {
+        xap::StateScope current(second);
+        shell::readFoldersAndSettings(folderB.path(), folderB / "tallis");
+        nodeB = vb::make<xap::XapNode>();
+        nodeB->letXapSource("vyn.Audrey.second");
+        nodeB->letXapUID("FF.0098:00");
+        xap::WriteLogFile("test", "written by the second");
+    }
+
+    // Each has its own settings and log cap, and the process's own state is untouched.
+    EXPECT_EQ(first.settings.broadcastAddress, "127.255.255.255");
+    EXPECT_EQ(first.settings.interfaceAddress, "Default");
+    EXPECT_EQ(second.settings.broadcastAddress, "127.0.0.255");
+    EXPECT_EQ(second.settings.interfaceAddress, "127.0.0.1");
+    EXPECT_EQ(first.log.maxBytes(), 50000u);
+    EXPECT_EQ(second.log.maxBytes(), xap::LogFileWriter::kDefaultMaxBytes);
+    EXPECT_EQ(xap::state().baseFolder, outsideBase);
+
+    // Each log file holds its own program's records only.
+    const std::string logA = folderA.read("Data/raruveViziva.txt");
+    const std::string logB = folderB.read("Data/raruveViziva.txt");
+    EXPECT_NE(logA.find("test written by the first"), std::string::npos);
+    EXPECT_EQ(logA.find("second"), std::string::npos);
+    EXPECT_NE(logB.find("test written by the second"), std::string::npos);
+    EXPECT_EQ(logB.find("first"), std::string::npos);
+
+    // The message sent before the first node was ready waits in the first program only.
+    ASSERT_EQ(first.pending.size(), 1u);
+    EXPECT_TRUE(second.pending.empty());
+
+    // Each node keeps its identity and is its own program's sender, whichever is current.
+    EXPECT_EQ(nodeA->XapSource(), "vyn.Audrey.first");
+    EXPECT_EQ(nodeB->XapSource(), "vyn.Audrey.second");
+    EXPECT_EQ(nodeA->XapUID(), "FF.0097:00");
+    EXPECT_EQ(nodeB->XapUID(), "FF.0098:00");
+    EXPECT_NE(nodeA->heartbeatPrefix().find("uid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.first\n"), std::string::npos);
+    EXPECT_NE(nodeB->heartbeatPrefix().find("uid=FF.0098:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.second\n"), std::string::npos);
+    EXPECT_EQ(first.sender, nodeA.get());
+    EXPECT_EQ(second.sender, nodeB.get());
+
+    // A node that goes stops being its own program's sender, and only that.
+    nodeA->unload();
+    EXPECT_EQ(first.sender, nullptr);
+    EXPECT_EQ(second.sender, nodeB.get());
+    nodeB->unload();
+}
