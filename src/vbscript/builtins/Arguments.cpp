@@ -1,5 +1,6 @@
 #include "Arguments.h"
 
+#include "automation/AsciiText.h"
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 
@@ -19,6 +20,7 @@ TextArg::TextArg(vb::Args args, std::size_t i)
     const vb::Variant& v = args[i];
     if (v.isString()) {
         view_ = v.stringValue();
+        source_ = &v;
         return;
     }
     const vb::Variant value = vb::defaultValue(v);
@@ -35,6 +37,11 @@ std::string_view TextArg::view() const
     if (null_)
         vb::raiseError(vb::err::InvalidUseOfNull);
     return view_;
+}
+
+bool TextArg::ascii() const
+{
+    return source_ ? source_->stringIsAscii() : vb::isAsciiText(view_);
 }
 
 std::string stringArg(vb::Args args, std::size_t i)
