@@ -149,4 +149,23 @@ Grow
               "6 6 4 6 ;c");
 }
 
+// A long text passed by value to a library function is read where it lives while no
+// later argument runs code; when one does (a procedure, a name that became one, an
+// object's default member), the function still sees the text as it was before.
+TEST_F(TextPositions, LongTextArgumentsKeepTheirValueWhenALaterArgumentChangesThem)
+{
+    const std::string setup = "t = String(300, \"a\")\n"
+                              "Function Change() : t = \"bbbb\" : Change = 2 : End Function\n"
+                              "Class Changer\n Public Default Property Get Value : t = \"cccc\" : Value = 2 : End Property\nEnd Class\n";
+    EXPECT_EQ(out(setup + "n = 2 : Out.Echo Mid(t, n, 3), Mid(t, Change(), 3), t"), "aaa aaa bbbb");
+    EXPECT_EQ(out(setup + "Set o = New Changer : Out.Echo Mid(t, o, 3), t"), "aaa cccc");
+    // A name unknown when the code was compiled that is a Function by the time it runs.
+    EXPECT_EQ(out(setup + "Function Use() : Use = Mid(t, Later, 3) : End Function"), "");
+    EXPECT_EQ(out("Function Later() : t = \"dddd\" : Later = 2 : End Function\nt = String(300, \"a\") : Out.Echo Use(), t"),
+              "aaa dddd");
+    // Names that are variables: the text as it is, without a copy.
+    EXPECT_EQ(out("t = String(300, \"a\") & \"xyz\" : k = 301 : Out.Echo Mid(t, k, 3), InStr(k - 1, t, \"z\"), Len(t)"),
+              "xyz 303 303");
+}
+
 } // namespace
