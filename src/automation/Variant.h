@@ -71,9 +71,9 @@ public:
     Variant(Date v) noexcept : type_(vbDate) { u_.d = v.serial; }
     Variant(bool v) noexcept : type_(vbBoolean) { u_.b = v; }
     Variant(std::uint8_t v) noexcept : type_(vbByte) { u_.by = v; }
-    Variant(std::string v) : type_(vbString) { new (&u_.s) std::string(std::move(v)); }
-    Variant(std::string_view v) : type_(vbString) { new (&u_.s) std::string(v); }
-    Variant(const char* v) : type_(vbString) { new (&u_.s) std::string(v); }
+    Variant(std::string v) : type_(vbString), textKind_(kTextUnknown) { new (&u_.s) std::string(std::move(v)); }
+    Variant(std::string_view v) : type_(vbString), textKind_(kTextUnknown) { new (&u_.s) std::string(v); }
+    Variant(const char* v) : type_(vbString), textKind_(kTextUnknown) { new (&u_.s) std::string(v); }
     Variant(Ref<Object> obj) noexcept; // a null Ref is Nothing (vbObject)
     Variant(Object* obj) noexcept;
     Variant(Ref<Array> arr) noexcept;
@@ -223,8 +223,10 @@ private:
 
     VarType type_;
     // Sits in the padding before the payload: Variants stay 40 bytes. Written from
-    // const readers (a cache), hence atomic accesses there.
-    mutable std::uint8_t textKind_ = kTextUnknown;
+    // const readers (a cache), hence atomic accesses there. Set wherever a Variant
+    // becomes a String (constructors, copies, moves, swaps) and read only for Strings,
+    // so the constructors of other values need not store it.
+    mutable std::uint8_t textKind_;
     union Payload {
         Payload() noexcept : l(0) { }
         ~Payload() { }
