@@ -1,6 +1,7 @@
 #include "Variant.h"
 
 #include "Array.h"
+#include "AsciiScan.h"
 #include "Object.h"
 
 #include <cstring>
@@ -34,7 +35,10 @@ Variant::Variant(Ref<Array> arr) noexcept : type_(vbArray)
 void Variant::copyOwned(const Variant& other)
 {
     switch (type_) {
-    case vbString: new (&u_.s) std::string(other.u_.s); break;
+    case vbString:
+        new (&u_.s) std::string(other.u_.s);
+        textKind_ = other.knownTextKind();
+        break;
     case vbObject:
         u_.obj = other.u_.obj;
         if (u_.obj)
@@ -52,6 +56,7 @@ void Variant::assignOwned(const Variant& other)
 {
     if (type_ == vbString && other.type_ == vbString) {
         u_.s = other.u_.s; // reuse the buffer
+        textKind_ = other.knownTextKind();
         return;
     }
     Variant copy(other);
@@ -62,12 +67,21 @@ void Variant::moveString(Variant& other) noexcept
 {
     new (&u_.s) std::string(std::move(other.u_.s));
     other.u_.s.~basic_string();
+    textKind_ = other.textKind_;
+}
+
+bool Variant::scanText() const noexcept
+{
+    const bool ascii = isAsciiText(u_.s);
+    noteStringIsAscii(ascii);
+    return ascii;
 }
 
 void Variant::swap(Variant& other) noexcept
 {
     if (type_ == vbString && other.type_ == vbString) {
         u_.s.swap(other.u_.s);
+        std::swap(textKind_, other.textKind_);
         return;
     }
     if (type_ == vbString || other.type_ == vbString) {
@@ -77,6 +91,7 @@ void Variant::swap(Variant& other) noexcept
         str.u_.s.~basic_string();
         std::memcpy(static_cast<void*>(&str.u_), static_cast<const void*>(&plain.u_), sizeof(double));
         new (&plain.u_.s) std::string(std::move(s));
+        plain.textKind_ = str.textKind_;
         std::swap(type_, other.type_);
         return;
     }

@@ -4,10 +4,16 @@
 // shared copy-on-write: copying a Variant that holds an array is cheap, and the first
 // write through mutableArray() makes the holder's copy its own, which gives VB's
 // value semantics for arrays.
+//
+// A String remembers whether its text is all ASCII once something has asked
+// (stringIsAscii): then character positions are byte positions, and the string
+// functions reach any position at once instead of walking the UTF-8 from the start.
+// Every write through the non-const stringValue() forgets it.
 #pragma once
 
 #include "Ref.h"
 
+#include <atomic>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -65,9 +71,9 @@ public:
     Variant(Date v) noexcept : type_(vbDate) { u_.d = v.serial; }
     Variant(bool v) noexcept : type_(vbBoolean) { u_.b = v; }
     Variant(std::uint8_t v) noexcept : type_(vbByte) { u_.by = v; }
-    Variant(std::string v) : type_(vbString) { new (&u_.s) std::string(std::move(v)); }
-    Variant(std::string_view v) : type_(vbString) { new (&u_.s) std::string(v); }
-    Variant(const char* v) : type_(vbString) { new (&u_.s) std::string(v); }
+    Variant(std::string v) : type_(vbString), textKind_(kTextUnknown) { new (&u_.s) std::string(std::move(v)); }
+    Variant(std::string_view v) : type_(vbString), textKind_(kTextUnknown) { new (&u_.s) std::string(v); }
+    Variant(const char* v) : type_(vbString), textKind_(kTextUnknown) { new (&u_.s) std::string(v); }
     Variant(Ref<Object> obj) noexcept; // a null Ref is Nothing (vbObject)
     Variant(Object* obj) noexcept;
     Variant(Ref<Array> arr) noexcept;
@@ -168,7 +174,27 @@ public:
     std::uint8_t byteValue() const noexcept { return u_.by; }
     std::int32_t errorValue() const noexcept { return u_.l; }
     const std::string& stringValue() const noexcept { return u_.s; }
-    std::string& stringValue() noexcept { return u_.s; }
+    // For writing: what was known about the text is forgotten.
+    std::string& stringValue() noexcept
+    {
+        textKind_ = kTextUnknown;
+        return u_.s;
+    }
+    // True when every byte of the String is below 0x80 (one byte per character). The
+    // first call scans the text; later ones answer from what it found.
+    bool stringIsAscii() const noexcept
+    {
+        const std::uint8_t known = std::atomic_ref<std::uint8_t>(textKind_).load(std::memory_order_relaxed);
+        return known != kTextUnknown ? known == kTextAscii : scanText();
+    }
+    // True when the String is known to be all ASCII already (no scan).
+    bool stringKnownAscii() const noexcept { return knownTextKind() == kTextAscii; }
+    // Records what the producer of a String knows of it (a slice of ASCII text is ASCII),
+    // so nobody has to scan it.
+    void noteStringIsAscii(bool ascii) const noexcept
+    {
+        std::atomic_ref<std::uint8_t>(textKind_).store(ascii ? kTextAscii : kTextMixed, std::memory_order_relaxed);
+    }
     Object* objectValue() const noexcept { return u_.obj; }
     Ref<Object> objectRef() const noexcept;
     const Array& arrayValue() const noexcept { return *u_.arr; }
@@ -180,12 +206,27 @@ public:
 
 private:
     static bool ownsNothing(VarType t) noexcept { return t != vbString && t != vbObject && t != vbArray; }
+    bool scanText() const noexcept;
+    std::uint8_t knownTextKind() const noexcept
+    {
+        return std::atomic_ref<std::uint8_t>(textKind_).load(std::memory_order_relaxed);
+    }
+
+    // What a String's text is known to hold (meaningless for other types).
+    static constexpr std::uint8_t kTextUnknown = 0;
+    static constexpr std::uint8_t kTextAscii = 1;
+    static constexpr std::uint8_t kTextMixed = 2;
     void destroy() noexcept;
     void copyOwned(const Variant& other);
     void assignOwned(const Variant& other);
     void moveString(Variant& other) noexcept;
 
     VarType type_;
+    // Sits in the padding before the payload: Variants stay 40 bytes. Written from
+    // const readers (a cache), hence atomic accesses there. Set wherever a Variant
+    // becomes a String (constructors, copies, moves, swaps) and read only for Strings,
+    // so the constructors of other values need not store it.
+    mutable std::uint8_t textKind_;
     union Payload {
         Payload() noexcept : l(0) { }
         ~Payload() { }

@@ -193,6 +193,15 @@ void LateNameExpr::assign(Frame& f, vb::Variant&& value, bool) const
     *v = std::move(value);
 }
 
+bool LateNameExpr::runsCodeNow(Frame& f) const
+{
+    // An object's default member may be script code too.
+    if (GlobalSlot* g = global(f))
+        return (g->kind != GlobalSlot::Kind::Variable && g->kind != GlobalSlot::Kind::Constant) || g->value.isObject();
+    // Not a module name: a variable of the procedure unless Execute declared names here.
+    return implicitSlot_ < 0 || f.dynamicLocals || f.locals[implicitSlot_].isObject();
+}
+
 void LateNameExpr::run(Frame& f) const
 {
     call(f, ArgList(), true);
@@ -332,6 +341,14 @@ ArgList::ArgList(std::vector<ExprPtr> items) : items_(std::move(items))
     }
 }
 
+bool ArgList::runsCodeFrom(Frame& f, std::size_t first) const
+{
+    for (std::size_t j = first; static_cast<int>(j) <= lastCall_; ++j)
+        if (items_[j] && items_[j]->runsCodeNow(f))
+            return true;
+    return false;
+}
+
 CallArgs::CallArgs(Frame& f, const ArgList& list, Mode mode)
     : frame_(f)
     , lockMark_(f.engine.lockMark())
@@ -360,8 +377,16 @@ CallArgs::CallArgs(Frame& f, const ArgList& list, Mode mode)
                 ptrs_[i] = &temps_[i];
             }
         } else if (list.callsAfter(i)) {
-            temps_[i] = e->eval(f);
-            ptrs_[i] = &temps_[i];
+            // A later argument may run code that changes this one's variable, so the
+            // value is copied; a long text is not when no later argument runs code at
+            // this moment (names that turned out to be variables).
+            const vb::Variant& v = e->read(f, temps_[i]);
+            if (&v == &temps_[i] || (v.isString() && v.stringValue().size() >= kLongText && !list.runsCodeFrom(f, i + 1))) {
+                ptrs_[i] = const_cast<vb::Variant*>(&v);
+            } else {
+                temps_[i] = v;
+                ptrs_[i] = &temps_[i];
+            }
         } else {
             ptrs_[i] = const_cast<vb::Variant*>(&e->read(f, temps_[i]));
         }

@@ -129,6 +129,7 @@ public:
     void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
     void run(Frame& f) const override;
     bool hasCalls() const override { return true; }
+    bool runsCodeNow(Frame& f) const override;
     // A call of the name with arguments.
     vb::Variant call(Frame& f, const ArgList& args, bool asStatement) const;
     void assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const;
@@ -217,6 +218,8 @@ public:
     bool mayBeVariable(std::size_t i) const { return variables_[i]; }
     // True when an argument after `i` may run code.
     bool callsAfter(std::size_t i) const { return lastCall_ > static_cast<int>(i); }
+    // True when an argument from `first` on runs code at this moment (see Expr::runsCodeNow).
+    bool runsCodeFrom(Frame& f, std::size_t first) const;
 
 private:
     std::vector<ExprPtr> items_;
@@ -239,6 +242,8 @@ public:
 
 private:
     static constexpr std::size_t kInline = 5;
+    // Texts from this size on are worth not copying into a by-value argument.
+    static constexpr std::size_t kLongText = 256;
     Frame& frame_;
     std::size_t lockMark_;
     std::size_t count_ = 0;
@@ -291,6 +296,7 @@ public:
     BuiltinCallExpr(const BuiltinFunction* fn, ArgList args) : fn_(fn), args_(std::move(args)) { }
     vb::Variant eval(Frame& f) const override;
     bool hasCalls() const override { return args_.hasCalls(); }
+    bool runsCodeNow(Frame& f) const override { return args_.hasCalls() && args_.runsCodeFrom(f, 0); }
 
 private:
     const BuiltinFunction* fn_;
@@ -424,6 +430,7 @@ public:
         return Op(a, b);
     }
     bool hasCalls() const override { return calls_; }
+    bool runsCodeNow(Frame& f) const override { return calls_ && (left_->runsCodeNow(f) || right_->runsCodeNow(f)); }
 
 private:
     ExprPtr left_;
@@ -472,6 +479,7 @@ public:
         return o != ops::Order::Null && Accept(o);
     }
     bool hasCalls() const override { return calls_; }
+    bool runsCodeNow(Frame& f) const override { return calls_ && (left_->runsCodeNow(f) || right_->runsCodeNow(f)); }
 
 private:
     ExprPtr left_;
@@ -487,16 +495,19 @@ struct NodeOperand {
     ExprPtr node;
     const vb::Variant& read(Frame& f, vb::Variant& scratch) const { return node->read(f, scratch); }
     bool hasCalls() const { return node->hasCalls(); }
+    bool runsCodeNow(Frame& f) const { return node->runsCodeNow(f); }
 };
 struct ArgOperand {
     int index;
     const vb::Variant& read(Frame& f, vb::Variant&) const { return *f.args[index]; }
     bool hasCalls() const { return false; }
+    bool runsCodeNow(Frame&) const { return false; }
 };
 struct LocalOperand {
     int slot;
     const vb::Variant& read(Frame& f, vb::Variant&) const { return f.locals[slot]; }
     bool hasCalls() const { return false; }
+    bool runsCodeNow(Frame&) const { return false; }
 };
 
 // The same with a constant on the right ("n - 1", "i < 10"): one call less.
@@ -511,6 +522,7 @@ public:
         return Op(left_.read(f, ls.get()), right_);
     }
     bool hasCalls() const override { return calls_; }
+    bool runsCodeNow(Frame& f) const override { return calls_ && left_.runsCodeNow(f); }
 
 private:
     Left left_;
@@ -548,6 +560,7 @@ public:
         return o != ops::Order::Null && Accept(o);
     }
     bool hasCalls() const override { return calls_; }
+    bool runsCodeNow(Frame& f) const override { return calls_ && left_.runsCodeNow(f); }
 
 private:
     Left left_;
@@ -586,6 +599,7 @@ public:
         return fn_(operand_->read(f, s.get()));
     }
     bool hasCalls() const override { return operand_->hasCalls(); }
+    bool runsCodeNow(Frame& f) const override { return operand_->runsCodeNow(f); }
 
 private:
     Fn fn_;

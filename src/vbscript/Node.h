@@ -60,6 +60,9 @@ public:
     virtual void run(Frame& f) const { eval(f); }
     // True when evaluating may run script code or change variables (calls).
     virtual bool hasCalls() const { return false; }
+    // The same answered for this moment: a name that might have been a procedure when
+    // the code was compiled but is a variable now runs no code.
+    virtual bool runsCodeNow(Frame&) const { return hasCalls(); }
     // False when address() is always null (operators, constants).
     virtual bool mayHaveAddress() const { return true; }
 };

@@ -9,9 +9,11 @@
 #include "vbscript/text/Locale.h"
 
 #include "automation/Array.h"
+#include "automation/AsciiScan.h"
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -113,11 +115,23 @@ Flow SetStmt::exec(Frame& f) const
     return Flow::Normal;
 }
 
+AppendStmt::AppendStmt(int line, int col, ExprPtr target, std::vector<ExprPtr> pieces)
+    : Stmt(line, col)
+    , target_(std::move(target))
+    , pieces_(std::move(pieces))
+    , piecesRunNoCode_(std::none_of(pieces_.begin(), pieces_.end(), [](const ExprPtr& e) { return e->hasCalls(); }))
+{
+}
+
 Flow AppendStmt::exec(Frame& f) const
 {
     vb::Variant* t = target_->address(f);
     if (t && t->isString()) {
+        // ASCII text that grows by ASCII stays ASCII: kept known, so that the string
+        // functions need not scan the text again after each append.
+        const bool wasAscii = piecesRunNoCode_ && t->stringKnownAscii();
         std::string& s = t->stringValue();
+        const std::size_t seam = s.size();
         for (const ExprPtr& piece : pieces_) {
             vb::Variant scratch;
             const vb::Variant& v = piece->read(f, scratch);
@@ -126,6 +140,8 @@ Flow AppendStmt::exec(Frame& f) const
             else
                 ops::appendText(s, v);
         }
+        if (wasAscii && vb::isAsciiText(std::string_view(s).substr(seam)))
+            t->noteStringIsAscii(true);
         return Flow::Normal;
     }
     vb::Variant result = target_->eval(f);

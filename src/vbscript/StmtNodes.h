@@ -59,13 +59,14 @@ private:
 // s = s & a & b: appends to the string in place instead of copying it.
 class AppendStmt final : public Stmt {
 public:
-    AppendStmt(int line, int col, ExprPtr target, std::vector<ExprPtr> pieces)
-        : Stmt(line, col), target_(std::move(target)), pieces_(std::move(pieces)) { }
+    AppendStmt(int line, int col, ExprPtr target, std::vector<ExprPtr> pieces);
     Flow exec(Frame& f) const override;
 
 private:
     ExprPtr target_;
     std::vector<ExprPtr> pieces_;
+    // No piece runs code, so none can change the target while it grows.
+    bool piecesRunNoCode_;
 };
 
 class IfStmt final : public Stmt {

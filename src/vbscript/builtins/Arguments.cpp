@@ -1,5 +1,6 @@
 #include "Arguments.h"
 
+#include "automation/AsciiScan.h"
 #include "vbscript/base/Limits.h"
 
 #include "automation/Conversions.h"
@@ -21,6 +22,7 @@ TextArg::TextArg(vb::Args args, std::size_t i)
     const vb::Variant& v = args[i];
     if (v.isString()) {
         view_ = v.stringValue();
+        source_ = &v;
         return;
     }
     const vb::Variant value = vb::defaultValue(v);
@@ -37,6 +39,11 @@ std::string_view TextArg::view() const
     if (null_)
         vb::raiseError(vb::err::InvalidUseOfNull);
     return view_;
+}
+
+bool TextArg::ascii() const
+{
+    return source_ ? source_->stringIsAscii() : vb::isAsciiText(view_);
 }
 
 std::string stringArg(vb::Args args, std::size_t i)

@@ -37,10 +37,16 @@ public:
     bool isNull() const { return null_; }
     // Raises 94 for Null.
     std::string_view view() const;
+    // True when the text is all ASCII: a String argument remembers the answer (see
+    // vb::Variant::stringIsAscii), so asking again for the same variable costs nothing.
+    bool ascii() const;
+    // True when the text is already known to be all ASCII (no scan).
+    bool knownAscii() const { return source_ && source_->stringKnownAscii(); }
 
 private:
     std::string owned_;
     std::string_view view_;
+    const vb::Variant* source_ = nullptr; // the String argument itself, when it is one
     bool null_ = false;
 };
 

@@ -6,19 +6,27 @@
 #include "vbscript/text/UnicodeText.h"
 #include "vbscript/base/Limits.h"
 
+#include "automation/AsciiScan.h"
 #include "automation/Conversions.h"
 #include "automation/Error.h"
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace vbscript {
 
 void assignMid(vb::Variant& target, const vb::Variant& start, const vb::Variant& length, const vb::Variant& replacement)
 {
-    const vb::Variant current = vb::defaultValue(target);
-    if (current.isNull())
-        vb::raiseError(vb::err::InvalidUseOfNull);
+    // A String target whose other operands run no code (no objects, whose default
+    // members could) is changed where it is, without copying the text.
+    const bool inPlace = target.isString() && !start.isObject() && !length.isObject() && !replacement.isObject();
+    vb::Variant current;
+    if (!inPlace) {
+        current = vb::defaultValue(target);
+        if (current.isNull())
+            vb::raiseError(vb::err::InvalidUseOfNull);
+    }
     const std::int32_t first = vb::CLng(vb::defaultValue(start));
     std::int32_t count = -1;
     if (!length.isMissing()) {
@@ -27,16 +35,33 @@ void assignMid(vb::Variant& target, const vb::Variant& start, const vb::Variant&
             vb::raiseError(vb::err::InvalidProcedureCall);
     }
     const std::string with = vb::CStr(vb::defaultValue(replacement));
+    const text::Positions w(with, vb::isAsciiText(with));
+    if (inPlace) {
+        const text::Positions p(std::as_const(target).stringValue(), target.stringIsAscii());
+        const std::size_t len = p.length();
+        if (first < 1 || static_cast<std::size_t>(first) > len)
+            vb::raiseError(vb::err::InvalidProcedureCall);
+        std::size_t n = std::min(w.length(), len - static_cast<std::size_t>(first) + 1);
+        if (count >= 0)
+            n = std::min(n, static_cast<std::size_t>(count));
+        const std::size_t begin = p.byteOffset(static_cast<std::size_t>(first) - 1);
+        const std::size_t end = p.advance(begin, n);
+        const bool ascii = p.ascii() && w.ascii();
+        target.stringValue().replace(begin, end - begin, w.slice(0, n));
+        if (ascii)
+            target.noteStringIsAscii(true);
+        return;
+    }
     std::string s = vb::CStr(current);
     const std::size_t len = text::length(s);
     if (first < 1 || static_cast<std::size_t>(first) > len)
         vb::raiseError(vb::err::InvalidProcedureCall);
-    std::size_t n = std::min(text::length(with), len - static_cast<std::size_t>(first) + 1);
+    std::size_t n = std::min(w.length(), len - static_cast<std::size_t>(first) + 1);
     if (count >= 0)
         n = std::min(n, static_cast<std::size_t>(count));
     const std::size_t begin = text::byteOffset(s, static_cast<std::size_t>(first) - 1);
     const std::size_t end = text::advance(s, begin, n);
-    s.replace(begin, end - begin, text::slice(with, 0, n));
+    s.replace(begin, end - begin, w.slice(0, n));
     target = std::move(s);
 }
 
@@ -73,12 +98,27 @@ std::string repeatedText(std::string_view unit, std::size_t n)
     return out;
 }
 
+// The character positions of a text argument (constant time when it is all ASCII).
+text::Positions positionsOf(const TextArg& arg)
+{
+    return text::Positions(arg.view(), arg.ascii());
+}
+
+// A piece of a text as a String that already knows when it is ASCII.
+Variant pieceOf(const text::Positions& whole, std::string_view piece)
+{
+    Variant v(piece);
+    if (whole.ascii())
+        v.noteStringIsAscii(true);
+    return v;
+}
+
 Variant Len(BuiltinContext&, Args args)
 {
     const TextArg s(args, 0);
     if (s.isNull())
         return Variant::null();
-    return static_cast<std::int32_t>(text::length(s.view()));
+    return static_cast<std::int32_t>(positionsOf(s).length());
 }
 
 Variant Left(BuiltinContext&, Args args)
@@ -87,7 +127,8 @@ Variant Left(BuiltinContext&, Args args)
     const std::int32_t n = countArg(args, 1);
     if (s.isNull())
         return Variant::null();
-    return text::slice(s.view(), 0, static_cast<std::size_t>(n));
+    const text::Positions p = positionsOf(s);
+    return pieceOf(p, p.slice(0, static_cast<std::size_t>(n)));
 }
 
 Variant Right(BuiltinContext&, Args args)
@@ -96,11 +137,12 @@ Variant Right(BuiltinContext&, Args args)
     const std::int32_t n = countArg(args, 1);
     if (arg.isNull())
         return Variant::null();
-    const std::string_view s = arg.view();
-    const std::size_t len = text::length(s);
+    const text::Positions p = positionsOf(arg);
+    const std::string_view s = p.text();
+    const std::size_t len = p.length();
     if (static_cast<std::size_t>(n) >= len)
-        return s;
-    return s.substr(text::byteOffset(s, len - static_cast<std::size_t>(n)));
+        return pieceOf(p, s);
+    return pieceOf(p, s.substr(p.byteOffset(len - static_cast<std::size_t>(n))));
 }
 
 Variant Mid(BuiltinContext&, Args args)
@@ -117,9 +159,9 @@ Variant Mid(BuiltinContext&, Args args)
         invalidArgument();
     if (arg.isNull())
         return Variant::null();
-    const std::string_view s = arg.view();
-    const std::size_t n = count < 0 ? s.size() : static_cast<std::size_t>(count);
-    return text::slice(s, static_cast<std::size_t>(start) - 1, n);
+    const text::Positions p = positionsOf(arg);
+    const std::size_t n = count < 0 ? p.text().size() : static_cast<std::size_t>(count);
+    return pieceOf(p, p.slice(static_cast<std::size_t>(start) - 1, n));
 }
 
 // InStr([start,] string1, string2[, compare])
@@ -135,7 +177,8 @@ Variant InStr(BuiltinContext&, Args args)
     const std::string_view n = needle.view();
     if (h.empty())
         return std::int32_t(0);
-    const std::size_t from = text::byteOffset(h, static_cast<std::size_t>(start) - 1);
+    const text::Positions p = positionsOf(hay);
+    const std::size_t from = p.byteOffset(static_cast<std::size_t>(start) - 1);
     if (from >= h.size())
         return std::int32_t(0);
     if (n.empty())
@@ -143,7 +186,7 @@ Variant InStr(BuiltinContext&, Args args)
     const std::size_t at = text::find(h, n, from, mode);
     if (at == std::string::npos)
         return std::int32_t(0);
-    return static_cast<std::int32_t>(text::charIndex(h, at) + 1);
+    return static_cast<std::int32_t>(p.charIndex(at) + 1);
 }
 
 // InStrRev(string1, string2[, start[, compare]]): the last occurrence that ends at or
@@ -164,17 +207,18 @@ Variant InStrRev(BuiltinContext&, Args args)
     const std::string_view n = needle.view();
     if (h.empty())
         return std::int32_t(0);
-    const auto len = static_cast<std::int32_t>(text::length(h));
+    const text::Positions p = positionsOf(hay);
+    const auto len = static_cast<std::int32_t>(p.length());
     if (start == -1)
         start = len;
     if (start > len)
         return std::int32_t(0);
     if (n.empty())
         return start;
-    const std::size_t at = text::findLast(h, n, text::byteOffset(h, static_cast<std::size_t>(start)), mode);
+    const std::size_t at = text::findLast(h, n, p.byteOffset(static_cast<std::size_t>(start)), mode);
     if (at == std::string::npos)
         return std::int32_t(0);
-    return static_cast<std::int32_t>(text::charIndex(h, at) + 1);
+    return static_cast<std::int32_t>(p.charIndex(at) + 1);
 }
 
 // Replace(expression, find, replacewith[, start[, count[, compare]]]): the text from
@@ -193,10 +237,19 @@ Variant Replace(BuiltinContext&, Args args)
         invalidArgument();
     const vb::CompareMode mode = compareArg(args, 5);
 
-    const std::size_t from = text::byteOffset(expression, static_cast<std::size_t>(start) - 1);
+    // From the first character the offset is 0 without knowing more of the text.
+    const std::size_t from = start == 1 ? 0 : positionsOf(expressionArg).byteOffset(static_cast<std::size_t>(start) - 1);
     const std::string_view rest = expression.substr(from);
+    // The result is pieces of the text and copies of `with`: ASCII when both are.
+    const bool asciiResult = expressionArg.knownAscii() && vb::isAsciiText(with);
+    auto result = [asciiResult](std::string out) {
+        Variant v(std::move(out));
+        if (asciiResult)
+            v.noteStringIsAscii(true);
+        return v;
+    };
     if (find.empty() || count == 0)
-        return std::string(rest);
+        return result(std::string(rest));
     std::string out;
     std::size_t pos = 0;
     std::int32_t done = 0;
@@ -212,7 +265,7 @@ Variant Replace(BuiltinContext&, Args args)
         ++done;
     }
     out.append(rest.substr(pos));
-    return out;
+    return result(std::move(out));
 }
 
 template <std::string (*Map)(std::string_view)>

@@ -1,40 +1,13 @@
 #include "UnicodeText.h"
 
+#include "automation/AsciiScan.h"
 #include "automation/CaseMapping.h"
 
 #include <cstring>
 
 namespace vbscript::text {
 
-namespace {
-
-// Number of leading bytes below 0x80 among the first `limit` bytes, checked 32 and
-// then 8 bytes at a time.
-std::size_t asciiPrefix(std::string_view s, std::size_t limit)
-{
-    if (limit > s.size())
-        limit = s.size();
-    std::size_t i = 0;
-    while (i + 32 <= limit) {
-        std::uint64_t words[4];
-        std::memcpy(words, s.data() + i, 32);
-        if ((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ull)
-            break;
-        i += 32;
-    }
-    while (i + 8 <= limit) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080ull)
-            break;
-        i += 8;
-    }
-    while (i < limit && static_cast<unsigned char>(s[i]) < 0x80)
-        ++i;
-    return i;
-}
-
-} // namespace
+using vb::asciiPrefix;
 
 Decoded decodeMultiByte(std::string_view s, std::size_t pos)
 {

@@ -8,6 +8,7 @@
 
 #include "automation/TextCompare.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -59,6 +60,36 @@ std::size_t charIndex(std::string_view s, std::size_t offset);
 
 // Characters [first, first + count) by character position (clamped to the text).
 std::string_view slice(std::string_view s, std::size_t first, std::size_t count);
+
+// The same positions in a text that may be known to be all ASCII (one byte per
+// character): then each answer takes constant time instead of a walk from the start.
+class Positions {
+public:
+    Positions(std::string_view s, bool ascii) : s_(s), ascii_(ascii) { }
+    std::string_view text() const { return s_; }
+    bool ascii() const { return ascii_; }
+    std::size_t length() const { return ascii_ ? s_.size() : text::length(s_); }
+    std::size_t byteOffset(std::size_t index) const { return ascii_ ? clamp(index) : text::byteOffset(s_, index); }
+    std::size_t advance(std::size_t from, std::size_t count) const
+    {
+        if (!ascii_)
+            return text::advance(s_, from, count);
+        return from >= s_.size() || count >= s_.size() - from ? s_.size() : from + count;
+    }
+    std::size_t charIndex(std::size_t offset) const { return ascii_ ? clamp(offset) : text::charIndex(s_, offset); }
+    std::string_view slice(std::size_t first, std::size_t count) const
+    {
+        if (!ascii_)
+            return text::slice(s_, first, count);
+        const std::size_t begin = clamp(first);
+        return s_.substr(begin, std::min(count, s_.size() - begin));
+    }
+
+private:
+    std::size_t clamp(std::size_t n) const { return n < s_.size() ? n : s_.size(); }
+    std::string_view s_;
+    bool ascii_;
+};
 
 // Letter case by the program's one rule (automation/TextCompare.h): Unicode simple case
 // mappings, bytes outside valid UTF-8 as Windows-1252. A letter and its other case may
