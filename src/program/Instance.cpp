@@ -1,6 +1,5 @@
 #include "Instance.h"
 
-#include "shell/AutomationService.h"
 #include "shell/DesktopWindow.h"
 #include "shell/FRH.h"
 #include "shell/ShellHooks.h"
@@ -112,7 +111,7 @@ void Instance::reportStart()
 // created: a service that waits for this one (After=) may start now.
 void Instance::startServices()
 {
-    shell::startAutomationService();
+    automation_.start();
     endpoints_ = bsc::startEndpointService();
     shell_.endpoints = endpoints_.get();
     platform::notifyReady("serving xAP from " + state_.baseFolder);

@@ -2,14 +2,15 @@
 // order they are made and hands them down. In order: the paths and settings with the
 // log and the send path (xap::ProgramState), the shell's steps with the main form and
 // the start object (shell::ShellState) — both current while the instance lives — the
-// application object, the safeguards, the system's stop requests, the desktop face and
-// the BSC endpoints.
+// application object, the bus service, the safeguards, the system's stop requests, the
+// desktop face and the BSC endpoints.
 // The node, the host and the plug-in host hang from the main form that start-up
 // loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
-// with the application object.
+// last before the application object.
 #pragma once
 
 #include "shell/ApplicationKind.h"
+#include "shell/AutomationService.h"
 #include "shell/Safeguards.h"
 #include "shell/ShellState.h"
 
@@ -57,6 +58,8 @@ private:
     shell::ShellState shell_;
     shell::ShellScope currentShell_{shell_};
     shell::ApplicationInstance application_;
+    // Goes after everything below, while the application object and the host exist.
+    shell::AutomationService automation_;
     shell::Safeguards safeguards_;
     std::optional<platform::TerminationSignals> stopRequests_;
     std::unique_ptr<shell::DesktopFace> desktop_;

@@ -34,32 +34,28 @@ constexpr const char* kApplicationPath = "/org/tallis/Application";
 // How often records added or removed by the plug-in or scripts are looked for.
 constexpr int kRecordScanMs = 500;
 
-std::unique_ptr<platform::bus::AutomationBus>& service()
-{
-    static std::unique_ptr<platform::bus::AutomationBus> bus;
-    return bus;
-}
+} // namespace
 
-// The service as the observers see it. Log records may be written on any thread and
-// after the service has gone: signals go out while a lock keeps the service (sending
-// is thread-safe); everything else happens on the program's thread only.
-std::atomic<platform::bus::AutomationBus*> live{nullptr};
-std::mutex signalLock;
-platform::bus::AutomationBus* signalBus = nullptr; // guarded by signalLock
+// Log records may be written on any thread, and the log's observers stay registered
+// with the program state after the service has gone. They hold this link, never the
+// service: signals go out while its lock keeps the service (sending is thread-safe), and
+// the service cuts the link under that lock before it goes. Everything else happens on
+// the program's thread only.
+struct AutomationService::ObserverLink {
+    std::mutex lock;
+    platform::bus::AutomationBus* bus = nullptr; // guarded by lock
+    // The same service for the program thread's observers, read without the lock.
+    std::atomic<platform::bus::AutomationBus*> live{nullptr};
 
-void emitEvent(const char* name, const QVariantList& args)
-{
-    std::lock_guard lock(signalLock);
-    if (signalBus)
-        signalBus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QLatin1String(name), args);
-}
+    void emitEvent(const char* name, const QVariantList& args)
+    {
+        std::lock_guard guard(lock);
+        if (bus)
+            bus->emitSignal(QLatin1String(kApplicationPath), QLatin1String(kEventsInterface), QLatin1String(name), args);
+    }
+};
 
-// Whether anyone listens for XapReceived (program thread).
-std::unique_ptr<platform::bus::SignalInterest>& xapInterest()
-{
-    static std::unique_ptr<platform::bus::SignalInterest> interest;
-    return interest;
-}
+namespace {
 
 bool onProgramThread()
 {
@@ -83,14 +79,7 @@ std::vector<vb::Ref<vb::Object>> recordsOf(vb::Collection& list)
     return records;
 }
 
-// The announced properties of the host object (those its notes mark), as last seen.
-struct Announced {
-    bool known = false;
-    std::int32_t deviceCount = 0;
-    std::int32_t eventCount = 0;
-    std::int32_t debugMode = 0;
-    bool noLog = false;
-};
+using Announced = AutomationService::Announced;
 
 // Announces with PropertiesChanged what changed since the last look (after every bus
 // call and on the record scan's timer, so changes by scripts and the plug-in too).
@@ -114,47 +103,54 @@ void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
     last = now;
 }
 
-void installObservers()
+} // namespace
+
+AutomationService::AutomationService() = default;
+
+AutomationService::~AutomationService()
 {
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    host::addDeviceChangeObserver([](std::string_view code, host::DeviceCell cell, host::DeviceChange) {
-        const host::HostState* state = host::loadedState();
-        if (!state)
-            return;
-        const std::size_t i = cell.index();
-        emitEvent("DeviceChanged", {text(code), QVariant::fromValue(static_cast<short>(state->tables.status[i])),
-                                    QVariant::fromValue(double(state->tables.value[i])), text(state->tables.text[i])});
-    });
-    xap::addLogRecordObserver([](std::string_view source, std::string_view line) {
-        emitEvent("Log", {text(source), text(line)});
+    stop();
+}
+
+void AutomationService::installObservers()
+{
+    deviceObserver_ = host::addDeviceChangeObserver(
+        [link = link_](std::string_view code, host::DeviceCell cell, host::DeviceChange) {
+            const host::HostState* state = host::loadedState();
+            if (!state)
+                return;
+            const std::size_t i = cell.index();
+            link->emitEvent("DeviceChanged",
+                            {text(code), QVariant::fromValue(static_cast<short>(state->tables.status[i])),
+                             QVariant::fromValue(double(state->tables.value[i])), text(state->tables.text[i])});
+        });
+    xap::addLogRecordObserver([link = link_](std::string_view source, std::string_view line) {
+        link->emitEvent("Log", {text(source), text(line)});
     });
     // A failure a member reports through its trap answers the bus call it happened in.
     // A trap reports with its member's name as the text; the script host's reports
     // ("Script Run Error ...") belong to the member that ran the script.
-    xap::addLogEventObserver([](std::string_view, std::string_view text, const vb::Failure& failure) {
+    xap::addLogEventObserver([link = link_](std::string_view, std::string_view text, const vb::Failure& failure) {
         if (!failure.active() || !onProgramThread())
             return;
         const bool scriptReport = text.starts_with("Script");
-        if (platform::bus::AutomationBus* bus = live.load())
+        if (platform::bus::AutomationBus* bus = link->live.load())
             bus->bridge().noteReportedFailure(failure.number, failure.description, scriptReport ? std::string() : std::string(text));
     });
-    setInboundObserver([](const std::string& source, const std::string& target, const std::string& messageClass,
-                          const std::string& message) {
+    // The shell's inbound observer is cleared by stop(), on the program thread that calls it.
+    setInboundObserver([this](const std::string& source, const std::string& target, const std::string& messageClass,
+                              const std::string& message) {
         // Every inbound message would be one: sent only while some client's rule wants it.
-        if (!onProgramThread() || !xapInterest() || !xapInterest()->anyoneListens())
+        if (!onProgramThread() || !xapInterest_ || !xapInterest_->anyoneListens())
             return;
-        emitEvent("XapReceived", {text(source), text(target), text(messageClass), text(message)});
+        link_->emitEvent("XapReceived", {text(source), text(target), text(messageClass), text(message)});
     });
+    inboundObserver_ = true;
 }
 
-} // namespace
-
-void startAutomationService()
+void AutomationService::start()
 {
-    if (service())
+    if (bus_)
         return;
     const QString choice = qEnvironmentVariable("TALLIS_BUS").toLower();
     if (choice == QLatin1String("off"))
@@ -162,15 +158,15 @@ void startAutomationService()
     const bool system = choice == QLatin1String("system");
     platform::bus::setMemberNotes(automationMemberNotes());
     std::string problem;
-    service() = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
-                                                             : platform::bus::BusKind::Session,
-                                                      [](std::function<void()> work) { services::sendWork(std::move(work)); },
-                                                      problem);
-    if (!service()) {
+    bus_ = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
+                                                        : platform::bus::BusKind::Session,
+                                                 [](std::function<void()> work) { services::sendWork(std::move(work)); },
+                                                 problem);
+    if (!bus_) {
         xap::WriteLogFile(xap::kProgramName, problem);
         return;
     }
-    platform::bus::AutomationBus& bus = *service();
+    platform::bus::AutomationBus& bus = *bus_;
     bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
     bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
     bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
@@ -187,37 +183,49 @@ void startAutomationService()
         bus.bridge().setObjectLimit(limit);
 
     // Records the plug-in or scripts add and remove are announced without a bus call.
-    static Announced announced;
     auto* scan = new QTimer(&bus.bridge());
-    QObject::connect(scan, &QTimer::timeout, &bus.bridge(), [&bridge = bus.bridge()] {
+    QObject::connect(scan, &QTimer::timeout, &bus.bridge(), [this, &bridge = bus.bridge()] {
         bridge.refreshRecords();
-        announceChanges(bridge, announced);
+        announceChanges(bridge, announced_);
     });
     scan->start(kRecordScanMs);
-    bus.bridge().setAfterCall([&bridge = bus.bridge()] { announceChanges(bridge, announced); });
+    bus.bridge().setAfterCall([this, &bridge = bus.bridge()] { announceChanges(bridge, announced_); });
 
+    link_ = std::make_shared<ObserverLink>();
     installObservers();
-    live.store(&bus);
+    link_->live.store(&bus);
     {
-        std::lock_guard lock(signalLock);
-        signalBus = &bus;
+        std::lock_guard guard(link_->lock);
+        link_->bus = &bus;
     }
-    xapInterest() = std::make_unique<platform::bus::SignalInterest>(
+    xapInterest_ = std::make_unique<platform::bus::SignalInterest>(
         bus.connection(), platform::bus::SignalAddress{{QLatin1String(platform::bus::kServiceName), bus.connection().baseService()},
                                                        QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
                                                        QStringLiteral("XapReceived")});
     xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
-    // The served objects must go while the application object and the host still exist.
-    qAddPostRoutine([] {
-        live.store(nullptr);
+}
+
+void AutomationService::stop()
+{
+    if (deviceObserver_ != 0) {
+        host::removeDeviceChangeObserver(deviceObserver_);
+        deviceObserver_ = 0;
+    }
+    if (inboundObserver_) {
+        setInboundObserver(nullptr);
+        inboundObserver_ = false;
+    }
+    if (link_) {
+        link_->live.store(nullptr);
         {
-            std::lock_guard lock(signalLock);
-            signalBus = nullptr;
+            std::lock_guard guard(link_->lock);
+            link_->bus = nullptr;
         }
-        xapInterest().reset();
-        service().reset();
-    });
+        link_.reset();
+    }
+    xapInterest_.reset();
+    bus_.reset();
 }
 
 } // namespace shell

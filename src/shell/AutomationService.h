@@ -7,9 +7,54 @@
 // line and runs as before.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace platform::bus {
+class AutomationBus;
+class SignalInterest;
+} // namespace platform::bus
+
 namespace shell {
 
-// Connects and exports; the service lives until the application object goes.
-void startAutomationService();
+// One program's service. Its owner starts it once the node is bound and the plug-in
+// created, and destroys it while the application object and the host still exist.
+class AutomationService {
+public:
+    AutomationService();
+    // Stops the service.
+    ~AutomationService();
+    AutomationService(const AutomationService&) = delete;
+    AutomationService& operator=(const AutomationService&) = delete;
+
+    // Connects and exports (program thread); a call while it serves does nothing.
+    void start();
+    // Leaves the bus; the observers reach the service no more (program thread).
+    void stop();
+
+    // The announced properties of the host object (those its notes mark), as last seen.
+    struct Announced {
+        bool known = false;
+        std::int32_t deviceCount = 0;
+        std::int32_t eventCount = 0;
+        std::int32_t debugMode = 0;
+        bool noLog = false;
+    };
+
+private:
+    // The service as the report observers see it (defined in the source file).
+    struct ObserverLink;
+
+    void installObservers();
+
+    std::unique_ptr<platform::bus::AutomationBus> bus_;
+    // Whether anyone listens for XapReceived (program thread).
+    std::unique_ptr<platform::bus::SignalInterest> xapInterest_;
+    Announced announced_;
+    std::shared_ptr<ObserverLink> link_;
+    std::size_t deviceObserver_ = 0; // 0 while none is registered
+    bool inboundObserver_ = false;   // the shell's inbound observer is ours
+};
 
 } // namespace shell
