@@ -299,22 +299,22 @@ TEST_F(DesktopFaceTest, DialogWorksOnTheHostsPluginsMenusAndSettings)
     shell::hooks().showPluginMenu();
     services::SetupDialog* dialog = face->pluginMenuDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->aPluginForm()->count(), 2);
-    EXPECT_EQ(dialog->aPluginForm()->itemText(0), "Audrey Setup - ConfigIO");
-    EXPECT_EQ(dialog->aPluginForm()->itemText(1), "Audrey - Browser");
+    EXPECT_EQ(dialog->menuEntries()->count(), 2);
+    EXPECT_EQ(dialog->menuEntries()->itemText(0), "Audrey Setup - ConfigIO");
+    EXPECT_EQ(dialog->menuEntries()->itemText(1), "Audrey - Browser");
 
     // Retrieving finds the library in the base folder through the plug-in host's creation.
-    dialog->aRetrievePlugins()->click();
+    dialog->retrieveButton()->click();
     EXPECT_EQ(created, (std::vector<std::string>{"hspi_Audrey.hspi"}));
-    ASSERT_EQ(dialog->PluginList()->count(), 1);
-    EXPECT_EQ(dialog->PluginList()->item(0)->text(), "Audrey");
+    ASSERT_EQ(dialog->pluginList()->count(), 1);
+    EXPECT_EQ(dialog->pluginList()->item(0)->text(), "Audrey");
 
     // A registered menu reaches the hosted plug-in.
-    dialog->aPluginForm()->setCurrentIndex(0);
-    dialog->aPluginForm_Click();
+    dialog->menuEntries()->setCurrentIndex(0);
+    dialog->openChosenMenuEntry();
     EXPECT_EQ(plugin->callsOf("ConfigIO").size(), 1u);
 
-    dialog->aDebugLog()->setChecked(true);
+    dialog->debugLogBox()->setChecked(true);
     dialog->close();
     EXPECT_EQ(host::state().debugModeSetting, 1);
     const std::string saved = dir.read("Config/Settings.ini");
@@ -327,7 +327,7 @@ TEST_F(DesktopFaceTest, DialogOpenAtShutdownStillSavesItsSettings)
 {
     loadHost();
     shell::hooks().showPluginMenu();
-    face->pluginMenuDialog()->aDebugLog()->setChecked(true);
+    face->pluginMenuDialog()->debugLogBox()->setChecked(true);
 
     // The start object's termination unloads the host core first, then the dialog.
     services::unloadSetupForm();

@@ -86,12 +86,12 @@ TEST_F(SetupDialogTest, ControlsCaptionsAndToolTips)
 {
     SetupDialog dialog(context);
     EXPECT_EQ(dialog.windowTitle(), "vynMenu Menu Setup Selections");
-    EXPECT_EQ(dialog.aRetrievePlugins()->text(), "Retrieve Plugins");
-    EXPECT_EQ(dialog.lblPluginForm()->text(), "Open Plugin Form");
-    EXPECT_EQ(dialog.ExcludeList()->toolTip(), "Dbl-Click to Include Plugin in Menu Search");
-    EXPECT_EQ(dialog.PluginList()->toolTip(), "Dbl-Click to Exclude Plugin from Menu Search");
-    EXPECT_EQ(dialog.aDebugLog()->text(), "Debug Log");
-    EXPECT_EQ(dialog.aDebugLog()->toolTip(), "Check to send debug information to homeseer log");
+    EXPECT_EQ(dialog.retrieveButton()->text(), "Retrieve Plugins");
+    EXPECT_EQ(dialog.menuEntriesLabel()->text(), "Open Plugin Form");
+    EXPECT_EQ(dialog.excludeList()->toolTip(), "Dbl-Click to Include Plugin in Menu Search");
+    EXPECT_EQ(dialog.pluginList()->toolTip(), "Dbl-Click to Exclude Plugin from Menu Search");
+    EXPECT_EQ(dialog.debugLogBox()->text(), "Debug Log");
+    EXPECT_EQ(dialog.debugLogBox()->toolTip(), "Check to send debug information to homeseer log");
     EXPECT_FALSE(dialog.isModal());
 }
 
@@ -102,9 +102,9 @@ TEST_F(SetupDialogTest, LoadFillsListsFromSettings)
     // Keys come back upper-cased, so only a plug-in named in upper case matches them.
     context.pluginList.push_back(pluginNamed("AUDREY"));
     SetupDialog dialog(context);
-    EXPECT_EQ(texts(dialog.ExcludeList()), QStringList{"AUDREY"});
-    EXPECT_TRUE(texts(dialog.PluginList()).isEmpty());
-    EXPECT_TRUE(dialog.aDebugLog()->isChecked());
+    EXPECT_EQ(texts(dialog.excludeList()), QStringList{"AUDREY"});
+    EXPECT_TRUE(texts(dialog.pluginList()).isEmpty());
+    EXPECT_TRUE(dialog.debugLogBox()->isChecked());
 }
 
 TEST_F(SetupDialogTest, DoubleClicksMoveAPluginAcross)
@@ -112,36 +112,36 @@ TEST_F(SetupDialogTest, DoubleClicksMoveAPluginAcross)
     context.settings.WriteKey("Plugins", "B'Quote", "false");
     context.pluginList.push_back(pluginNamed("B'QUOTE")); // a quote in the name needs no escaping
     SetupDialog dialog(context);
-    ASSERT_EQ(texts(dialog.PluginList()), QStringList{"B'QUOTE"});
-    dialog.PluginList()->setCurrentRow(0);
-    dialog.PluginList_DblClick();
-    EXPECT_TRUE(texts(dialog.PluginList()).isEmpty());
-    EXPECT_EQ(texts(dialog.ExcludeList()), QStringList{"B'QUOTE"});
-    dialog.ExcludeList()->setCurrentRow(0);
-    dialog.ExcludeList_DblClick();
-    EXPECT_EQ(texts(dialog.PluginList()), QStringList{"B'QUOTE"});
+    ASSERT_EQ(texts(dialog.pluginList()), QStringList{"B'QUOTE"});
+    dialog.pluginList()->setCurrentRow(0);
+    dialog.selectCurrentPlugin();
+    EXPECT_TRUE(texts(dialog.pluginList()).isEmpty());
+    EXPECT_EQ(texts(dialog.excludeList()), QStringList{"B'QUOTE"});
+    dialog.excludeList()->setCurrentRow(0);
+    dialog.unselectCurrentPlugin();
+    EXPECT_EQ(texts(dialog.pluginList()), QStringList{"B'QUOTE"});
 }
 
 TEST_F(SetupDialogTest, PulldownHiddenWithoutRegistrations)
 {
     SetupDialog dialog(context);
-    EXPECT_FALSE(dialog.aPluginForm()->isEnabled());
-    EXPECT_TRUE(dialog.aPluginForm()->isHidden());
-    EXPECT_TRUE(dialog.lblPluginForm()->isHidden());
+    EXPECT_FALSE(dialog.menuEntries()->isEnabled());
+    EXPECT_TRUE(dialog.menuEntries()->isHidden());
+    EXPECT_TRUE(dialog.menuEntriesLabel()->isHidden());
 }
 
 TEST_F(SetupDialogTest, MenuEntriesReachThePlugin)
 {
     context.menus = {{"audrey~ConfigIR", "D"}, {"Audrey~Reset Queue", "Audrey Queue"}, {"Other~X", "D"}};
     SetupDialog dialog(context);
-    ASSERT_EQ(dialog.aPluginForm()->count(), 3);
-    EXPECT_EQ(dialog.aPluginForm()->itemText(0), "D - ConfigIR");
-    EXPECT_TRUE(dialog.aPluginForm()->isEnabled());
-    dialog.aPluginForm()->setCurrentIndex(0);
-    dialog.aPluginForm_Click();
+    ASSERT_EQ(dialog.menuEntries()->count(), 3);
+    EXPECT_EQ(dialog.menuEntries()->itemText(0), "D - ConfigIR");
+    EXPECT_TRUE(dialog.menuEntries()->isEnabled());
+    dialog.menuEntries()->setCurrentIndex(0);
+    dialog.openChosenMenuEntry();
     EXPECT_EQ(audrey->callsOf("ConfigIR").size(), 1u); // the interface matched in any case
-    dialog.aPluginForm()->setCurrentIndex(1);
-    dialog.aPluginForm_Click();
+    dialog.menuEntries()->setCurrentIndex(1);
+    dialog.openChosenMenuEntry();
     ASSERT_EQ(audrey->callsOf("SelectMenu").size(), 1u);
     EXPECT_EQ(audrey->callsOf("SelectMenu")[0].text(), "Reset Queue");
 }
@@ -150,15 +150,15 @@ TEST_F(SetupDialogTest, ClosingWritesSettingsAndDebugMode)
 {
     {
         SetupDialog dialog(context);
-        dialog.aDebugLog()->setChecked(false);
+        dialog.debugLogBox()->setChecked(false);
         dialog.close();
     }
     EXPECT_EQ(context.debugMode, 0);
     EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=0\r\n");
     {
         SetupDialog dialog(context);
-        dialog.aDebugLog()->setChecked(true);
-        dialog.aRetrievePlugins_Click();
+        dialog.debugLogBox()->setChecked(true);
+        dialog.retrievePlugins();
         dialog.reject();
     }
     EXPECT_EQ(context.debugMode, 1);
@@ -171,10 +171,10 @@ TEST_F(SetupDialogTest, RetrievePluginsFromLibraries)
     dir.write("HSPI_Broken.so", "");
     dir.write("other.so", "");
     SetupDialog dialog(context);
-    dialog.aRetrievePlugins_Click();
+    dialog.retrievePlugins();
     std::sort(context.created.begin(), context.created.end());
     EXPECT_EQ(context.created, (std::vector<std::string>{"HSPI_Broken.hspi", "hspi_Audrey.hspi"}));
-    EXPECT_EQ(texts(dialog.PluginList()), QStringList{"Audrey"});
+    EXPECT_EQ(texts(dialog.pluginList()), QStringList{"Audrey"});
     dialog.close();
     EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=0\r\n[PLUGINS]\r\nAUDREY=False\r\n");
 }
@@ -183,7 +183,7 @@ TEST_F(SetupDialogTest, NamedInterfaceIsTheOnlyPluginAndIsNotWritten)
 {
     context.interface = "Audrey";
     SetupDialog dialog(context);
-    EXPECT_EQ(texts(dialog.ExcludeList()), QStringList{"Audrey"});
+    EXPECT_EQ(texts(dialog.excludeList()), QStringList{"Audrey"});
     dialog.close();
     EXPECT_EQ(dir.read("Config/Settings.ini"), "[GENERAL]\r\nDEBUGLOG=0\r\n");
     EXPECT_EQ(context.selectedPluginsCalls, 0);

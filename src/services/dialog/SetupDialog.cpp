@@ -48,10 +48,10 @@ SetupDialog::SetupDialog(SetupDialogContext& context, QWidget* parent)
 
     retrieve_ = new QPushButton("Retrieve Plugins", this);
     retrieve_->setObjectName("aRetrievePlugins");
-    pluginFormLabel_ = new QLabel("Open Plugin Form", this);
-    pluginFormLabel_->setObjectName("lblPluginForm");
-    pluginForm_ = new QComboBox(this);
-    pluginForm_->setObjectName("aPluginForm");
+    menuEntriesLabel_ = new QLabel("Open Plugin Form", this);
+    menuEntriesLabel_->setObjectName("lblPluginForm");
+    menuEntries_ = new QComboBox(this);
+    menuEntries_->setObjectName("aPluginForm");
     excludeList_ = new QListWidget(this);
     excludeList_->setObjectName("ExcludeList");
     excludeList_->setToolTip("Dbl-Click to Include Plugin in Menu Search");
@@ -68,27 +68,27 @@ SetupDialog::SetupDialog(SetupDialogContext& context, QWidget* parent)
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(retrieve_, 0, 0);
-    layout->addWidget(pluginFormLabel_, 0, 1);
-    layout->addWidget(pluginForm_, 0, 2);
+    layout->addWidget(menuEntriesLabel_, 0, 1);
+    layout->addWidget(menuEntries_, 0, 2);
     layout->addWidget(new QLabel("Plugins Included", this), 1, 0);
     layout->addWidget(new QLabel("Available Plugins", this), 1, 1, 1, 2);
     layout->addWidget(pluginList_, 2, 0);
     layout->addWidget(excludeList_, 2, 1, 1, 2);
     layout->addWidget(frame, 3, 0, 1, 3);
 
-    connect(retrieve_, &QPushButton::clicked, this, [this] { aRetrievePlugins_Click(); });
-    connect(pluginForm_, &QComboBox::activated, this, [this] { aPluginForm_Click(); });
-    connect(excludeList_, &QListWidget::itemDoubleClicked, this, [this] { ExcludeList_DblClick(); });
-    connect(pluginList_, &QListWidget::itemDoubleClicked, this, [this] { PluginList_DblClick(); });
+    connect(retrieve_, &QPushButton::clicked, this, [this] { retrievePlugins(); });
+    connect(menuEntries_, &QComboBox::activated, this, [this] { openChosenMenuEntry(); });
+    connect(excludeList_, &QListWidget::itemDoubleClicked, this, [this] { unselectCurrentPlugin(); });
+    connect(pluginList_, &QListWidget::itemDoubleClicked, this, [this] { selectCurrentPlugin(); });
 
     // Loading the dialog builds the table, fills it from Settings.ini, fills both lists
     // and the pull-down, and shows the saved debug-log choice.
-    Form_Load();
-    DefineLocalRecordset();
-    LoadIniMenus();
-    PopulateUnselectedList();
-    PopulateSelectedList();
-    PopulateMenuPulldown();
+    markLoaded();
+    createPluginTable();
+    loadSavedPlugins();
+    listUnselectedPlugins();
+    listSelectedPlugins();
+    fillMenuEntries();
     guarded("Form_Load", [this] {
         debugLog_->setChecked(context_.settingsStore().Read("General", "DebugLog", "0") == "1");
     });
@@ -96,12 +96,12 @@ SetupDialog::SetupDialog(SetupDialogContext& context, QWidget* parent)
 
 SetupDialog::~SetupDialog() = default;
 
-void SetupDialog::Form_Load()
+void SetupDialog::markLoaded()
 {
     loaded_ = true;
 }
 
-void SetupDialog::DefineLocalRecordset()
+void SetupDialog::createPluginTable()
 {
     guarded("DefineLocalRecordset", [this] { table_.emplace(); });
 }
@@ -113,12 +113,12 @@ PluginTable& SetupDialog::requireTable()
     return *table_;
 }
 
-void SetupDialog::LoadIniMenus()
+void SetupDialog::loadSavedPlugins()
 {
     guarded("LoadIniMenus", [this] {
         const std::string interfaceName = context_.interfaceName();
         if (!interfaceName.empty()) {
-            LoadPluginItem(interfaceName, true);
+            addPlugin(interfaceName, true);
             return;
         }
         IniTool& settings = context_.settingsStore();
@@ -126,12 +126,12 @@ void SetupDialog::LoadIniMenus()
             if (name.empty())
                 continue;
             const std::string value = settings.Read("Plugins", name, "false");
-            LoadPluginItem(name, vb::lowerCase(value) == "true");
+            addPlugin(name, vb::lowerCase(value) == "true");
         }
     });
 }
 
-void SetupDialog::LoadPluginItem(const std::string& name, bool selected)
+void SetupDialog::addPlugin(const std::string& name, bool selected)
 {
     guarded("LoadPluginItem", [&] {
         PluginTable& table = requireTable();
@@ -150,7 +150,7 @@ void SetupDialog::LoadPluginItem(const std::string& name, bool selected)
     });
 }
 
-void SetupDialog::PopulateList(QListWidget& list)
+void SetupDialog::fillList(QListWidget& list)
 {
     guarded("PopulateList", [&] {
         list.clear();
@@ -159,23 +159,23 @@ void SetupDialog::PopulateList(QListWidget& list)
     });
 }
 
-void SetupDialog::PopulateUnselectedList()
+void SetupDialog::listUnselectedPlugins()
 {
     guarded("PopulateSelectedList", [this] {
         PluginTable& table = requireTable();
         table.filter(PluginTable::Column::Selected, false);
         table.sort(PluginTable::Column::Interface);
-        PopulateList(*pluginList_);
+        fillList(*pluginList_);
     });
 }
 
-void SetupDialog::PopulateSelectedList()
+void SetupDialog::listSelectedPlugins()
 {
     guarded("PopulateSelectedList", [this] {
         PluginTable& table = requireTable();
         table.filter(PluginTable::Column::Selected, true);
         table.sort(PluginTable::Column::Interface);
-        PopulateList(*excludeList_);
+        fillList(*excludeList_);
     });
 }
 
@@ -191,25 +191,25 @@ void SetupDialog::moveSelected(QListWidget& from, bool selected)
     delete from.takeItem(from.row(item));
 }
 
-void SetupDialog::ExcludeList_DblClick()
+void SetupDialog::unselectCurrentPlugin()
 {
     guarded("ExcludeList_DblClick", [this] {
         moveSelected(*excludeList_, false);
-        PopulateUnselectedList();
-        PopulateMenuPulldown();
+        listUnselectedPlugins();
+        fillMenuEntries();
     });
 }
 
-void SetupDialog::PluginList_DblClick()
+void SetupDialog::selectCurrentPlugin()
 {
     guarded("PluginList_DblClick", [this] {
         moveSelected(*pluginList_, true);
-        PopulateSelectedList();
-        PopulateMenuPulldown();
+        listSelectedPlugins();
+        fillMenuEntries();
     });
 }
 
-void SetupDialog::PopulateMenuPulldown()
+void SetupDialog::fillMenuEntries()
 {
     // Failures here are not reported; the pull-down simply stays as it was.
     vb::ignoreErrors([this] {
@@ -218,26 +218,26 @@ void SetupDialog::PopulateMenuPulldown()
             context_.getSelectedPlugins(interfaceName);
         const auto callbacks = context_.menuCallbacks();
         if (!callbacks.empty()) {
-            pluginForm_->setVisible(true);
-            pluginForm_->setEnabled(true);
-            pluginFormLabel_->setVisible(true);
-            pluginForm_->clear();
+            menuEntries_->setVisible(true);
+            menuEntries_->setEnabled(true);
+            menuEntriesLabel_->setVisible(true);
+            menuEntries_->clear();
             for (const auto& [key, display] : callbacks) {
                 const std::size_t tilde = key.find('~');
-                pluginForm_->addItem(qs(display + " - " + (tilde == std::string::npos ? std::string() : key.substr(tilde + 1))));
+                menuEntries_->addItem(qs(display + " - " + (tilde == std::string::npos ? std::string() : key.substr(tilde + 1))));
             }
         } else {
-            pluginForm_->setVisible(false);
-            pluginForm_->setEnabled(false);
-            pluginFormLabel_->setVisible(false);
+            menuEntries_->setVisible(false);
+            menuEntries_->setEnabled(false);
+            menuEntriesLabel_->setVisible(false);
         }
     });
 }
 
-void SetupDialog::aPluginForm_Click()
+void SetupDialog::openChosenMenuEntry()
 {
     guarded("aPluginForm_Click", [this] {
-        const std::string chosen = pluginForm_->currentText().toStdString();
+        const std::string chosen = menuEntries_->currentText().toStdString();
         const std::size_t dash = chosen.find(" - ");
         const std::string display = chosen.substr(0, dash);
         const std::string title = dash == std::string::npos ? std::string() : chosen.substr(dash + 3);
@@ -266,7 +266,7 @@ void SetupDialog::aPluginForm_Click()
     });
 }
 
-void SetupDialog::aRetrievePlugins_Click()
+void SetupDialog::retrievePlugins()
 {
     // Errors are ignored throughout: a library that cannot be used is simply not listed.
     vb::ignoreErrors([this] {
@@ -278,15 +278,15 @@ void SetupDialog::aRetrievePlugins_Click()
             vb::ignoreErrors([&] {
                 vb::Ref<vb::Object> created = context_.createPluginObject(stem + ".hspi");
                 if (created)
-                    LoadPluginItem(stem.substr(5), false);
+                    addPlugin(stem.substr(5), false);
             });
         }
-        PopulateUnselectedList();
-        PopulateSelectedList();
+        listUnselectedPlugins();
+        listSelectedPlugins();
     });
 }
 
-void SetupDialog::Form_unload()
+void SetupDialog::saveChoices()
 {
     guarded("Form_UnLoad", [this] {
         IniTool& settings = context_.settingsStore();
@@ -308,7 +308,7 @@ void SetupDialog::unloadOnce()
 {
     if (!unloaded_) {
         unloaded_ = true;
-        Form_unload();
+        saveChoices();
     }
 }
 

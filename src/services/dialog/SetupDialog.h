@@ -28,27 +28,28 @@ public:
     explicit SetupDialog(SetupDialogContext& context, QWidget* parent = nullptr);
     ~SetupDialog() override;
 
-    // The dialog's procedures, by the names the program knows them.
-    void Form_Load();
-    void DefineLocalRecordset();
-    void LoadIniMenus();
-    void LoadPluginItem(const std::string& name, bool selected);
-    void PopulateUnselectedList();
-    void PopulateSelectedList();
-    void PopulateMenuPulldown();
-    void ExcludeList_DblClick();
-    void PluginList_DblClick();
-    void aPluginForm_Click();
-    void aRetrievePlugins_Click();
-    void Form_unload();
+    // What the dialog does: loading, filling the lists and the menu pull-down, the
+    // double clicks, the two controls' actions and saving when it closes.
+    void markLoaded();
+    void createPluginTable();
+    void loadSavedPlugins();
+    void addPlugin(const std::string& name, bool selected);
+    void listUnselectedPlugins();
+    void listSelectedPlugins();
+    void fillMenuEntries();
+    void unselectCurrentPlugin();
+    void selectCurrentPlugin();
+    void openChosenMenuEntry();
+    void retrievePlugins();
+    void saveChoices();
 
     // Controls, for the program and the tests.
-    QPushButton* aRetrievePlugins() const { return retrieve_; }
-    QComboBox* aPluginForm() const { return pluginForm_; }
-    QLabel* lblPluginForm() const { return pluginFormLabel_; }
-    QListWidget* ExcludeList() const { return excludeList_; }
-    QListWidget* PluginList() const { return pluginList_; }
-    QCheckBox* aDebugLog() const { return debugLog_; }
+    QPushButton* retrieveButton() const { return retrieve_; }
+    QComboBox* menuEntries() const { return menuEntries_; }
+    QLabel* menuEntriesLabel() const { return menuEntriesLabel_; }
+    QListWidget* excludeList() const { return excludeList_; }
+    QListWidget* pluginList() const { return pluginList_; }
+    QCheckBox* debugLogBox() const { return debugLog_; }
     const PluginTable* table() const { return table_ ? &*table_ : nullptr; }
 
 protected:
@@ -56,7 +57,7 @@ protected:
     void done(int result) override;
 
 private:
-    void PopulateList(QListWidget& list);
+    void fillList(QListWidget& list);
     void unloadOnce();
     void moveSelected(QListWidget& from, bool selected);
     PluginTable& requireTable();
@@ -67,8 +68,8 @@ private:
     bool unloaded_ = false;
 
     QPushButton* retrieve_ = nullptr;
-    QComboBox* pluginForm_ = nullptr;
-    QLabel* pluginFormLabel_ = nullptr;
+    QComboBox* menuEntries_ = nullptr;
+    QLabel* menuEntriesLabel_ = nullptr;
     QListWidget* excludeList_ = nullptr;
     QListWidget* pluginList_ = nullptr;
     QCheckBox* debugLog_ = nullptr;
