@@ -43,6 +43,8 @@ struct ProgramState {
     std::string headerPrefix; // first lines of every message, up to "uid="
     bool xapReady = false;        // true once the node is initialised
     bool startupComplete = false; // true once start-up has loaded the plug-in
+    int ownMessageDepth = 0;      // handlings of the node's own messages under way
+    std::string computerName;     // the host name up to its first dot, once asked for
 
     // The log file's writer, the limit on LogEvent reports, the messages handed in
     // before xapReady (oldest first), the node that sends (null when there is none),
