@@ -9,6 +9,8 @@
 #include "ReportObservers.h"
 #include "SendGuards.h"
 
+#include "ini/IniState.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -55,6 +57,9 @@ struct ProgramState {
     MessageSender* sender = nullptr;
     std::vector<LogRecordObserver> logRecordObservers;
     std::vector<LogEventObserver> logEventObservers;
+
+    // The INI store's reporting and save-failure counts; current with this state.
+    services::IniState ini;
 };
 
 // The current program's state.
@@ -70,6 +75,7 @@ public:
 
 private:
     ProgramState* previous_;
+    services::IniScope currentIni_;
 };
 
 // The program's name as its reports carry it.
