@@ -1,6 +1,7 @@
 // The host's in-program observers of device changes, which the BSC endpoints follow:
 // told once per stored change, after the store, also where listeners are spared.
 #include "host/DeviceChanges.h"
+#include "host/HostRegistry.h"
 #include "host/HostFixture.h"
 
 using namespace host_testing;
@@ -104,4 +105,26 @@ TEST_F(DeviceChangeHook, ObserversMayComeAndGoWhileBeingTold)
     EXPECT_EQ(added, (std::vector<std::string>{"B2"}));
     host::removeDeviceChangeObserver(selfId);
     host::removeDeviceChangeObserver(addedId);
+}
+
+TEST_F(DeviceChangeHook, EachProgramKeepsItsOwnObserversAndPlugin)
+{
+    // The fixture's program has a plug-in and an observer; a second program's registry,
+    // while current, tells only its own observers and has no plug-in.
+    hostPlugin();
+    std::vector<std::string> second;
+    {
+        host::HostRegistry other;
+        host::HostRegistryScope current(other);
+        EXPECT_FALSE(host::HostedPlugin());
+        const std::size_t otherId = host::addDeviceChangeObserver(
+            [&](std::string_view dev, host::DeviceCell, host::DeviceChange) { second.push_back(std::string(dev)); });
+        EXPECT_EQ(otherId, 1u); // numbered per program
+        hs("SetDeviceStatus", "A1", std::int16_t(2));
+    }
+    EXPECT_EQ(second, (std::vector<std::string>{"A1"}));
+    EXPECT_TRUE(told.empty());
+    EXPECT_TRUE(host::HostedPlugin());
+    hs("SetDeviceStatus", "B2", std::int16_t(2));
+    EXPECT_EQ(told, (std::vector<std::string>{"B2 status 2"}));
 }
