@@ -1,5 +1,7 @@
 #include "HostRegistry.h"
 
+#include "HostState.h"
+
 namespace host {
 
 namespace {

@@ -1,5 +1,6 @@
-// What the host keeps for one running program beside its loaded state: the hosted
-// plug-in with its collection and menu registrations, and who watches device changes.
+// What the host keeps for one running program: its loaded state, the script service
+// it runs scripts through, the hosted plug-in with its collection and menu
+// registrations, and who watches device changes.
 // The program's instance owns one and makes it current while it lives; tools and
 // tests that create no instance use a default one, and a test may make its own.
 #pragma once
@@ -16,11 +17,19 @@
 
 namespace host {
 
+class HostState;
+class ScriptService;
+
 struct HostRegistry {
     HostRegistry();
     ~HostRegistry();
     HostRegistry(const HostRegistry&) = delete;
     HostRegistry& operator=(const HostRegistry&) = delete;
+
+    // The host's state while the host is loaded (host/HostState.h), and the script
+    // service when one is set (host/ScriptService.h; null: scripts do nothing).
+    vb::Ref<HostState> loadedState;
+    ScriptService* scriptService = nullptr;
 
     // The plug-in registry (host/PluginRegistry.h).
     vb::Ref<vb::Object> hostedPlugin;

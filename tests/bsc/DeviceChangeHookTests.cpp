@@ -109,18 +109,20 @@ TEST_F(DeviceChangeHook, ObserversMayComeAndGoWhileBeingTold)
 
 TEST_F(DeviceChangeHook, EachProgramKeepsItsOwnObserversAndPlugin)
 {
-    // The fixture's program has a plug-in and an observer; a second program's registry,
-    // while current, tells only its own observers and has no plug-in.
+    // The fixture's program has a loaded host, a plug-in and an observer; a second
+    // program's registry, while current, has none of them and tells only its own
+    // observers.
     hostPlugin();
     std::vector<std::string> second;
     {
         host::HostRegistry other;
         host::HostRegistryScope current(other);
         EXPECT_FALSE(host::HostedPlugin());
+        EXPECT_EQ(host::loadedState(), nullptr);
         const std::size_t otherId = host::addDeviceChangeObserver(
             [&](std::string_view dev, host::DeviceCell, host::DeviceChange) { second.push_back(std::string(dev)); });
         EXPECT_EQ(otherId, 1u); // numbered per program
-        hs("SetDeviceStatus", "A1", std::int16_t(2));
+        host::notifyDeviceChange("A1", host::DeviceCell{0, 1}, host::DeviceChange::Status);
     }
     EXPECT_EQ(second, (std::vector<std::string>{"A1"}));
     EXPECT_TRUE(told.empty());
