@@ -1,14 +1,21 @@
 #include "HostState.h"
 
 #include "Application.h"
+#include "HostRegistry.h"
 
 #include "automation/Error.h"
 
 namespace host {
 
 namespace {
-vb::Ref<HostState> gState;
+
+// The program's loaded host state, kept in its host registry.
+vb::Ref<HostState>& loaded()
+{
+    return hostRegistry().loadedState;
 }
+
+} // namespace
 
 HostState::HostState() : houseRows(buildHouseRowTable()) { }
 
@@ -53,25 +60,27 @@ services::IniTool& HostState::iniStore()
 
 HostState& state()
 {
-    if (!gState)
+    HostState* s = loaded().get();
+    if (!s)
         vb::raiseError(vb::err::ObjectVariableNotSet);
-    return *gState;
+    return *s;
 }
 
 HostState* loadedState()
 {
-    return gState.get();
+    return loaded().get();
 }
 
 HostState& createState()
 {
-    gState = vb::make<HostState>();
-    return *gState;
+    vb::Ref<HostState>& s = loaded();
+    s = vb::make<HostState>();
+    return *s;
 }
 
 void releaseState()
 {
-    gState.reset();
+    loaded().reset();
 }
 
 } // namespace host

@@ -1,5 +1,6 @@
 #include "PluginRegistry.h"
 
+#include "HostRegistry.h"
 #include "HostState.h"
 
 #include "xap/ProgramState.h"
@@ -9,17 +10,9 @@ namespace host {
 
 namespace {
 
-struct Registry {
-    vb::Ref<vb::Object> hostedPlugin;
-    vb::Ref<vb::Collection> pluginCollection;
-    vb::Ref<vb::Dictionary> menuCallbacks;
-    std::string interfaceName;
-};
-
-Registry& registry()
+HostRegistry& registry()
 {
-    static Registry instance;
-    return instance;
+    return hostRegistry();
 }
 
 } // namespace

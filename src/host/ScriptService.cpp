@@ -1,5 +1,7 @@
 #include "ScriptService.h"
 
+#include "HostRegistry.h"
+
 namespace host {
 
 void ScriptService::initScriptControl(Application&) { }
@@ -11,19 +13,17 @@ vb::Variant ScriptService::runEx(const std::string&, const std::string&, const v
     return vb::Variant();
 }
 
-namespace {
-ScriptService gDefaultService;
-ScriptService* gService = &gDefaultService;
-} // namespace
-
 ScriptService& scriptService()
 {
-    return *gService;
+    // Without a service set, scripts do nothing.
+    static ScriptService none;
+    ScriptService* service = hostRegistry().scriptService;
+    return service ? *service : none;
 }
 
 void setScriptService(ScriptService* service)
 {
-    gService = service ? service : &gDefaultService;
+    hostRegistry().scriptService = service;
 }
 
 } // namespace host

@@ -1,5 +1,6 @@
 #include "IniTool.h"
 
+#include "IniState.h"
 #include "SaveEpisodes.h"
 
 #include "automation/Error.h"
@@ -16,8 +17,7 @@ namespace {
 
 IniTool::Logger& logger()
 {
-    static IniTool::Logger instance;
-    return instance;
+    return iniState().logger;
 }
 
 void report(std::string_view type, std::string_view text)

@@ -1,5 +1,6 @@
 #include "SaveEpisodes.h"
 
+#include "IniState.h"
 #include "StateNotices.h"
 
 #include <map>
@@ -8,21 +9,16 @@ namespace services {
 
 namespace {
 
-struct Episode {
-    std::size_t failures = 0;
-    std::string plural;
-};
+using Episode = IniState::SaveEpisode;
 
 std::map<std::string, Episode>& episodes()
 {
-    static std::map<std::string, Episode> instance;
-    return instance;
+    return iniState().saveEpisodes;
 }
 
 const char*& currentPlural()
 {
-    static const char* plural = "saves";
-    return plural;
+    return iniState().savePlural;
 }
 
 } // namespace

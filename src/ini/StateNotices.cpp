@@ -1,5 +1,7 @@
 #include "StateNotices.h"
 
+#include "IniState.h"
+
 #include <iostream>
 
 namespace services {
@@ -8,8 +10,7 @@ namespace {
 
 NoticeWriter& writer()
 {
-    static NoticeWriter instance;
-    return instance;
+    return iniState().noticeWriter;
 }
 
 } // namespace

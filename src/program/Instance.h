@@ -1,7 +1,9 @@
 // The running program: one object, made in main, that owns the program's parts in the
 // order they are made and hands them down. In order: the paths and settings with the
-// log and the send path (xap::ProgramState), the shell's steps with the main form and
-// the start object (shell::ShellState) — both current while the instance lives — the
+// log and the send path (xap::ProgramState), the hosted plug-in's registry and the
+// device-change observers (host::HostRegistry), the Setup form and what the device
+// file left (services::ServicesState), the shell's steps with the main form and the
+// start object (shell::ShellState) — all current while the instance lives — the
 // application object, the bus service, the safeguards, the system's stop requests, the
 // desktop face and the BSC endpoints.
 // The node, the host and the plug-in host hang from the main form that start-up
@@ -14,7 +16,9 @@
 #include "shell/Safeguards.h"
 #include "shell/ShellState.h"
 
+#include "host/HostRegistry.h"
 #include "platform/TerminationSignals.h"
+#include "services/ServicesState.h"
 #include "xap/ProgramState.h"
 
 #include <memory>
@@ -55,6 +59,10 @@ private:
 
     xap::ProgramState state_;
     xap::StateScope currentState_{state_};
+    host::HostRegistry hostRegistry_;
+    host::HostRegistryScope currentHostRegistry_{hostRegistry_};
+    services::ServicesState services_;
+    services::ServicesScope currentServices_{services_};
     shell::ShellState shell_;
     shell::ShellScope currentShell_{shell_};
     shell::ApplicationInstance application_;

@@ -1,4 +1,5 @@
 #include "DevicePersistence.h"
+#include "ServicesState.h"
 
 #include "host/Application.h"
 #include "host/DeviceClass.h"
@@ -18,11 +19,22 @@ namespace {
 
 using host::Application;
 
-std::string gSaveError;
-std::string gLastSnapshot; // the records last restored or saved, one "key=value" line each
-// Why the device file could not be read at start ("" when it could, or did not exist).
-// While set, this run never writes that file or its backup.
-std::string gUnreadableReason;
+// The first failure of the last save, the records last restored or saved, and why
+// the device file could not be read at start: the program's services state keeps them.
+std::string& saveError()
+{
+    return servicesState().deviceSaveError;
+}
+
+std::string& lastSnapshot()
+{
+    return servicesState().deviceSnapshot;
+}
+
+std::string& unreadableReason()
+{
+    return servicesState().deviceUnreadableReason;
+}
 
 // Text without line breaks: CR and LF become blanks.
 std::string oneLine(std::string text)
@@ -172,8 +184,8 @@ void writing(const std::string& path, Body&& body)
     try {
         body();
     } catch (const vb::Error& e) {
-        if (gSaveError.empty())
-            gSaveError = path + ": " + e.description();
+        if (saveError().empty())
+            saveError() = path + ": " + e.description();
         throw;
     }
 }
@@ -211,7 +223,7 @@ std::string decodeDeviceText(std::string_view text)
 
 const std::string& lastDeviceSaveError()
 {
-    return gSaveError;
+    return saveError();
 }
 
 namespace {
@@ -230,7 +242,7 @@ bool saveBeside(const std::vector<DeviceRecord>& records, bool announce)
     try {
         platform::writeFileAtomically(unsaved, file.fileText());
     } catch (const vb::Error& e) {
-        gSaveError = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
+        saveError() = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
         return false;
     }
     if (announce)
@@ -247,15 +259,15 @@ bool saveDevices(Application& app)
 
 bool saveDevicesAnnounced(Application& app, bool announce)
 {
-    gSaveError.clear();
+    saveError().clear();
     const std::string path = Application::iniFilePath(kDeviceFile);
-    if (!gUnreadableReason.empty()) {
+    if (!unreadableReason().empty()) {
         const std::vector<DeviceRecord> records = collectRecords(app, [](const std::string& report, auto&& body) {
             return step(report, body);
         });
         if (!saveBeside(records, announce))
             return false;
-        gLastSnapshot = snapshotOf(records);
+        lastSnapshot() = snapshotOf(records);
         return true;
     }
     bool changed = false;
@@ -294,19 +306,19 @@ bool saveDevicesAnnounced(Application& app, bool announce)
             // The texts are escaped: the file says so, and a file without this key is
             // read as the texts stand.
             store.WriteKey("", kDeviceEncodingKey, kDeviceEncoding);
-            if (!Application::saveSharedIni(store) && gSaveError.empty())
-                gSaveError = path + ": " + store.lastSaveError();
+            if (!Application::saveSharedIni(store) && saveError().empty())
+                saveError() = path + ": " + store.lastSaveError();
         });
     }
-    if (!gSaveError.empty())
+    if (!saveError().empty())
         return false;
-    gLastSnapshot = snapshotOf(records);
+    lastSnapshot() = snapshotOf(records);
     return true;
 }
 
 const std::string& unreadableDeviceFileReason()
 {
-    return gUnreadableReason;
+    return unreadableReason();
 }
 
 bool checkpointDevices()
@@ -318,7 +330,7 @@ bool checkpointDevices()
     const std::string snapshot = snapshotOf(collectRecords(app, [](const std::string& report, auto&& body) {
         return quietStep(report, body);
     }));
-    if (snapshot == gLastSnapshot)
+    if (snapshot == lastSnapshot())
         return false;
     SaveKindScope counted("checkpoints");
     return saveDevicesAnnounced(app, false);
@@ -326,16 +338,16 @@ bool checkpointDevices()
 
 void initDevices(Application& app)
 {
-    gLastSnapshot.clear();
-    gUnreadableReason.clear();
+    lastSnapshot().clear();
+    unreadableReason().clear();
     // A file that is there but cannot be read is not a missing one: its devices are
     // not lost, so this run must not save over them.
     const std::string path = Application::iniFilePath(kDeviceFile);
     try {
         platform::readFileIfExists(path);
     } catch (const vb::Error& e) {
-        gUnreadableReason = reasonWithoutPath(platform::resolvePath(path), e.description());
-        stateNotice("devices not loaded from " + path + ": " + gUnreadableReason + "; this run will not save over it");
+        unreadableReason() = reasonWithoutPath(platform::resolvePath(path), e.description());
+        stateNotice("devices not loaded from " + path + ": " + unreadableReason() + "; this run will not save over it");
     }
     std::string text = Application::guarded<std::string>("GetINISection", [&] {
         return app.GetINISection(kDeviceSection, kDeviceFile);
@@ -404,7 +416,7 @@ void initDevices(Application& app)
         });
     }
     // What was restored is what the next checkpoint compares with.
-    gLastSnapshot = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
+    lastSnapshot() = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
 }
 
 } // namespace services

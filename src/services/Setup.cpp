@@ -2,6 +2,7 @@
 
 #include "DevicePersistence.h"
 #include "IRDictionary.h"
+#include "ServicesState.h"
 
 #include "host/Application.h"
 #include "host/HostState.h"
@@ -19,9 +20,6 @@
 namespace services {
 
 namespace {
-
-vb::Ref<Setup> gForm;
-std::string gShutdownSaveError;
 
 host::Application& hostObject()
 {
@@ -65,8 +63,7 @@ const vb::MemberTable<Setup>& Setup::members()
 
 SetupWindowHooks& setupWindowHooks()
 {
-    static SetupWindowHooks hooks;
-    return hooks;
+    return servicesState().windowHooks;
 }
 
 // ---- Loading and unloading ----
@@ -93,21 +90,22 @@ void Setup::load()
 
 vb::Ref<Setup> loadSetupForm()
 {
-    if (!gForm) {
-        gForm = vb::make<Setup>();
-        gForm->load();
+    vb::Ref<Setup>& form = servicesState().setupForm;
+    if (!form) {
+        form = vb::make<Setup>();
+        form->load();
     }
-    return gForm;
+    return form;
 }
 
 Setup* setupForm()
 {
-    return gForm.get();
+    return servicesState().setupForm.get();
 }
 
 void unloadSetupForm()
 {
-    const vb::Ref<Setup> form = gForm;
+    const vb::Ref<Setup> form = servicesState().setupForm;
     if (!form)
         return;
     vb::ignoreErrors([&] { form->App_Terminate(); });
@@ -125,12 +123,12 @@ void unloadSetupForm()
     vb::ignoreErrors([&] { form->settingsStore().Clear(); });
     // The host object and the rest of the host state go with the state.
     host::releaseState();
-    gForm.reset();
+    servicesState().setupForm.reset();
 }
 
 const std::string& shutdownSaveError()
 {
-    return gShutdownSaveError;
+    return servicesState().shutdownSaveError;
 }
 
 void releaseHostObject()
@@ -187,10 +185,11 @@ void Setup::App_Initialize()
 
 void Setup::App_Terminate()
 {
-    gShutdownSaveError.clear();
+    std::string& saveError = servicesState().shutdownSaveError;
+    saveError.clear();
     vb::ignoreErrors([&] {
         if (!saveDevices(hostObject()))
-            gShutdownSaveError = lastDeviceSaveError();
+            saveError = lastDeviceSaveError();
     });
     vb::ignoreErrors([] {
         const vb::Ref<vb::Collection> plugins = host::PluginCollection();

@@ -40,10 +40,11 @@ std::string libraryPathFor(const std::string& className)
     cannotCreate(wanted + " is not in " + xap::state().baseFolder);
 }
 
-// Loaded libraries by path; they stay loaded for the life of the program.
+// The program's loaded libraries by path (kept in the shell state); they stay loaded
+// for the life of the process, as objects made by them may outlive the program.
 platform::SharedLibrary& library(const std::string& path)
 {
-    static std::map<std::string, platform::SharedLibrary*> loaded;
+    std::map<std::string, platform::SharedLibrary*>& loaded = shellState().loadedLibraries;
     platform::SharedLibrary* lib = nullptr;
     if (auto it = loaded.find(path); it != loaded.end()) {
         lib = it->second;

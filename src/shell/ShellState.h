@@ -8,8 +8,14 @@
 
 #include "automation/Object.h"
 
+#include <map>
+#include <string>
+
 namespace bsc {
 class EndpointService;
+}
+namespace platform {
+class SharedLibrary;
 }
 
 namespace shell {
@@ -34,6 +40,9 @@ struct ShellState {
     bool pluginStartIncomplete = false;
     // The BSC endpoints when they are on (owned by the program's instance).
     bsc::EndpointService* endpoints = nullptr;
+    // The plug-in libraries loaded, by path. Never closed: objects they made may
+    // outlive the program's state.
+    std::map<std::string, platform::SharedLibrary*> loadedLibraries;
 };
 
 // The current program's shell state.

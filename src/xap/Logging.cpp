@@ -11,19 +11,9 @@
 
 namespace xap {
 
-namespace {
-
-std::string& cachedComputerName()
-{
-    static std::string name;
-    return name;
-}
-
-} // namespace
-
 std::string LocalComputerName()
 {
-    std::string& name = cachedComputerName();
+    std::string& name = state().computerName;
     if (name.empty()) {
         name = platform::hostName();
         const std::size_t dot = name.find('.');

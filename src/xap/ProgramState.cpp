@@ -33,6 +33,7 @@ ProgramState& state()
 
 StateScope::StateScope(ProgramState& state)
     : previous_(gCurrent)
+    , currentIni_(state.ini)
 {
     gCurrent = &state;
 }

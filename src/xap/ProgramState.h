@@ -9,6 +9,8 @@
 #include "ReportObservers.h"
 #include "SendGuards.h"
 
+#include "ini/IniState.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -43,6 +45,8 @@ struct ProgramState {
     std::string headerPrefix; // first lines of every message, up to "uid="
     bool xapReady = false;        // true once the node is initialised
     bool startupComplete = false; // true once start-up has loaded the plug-in
+    int ownMessageDepth = 0;      // handlings of the node's own messages under way
+    std::string computerName;     // the host name up to its first dot, once asked for
 
     // The log file's writer, the limit on LogEvent reports, the messages handed in
     // before xapReady (oldest first), the node that sends (null when there is none),
@@ -53,6 +57,9 @@ struct ProgramState {
     MessageSender* sender = nullptr;
     std::vector<LogRecordObserver> logRecordObservers;
     std::vector<LogEventObserver> logEventObservers;
+
+    // The INI store's reporting and save-failure counts; current with this state.
+    services::IniState ini;
 };
 
 // The current program's state.
@@ -68,6 +75,7 @@ public:
 
 private:
     ProgramState* previous_;
+    services::IniScope currentIni_;
 };
 
 // The program's name as its reports carry it.

@@ -12,8 +12,6 @@ namespace xap {
 
 namespace {
 
-int gOwnDepth = 0;
-
 std::string_view beforeColon(std::string_view text)
 {
     return text.substr(0, text.find(':'));
@@ -50,21 +48,21 @@ bool isOwnMessage(std::string_view source, std::string_view uid)
 void OwnMessageScope::markOwn(bool own)
 {
     if (own && !own_)
-        ++gOwnDepth;
+        ++state().ownMessageDepth;
     else if (!own && own_)
-        --gOwnDepth;
+        --state().ownMessageDepth;
     own_ = own;
 }
 
 OwnMessageScope::~OwnMessageScope()
 {
     if (own_)
-        --gOwnDepth;
+        --state().ownMessageDepth;
 }
 
 bool handlingOwnMessage()
 {
-    return gOwnDepth > 0;
+    return state().ownMessageDepth > 0;
 }
 
 void logHeldBack(std::string_view reason, std::string_view cls, std::string_view data)
@@ -74,6 +72,9 @@ void logHeldBack(std::string_view reason, std::string_view cls, std::string_view
     else
         WriteLogFile(kProgramName, std::string(reason) + ": " + std::string(cls));
 }
+
+LogEventLimiter::LogEventLimiter() = default;
+LogEventLimiter::~LogEventLimiter() = default;
 
 std::string LogEventLimiter::summaryText(std::uint64_t suppressed)
 {
@@ -112,16 +113,16 @@ void LogEventLimiter::armSummary()
 {
     if (!timerEnabled_)
         return;
-    // Never destroyed: it may outlive the event loop at exit.
-    static platform::Timer* timer = new platform::Timer([] {
-        LogEventLimiter& limiter = logEventLimiter();
-        limiter.sendSummary();
-        if (limiter.suppressed() == 0)
-            timer->setEnabled(false);
-    });
-    if (!timer->running()) {
-        timer->setInterval(kSummaryDelayMs);
-        timer->setEnabled(true);
+    if (!summaryTimer_) {
+        summaryTimer_ = std::make_unique<platform::Timer>([this] {
+            sendSummary();
+            if (suppressed_ == 0)
+                summaryTimer_->setEnabled(false);
+        });
+    }
+    if (!summaryTimer_->running()) {
+        summaryTimer_->setInterval(kSummaryDelayMs);
+        summaryTimer_->setEnabled(true);
     }
 }
 

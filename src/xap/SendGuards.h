@@ -14,8 +14,13 @@
 #include "TokenBucket.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+namespace platform {
+class Timer;
+}
 
 namespace xap {
 
@@ -54,6 +59,11 @@ public:
     // Sends a message without the limiter (the summary goes out through it).
     using Sender = std::function<void(const std::string& data)>;
 
+    LogEventLimiter();
+    ~LogEventLimiter();
+    LogEventLimiter(const LogEventLimiter&) = delete;
+    LogEventLimiter& operator=(const LogEventLimiter&) = delete;
+
     // Whether a log event with the item list `data` may go on the wire now; when not,
     // it is written to the log file and counted.
     bool admit(const std::string& data);
@@ -77,6 +87,8 @@ private:
     Sender sender_;
     std::function<TokenBucket::Clock::time_point()> clock_ = [] { return TokenBucket::Clock::now(); };
     bool timerEnabled_ = true;
+    // Sends the summary a while after events were held back; made when first needed.
+    std::unique_ptr<platform::Timer> summaryTimer_;
 };
 
 // The program's one limiter.

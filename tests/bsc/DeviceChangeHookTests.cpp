@@ -1,6 +1,7 @@
 // The host's in-program observers of device changes, which the BSC endpoints follow:
 // told once per stored change, after the store, also where listeners are spared.
 #include "host/DeviceChanges.h"
+#include "host/HostRegistry.h"
 #include "host/HostFixture.h"
 
 using namespace host_testing;
@@ -104,4 +105,28 @@ TEST_F(DeviceChangeHook, ObserversMayComeAndGoWhileBeingTold)
     EXPECT_EQ(added, (std::vector<std::string>{"B2"}));
     host::removeDeviceChangeObserver(selfId);
     host::removeDeviceChangeObserver(addedId);
+}
+
+TEST_F(DeviceChangeHook, EachProgramKeepsItsOwnObserversAndPlugin)
+{
+    // The fixture's program has a loaded host, a plug-in and an observer; a second
+    // program's registry, while current, has none of them and tells only its own
+    // observers.
+    hostPlugin();
+    std::vector<std::string> second;
+    {
+        host::HostRegistry other;
+        host::HostRegistryScope current(other);
+        EXPECT_FALSE(host::HostedPlugin());
+        EXPECT_EQ(host::loadedState(), nullptr);
+        const std::size_t otherId = host::addDeviceChangeObserver(
+            [&](std::string_view dev, host::DeviceCell, host::DeviceChange) { second.push_back(std::string(dev)); });
+        EXPECT_EQ(otherId, 1u); // numbered per program
+        host::notifyDeviceChange("A1", host::DeviceCell{0, 1}, host::DeviceChange::Status);
+    }
+    EXPECT_EQ(second, (std::vector<std::string>{"A1"}));
+    EXPECT_TRUE(told.empty());
+    EXPECT_TRUE(host::HostedPlugin());
+    hs("SetDeviceStatus", "B2", std::int16_t(2));
+    EXPECT_EQ(told, (std::vector<std::string>{"B2 status 2"}));
 }

@@ -6,9 +6,11 @@
 
 #include "shell/desktop/DesktopFace.h"
 
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
 #include "host/PluginRegistry.h"
 #include "remote/RemoteControlWindow.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "services/dialog/SetupDialog.h"
 #include "shell/ShellState.h"
@@ -39,7 +41,6 @@ protected:
     {
         // A fresh program: the node is not ready, so reports wait in its queue.
         xap::InitXapAt(dir.path(), dir / "tallis");
-        services::setupWindowHooks() = {};
 
         plugin = vb::make<RecordingObject>("hspi_Audrey");
         plugin->values["AudreyNames"] = vb::Variant("Kitchen,Den");
@@ -65,10 +66,6 @@ protected:
         face.reset();
         shell::mainForm().reset();
         services::unloadSetupForm();
-        host::HostedPlugin().reset();
-        host::PluginCollection().reset();
-        host::MenuCallbacks().reset();
-        host::InterfaceName().clear();
     }
 
     // Start-up's tray steps: the tray is prepared and showNormalPicture shows the icon.
@@ -93,6 +90,10 @@ protected:
     // Each test runs as a program of its own.
     xap::ProgramState program;
     xap::StateScope currentProgram{program};
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
     shell::ShellState shellState;
     shell::ShellScope currentShell{shellState};
     vb::Ref<RecordingObject> plugin;

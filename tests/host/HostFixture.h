@@ -4,9 +4,11 @@
 #pragma once
 
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
 #include "host/PluginRegistry.h"
 #include "host/ScriptService.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 
 #include "automation/Array.h"
@@ -201,8 +203,6 @@ protected:
     {
         services::unloadSetupForm();
         host::setScriptService(nullptr);
-        host::InterfaceName().clear();
-        host::MenuCallbacks().reset();
         xap::setMessageSender(nullptr);
         xap::state().xapReady = false;
         xap::PendingMessages().clear();
@@ -254,6 +254,11 @@ protected:
         return n;
     }
 
+    // Each test keeps its plug-in registry and loads the Setup form in state of its own.
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
     testing_support::TempFolder dir;
     RecordingSender sender;
     RecordingScripts scripts;

@@ -47,7 +47,6 @@ TEST_F(SetupForm, StartupNamesTheFormAndShowsTheMenuDialogWithoutAnInterface)
     cb("Startup");
     EXPECT_FALSE(form->noInterface());
     EXPECT_EQ(dialogs, 1);
-    services::setupWindowHooks() = {};
 }
 
 TEST_F(SetupForm, IREventSendsAMatchOnlyWithAnInterface)

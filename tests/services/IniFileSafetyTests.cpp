@@ -2,6 +2,7 @@
 // and group and a symbolic link a link, the backup is written as safely as the file,
 // a file that cannot be read is never taken for a missing one, and no name or value
 // can add lines to the file.
+#include "ini/IniState.h"
 #include "ini/IniTool.h"
 #include "ini/SaveEpisodes.h"
 #include "ini/StateNotices.h"
@@ -29,13 +30,14 @@ struct stat statOf(const std::string& path)
     return st;
 }
 
-// Collects the store's reports for one test.
+// Collects the store's reports for one test, in INI state of its own.
 struct Reports {
     Reports()
     {
         IniTool::setLogger([this](std::string_view, std::string_view text) { texts.emplace_back(text); });
     }
-    ~Reports() { IniTool::setLogger(nullptr); }
+    services::IniState state;
+    services::IniScope current{state};
     std::vector<std::string> texts;
 };
 
@@ -201,6 +203,8 @@ TEST(IniFileLines, NamesWithStrayBytesAreFoundAfterASave)
 
 TEST(IniFileFailures, AnEpisodeOfFailedSavesIsToldAtItsStartAndItsEnd)
 {
+    services::IniState state;
+    services::IniScope current{state};
     std::vector<std::string> notices;
     services::setStateNoticeWriter([&](std::string_view text) { notices.emplace_back(text); });
     TempFolder dir;
@@ -221,7 +225,6 @@ TEST(IniFileFailures, AnEpisodeOfFailedSavesIsToldAtItsStartAndItsEnd)
     EXPECT_FALSE(dir.exists("later/x.ini_bck")); // there was no previous file to keep
     EXPECT_TRUE(ini.Save()); // nothing more to tell
     EXPECT_EQ(notices.size(), 2u);
-    services::setStateNoticeWriter(nullptr);
 }
 
 TEST(IniFileFailures, ReasonsSayWhatAUserCanActOn)

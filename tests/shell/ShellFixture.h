@@ -9,6 +9,8 @@
 #include "shell/FRH.h"
 #include "shell/NodeSettingsFile.h"
 #include "shell/ShellHooks.h"
+#include "host/HostRegistry.h"
+#include "services/ServicesState.h"
 #include "shell/ShellState.h"
 #include "shell/TallisForm.h"
 
@@ -92,6 +94,10 @@ protected:
     bool readyAtSetup = false;
     xap::ProgramState program;
     xap::StateScope currentProgram{program};
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
     shell::ShellState shellState;
     shell::ShellScope currentShell{shellState};
 };
