@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ascii {
 
@@ -100,6 +101,20 @@ constexpr std::string_view trim(std::string_view s, std::string_view set = kBlan
 constexpr std::string_view trimLine(std::string_view s)
 {
     return trimBack(trimFront(s, kBlanks), kBlanksAndCr);
+}
+
+// The pieces of `text` between `separator`s, empty ones included ("a..b" gives "a", "",
+// "b"; "" gives one empty piece). The views point into `text`.
+inline std::vector<std::string_view> split(std::string_view text, char separator)
+{
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+        pieces.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
 }
 
 } // namespace ascii

@@ -49,26 +49,13 @@ std::string reportText(std::string_view text)
     return out;
 }
 
-std::vector<std::string_view> parts(std::string_view address)
-{
-    std::vector<std::string_view> out;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t dot = address.find('.', start);
-        out.push_back(address.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
-        if (dot == std::string_view::npos)
-            return out;
-        start = dot + 1;
-    }
-}
-
 enum class PartMatch { No, Yes, Rest };
 
 // Part-wise match of two dotted texts: ">" on either side matches the rest.
 PartMatch matchParts(std::string_view pattern, std::string_view address)
 {
-    const std::vector<std::string_view> p = parts(pattern);
-    const std::vector<std::string_view> a = parts(address);
+    const std::vector<std::string_view> p = ascii::split(pattern, '.');
+    const std::vector<std::string_view> a = ascii::split(address, '.');
     const std::size_t n = std::min(p.size(), a.size());
     for (std::size_t i = 0; i < n; ++i) {
         if (p[i] == ">" || a[i] == ">")

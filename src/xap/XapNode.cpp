@@ -38,21 +38,6 @@ std::int64_t leadingNumber(std::string_view part)
     return value;
 }
 
-std::vector<std::string_view> splitDots(std::string_view text)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t dot = text.find('.', start);
-        if (dot == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, dot - start));
-        start = dot + 1;
-    }
-}
-
 } // namespace
 
 std::string numberText(std::int32_t value)
@@ -178,8 +163,8 @@ void XapNode::SocketsCleanup()
 
 bool XapNode::AddressMatches(const std::string& address, const std::string& pattern)
 {
-    const std::vector<std::string_view> a = splitDots(address);
-    const std::vector<std::string_view> p = splitDots(pattern);
+    const std::vector<std::string_view> a = ascii::split(address, '.');
+    const std::vector<std::string_view> p = ascii::split(pattern, '.');
     if (a.size() != 4 || p.size() != 4)
         return false;
     for (int i = 0; i < 4; ++i) {

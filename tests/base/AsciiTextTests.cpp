@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 using namespace std::string_literals;
 
@@ -83,6 +85,16 @@ TEST(AsciiText, TrimLineDropsTheCrOfALineEndOnly)
     EXPECT_EQ(ascii::trimLine("\r v"), "\r v");
     EXPECT_EQ(ascii::trimLine("\r"), "");  // all of it is the line end
     EXPECT_EQ(ascii::trimLine(""), "");
+}
+
+TEST(AsciiText, SplitKeepsEmptyPieces)
+{
+    using Pieces = std::vector<std::string_view>;
+    EXPECT_EQ(ascii::split("10.0.0.1", '.'), (Pieces{"10", "0", "0", "1"}));
+    EXPECT_EQ(ascii::split("a..b", '.'), (Pieces{"a", "", "b"}));
+    EXPECT_EQ(ascii::split(".a.", '.'), (Pieces{"", "a", ""}));
+    EXPECT_EQ(ascii::split("", '.'), (Pieces{""}));
+    EXPECT_EQ(ascii::split("vyn.Audrey.host:Kitchen", ':'), (Pieces{"vyn.Audrey.host", "Kitchen"}));
 }
 
 TEST(AsciiText, UsableAtCompileTime)
