@@ -13,6 +13,8 @@
 
 #include "Ref.h"
 
+#include "base/Assert.h"
+
 #include <atomic>
 #include <cstdint>
 #include <new>
@@ -163,20 +165,22 @@ public:
     bool isMissing() const noexcept { return type_ == vbError && u_.l == kParamNotFound; }
     bool isNumericType() const noexcept;
 
-    // Unchecked accessors: the caller has looked at type() first.
-    std::int16_t integerValue() const noexcept { return u_.i; }
-    std::int32_t longValue() const noexcept { return u_.l; }
-    float singleValue() const noexcept { return u_.f; }
-    double doubleValue() const noexcept { return u_.d; }
-    Currency currencyValue() const noexcept { return Currency{u_.cy}; }
-    Date dateValue() const noexcept { return Date{u_.d}; }
-    bool booleanValue() const noexcept { return u_.b; }
-    std::uint8_t byteValue() const noexcept { return u_.by; }
-    std::int32_t errorValue() const noexcept { return u_.l; }
-    const std::string& stringValue() const noexcept { return u_.s; }
+    // Unchecked accessors: the caller has looked at type() first. Debug builds check
+    // that it did; a wrong tag would read another type's bytes as this one.
+    std::int16_t integerValue() const noexcept { return TALLIS_ASSERT(type_ == vbInteger), u_.i; }
+    std::int32_t longValue() const noexcept { return TALLIS_ASSERT(type_ == vbLong), u_.l; }
+    float singleValue() const noexcept { return TALLIS_ASSERT(type_ == vbSingle), u_.f; }
+    double doubleValue() const noexcept { return TALLIS_ASSERT(type_ == vbDouble), u_.d; }
+    Currency currencyValue() const noexcept { return TALLIS_ASSERT(type_ == vbCurrency), Currency{u_.cy}; }
+    Date dateValue() const noexcept { return TALLIS_ASSERT(type_ == vbDate), Date{u_.d}; }
+    bool booleanValue() const noexcept { return TALLIS_ASSERT(type_ == vbBoolean), u_.b; }
+    std::uint8_t byteValue() const noexcept { return TALLIS_ASSERT(type_ == vbByte), u_.by; }
+    std::int32_t errorValue() const noexcept { return TALLIS_ASSERT(type_ == vbError), u_.l; }
+    const std::string& stringValue() const noexcept { return TALLIS_ASSERT(type_ == vbString), u_.s; }
     // For writing: what was known about the text is forgotten.
     std::string& stringValue() noexcept
     {
+        TALLIS_ASSERT(type_ == vbString);
         textKind_ = kTextUnknown;
         return u_.s;
     }
@@ -195,9 +199,9 @@ public:
     {
         std::atomic_ref<std::uint8_t>(textKind_).store(ascii ? kTextAscii : kTextMixed, std::memory_order_relaxed);
     }
-    Object* objectValue() const noexcept { return u_.obj; }
+    Object* objectValue() const noexcept { return TALLIS_ASSERT(type_ == vbObject), u_.obj; }
     Ref<Object> objectRef() const noexcept;
-    const Array& arrayValue() const noexcept { return *u_.arr; }
+    const Array& arrayValue() const noexcept { return TALLIS_ASSERT(type_ == vbArray), *u_.arr; }
     // The array, made this Variant's own first when it is shared.
     Array& mutableArray();
     Ref<Array> arrayRef() const noexcept;

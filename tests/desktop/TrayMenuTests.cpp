@@ -31,7 +31,7 @@ protected:
     std::vector<std::string> callsOfItem(int index)
     {
         plugin->calls.clear();
-        menu.MenuArray(index)->trigger();
+        menu.entry(index)->trigger();
         std::vector<std::string> out;
         for (const RecordingObject::Call& call : plugin->calls)
             out.push_back(call.member + "(" + call.text() + ")");
@@ -55,12 +55,12 @@ TEST_F(TrayMenuTest, CaptionsAndSeparator)
                                   "Enable", "Test", "Cycle Power", "Help", "", "Exit"};
     ASSERT_EQ(menu.menu().actions().size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(menu.MenuArray(i)->text(), expected[i]) << i;
-        EXPECT_EQ(menu.MenuArray(i)->isSeparator(), i == 14) << i;
-        EXPECT_TRUE(menu.MenuArray(i)->isVisible()) << i;
+        EXPECT_EQ(menu.entry(i)->text(), expected[i]) << i;
+        EXPECT_EQ(menu.entry(i)->isSeparator(), i == 14) << i;
+        EXPECT_TRUE(menu.entry(i)->isVisible()) << i;
     }
-    EXPECT_EQ(menu.MenuArray(16), nullptr);
-    EXPECT_EQ(menu.MenuArray(-1), nullptr);
+    EXPECT_EQ(menu.entry(16), nullptr);
+    EXPECT_EQ(menu.entry(-1), nullptr);
 }
 
 TEST_F(TrayMenuTest, EveryItemMakesItsOwnPluginCall)
@@ -90,7 +90,7 @@ TEST_F(TrayMenuTest, EveryItemMakesItsOwnPluginCall)
 
     // The argument is one String, passed as a call (not a property read).
     plugin->calls.clear();
-    menu.MenuArray_Click(12);
+    menu.runEntry(12);
     ASSERT_EQ(plugin->calls.size(), 1u);
     EXPECT_TRUE(plugin->calls[0].args[0].isString());
     EXPECT_TRUE(plugin->calls[0].kind & vb::Method);
@@ -99,25 +99,25 @@ TEST_F(TrayMenuTest, EveryItemMakesItsOwnPluginCall)
 TEST_F(TrayMenuTest, PluginFailuresAndAMissingPluginEndWithoutEffect)
 {
     plugin->failures["SelectMenu"] = vb::err::DivisionByZero;
-    EXPECT_NO_THROW(menu.MenuArray_Click(0));
+    EXPECT_NO_THROW(menu.runEntry(0));
     EXPECT_EQ(plugin->callsOf("SelectMenu").size(), 1u);
 
     provided = nullptr;
-    EXPECT_NO_THROW(menu.MenuArray_Click(0));
-    EXPECT_NO_THROW(menu.MenuArray_Click(12));
+    EXPECT_NO_THROW(menu.runEntry(0));
+    EXPECT_NO_THROW(menu.runEntry(12));
     EXPECT_EQ(plugin->callsOf("SelectMenu").size(), 1u);
     EXPECT_TRUE(plugin->callsOf("AudreyCyclePower").empty());
 
     // Indexes outside the array do nothing.
-    EXPECT_NO_THROW(menu.MenuArray_Click(16));
-    EXPECT_NO_THROW(menu.MenuArray_Click(-1));
+    EXPECT_NO_THROW(menu.runEntry(16));
+    EXPECT_NO_THROW(menu.runEntry(-1));
     EXPECT_EQ(exits, 0);
 }
 
 TEST_F(TrayMenuTest, ExitRunsWithItsErrorsSuppressed)
 {
     exitFails = true;
-    EXPECT_NO_THROW(menu.MenuArray_Click(15));
+    EXPECT_NO_THROW(menu.runEntry(15));
     EXPECT_EQ(exits, 1);
     EXPECT_TRUE(plugin->calls.empty());
 }

@@ -33,7 +33,8 @@ TEST_F(Literals, HexAndOctalKeepVBScriptWidths)
     EXPECT_EQ(eval("&H00000000000000FF").integerValue(), 255);
     EXPECT_EQ(typeOf("&H10000"), "Long");
     EXPECT_EQ(eval("&HFFFFFFFF").longValue(), -1);
-    EXPECT_EQ(eval("&HFF&").longValue(), 255);
+    EXPECT_EQ(eval("&HFF&").integerValue(), 255); // the "&" widens the digits, not the type
+    EXPECT_EQ(typeOf("&HFF&"), "Integer");
     EXPECT_EQ(eval("&O17").integerValue(), 15);
     EXPECT_EQ(eval("&17").integerValue(), 15);
     EXPECT_EQ(eval("&hff").integerValue(), 255);

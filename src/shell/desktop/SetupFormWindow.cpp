@@ -15,7 +15,7 @@ SetupFormWindow::SetupFormWindow(std::function<void()> openPluginMenuDialog, QWi
     setupButton_->setObjectName(QStringLiteral("aSetupButton"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(setupButton_);
-    connect(setupButton_, &QPushButton::clicked, this, [this] { aSetupButton_Click(); });
+    connect(setupButton_, &QPushButton::clicked, this, [this] { openPluginMenus(); });
 }
 
 void SetupFormWindow::setCaption(const std::string& caption)
@@ -23,7 +23,7 @@ void SetupFormWindow::setCaption(const std::string& caption)
     setWindowTitle(QString::fromStdString(caption));
 }
 
-void SetupFormWindow::aSetupButton_Click()
+void SetupFormWindow::openPluginMenus()
 {
     if (openPluginMenuDialog_)
         openPluginMenuDialog_();

@@ -21,7 +21,7 @@ public:
     explicit SetupFormWindow(std::function<void()> openPluginMenuDialog, QWidget* parent = nullptr);
 
     void setCaption(const std::string& caption);
-    void aSetupButton_Click();
+    void openPluginMenus();
 
     QPushButton* aSetupButton() const { return setupButton_; }
 

@@ -54,13 +54,13 @@ TrayMenu::TrayMenu(PluginProvider plugin, std::function<void()> exitProgram)
         QAction* action = item.caption == "-" ? menu_->addSeparator() : menu_->addAction(qs(item.caption));
         action->setObjectName(QStringLiteral("MenuArray%1").arg(i));
         const int index = static_cast<int>(i);
-        QObject::connect(action, &QAction::triggered, menu_.get(), [this, index] { MenuArray_Click(index); });
+        QObject::connect(action, &QAction::triggered, menu_.get(), [this, index] { runEntry(index); });
     }
 }
 
 TrayMenu::~TrayMenu() = default;
 
-QAction* TrayMenu::MenuArray(int index) const
+QAction* TrayMenu::entry(int index) const
 {
     const QList<QAction*> actions = menu_->actions();
     return index >= 0 && index < actions.size() ? actions[index] : nullptr;
@@ -72,11 +72,11 @@ void TrayMenu::popUpAt(const QPoint& pointer)
     menu_->exec(QPoint(pointer.x() - menu_->sizeHint().width(), pointer.y()));
 }
 
-void TrayMenu::MenuArray_Click(int Index)
+void TrayMenu::runEntry(int index)
 {
-    if (Index < 0 || Index >= static_cast<int>(kMenuArray.size()))
+    if (index < 0 || index >= static_cast<int>(kMenuArray.size()))
         return;
-    const TrayMenuItem& item = kMenuArray[static_cast<std::size_t>(Index)];
+    const TrayMenuItem& item = kMenuArray[static_cast<std::size_t>(index)];
     switch (item.action) {
     case TrayAction::SelectMenu:
     case TrayAction::CyclePower:

@@ -27,7 +27,7 @@ struct TrayMenuItem {
     std::string_view text;    // what SelectMenu receives
 };
 
-// MenuArray(0) to MenuArray(15), in order.
+// The menu's sixteen entries, in order (their actions are named "MenuArray0" to "MenuArray15").
 std::span<const TrayMenuItem> trayMenuItems();
 
 class TrayMenu {
@@ -44,11 +44,11 @@ public:
     // (the chosen item has run by then).
     void popUpAt(const QPoint& pointer);
 
-    // What clicking MenuArray(Index) does.
-    void MenuArray_Click(int Index);
+    // Runs what the entry at `index` stands for (a click on it).
+    void runEntry(int index);
 
     QMenu& menu() { return *menu_; }
-    QAction* MenuArray(int index) const;
+    QAction* entry(int index) const; // null outside the menu
 
 private:
     PluginProvider plugin_;
