@@ -5,6 +5,7 @@
 #include "base/OptionReader.h"
 #include "tallis/Version.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -109,7 +110,11 @@ CommandLine parseCommandLine(int argc, char** argv)
                 break;
             }
             const ExtraObject& extra = extraObjects()[static_cast<std::size_t>(step.id - kFirstExtraOption)];
-            run.namedObjects.push_back({extra.name, {extra.create(), extra.globalMembers}});
+            // Given twice, the object is still added once (a script has one of each name).
+            const bool added = std::any_of(run.namedObjects.begin(), run.namedObjects.end(),
+                                           [&](const auto& named) { return named.first == extra.name; });
+            if (!added)
+                run.namedObjects.push_back({extra.name, {extra.create(), extra.globalMembers}});
             break;
         }
     }
