@@ -10,7 +10,7 @@ source "$(dirname "$0")/../integration/scene.sh"
 TABLE=${TABLE:-$(dirname "$0")/command_lines.txt}
 
 scene_begin
-cd "$SCENE_DIR"
+cd "$SCENE_DIR" || exit 1
 # A script that prints its arguments, one a line.
 printf 'Dim a\r\nFor Each a In WScript.Arguments\r\n  WScript.Echo "[" & a & "]"\r\nNext\r\n' > args.vbs
 export HOME=$SCENE_DIR
