@@ -2,12 +2,14 @@
 
 #include "tallis/Version.h"
 
+#include "base/OptionReader.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
-#include <string_view>
+#include <iterator>
 
 namespace shell {
 
@@ -32,6 +34,14 @@ constexpr const char* kHelp =
     "Exit status: 0 after a normal end; 1 when the xAP node cannot start or another\n"
     "program runs in the same base folder; 2 on an argument; 74 when the devices\n"
     "could not be saved at the end.\n";
+
+enum { kHelpOption, kVersionOption, kBaseOption };
+
+const tallis::OptionReader::Option kOptions[] = {
+    {"help", 'h', tallis::OptionReader::Value::none, kHelpOption},
+    {"version", 'V', tallis::OptionReader::Value::none, kVersionOption},
+    {"base", 0, tallis::OptionReader::Value::required, kBaseOption},
+};
 
 CommandLine fail(const std::string& text)
 {
@@ -69,29 +79,33 @@ CommandLine parseCommandLine(int argc, char** argv, const char* environmentBase)
         base = environmentBase;
         baseFrom = "TALLIS_BASE";
     }
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
+    using tallis::OptionReader;
+    OptionReader reader(argc, argv, {std::begin(kOptions), std::end(kOptions)}, OptionReader::Order::stopAtWord,
+                        OptionReader::Inline::allowed);
+    for (;;) {
+        const OptionReader::Step step = reader.next();
+        if (step.kind == OptionReader::Step::end && reader.index() >= argc)
+            break;
+        if (step.kind == OptionReader::Step::option && step.id == kHelpOption) {
             std::fputs(kHelp, stdout);
             return CommandLine{0, {}};
         }
-        if (arg == "-V" || arg == "--version") {
+        if (step.kind == OptionReader::Step::option && step.id == kVersionOption) {
             std::printf("tallis %s\n", TALLIS_VERSION);
             return CommandLine{0, {}};
         }
-        if (arg == "--base") {
-            if (i + 1 >= argc)
-                return fail("--base needs a folder");
-            base = argv[++i];
+        if (step.kind == OptionReader::Step::missingValue)
+            return fail("--base needs a folder");
+        if (step.kind == OptionReader::Step::option) {
+            base = *step.value;
             baseFrom = "--base";
-        } else if (arg.starts_with("--base=")) {
-            base = std::string(arg.substr(7));
-            baseFrom = "--base";
-        } else {
-            return fail("unknown argument \"" + std::string(arg) +
-                        "\": tallis takes no argument but --base DIR, --help or --version; "
-                        "it is configured by the INI files of its Config folder");
+            continue;
         }
+        // Anything else, named as typed: an unknown option, "--", or the first word.
+        const std::string typed = step.kind == OptionReader::Step::end ? argv[reader.index()] : step.typed;
+        return fail("unknown argument \"" + typed +
+                    "\": tallis takes no argument but --base DIR, --help or --version; "
+                    "it is configured by the INI files of its Config folder");
     }
     if (!baseFrom)
         return CommandLine{};

@@ -2,6 +2,8 @@
 
 #include "Text.h"
 
+#include "base/OptionReader.h"
+
 #include <QFile>
 
 #include <charconv>
@@ -233,56 +235,72 @@ bool readPasswordFile(Config& config, std::string& error)
 
 std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string& error)
 {
+    using tallis::OptionReader;
+    enum { kHelp, kVersion, kOnce, kConfig, kForget, kPassword, kFirstSetting };
+    // The flags take "=VALUE" and drop it; each setting's option is its id from
+    // kFirstSetting, in the table's order.
+    std::vector<OptionReader::Option> table = {
+        {"help", 'h', OptionReader::Value::ignored, kHelp},
+        {"version", 'V', OptionReader::Value::ignored, kVersion},
+        {"once", 0, OptionReader::Value::ignored, kOnce},
+        {"config", 'c', OptionReader::Value::required, kConfig},
+        {"forget", 0, OptionReader::Value::required, kForget},
+        {"password", 0, OptionReader::Value::ignored, kPassword},
+    };
+    for (std::size_t i = 0; i < settings().size(); ++i)
+        table.push_back({settings()[i].option + 2, 0, OptionReader::Value::required, kFirstSetting + static_cast<int>(i)});
+
     CommandLine line;
+    // The settings are stored after the file is read, in the order given.
     std::vector<std::pair<const Setting*, std::string>> options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool hasValue = false;
-        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
-            hasValue = true;
-        }
-        auto take = [&]() -> bool {
-            if (hasValue)
-                return true;
-            if (i + 1 >= argc) {
-                error = arg + " needs a value";
-                return false;
+    OptionReader reader(argc, argv, std::move(table), OptionReader::Order::stopAtWord, OptionReader::Inline::allowed);
+    for (bool reading = true; reading;) {
+        const OptionReader::Step step = reader.next();
+        switch (step.kind) {
+        case OptionReader::Step::end:
+            if (reader.index() < argc) {
+                error = "unknown option " + std::string(argv[reader.index()]) + " (see --help)";
+                return std::nullopt;
             }
-            value = argv[++i];
-            return true;
-        };
-        if (arg == "-h" || arg == "--help") {
-            line.help = true;
-        } else if (arg == "-V" || arg == "--version") {
-            line.version = true;
-        } else if (arg == "--once") {
-            line.once = true;
-        } else if (arg == "-c" || arg == "--config") {
-            if (!take())
-                return std::nullopt;
-            line.configFile = value;
-        } else if (arg == "--forget") {
-            if (!take())
-                return std::nullopt;
-            line.forget = value;
-        } else if (arg == "--password") {
-            error = "a password is never given on the command line: use PasswordFile (or --password-file)";
+            reading = false;
+            break;
+        case OptionReader::Step::word: // not with stopAtWord
+        case OptionReader::Step::endOfOptions:
+        case OptionReader::Step::unknown: {
+            // Named as typed, without a "=VALUE" given to a long one.
+            std::string typed = step.typed;
+            if (typed.starts_with("--"))
+                typed = typed.substr(0, typed.find('='));
+            error = "unknown option " + typed + " (see --help)";
             return std::nullopt;
-        } else {
-            const Setting* found = nullptr;
-            for (const Setting& s : settings())
-                if (arg == s.option)
-                    found = &s;
-            if (!found) {
-                error = "unknown option " + arg + " (see --help)";
+        }
+        case OptionReader::Step::missingValue:
+            error = step.typed + " needs a value";
+            return std::nullopt;
+        case OptionReader::Step::option:
+            switch (step.id) {
+            case kHelp:
+                line.help = true;
+                break;
+            case kVersion:
+                line.version = true;
+                break;
+            case kOnce:
+                line.once = true;
+                break;
+            case kConfig:
+                line.configFile = *step.value;
+                break;
+            case kForget:
+                line.forget = *step.value;
+                break;
+            case kPassword:
+                error = "a password is never given on the command line: use PasswordFile (or --password-file)";
                 return std::nullopt;
+            default:
+                options.emplace_back(&settings()[static_cast<std::size_t>(step.id - kFirstSetting)], *step.value);
             }
-            if (!take())
-                return std::nullopt;
-            options.emplace_back(found, value);
+            break;
         }
     }
     if (line.help || line.version)

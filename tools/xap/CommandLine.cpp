@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "base/OptionReader.h"
 #include "bsc/Schema.h"
 #include "platform/FileSystem.h"
 #include "tallis/Version.h"
@@ -118,12 +119,16 @@ const std::vector<OptionSpec>& optionTable()
     return table;
 }
 
-const OptionSpec* findOption(std::string_view arg)
+// The table as the reader takes it: each option's id is its place in the table.
+std::vector<tallis::OptionReader::Option> readerOptions()
 {
+    std::vector<tallis::OptionReader::Option> options;
+    int id = 0;
     for (const OptionSpec& spec : optionTable())
-        if (arg == spec.name || (spec.shortName && arg == spec.shortName))
-            return &spec;
-    return nullptr;
+        options.push_back({spec.name + 2, spec.shortName ? spec.shortName[1] : '\0',
+                           spec.takesValue ? tallis::OptionReader::Value::required : tallis::OptionReader::Value::none,
+                           id++});
+    return options;
 }
 
 unsigned commandBit(const std::string& command, const std::string& query)
@@ -266,37 +271,58 @@ ParseResult parseCommandLine(int argc, char** argv)
 
     const bool bscCommand = bit & kBscAny;
     std::vector<std::string> words; // bsc, bsc-query: the positional words
-    for (; i < argc; ++i) {
-        const std::string arg = argv[i];
+    // Options and words in the order given (a KEY=VALUE belongs to the --section
+    // before it), from the argument after the command; "=VALUE" is no option's value.
+    using tallis::OptionReader;
+    OptionReader reader(argc - (i - 1), argv + (i - 1), readerOptions(), OptionReader::Order::wordsInOrder,
+                        OptionReader::Inline::refused);
+    for (bool reading = true; reading;) {
         // The value of "text" is taken as it stands, even when it starts with "-".
-        const bool textValue = bscCommand && words.size() == 2 && words[1] == "text";
-        if (!arg.empty() && arg[0] == '-' && !textValue) {
-            const OptionSpec* spec = findOption(arg);
-            if (!spec)
-                return usageError("unknown option " + arg);
-            if (!(spec->commands & bit))
-                return usageError(arg + " does not apply to " + line.command +
-                                  (options.query.empty() ? std::string() : " " + options.query));
-            std::string value;
-            if (spec->takesValue) {
-                if (i + 1 >= argc)
-                    return usageError(arg + " needs a value");
-                value = argv[++i];
+        if (bscCommand && words.size() == 2 && words[1] == "text") {
+            if (const char* value = reader.takeArgument()) {
+                words.emplace_back(value);
+                continue;
             }
-            if (const std::string error = spec->apply(options, line.command, value); !error.empty())
-                return usageError(arg + " " + error);
-            continue;
+            break;
         }
-        if (bscCommand) {
-            words.push_back(arg);
-            continue;
+        const OptionReader::Step step = reader.next();
+        switch (step.kind) {
+        case OptionReader::Step::end:
+            reading = false;
+            break;
+        case OptionReader::Step::endOfOptions:
+        case OptionReader::Step::unknown:
+            return usageError("unknown option " + step.typed);
+        case OptionReader::Step::missingValue:
+        case OptionReader::Step::option: {
+            const OptionSpec& spec = optionTable()[static_cast<std::size_t>(step.id)];
+            if (!(spec.commands & bit))
+                return usageError(step.typed + " does not apply to " + line.command +
+                                  (options.query.empty() ? std::string() : " " + options.query));
+            if (step.kind == OptionReader::Step::missingValue)
+                return usageError(step.typed + " needs a value");
+            if (const std::string error = spec.apply(options, line.command, step.value.value_or(std::string()));
+                !error.empty())
+                return usageError(step.typed + " " + error);
+            break;
         }
-        const std::size_t eq = arg.find('=');
-        if (line.command != "send" || eq == std::string::npos || eq == 0)
-            return usageError("unexpected argument " + arg);
-        if (options.blocks.empty())
-            return usageError(arg + " comes before any --section");
-        options.blocks.back().items.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+        case OptionReader::Step::word: {
+            const std::string& arg = step.typed;
+            if (!arg.empty() && arg[0] == '-') // "-" alone
+                return usageError("unknown option " + arg);
+            if (bscCommand) {
+                words.push_back(arg);
+                break;
+            }
+            const std::size_t eq = arg.find('=');
+            if (line.command != "send" || eq == std::string::npos || eq == 0)
+                return usageError("unexpected argument " + arg);
+            if (options.blocks.empty())
+                return usageError(arg + " comes before any --section");
+            options.blocks.back().items.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+            break;
+        }
+        }
     }
     if (bscCommand)
         if (const std::string error = bscWords(options, words, bit == kBscQuery); !error.empty())
