@@ -105,7 +105,7 @@ void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
 
 } // namespace
 
-AutomationService::AutomationService() = default;
+AutomationService::AutomationService(services::SentWork& sentWork) : sentWork_(sentWork) { }
 
 AutomationService::~AutomationService()
 {
@@ -160,7 +160,7 @@ void AutomationService::start()
     std::string problem;
     bus_ = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
                                                         : platform::bus::BusKind::Session,
-                                                 [](std::function<void()> work) { services::sendWork(std::move(work)); },
+                                                 [this](std::function<void()> work) { sentWork_.send(std::move(work)); },
                                                  problem);
     if (!bus_) {
         xap::WriteLogFile(xap::kProgramName, problem);

@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
+#include "services/script/HostScripts.h"
 #include "xap/ProgramState.h"
 #include "xap/LogFileWriter.h"
 #include "xap/Logging.h"
@@ -43,7 +44,7 @@ protected:
         std::filesystem::create_directories(dir / "Data");
         xap::state().baseFolder = dir.path();
         xap::state().xapReady = false;
-        shell::wireSubsystems();
+        shell::wireSubsystems(scripts);
         services::loadSetupForm();
     }
     void TearDown() override
@@ -72,6 +73,7 @@ protected:
     }
 
     TempFolder dir;
+    services::HostScripts scripts;
 };
 
 } // namespace

@@ -26,7 +26,7 @@ protected:
         xap::state().baseFolder = dir.path();
         xap::state().xapReady = false;
         xap::PendingMessages().clear();
-        services::installHostScripts();
+        scripts.install();
         setup = services::loadSetupForm(); // creates the host object, which prepares the engine
         hs = setup->GetHSIface();
     }
@@ -66,6 +66,7 @@ protected:
     }
 
     TempFolder dir;
+    services::HostScripts scripts;
     vb::Ref<services::Setup> setup;
     vb::Ref<vb::Object> hs;
 };
@@ -125,15 +126,15 @@ TEST_F(ScriptHostTest, SyntaxErrorsAreReportedWithFileLineAndColumn)
 
 TEST_F(ScriptHostTest, EveryRunHasAModuleOfItsOwn)
 {
-    // Module numbers count across the whole program (other tests ran scripts before).
-    const std::int32_t before = services::hostScripts().runCount();
+    // Module numbers count the runs of the engine.
+    const std::int32_t before = scripts.runCount();
     script("count.vbs", "Dim n\r\nSub main(p)\r\n n = n + 1\r\n xap.SaveVar \"n\", n\r\nEnd Sub\r\n");
     vb::call(*hs, "Run", "count.vbs");
     vb::call(*hs, "Run", "count.vbs");
     EXPECT_EQ(vb::CLng(vb::call(*hs, "GetVar", "n")), 1); // module globals start afresh
-    EXPECT_EQ(services::hostScripts().runCount(), before + 2);
+    EXPECT_EQ(scripts.runCount(), before + 2);
     // A run's module is gone once the run has ended and nothing refers into it.
-    vbscript::ScriptControl& engine = services::hostScripts().engine();
+    vbscript::ScriptControl& engine = scripts.engine();
     EXPECT_EQ(engine.module("M" + std::to_string(before + 1)), nullptr);
     EXPECT_EQ(engine.module("M" + std::to_string(before + 2)), nullptr);
     services::ScriptFile file(engine);
@@ -162,11 +163,11 @@ TEST_F(ScriptHostTest, AModuleSomethingStillRefersIntoStaysAndWorks)
                        "Function Twice(x)\r\n Twice = x * 2\r\nEnd Function\r\n"
                        "Sub main(p)\r\n prefix = \"hello \"\r\n xap.SaveVar \"g\", New Greeter\r\n xap.SaveVar \"f\", GetRef(\"Twice\")\r\nEnd Sub\r\n");
     script("use.vbs", "Function main(p)\r\n Set g = xap.GetVar(\"g\")\r\n Set f = xap.GetVar(\"f\")\r\n main = g.Hi(\"you\") & \"|\" & f(21)\r\nEnd Function\r\n");
-    const std::int32_t before = services::hostScripts().runCount();
+    const std::int32_t before = scripts.runCount();
     vb::call(*hs, "Run", "keep.vbs");
-    EXPECT_NE(services::hostScripts().engine().module("M" + std::to_string(before + 1)), nullptr);
+    EXPECT_NE(scripts.engine().module("M" + std::to_string(before + 1)), nullptr);
     EXPECT_EQ(vb::CStr(runEx("use.vbs", "main")), "hello you|42");
-    EXPECT_EQ(services::hostScripts().engine().module("M" + std::to_string(before + 2)), nullptr);
+    EXPECT_EQ(scripts.engine().module("M" + std::to_string(before + 2)), nullptr);
 }
 
 // Files saved by Windows editors: UTF-16 with a byte-order mark, or UTF-8 with one.

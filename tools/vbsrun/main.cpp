@@ -11,17 +11,18 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
-void usage(std::ostream& out)
+void usage(std::ostream& out, const std::vector<vbsrun::ExtraObject>& extras)
 {
     out << "Usage: vbsrun [options] file.vbs [arguments...]\n"
            "Runs a VBScript file with a WScript object (Echo, Arguments, Quit, StdOut, ...).\n"
            "Errors are printed as file.vbs(line, column) runtime error N: Description.\n"
            "\n"
            "  --timeout MS   end the script with an error after MS milliseconds\n";
-    for (const vbsrun::ExtraObject& extra : vbsrun::extraObjects())
+    for (const vbsrun::ExtraObject& extra : extras)
         out << "  " << extra.option << std::string(extra.option.size() < 13 ? 13 - extra.option.size() : 1, ' ')
             << extra.help << "\n";
     out << "  -h, --help     show this text\n"
@@ -51,7 +52,9 @@ bool readMilliseconds(const std::string& text, int& value)
 
 int main(int argc, char** argv)
 {
-    vbsrun::registerBuiltInExtras();
+    // Goes after the options, which hold its objects.
+    vbsrun::ExtraSources sources;
+    const std::vector<vbsrun::ExtraObject> extras = vbsrun::builtInExtras(sources);
     vbsrun::RunOptions options;
     int i = 1;
     for (; i < argc; ++i) {
@@ -63,7 +66,7 @@ int main(int argc, char** argv)
         if (arg.empty() || arg[0] != '-')
             break;
         if (arg == "-h" || arg == "--help") {
-            usage(std::cout);
+            usage(std::cout, extras);
             return 0;
         }
         if (arg == "-V" || arg == "--version") {
@@ -77,7 +80,7 @@ int main(int argc, char** argv)
             continue;
         }
         bool known = false;
-        for (const vbsrun::ExtraObject& extra : vbsrun::extraObjects()) {
+        for (const vbsrun::ExtraObject& extra : extras) {
             if (extra.option == arg) {
                 options.namedObjects.push_back({extra.name, {extra.create(), extra.globalMembers}});
                 known = true;

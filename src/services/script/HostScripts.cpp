@@ -13,7 +13,18 @@ constexpr std::int32_t kScriptTimeoutMs = 90000;
 }
 
 HostScripts::HostScripts() = default;
-HostScripts::~HostScripts() = default;
+
+HostScripts::~HostScripts()
+{
+    // A script that ends while the engine goes finds no service that is going too.
+    if (&host::scriptService() == this)
+        host::setScriptService(nullptr);
+}
+
+void HostScripts::install()
+{
+    host::setScriptService(this);
+}
 
 vbscript::ScriptControl& HostScripts::engine()
 {
@@ -58,17 +69,6 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
     // engine grow.
     engine().releaseModule(key);
     return result;
-}
-
-HostScripts& hostScripts()
-{
-    static HostScripts service;
-    return service;
-}
-
-void installHostScripts()
-{
-    host::setScriptService(&hostScripts());
 }
 
 } // namespace services

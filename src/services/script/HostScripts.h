@@ -2,6 +2,9 @@
 // object, and the host object's Run and RunEx, which load a script file into a fresh
 // module ("M" and a running number) and call a procedure in it. A run's module is
 // released when the run has ended and nothing refers into it.
+//
+// Its owner (the program's instance, a tool, a test) installs it as the host's script
+// service; it leaves that place when it goes.
 #pragma once
 
 #include "host/ScriptService.h"
@@ -18,7 +21,13 @@ namespace services {
 class HostScripts final : public host::ScriptService {
 public:
     HostScripts();
+    // Uninstalls itself first when it is the host's script service.
     ~HostScripts() override;
+    HostScripts(const HostScripts&) = delete;
+    HostScripts& operator=(const HostScripts&) = delete;
+
+    // Makes this the host's script service (host/ScriptService.h).
+    void install();
 
     void initScriptControl(host::Application& app) override;
     void run(const std::string& scriptFile) override;
@@ -35,9 +44,5 @@ private:
     std::unique_ptr<vbscript::ScriptControl> engine_;
     std::int32_t runs_ = 0;
 };
-
-// Installs the service for the program's host object (once).
-void installHostScripts();
-HostScripts& hostScripts();
 
 } // namespace services
