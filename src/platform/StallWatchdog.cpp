@@ -12,6 +12,7 @@ namespace platform {
 
 namespace {
 
+// Set from the stop signal's handler, which can reach nothing but a process-wide flag.
 std::atomic<bool> gStopRequested{false};
 // The end of the allowance of the bounded work running now (0 when none runs).
 std::atomic<long long> gBoundedUntilMs{0};
@@ -93,7 +94,7 @@ void StallWatchdog::watch()
             // The service manager's watchdog hears from healthy ticks only: a stalled
             // loop falls silent, and the manager restarts the program should this
             // watchdog fail to end it.
-            notifyWatchdog();
+            keepAlive_.notify();
             continue;
         }
         if (!reported) {

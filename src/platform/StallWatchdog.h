@@ -10,6 +10,8 @@
 // system calls.
 #pragma once
 
+#include "service/ServiceManager.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -60,6 +62,7 @@ private:
     Settings settings_;
     std::function<void()> giveUp_;
     std::atomic<long long> lastBeatMs_;
+    WatchdogKeepAlive keepAlive_; // the service manager's watchdog
     std::unique_ptr<Timer> beatTimer_;
     std::mutex mutex_;
     std::condition_variable wake_;
