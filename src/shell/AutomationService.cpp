@@ -156,7 +156,6 @@ void AutomationService::start()
     if (choice == QLatin1String("off"))
         return;
     const bool system = choice == QLatin1String("system");
-    platform::bus::setMemberNotes(automationMemberNotes());
     std::string problem;
     bus_ = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
                                                         : platform::bus::BusKind::Session,
@@ -167,6 +166,7 @@ void AutomationService::start()
         return;
     }
     platform::bus::AutomationBus& bus = *bus_;
+    bus.bridge().setMemberNotes(automationMemberNotes());
     bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
     bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
     bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
