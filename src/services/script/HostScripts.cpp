@@ -5,6 +5,7 @@
 #include "host/Application.h"
 #include "platform/StallWatchdog.h"
 #include "vbscript/ScriptControl.h"
+#include "vbscript/base/LibraryState.h"
 
 namespace services {
 
@@ -41,6 +42,8 @@ void HostScripts::initScriptControl(host::Application& app)
     control.setAllowUI(true);
     control.AddObject("xap", vb::Ref<vb::Object>(&app), true);
     control.setTimeout(kScriptTimeoutMs);
+    // Paths the scripts build from the base folder keep its spelling.
+    control.library().setVerbatimFolder(app.GetAppPath());
 }
 
 std::string HostScripts::nextModuleKey()

@@ -1,6 +1,6 @@
 // What the run-time library keeps for one engine: the creatable classes its host
-// registered, the message and input boxes, where a headless MsgBox writes, and the
-// sequence of Rnd. The engine owns one and outlives a Reset with it; library functions
+// registered, the message and input boxes, where a headless MsgBox writes, the
+// sequence of Rnd, and the host folder whose spelling file paths keep. The engine owns one and outlives a Reset with it; library functions
 // reach it through their context (BuiltinContext::library).
 #pragma once
 
@@ -38,11 +38,17 @@ public:
 
     RandomSequence& random() { return random_; }
 
+    // A folder of the host's own (its base folder) whose spelling the scripts' file
+    // paths keep: a "\" in it is part of a name ("": none).
+    void setVerbatimFolder(std::string folder) { verbatimFolder_ = std::move(folder); }
+    const std::string& verbatimFolder() const { return verbatimFolder_; }
+
 private:
     std::unordered_map<std::string, ObjectFactory, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> progIds_;
     UserInterface* userInterface_ = nullptr;
     std::function<void(const std::string&)> headlessSink_;
     RandomSequence random_;
+    std::string verbatimFolder_;
 };
 
 } // namespace vbscript
