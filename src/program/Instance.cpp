@@ -66,6 +66,7 @@ int Instance::run()
 void Instance::wireSubsystems()
 {
     shell::wireSubsystems(hostScripts_);
+    hostScripts_.setWorkAllowance(&boundedWork_);
     shell::ShellHooks& hooks = shell::hooks();
     hooks.startup.claimBaseFolder = [this] { return safeguards_.claimBaseFolder(); };
     hooks.startup.startWatchdogs = [this] { safeguards_.startWatchdogs(); };

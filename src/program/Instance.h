@@ -19,6 +19,7 @@
 #include "shell/ShellState.h"
 
 #include "host/HostRegistry.h"
+#include "platform/StallWatchdog.h"
 #include "platform/TerminationSignals.h"
 #include "services/ServicesState.h"
 #include "services/script/HostScripts.h"
@@ -68,6 +69,8 @@ private:
     xap::StateScope currentState_{state_};
     host::HostRegistry hostRegistry_;
     host::HostRegistryScope currentHostRegistry_{hostRegistry_};
+    // Where the host's scripts mark the time their time-out leaves them, for the watchdog.
+    platform::BoundedWorkAllowance boundedWork_;
     // The host's script engine, with the classes scripts create and their dialogs.
     services::HostScripts hostScripts_;
     services::ServicesState services_;
@@ -77,7 +80,7 @@ private:
     shell::ApplicationInstance application_;
     // Goes after everything below, while the application object and the host exist.
     shell::AutomationService automation_{sentWork_};
-    shell::Safeguards safeguards_;
+    shell::Safeguards safeguards_{&boundedWork_};
     std::optional<platform::TerminationSignals> stopRequests_;
     std::unique_ptr<shell::DesktopFace> desktop_;
     std::unique_ptr<bsc::EndpointService> endpoints_;

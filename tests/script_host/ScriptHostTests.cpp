@@ -2,6 +2,7 @@
 #include "services/script/ScriptFile.h"
 
 #include "host/Application.h"
+#include "platform/StallWatchdog.h"
 #include "services/Setup.h"
 #include "vbscript/ScriptControl.h"
 #include "xap/ProgramState.h"
@@ -11,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 using testing_support::TempFolder;
 
@@ -168,6 +173,29 @@ TEST_F(ScriptHostTest, AModuleSomethingStillRefersIntoStaysAndWorks)
     EXPECT_NE(scripts.engine().module("M" + std::to_string(before + 1)), nullptr);
     EXPECT_EQ(vb::CStr(runEx("use.vbs", "main")), "hello you|42");
     EXPECT_EQ(scripts.engine().module("M" + std::to_string(before + 2)), nullptr);
+}
+
+// A run marks itself as work its time-out bounds, in the allowance its owner gave, for
+// as long as it runs, and no longer.
+TEST_F(ScriptHostTest, ARunMarksItsAllowanceWhileItRuns)
+{
+    platform::BoundedWorkAllowance allowance;
+    scripts.setWorkAllowance(&allowance);
+    script("spin.vbs", "Function main(p)\r\n t = Timer\r\n Do While Timer - t < 0.3 And Timer >= t\r\n Loop\r\n main = 1\r\nEnd Function\r\n");
+    std::atomic<bool> running{true};
+    std::atomic<long long> seen{0};
+    std::thread watcher([&] {
+        while (running.load()) {
+            seen = std::max(seen.load(), allowance.untilMs.load());
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    EXPECT_EQ(vb::CLng(runEx("spin.vbs", "main")), 1);
+    running = false;
+    watcher.join();
+    EXPECT_GT(seen.load(), 0);
+    EXPECT_EQ(allowance.untilMs.load(), 0);
+    scripts.setWorkAllowance(nullptr);
 }
 
 // Files saved by Windows editors: UTF-16 with a byte-order mark, or UTF-8 with one.

@@ -7,6 +7,8 @@
 #include "vbscript/ScriptControl.h"
 #include "vbscript/base/LibraryState.h"
 
+#include <optional>
+
 namespace services {
 
 namespace {
@@ -62,7 +64,9 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
     vb::Variant result;
     {
         // The script ends itself at its time-out; the stall watchdog leaves it that long.
-        platform::StallWatchdog::BoundedWork bounded(kScriptTimeoutMs / 1000 + 5);
+        std::optional<platform::StallWatchdog::BoundedWork> bounded;
+        if (allowance_)
+            bounded.emplace(*allowance_, kScriptTimeoutMs / 1000 + 5);
         ScriptFile script(engine());
         script.Add(scriptFile, key);
         result = script.Run(function, param);

@@ -12,6 +12,9 @@
 #include <cstdint>
 #include <memory>
 
+namespace platform {
+struct BoundedWorkAllowance;
+}
 namespace vbscript {
 class ScriptControl;
 }
@@ -28,6 +31,9 @@ public:
 
     // Makes this the host's script service (host/ScriptService.h).
     void install();
+    // Where a run marks itself as work that ends by its time-out, so that the stall
+    // watchdog leaves it that long (null: nowhere); it outlives this object.
+    void setWorkAllowance(platform::BoundedWorkAllowance* allowance) { allowance_ = allowance; }
 
     void initScriptControl(host::Application& app) override;
     void run(const std::string& scriptFile) override;
@@ -42,6 +48,7 @@ private:
     std::string nextModuleKey();
 
     std::unique_ptr<vbscript::ScriptControl> engine_;
+    platform::BoundedWorkAllowance* allowance_ = nullptr;
     std::int32_t runs_ = 0;
 };
 
