@@ -54,7 +54,8 @@ int main(int argc, char** argv)
     std::ofstream(base + "/Scripts/cb.vbs") << "Dim seen\r\nFunction OnChange(p)\r\n seen = p & \"!\"\r\n OnChange = Len(seen)\r\nEnd Function\r\n";
     xap::state().baseFolder = base;
     xap::state().xapReady = false;
-    services::installHostScripts();
+    services::HostScripts scripts;
+    scripts.install();
     vb::Ref<services::Setup> setup = services::loadSetupForm();
     vb::Ref<vb::Object> hs = setup->GetHSIface();
 

@@ -6,6 +6,7 @@
 #include "audrey/AudreyPlugin.h"
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
+#include "services/script/HostScripts.h"
 #include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
@@ -38,7 +39,7 @@ struct HostFixture {
         xap::state().baseFolder = base.string();
         xap::state().xapSource = "vyn.Audrey.bench";
         xap::state().xapUID = "FF.0097:00";
-        shell::wireSubsystems(); // the dispatch finds the plug-in through the program's hooks
+        shell::wireSubsystems(scripts); // the dispatch finds the plug-in through the program's hooks
         xap::setMessageSender(&sender);
         xap::state().xapReady = true;
         setup = services::loadSetupForm();
@@ -59,6 +60,7 @@ struct HostFixture {
         xap::setMessageSender(nullptr);
         std::filesystem::remove_all(base);
     }
+    services::HostScripts scripts;
     std::filesystem::path base;
     NullSender sender;
     vb::Ref<services::Setup> setup;

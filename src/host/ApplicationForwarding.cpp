@@ -143,7 +143,7 @@ void Application::Keys(const std::string& k, const std::string& title, vb::Optio
 
 std::int32_t Application::Launch(const std::string& name, vb::Optional<std::string> params, vb::Optional<std::string>)
 {
-    const std::int64_t pid = launchProgram(platform::toPosixPath(name), params.value_or(std::string()));
+    const std::int64_t pid = launchProgram(platform::toPosixPath(name, xap::state().baseFolder), params.value_or(std::string()));
     if (pid > INT32_MAX || pid < INT32_MIN)
         vb::raiseError(vb::err::Overflow);
     return static_cast<std::int32_t>(pid);

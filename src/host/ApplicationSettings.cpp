@@ -65,7 +65,7 @@ void Application::DeleteVar(const std::string& name)
 std::string Application::iniFilePath(std::string_view fileName)
 {
     // The file name comes from a plug-in or script, in the Windows form.
-    return platform::joinPath(xap::state().baseFolder, "Config/" + platform::toPosixPath(fileName));
+    return platform::joinPath(xap::state().baseFolder, "Config/" + platform::toPosixPath(fileName, xap::state().baseFolder));
 }
 
 services::IniTool& Application::loadSharedIni(const std::string& fileName)

@@ -15,7 +15,7 @@ vb::Variant ScriptService::runEx(const std::string&, const std::string&, const v
 
 ScriptService& scriptService()
 {
-    // Without a service set, scripts do nothing.
+    // Without a service set, scripts do nothing. The do-nothing service holds no state.
     static ScriptService none;
     ScriptService* service = hostRegistry().scriptService;
     return service ? *service : none;

@@ -10,7 +10,8 @@ namespace platform {
 namespace {
 
 // Two prepared framings; the active one is switched atomically so that a report
-// never reads one that is being written.
+// never reads one that is being written. Process-wide, as the activity below: the fatal
+// signal handler and the stall watchdog's thread write the report from them alone.
 struct Framing {
     char logPath[4096];
     char prefix[256];

@@ -11,6 +11,8 @@ namespace platform {
 
 namespace {
 
+// How the process was started (argv[0], located once at the start of main): a fact of
+// the process, not of one running program, so it stays process-wide.
 std::string& invocationPath()
 {
     static std::string path;
@@ -81,6 +83,7 @@ std::string locate(const std::string& argv0)
     return {};
 }
 
+// The process's --base option, set once at the start of main before any instance exists.
 std::string& chosenBaseFolder()
 {
     static std::string folder;

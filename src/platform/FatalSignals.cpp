@@ -30,6 +30,7 @@ void onFatalSignal(int signal)
 
 void installFatalSignalReports()
 {
+    // Process-wide, as the handlers are: they are installed once per process.
     static bool installed = false;
     if (installed)
         return;

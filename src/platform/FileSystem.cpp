@@ -67,42 +67,23 @@ std::optional<std::string> matchInFolder(const std::string& folder, std::string_
     throw vb::Error(number, description + ": " + path);
 }
 
-std::vector<std::string>& verbatimFolders()
+// Length of `verbatimFolder` when `path` begins with it (followed by a separator or the
+// end); 0 otherwise.
+std::size_t verbatimPrefix(std::string_view path, std::string_view verbatimFolder)
 {
-    static std::vector<std::string> folders;
-    return folders;
-}
-
-// Length of the verbatim folder that `path` begins with (followed by a separator or the
-// end), the longest when several do; 0 when none.
-std::size_t verbatimPrefix(std::string_view path)
-{
-    std::size_t best = 0;
-    for (const std::string& folder : verbatimFolders()) {
-        if (folder.size() <= best || path.substr(0, folder.size()) != folder)
-            continue;
-        if (path.size() == folder.size() || path[folder.size()] == '\\' || path[folder.size()] == '/')
-            best = folder.size();
-    }
-    return best;
+    while (verbatimFolder.size() > 1 && verbatimFolder.back() == '/')
+        verbatimFolder.remove_suffix(1);
+    const std::size_t size = verbatimFolder.size();
+    if (size == 0 || path.substr(0, size) != verbatimFolder)
+        return 0;
+    return path.size() == size || path[size] == '\\' || path[size] == '/' ? size : 0;
 }
 
 } // namespace
 
-void addVerbatimFolder(std::string_view folder)
+std::string toPosixPath(std::string_view path, std::string_view verbatimFolder)
 {
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.remove_suffix(1);
-    if (folder.empty())
-        return;
-    auto& folders = verbatimFolders();
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-        folders.emplace_back(folder);
-}
-
-std::string toPosixPath(std::string_view path)
-{
-    const std::size_t keep = verbatimPrefix(path);
+    const std::size_t keep = verbatimPrefix(path, verbatimFolder);
     std::string out(path);
     for (std::size_t i = keep; i < out.size(); ++i) {
         if (out[i] == '\\')

@@ -18,13 +18,10 @@ namespace platform {
 
 // A path in the Windows form that scripts and plug-ins hand the host, as a POSIX path:
 // "c:\a\b" -> "/a/b"; "\\server\share\x" -> "//server/share/x"; "a\b" -> "a/b".
-// A path that begins with a verbatim folder (below) keeps that folder's own spelling:
-// only the rest is converted.
-std::string toPosixPath(std::string_view path);
-
-// Registers a folder of the program's own (its base folder) whose path the system gave
-// us: a "\" in it is a character of a name, never a separator.
-void addVerbatimFolder(std::string_view folder);
+// A path that begins with `verbatimFolder` (a folder of the program's own, its base
+// folder, whose path the system gave us) keeps that folder's own spelling: a "\" in it
+// is a character of a name, never a separator; only the rest is converted.
+std::string toPosixPath(std::string_view path, std::string_view verbatimFolder = {});
 
 // Joins a folder and a relative name with one "/".
 std::string joinPath(std::string_view folder, std::string_view name);

@@ -12,9 +12,8 @@ namespace platform {
 
 namespace {
 
+// Set from the stop signal's handler, which can reach nothing but a process-wide flag.
 std::atomic<bool> gStopRequested{false};
-// The end of the allowance of the bounded work running now (0 when none runs).
-std::atomic<long long> gBoundedUntilMs{0};
 
 long long monotonicMs()
 {
@@ -29,9 +28,10 @@ constexpr auto kLookEvery = std::chrono::milliseconds(200);
 
 } // namespace
 
-StallWatchdog::StallWatchdog(Settings settings, std::function<void()> giveUp)
+StallWatchdog::StallWatchdog(Settings settings, std::function<void()> giveUp, const BoundedWorkAllowance* allowance)
     : settings_(settings)
     , giveUp_(giveUp ? std::move(giveUp) : std::function<void()>([] { std::abort(); }))
+    , allowance_(allowance)
     , lastBeatMs_(monotonicMs())
     , beatTimer_(std::make_unique<Timer>([this] { beat(); }))
 {
@@ -55,15 +55,16 @@ void StallWatchdog::beat()
     lastBeatMs_.store(monotonicMs());
 }
 
-StallWatchdog::BoundedWork::BoundedWork(int seconds)
-    : previousUntilMs_(gBoundedUntilMs.load())
+StallWatchdog::BoundedWork::BoundedWork(BoundedWorkAllowance& allowance, int seconds)
+    : allowance_(allowance)
+    , previousUntilMs_(allowance.untilMs.load())
 {
-    gBoundedUntilMs.store(std::max(previousUntilMs_, monotonicMs() + static_cast<long long>(seconds) * 1000));
+    allowance_.untilMs.store(std::max(previousUntilMs_, monotonicMs() + static_cast<long long>(seconds) * 1000));
 }
 
 StallWatchdog::BoundedWork::~BoundedWork()
 {
-    gBoundedUntilMs.store(previousUntilMs_);
+    allowance_.untilMs.store(previousUntilMs_);
 }
 
 void StallWatchdog::noteStopRequest()
@@ -87,13 +88,14 @@ void StallWatchdog::watch()
         const long long lastBeat = lastBeatMs_.load();
         const long long quietMs = now - lastBeat;
         // Bounded work running now is left its allowance before the stall is counted.
-        const long long stalledMs = now - std::max(lastBeat, gBoundedUntilMs.load());
+        const long long boundedUntil = allowance_ ? allowance_->untilMs.load() : 0;
+        const long long stalledMs = now - std::max(lastBeat, boundedUntil);
         if (stalledMs < stallMs) {
             reported = false;
             // The service manager's watchdog hears from healthy ticks only: a stalled
             // loop falls silent, and the manager restarts the program should this
             // watchdog fail to end it.
-            notifyWatchdog();
+            keepAlive_.notify();
             continue;
         }
         if (!reported) {

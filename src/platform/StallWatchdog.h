@@ -10,6 +10,8 @@
 // system calls.
 #pragma once
 
+#include "service/ServiceManager.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -21,14 +23,23 @@ namespace platform {
 
 class Timer;
 
+// The end of the allowance of the bounded work running now (0 when none runs): marked by
+// the work on the program's thread, read by the stall watchdog's thread. Its owner (the
+// program's instance) hands it to both.
+struct BoundedWorkAllowance {
+    std::atomic<long long> untilMs{0};
+};
+
 class StallWatchdog {
 public:
     struct Settings {
         int stallSeconds = 30;
         int graceSeconds = 60;
     };
-    // `giveUp` runs on the watchdog thread; the default aborts the process.
-    explicit StallWatchdog(Settings settings, std::function<void()> giveUp = {});
+    // `giveUp` runs on the watchdog thread; the default aborts the process. The bounded
+    // work marked in `allowance` (when given; it outlives the watchdog) is left its time.
+    explicit StallWatchdog(Settings settings, std::function<void()> giveUp = {},
+                           const BoundedWorkAllowance* allowance = nullptr);
     ~StallWatchdog();
     StallWatchdog(const StallWatchdog&) = delete;
     StallWatchdog& operator=(const StallWatchdog&) = delete;
@@ -41,12 +52,13 @@ public:
     // of its allowance, so the watchdog never ends work that would end by itself.
     class BoundedWork {
     public:
-        explicit BoundedWork(int seconds);
+        BoundedWork(BoundedWorkAllowance& allowance, int seconds);
         ~BoundedWork();
         BoundedWork(const BoundedWork&) = delete;
         BoundedWork& operator=(const BoundedWork&) = delete;
 
     private:
+        BoundedWorkAllowance& allowance_;
         long long previousUntilMs_;
     };
 
@@ -59,7 +71,9 @@ private:
 
     Settings settings_;
     std::function<void()> giveUp_;
+    const BoundedWorkAllowance* allowance_;
     std::atomic<long long> lastBeatMs_;
+    WatchdogKeepAlive keepAlive_; // the service manager's watchdog
     std::unique_ptr<Timer> beatTimer_;
     std::mutex mutex_;
     std::condition_variable wake_;

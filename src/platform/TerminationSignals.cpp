@@ -12,6 +12,7 @@ namespace platform {
 
 namespace {
 
+// Process-wide: the signal handler can reach nothing else.
 int gPipe[2] = {-1, -1};
 
 // A service manager's stop, Ctrl+C, and the hang-up of the terminal the program runs in

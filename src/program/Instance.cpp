@@ -11,6 +11,7 @@
 #include "platform/service/ServiceManager.h"
 #include "services/Setup.h"
 #include "tallis/Version.h"
+#include "vbscript/ScriptControl.h"
 #include "xap/Logging.h"
 
 #include <QCoreApplication>
@@ -64,7 +65,8 @@ int Instance::run()
 // safeguards' steps; the event loop's end.
 void Instance::wireSubsystems()
 {
-    shell::wireSubsystems();
+    shell::wireSubsystems(hostScripts_);
+    hostScripts_.setWorkAllowance(&boundedWork_);
     shell::ShellHooks& hooks = shell::hooks();
     hooks.startup.claimBaseFolder = [this] { return safeguards_.claimBaseFolder(); };
     hooks.startup.startWatchdogs = [this] { safeguards_.startWatchdogs(); };
@@ -88,7 +90,7 @@ void Instance::takeStopRequests()
 
 void Instance::installDesktop()
 {
-    desktop_ = shell::installDesktopFace();
+    desktop_ = shell::installDesktopFace(application_.withoutTray, hostScripts_.engine().library());
 }
 
 // The start object loads the main form, whose load is the program's start-up: the

@@ -1,8 +1,10 @@
 // The running program: one object, made in main, that owns the program's parts in the
-// order they are made and hands them down. In order: the paths and settings with the
-// log and the send path (xap::ProgramState), the hosted plug-in's registry and the
-// device-change observers (host::HostRegistry), the Setup form and what the device
-// file left (services::ServicesState), the shell's steps with the main form and the
+// order they are made and hands them down. In order: the mailbox of the program's
+// thread, where other threads send work (services::SentWork), the paths and settings
+// with the log and the send path (xap::ProgramState), the hosted plug-in's registry and
+// the device-change observers (host::HostRegistry), the host's script engine
+// (services::HostScripts), the Setup form and what the device file left
+// (services::ServicesState), the shell's steps with the main form and the
 // start object (shell::ShellState) — all current while the instance lives — the
 // application object, the bus service, the safeguards, the system's stop requests, the
 // desktop face and the BSC endpoints.
@@ -17,8 +19,11 @@
 #include "shell/ShellState.h"
 
 #include "host/HostRegistry.h"
+#include "platform/StallWatchdog.h"
 #include "platform/TerminationSignals.h"
 #include "services/ServicesState.h"
+#include "services/script/HostScripts.h"
+#include "wait/SentWork.h"
 #include "xap/ProgramState.h"
 
 #include <memory>
@@ -57,18 +62,25 @@ private:
     int refuseToStart();
     int finish(int status);
 
+    // First, so that it outlives everything that sends to it or waits on it.
+    services::SentWork sentWork_;
+    services::SentWork::Receiving receivingSentWork_{sentWork_};
     xap::ProgramState state_;
     xap::StateScope currentState_{state_};
     host::HostRegistry hostRegistry_;
     host::HostRegistryScope currentHostRegistry_{hostRegistry_};
+    // Where the host's scripts mark the time their time-out leaves them, for the watchdog.
+    platform::BoundedWorkAllowance boundedWork_;
+    // The host's script engine, with the classes scripts create and their dialogs.
+    services::HostScripts hostScripts_;
     services::ServicesState services_;
     services::ServicesScope currentServices_{services_};
     shell::ShellState shell_;
     shell::ShellScope currentShell_{shell_};
     shell::ApplicationInstance application_;
     // Goes after everything below, while the application object and the host exist.
-    shell::AutomationService automation_;
-    shell::Safeguards safeguards_;
+    shell::AutomationService automation_{sentWork_};
+    shell::Safeguards safeguards_{&boundedWork_};
     std::optional<platform::TerminationSignals> stopRequests_;
     std::unique_ptr<shell::DesktopFace> desktop_;
     std::unique_ptr<bsc::EndpointService> endpoints_;

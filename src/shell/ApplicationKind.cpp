@@ -5,26 +5,6 @@
 
 namespace shell {
 
-namespace {
-
-bool& withoutTrayFlag()
-{
-    static bool flag = false;
-    return flag;
-}
-
-} // namespace
-
-bool desktopWithoutTray()
-{
-    return withoutTrayFlag();
-}
-
-void setDesktopWithoutTray(bool withoutTray)
-{
-    withoutTrayFlag() = withoutTray;
-}
-
 ApplicationInstance createApplication(int& argc, char** argv)
 {
     ApplicationInstance instance;
@@ -45,7 +25,6 @@ ApplicationInstance createApplication(int& argc, char** argv)
     instance.headless = platform == "offscreen" || platform == "minimal";
     // A desktop without a tray still gets the program's window (and its menu).
     instance.withoutTray = !instance.headless && !QSystemTrayIcon::isSystemTrayAvailable();
-    setDesktopWithoutTray(instance.withoutTray);
     instance.app = std::move(app);
     return instance;
 }

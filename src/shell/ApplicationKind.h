@@ -24,8 +24,4 @@ inline constexpr const char* kHeadlessNote = "No display or system tray: desktop
 inline constexpr const char* kWithoutTrayNote =
     "No system tray on this desktop: the remote-control window is shown instead of the tray icon";
 
-// True when the running desktop has no system tray (set by createApplication).
-bool desktopWithoutTray();
-void setDesktopWithoutTray(bool withoutTray);
-
 } // namespace shell

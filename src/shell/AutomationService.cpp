@@ -105,7 +105,7 @@ void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
 
 } // namespace
 
-AutomationService::AutomationService() = default;
+AutomationService::AutomationService(services::SentWork& sentWork) : sentWork_(sentWork) { }
 
 AutomationService::~AutomationService()
 {
@@ -156,17 +156,17 @@ void AutomationService::start()
     if (choice == QLatin1String("off"))
         return;
     const bool system = choice == QLatin1String("system");
-    platform::bus::setMemberNotes(automationMemberNotes());
     std::string problem;
     bus_ = platform::bus::AutomationBus::connect(system ? platform::bus::BusKind::System
                                                         : platform::bus::BusKind::Session,
-                                                 [](std::function<void()> work) { services::sendWork(std::move(work)); },
+                                                 [this](std::function<void()> work) { sentWork_.send(std::move(work)); },
                                                  problem);
     if (!bus_) {
         xap::WriteLogFile(xap::kProgramName, problem);
         return;
     }
     platform::bus::AutomationBus& bus = *bus_;
+    bus.bridge().setMemberNotes(automationMemberNotes());
     bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
     bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
     bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });

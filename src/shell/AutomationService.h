@@ -16,13 +16,19 @@ class AutomationBus;
 class SignalInterest;
 } // namespace platform::bus
 
+namespace services {
+class SentWork;
+}
+
 namespace shell {
 
 // One program's service. Its owner starts it once the node is bound and the plug-in
 // created, and destroys it while the application object and the host still exist.
 class AutomationService {
 public:
-    AutomationService();
+    // Calls from the bus's threads go to the program's thread through `sentWork`, which
+    // outlives the service.
+    explicit AutomationService(services::SentWork& sentWork);
     // Stops the service.
     ~AutomationService();
     AutomationService(const AutomationService&) = delete;
@@ -48,6 +54,7 @@ private:
 
     void installObservers();
 
+    services::SentWork& sentWork_;
     std::unique_ptr<platform::bus::AutomationBus> bus_;
     // Whether anyone listens for XapReceived (program thread).
     std::unique_ptr<platform::bus::SignalInterest> xapInterest_;

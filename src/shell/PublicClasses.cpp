@@ -66,10 +66,10 @@ vb::Ref<vb::Object> createPublicObject(std::string_view name)
     return nullptr;
 }
 
-void registerPublicClasses()
+void registerPublicClasses(vbscript::LibraryState& library)
 {
     for (const PublicClass& c : kClasses)
-        vbscript::registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name), c.create);
+        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name), c.create);
 }
 
 } // namespace shell

@@ -4,6 +4,10 @@
 
 #include "automation/Object.h"
 
+namespace vbscript {
+class LibraryState;
+}
+
 #include <span>
 #include <string_view>
 
@@ -25,7 +29,8 @@ std::span<const PublicClass> publicClasses();
 // or null when there is no such class or no such instance yet.
 vb::Ref<vb::Object> createPublicObject(std::string_view name);
 
-// Makes every public class creatable by its ProgID ("raruveViziva.DeviceClass").
-void registerPublicClasses();
+// Makes every public class creatable by its ProgID ("raruveViziva.DeviceClass") in the
+// scripts of the engine `library` belongs to.
+void registerPublicClasses(vbscript::LibraryState& library);
 
 } // namespace shell

@@ -46,7 +46,7 @@ GuardSettings readGuardSettings(const std::string& baseFolder)
     return settings;
 }
 
-Safeguards::Safeguards() = default;
+Safeguards::Safeguards(const platform::BoundedWorkAllowance* allowance) : allowance_(allowance) { }
 
 Safeguards::~Safeguards()
 {
@@ -80,7 +80,7 @@ void Safeguards::startWatchdogs()
 {
     const GuardSettings settings = readGuardSettings(xap::state().baseFolder);
     watchdog_ = std::make_unique<platform::StallWatchdog>(
-        platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds});
+        platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds}, nullptr, allowance_);
     checkpoints_ = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });
     checkpoints_->setInterval(settings.checkpointSeconds * 1000);
     checkpoints_->setEnabled(true);

@@ -20,6 +20,7 @@
 #include <string_view>
 
 namespace platform {
+struct BoundedWorkAllowance;
 class InstanceLock;
 class StallWatchdog;
 class Timer;
@@ -40,7 +41,9 @@ GuardSettings readGuardSettings(const std::string& baseFolder);
 // and the device checkpoints. The program's instance owns them; all go with it.
 class Safeguards {
 public:
-    Safeguards();
+    // The stall watchdog leaves the bounded work marked in `allowance` (when given; it
+    // outlives the safeguards) its time.
+    explicit Safeguards(const platform::BoundedWorkAllowance* allowance = nullptr);
     ~Safeguards();
     Safeguards(const Safeguards&) = delete;
     Safeguards& operator=(const Safeguards&) = delete;
@@ -57,6 +60,7 @@ public:
     void release();
 
 private:
+    const platform::BoundedWorkAllowance* allowance_;
     std::unique_ptr<platform::InstanceLock> lock_;
     std::unique_ptr<platform::StallWatchdog> watchdog_;
     std::unique_ptr<platform::Timer> checkpoints_;

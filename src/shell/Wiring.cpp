@@ -11,19 +11,21 @@
 #include "services/Setup.h"
 #include "ini/StateNotices.h"
 #include "services/script/HostScripts.h"
-#include "vbscript/builtins/Builtins.h"
+#include "vbscript/ScriptControl.h"
+#include "vbscript/base/LibraryState.h"
 #include "xap/Logging.h"
 
 namespace shell {
 
-void wireSubsystems()
+void wireSubsystems(services::HostScripts& scripts)
 {
     // Scripts run in the host's shared engine; without a desktop a script's MsgBox
     // writes its text to the log file.
-    services::installHostScripts();
-    registerPublicClasses();
+    scripts.install();
+    vbscript::LibraryState& library = scripts.engine().library();
+    registerPublicClasses(library);
     services::setStateNoticeWriter(writeStateNotice);
-    vbscript::setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
+    library.setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
 
     ShellHooks& h = hooks();
     h.startup.loadSetupForm = [] { services::loadSetupForm(); };

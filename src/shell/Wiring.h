@@ -2,8 +2,13 @@
 // host, and both ways the program ends.
 #pragma once
 
+namespace services {
+class HostScripts;
+}
+
 namespace shell {
 
-void wireSubsystems();
+// `scripts` becomes the host's script service; its owner keeps it while the host lives.
+void wireSubsystems(services::HostScripts& scripts);
 
 } // namespace shell

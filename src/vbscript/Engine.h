@@ -105,6 +105,8 @@ public:
     // The locale of this engine's scripts (SetLocale); en-US until a script changes it.
     std::int32_t localeId() const override { return localeId_; }
     void setLocaleId(std::int32_t lcid) override { localeId_ = lcid; }
+    // The host's classes, the boxes and Rnd's sequence; a reset keeps them.
+    LibraryState& library() override { return library_; }
     void setTimeout(std::int32_t ms) { timeoutMs_ = ms; }
     std::int32_t timeout() const { return timeoutMs_; }
     // Deepest nesting of procedure calls before error 28 "Out of stack space".
@@ -194,6 +196,8 @@ private:
     void releaseEverything();
     void buryRetired();
 
+    // First, so that it outlives whatever a script's code leaves to release.
+    LibraryState library_;
     bool allowUI_ = false;
     std::int32_t timeoutMs_ = 10000;
     int maxDepth_ = 3000;

@@ -151,6 +151,11 @@ void ScriptControl::clearError()
     engine_->clearError();
 }
 
+LibraryState& ScriptControl::library()
+{
+    return engine_->library();
+}
+
 Engine& ScriptControl::engine()
 {
     return *engine_;

@@ -22,6 +22,7 @@
 namespace vbscript {
 
 class Engine; // the interpreter behind the control
+class LibraryState;
 
 struct ScriptError {
     std::int32_t number = 0; // 0 when there is no error
@@ -79,6 +80,10 @@ public:
 
     const ScriptError& error() const;
     void clearError();
+
+    // What the run-time library keeps for this engine: the classes the host lets its
+    // scripts create, the message boxes, the headless MsgBox's sink (Reset keeps them).
+    LibraryState& library();
 
     Engine& engine();
 

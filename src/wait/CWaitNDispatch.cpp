@@ -1,7 +1,5 @@
 #include "CWaitNDispatch.h"
 
-#include "SentWork.h"
-
 #include <chrono>
 
 namespace services {
@@ -15,6 +13,16 @@ const vb::MemberTable<CWaitNDispatch>& CWaitNDispatch::members()
     });
     return table;
 }
+
+CWaitNDispatch::CWaitNDispatch() : sentWork_(SentWork::ofThisThread())
+{
+    if (!sentWork_) {
+        own_ = std::make_unique<SentWork>();
+        sentWork_ = own_.get();
+    }
+}
+
+CWaitNDispatch::CWaitNDispatch(SentWork& sentWork) : sentWork_(&sentWork) { }
 
 CWaitNDispatch::~CWaitNDispatch()
 {
@@ -42,7 +50,7 @@ void CWaitNDispatch::Wait(std::int32_t waitMilliseconds)
 
     // A steady clock: changing the system time neither shortens nor stretches the wait.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
-    waitRunningSentWork(deadline, [this] { return signalled_.load(); });
+    sentWork_->waitRunning(deadline, [this] { return signalled_.load(); });
     signalled_ = true;
     if (onTimer_)
         onTimer_();
@@ -56,7 +64,7 @@ void CWaitNDispatch::Cancel()
             return;
         signalled_ = true;
     }
-    wakeSentWorkWaiters();
+    sentWork_->wakeWaiters();
 }
 
 } // namespace services

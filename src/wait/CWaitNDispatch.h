@@ -4,15 +4,19 @@
 // The program's own queued work (timers, socket notifications, clicks) is not run
 // during the wait: it stays in the event queue and is handled after Wait returns.
 // Work sent from other threads (SentWork: calls of outside clients) is run during the
-// wait, as messages sent to a window are. Cancel may be called from any thread; a wait
-// ends as soon as it is.
+// wait, as messages sent to a window are: the work sent to the mailbox given, or else to
+// the creating thread's mailbox (none: the wait runs nothing). Cancel may be called from
+// any thread; a wait ends as soon as it is.
 #pragma once
+
+#include "SentWork.h"
 
 #include "automation/MemberTable.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace services {
@@ -26,7 +30,8 @@ public:
     static constexpr const char* kNotReentrantText =
         "This function is not reentrant. If you want to wait for a second period use a new object";
 
-    CWaitNDispatch() = default;
+    CWaitNDispatch();
+    explicit CWaitNDispatch(SentWork& sentWork);
     ~CWaitNDispatch() override;
 
     bool IsWaiting() const { return waiting_.load(); }
@@ -39,6 +44,8 @@ public:
     void setOnTimer(std::function<void()> handler) { onTimer_ = std::move(handler); }
 
 private:
+    std::unique_ptr<SentWork> own_; // the mailbox of a wait that receives nothing
+    SentWork* sentWork_;
     std::atomic<bool> waiting_ = false;
     std::mutex mutex_; // makes the waiting check and its setting one step
     std::atomic<bool> signalled_ = false;

@@ -9,20 +9,17 @@
 
 namespace services {
 
-namespace {
-
-struct Mailbox {
+struct SentWork::Mailbox {
     std::mutex mutex;
     std::condition_variable arrived;
     std::deque<std::function<void()>> queue;
-    bool drainPosted = false; // a runSentWork is queued in the event loop
+    bool drainPosted = false; // a runAll is queued in the event loop
 };
 
-Mailbox& mailbox()
-{
-    static Mailbox box;
-    return box;
-}
+namespace {
+
+// The receiving thread's mailbox: a thread receives for one owner at a time.
+thread_local SentWork* tReceiving = nullptr;
 
 void runOne(std::function<void()>& work)
 {
@@ -35,9 +32,13 @@ void runOne(std::function<void()>& work)
 
 } // namespace
 
-void sendWork(std::function<void()> work)
+SentWork::SentWork() : box_(std::make_shared<Mailbox>()) { }
+
+SentWork::~SentWork() = default;
+
+void SentWork::send(std::function<void()> work)
 {
-    Mailbox& box = mailbox();
+    Mailbox& box = *box_;
     bool post = false;
     {
         std::lock_guard lock(box.mutex);
@@ -47,14 +48,22 @@ void sendWork(std::function<void()> work)
     }
     box.arrived.notify_all();
     if (post) {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, [] { runSentWork(); }, Qt::QueuedConnection);
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            std::weak_ptr<Mailbox> weak = box_;
+            QMetaObject::invokeMethod(
+                app,
+                [this, weak] {
+                    if (const std::shared_ptr<Mailbox> alive = weak.lock())
+                        runAll();
+                },
+                Qt::QueuedConnection);
+        }
     }
 }
 
-std::size_t runSentWork()
+std::size_t SentWork::runAll()
 {
-    Mailbox& box = mailbox();
+    Mailbox& box = *box_;
     std::size_t ran = 0;
     std::unique_lock lock(box.mutex);
     box.drainPosted = false;
@@ -69,9 +78,9 @@ std::size_t runSentWork()
     return ran;
 }
 
-void waitRunningSentWork(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done)
+void SentWork::waitRunning(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done)
 {
-    Mailbox& box = mailbox();
+    Mailbox& box = *box_;
     std::unique_lock lock(box.mutex);
     while (!done()) {
         if (!box.queue.empty()) {
@@ -87,11 +96,26 @@ void waitRunningSentWork(std::chrono::steady_clock::time_point deadline, const s
     }
 }
 
-void wakeSentWorkWaiters()
+void SentWork::wakeWaiters()
 {
-    Mailbox& box = mailbox();
+    Mailbox& box = *box_;
     { std::lock_guard lock(box.mutex); }
     box.arrived.notify_all();
+}
+
+SentWork* SentWork::ofThisThread()
+{
+    return tReceiving;
+}
+
+SentWork::Receiving::Receiving(SentWork& work) : previous_(tReceiving)
+{
+    tReceiving = &work;
+}
+
+SentWork::Receiving::~Receiving()
+{
+    tReceiving = previous_;
 }
 
 } // namespace services

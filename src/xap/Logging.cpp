@@ -114,8 +114,6 @@ void InitXapAt(const std::string& baseFolder, const std::string& programPath)
         ProgramState& program = state();
         program.machineName = LocalComputerName();
         program.baseFolder = baseFolder;
-        // Paths that scripts build from the base folder keep its spelling.
-        platform::addVerbatimFolder(program.baseFolder);
         // The program's path is kept as given: a POSIX path needs no rewriting of
         // development folders or network shares.
         program.programPath = programPath;

@@ -5,6 +5,7 @@
 #include "shell/ShellState.h"
 
 #include "xap/ProgramState.h"
+#include "wait/SentWork.h"
 #include "xap/ReportObservers.h"
 
 #include <QCoreApplication>
@@ -80,12 +81,13 @@ protected:
     xap::StateScope currentState_{state_};
     shell::ShellState shell_;
     shell::ShellScope currentShell_{shell_};
+    services::SentWork sentWork_;
 };
 
 TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
 {
     {
-        shell::AutomationService service;
+        shell::AutomationService service(sentWork_);
         service.start();
         ASSERT_TRUE(nameOnBus());
         EXPECT_TRUE(bool(shell_.inboundObserver));
@@ -115,7 +117,7 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
     xap::notifyLogRecord("Test", "after the service has gone");
 
     // A new service of the same program serves again.
-    shell::AutomationService again;
+    shell::AutomationService again(sentWork_);
     again.start();
     EXPECT_TRUE(nameOnBus());
 }
@@ -124,14 +126,14 @@ TEST_F(BusService, OffOrWithoutABusItStaysOffAndTheProgramRunsOn)
 {
     qputenv("TALLIS_BUS", "off");
     {
-        shell::AutomationService service;
+        shell::AutomationService service(sentWork_);
         service.start();
         EXPECT_FALSE(nameOnBus());
         EXPECT_FALSE(bool(shell_.inboundObserver));
     }
     qunsetenv("TALLIS_BUS");
     qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray("unix:path=") + dir_.path().toUtf8() + "/no-bus");
-    shell::AutomationService service;
+    shell::AutomationService service(sentWork_);
     service.start();
     EXPECT_FALSE(bool(shell_.inboundObserver));
     EXPECT_TRUE(state_.logRecordObservers.empty());

@@ -32,21 +32,17 @@ using platform::bus::Access;
 using platform::bus::BusInterface;
 using platform::bus::Folder;
 
-void installNotes()
+// The interfaces as the service builds them, with its notes.
+platform::bus::BusInterfaces& served()
 {
-    // Installed before any interface is first built, as the service does.
-    static const bool installed = [] {
-        platform::bus::setMemberNotes(shell::automationMemberNotes());
-        return true;
-    }();
-    (void)installed;
+    static platform::bus::BusInterfaces interfaces(shell::automationMemberNotes());
+    return interfaces;
 }
 
 template <class T>
 const BusInterface& interfaceOf()
 {
-    installNotes();
-    return platform::bus::busInterface(T::members().typeInfo(), T::members().className());
+    return served().of(T::members().typeInfo(), T::members().className());
 }
 
 const BusInterface& application()
@@ -65,7 +61,7 @@ const std::vector<const BusInterface*>& exportedInterfaces()
         &interfaceOf<host::CustomStatus>(),  &interfaceOf<shell::objcb>(),       &interfaceOf<shell::FRH>(),
         &interfaceOf<vb::Collection>(),
         // The text builder under the name it is made by (its objects say "clsString").
-        &platform::bus::busInterface(xap::clsString::members().typeInfo(), vb::make<xap::clsString>()->typeName()),
+        &served().of(xap::clsString::members().typeInfo(), vb::make<xap::clsString>()->typeName()),
     };
     return all;
 }
@@ -127,6 +123,20 @@ TEST(MemberNotes, TheInterfaceTakesNamesListsAndConfinedFiles)
     EXPECT_EQ(interfaceOf<vb::Collection>().findMethod("Add")->argNames, QStringList({"Item", "Key", "Before", "After"}));
     EXPECT_EQ(app.findMethod("NewIRKey")->argNames, QStringList({"dv", "label", "ircommand", "image", "row", "column"}));
     EXPECT_EQ(interfaceOf<services::Setup>().findMethod("IREvent")->access, Access::Admin);
+}
+
+// Each service's interfaces are built with its own notes, once per class.
+TEST(MemberNotes, InterfacesAreBuiltWithTheNotesOfTheirOwnService)
+{
+    platform::bus::BusInterfaces withNotes(shell::automationMemberNotes());
+    platform::bus::BusInterfaces without;
+    const auto& message = xap::XapMessage::members();
+    const BusInterface& noted = withNotes.of(message.typeInfo(), message.className());
+    const BusInterface& plain = without.of(message.typeInfo(), message.className());
+    EXPECT_EQ(noted.findMethod("GetItem")->argNames, QStringList({"sSection", "sItem"}));
+    EXPECT_EQ(plain.findMethod("GetItem")->argNames, QStringList({"arg0", "arg1"}));
+    EXPECT_EQ(&withNotes.of(message.typeInfo(), message.className()), &noted);
+    EXPECT_EQ(&without.of(message.typeInfo(), message.className()), &plain);
 }
 
 TEST(MemberNotes, EveryExportedArgumentHasAName)

@@ -12,19 +12,23 @@ namespace {
 
 TEST(PublicClasses, EveryCreatableClassIsCreatedAfreshByItsProgId)
 {
-    shell::registerPublicClasses();
+    vbscript::LibraryState library;
+    vbscript::LibraryState otherEngine;
+    shell::registerPublicClasses(library);
     for (const char* name : {"DeviceClass", "clsString", "EventClass", "condition", "devFunc", "CustomStatus", "objcb",
                              "XapMessage"}) {
-        vb::Ref<vb::Object> a = vbscript::createObjectByProgId(std::string("raruveViziva.") + name);
-        vb::Ref<vb::Object> b = vbscript::createObjectByProgId(std::string("RARUVEVIZIVA.") + name);
+        vb::Ref<vb::Object> a = vbscript::createObjectByProgId(library, std::string("raruveViziva.") + name);
+        vb::Ref<vb::Object> b = vbscript::createObjectByProgId(library, std::string("RARUVEVIZIVA.") + name);
         ASSERT_TRUE(a && b) << name;
         EXPECT_EQ(a->typeName(), name);
         EXPECT_NE(a.get(), b.get()) << name;
+        // Only the engine the classes were registered in knows them.
+        EXPECT_EQ(vbscript::createObjectByProgId(otherEngine, std::string("raruveViziva.") + name), nullptr) << name;
     }
     // The host object and the start object are the program's single instances: while
     // they do not exist there is nothing to create (CreateObject raises 429).
-    EXPECT_EQ(vbscript::createObjectByProgId("raruveViziva.Application"), nullptr);
-    EXPECT_EQ(vbscript::createObjectByProgId("raruveViziva.FRH"), nullptr);
+    EXPECT_EQ(vbscript::createObjectByProgId(library, "raruveViziva.Application"), nullptr);
+    EXPECT_EQ(vbscript::createObjectByProgId(library, "raruveViziva.FRH"), nullptr);
     EXPECT_EQ(shell::publicClasses().size(), 10u);
 }
 

@@ -26,10 +26,17 @@ using platform::bus::BusMethod;
 using platform::bus::BusProperty;
 using vb::VbType;
 
+// Interfaces built without member notes: every member takes the defaults.
+platform::bus::BusInterfaces& plain()
+{
+    static platform::bus::BusInterfaces interfaces;
+    return interfaces;
+}
+
 template <class T>
 const BusInterface& interfaceOf()
 {
-    return platform::bus::busInterface(T::members().typeInfo(), T::members().className());
+    return plain().of(T::members().typeInfo(), T::members().className());
 }
 
 const vb::MemberInfo& entry(const vb::TypeInfo& type, std::string_view name, vb::CallKind kind)

@@ -87,11 +87,10 @@ TEST(ScriptDialogs, InputBoxTextOrNothingWhenCancelled)
 TEST(ScriptDialogs, ScriptsAllowedUserInterfaceGetTheDialog)
 {
     shell::ScriptDialogs dialogs;
-    vbscript::setUserInterface(&dialogs);
     vbscript::ScriptControl control;
+    control.library().setUserInterface(&dialogs);
     control.setAllowUI(true);
     DialogDriver driver([](QWidget* m) { press(m, QMessageBox::Yes); });
     EXPECT_EQ(vb::CLng(control.Eval("MsgBox(\"Lights on?\", vbYesNo, \"House\")")), 6);
     EXPECT_EQ(driver.title, "House");
-    vbscript::setUserInterface(nullptr);
 }

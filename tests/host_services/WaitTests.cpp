@@ -87,6 +87,9 @@ TEST(WaitNDispatch, QueuedWorkWaitsUntilAfterTheWaitAndWaitEventsRunsIt)
     QCoreApplication application(argc, argv);
     int ran = 0;
     QTimer::singleShot(0, [&] { ++ran; });
+    // This thread receives the work other threads send, as the program's thread does.
+    services::SentWork mailbox;
+    services::SentWork::Receiving receiving(mailbox);
     vb::Ref<CWaitNDispatch> wait = vb::make<CWaitNDispatch>();
     wait->Wait(50);
     EXPECT_EQ(ran, 0);
@@ -101,14 +104,14 @@ TEST(WaitNDispatch, QueuedWorkWaitsUntilAfterTheWaitAndWaitEventsRunsIt)
     std::thread sender([&] {
         while (!wait->IsWaiting())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        services::sendWork([&] {
+        mailbox.send([&] {
             order.push_back(1);
             onWaitingThread = onWaitingThread && std::this_thread::get_id() == self;
             vb::make<CWaitNDispatch>()->Wait(300); // a nested wait, as a bus call's WaitSecs
             order.push_back(3);
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        services::sendWork([&] {
+        mailbox.send([&] {
             order.push_back(2);
             onWaitingThread = onWaitingThread && std::this_thread::get_id() == self;
         });
@@ -132,14 +135,57 @@ TEST(SentWork, RunsOnTheEventLoopWhenNobodyWaitsAndSurvivesAFailingItem)
     char name[] = "sent_work_tests";
     char* argv[] = {name};
     QCoreApplication application(argc, argv);
+    services::SentWork mailbox;
     int ran = 0;
     std::thread sender([&] {
-        services::sendWork([] { throw vb::Error(vb::err::InvalidProcedureCall); });
-        services::sendWork([&] { ++ran; });
+        mailbox.send([] { throw vb::Error(vb::err::InvalidProcedureCall); });
+        mailbox.send([&] { ++ran; });
     });
     sender.join();
     EXPECT_EQ(ran, 0); // nothing runs on the sender's thread
     services::processWaitingEvents();
     EXPECT_EQ(ran, 1);
-    EXPECT_EQ(services::runSentWork(), 0u);
+    EXPECT_EQ(mailbox.runAll(), 0u);
+}
+
+TEST(SentWork, EachMailboxRunsOnlyItsOwnWorkAndOneThatHasGoneRunsNothing)
+{
+    int argc = 1;
+    char name[] = "sent_work_tests";
+    char* argv[] = {name};
+    QCoreApplication application(argc, argv);
+    int lost = 0;
+    {
+        // Goes with work queued and its run posted to the event loop.
+        services::SentWork gone;
+        gone.send([&] { ++lost; });
+    }
+    services::SentWork first;
+    services::SentWork second;
+    int ranFirst = 0;
+    int ranSecond = 0;
+    std::thread sender([&] {
+        first.send([&] { ++ranFirst; });
+        second.send([&] { ++ranSecond; });
+    });
+    sender.join();
+
+    // A wait on one mailbox runs that mailbox's work only.
+    vb::make<CWaitNDispatch>(second)->Wait(20);
+    EXPECT_EQ(ranFirst, 0);
+    EXPECT_EQ(ranSecond, 1);
+    {
+        services::SentWork::Receiving receiving(first);
+        EXPECT_EQ(services::SentWork::ofThisThread(), &first);
+        vb::make<CWaitNDispatch>()->Wait(20);
+    }
+    EXPECT_EQ(services::SentWork::ofThisThread(), nullptr);
+    EXPECT_EQ(ranFirst, 1);
+    EXPECT_EQ(ranSecond, 1);
+
+    // The event loop runs nothing twice, and nothing of the mailbox that has gone.
+    services::processWaitingEvents();
+    EXPECT_EQ(ranFirst, 1);
+    EXPECT_EQ(ranSecond, 1);
+    EXPECT_EQ(lost, 0);
 }

@@ -162,12 +162,13 @@ int main(int argc, char** argv)
 TEST_F(Safeguards, WorkThatEndsItselfIsLeftItsTime)
 {
     std::atomic<bool> gaveUp{false};
-    platform::StallWatchdog watchdog({1, 1}, [&] { gaveUp = true; });
+    platform::BoundedWorkAllowance allowance;
+    platform::StallWatchdog watchdog({1, 1}, [&] { gaveUp = true; }, &allowance);
     {
         // A script under a 1 s time-out keeps the loop away. Without the allowance the
         // stall would be reported after 1 s; with it, the first report comes only once
         // the allowance is over and the stall has lasted 1 s beyond it.
-        platform::StallWatchdog::BoundedWork script(1);
+        platform::StallWatchdog::BoundedWork script(allowance, 1);
         QElapsedTimer clock;
         clock.start();
         ASSERT_TRUE(waitFor(5, [&] { return log().find("event loop stalled for ") != std::string::npos; }, false));

@@ -102,10 +102,11 @@ TEST(ServiceManager, WatchdogKeepAlivesAreSpacedByAThirdOfTheInterval)
         ::setenv("WATCHDOG_USEC", "600000", 1);
         if (platform::watchdogInterval() != std::chrono::microseconds(600000))
             return 1;
+        platform::WatchdogKeepAlive keepAlive;
         for (int i = 0; i < 5; ++i)
-            platform::notifyWatchdog(); // one keep-alive: the others come too soon
-        ::usleep(250000);               // past a third of the interval
-        platform::notifyWatchdog();
+            keepAlive.notify(); // one keep-alive: the others come too soon
+        ::usleep(250000);       // past a third of the interval
+        keepAlive.notify();
         return 0;
     });
     ASSERT_EQ(status, 0);
@@ -115,7 +116,7 @@ TEST(ServiceManager, WatchdogKeepAlivesAreSpacedByAThirdOfTheInterval)
     ASSERT_EQ(inChild([&] {
                   ::setenv("NOTIFY_SOCKET", (folder / "notify").c_str(), 1);
                   ::unsetenv("WATCHDOG_USEC");
-                  platform::notifyWatchdog();
+                  platform::WatchdogKeepAlive().notify();
                   return platform::watchdogInterval().count() == 0 ? 0 : 1;
               }),
               0);

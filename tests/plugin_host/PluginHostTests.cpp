@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "host/PluginRegistry.h"
 #include "services/Setup.h"
+#include "services/script/HostScripts.h"
 #include "xap/ProgramState.h"
 #include "xap/LogFileWriter.h"
 #include "xap/Logging.h"
@@ -24,6 +25,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 using testing_support::TempFolder;
 
@@ -43,7 +45,7 @@ protected:
         std::filesystem::create_directories(dir / "Data");
         xap::state().baseFolder = dir.path();
         xap::state().xapReady = false;
-        shell::wireSubsystems();
+        shell::wireSubsystems(scripts);
         services::loadSetupForm();
     }
     void TearDown() override
@@ -72,6 +74,7 @@ protected:
     }
 
     TempFolder dir;
+    services::HostScripts scripts;
 };
 
 } // namespace
@@ -274,7 +277,12 @@ TEST_F(PluginHostTest, ABaseFolderWithABackslashInItsNameIsUsedAsItIs)
 
     // A path a script builds from the base folder keeps the folder's own spelling; only the
     // Windows-form rest is converted.
-    EXPECT_EQ(platform::toPosixPath(base + "\\Config\\x.ini"), base + "/Config/x.ini");
-    EXPECT_EQ(platform::toPosixPath("c:\\Program Files\\x.ini"), "/Program Files/x.ini");
-    EXPECT_TRUE(platform::fileExists(platform::toPosixPath(base + "\\config\\X.INI")));
+    EXPECT_EQ(platform::toPosixPath(base + "\\Config\\x.ini", base), base + "/Config/x.ini");
+    EXPECT_EQ(platform::toPosixPath("c:\\Program Files\\x.ini", base), "/Program Files/x.ini");
+    EXPECT_TRUE(platform::fileExists(platform::toPosixPath(base + "\\config\\X.INI", base)));
+    // So does one the host's scripts build: their engine knows the base folder.
+    std::ofstream(base + "/Scripts/paths.vbs")
+        << "Function Check(p)\r\n Set fso = CreateObject(\"Scripting.FileSystemObject\")\r\n"
+           " Check = fso.FileExists(xap.GetAppPath() & \"\\config\\X.INI\")\r\nEnd Function\r\n";
+    EXPECT_TRUE(vb::CBool(vb::call(*host::state().hostObject, "RunEx", "paths.vbs", "Check", "")));
 }

@@ -2,6 +2,7 @@
 #include "services/script/ScriptFile.h"
 
 #include "host/Application.h"
+#include "platform/StallWatchdog.h"
 #include "services/Setup.h"
 #include "vbscript/ScriptControl.h"
 #include "xap/ProgramState.h"
@@ -11,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 using testing_support::TempFolder;
 
@@ -26,7 +31,7 @@ protected:
         xap::state().baseFolder = dir.path();
         xap::state().xapReady = false;
         xap::PendingMessages().clear();
-        services::installHostScripts();
+        scripts.install();
         setup = services::loadSetupForm(); // creates the host object, which prepares the engine
         hs = setup->GetHSIface();
     }
@@ -66,6 +71,7 @@ protected:
     }
 
     TempFolder dir;
+    services::HostScripts scripts;
     vb::Ref<services::Setup> setup;
     vb::Ref<vb::Object> hs;
 };
@@ -125,15 +131,15 @@ TEST_F(ScriptHostTest, SyntaxErrorsAreReportedWithFileLineAndColumn)
 
 TEST_F(ScriptHostTest, EveryRunHasAModuleOfItsOwn)
 {
-    // Module numbers count across the whole program (other tests ran scripts before).
-    const std::int32_t before = services::hostScripts().runCount();
+    // Module numbers count the runs of the engine.
+    const std::int32_t before = scripts.runCount();
     script("count.vbs", "Dim n\r\nSub main(p)\r\n n = n + 1\r\n xap.SaveVar \"n\", n\r\nEnd Sub\r\n");
     vb::call(*hs, "Run", "count.vbs");
     vb::call(*hs, "Run", "count.vbs");
     EXPECT_EQ(vb::CLng(vb::call(*hs, "GetVar", "n")), 1); // module globals start afresh
-    EXPECT_EQ(services::hostScripts().runCount(), before + 2);
+    EXPECT_EQ(scripts.runCount(), before + 2);
     // A run's module is gone once the run has ended and nothing refers into it.
-    vbscript::ScriptControl& engine = services::hostScripts().engine();
+    vbscript::ScriptControl& engine = scripts.engine();
     EXPECT_EQ(engine.module("M" + std::to_string(before + 1)), nullptr);
     EXPECT_EQ(engine.module("M" + std::to_string(before + 2)), nullptr);
     services::ScriptFile file(engine);
@@ -162,11 +168,34 @@ TEST_F(ScriptHostTest, AModuleSomethingStillRefersIntoStaysAndWorks)
                        "Function Twice(x)\r\n Twice = x * 2\r\nEnd Function\r\n"
                        "Sub main(p)\r\n prefix = \"hello \"\r\n xap.SaveVar \"g\", New Greeter\r\n xap.SaveVar \"f\", GetRef(\"Twice\")\r\nEnd Sub\r\n");
     script("use.vbs", "Function main(p)\r\n Set g = xap.GetVar(\"g\")\r\n Set f = xap.GetVar(\"f\")\r\n main = g.Hi(\"you\") & \"|\" & f(21)\r\nEnd Function\r\n");
-    const std::int32_t before = services::hostScripts().runCount();
+    const std::int32_t before = scripts.runCount();
     vb::call(*hs, "Run", "keep.vbs");
-    EXPECT_NE(services::hostScripts().engine().module("M" + std::to_string(before + 1)), nullptr);
+    EXPECT_NE(scripts.engine().module("M" + std::to_string(before + 1)), nullptr);
     EXPECT_EQ(vb::CStr(runEx("use.vbs", "main")), "hello you|42");
-    EXPECT_EQ(services::hostScripts().engine().module("M" + std::to_string(before + 2)), nullptr);
+    EXPECT_EQ(scripts.engine().module("M" + std::to_string(before + 2)), nullptr);
+}
+
+// A run marks itself as work its time-out bounds, in the allowance its owner gave, for
+// as long as it runs, and no longer.
+TEST_F(ScriptHostTest, ARunMarksItsAllowanceWhileItRuns)
+{
+    platform::BoundedWorkAllowance allowance;
+    scripts.setWorkAllowance(&allowance);
+    script("spin.vbs", "Function main(p)\r\n t = Timer\r\n Do While Timer - t < 0.3 And Timer >= t\r\n Loop\r\n main = 1\r\nEnd Function\r\n");
+    std::atomic<bool> running{true};
+    std::atomic<long long> seen{0};
+    std::thread watcher([&] {
+        while (running.load()) {
+            seen = std::max(seen.load(), allowance.untilMs.load());
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    EXPECT_EQ(vb::CLng(runEx("spin.vbs", "main")), 1);
+    running = false;
+    watcher.join();
+    EXPECT_GT(seen.load(), 0);
+    EXPECT_EQ(allowance.untilMs.load(), 0);
+    scripts.setWorkAllowance(nullptr);
 }
 
 // Files saved by Windows editors: UTF-16 with a byte-order mark, or UTF-8 with one.

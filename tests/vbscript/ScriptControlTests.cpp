@@ -2,7 +2,9 @@
 // modules, Run with arguments by reference, errors, reset.
 #include "ScriptTest.h"
 
+#include "automation/Dictionary.h"
 #include "automation/MemberTable.h"
+#include "vbscript/base/LibraryState.h"
 
 namespace {
 
@@ -220,6 +222,45 @@ TEST(ControlReentry, AResetRequestedByARunningScriptIsSafe)
     EXPECT_TRUE(control.Eval("IsEmpty(keep)").booleanValue());
     control.AddCode("x = 5");
     EXPECT_EQ(vb::CStr(control.Eval("x")), "5");
+}
+
+// What the run-time library keeps belongs to one engine: the classes its host
+// registered, where its headless MsgBox writes, and the sequence of its Rnd.
+TEST(EngineLibrary, EachEngineKeepsItsOwnClassesMessageSinkAndRandomNumbers)
+{
+    vbscript::ScriptControl a;
+    vbscript::ScriptControl b;
+    a.library().registerProgId("Tallis.Thing", [] { return vb::Ref<vb::Object>(vb::make<vb::Dictionary>()); });
+    EXPECT_EQ(vb::CStr(a.Eval("TypeName(CreateObject(\"tallis.thing\"))")), "Dictionary");
+    EXPECT_THROW(b.Eval("CreateObject(\"Tallis.Thing\")"), vb::Error);
+    EXPECT_EQ(b.error().number, 429);
+    // A reset drops the scripts, not what the host gave the engine.
+    a.Reset();
+    EXPECT_EQ(vb::CStr(a.Eval("TypeName(CreateObject(\"Tallis.Thing\"))")), "Dictionary");
+
+    std::vector<std::string> toA, toB;
+    a.library().setHeadlessTextSink([&](const std::string& text) { toA.push_back(text); });
+    b.library().setHeadlessTextSink([&](const std::string& text) { toB.push_back(text); });
+    a.ExecuteStatement("MsgBox \"for a\"");
+    b.ExecuteStatement("MsgBox \"for b\"");
+    EXPECT_EQ(toA, std::vector<std::string>{"for a"});
+    EXPECT_EQ(toB, std::vector<std::string>{"for b"});
+
+    // Fresh engines start the same sequence; numbers drawn or a Randomize in one do not
+    // move the other's.
+    vbscript::ScriptControl fresh;
+    EXPECT_EQ(vb::CStr(fresh.Eval("Rnd")), vb::CStr(b.Eval("Rnd")));
+    vbscript::ScriptControl reference;
+    const std::string seeded = vb::CStr(reference.Eval("Rnd(-1)"));
+    const std::string second = vb::CStr(reference.Eval("Rnd"));
+    const std::string third = vb::CStr(reference.Eval("Rnd"));
+    EXPECT_EQ(vb::CStr(a.Eval("Rnd(-1)")), seeded);
+    EXPECT_EQ(vb::CStr(b.Eval("Rnd(-1)")), seeded);
+    a.ExecuteStatement("Randomize 7");
+    a.Eval("Rnd");
+    a.Eval("Rnd");
+    EXPECT_EQ(vb::CStr(b.Eval("Rnd")), second);
+    EXPECT_EQ(vb::CStr(b.Eval("Rnd")), third);
 }
 
 } // namespace

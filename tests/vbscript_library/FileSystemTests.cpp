@@ -15,7 +15,7 @@ namespace {
 
 class FileSystemTest : public ::testing::Test {
 protected:
-    vb::Ref<vb::Object> fso = vbscript::createObjectByProgId("Scripting.FileSystemObject");
+    vb::Ref<vb::Object> fso = vbscript::createObjectByProgId(context().library(), "Scripting.FileSystemObject");
     TempFolder temp;
 
     template <class... V>

@@ -19,7 +19,9 @@ namespace library_test {
 class TestContext final : public vbscript::BuiltinContext {
 public:
     bool userInterfaceAllowed() const override { return allowUi; }
+    vbscript::LibraryState& library() override { return state; }
     bool allowUi = false;
+    vbscript::LibraryState state;
 };
 
 inline TestContext& context()

@@ -18,7 +18,7 @@ constexpr std::int16_t kUseDefault = -2;
 
 class TextStreamTest : public ::testing::Test {
 protected:
-    vb::Ref<vb::Object> fso = vbscript::createObjectByProgId("Scripting.FileSystemObject");
+    vb::Ref<vb::Object> fso = vbscript::createObjectByProgId(context().library(), "Scripting.FileSystemObject");
     TempFolder temp;
 
     vb::Ref<vb::Object> stream(const Variant& v) { return object(v); }

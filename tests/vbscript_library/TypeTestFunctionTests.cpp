@@ -170,21 +170,21 @@ TEST(ObjectCreation, ProgIdsAndNew)
 
 TEST(ObjectCreation, HostClassesComeFirst)
 {
-    vbscript::registerProgId("Tallis.Test", [] { return vb::Ref<vb::Object>(vb::make<vb::Dictionary>()); });
+    context().library().registerProgId("Tallis.Test", [] { return vb::Ref<vb::Object>(vb::make<vb::Dictionary>()); });
     EXPECT_EQ("Dictionary", str(call("TypeName", call("CreateObject", "TALLIS.TEST"))));
 }
 
 TEST(MessageBoxes, HeadlessLogsAndAnswersOk)
 {
     std::vector<std::string> lines;
-    vbscript::setHeadlessTextSink([&](const std::string& line) { lines.push_back(line); });
+    context().library().setHeadlessTextSink([&](const std::string& line) { lines.push_back(line); });
     EXPECT_EQ(1, call("MsgBox", "Hello", std::int16_t(4), "Title").longValue());
     EXPECT_EQ(std::vector<std::string>{"Hello"}, lines);
     EXPECT_EQ("", str(call("InputBox", "Name?")));
 
     // An interface that is installed but not allowed by the host stays unused.
     RecordingInterface ui;
-    vbscript::setUserInterface(&ui);
+    context().library().setUserInterface(&ui);
     EXPECT_EQ(1, call("MsgBox", "Quiet").longValue());
     EXPECT_EQ("", ui.lastPrompt);
 
@@ -198,7 +198,7 @@ TEST(MessageBoxes, HeadlessLogsAndAnswersOk)
     ui.answer.reset();
     EXPECT_TRUE(call("InputBox", "Name?").isEmpty()); // cancelled
     context().allowUi = false;
-    vbscript::setUserInterface(nullptr);
-    vbscript::setHeadlessTextSink(nullptr);
+    context().library().setUserInterface(nullptr);
+    context().library().setHeadlessTextSink(nullptr);
     EXPECT_EQ((std::vector<std::string>{"Hello", "Quiet"}), lines);
 }

@@ -19,14 +19,14 @@ using tallis::OptionReader;
 
 enum { kHelpOption, kVersionOption, kTimeoutOption, kFirstExtraOption };
 
-void usage(std::ostream& out)
+void usage(std::ostream& out, const std::vector<ExtraObject>& extras)
 {
     out << "Usage: vbsrun [options] file.vbs [arguments...]\n"
            "Runs a VBScript file with a WScript object (Echo, Arguments, Quit, StdOut, ...).\n"
            "Errors are printed as file.vbs(line, column) runtime error N: Description.\n"
            "\n"
            "  --timeout MS   end the script with an error after MS milliseconds\n";
-    for (const ExtraObject& extra : extraObjects())
+    for (const ExtraObject& extra : extras)
         out << "  " << extra.option << std::string(extra.option.size() < 13 ? 13 - extra.option.size() : 1, ' ')
             << extra.help << "\n";
     out << "  -h, --help     show this text\n"
@@ -53,8 +53,8 @@ bool readMilliseconds(const std::string& text, int& value)
 }
 
 // The options: help, version, timeout, then each extra object's (ids from
-// kFirstExtraOption, in the order they were registered).
-std::vector<OptionReader::Option> options()
+// kFirstExtraOption, in the order of `extras`).
+std::vector<OptionReader::Option> options(const std::vector<ExtraObject>& extras)
 {
     std::vector<OptionReader::Option> table = {
         {"help", 'h', OptionReader::Value::none, kHelpOption},
@@ -62,7 +62,7 @@ std::vector<OptionReader::Option> options()
         {"timeout", 0, OptionReader::Value::required, kTimeoutOption},
     };
     int id = kFirstExtraOption;
-    for (const ExtraObject& extra : extraObjects())
+    for (const ExtraObject& extra : extras)
         if (extra.option.starts_with("--"))
             table.push_back({extra.option.substr(2), 0, OptionReader::Value::none, id++});
         else
@@ -72,12 +72,12 @@ std::vector<OptionReader::Option> options()
 
 } // namespace
 
-CommandLine parseCommandLine(int argc, char** argv)
+CommandLine parseCommandLine(int argc, char** argv, const std::vector<ExtraObject>& extras)
 {
     RunOptions run;
     // Options up to the first word (the file) or "--"; an option can repeat, the last
     // --timeout counts.
-    OptionReader reader(argc, argv, options(), OptionReader::Order::stopAtWord, OptionReader::Inline::refused);
+    OptionReader reader(argc, argv, options(extras), OptionReader::Order::stopAtWord, OptionReader::Inline::refused);
     bool afterDashes = false;
     for (bool reading = true; reading;) {
         const OptionReader::Step step = reader.next();
@@ -97,7 +97,7 @@ CommandLine parseCommandLine(int argc, char** argv)
             return usageError("--timeout needs a number of milliseconds");
         case OptionReader::Step::option:
             if (step.id == kHelpOption) {
-                usage(std::cout);
+                usage(std::cout, extras);
                 return {std::nullopt, 0};
             }
             if (step.id == kVersionOption) {
@@ -109,7 +109,7 @@ CommandLine parseCommandLine(int argc, char** argv)
                     return usageError("--timeout needs a number of milliseconds");
                 break;
             }
-            const ExtraObject& extra = extraObjects()[static_cast<std::size_t>(step.id - kFirstExtraOption)];
+            const ExtraObject& extra = extras[static_cast<std::size_t>(step.id - kFirstExtraOption)];
             // Given twice, the object is still added once (a script has one of each name).
             const bool added = std::any_of(run.namedObjects.begin(), run.namedObjects.end(),
                                            [&](const auto& named) { return named.first == extra.name; });

@@ -2,9 +2,11 @@
 // arguments (taken as they stand, options or not).
 #pragma once
 
+#include "ExtraObjects.h"
 #include "Runner.h"
 
 #include <optional>
+#include <vector>
 
 namespace vbsrun {
 
@@ -14,8 +16,8 @@ struct CommandLine {
     int exitStatus = 0;
 };
 
-// Reads argv; the extra objects must be registered before (their options are read
-// with the others, and each given one is created here).
-CommandLine parseCommandLine(int argc, char** argv);
+// Reads argv; the options of `extras` are read with the others, and each one given
+// creates its object here.
+CommandLine parseCommandLine(int argc, char** argv, const std::vector<ExtraObject>& extras);
 
 } // namespace vbsrun

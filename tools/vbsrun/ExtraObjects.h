@@ -1,7 +1,9 @@
 // Named objects a command-line option adds to the scripts vbsrun runs (for example
-// the host object as "xap"). Each registers its option with a factory; vbsrun lists
+// the host object as "xap"). Each comes with its option and a factory; vbsrun lists
 // the options in its usage text and adds the object when the option is given.
 #pragma once
+
+#include "HostObject.h"
 
 #include "automation/Object.h"
 
@@ -19,10 +21,12 @@ struct ExtraObject {
     std::function<vb::Ref<vb::Object>()> create;
 };
 
-void registerExtraObject(ExtraObject extra);
-const std::vector<ExtraObject>& extraObjects();
+// What the extra objects are made from; it outlives the script run.
+struct ExtraSources {
+    HeadlessHost host;
+};
 
-// Registers the objects that come with the program (see ExtraObjects.cpp).
-void registerBuiltInExtras();
+// The objects that come with the program (see ExtraObjects.cpp), made from `sources`.
+std::vector<ExtraObject> builtInExtras(ExtraSources& sources);
 
 } // namespace vbsrun

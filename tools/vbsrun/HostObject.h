@@ -4,9 +4,38 @@
 #pragma once
 
 #include "automation/Object.h"
+#include "services/script/HostScripts.h"
+#include "xap/Outgoing.h"
+
+#include <filesystem>
+#include <string>
 
 namespace vbsrun {
 
-vb::Ref<vb::Object> createHeadlessHost();
+// Prints each message the host sends instead of sending it.
+class PrintingSender final : public xap::MessageSender {
+public:
+    std::string SendXap(const std::string& target, const std::string& cls, const std::string& section,
+                        const std::string& data, const std::string& source, const std::string& uid) override;
+};
+
+// The headless host: made on first use, unloaded and its folder removed when it goes.
+class HeadlessHost {
+public:
+    HeadlessHost() = default;
+    ~HeadlessHost();
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+    // The host object (its callback object); null when no temporary folder can be made.
+    vb::Ref<vb::Object> hostObject();
+
+private:
+    PrintingSender sender_;
+    // The host's own Run and RunEx load scripts from the temporary Scripts folder.
+    services::HostScripts scripts_;
+    std::filesystem::path folder_;
+    vb::Ref<vb::Object> hostObject_;
+};
 
 } // namespace vbsrun

@@ -45,7 +45,7 @@ int runScript(const RunOptions& options, std::ostream& errors)
     control.setLanguage("VBScript");
     control.setAllowUI(false);
     control.setTimeout(options.timeoutMs);
-    control.AddObject("WScript", vb::make<WScriptObject>(options.scriptPath, options.arguments), false);
+    control.AddObject("WScript", vb::make<WScriptObject>(options.scriptPath, options.arguments, control.library()), false);
     for (const auto& [name, object] : options.namedObjects)
         control.AddObject(name, object.first, object.second);
     try {

@@ -142,8 +142,9 @@ const vb::MemberTable<WScriptObject>& WScriptObject::members()
     return table;
 }
 
-WScriptObject::WScriptObject(std::string scriptPath, std::vector<std::string> args)
-    : arguments_(vb::make<ArgumentsObject>(std::move(args)))
+WScriptObject::WScriptObject(std::string scriptPath, std::vector<std::string> args, const vbscript::LibraryState& library)
+    : library_(library)
+    , arguments_(vb::make<ArgumentsObject>(std::move(args)))
     , stdOut_(vb::make<TextStreamObject>(stdout))
     , stdErr_(vb::make<TextStreamObject>(stderr))
     , stdIn_(vb::make<TextStreamObject>(stdin))
@@ -191,7 +192,7 @@ void WScriptObject::Sleep(std::int32_t milliseconds)
 
 vb::Variant WScriptObject::CreateObject(const std::string& progId)
 {
-    vb::Ref<vb::Object> obj = vbscript::createObjectByProgId(progId);
+    vb::Ref<vb::Object> obj = vbscript::createObjectByProgId(library_, progId);
     if (!obj)
         vb::raiseError(vb::err::CantCreateObject);
     return vb::Variant(obj);

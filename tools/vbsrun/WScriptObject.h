@@ -3,6 +3,7 @@
 #pragma once
 
 #include "automation/MemberTable.h"
+#include "vbscript/base/LibraryState.h"
 
 #include <cstdio>
 #include <string>
@@ -46,7 +47,8 @@ private:
 class WScriptObject final : public vb::Dispatch<WScriptObject> {
 public:
     static const vb::MemberTable<WScriptObject>& members();
-    WScriptObject(std::string scriptPath, std::vector<std::string> args);
+    // CreateObject makes the classes `library`'s engine knows; the engine outlives the object.
+    WScriptObject(std::string scriptPath, std::vector<std::string> args, const vbscript::LibraryState& library);
 
     static vb::Variant Echo(WScriptObject& self, vb::Args args);
     static vb::Variant Quit(WScriptObject& self, vb::Args args);
@@ -63,6 +65,7 @@ public:
     vb::Variant CreateObject(const std::string& progId);
 
 private:
+    const vbscript::LibraryState& library_;
     std::string fullName_;
     vb::Ref<ArgumentsObject> arguments_;
     vb::Ref<TextStreamObject> stdOut_;

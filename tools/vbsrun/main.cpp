@@ -8,11 +8,14 @@
 
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    vbsrun::registerBuiltInExtras();
-    const vbsrun::CommandLine line = vbsrun::parseCommandLine(argc, argv);
+    // Declared first: the script's objects, made while the line is read, come from it.
+    vbsrun::ExtraSources sources;
+    const std::vector<vbsrun::ExtraObject> extras = vbsrun::builtInExtras(sources);
+    const vbsrun::CommandLine line = vbsrun::parseCommandLine(argc, argv, extras);
     if (!line.run)
         return line.exitStatus;
     const int code = vbsrun::runScript(*line.run, std::cerr);

@@ -24,6 +24,7 @@ MqttClient::MqttClient(BrokerSettings settings, Callbacks callbacks, Backoff bac
     : settings_(std::move(settings)), callbacks_(std::move(callbacks)), backoff_(backoff)
     , tick_(std::make_unique<QTimer>()), retry_(std::make_unique<QTimer>())
 {
+    // libmosquitto's initialisation is the process's, once (the object holds no state).
     static LibraryUse library;
     tick_->setInterval(1000);
     QObject::connect(tick_.get(), &QTimer::timeout, [this] { onTick(); });

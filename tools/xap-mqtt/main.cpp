@@ -103,13 +103,13 @@ int main(int argc, char** argv)
     if (!line->forget.empty())
         return forgetDevice(line->config, line->forget);
 
+    bool saidGivingUp = false; // outlives the bridge, whose failure handler says it once
     Bridge bridge(line->config, TALLIS_VERSION);
     if (line->once)
-        bridge.setOnBrokerFailure([](const std::string&) {
-            static bool said = false;
-            if (!said)
+        bridge.setOnBrokerFailure([&saidGivingUp](const std::string&) {
+            if (!saidGivingUp)
                 Log::line("--once: giving up");
-            said = true;
+            saidGivingUp = true;
             leaveSoon(1);
         });
     platform::TerminationSignals termination([] { QCoreApplication::quit(); });

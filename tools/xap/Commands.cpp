@@ -17,6 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Set by the signal handler, which can reach nothing but a process-wide flag.
 volatile std::sig_atomic_t gStopRequested = 0;
 
 void onStopSignal(int)

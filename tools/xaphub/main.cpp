@@ -22,7 +22,8 @@
 
 namespace {
 
-// Signal handlers only set these; the hub's loop reads them.
+// Signal handlers only set these; the hub's loop reads them. Process-wide: a signal
+// handler can reach nothing else.
 volatile std::sig_atomic_t gStop = 0;
 volatile std::sig_atomic_t gReload = 0;
 

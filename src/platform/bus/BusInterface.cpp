@@ -93,7 +93,7 @@ vb::VbType valueTypeOfSetter(const vb::MemberInfo& entry)
     return vb::VbType::Variant;
 }
 
-BusInterface build(const vb::TypeInfo& type, std::string_view typeName)
+BusInterface build(const vb::TypeInfo& type, std::string_view typeName, std::span<const ClassNotes> notes)
 {
     BusInterface iface;
     iface.name = QLatin1String(kInterfacePrefix) + QString::fromUtf8(typeName.data(), qsizetype(typeName.size()));
@@ -121,7 +121,7 @@ BusInterface build(const vb::TypeInfo& type, std::string_view typeName)
 
     const std::string_view className = typeName;
     for (const auto& [name, e] : names) {
-        const MemberNote* note = memberNote(className, name.toStdString());
+        const MemberNote* note = memberNote(notes, className, name.toStdString());
         if (e.method)
             iface.methods.push_back(methodOf(name, vb::Method, e.method->signature, note));
         const bool getIsProperty = e.get && takesNoArguments(*e.get);
@@ -263,12 +263,15 @@ const BusProperty* BusInterface::findProperty(const QString& property) const
     return findByName(properties, property);
 }
 
-const BusInterface& busInterface(const vb::TypeInfo& type, std::string_view typeName)
+BusInterfaces::BusInterfaces(std::span<const ClassNotes> notes) : notes_(notes) { }
+
+BusInterfaces::~BusInterfaces() = default;
+
+const BusInterface& BusInterfaces::of(const vb::TypeInfo& type, std::string_view typeName)
 {
-    static std::map<std::pair<const vb::TypeInfo*, std::string>, std::unique_ptr<BusInterface>> cache;
-    auto& slot = cache[{&type, std::string(typeName)}];
+    auto& slot = built_[{&type, std::string(typeName)}];
     if (!slot)
-        slot = std::make_unique<BusInterface>(build(type, typeName));
+        slot = std::make_unique<BusInterface>(build(type, typeName, notes_));
     return *slot;
 }
 

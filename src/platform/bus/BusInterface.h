@@ -21,6 +21,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform::bus {
@@ -64,8 +70,21 @@ struct BusInterface {
     const BusProperty* findProperty(const QString& property) const;
 };
 
-// The interface of a class, built once per class and kept.
-const BusInterface& busInterface(const vb::TypeInfo& type, std::string_view typeName);
+// The interfaces of the classes one bus service serves: each built on first use with
+// the service's member notes, and kept.
+class BusInterfaces {
+public:
+    explicit BusInterfaces(std::span<const ClassNotes> notes = {});
+    ~BusInterfaces();
+    BusInterfaces(const BusInterfaces&) = delete;
+    BusInterfaces& operator=(const BusInterfaces&) = delete;
+
+    const BusInterface& of(const vb::TypeInfo& type, std::string_view typeName);
+
+private:
+    std::span<const ClassNotes> notes_;
+    std::map<std::pair<const vb::TypeInfo*, std::string>, std::unique_ptr<BusInterface>> built_;
+};
 
 // The introspection document of an object path: the class's interface (when it has a
 // member table), org.tallis.Automation, the standard interfaces, and child nodes.

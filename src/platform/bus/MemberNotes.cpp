@@ -6,12 +6,6 @@ namespace platform::bus {
 
 namespace {
 
-std::span<const ClassNotes>& installed()
-{
-    static std::span<const ClassNotes> notes;
-    return notes;
-}
-
 bool sameName(std::string_view a, std::string_view b)
 {
     return ascii::equalsIgnoreCase(a, b);
@@ -19,14 +13,9 @@ bool sameName(std::string_view a, std::string_view b)
 
 } // namespace
 
-void setMemberNotes(std::span<const ClassNotes> notes)
+const MemberNote* memberNote(std::span<const ClassNotes> notes, std::string_view className, std::string_view member)
 {
-    installed() = notes;
-}
-
-const MemberNote* memberNote(std::string_view className, std::string_view member)
-{
-    for (const ClassNotes& c : installed()) {
+    for (const ClassNotes& c : notes) {
         if (c.className != className)
             continue;
         for (const MemberNote& m : c.members)
@@ -34,11 +23,6 @@ const MemberNote* memberNote(std::string_view className, std::string_view member
                 return &m;
     }
     return nullptr;
-}
-
-std::span<const ClassNotes> allMemberNotes()
-{
-    return installed();
 }
 
 } // namespace platform::bus

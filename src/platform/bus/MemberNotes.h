@@ -37,11 +37,7 @@ struct ClassNotes {
     std::span<const MemberNote> members;
 };
 
-// Installs the notes of every class served (before the first interface is built).
-void setMemberNotes(std::span<const ClassNotes> notes);
-// The note of a member, or null.
-const MemberNote* memberNote(std::string_view className, std::string_view member);
-// Every class's notes, as installed.
-std::span<const ClassNotes> allMemberNotes();
+// The note of a member among `notes`, or null.
+const MemberNote* memberNote(std::span<const ClassNotes> notes, std::string_view className, std::string_view member);
 
 } // namespace platform::bus

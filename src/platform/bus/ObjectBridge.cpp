@@ -88,12 +88,6 @@ constexpr std::array kKinds = {
     KindName{"set", vb::Set},
 };
 
-const BusInterface* interfaceOf(const vb::Object& object)
-{
-    const vb::TypeInfo* type = object.typeInfo();
-    return type ? &busInterface(*type, object.typeName()) : nullptr;
-}
-
 QDBusMessage failure(const QDBusMessage& message, QDBusError::ErrorType type, const QString& text)
 {
     return message.createErrorReply(type, text);
@@ -183,6 +177,7 @@ std::vector<vb::Variant> elementsOf(const vb::Variant& list)
 ObjectBridge::ObjectBridge(const QDBusConnection& connection, QObject* parent)
     : QObject(parent)
     , connection_(connection)
+    , interfaces_(std::make_unique<BusInterfaces>())
 {
     qDBusRegisterMetaType<InterfaceMap>();
     qDBusRegisterMetaType<ManagedObjects>();
@@ -197,6 +192,17 @@ ObjectBridge::~ObjectBridge()
     connection_.disconnect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
                            SLOT(nameOwnerChanged(QString, QString, QString)));
+}
+
+void ObjectBridge::setMemberNotes(std::span<const ClassNotes> notes)
+{
+    interfaces_ = std::make_unique<BusInterfaces>(notes);
+}
+
+const BusInterface* ObjectBridge::interfaceOf(const vb::Object& object)
+{
+    const vb::TypeInfo* type = object.typeInfo();
+    return type ? &interfaces_->of(*type, object.typeName()) : nullptr;
 }
 
 void ObjectBridge::exportObject(const QString& name, Resolver resolve)

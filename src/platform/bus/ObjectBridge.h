@@ -36,6 +36,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -60,6 +61,10 @@ public:
 
     explicit ObjectBridge(const QDBusConnection& connection, QObject* parent = nullptr);
     ~ObjectBridge() override;
+
+    // The notes of the classes served (before the first call is served); none: every
+    // member takes the defaults.
+    void setMemberNotes(std::span<const ClassNotes> notes);
 
     // Serves the object that `resolve` returns at /org/tallis/<name>.
     void exportObject(const QString& name, Resolver resolve);
@@ -137,8 +142,11 @@ private:
     void clientGone(const QString& client);
     QString recordPath(const RecordFolder& folder, std::uint64_t id) const;
     const QString& caller() const;
+    // The interface of the object's class (null for an object without a member table).
+    const BusInterface* interfaceOf(const vb::Object& object);
 
     QDBusConnection connection_;
+    std::unique_ptr<BusInterfaces> interfaces_;
     std::vector<std::pair<QString, Resolver>> named_;
     std::vector<RecordFolder> records_;
     std::map<std::uint64_t, HandedOut> handedOut_;

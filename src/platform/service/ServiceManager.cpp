@@ -65,18 +65,18 @@ std::chrono::microseconds watchdogInterval()
     return std::chrono::microseconds(static_cast<long long>(usec));
 }
 
-void notifyWatchdog()
+WatchdogKeepAlive::WatchdogKeepAlive() : intervalThirdUs_(watchdogInterval().count() / 3) { }
+
+void WatchdogKeepAlive::notify()
 {
     // Called from the stall watchdog's thread only, but kept safe for any thread.
-    static std::atomic<long long> lastSentUs{0};
-    static const long long intervalThirdUs = watchdogInterval().count() / 3;
-    if (intervalThirdUs <= 0)
+    if (intervalThirdUs_ <= 0)
         return;
     const long long now = monotonicUs();
-    long long last = lastSentUs.load();
-    if (last != 0 && now - last < intervalThirdUs)
+    long long last = lastSentUs_.load();
+    if (last != 0 && now - last < intervalThirdUs_)
         return;
-    if (!lastSentUs.compare_exchange_strong(last, now))
+    if (!lastSentUs_.compare_exchange_strong(last, now))
         return;
     send("WATCHDOG=1");
 }

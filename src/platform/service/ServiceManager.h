@@ -4,6 +4,7 @@
 // binary runs unchanged from a shell, a desktop session or a test.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <string_view>
 
@@ -19,11 +20,22 @@ void notifyReady(std::string_view status = {});
 void notifyStopping();
 // "STATUS=...": a one-line state for `systemctl status`.
 void notifyStatus(std::string_view status);
-// "WATCHDOG=1": the program is healthy. Sent at most once per third of the watchdog interval,
-// so it may be called on every healthy tick.
-void notifyWatchdog();
 // The watchdog interval the service manager asked for (WATCHDOG_USEC for this
 // process), zero when none.
 std::chrono::microseconds watchdogInterval();
+
+// "WATCHDOG=1": the program is healthy. Its owner (the stall watchdog) may call notify
+// on every healthy tick: a keep-alive goes at most once per third of the watchdog
+// interval, and never when the service manager asked for none.
+class WatchdogKeepAlive {
+public:
+    WatchdogKeepAlive();
+    // Any thread.
+    void notify();
+
+private:
+    const long long intervalThirdUs_;
+    std::atomic<long long> lastSentUs_{0};
+};
 
 } // namespace platform

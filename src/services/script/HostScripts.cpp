@@ -5,6 +5,9 @@
 #include "host/Application.h"
 #include "platform/StallWatchdog.h"
 #include "vbscript/ScriptControl.h"
+#include "vbscript/base/LibraryState.h"
+
+#include <optional>
 
 namespace services {
 
@@ -13,7 +16,18 @@ constexpr std::int32_t kScriptTimeoutMs = 90000;
 }
 
 HostScripts::HostScripts() = default;
-HostScripts::~HostScripts() = default;
+
+HostScripts::~HostScripts()
+{
+    // A script that ends while the engine goes finds no service that is going too.
+    if (&host::scriptService() == this)
+        host::setScriptService(nullptr);
+}
+
+void HostScripts::install()
+{
+    host::setScriptService(this);
+}
 
 vbscript::ScriptControl& HostScripts::engine()
 {
@@ -30,6 +44,8 @@ void HostScripts::initScriptControl(host::Application& app)
     control.setAllowUI(true);
     control.AddObject("xap", vb::Ref<vb::Object>(&app), true);
     control.setTimeout(kScriptTimeoutMs);
+    // Paths the scripts build from the base folder keep its spelling.
+    control.library().setVerbatimFolder(app.GetAppPath());
 }
 
 std::string HostScripts::nextModuleKey()
@@ -48,7 +64,9 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
     vb::Variant result;
     {
         // The script ends itself at its time-out; the stall watchdog leaves it that long.
-        platform::StallWatchdog::BoundedWork bounded(kScriptTimeoutMs / 1000 + 5);
+        std::optional<platform::StallWatchdog::BoundedWork> bounded;
+        if (allowance_)
+            bounded.emplace(*allowance_, kScriptTimeoutMs / 1000 + 5);
         ScriptFile script(engine());
         script.Add(scriptFile, key);
         result = script.Run(function, param);
@@ -58,17 +76,6 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
     // engine grow.
     engine().releaseModule(key);
     return result;
-}
-
-HostScripts& hostScripts()
-{
-    static HostScripts service;
-    return service;
-}
-
-void installHostScripts()
-{
-    host::setScriptService(&hostScripts());
 }
 
 } // namespace services

@@ -2,6 +2,9 @@
 // object, and the host object's Run and RunEx, which load a script file into a fresh
 // module ("M" and a running number) and call a procedure in it. A run's module is
 // released when the run has ended and nothing refers into it.
+//
+// Its owner (the program's instance, a tool, a test) installs it as the host's script
+// service; it leaves that place when it goes.
 #pragma once
 
 #include "host/ScriptService.h"
@@ -9,6 +12,9 @@
 #include <cstdint>
 #include <memory>
 
+namespace platform {
+struct BoundedWorkAllowance;
+}
 namespace vbscript {
 class ScriptControl;
 }
@@ -18,7 +24,16 @@ namespace services {
 class HostScripts final : public host::ScriptService {
 public:
     HostScripts();
+    // Uninstalls itself first when it is the host's script service.
     ~HostScripts() override;
+    HostScripts(const HostScripts&) = delete;
+    HostScripts& operator=(const HostScripts&) = delete;
+
+    // Makes this the host's script service (host/ScriptService.h).
+    void install();
+    // Where a run marks itself as work that ends by its time-out, so that the stall
+    // watchdog leaves it that long (null: nowhere); it outlives this object.
+    void setWorkAllowance(platform::BoundedWorkAllowance* allowance) { allowance_ = allowance; }
 
     void initScriptControl(host::Application& app) override;
     void run(const std::string& scriptFile) override;
@@ -33,11 +48,8 @@ private:
     std::string nextModuleKey();
 
     std::unique_ptr<vbscript::ScriptControl> engine_;
+    platform::BoundedWorkAllowance* allowance_ = nullptr;
     std::int32_t runs_ = 0;
 };
-
-// Installs the service for the program's host object (once).
-void installHostScripts();
-HostScripts& hostScripts();
 
 } // namespace services

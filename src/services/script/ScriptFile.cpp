@@ -33,10 +33,10 @@ std::string ScriptFile::resolve(const std::string& name)
     const bool drive = name.find(':') != std::string::npos;
     const bool server = name.find("\\\\") != std::string::npos;
     if (drive || server || (!name.empty() && name.front() == '/'))
-        return platform::toPosixPath(name);
+        return platform::toPosixPath(name, xap::state().baseFolder);
     const std::string scripts = platform::joinPath(xap::state().baseFolder, "Scripts");
     // Only the caller's name is in the Windows form; the scripts folder is our own.
-    return platform::joinPath(scripts, platform::toPosixPath(name));
+    return platform::joinPath(scripts, platform::toPosixPath(name, xap::state().baseFolder));
 }
 
 void ScriptFile::Add(const std::string& fileName, const std::string& moduleKey)

@@ -3,12 +3,12 @@
 #include "TrayMessages.h"
 #include "TrayPictures.h"
 
-#include "shell/ApplicationKind.h"
 #include "shell/TallisForm.h"
 
 #include "remote/RemoteControlWindow.h"
 #include "services/Setup.h"
 #include "services/dialog/SetupDialog.h"
+#include "vbscript/base/LibraryState.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -37,6 +37,11 @@ std::unique_ptr<NotificationArea> areaOrDesktop(std::unique_ptr<NotificationArea
 
 } // namespace
 
+DesktopFace::DesktopFace()
+    : DesktopFace(Parts{}, false)
+{
+}
+
 DesktopFace::DesktopFace(Parts parts)
     : DesktopFace(std::move(parts), false)
 {
@@ -50,6 +55,7 @@ DesktopFace::DesktopFace(Parts parts, bool withoutTray)
     , trayIcon_(areaOrDesktop(std::move(parts.area)))
     , trayMenu_(hostedPlugin, exitProgram)
     , setupWindow_([this] { showPluginMenuDialog(); })
+    , scripts_(parts.scripts)
     , withoutTray_(withoutTray)
 {
 }
@@ -66,7 +72,8 @@ DesktopFace::~DesktopFace()
         h.showPluginMenu = nullptr;
         h.showDesktopWindow = nullptr;
         services::setupWindowHooks() = {};
-        vbscript::setUserInterface(nullptr);
+        if (scripts_)
+            scripts_->setUserInterface(nullptr);
     }
     delete dialog_.data();
 }
@@ -85,7 +92,8 @@ void DesktopFace::install()
     setup.captionChanged = [this](const std::string& caption) { setupCaptionChanged(caption); };
     setup.showPluginMenuDialog = [this] { showPluginMenuDialog(); };
     // Scripts' MsgBox and InputBox show real dialogs on the desktop.
-    vbscript::setUserInterface(&scriptDialogs_);
+    if (scripts_)
+        scripts_->setUserInterface(&scriptDialogs_);
     installed_ = true;
 }
 
@@ -201,9 +209,11 @@ void DesktopFace::unloadPluginMenuDialog()
 
 // ---- The program's face ---------------------------------------------------------------------
 
-std::unique_ptr<DesktopFace> installDesktopFace()
+std::unique_ptr<DesktopFace> installDesktopFace(bool withoutTray, vbscript::LibraryState& scripts)
 {
-    auto face = std::make_unique<DesktopFace>(DesktopFace::Parts{}, desktopWithoutTray());
+    DesktopFace::Parts parts;
+    parts.scripts = &scripts;
+    auto face = std::make_unique<DesktopFace>(std::move(parts), withoutTray);
     face->install();
     return face;
 }

@@ -29,6 +29,9 @@ class RemoteControlWindow;
 namespace services {
 class SetupDialog;
 }
+namespace vbscript {
+class LibraryState;
+}
 
 namespace shell {
 
@@ -38,9 +41,11 @@ public:
         std::unique_ptr<NotificationArea> area;          // the running desktop's when null
         std::shared_ptr<remote::Prompter> prompter;      // Qt's input and message boxes when null
         HostDialogContext::PluginFactory pluginFactory;  // the plug-in host's when empty
+        vbscript::LibraryState* scripts = nullptr;       // the engine whose MsgBox and InputBox show dialogs
     };
 
-    explicit DesktopFace(Parts parts = {});
+    DesktopFace();
+    explicit DesktopFace(Parts parts);
     // As above, on a desktop without a system tray when `withoutTray`.
     DesktopFace(Parts parts, bool withoutTray);
     // Takes the face's steps out of the program's hooks again.
@@ -48,7 +53,8 @@ public:
     DesktopFace(const DesktopFace&) = delete;
     DesktopFace& operator=(const DesktopFace&) = delete;
 
-    // Puts the face's steps into the program's hooks and the Setup form's window hooks.
+    // Puts the face's steps into the program's hooks and the Setup form's window hooks,
+    // and its dialogs into the scripts' engine.
     void install();
 
     // The steps, as the hooks run them.
@@ -93,6 +99,7 @@ private:
     TrayMenu trayMenu_;
     SetupFormWindow setupWindow_;
     ScriptDialogs scriptDialogs_;
+    vbscript::LibraryState* scripts_;
     std::unique_ptr<remote::RemoteControlWindow> remoteWindow_;
     std::unique_ptr<TraylessWindow> traylessWindow_; // goes before the picture it holds
     QPointer<services::SetupDialog> dialog_;
@@ -101,8 +108,9 @@ private:
     bool iconPlaceShown_ = false; // the window standing in for the icon was shown once
 };
 
-// Creates a desktop face and installs it; its owner keeps it while the application
-// object exists.
-std::unique_ptr<DesktopFace> installDesktopFace();
+// Creates a desktop face (on a desktop without a system tray when `withoutTray`) and
+// installs it, with its dialogs for the scripts of `scripts`' engine; its owner keeps it
+// while the application object and that engine exist.
+std::unique_ptr<DesktopFace> installDesktopFace(bool withoutTray, vbscript::LibraryState& scripts);
 
 } // namespace shell

@@ -4,6 +4,8 @@
 // time-out during long work.
 #pragma once
 
+#include "LibraryState.h"
+
 #include <cstdint>
 
 namespace vbscript {
@@ -20,6 +22,8 @@ public:
     // Called now and then by library work that may run long; raises the time-out of
     // the running script when it is due.
     virtual void checkLongWork() { }
+    // What the library keeps for this engine (the host's classes, the boxes, Rnd).
+    virtual LibraryState& library() = 0;
 };
 
 // The context of the script running on this thread, for library code that has none

@@ -41,10 +41,11 @@ struct BuiltinConstant {
 const BuiltinFunction* findBuiltinFunction(std::string_view name);
 const BuiltinConstant* findBuiltinConstant(std::string_view name);
 
-// Classes a script can create: "New RegExp" (by class name) and CreateObject("ProgID").
-// Returns null when the name is unknown.
+// Classes a script can create: "New RegExp" (by class name) and CreateObject("ProgID"),
+// the classes the host registered in `library` first. Returns null when the name is
+// unknown.
 vb::Ref<vb::Object> createBuiltinClass(std::string_view className);
-vb::Ref<vb::Object> createObjectByProgId(std::string_view progId);
+vb::Ref<vb::Object> createObjectByProgId(const LibraryState& library, std::string_view progId);
 
 // Statements the engine compiles that the library carries out.
 // Erase: a fixed-size array keeps its bounds with every element reset to Empty; a
@@ -55,25 +56,5 @@ void eraseArray(vb::Variant& target);
 // target 94). `length` may be vb::Variant::missing().
 void assignMid(vb::Variant& target, const vb::Variant& start, const vb::Variant& length, const vb::Variant& replacement);
 
-// The host may add its own creatable classes (for example plug-in classes).
-using ObjectFactory = std::function<vb::Ref<vb::Object>()>;
-void registerProgId(std::string_view progId, ObjectFactory factory);
-
-// Message and input boxes. The program installs a Qt implementation when it has a
-// display; without one MsgBox logs its text through the text sink and returns vbOK
-// (1), and InputBox returns "".
-class UserInterface {
-public:
-    virtual ~UserInterface() = default;
-    // VBScript's MsgBox: returns the button pressed (vbOK = 1 ... vbNo = 7).
-    virtual std::int32_t msgBox(const std::string& prompt, std::int32_t buttons, const std::string& title) = 0;
-    // VBScript's InputBox: nothing when cancelled.
-    virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                                const std::string& defaultText) = 0;
-};
-void setUserInterface(UserInterface* ui); // null restores the headless behaviour
-UserInterface* userInterface();
-// Where the headless MsgBox writes its text (stderr when unset).
-void setHeadlessTextSink(std::function<void(const std::string&)> sink);
 
 } // namespace vbscript

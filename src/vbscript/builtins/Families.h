@@ -31,8 +31,4 @@ struct CreatableClass {
 std::span<const CreatableClass> newableClasses();
 std::span<const CreatableClass> progIdClasses();
 
-// Writes a line where the headless MsgBox shows its text (the sink the program set,
-// else stderr).
-void writeHeadlessText(const std::string& text);
-
 } // namespace vbscript::builtins

@@ -18,7 +18,7 @@ constexpr std::string_view kDefaultTitle = "VBScript";
 
 UserInterface* activeInterface(BuiltinContext& context)
 {
-    UserInterface* ui = userInterface();
+    UserInterface* ui = context.library().userInterface();
     return ui && context.userInterfaceAllowed() ? ui : nullptr;
 }
 
@@ -30,7 +30,7 @@ Variant MsgBox(BuiltinContext& context, Args args)
     const std::string title = stringArg(args, 2, std::string(kDefaultTitle));
     if (UserInterface* ui = activeInterface(context))
         return ui->msgBox(prompt, buttons, title);
-    writeHeadlessText(prompt);
+    context.library().writeHeadlessText(prompt);
     return kOk;
 }
 

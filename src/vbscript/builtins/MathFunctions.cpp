@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 
 namespace vbscript::builtins {
 
@@ -45,44 +44,12 @@ Variant Log(BuiltinContext&, Args args)
     return std::log(d);
 }
 
-// The generator of Rnd: a 24-bit linear congruential sequence, so that a negative
-// argument or Randomize with a number replays the same numbers every time.
-struct RandomGenerator {
-    std::uint32_t seed = 0x50000;
-
-    float current() const { return static_cast<float>(seed) / 16777216.0f; }
-    float next()
-    {
-        seed = (seed * 1140671485u + 12820163u) & 0xFFFFFFu;
-        return current();
-    }
-    void reseedFrom(float value)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        seed = (bits + (bits >> 24)) & 0xFFFFFFu;
-    }
-    // Randomize keeps the low byte of the seed and takes the middle bytes from the number.
-    void randomize(double value)
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        const auto mixed = static_cast<std::uint32_t>(bits >> 32) ^ static_cast<std::uint32_t>(bits);
-        seed = (seed & 0xFFu) | ((mixed & 0xFFFFu) << 8);
-    }
-};
-
-RandomGenerator& generator()
-{
-    static RandomGenerator g;
-    return g;
-}
-
 // Rnd([number]): below zero the same number every time for the same argument, zero the
-// number last returned, otherwise the next number of the sequence.
-Variant Rnd(BuiltinContext&, Args args)
+// number last returned, otherwise the next number of the sequence. Each engine has its
+// own sequence.
+Variant Rnd(BuiltinContext& context, Args args)
 {
-    RandomGenerator& g = generator();
+    RandomSequence& g = context.library().random();
     if (!given(args, 0))
         return g.next();
     const double d = doubleArg(args, 0);
@@ -94,9 +61,9 @@ Variant Rnd(BuiltinContext&, Args args)
 }
 
 // Randomize [number]: without a number the seed comes from the system timer.
-Variant Randomize(BuiltinContext&, Args args)
+Variant Randomize(BuiltinContext& context, Args args)
 {
-    generator().randomize(given(args, 0) ? doubleArg(args, 0) : secondsSinceMidnight());
+    context.library().random().randomize(given(args, 0) ? doubleArg(args, 0) : secondsSinceMidnight());
     return Variant();
 }
 

@@ -38,32 +38,32 @@ constexpr std::array kNewable = {
     CreatableClass{"RegExp", &create<objects::RegExp>},
 };
 
-Variant createOrFail(std::string_view progId)
+Variant createOrFail(BuiltinContext& context, std::string_view progId)
 {
-    vb::Ref<vb::Object> object = createObjectByProgId(progId);
+    vb::Ref<vb::Object> object = createObjectByProgId(context.library(), progId);
     if (!object)
         vb::raiseError(vb::err::CantCreateObject);
     return Variant(object);
 }
 
 // CreateObject(servername.typename[, location]): objects come from this computer only.
-Variant CreateObject(BuiltinContext&, Args args)
+Variant CreateObject(BuiltinContext& context, Args args)
 {
     const std::string progId = stringArg(args, 0);
     const std::string server = stringArg(args, 1, std::string());
     if (!server.empty() && server != "." && !vb::equalsIgnoreCase(server, "localhost"))
         vb::raiseError(kRemoteServerUnavailable);
-    return createOrFail(progId);
+    return createOrFail(context, progId);
 }
 
 // GetObject([pathname][, class]): with an empty path name it creates a new object of
 // the class; there are no running objects or document files to attach to (429).
-Variant GetObject(BuiltinContext&, Args args)
+Variant GetObject(BuiltinContext& context, Args args)
 {
     const bool hasPath = given(args, 0);
     const std::string path = hasPath ? stringArg(args, 0) : std::string();
     if (hasPath && path.empty() && given(args, 1))
-        return createOrFail(stringArg(args, 1));
+        return createOrFail(context, stringArg(args, 1));
     vb::raiseError(vb::err::CantCreateObject);
 }
 

@@ -5,7 +5,6 @@
 
 #include "automation/TextCompare.h"
 
-#include <cstdio>
 #include <unordered_map>
 #include <vector>
 
@@ -75,15 +74,6 @@ const NameIndex<BuiltinConstant>& constantIndex()
     return index;
 }
 
-std::unordered_map<std::string, ObjectFactory, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual>& progIds()
-{
-    static std::unordered_map<std::string, ObjectFactory, vb::CaseInsensitiveHash, vb::CaseInsensitiveEqual> map;
-    return map;
-}
-
-UserInterface* gUserInterface = nullptr;
-std::function<void(const std::string&)> gHeadlessSink;
-
 } // namespace
 
 const BuiltinFunction* findBuiltinFunction(std::string_view name)
@@ -104,45 +94,13 @@ vb::Ref<vb::Object> createBuiltinClass(std::string_view className)
     return c ? c->create() : nullptr;
 }
 
-vb::Ref<vb::Object> createObjectByProgId(std::string_view progId)
+vb::Ref<vb::Object> createObjectByProgId(const LibraryState& library, std::string_view progId)
 {
     // Classes the host registered come first, so it may replace a library class.
-    auto it = progIds().find(progId);
-    if (it != progIds().end())
-        return it->second();
+    if (const ObjectFactory* factory = library.findProgId(progId))
+        return (*factory)();
     const builtins::CreatableClass* c = findClass(builtins::progIdClasses(), progId);
     return c ? c->create() : nullptr;
-}
-
-void registerProgId(std::string_view progId, ObjectFactory factory)
-{
-    progIds()[std::string(progId)] = std::move(factory);
-}
-
-void setUserInterface(UserInterface* ui)
-{
-    gUserInterface = ui;
-}
-
-UserInterface* userInterface()
-{
-    return gUserInterface;
-}
-
-void setHeadlessTextSink(std::function<void(const std::string&)> sink)
-{
-    gHeadlessSink = std::move(sink);
-}
-
-void builtins::writeHeadlessText(const std::string& text)
-{
-    if (gHeadlessSink) {
-        gHeadlessSink(text);
-        return;
-    }
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
 }
 
 } // namespace vbscript

@@ -205,6 +205,8 @@ std::unique_ptr<CldrData> build(std::int32_t lcid)
 
 const Locale* cldrLocale(std::int32_t lcid)
 {
+    // Built on first use from the constant tables and never changed after: a lazily
+    // computed constant, shared by every engine.
     static std::mutex mutex;
     static std::unordered_map<std::int32_t, std::unique_ptr<CldrData>> built; // null: unknown
     if (lcid <= 0 || lcid > 0xFFFFF)

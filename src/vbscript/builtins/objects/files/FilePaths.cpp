@@ -1,6 +1,7 @@
 #include "FilePaths.h"
 
 #include "platform/FileSystem.h"
+#include "vbscript/base/RunningContext.h"
 
 #include "automation/Error.h"
 #include "automation/TextCompare.h"
@@ -33,7 +34,10 @@ std::size_t lastSeparator(std::string_view path)
 
 fs::path hostPath(std::string_view scriptPath)
 {
-    return fs::path(platform::resolvePath(platform::toPosixPath(scriptPath)));
+    // The host's base folder keeps its spelling in paths the running script builds from it.
+    BuiltinContext* context = runningContext();
+    const std::string_view verbatim = context ? std::string_view(context->library().verbatimFolder()) : std::string_view();
+    return fs::path(platform::resolvePath(platform::toPosixPath(scriptPath, verbatim)));
 }
 
 std::string absoluteHostPath(const fs::path& path)

@@ -132,11 +132,12 @@ std::string FileSystemObject::GetParentFolderName(const std::string& path)
 
 std::string FileSystemObject::GetTempName()
 {
-    static std::mt19937 generator{std::random_device{}()};
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (!tempNames_)
+        tempNames_ = std::make_unique<std::mt19937>(std::random_device{}());
     std::string name = "rad";
     for (int i = 0; i < 5; ++i)
-        name += kDigits[generator() % 16];
+        name += kDigits[(*tempNames_)() % 16];
     return name + ".tmp";
 }
 

@@ -3,6 +3,9 @@
 
 #include "automation/MemberTable.h"
 
+#include <memory>
+#include <random>
+
 namespace vbscript::objects::files {
 
 class FileSystemObject final : public vb::Dispatch<FileSystemObject> {
@@ -49,6 +52,10 @@ public:
     vb::Variant CreateTextFile(const std::string& path, vb::Optional<bool> overwrite, vb::Optional<bool> unicode);
     vb::Variant OpenTextFile(const std::string& path, vb::Optional<std::int32_t> mode, vb::Optional<bool> create,
                              vb::Optional<std::int32_t> format);
+
+private:
+    // The source of GetTempName's names, seeded on the first call.
+    std::unique_ptr<std::mt19937> tempNames_;
 };
 
 } // namespace vbscript::objects::files
