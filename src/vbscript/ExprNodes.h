@@ -425,6 +425,18 @@ private:
 // ---------------------------------------------------------------------------
 // Operators
 
+// "a & b" where `owned` is a value the node made for itself: when `a` is that value
+// and a text, b is appended to it in place, so a chain "x & y & z & ..." builds one
+// string instead of a new one at each link. The result is what ops::concat gives.
+inline vb::Variant concatOwned(vb::Variant& owned, const vb::Variant& a, const vb::Variant& b)
+{
+    if (&a == &owned && a.isString() && !b.isObject()) {
+        ops::appendText(owned.stringValue(), b);
+        return std::move(owned);
+    }
+    return ops::concat(a, b);
+}
+
 template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&)>
 class BinaryExpr final : public Expr {
 public:
@@ -436,7 +448,10 @@ public:
         Temp ls, rs;
         const vb::Variant& a = copyLeft_ ? ls.emplace([&] { return left_->eval(f); }) : left_->read(f, ls.get());
         const vb::Variant& b = right_->read(f, rs.get());
-        return Op(a, b);
+        if constexpr (Op == &ops::concat)
+            return concatOwned(ls.get(), a, b);
+        else
+            return Op(a, b);
     }
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && (left_->runsCodeNow(f) || right_->runsCodeNow(f)); }
@@ -528,7 +543,10 @@ public:
     vb::Variant eval(Frame& f) const override
     {
         Temp ls;
-        return Op(left_.read(f, ls.get()), right_);
+        if constexpr (Op == &ops::concat)
+            return concatOwned(ls.get(), left_.read(f, ls.get()), right_);
+        else
+            return Op(left_.read(f, ls.get()), right_);
     }
     std::int32_t evalLong(Frame& f) const override
     {
