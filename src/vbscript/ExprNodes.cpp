@@ -443,10 +443,15 @@ namespace {
 constexpr std::size_t kNoMark = ~std::size_t(0);
 } // namespace
 
-vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)
+namespace {
+
+// A call with the argument expressions, and with `last` after them when WithLast.
+template <bool WithLast>
+[[gnu::always_inline]] inline vb::Variant callWith(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args, vb::Variant* last)
 {
-    if (static_cast<int>(args.size()) != p.paramCount)
+    if (static_cast<int>(args.size()) + (WithLast ? 1 : 0) != p.paramCount)
         vb::raiseError(vb::err::WrongArgumentCount);
+    const int given = WithLast ? p.paramCount - 1 : p.paramCount;
     Engine& engine = f.engine;
     // Each parameter slot is constructed below, in order; an error while evaluating an
     // argument leaves the rest Empty.
@@ -471,7 +476,7 @@ vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const 
                 engine.unlockArrays(mark);
         }
     } locks{engine};
-    for (int i = 0; i < p.paramCount; ++i, rest.done = i) {
+    for (int i = 0; i < given; ++i, rest.done = i) {
         const Expr* a = args[static_cast<std::size_t>(i)];
         if (!a) {
             // An omitted argument arrives as the "missing" marker.
@@ -493,8 +498,24 @@ vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const 
             mem.pointers[i] = &mem.values[i];
         }
     }
+    if constexpr (WithLast) {
+        new (&mem.values[given]) vb::Variant();
+        mem.pointers[given] = last;
+    }
     rest.done = p.paramCount;
     return engine.invoke(p, me, mem.pointers, mem.values);
+}
+
+} // namespace
+
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)
+{
+    return callWith<false>(f, p, me, args, nullptr);
+}
+
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args, vb::Variant& last)
+{
+    return callWith<true>(f, p, me, args, &last);
 }
 
 vb::Variant ProcCallExpr::eval(Frame& f) const
@@ -767,8 +788,17 @@ void MemberExpr::store(Frame& f, vb::Variant&& value, bool isSet, bool letObject
     if (isScriptObjectOf(*obj, f.engine)) {
         auto* so = static_cast<ScriptObject*>(obj.get());
         const int index = scriptMember(f, *so);
-        if (letObject && !so->classInfo().members[static_cast<std::size_t>(index)].let)
+        const ClassInfo::Member& m = so->classInfo().members[static_cast<std::size_t>(index)];
+        if (letObject && !m.let)
             value = letValue(std::move(value));
+        // A Property Let/Set that takes these arguments is called like a Property Get,
+        // the value passed after them; anything else (fields, a wrong count) goes the
+        // object's general way, which also reports the errors.
+        const Procedure* p = isSet ? m.set.get() : m.let.get();
+        if (p && m.field < 0 && static_cast<int>(args_.size()) + 1 == p->paramCount) {
+            callProcedure(f, *p, so, args_, value);
+            return;
+        }
         CallArgs a(f, args_);
         a.append(std::move(value));
         so->invokeMember(index, isSet ? vb::Set : vb::Let, a.view());

@@ -261,6 +261,9 @@ private:
 
 // Calls a script procedure with the given argument expressions.
 vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args);
+// The same with `last` passed after the arguments as the last parameter (by
+// reference): the value a Property Let or Set receives.
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args, vb::Variant& last);
 
 // A Sub or Function of a module.
 class ProcCallExpr final : public Expr {
