@@ -588,8 +588,8 @@ const vb::Variant& IndexExpr::read(Frame& f, vb::Variant& scratch) const
     const vb::Variant* element = vectorElement(f, base);
     // The element is copied: a reference into the array could outlive the array when
     // the reader runs script code later (a default member, a library function).
-    if (element && isPlain(scratch.type()))
-        return *new (&scratch) vb::Variant(*element);
+    if (isPlain(scratch.type()))
+        return element ? *new (&scratch) vb::Variant(*element) : *new (&scratch) vb::Variant(indexBase(f, base));
     scratch = element ? copyOf(*element) : indexBase(f, base);
     return scratch;
 }
