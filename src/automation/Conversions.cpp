@@ -175,6 +175,14 @@ std::optional<double> parseNumber(std::string_view text)
     }
     if (p != s.size())
         return std::nullopt;
+    // Whole numbers of up to 15 digits are exact doubles: made without strtod.
+    if (!seenPoint && digits.size() <= 15 && digits.find_first_not_of("0123456789") == std::string::npos) {
+        std::int64_t whole = 0;
+        for (const char c : digits)
+            whole = whole * 10 + (c - '0');
+        const double v = static_cast<double>(whole);
+        return negative ? -v : v;
+    }
     const double v = std::strtod(digits.c_str(), nullptr);
     if (std::isinf(v))
         raiseError(err::Overflow);

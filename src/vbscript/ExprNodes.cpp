@@ -21,6 +21,17 @@ bool Expr::test(Frame& f) const
     return ops::isTrue(read(f, s));
 }
 
+std::int32_t Expr::evalLong(Frame& f) const
+{
+    Temp s;
+    return toLong(read(f, s.get()));
+}
+
+std::int32_t longOf(const vb::Variant& v)
+{
+    return vb::CLng(v);
+}
+
 void Expr::assign(Frame&, vb::Variant&&, bool) const
 {
     vb::raiseError(rterr::IllegalAssignment);
@@ -116,9 +127,9 @@ LateNameExpr::LateNameExpr(std::string name, ModuleScope* scope, int implicitSlo
 {
 }
 
-GlobalSlot* LateNameExpr::global(Frame& f) const
+GlobalSlot* LateNameExpr::lookupGlobal(Frame& f) const
 {
-    if (!cached_ && generation_ != f.engine.generation()) {
+    if (generation_ != f.engine.generation()) {
         cached_ = scope_->lookup(name_);
         generation_ = f.engine.generation();
     }
@@ -209,6 +220,22 @@ void LateNameExpr::run(Frame& f) const
 
 namespace {
 
+// One subscript as a Long, rounded as CLng rounds.
+std::int32_t subscriptOf(Frame& f, const Expr& e)
+{
+    return e.evalLong(f);
+}
+
+// Where subscript `i` of a one-dimension array lies in its elements (error 9 outside).
+std::size_t vectorOffset(const vb::Array& array, std::int32_t i)
+{
+    const vb::Bound& b = array.bounds().front();
+    const std::int64_t k = static_cast<std::int64_t>(i) - b.lower;
+    if (k < 0 || k >= b.count)
+        vb::raiseError(vb::err::SubscriptOutOfRange);
+    return static_cast<std::size_t>(k);
+}
+
 // The subscripts of an element; up to four without a heap allocation.
 class Subscripts {
 public:
@@ -222,9 +249,7 @@ public:
         for (std::size_t i = 0; i < count_; ++i) {
             if (!args[i])
                 vb::raiseError(vb::err::SubscriptOutOfRange);
-            Temp s;
-            const vb::Variant& v = args[i]->read(f, s.get());
-            out[i] = v.type() == vb::vbInteger ? v.integerValue() : v.type() == vb::vbLong ? v.longValue() : vb::CLng(v);
+            out[i] = subscriptOf(f, *args[i]);
         }
     }
     operator std::span<const std::int32_t>() const
@@ -283,6 +308,9 @@ void assignIndexedVariable(Frame& f, vb::Variant* variable, const ArgList& args,
 {
     if (variable && variable->isArray()) {
         const Subscripts subs(f, args);
+        // A subscript may have run code that gave the variable another value.
+        if (!variable->isArray())
+            vb::raiseError(vb::err::TypeMismatch);
         moveInto(f.engine.writableArray(*variable).at(subs), std::move(value));
         return;
     }
@@ -415,10 +443,15 @@ namespace {
 constexpr std::size_t kNoMark = ~std::size_t(0);
 } // namespace
 
-vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)
+namespace {
+
+// A call with the argument expressions, and with `last` after them when WithLast.
+template <bool WithLast>
+[[gnu::always_inline]] inline vb::Variant callWith(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args, vb::Variant* last)
 {
-    if (static_cast<int>(args.size()) != p.paramCount)
+    if (static_cast<int>(args.size()) + (WithLast ? 1 : 0) != p.paramCount)
         vb::raiseError(vb::err::WrongArgumentCount);
+    const int given = WithLast ? p.paramCount - 1 : p.paramCount;
     Engine& engine = f.engine;
     // Each parameter slot is constructed below, in order; an error while evaluating an
     // argument leaves the rest Empty.
@@ -443,7 +476,7 @@ vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const 
                 engine.unlockArrays(mark);
         }
     } locks{engine};
-    for (int i = 0; i < p.paramCount; ++i, rest.done = i) {
+    for (int i = 0; i < given; ++i, rest.done = i) {
         const Expr* a = args[static_cast<std::size_t>(i)];
         if (!a) {
             // An omitted argument arrives as the "missing" marker.
@@ -465,8 +498,24 @@ vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const 
             mem.pointers[i] = &mem.values[i];
         }
     }
+    if constexpr (WithLast) {
+        new (&mem.values[given]) vb::Variant();
+        mem.pointers[given] = last;
+    }
     rest.done = p.paramCount;
     return engine.invoke(p, me, mem.pointers, mem.values);
+}
+
+} // namespace
+
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args)
+{
+    return callWith<false>(f, p, me, args, nullptr);
+}
+
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args, vb::Variant& last)
+{
+    return callWith<true>(f, p, me, args, &last);
 }
 
 vb::Variant ProcCallExpr::eval(Frame& f) const
@@ -521,11 +570,48 @@ vb::Variant BuiltinCallExpr::eval(Frame& f) const
 
 vb::Variant IndexExpr::eval(Frame& f) const
 {
+    // The base is copied only when a subscript may run code that changes it (at
+    // script level an undeclared name might be a procedure, but is a variable by now).
     vb::Variant h;
-    const vb::Variant& base = args_.hasCalls() ? (h = base_->eval(f)) : base_->read(f, h);
+    const vb::Variant& base = args_.hasCalls() && args_.runsCodeFrom(f, 0) ? (h = base_->eval(f)) : base_->read(f, h);
+    if (const vb::Variant* element = vectorElement(f, base))
+        return copyOf(*element);
+    return indexBase(f, base);
+}
+
+const vb::Variant& IndexExpr::read(Frame& f, vb::Variant& scratch) const
+{
+    if (args_.hasCalls() && args_.runsCodeFrom(f, 0))
+        return Expr::read(f, scratch);
+    Temp h;
+    const vb::Variant& base = base_->read(f, h.get());
+    const vb::Variant* element = vectorElement(f, base);
+    // The element is copied: a reference into the array could outlive the array when
+    // the reader runs script code later (a default member, a library function).
+    if (isPlain(scratch.type()))
+        return element ? *new (&scratch) vb::Variant(*element) : *new (&scratch) vb::Variant(indexBase(f, base));
+    scratch = element ? copyOf(*element) : indexBase(f, base);
+    return scratch;
+}
+
+// "a(i)" on a one-dimension array, the usual case, without the subscript list: the
+// element, or null when the general rules decide. The array stays as it is while the
+// subscript runs: either no code runs or the caller holds its own copy of `base`.
+const vb::Variant* IndexExpr::vectorElement(Frame& f, const vb::Variant& base) const
+{
+    if (!single_ || !base.isArray() || base.arrayValue().dimensions() != 1)
+        return nullptr;
+    const vb::Array& array = base.arrayValue();
+    const std::int32_t i = subscriptOf(f, *single_);
+    return &array.elements()[vectorOffset(array, i)];
+}
+
+// base(args) by the general rules: an element of an array, the default member of an
+// object ("o()" is its value).
+vb::Variant IndexExpr::indexBase(Frame& f, const vb::Variant& base) const
+{
     if (args_.size() == 0)
         requireCallable(base);
-    // "o()" on an object is its default member's value.
     return indexValue(f, base, args_, asStatement_ || args_.size() == 0);
 }
 
@@ -552,6 +638,20 @@ vb::Variant* arrayElementAddress(Frame& f, const Expr& base, const ArgList& args
 void IndexExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
 {
     vb::Variant* b = base_->address(f);
+    if (b && single_ && b->isArray()) {
+        // "a(i) = v" on one subscript; the array is looked at after the subscript ran.
+        const std::int32_t i = subscriptOf(f, *single_);
+        if (!b->isArray())
+            vb::raiseError(vb::err::TypeMismatch);
+        vb::Array& array = f.engine.writableArray(*b);
+        if (array.dimensions() == 1) {
+            moveInto(array.elements()[vectorOffset(array, i)], std::move(value));
+        } else {
+            const std::int32_t subs[] = {i};
+            moveInto(array.at(subs), std::move(value));
+        }
+        return;
+    }
     if (b) {
         assignIndexedVariable(f, b, args_, std::move(value), isSet);
         return;
@@ -688,8 +788,17 @@ void MemberExpr::store(Frame& f, vb::Variant&& value, bool isSet, bool letObject
     if (isScriptObjectOf(*obj, f.engine)) {
         auto* so = static_cast<ScriptObject*>(obj.get());
         const int index = scriptMember(f, *so);
-        if (letObject && !so->classInfo().members[static_cast<std::size_t>(index)].let)
+        const ClassInfo::Member& m = so->classInfo().members[static_cast<std::size_t>(index)];
+        if (letObject && !m.let)
             value = letValue(std::move(value));
+        // A Property Let/Set that takes these arguments is called like a Property Get,
+        // the value passed after them; anything else (fields, a wrong count) goes the
+        // object's general way, which also reports the errors.
+        const Procedure* p = isSet ? m.set.get() : m.let.get();
+        if (p && m.field < 0 && static_cast<int>(args_.size()) + 1 == p->paramCount) {
+            callProcedure(f, *p, so, args_, value);
+            return;
+        }
         CallArgs a(f, args_);
         a.append(std::move(value));
         so->invokeMember(index, isSet ? vb::Set : vb::Let, a.view());

@@ -53,6 +53,7 @@ public:
     const vb::Variant& read(Frame& f, vb::Variant&) const override { return EXPR; }                 \
     vb::Variant* address(Frame& f) const override { return &EXPR; }                                 \
     bool test(Frame& f) const override { return ops::isTrue(EXPR); }                                \
+    std::int32_t evalLong(Frame& f) const override { return toLong(EXPR); }                         \
     void assign(Frame& f, vb::Variant&& value, bool) const override { moveInto(EXPR, std::move(value)); }
 
 class LocalExpr final : public VariableExpr {
@@ -135,7 +136,10 @@ public:
     void assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const;
 
 private:
-    GlobalSlot* global(Frame& f) const;
+    // The module name it is, once found (a slot never goes); looked up again only when
+    // new global names have appeared since the last look.
+    GlobalSlot* global(Frame& f) const { return cached_ ? cached_ : lookupGlobal(f); }
+    GlobalSlot* lookupGlobal(Frame& f) const;
     vb::Variant* variableFor(Frame& f, bool create) const;
 
     std::string name_;
@@ -257,6 +261,9 @@ private:
 
 // Calls a script procedure with the given argument expressions.
 vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args);
+// The same with `last` passed after the arguments as the last parameter (by
+// reference): the value a Property Let or Set receives.
+vb::Variant callProcedure(Frame& f, const Procedure& p, ScriptObject* me, const ArgList& args, vb::Variant& last);
 
 // A Sub or Function of a module.
 class ProcCallExpr final : public Expr {
@@ -307,15 +314,20 @@ private:
 class IndexExpr final : public Expr {
 public:
     IndexExpr(ExprPtr base, ArgList args, bool asStatement = false)
-        : base_(std::move(base)), args_(std::move(args)), asStatement_(asStatement) { }
+        : base_(std::move(base)), args_(std::move(args)), single_(args_.size() == 1 ? args_[0] : nullptr), asStatement_(asStatement) { }
     vb::Variant eval(Frame& f) const override;
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override;
     vb::Variant* address(Frame& f) const override;
     void assign(Frame& f, vb::Variant&& value, bool isSet) const override;
     bool hasCalls() const override { return true; }
 
 private:
+    const vb::Variant* vectorElement(Frame& f, const vb::Variant& base) const;
+    vb::Variant indexBase(Frame& f, const vb::Variant& base) const;
+
     ExprPtr base_;
     ArgList args_;
+    const Expr* single_; // the subscript when there is exactly one (and it is written)
     bool asStatement_;
 };
 
@@ -416,6 +428,18 @@ private:
 // ---------------------------------------------------------------------------
 // Operators
 
+// "a & b" where `owned` is a value the node made for itself: when `a` is that value
+// and a text, b is appended to it in place, so a chain "x & y & z & ..." builds one
+// string instead of a new one at each link. The result is what ops::concat gives.
+inline vb::Variant concatOwned(vb::Variant& owned, const vb::Variant& a, const vb::Variant& b)
+{
+    if (&a == &owned && a.isString() && !b.isObject()) {
+        ops::appendText(owned.stringValue(), b);
+        return std::move(owned);
+    }
+    return ops::concat(a, b);
+}
+
 template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&)>
 class BinaryExpr final : public Expr {
 public:
@@ -427,7 +451,10 @@ public:
         Temp ls, rs;
         const vb::Variant& a = copyLeft_ ? ls.emplace([&] { return left_->eval(f); }) : left_->read(f, ls.get());
         const vb::Variant& b = right_->read(f, rs.get());
-        return Op(a, b);
+        if constexpr (Op == &ops::concat)
+            return concatOwned(ls.get(), a, b);
+        else
+            return Op(a, b);
     }
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && (left_->runsCodeNow(f) || right_->runsCodeNow(f)); }
@@ -519,7 +546,15 @@ public:
     vb::Variant eval(Frame& f) const override
     {
         Temp ls;
-        return Op(left_.read(f, ls.get()), right_);
+        if constexpr (Op == &ops::concat)
+            return concatOwned(ls.get(), left_.read(f, ls.get()), right_);
+        else
+            return Op(left_.read(f, ls.get()), right_);
+    }
+    std::int32_t evalLong(Frame& f) const override
+    {
+        Temp ls;
+        return toLong(Op(left_.read(f, ls.get()), right_));
     }
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && left_.runsCodeNow(f); }
@@ -624,7 +659,9 @@ private:
     ExprPtr right_;
 };
 
-// Fast arithmetic on the common Integer and Long cases; the rest goes to ops.
+// Fast arithmetic on the common Integer and Long cases; the rest goes to ops. Always
+// inlined: the operator nodes are where they run, and the compiler otherwise leaves
+// them out of line once several node kinds use them.
 namespace fast {
 
 inline vb::Variant whole(std::int64_t r, bool isLong)
@@ -644,7 +681,7 @@ inline std::int64_t wholeOf(const vb::Variant& v)
     return v.type() == vb::vbInteger ? v.integerValue() : v.longValue();
 }
 
-inline vb::Variant add(const vb::Variant& a, const vb::Variant& b)
+[[gnu::always_inline]] inline vb::Variant add(const vb::Variant& a, const vb::Variant& b)
 {
     if (wholeOperands(a, b)) {
         const std::int64_t r = wholeOf(a) + wholeOf(b);
@@ -654,7 +691,7 @@ inline vb::Variant add(const vb::Variant& a, const vb::Variant& b)
     return ops::add(a, b);
 }
 
-inline vb::Variant subtract(const vb::Variant& a, const vb::Variant& b)
+[[gnu::always_inline]] inline vb::Variant subtract(const vb::Variant& a, const vb::Variant& b)
 {
     if (wholeOperands(a, b)) {
         const std::int64_t r = wholeOf(a) - wholeOf(b);
@@ -664,7 +701,7 @@ inline vb::Variant subtract(const vb::Variant& a, const vb::Variant& b)
     return ops::subtract(a, b);
 }
 
-inline vb::Variant multiply(const vb::Variant& a, const vb::Variant& b)
+[[gnu::always_inline]] inline vb::Variant multiply(const vb::Variant& a, const vb::Variant& b)
 {
     if (wholeOperands(a, b)) {
         const std::int64_t r = wholeOf(a) * wholeOf(b);
@@ -676,7 +713,7 @@ inline vb::Variant multiply(const vb::Variant& a, const vb::Variant& b)
 
 // "\" and Mod on whole Integers and Longs with a non-zero divisor. A quotient outside
 // Long (-2147483648 \ -1) and a zero divisor go to ops, which raises the error.
-inline vb::Variant intDivide(const vb::Variant& a, const vb::Variant& b)
+[[gnu::always_inline]] inline vb::Variant intDivide(const vb::Variant& a, const vb::Variant& b)
 {
     if (wholeOperands(a, b)) {
         const std::int64_t d = wholeOf(b);
@@ -689,7 +726,7 @@ inline vb::Variant intDivide(const vb::Variant& a, const vb::Variant& b)
     return ops::intDivide(a, b);
 }
 
-inline vb::Variant modulo(const vb::Variant& a, const vb::Variant& b)
+[[gnu::always_inline]] inline vb::Variant modulo(const vb::Variant& a, const vb::Variant& b)
 {
     if (wholeOperands(a, b)) {
         const std::int64_t d = wholeOf(b);

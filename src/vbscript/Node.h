@@ -51,6 +51,9 @@ public:
     virtual vb::Variant* address(Frame&) const { return nullptr; }
     // The truth of the value as a condition.
     virtual bool test(Frame& f) const;
+    // The value as a Long, converted as CLng converts (subscripts): nodes that make
+    // whole numbers answer without handing a Variant through a second call.
+    virtual std::int32_t evalLong(Frame& f) const;
     // Assignment ("x = v" or "Set x = v"); the value is already checked for the kind.
     virtual void assign(Frame& f, vb::Variant&& value, bool isSet) const;
     // "x = v" with v as evaluated: an object becomes its default value, except where
@@ -68,6 +71,13 @@ public:
 };
 
 using ExprPtr = std::unique_ptr<Expr>;
+
+// A value as a Long, as CLng converts it; Integer and Long without a call.
+std::int32_t longOf(const vb::Variant& v);
+inline std::int32_t toLong(const vb::Variant& v)
+{
+    return v.type() == vb::vbInteger ? v.integerValue() : v.type() == vb::vbLong ? v.longValue() : longOf(v);
+}
 
 // The value "x = v" stores: an object's default value, an array without a fixed size.
 vb::Variant letValue(vb::Variant v);

@@ -121,3 +121,31 @@ TEST(CurrencyConversion, RoundsToFourPlaces)
     EXPECT_EQ(CCur(Variant(0.00005)).scaled, 0); // half to even
     EXPECT_EQ(errorOf([] { CCur(Variant(1e300)); }), err::Overflow);
 }
+
+// Texts of whole numbers are read without the general decimal reader: the same values
+// at the edges of that path (15 digits, sign, blanks, leading zeros, separators) and
+// beyond it.
+TEST(NumbersFromText, WholeNumbersExactlyAndTheRestAsBefore)
+{
+    EXPECT_EQ(parseNumber("0"), 0.0);
+    EXPECT_EQ(parseNumber("  42 "), 42.0);
+    EXPECT_EQ(parseNumber("-42"), -42.0);
+    EXPECT_EQ(parseNumber("+ 7"), 7.0);
+    EXPECT_EQ(parseNumber("007"), 7.0);
+    EXPECT_EQ(parseNumber("1,234,567"), 1234567.0);
+    EXPECT_EQ(parseNumber("999999999999999"), 999999999999999.0);   // 15 digits
+    EXPECT_EQ(parseNumber("-123456789012345"), -123456789012345.0);
+    EXPECT_EQ(parseNumber("9007199254740993"), 9007199254740992.0); // 16 digits: rounded as a double
+    EXPECT_EQ(parseNumber("12345678901234567890"), 12345678901234567890.0);
+    EXPECT_TRUE(std::signbit(*parseNumber("-0")));
+    EXPECT_EQ(parseNumber("12."), 12.0);
+    EXPECT_EQ(parseNumber("1.5"), 1.5);
+    EXPECT_EQ(parseNumber("12e2"), 1200.0);
+    EXPECT_EQ(parseNumber("&H10"), 16.0);
+    EXPECT_FALSE(parseNumber("12a").has_value());
+    EXPECT_FALSE(parseNumber("").has_value());
+    EXPECT_FALSE(parseNumber("-").has_value());
+    EXPECT_EQ(CInt(Variant("32767")), 32767);
+    EXPECT_EQ(errorOf([] { CInt(Variant("32768")); }), err::Overflow);
+    EXPECT_EQ(CLng(Variant(" -2147483648 ")), INT32_MIN);
+}

@@ -3,6 +3,8 @@
 #include "automation/Conversions.h"
 #include "automation/MemberTable.h"
 
+#include <cctype>
+
 using namespace library_test;
 using vb::Variant;
 
@@ -236,4 +238,71 @@ TEST(RegExp, LongSubjectsAndRunawayPatterns)
     EXPECT_EQ(big + "y", replace("(x|z)*", big + "y", "$&", {}) );
     // Catastrophic backtracking ends in an error instead of running for ever.
     EXPECT_EQ(28, errorOf([] { test("^(a|aa)+$", std::string(60, 'a') + "b"); }));
+}
+
+// Classes answer ASCII characters from a table made when the pattern compiles; every
+// answer must be the one the ranges and escapes give, negated or not, with and
+// without IgnoreCase (which tests a negated class through a copy with the negation
+// taken off), and characters beyond ASCII still go through the ranges.
+TEST(RegExp, ClassesAnswerEveryCharacterAsTheirRangesSay)
+{
+    const char* const classes[] = {"[a-f0-9_]", "[^a-z]", "[\\w-]", "[^\\s]", "[\\D]", "[^\\W\\d]", "[\\s\\d]", "[^A-Z_\\-]",
+                                   "[\\S\\s]", "[^\\x00-\\x1f]", "\\w", "\\W", "\\d", "\\s"};
+    for (const char* cls : classes) {
+        for (int c = 1; c < 128; ++c) {
+            const std::string subject(1, static_cast<char>(c));
+            for (const bool ignoreCase : {false, true}) {
+                // The answer the class's own definition gives, written out here.
+                const vb::Ref<vb::Object> re = regExp(std::string("^") + cls + "$", {.ignoreCase = ignoreCase});
+                const bool byClass = vb::call(*re, "Test", subject).booleanValue();
+                const std::string name = std::string(cls) + " on " + std::to_string(c) + (ignoreCase ? " (ignore case)" : "");
+                bool expected;
+                const std::string body = std::string(cls);
+                const bool negated = body.size() > 2 && body[1] == '^';
+                const auto inRanges = [&](char32_t ch) {
+                    const bool word = std::isalnum(static_cast<int>(ch)) || ch == '_';
+                    const bool digit = ch >= '0' && ch <= '9';
+                    const bool space = ch == ' ' || (ch >= '\t' && ch <= '\r');
+                    if (body == "[a-f0-9_]") return (ch >= 'a' && ch <= 'f') || digit || ch == '_';
+                    if (body == "[^a-z]") return ch >= 'a' && ch <= 'z';
+                    if (body == "[\\w-]") return word || ch == '-';
+                    if (body == "[^\\s]") return space;
+                    if (body == "[\\D]") return !digit;
+                    if (body == "[^\\W\\d]") return !word || digit;
+                    if (body == "[\\s\\d]") return space || digit;
+                    if (body == "[^A-Z_\\-]") return (ch >= 'A' && ch <= 'Z') || ch == '_' || ch == '-';
+                    if (body == "[\\S\\s]") return true;
+                    if (body == "[^\\x00-\\x1f]") return ch < 0x20;
+                    if (body == "\\w") return word;
+                    if (body == "\\W") return !word;
+                    if (body == "\\d") return digit;
+                    return space; // \s
+                };
+                const auto lower = static_cast<char32_t>(std::tolower(c));
+                const auto upper = static_cast<char32_t>(std::toupper(c));
+                if (!ignoreCase)
+                    expected = inRanges(static_cast<char32_t>(c)) != negated;
+                else if (negated)
+                    expected = !(inRanges(static_cast<char32_t>(c)) || inRanges(lower) || inRanges(upper));
+                else
+                    expected = inRanges(static_cast<char32_t>(c)) || inRanges(lower) || inRanges(upper);
+                EXPECT_EQ(byClass, expected) << name;
+            }
+        }
+    }
+    // Beyond ASCII: the ranges themselves.
+    EXPECT_TRUE(test("^[^a-z]$", "\xC3\xA9"));                          // é is not in a-z
+    EXPECT_TRUE(test("^[\\u00e0-\\u00ff]$", "\xC3\xA9"));
+    EXPECT_FALSE(test("^[^\\u00e0-\\u00ff]$", "\xC3\xA9"));
+    EXPECT_TRUE(test("^\\s$", "\xE2\x80\xA8"));                         // line separator
+    EXPECT_TRUE(test("^[^\\S]$", "\xC2\xA0"));                          // no-break space
+}
+
+// A match with many choices outgrows the backtracking room the matcher starts with.
+TEST(RegExp, DeepBacktrackingKeepsEveryChoice)
+{
+    const std::string words = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho sigma tau";
+    EXPECT_EQ(Strings({words}), matches("^(\\w+ ?)+$", words));
+    EXPECT_EQ(Strings({"tau"}), matches("(\\w+)(?= *$)", words + "  "));
+    EXPECT_EQ("rho|sigma", vb::CStr(vb::call(*regExp("^.*(rho) (sigma).*$"), "Replace", words, "$1|$2")));
 }

@@ -589,7 +589,17 @@ bool isSpaceCharacter(char32_t c)
     }
 }
 
-bool CharClass::contains(char32_t c) const
+void CharClass::tabulateAscii()
+{
+    ascii[0] = ascii[1] = 0;
+    for (char32_t c = 0; c < 128; ++c) {
+        if (inRangesOrEscapes(c))
+            ascii[c >> 6] |= std::uint64_t(1) << (c & 63);
+    }
+    asciiKnown = true;
+}
+
+bool CharClass::inRangesOrEscapes(char32_t c) const
 {
     bool found = false;
     for (const auto& [lo, hi] : ranges) {
@@ -605,7 +615,7 @@ bool CharClass::contains(char32_t c) const
         found = ((escapes & Digit) && digit) || ((escapes & NotDigit) && !digit) || ((escapes & Word) && word)
             || ((escapes & NotWord) && !word) || ((escapes & Space) && space) || ((escapes & NotSpace) && !space);
     }
-    return found != negated;
+    return found;
 }
 
 Program compile(std::string_view pattern)
@@ -614,6 +624,8 @@ Program compile(std::string_view pattern)
     Parser parser(pattern, program);
     const NodePtr root = parser.parse();
     CodeGenerator(program).generate(*root);
+    for (CharClass& cls : program.classes)
+        cls.tabulateAscii();
     return program;
 }
 

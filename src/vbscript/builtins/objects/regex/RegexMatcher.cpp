@@ -33,6 +33,8 @@ Matcher::Matcher(const Program& program, std::string_view subject, bool ignoreCa
     , slots_(static_cast<std::size_t>(2 * (program.groups + 1)), -1)
     , registers_(static_cast<std::size_t>(program.registers), -1)
 {
+    // Room for the choices of a usual match at once, rather than growing from nothing.
+    stack_.reserve(kInitialBacktrack);
 }
 
 bool Matcher::sameCharacter(char32_t a, char32_t b) const

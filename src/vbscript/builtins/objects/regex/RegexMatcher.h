@@ -51,6 +51,7 @@ private:
     std::vector<std::ptrdiff_t> registers_;
     std::vector<Frame> stack_;
     std::size_t steps_ = 0;
+    static constexpr std::size_t kInitialBacktrack = 64;
 };
 
 } // namespace vbscript::regex

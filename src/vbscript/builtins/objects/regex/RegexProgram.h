@@ -54,7 +54,23 @@ struct CharClass {
     std::uint8_t escapes = 0;
     std::vector<std::pair<char32_t, char32_t>> ranges;
 
-    bool contains(char32_t c) const;
+    bool contains(char32_t c) const
+    {
+        if (c < 128 && asciiKnown)
+            return (((ascii[c >> 6] >> (c & 63)) & 1) != 0) != negated;
+        return containsSlowly(c);
+    }
+    // Records which ASCII characters the ranges and escapes hold (before the
+    // negation, so a copy with `negated` changed still answers right): the matcher
+    // then answers those with one bit test.
+    void tabulateAscii();
+
+private:
+    bool inRangesOrEscapes(char32_t c) const;
+    bool containsSlowly(char32_t c) const { return inRangesOrEscapes(c) != negated; }
+
+    std::uint64_t ascii[2] = {0, 0};
+    bool asciiKnown = false;
 };
 
 bool isWordCharacter(char32_t c);
