@@ -33,6 +33,7 @@ bool alreadyRunning(const std::string& reason)
 
 Instance::Instance(int& argc, char** argv)
     : application_(shell::createApplication(argc, argv))
+    , safeguards_(state_)
 {
 }
 
@@ -112,7 +113,7 @@ void Instance::reportStart()
 void Instance::startServices()
 {
     automation_.start();
-    endpoints_ = bsc::startEndpointService();
+    endpoints_ = bsc::startEndpointService(state_);
     shell_.endpoints = endpoints_.get();
     platform::notifyReady("serving xAP from " + state_.baseFolder);
 }

@@ -25,6 +25,10 @@ class StallWatchdog;
 class Timer;
 } // namespace platform
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
 
 struct GuardSettings {
@@ -40,6 +44,9 @@ GuardSettings readGuardSettings(const std::string& baseFolder);
 // and the device checkpoints. The program's instance owns them; all go with it.
 class Safeguards {
 public:
+    // The safeguards of the program whose state they are given (it outlives them);
+    // without one, of the current program.
+    explicit Safeguards(const xap::ProgramState& program);
     Safeguards();
     ~Safeguards();
     Safeguards(const Safeguards&) = delete;
@@ -57,6 +64,7 @@ public:
     void release();
 
 private:
+    const xap::ProgramState& program_;
     std::unique_ptr<platform::InstanceLock> lock_;
     std::unique_ptr<platform::StallWatchdog> watchdog_;
     std::unique_ptr<platform::Timer> checkpoints_;
