@@ -33,6 +33,7 @@ bool alreadyRunning(const std::string& reason)
 
 Instance::Instance(int& argc, char** argv)
     : application_(shell::createApplication(argc, argv))
+    , automation_(state_)
     , safeguards_(state_)
 {
 }

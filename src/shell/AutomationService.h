@@ -15,6 +15,9 @@ namespace platform::bus {
 class AutomationBus;
 class SignalInterest;
 } // namespace platform::bus
+namespace xap {
+struct ProgramState;
+}
 
 namespace shell {
 
@@ -22,6 +25,9 @@ namespace shell {
 // created, and destroys it while the application object and the host still exist.
 class AutomationService {
 public:
+    // The service of the program whose state it is given (it outlives the service);
+    // without one, of the current program.
+    explicit AutomationService(xap::ProgramState& program);
     AutomationService();
     // Stops the service.
     ~AutomationService();
@@ -30,7 +36,7 @@ public:
 
     // Connects and exports (program thread); a call while it serves does nothing.
     void start();
-    // Leaves the bus; the observers reach the service no more (program thread).
+    // Leaves the bus and takes its observers out (program thread).
     void stop();
 
     // The announced properties of the host object (those its notes mark), as last seen.
@@ -48,12 +54,15 @@ private:
 
     void installObservers();
 
+    xap::ProgramState& program_;
     std::unique_ptr<platform::bus::AutomationBus> bus_;
     // Whether anyone listens for XapReceived (program thread).
     std::unique_ptr<platform::bus::SignalInterest> xapInterest_;
     Announced announced_;
     std::shared_ptr<ObserverLink> link_;
     std::size_t deviceObserver_ = 0; // 0 while none is registered
+    std::size_t logRecordObserver_ = 0; // the same for the log's two observers
+    std::size_t logEventObserver_ = 0;
     bool inboundObserver_ = false;   // the shell's inbound observer is ours
 };
 

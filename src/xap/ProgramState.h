@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <vector>
 
 namespace xap {
 
@@ -56,8 +55,7 @@ struct ProgramState {
     LogEventLimiter logEvents;
     std::deque<xapQueuedMessage> pending;
     MessageSender* sender = nullptr;
-    std::vector<LogRecordObserver> logRecordObservers;
-    std::vector<LogEventObserver> logEventObservers;
+    ReportObservers reportObservers;
 
     // The INI store's reporting and save-failure counts; current with this state.
     services::IniState ini;
