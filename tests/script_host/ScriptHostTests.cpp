@@ -2,6 +2,8 @@
 #include "services/script/ScriptFile.h"
 
 #include "host/Application.h"
+#include "host/HostRegistry.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "vbscript/ScriptControl.h"
 #include "xap/ProgramState.h"
@@ -35,7 +37,6 @@ protected:
         hs.reset();
         setup.reset();
         services::unloadSetupForm();
-        xap::PendingMessages().clear();
     }
 
     void script(const std::string& name, const std::string& code) { dir.write("Scripts/" + name, code); }
@@ -66,6 +67,13 @@ protected:
     }
 
     TempFolder dir;
+    // Each test runs a host of its own: its messages, engine and devices go with it.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
     vb::Ref<services::Setup> setup;
     vb::Ref<vb::Object> hs;
 };
