@@ -66,8 +66,8 @@ int Instance::run()
 // safeguards' steps; the event loop's end.
 void Instance::wireSubsystems()
 {
-    shell::wireSubsystems();
-    shell::ShellHooks& hooks = shell::hooks();
+    shell::wireSubsystems(state_, shell_);
+    shell::ShellHooks& hooks = shell_.hooks;
     hooks.startup.claimBaseFolder = [this] { return safeguards_.claimBaseFolder(); };
     hooks.startup.startWatchdogs = [this] { safeguards_.startWatchdogs(); };
     hooks.endEventLoop = [](int status) { QCoreApplication::exit(status); };

@@ -141,7 +141,7 @@ void TallisForm::onMessage()
             const std::string raw = requireNode().GetMessage();
             if (raw.empty())
                 break;
-            ReadMessage(raw);
+            ReadMessage(raw, program_, shell_);
         }
     });
     drainBusy_ = false;

@@ -2,8 +2,17 @@
 // host, and both ways the program ends.
 #pragma once
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
 
+struct ShellState;
+
+// Into the steps of the program whose states are given (they outlive the steps), or
+// of the current program.
+void wireSubsystems(xap::ProgramState& program, ShellState& shell);
 void wireSubsystems();
 
 } // namespace shell
