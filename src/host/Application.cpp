@@ -51,25 +51,25 @@ vb::Ref<vb::Object> Application::GetPlugins()
 
 std::int32_t Application::GetDebugMode()
 {
-    return state().debugModeSetting;
+    return hostState().debugModeSetting;
 }
 
 void Application::LetDebugMode(std::int32_t i)
 {
-    state().debugModeSetting = i;
+    hostState().debugModeSetting = i;
 }
 
 bool Application::GetNoLog()
 {
-    return state().noLogSetting;
+    return hostState().noLogSetting;
 }
 
 void Application::LetNoLog(bool b)
 {
-    state().noLogSetting = b;
+    hostState().noLogSetting = b;
 }
 
-HostState& Application::state() const
+HostState& Application::hostState() const
 {
     if (!registry_.loadedState)
         vb::raiseError(vb::err::ObjectVariableNotSet);

@@ -194,7 +194,7 @@ private:
     void execX10(const std::string& device, const std::string& cmd, std::int16_t dimlevel, std::int16_t data2);
     void sendVoice(std::initializer_list<std::pair<std::string_view, std::string_view>> items);
     // The loaded host state of this object's registry; raises 91 when none is loaded.
-    HostState& state() const;
+    HostState& hostState() const;
 
     xap::ProgramState& program_;
     HostRegistry& registry_;
