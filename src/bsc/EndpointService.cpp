@@ -497,17 +497,17 @@ void logLine(const std::string& text)
 
 } // namespace
 
-std::unique_ptr<EndpointService> startEndpointService()
+std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program)
 {
-    const Settings settings = readSettings(platform::joinPath(xap::state().baseFolder, "config/vynXap.ini"));
+    const Settings settings = readSettings(platform::joinPath(program.baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
         logLine("BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
     if (!settings.enabled)
         return nullptr;
     auto service = std::make_unique<EndpointService>(
-        settings, platform::joinPath(xap::state().baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
+        settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
     service->start();
-    logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + xap::state().xapSource
+    logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + program.xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "
             + (settings.infoIntervalSeconds ? std::to_string(settings.infoIntervalSeconds) + " s" : std::string("query only")));
     return service;

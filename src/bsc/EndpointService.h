@@ -38,7 +38,8 @@ class Timer;
 }
 namespace xap {
 class XapMessage;
-}
+struct ProgramState;
+} // namespace xap
 
 namespace bsc {
 
@@ -130,7 +131,8 @@ private:
 
 // The program's endpoints: reads [BSC] of Config/vynXap.ini and, when enabled, starts
 // them (the node and the host must be up) and returns them to the program, which keeps
-// them while the application object exists. Null when they are off.
-std::unique_ptr<EndpointService> startEndpointService();
+// them while the application object exists. Null when they are off. `program` gives
+// the base folder and the node's source.
+std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program);
 
 } // namespace bsc

@@ -10,19 +10,21 @@
 
 namespace host {
 
-Application::Application()
+Application::Application(xap::ProgramState& program, HostRegistry& registry)
+    : program_(program)
+    , registry_(registry)
 {
     // The program's data file: made to exist, never written here.
-    const std::string dataFile = platform::joinPath(xap::state().baseFolder, std::string("Data/") + xap::kProgramName + ".txt");
+    const std::string dataFile = platform::joinPath(program_.baseFolder, std::string("Data/") + xap::kProgramName + ".txt");
     xap::CreateFolders(dataFile);
     if (!platform::fileExists(dataFile))
         platform::appendToFile(dataFile, "");
 }
 
-vb::Ref<Application> Application::create()
+vb::Ref<Application> Application::create(xap::ProgramState& program, HostRegistry& registry)
 {
     // The engine is given the object only once something holds it.
-    vb::Ref<Application> app = vb::make<Application>();
+    vb::Ref<Application> app = vb::make<Application>(program, registry);
     guarded("InitScriptControl", [&] { app->InitScriptControl(); });
     return app;
 }
@@ -39,7 +41,7 @@ vb::Ref<vb::Object> Application::System()
 
 std::string Application::GetAppPath()
 {
-    return xap::state().baseFolder;
+    return program_.baseFolder;
 }
 
 vb::Ref<vb::Object> Application::GetPlugins()
@@ -49,22 +51,29 @@ vb::Ref<vb::Object> Application::GetPlugins()
 
 std::int32_t Application::GetDebugMode()
 {
-    return state().debugModeSetting;
+    return hostState().debugModeSetting;
 }
 
 void Application::LetDebugMode(std::int32_t i)
 {
-    state().debugModeSetting = i;
+    hostState().debugModeSetting = i;
 }
 
 bool Application::GetNoLog()
 {
-    return state().noLogSetting;
+    return hostState().noLogSetting;
 }
 
 void Application::LetNoLog(bool b)
 {
-    state().noLogSetting = b;
+    hostState().noLogSetting = b;
+}
+
+HostState& Application::hostState() const
+{
+    if (!registry_.loadedState)
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    return *registry_.loadedState;
 }
 
 void Application::WaitEvents()

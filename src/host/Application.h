@@ -24,6 +24,7 @@
 // through guarded() so that the callee's own trap applies.
 #pragma once
 
+#include "HostRegistry.h"
 #include "HostState.h"
 
 #include "automation/MemberTable.h"
@@ -43,9 +44,10 @@ public:
     static const vb::MemberTable<Application>& members();
 
     // Creation: makes sure Data/raruveViziva.txt exists (an existing file is left as it
-    // is), then prepares the script engine (InitScriptControl).
-    static vb::Ref<Application> create();
-    Application();
+    // is), then prepares the script engine (InitScriptControl). The object serves the
+    // program whose state and host registry it is given; both outlive it.
+    static vb::Ref<Application> create(xap::ProgramState& program, HostRegistry& registry);
+    Application(xap::ProgramState& program, HostRegistry& registry);
 
     // Calls by name run with the calling member's name known to the trap.
     vb::Variant invoke(vb::MemberId id, vb::CallKind kind, vb::Args args) override;
@@ -191,7 +193,11 @@ private:
     void setValue(const std::string& dev, std::int32_t value, bool callInputOutput);
     void execX10(const std::string& device, const std::string& cmd, std::int16_t dimlevel, std::int16_t data2);
     void sendVoice(std::initializer_list<std::pair<std::string_view, std::string_view>> items);
+    // The loaded host state of this object's registry; raises 91 when none is loaded.
+    HostState& hostState() const;
 
+    xap::ProgramState& program_;
+    HostRegistry& registry_;
     std::string_view callingMember_;
 };
 

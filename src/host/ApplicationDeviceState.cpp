@@ -61,7 +61,7 @@ void Application::setStatus(const std::string& dev, std::int16_t status, bool re
 {
     if (characterCount(dev) < 2)
         return;
-    HostState& s = state();
+    HostState& s = hostState();
     const DeviceCell cell = cellOf(s, dev);
     if (s.tables.status[cell.index()] == status)
         return;
@@ -103,7 +103,7 @@ void Application::setValue(const std::string& dev, std::int32_t value, bool call
 {
     if (characterCount(dev) < 2)
         return;
-    HostState& s = state();
+    HostState& s = hostState();
     const DeviceCell cell = cellOf(s, dev);
     // The record is looked up for the plug-ins' input/output entry only; without a
     // plug-in (as while the host core restores its devices) there is nobody to call.
@@ -143,7 +143,7 @@ void Application::SetDeviceString(const std::string& dev, const std::string& str
 {
     if (characterCount(dev) < 2)
         return;
-    HostState& s = state();
+    HostState& s = hostState();
     const DeviceCell cell = cellOf(s, dev);
     if (s.tables.text[cell.index()] == str)
         return;
@@ -163,7 +163,7 @@ void Application::SetDeviceStringByName(const std::string& devName, const std::s
 
 void Application::SetDeviceTime(const std::string& dev, std::int32_t value)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     s.tables.time[cellOf(s, dev).index()] = value;
 }
 
@@ -171,7 +171,7 @@ void Application::SetDeviceLastChange(const std::string& dev, vb::Date change_ti
 {
     if (characterCount(dev) < 2)
         return;
-    HostState& s = state();
+    HostState& s = hostState();
     s.tables.lastChange[cellOf(s, dev).index()] = change_time;
 }
 
@@ -179,31 +179,31 @@ void Application::SetDeviceLastChange(const std::string& dev, vb::Date change_ti
 
 std::int16_t Application::DeviceStatus(const std::string& dev)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     return s.tables.status[cellOf(s, dev).index()];
 }
 
 std::int32_t Application::DeviceValue(const std::string& dev)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     return s.tables.value[cellOf(s, dev).index()];
 }
 
 std::string Application::DeviceString(const std::string& dev)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     return s.tables.text[cellOf(s, dev).index()];
 }
 
 std::int32_t Application::DeviceTime(const std::string& dev)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     return s.tables.time[cellOf(s, dev).index()];
 }
 
 vb::Date Application::DeviceLastChange(const std::string& dev)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     return s.tables.lastChange[cellOf(s, dev).index()];
 }
 
@@ -267,7 +267,7 @@ void Application::execX10(const std::string& device, const std::string& cmd, std
         return;
     }
     // Other house characters belong to the plug-ins' own input/output.
-    const std::int16_t code = commandCode(state(), cmd);
+    const std::int16_t code = commandCode(hostState(), cmd);
     const vb::Ref<vb::Object> record = guarded<vb::Ref<vb::Object>>("GetDeviceByCode", [&] { return GetDeviceByCode(device); });
     guarded("", [&] {
         hsSetIO(vb::Variant(record), std::string(houseText(device)), std::string(unitText(device)), code, dimlevel, data2, 0);
@@ -298,7 +298,7 @@ std::int16_t Application::ExecX10ByName(const std::string& name, const std::stri
 
 void Application::SetX10Status(const std::string& device, const std::string& cmd, std::int16_t dimlevel, std::int16_t data2)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     std::int16_t code = commandCode(s, cmd);
     if (code < 2 || code > 5)
         code = 17;
@@ -316,7 +316,7 @@ void Application::SetX10Status(const std::string& device, const std::string& cmd
 
 void Application::RegisterEventCB(std::int32_t evtype, vb::Ref<vb::Object> obj)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     for (int bit = 0; bit < kListenerLists; ++bit) {
         if (evtype & (1 << bit))
             s.eventListeners[static_cast<std::size_t>(bit)].push_back(obj);
@@ -325,7 +325,7 @@ void Application::RegisterEventCB(std::int32_t evtype, vb::Ref<vb::Object> obj)
 
 vb::Variant Application::RegisterStatusChangeCB(const std::string& script, const std::string& func)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     if (!s.hostLoading)
         s.statusChangeCallbacks.push_back(script + '\0' + func);
     return vb::Variant();
@@ -333,7 +333,7 @@ vb::Variant Application::RegisterStatusChangeCB(const std::string& script, const
 
 void Application::SetSilentDeviceCollection(vb::Ref<vb::Object> c)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     if (!s.silentDevices)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     s.silentDevices->RemoveAll();

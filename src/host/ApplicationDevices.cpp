@@ -89,7 +89,7 @@ std::int16_t asInteger(std::size_t n)
 
 vb::Ref<vb::Object> Application::findByCode(std::string_view code, std::size_t* position)
 {
-    const vb::Collection& list = state().deviceList();
+    const vb::Collection& list = hostState().deviceList();
     const std::size_t found = firstRecord(list, [&](vb::Object& record) { return recordHasCode(record, code); });
     if (position)
         *position = found;
@@ -98,14 +98,14 @@ vb::Ref<vb::Object> Application::findByCode(std::string_view code, std::size_t* 
 
 vb::Ref<vb::Object> Application::findByFullName(std::string_view fullName)
 {
-    const vb::Collection& list = state().deviceList();
+    const vb::Collection& list = hostState().deviceList();
     const std::size_t found = firstRecord(list, [&](vb::Object& record) { return recordHasFullName(record, fullName); });
     return found ? list.at(found).objectRef() : nullptr;
 }
 
 std::int16_t Application::NewDevice(const std::string& name, vb::Optional<std::string> sDC)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     if (s.lastDeviceRef == INT32_MAX)
         vb::raiseError(vb::err::Overflow);
     s.lastDeviceRef += 1;
@@ -136,7 +136,7 @@ vb::Ref<vb::Object> Application::NewDeviceEx(const std::string& name, vb::Option
             code = *sDC;
     }
     const std::int16_t position = guarded<std::int16_t>("NewDevice", [&] { return NewDevice(name, code); });
-    const vb::Collection& list = state().deviceList();
+    const vb::Collection& list = hostState().deviceList();
     if (position >= 1 && static_cast<std::size_t>(position) <= list.size())
         return list.at(static_cast<std::size_t>(position)).objectRef();
     return nullptr;
@@ -144,7 +144,7 @@ vb::Ref<vb::Object> Application::NewDeviceEx(const std::string& name, vb::Option
 
 vb::Ref<vb::Object> Application::GetDevice(std::int16_t index)
 {
-    const vb::Collection& list = state().deviceList();
+    const vb::Collection& list = hostState().deviceList();
     if (index < 1 || static_cast<std::size_t>(index) > list.size())
         return nullptr;
     return list.at(static_cast<std::size_t>(index)).objectRef();
@@ -152,7 +152,7 @@ vb::Ref<vb::Object> Application::GetDevice(std::int16_t index)
 
 vb::Ref<vb::Object> Application::GetDeviceByRef(std::int32_t ref)
 {
-    const vb::Collection& list = state().deviceList();
+    const vb::Collection& list = hostState().deviceList();
     const std::size_t found = firstRecord(list, [&](vb::Object& record) { return refOf(record) == ref; });
     return found ? list.at(found).objectRef() : nullptr;
 }
@@ -191,7 +191,7 @@ std::int32_t Application::GetDeviceRefByName(const std::string& deviceName)
 
 vb::Ref<vb::Object> Application::GetDeviceList()
 {
-    return state().deviceListRef();
+    return hostState().deviceListRef();
 }
 
 std::int16_t Application::DeviceExists(const std::string& device)
@@ -205,7 +205,7 @@ std::int16_t Application::DeviceExists(const std::string& device)
 // that a caller can tell the two apart.
 bool Application::DeleteDevice(std::int32_t ref)
 {
-    vb::Collection& list = state().deviceList();
+    vb::Collection& list = hostState().deviceList();
     const std::size_t found = firstRecord(list, [&](vb::Object& record) { return refOf(record) == ref; });
     if (!found)
         return false;
@@ -215,7 +215,7 @@ bool Application::DeleteDevice(std::int32_t ref)
 
 std::int16_t Application::DeviceCount()
 {
-    return asInteger(state().deviceList().size());
+    return asInteger(hostState().deviceList().size());
 }
 
 } // namespace host

@@ -47,7 +47,7 @@ std::int16_t Application::NewEvent(const std::string& name)
 {
     vb::Ref<services::EventClass> event = vb::make<services::EventClass>();
     event->name = name;
-    vb::Collection& list = state().eventList();
+    vb::Collection& list = hostState().eventList();
     list.append(vb::Variant(vb::Ref<vb::Object>(event)));
     return asInteger(list.size());
 }
@@ -60,7 +60,7 @@ vb::Ref<vb::Object> Application::NewEventEx(const std::string& name)
 
 vb::Ref<vb::Object> Application::GetEvent(std::int16_t index)
 {
-    const vb::Collection& list = state().eventList();
+    const vb::Collection& list = hostState().eventList();
     if (index < 1 || static_cast<std::size_t>(index) > list.size())
         return nullptr;
     return list.at(static_cast<std::size_t>(index)).objectRef();
@@ -68,13 +68,13 @@ vb::Ref<vb::Object> Application::GetEvent(std::int16_t index)
 
 std::int16_t Application::GetEventIndex(const std::string& eventName)
 {
-    const std::size_t position = positionOfEvent(state().eventList(), eventName);
+    const std::size_t position = positionOfEvent(hostState().eventList(), eventName);
     return position ? asInteger(position) : std::int16_t(-1);
 }
 
 vb::Ref<vb::Object> Application::GetEventEx(const std::string& eventName)
 {
-    const vb::Collection& list = state().eventList();
+    const vb::Collection& list = hostState().eventList();
     const std::size_t position = positionOfEvent(list, eventName);
     return position ? list.at(position).objectRef() : nullptr;
 }
@@ -86,18 +86,18 @@ bool Application::EventExists(const std::string& eventName)
 
 vb::Ref<vb::Object> Application::GetEventList()
 {
-    return state().eventListRef();
+    return hostState().eventListRef();
 }
 
 std::int16_t Application::EventCount()
 {
-    return asInteger(state().eventList().size());
+    return asInteger(hostState().eventList().size());
 }
 
 void Application::DeleteEvent(const std::string& evname)
 {
     const std::int16_t position = guarded<std::int16_t>("GetEventIndex", [&] { return GetEventIndex(evname); });
-    vb::Collection& list = state().eventList();
+    vb::Collection& list = hostState().eventList();
     if (position >= 1 && static_cast<std::size_t>(position) <= list.size())
         list.removeAt(static_cast<std::size_t>(position));
 }

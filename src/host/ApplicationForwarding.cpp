@@ -39,7 +39,7 @@ void Application::sendVoice(std::initializer_list<std::pair<std::string_view, st
 
 void Application::Speak(const std::string& sText, vb::Optional<bool>)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     if (s.hostLoading) {
         sendVoice({{"Say", sText}, {"Device", "0"}});
         return;
@@ -79,7 +79,7 @@ void Application::SendIR(const std::string& ir)
     // The dictionary's keys join the device label and the button with a blank
     // ("TV POWER"); a request names them with a comma ("TV,Power"), so the comma is read
     // as that blank when the request is not found as it stands.
-    const auto& dictionary = state().irDictionary;
+    const auto& dictionary = hostState().irDictionary;
     std::string key = vb::upperCase(ir);
     auto entry = dictionary.find(key);
     if (entry == dictionary.end()) {
@@ -127,7 +127,7 @@ void Application::hsSetIO(const vb::Variant& device, const std::string& house, c
 
 void Application::WriteLog(const std::string& c, const std::string& message)
 {
-    HostState& s = state();
+    HostState& s = hostState();
     const std::string now = vb::formatGeneralDate(vb::now());
     if (!s.hostLoading)
         notifyListeners(s, kLogListeners, {"2", now, c, message});

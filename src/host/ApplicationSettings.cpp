@@ -70,7 +70,7 @@ std::string Application::iniFilePath(std::string_view fileName)
 
 services::IniTool& Application::loadSharedIni(const std::string& fileName)
 {
-    HostState& s = state();
+    HostState& s = host::state();
     services::IniTool& store = s.iniStore();
     // The name is compared as given: another spelling of the same file loads it again.
     if (fileName != s.sharedIniFile) {
@@ -87,7 +87,7 @@ bool Application::saveSharedIni(services::IniTool& store)
 {
     if (store.Save())
         return true;
-    state().sharedIniFile.clear();
+    host::state().sharedIniFile.clear();
     return false;
 }
 

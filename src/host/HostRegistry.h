@@ -10,6 +10,7 @@
 #include "automation/Collection.h"
 #include "automation/Dictionary.h"
 #include "automation/Ref.h"
+#include "base/Current.h"
 
 #include <cstddef>
 #include <string>
@@ -51,16 +52,7 @@ struct HostRegistry {
 // The current program's host registry.
 HostRegistry& hostRegistry();
 
-// Makes `registry` current for its lifetime, then the previous one again.
-class HostRegistryScope {
-public:
-    explicit HostRegistryScope(HostRegistry& registry);
-    ~HostRegistryScope();
-    HostRegistryScope(const HostRegistryScope&) = delete;
-    HostRegistryScope& operator=(const HostRegistryScope&) = delete;
-
-private:
-    HostRegistry* previous_;
-};
+// Makes a registry current for its lifetime, then the previous one again.
+using HostRegistryScope = tallis::Current<HostRegistry>::Scope;
 
 } // namespace host

@@ -7,6 +7,8 @@
 #include "IniTool.h"
 #include "StateNotices.h"
 
+#include "base/Current.h"
+
 #include <cstddef>
 #include <map>
 #include <string>
@@ -34,16 +36,7 @@ struct IniState {
 // The current program's INI state.
 IniState& iniState();
 
-// Makes `state` current for its lifetime, then the previous one again.
-class IniScope {
-public:
-    explicit IniScope(IniState& state);
-    ~IniScope();
-    IniScope(const IniScope&) = delete;
-    IniScope& operator=(const IniScope&) = delete;
-
-private:
-    IniState* previous_;
-};
+// Makes a state current for its lifetime, then the previous one again.
+using IniScope = tallis::Current<IniState>::Scope;
 
 } // namespace services

@@ -34,6 +34,8 @@ bool alreadyRunning(const std::string& reason)
 
 Instance::Instance(int& argc, char** argv)
     : application_(shell::createApplication(argc, argv))
+    , automation_(state_, sentWork_)
+    , safeguards_(state_, &boundedWork_)
 {
 }
 
@@ -65,9 +67,9 @@ int Instance::run()
 // safeguards' steps; the event loop's end.
 void Instance::wireSubsystems()
 {
-    shell::wireSubsystems(hostScripts_);
+    shell::wireSubsystems(state_, shell_, hostScripts_);
     hostScripts_.setWorkAllowance(&boundedWork_);
-    shell::ShellHooks& hooks = shell::hooks();
+    shell::ShellHooks& hooks = shell_.hooks;
     hooks.startup.claimBaseFolder = [this] { return safeguards_.claimBaseFolder(); };
     hooks.startup.startWatchdogs = [this] { safeguards_.startWatchdogs(); };
     hooks.endEventLoop = [](int status) { QCoreApplication::exit(status); };
@@ -114,7 +116,7 @@ void Instance::reportStart()
 void Instance::startServices()
 {
     automation_.start();
-    endpoints_ = bsc::startEndpointService();
+    endpoints_ = bsc::startEndpointService(state_);
     shell_.endpoints = endpoints_.get();
     platform::notifyReady("serving xAP from " + state_.baseFolder);
 }

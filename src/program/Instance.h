@@ -79,8 +79,8 @@ private:
     shell::ShellScope currentShell_{shell_};
     shell::ApplicationInstance application_;
     // Goes after everything below, while the application object and the host exist.
-    shell::AutomationService automation_{sentWork_};
-    shell::Safeguards safeguards_{&boundedWork_};
+    shell::AutomationService automation_;
+    shell::Safeguards safeguards_;
     std::optional<platform::TerminationSignals> stopRequests_;
     std::unique_ptr<shell::DesktopFace> desktop_;
     std::unique_ptr<bsc::EndpointService> endpoints_;

@@ -7,6 +7,8 @@
 
 #include "Setup.h"
 
+#include "base/Current.h"
+
 #include <string>
 
 namespace services {
@@ -35,16 +37,7 @@ struct ServicesState {
 // The current program's services state.
 ServicesState& servicesState();
 
-// Makes `state` current for its lifetime, then the previous one again.
-class ServicesScope {
-public:
-    explicit ServicesScope(ServicesState& state);
-    ~ServicesScope();
-    ServicesScope(const ServicesScope&) = delete;
-    ServicesScope& operator=(const ServicesScope&) = delete;
-
-private:
-    ServicesState* previous_;
-};
+// Makes a state current for its lifetime, then the previous one again.
+using ServicesScope = tallis::Current<ServicesState>::Scope;
 
 } // namespace services

@@ -5,6 +5,7 @@
 #include "ServicesState.h"
 
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
 #include "host/PluginRegistry.h"
 
@@ -30,6 +31,28 @@ host::Application& hostObject()
 }
 
 } // namespace
+
+Setup::Setup(xap::ProgramState& program, ServicesState& services, host::HostRegistry& registry)
+    : program_(program)
+    , services_(services)
+    , registry_(registry)
+{
+}
+
+host::HostState& Setup::hostState() const
+{
+    if (!registry_.loadedState)
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    return *registry_.loadedState;
+}
+
+host::Application& Setup::hostObject() const
+{
+    host::HostState& s = hostState();
+    if (!s.hostObject)
+        vb::raiseError(vb::err::ObjectVariableNotSet);
+    return *s.hostObject;
+}
 
 const vb::MemberTable<Setup>& Setup::members()
 {
@@ -71,7 +94,7 @@ SetupWindowHooks& setupWindowHooks()
 void Setup::load()
 {
     host::HostState& s = host::createState(); // the house row table and the device state tables
-    xap::state().startupComplete = false;
+    program_.startupComplete = false;
     s.hostLoading = true;
     // Whatever fails, the host does not stay in its loading state.
     struct Loaded {
@@ -80,8 +103,8 @@ void Setup::load()
     } loaded{s};
     // Settings.ini that cannot be read leaves the defaults and is never saved over.
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Settings.ini",
-             [&] { settingsStore_.Load(platform::joinPath(xap::state().baseFolder, "Config/Settings.ini")); });
-    s.hostObject = host::Application::create();
+             [&] { settingsStore_.Load(platform::joinPath(program_.baseFolder, "Config/Settings.ini")); });
+    s.hostObject = host::Application::create(program_, registry_);
     // The INI store reports what it cannot read or write once the host object exists.
     IniTool::setLogger([](std::string_view type, std::string_view text) { xap::LogEvent(type, text); });
     App_Initialize();
@@ -92,7 +115,7 @@ vb::Ref<Setup> loadSetupForm()
 {
     vb::Ref<Setup>& form = servicesState().setupForm;
     if (!form) {
-        form = vb::make<Setup>();
+        form = vb::make<Setup>(xap::state(), servicesState(), host::hostRegistry());
         form->load();
     }
     return form;
@@ -170,7 +193,7 @@ void Setup::Startup()
 void Setup::App_Initialize()
 {
     vb::trap(xap::logEventReporter(), xap::kProgramName, "Class_Initialize", [&] {
-        host::HostState& s = host::state();
+        host::HostState& s = hostState();
         if (s.x10CommandCodes)
             return;
         s.x10CommandCodes = vb::make<vb::Dictionary>(vb::CompareMode::Text);
@@ -185,7 +208,7 @@ void Setup::App_Initialize()
 
 void Setup::App_Terminate()
 {
-    std::string& saveError = servicesState().shutdownSaveError;
+    std::string& saveError = services_.shutdownSaveError;
     saveError.clear();
     vb::ignoreErrors([&] {
         if (!saveDevices(hostObject()))
@@ -215,8 +238,8 @@ void Setup::App_Terminate()
                 call("ShutdownIO");
         }
     });
-    vb::ignoreErrors([] {
-        host::HostState& s = host::state();
+    vb::ignoreErrors([this] {
+        host::HostState& s = hostState();
         s.silentDevices.reset();
         s.variableTable.reset();
         s.x10CommandCodes.reset();
@@ -240,7 +263,7 @@ void Setup::GetSelectedPlugins(const vb::Variant&) { }
 
 void Setup::SetupIRDictionary()
 {
-    setupIRDictionary(host::state().irDictionary, xap::state().baseFolder);
+    setupIRDictionary(hostState().irDictionary, program_.baseFolder);
 }
 
 vb::Ref<vb::Object> Setup::GetHSIface()
@@ -310,7 +333,7 @@ void Setup::RegisterEventCB(std::int16_t iType, vb::Ref<vb::Object> obj)
     xap::SendXap("", "Homeseer.Event", "Event.Log",
                  xap::itemList({{"Time", time}, {"Type", "callback from " + name}, {"Data", "Type=" + std::to_string(iType)}}),
                  "", "");
-    host::HostState& s = host::state();
+    host::HostState& s = hostState();
     for (int bit = 0; bit < host::kListenerLists; ++bit) {
         if (iType & (1 << bit))
             s.eventListeners[static_cast<std::size_t>(bit)].push_back(obj);
@@ -322,9 +345,10 @@ void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass
                            const std::string& sBody, const std::string& sSubaddress, const std::string& sUID)
 {
     // The node's UID with its last two characters (the sub-address part) replaced.
-    if (xap::state().xapUID.size() < 2)
+    const std::string& ownUid = program_.xapUID;
+    if (ownUid.size() < 2)
         vb::raiseError(vb::err::InvalidProcedureCall);
-    const std::string uid = xap::state().xapUID.substr(0, xap::state().xapUID.size() - 2) + sUID;
+    const std::string uid = ownUid.substr(0, ownUid.size() - 2) + sUID;
     xap::SendXap(sTarget, sClass, sSection, sBody, sSubaddress, uid);
 }
 

@@ -21,13 +21,23 @@
 
 namespace host {
 class Application;
+struct HostRegistry;
+class HostState;
+} // namespace host
+namespace xap {
+struct ProgramState;
 }
 
 namespace services {
 
+struct ServicesState;
+
 class Setup final : public vb::Dispatch<Setup> {
 public:
     static const vb::MemberTable<Setup>& members();
+
+    // The form of the program whose states it is given; they outlive it.
+    Setup(xap::ProgramState& program, ServicesState& services, host::HostRegistry& registry);
 
     // The procedures of the host callback object, in their order on the form.
     void Startup();
@@ -66,7 +76,13 @@ public:
 private:
     friend vb::Ref<Setup> loadSetupForm();
     void load();
+    // The loaded host state and its host object; each raises 91 when there is none.
+    host::HostState& hostState() const;
+    host::Application& hostObject() const;
 
+    xap::ProgramState& program_;
+    ServicesState& services_;
+    host::HostRegistry& registry_;
     std::string caption_ = "Farstead";
     bool noInterface_ = false;
     IniTool settingsStore_;

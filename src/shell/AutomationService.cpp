@@ -36,11 +36,11 @@ constexpr int kRecordScanMs = 500;
 
 } // namespace
 
-// Log records may be written on any thread, and the log's observers stay registered
-// with the program state after the service has gone. They hold this link, never the
+// Log records may be written on any thread. The observers hold this link, never the
 // service: signals go out while its lock keeps the service (sending is thread-safe), and
-// the service cuts the link under that lock before it goes. Everything else happens on
-// the program's thread only.
+// the service takes its log observers out (which waits for calls under way) and cuts
+// the link under that lock before it goes. Everything else happens on the program's
+// thread only.
 struct AutomationService::ObserverLink {
     std::mutex lock;
     platform::bus::AutomationBus* bus = nullptr; // guarded by lock
@@ -105,7 +105,16 @@ void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
 
 } // namespace
 
-AutomationService::AutomationService(services::SentWork& sentWork) : sentWork_(sentWork) { }
+AutomationService::AutomationService(xap::ProgramState& program, services::SentWork& sentWork)
+    : program_(program)
+    , sentWork_(sentWork)
+{
+}
+
+AutomationService::AutomationService(services::SentWork& sentWork)
+    : AutomationService(xap::state(), sentWork)
+{
+}
 
 AutomationService::~AutomationService()
 {
@@ -124,13 +133,13 @@ void AutomationService::installObservers()
                             {text(code), QVariant::fromValue(static_cast<short>(state->tables.status[i])),
                              QVariant::fromValue(double(state->tables.value[i])), text(state->tables.text[i])});
         });
-    xap::addLogRecordObserver([link = link_](std::string_view source, std::string_view line) {
+    logRecordObserver_ = program_.reportObservers.addRecordObserver([link = link_](std::string_view source, std::string_view line) {
         link->emitEvent("Log", {text(source), text(line)});
     });
     // A failure a member reports through its trap answers the bus call it happened in.
     // A trap reports with its member's name as the text; the script host's reports
     // ("Script Run Error ...") belong to the member that ran the script.
-    xap::addLogEventObserver([link = link_](std::string_view, std::string_view text, const vb::Failure& failure) {
+    logEventObserver_ = program_.reportObservers.addEventObserver([link = link_](std::string_view, std::string_view text, const vb::Failure& failure) {
         if (!failure.active() || !onProgramThread())
             return;
         const bool scriptReport = text.starts_with("Script");
@@ -215,6 +224,15 @@ void AutomationService::stop()
     if (inboundObserver_) {
         setInboundObserver(nullptr);
         inboundObserver_ = false;
+    }
+    // Not under the link's lock: a record being told on another thread may be waiting for it.
+    if (logRecordObserver_ != 0) {
+        program_.reportObservers.removeRecordObserver(logRecordObserver_);
+        logRecordObserver_ = 0;
+    }
+    if (logEventObserver_ != 0) {
+        program_.reportObservers.removeEventObserver(logEventObserver_);
+        logEventObserver_ = 0;
     }
     if (link_) {
         link_->live.store(nullptr);

@@ -15,6 +15,9 @@ namespace platform::bus {
 class AutomationBus;
 class SignalInterest;
 } // namespace platform::bus
+namespace xap {
+struct ProgramState;
+}
 
 namespace services {
 class SentWork;
@@ -26,8 +29,10 @@ namespace shell {
 // created, and destroys it while the application object and the host still exist.
 class AutomationService {
 public:
-    // Calls from the bus's threads go to the program's thread through `sentWork`, which
-    // outlives the service.
+    // The service of the program whose state it is given; calls from the bus's
+    // threads go to the program's thread through `sentWork`. Both outlive the
+    // service. Without a state, of the current program.
+    AutomationService(xap::ProgramState& program, services::SentWork& sentWork);
     explicit AutomationService(services::SentWork& sentWork);
     // Stops the service.
     ~AutomationService();
@@ -36,7 +41,7 @@ public:
 
     // Connects and exports (program thread); a call while it serves does nothing.
     void start();
-    // Leaves the bus; the observers reach the service no more (program thread).
+    // Leaves the bus and takes its observers out (program thread).
     void stop();
 
     // The announced properties of the host object (those its notes mark), as last seen.
@@ -54,6 +59,7 @@ private:
 
     void installObservers();
 
+    xap::ProgramState& program_;
     services::SentWork& sentWork_;
     std::unique_ptr<platform::bus::AutomationBus> bus_;
     // Whether anyone listens for XapReceived (program thread).
@@ -61,6 +67,8 @@ private:
     Announced announced_;
     std::shared_ptr<ObserverLink> link_;
     std::size_t deviceObserver_ = 0; // 0 while none is registered
+    std::size_t logRecordObserver_ = 0; // the same for the log's two observers
+    std::size_t logEventObserver_ = 0;
     bool inboundObserver_ = false;   // the shell's inbound observer is ours
 };
 

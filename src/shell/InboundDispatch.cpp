@@ -21,13 +21,14 @@ InboundObserver& inboundObserver()
     return shellState().inboundObserver;
 }
 
-void handToPlugin(const vb::Ref<xap::XapMessage>& message, const std::string& raw)
+void handToPlugin(ShellState& shell, const vb::Ref<xap::XapMessage>& message, const std::string& raw)
 {
-    vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
+    const ShellHooks& hooks = shell.hooks;
+    vb::Ref<vb::Object> plugin = hooks.hostedPlugin ? hooks.hostedPlugin() : nullptr;
     if (!plugin)
         return; // no plug-in loaded: the message is dropped
-    if (inboundObserver())
-        inboundObserver()(message->msgSource(), message->MsgTarget(), message->MsgClass(), raw);
+    if (shell.inboundObserver)
+        shell.inboundObserver(message->msgSource(), message->MsgTarget(), message->MsgClass(), raw);
     // The plug-in receives the message object by reference.
     vb::Variant argument{vb::Ref<vb::Object>(message)};
     vb::ArgPack<1> pack;
@@ -43,10 +44,15 @@ void setInboundObserver(InboundObserver observer)
     inboundObserver() = std::move(observer);
 }
 
-void SendRoleNotification()
+void SendRoleNotification(const xap::ProgramState& program)
 {
     xap::SendXap("", "Homeseer.Role", "Role.Notification",
-                 xap::itemList({{"Role", "Application"}, {"Path", xap::state().programPath}, {"Form", "SetupForm"}}), "", "");
+                 xap::itemList({{"Role", "Application"}, {"Path", program.programPath}, {"Form", "SetupForm"}}), "", "");
+}
+
+void SendRoleNotification()
+{
+    SendRoleNotification(xap::state());
 }
 
 void SendEchoResponse(const std::string& target, const std::string& query)
@@ -55,6 +61,11 @@ void SendEchoResponse(const std::string& target, const std::string& query)
 }
 
 void ReadMessage(const std::string& sRaw)
+{
+    ReadMessage(sRaw, xap::state(), shellState());
+}
+
+void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, ShellState& shell)
 {
     vb::Ref<xap::XapMessage> message;
     xap::OwnMessageScope own;
@@ -65,7 +76,7 @@ void ReadMessage(const std::string& sRaw)
         message->fromXap(sRaw);
 
         // Addressed to this node, or to nobody in particular (no target line).
-        if (!message->CompareTarget(xap::state().xapSource) && !message->CompareTarget("Unknown"))
+        if (!message->CompareTarget(program.xapSource) && !message->CompareTarget("Unknown"))
             return;
         // Nothing the node sent itself makes it send again, not even a failure's report.
         own.markOwn(xap::isOwnMessage(message->msgSource(), message->MsgUID()));
@@ -73,13 +84,13 @@ void ReadMessage(const std::string& sRaw)
         if (message->CompareClass("Homeseer.Role")) {
             const std::string role = vb::lowerCase(message->getItem("Role.Query", "Role"));
             if (role == "application" || role == "any")
-                SendRoleNotification();
+                SendRoleNotification(program);
         } else if (message->CompareClass("ZOR.Echo")) {
             const std::string query = message->getItem("Echo.Query", "Query");
             if (query != "Unknown")
                 SendEchoResponse(message->msgSource(), query);
-        } else if (bsc::EndpointService* endpoints = shellState().endpoints; !endpoints || !endpoints->handle(*message)) {
-            handToPlugin(message, sRaw); // BSC commands and queries stay with the endpoints when they are on
+        } else if (bsc::EndpointService* endpoints = shell.endpoints; !endpoints || !endpoints->handle(*message)) {
+            handToPlugin(shell, message, sRaw); // BSC commands and queries stay with the endpoints when they are on
         }
     });
     message.reset();

@@ -7,10 +7,18 @@
 #include <functional>
 #include <string>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
 
-// Parses and dispatches one raw message. Failures are reported ("Readmessage") and
-// end that message's handling only.
+struct ShellState;
+
+// Parses and dispatches one raw message for the program whose states are given (the
+// current program's without them). Failures are reported ("Readmessage") and end that
+// message's handling only.
+void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, ShellState& shell);
 void ReadMessage(const std::string& sRaw);
 
 // Sees every message handed to the plug-in (source, target, class, the message text),
@@ -20,6 +28,7 @@ using InboundObserver = std::function<void(const std::string& source, const std:
 void setInboundObserver(InboundObserver observer);
 
 // The answers to the two service queries.
+void SendRoleNotification(const xap::ProgramState& program);
 void SendRoleNotification();
 void SendEchoResponse(const std::string& target, const std::string& query);
 

@@ -29,22 +29,21 @@ namespace {
 
 // The library file of a class: "hspi_Audrey.hspi" -> hspi_Audrey.so in the base folder,
 // found without regard to letter case.
-std::string libraryPathFor(const std::string& className)
+std::string libraryPathFor(const std::string& className, const std::string& baseFolder)
 {
     const std::size_t dot = className.rfind('.');
     const std::string wanted = (dot == std::string::npos ? className : className.substr(0, dot)) + ".so";
-    for (const std::string& file : platform::listFolder(xap::state().baseFolder)) {
+    for (const std::string& file : platform::listFolder(baseFolder)) {
         if (vb::equalsIgnoreCase(file, wanted))
-            return platform::joinPath(xap::state().baseFolder, file);
+            return platform::joinPath(baseFolder, file);
     }
-    cannotCreate(wanted + " is not in " + xap::state().baseFolder);
+    cannotCreate(wanted + " is not in " + baseFolder);
 }
 
 // The program's loaded libraries by path (kept in the shell state); they stay loaded
 // for the life of the process, as objects made by them may outlive the program.
-platform::SharedLibrary& library(const std::string& path)
+platform::SharedLibrary& library(const std::string& path, std::map<std::string, platform::SharedLibrary*>& loaded)
 {
-    std::map<std::string, platform::SharedLibrary*>& loaded = shellState().loadedLibraries;
     platform::SharedLibrary* lib = nullptr;
     if (auto it = loaded.find(path); it != loaded.end()) {
         lib = it->second;
@@ -72,7 +71,12 @@ platform::SharedLibrary& library(const std::string& path)
 
 vb::Ref<vb::Object> createPluginObject(const std::string& className)
 {
-    platform::SharedLibrary& lib = library(libraryPathFor(className));
+    return createPluginObject(className, xap::state(), shellState());
+}
+
+vb::Ref<vb::Object> createPluginObject(const std::string& className, const xap::ProgramState& program, ShellState& shell)
+{
+    platform::SharedLibrary& lib = library(libraryPathFor(className, program.baseFolder), shell.loadedLibraries);
     auto create = reinterpret_cast<tallis::CreateObjectFn>(lib.symbol(tallis::kCreateObjectSymbol));
     vb::Object* object = nullptr;
     try {
@@ -91,12 +95,22 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className)
 
 bool pluginStartIncomplete()
 {
-    return shellState().pluginStartIncomplete && host::HostedPlugin();
+    return pluginStartIncomplete(shellState());
+}
+
+bool pluginStartIncomplete(const ShellState& shell)
+{
+    return shell.pluginStartIncomplete && host::HostedPlugin();
 }
 
 void RestartPlugin()
 {
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [] {
+    RestartPlugin(xap::state(), shellState());
+}
+
+void RestartPlugin(const xap::ProgramState& program, ShellState& shell)
+{
+    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [&] {
         // Replace the object: a previous one is simply released; it gets no shutdown call. Its event
         // listeners go with it: they would keep it alive and handling events beside
         // the new instance.
@@ -104,7 +118,7 @@ void RestartPlugin()
             platform::ActivityScope running("the creation of the plug-in");
             vb::Ref<vb::Object> previous = std::move(host::HostedPlugin());
             try {
-                host::HostedPlugin() = createPluginObject(kHostedPluginClass);
+                host::HostedPlugin() = createPluginObject(kHostedPluginClass, program, shell);
             } catch (...) {
                 host::HostedPlugin() = std::move(previous);
                 throw;
@@ -113,7 +127,7 @@ void RestartPlugin()
                 host::forgetPluginListeners(*s, previous.get());
         }
         // Until InitIO returns, this object has not been started.
-        shellState().pluginStartIncomplete = true;
+        shell.pluginStartIncomplete = true;
         vb::Object& plugin = *host::HostedPlugin();
         // Name it: a fresh collection with the plug-in under its own name.
         host::PluginCollection() = vb::make<vb::Collection>();
@@ -134,7 +148,7 @@ void RestartPlugin()
         // Start its input/output.
         platform::ActivityScope running("InitIO");
         vb::call(plugin, "InitIO", std::int16_t(1));
-        shellState().pluginStartIncomplete = false;
+        shell.pluginStartIncomplete = false;
     });
 }
 

@@ -46,7 +46,16 @@ GuardSettings readGuardSettings(const std::string& baseFolder)
     return settings;
 }
 
-Safeguards::Safeguards(const platform::BoundedWorkAllowance* allowance) : allowance_(allowance) { }
+Safeguards::Safeguards(const xap::ProgramState& program, const platform::BoundedWorkAllowance* allowance)
+    : program_(program)
+    , allowance_(allowance)
+{
+}
+
+Safeguards::Safeguards()
+    : Safeguards(xap::state())
+{
+}
 
 Safeguards::~Safeguards()
 {
@@ -63,13 +72,13 @@ std::string Safeguards::claimBaseFolder()
 
     bool busy = false;
     std::string error;
-    lock_ = platform::InstanceLock::acquire(platform::joinPath(xap::state().baseFolder, "Data/tallis.lock"), busy, error);
+    lock_ = platform::InstanceLock::acquire(platform::joinPath(program_.baseFolder, "Data/tallis.lock"), busy, error);
     if (busy)
-        return "already running in " + xap::state().baseFolder;
+        return "already running in " + program_.baseFolder;
     // Without the lock nothing keeps a second program out of the folder: refuse. No
     // other program runs here, so the log may say it too (where it can be written).
     if (!lock_) {
-        const std::string refusal = "cannot take the lock of " + xap::state().baseFolder + " (" + error + "): not starting";
+        const std::string refusal = "cannot take the lock of " + program_.baseFolder + " (" + error + "): not starting";
         xap::WriteLogFile(xap::kProgramName, refusal);
         return refusal;
     }
@@ -78,7 +87,7 @@ std::string Safeguards::claimBaseFolder()
 
 void Safeguards::startWatchdogs()
 {
-    const GuardSettings settings = readGuardSettings(xap::state().baseFolder);
+    const GuardSettings settings = readGuardSettings(program_.baseFolder);
     watchdog_ = std::make_unique<platform::StallWatchdog>(
         platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds}, nullptr, allowance_);
     checkpoints_ = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });

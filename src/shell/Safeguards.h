@@ -26,6 +26,10 @@ class StallWatchdog;
 class Timer;
 } // namespace platform
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
 
 struct GuardSettings {
@@ -41,9 +45,12 @@ GuardSettings readGuardSettings(const std::string& baseFolder);
 // and the device checkpoints. The program's instance owns them; all go with it.
 class Safeguards {
 public:
-    // The stall watchdog leaves the bounded work marked in `allowance` (when given; it
-    // outlives the safeguards) its time.
-    explicit Safeguards(const platform::BoundedWorkAllowance* allowance = nullptr);
+    // The safeguards of the program whose state they are given (it outlives them);
+    // without one, of the current program. The stall watchdog leaves the bounded
+    // work marked in `allowance` (when given; it outlives the safeguards) its time.
+    explicit Safeguards(const xap::ProgramState& program,
+                        const platform::BoundedWorkAllowance* allowance = nullptr);
+    Safeguards();
     ~Safeguards();
     Safeguards(const Safeguards&) = delete;
     Safeguards& operator=(const Safeguards&) = delete;
@@ -60,6 +67,7 @@ public:
     void release();
 
 private:
+    const xap::ProgramState& program_;
     const platform::BoundedWorkAllowance* allowance_;
     std::unique_ptr<platform::InstanceLock> lock_;
     std::unique_ptr<platform::StallWatchdog> watchdog_;

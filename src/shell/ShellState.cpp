@@ -5,20 +5,6 @@
 
 namespace shell {
 
-namespace {
-
-// The state of a process that created no instance (tests that use the default).
-ShellState& defaultState()
-{
-    static ShellState state;
-    return state;
-}
-
-// The one pointer that selects the current state; an instance moves it for its lifetime.
-ShellState* gCurrent = nullptr;
-
-} // namespace
-
 ShellState::ShellState() = default;
 
 ShellState::~ShellState()
@@ -30,18 +16,7 @@ ShellState::~ShellState()
 
 ShellState& shellState()
 {
-    return gCurrent ? *gCurrent : defaultState();
-}
-
-ShellScope::ShellScope(ShellState& state)
-    : previous_(gCurrent)
-{
-    gCurrent = &state;
-}
-
-ShellScope::~ShellScope()
-{
-    gCurrent = previous_;
+    return tallis::Current<ShellState>::get();
 }
 
 } // namespace shell

@@ -7,6 +7,7 @@
 #include "ShellHooks.h"
 
 #include "automation/Object.h"
+#include "base/Current.h"
 
 #include <map>
 #include <string>
@@ -48,16 +49,7 @@ struct ShellState {
 // The current program's shell state.
 ShellState& shellState();
 
-// Makes `state` current for its lifetime, then the previous one again.
-class ShellScope {
-public:
-    explicit ShellScope(ShellState& state);
-    ~ShellScope();
-    ShellScope(const ShellScope&) = delete;
-    ShellScope& operator=(const ShellScope&) = delete;
-
-private:
-    ShellState* previous_;
-};
+// Makes a state current for its lifetime, then the previous one again.
+using ShellScope = tallis::Current<ShellState>::Scope;
 
 } // namespace shell

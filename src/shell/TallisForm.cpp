@@ -29,10 +29,22 @@ const vb::MemberTable<TallisForm>& TallisForm::members()
     return table;
 }
 
-TallisForm::TallisForm()
-    : blinkTimer_([this] { showNormalPicture(); })
+TallisForm::TallisForm(xap::ProgramState& program, ShellState& shell)
+    : program_(program)
+    , shell_(shell)
+    , blinkTimer_([this] { showNormalPicture(); })
     , watchdogTimer_([this] { checkPlugin(); })
 {
+}
+
+TallisForm::TallisForm()
+    : TallisForm(xap::state(), shellState())
+{
+}
+
+ShellHooks& TallisForm::hooks() const
+{
+    return shell_.hooks;
 }
 
 TallisForm::~TallisForm()
@@ -52,7 +64,7 @@ bool TallisForm::start()
     bool nodeBound = true;
     vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main Load", [&] {
         // Hold back sending: nothing may go out before the node is ready.
-        xap::state().xapReady = false;
+        program_.xapReady = false;
         drainBusy_ = false;
 
         // Read the folders, the computer name and the node's settings.
@@ -77,16 +89,16 @@ bool TallisForm::start()
         node_->RegisterNewMessageCallback(vb::Ref<vb::Object>(this));
 
         // Give the node its identity (source before UID) and its addresses.
-        node_->letXapSource("vyn.Audrey." + xap::state().machineName);
+        node_->letXapSource("vyn.Audrey." + program_.machineName);
         node_->letXapUID("FF.0097:00");
-        node_->letBroadcastAddress(xap::state().settings.broadcastAddress);
-        node_->letInterfaceAddress(xap::state().settings.interfaceAddress);
+        node_->letBroadcastAddress(program_.settings.broadcastAddress);
+        node_->letInterfaceAddress(program_.settings.interfaceAddress);
 
         // Bind the node and send the first heartbeat; a node that cannot bind ends the program.
         const std::int32_t port = node_->Init();
         if (port > 0) {
             node_->SendHeartbeat(60);
-            xap::state().xapReady = true;
+            program_.xapReady = true;
             xap::LogEvent(xap::kProgramName, "Using xAP port " + xap::numberText(port));
         } else {
             initError_ = "xAP Init Error " + xap::numberText(port) + " occurred";
@@ -107,7 +119,7 @@ bool TallisForm::start()
         watchdogTimer_.setEnabled(true);
 
         // Start-up is complete: the plug-in has been loaded.
-        xap::state().startupComplete = true;
+        program_.startupComplete = true;
 
         // Prepare the tray icon and show its normal picture.
         runStep(hooks().startup.prepareTray);
@@ -129,7 +141,7 @@ void TallisForm::onMessage()
             const std::string raw = requireNode().GetMessage();
             if (raw.empty())
                 break;
-            ReadMessage(raw);
+            ReadMessage(raw, program_, shell_);
         }
     });
     drainBusy_ = false;
@@ -155,7 +167,7 @@ void TallisForm::showNormalPicture()
 void TallisForm::checkPlugin()
 {
     // A plug-in that is missing or no longer answers its name is created afresh.
-    const bool answered = vb::ignoreErrors([] {
+    const bool answered = vb::ignoreErrors([this] {
         vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
         if (!plugin)
             vb::raiseError(vb::err::ObjectVariableNotSet);
@@ -168,7 +180,7 @@ void TallisForm::checkPlugin()
         runStep(hooks().startup.restartPlugin);
         return;
     }
-    auto incomplete = [] { return hooks().pluginStartIncomplete && hooks().pluginStartIncomplete(); };
+    auto incomplete = [this] { return hooks().pluginStartIncomplete && hooks().pluginStartIncomplete(); };
     if (!incomplete()) {
         retry_ = StartRetry{};
         return;
@@ -210,7 +222,7 @@ void TallisForm::unloadNode()
     node->unload();
     // Without its node nothing can be sent: later messages (the reports of the final
     // save among them) wait as before start-up instead of failing in SendXap.
-    xap::state().xapReady = false;
+    program_.xapReady = false;
 }
 
 void TallisForm::Exit()

@@ -13,7 +13,13 @@
 
 #include <string>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
+
+struct ShellState;
 
 class TallisForm final : public vb::Dispatch<TallisForm> {
 public:
@@ -26,6 +32,9 @@ public:
     // at most this many (60 s, 120 s, ... 10 min).
     static constexpr int kMaxRetryTicks = 10;
 
+    // The form of the program whose states it is given (they outlive it); without
+    // them, of the current program.
+    TallisForm(xap::ProgramState& program, ShellState& shell);
     TallisForm();
     ~TallisForm() override;
 
@@ -63,7 +72,10 @@ public:
 
 private:
     xap::XapNode& requireNode() const;
+    ShellHooks& hooks() const;
 
+    xap::ProgramState& program_;
+    ShellState& shell_;
     vb::Ref<xap::XapNode> node_;
     platform::Timer blinkTimer_;
     platform::Timer watchdogTimer_;

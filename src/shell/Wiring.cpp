@@ -4,6 +4,7 @@
 #include "PublicClasses.h"
 #include "Safeguards.h"
 #include "ShellHooks.h"
+#include "ShellState.h"
 
 #include "host/PluginRegistry.h"
 #include "platform/EmergencyReport.h"
@@ -14,10 +15,16 @@
 #include "vbscript/ScriptControl.h"
 #include "vbscript/base/LibraryState.h"
 #include "xap/Logging.h"
+#include "xap/ProgramState.h"
 
 namespace shell {
 
 void wireSubsystems(services::HostScripts& scripts)
+{
+    wireSubsystems(xap::state(), shellState(), scripts);
+}
+
+void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::HostScripts& scripts)
 {
     // Scripts run in the host's shared engine; without a desktop a script's MsgBox
     // writes its text to the log file.
@@ -27,12 +34,12 @@ void wireSubsystems(services::HostScripts& scripts)
     services::setStateNoticeWriter(writeStateNotice);
     library.setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
 
-    ShellHooks& h = hooks();
+    ShellHooks& h = shell.hooks;
     h.startup.loadSetupForm = [] { services::loadSetupForm(); };
     h.startup.saveRunAsXapNode = services::saveRunAsXapNode;
-    h.startup.restartPlugin = RestartPlugin;
+    h.startup.restartPlugin = [&program, &shell] { RestartPlugin(program, shell); };
     h.hostedPlugin = [] { return host::HostedPlugin(); };
-    h.pluginStartIncomplete = pluginStartIncomplete;
+    h.pluginStartIncomplete = [&shell] { return pluginStartIncomplete(shell); };
     h.clearX10CommandCodes = services::clearX10CommandCodes;
     h.hostStartup = [] {
         if (services::Setup* setup = services::setupForm())

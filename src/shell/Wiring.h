@@ -5,10 +5,18 @@
 namespace services {
 class HostScripts;
 }
+namespace xap {
+struct ProgramState;
+}
 
 namespace shell {
 
-// `scripts` becomes the host's script service; its owner keeps it while the host lives.
+struct ShellState;
+
+// Into the steps of the program whose states are given (they outlive the steps), or
+// of the current program. `scripts` becomes the host's script service; its owner
+// keeps it while the host lives.
+void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::HostScripts& scripts);
 void wireSubsystems(services::HostScripts& scripts);
 
 } // namespace shell

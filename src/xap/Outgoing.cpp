@@ -62,14 +62,13 @@ void SendXap(const std::string& target, const std::string& cls, const std::strin
         return;
     }
     if (vb::equalsIgnoreCase(cls, "Homeseer.Event")) {
+        // Each program's limiter is told once how its summaries go out.
         LogEventLimiter& limiter = logEventLimiter();
-        static const bool senderSet = [&] {
+        if (!limiter.hasSender()) {
             limiter.setSender([](const std::string& summary) {
                 deliver("", "Homeseer.Event", "Event.Log", summary, "", "");
             });
-            return true;
-        }();
-        (void)senderSet;
+        }
         if (!limiter.admit(data))
             return;
     }

@@ -9,12 +9,12 @@
 #include "ReportObservers.h"
 #include "SendGuards.h"
 
+#include "base/Current.h"
 #include "ini/IniState.h"
 
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <vector>
 
 namespace xap {
 
@@ -55,27 +55,31 @@ struct ProgramState {
     LogEventLimiter logEvents;
     std::deque<xapQueuedMessage> pending;
     MessageSender* sender = nullptr;
-    std::vector<LogRecordObserver> logRecordObservers;
-    std::vector<LogEventObserver> logEventObservers;
+    ReportObservers reportObservers;
 
     // The INI store's reporting and save-failure counts; current with this state.
     services::IniState ini;
+
+    // Called once on the default state (base/Current.h): repeats still being counted
+    // when the process ends are reported then.
+    static void madeDefault(ProgramState& state);
 };
 
 // The current program's state.
 ProgramState& state();
 
-// Makes `state` current for its lifetime, then the previous one again.
+// Makes `state` and its INI state current for its lifetime, then the previous ones again.
 class StateScope {
 public:
-    explicit StateScope(ProgramState& state);
-    ~StateScope();
-    StateScope(const StateScope&) = delete;
-    StateScope& operator=(const StateScope&) = delete;
+    explicit StateScope(ProgramState& state)
+        : currentIni_(state.ini)
+        , currentState_(state)
+    {
+    }
 
 private:
-    ProgramState* previous_;
     services::IniScope currentIni_;
+    tallis::Current<ProgramState>::Scope currentState_;
 };
 
 // The program's name as its reports carry it.

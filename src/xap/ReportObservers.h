@@ -1,13 +1,18 @@
 // Observers of the program's two reports: other parts (the automation interface) see
-// every log-file record and every LogEvent report as it is made. Observers are added
-// at start-up, before other threads run; they are called on the reporting thread and
-// must not report themselves.
+// every log-file record and every LogEvent report as it is made. Reports are made on
+// any thread; observers are called on the reporting thread and must not report
+// themselves (such a nested report is not passed on) nor add or remove observers.
 #pragma once
 
 #include "automation/Error.h"
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace xap {
 
@@ -17,8 +22,42 @@ using LogRecordObserver = std::function<void(std::string_view source, std::strin
 // A LogEvent report, with the failure being handled (number 0 when none).
 using LogEventObserver = std::function<void(std::string_view type, std::string_view text, const vb::Failure& failure)>;
 
-void addLogRecordObserver(LogRecordObserver observer);
-void addLogEventObserver(LogEventObserver observer);
+// What add returns and remove takes; 0 names no observer.
+using ObserverHandle = std::size_t;
+
+// One program's observers (its state keeps them). A lock, taken by notify while it
+// calls the observers and by add and remove, keeps the lists whole across threads:
+// once remove returns, its observer is not called again and no call of it is still
+// under way. Notify waits at most for an add, a remove or another thread's calls.
+class ReportObservers {
+public:
+    ObserverHandle addRecordObserver(LogRecordObserver observer);
+    ObserverHandle addEventObserver(LogEventObserver observer);
+    // Unknown handles (0, or one already removed) are passed over.
+    void removeRecordObserver(ObserverHandle handle);
+    void removeEventObserver(ObserverHandle handle);
+
+    void notifyRecord(std::string_view source, std::string_view text);
+    void notifyEvent(std::string_view type, std::string_view text, const vb::Failure& failure);
+
+    std::size_t recordObserverCount() const { return recordCount_.load(std::memory_order_relaxed); }
+    std::size_t eventObserverCount() const { return eventCount_.load(std::memory_order_relaxed); }
+
+private:
+    std::mutex lock_;
+    std::vector<std::pair<ObserverHandle, LogRecordObserver>> records_; // in the order added
+    std::vector<std::pair<ObserverHandle, LogEventObserver>> events_;
+    ObserverHandle nextHandle_ = 1;
+    // The lists' sizes, read without the lock so that a report nobody watches costs nothing.
+    std::atomic<std::size_t> recordCount_{0};
+    std::atomic<std::size_t> eventCount_{0};
+};
+
+// The current program's observers.
+ObserverHandle addLogRecordObserver(LogRecordObserver observer);
+ObserverHandle addLogEventObserver(LogEventObserver observer);
+void removeLogRecordObserver(ObserverHandle handle);
+void removeLogEventObserver(ObserverHandle handle);
 
 // Called by WriteLogFile and LogEvent.
 void notifyLogRecord(std::string_view source, std::string_view text);

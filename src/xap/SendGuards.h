@@ -71,6 +71,7 @@ public:
     void sendSummary();
 
     void setSender(Sender sender) { sender_ = std::move(sender); }
+    bool hasSender() const { return bool(sender_); }
     // For tests: the time source, and whether a timer sends the summary (default on).
     void setClock(std::function<TokenBucket::Clock::time_point()> clock) { clock_ = std::move(clock); }
     void setTimerEnabled(bool enabled) { timerEnabled_ = enabled; }

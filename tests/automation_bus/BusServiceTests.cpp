@@ -91,9 +91,9 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
         service.start();
         ASSERT_TRUE(nameOnBus());
         EXPECT_TRUE(bool(shell_.inboundObserver));
-        EXPECT_EQ(state_.logRecordObservers.size(), 1u);
+        EXPECT_EQ(state_.reportObservers.recordObserverCount(), 1u);
         service.start(); // a second start while it serves adds nothing
-        EXPECT_EQ(state_.logRecordObservers.size(), 1u);
+        EXPECT_EQ(state_.reportObservers.recordObserverCount(), 1u);
 
         // Records written on another thread go out as signals while the service stops.
         std::atomic<bool> stop{false};
@@ -106,6 +106,9 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
         });
         ASSERT_TRUE(waitFor([&] { return written.load() > 100; }));
         service.stop();
+        // Both log observers are out of the program state.
+        EXPECT_EQ(state_.reportObservers.recordObserverCount(), 0u);
+        EXPECT_EQ(state_.reportObservers.eventObserverCount(), 0u);
         const int atStop = written.load();
         ASSERT_TRUE(waitFor([&] { return written.load() > atStop + 100; }));
         stop = true;
@@ -113,13 +116,15 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
         EXPECT_FALSE(bool(shell_.inboundObserver));
     }
     EXPECT_TRUE(waitFor([&] { return !nameOnBus(); }));
-    // The observers stay with the program state but reach nothing.
+    // Nothing is left to reach the service that has gone.
     xap::notifyLogRecord("Test", "after the service has gone");
 
     // A new service of the same program serves again.
     shell::AutomationService again(sentWork_);
     again.start();
     EXPECT_TRUE(nameOnBus());
+    EXPECT_EQ(state_.reportObservers.recordObserverCount(), 1u);
+    EXPECT_EQ(state_.reportObservers.eventObserverCount(), 1u);
 }
 
 TEST_F(BusService, OffOrWithoutABusItStaysOffAndTheProgramRunsOn)
@@ -136,7 +141,7 @@ TEST_F(BusService, OffOrWithoutABusItStaysOffAndTheProgramRunsOn)
     shell::AutomationService service(sentWork_);
     service.start();
     EXPECT_FALSE(bool(shell_.inboundObserver));
-    EXPECT_TRUE(state_.logRecordObservers.empty());
+    EXPECT_EQ(state_.reportObservers.recordObserverCount(), 0u);
 }
 
 } // namespace

@@ -260,6 +260,9 @@ protected:
     services::ServicesState servicesState;
     services::ServicesScope currentServices{servicesState};
     testing_support::TempFolder dir;
+    // The program state goes before the folder its log is in.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
     RecordingSender sender;
     RecordingScripts scripts;
     vb::Ref<services::Setup> form;

@@ -5,11 +5,15 @@
 #include "shell/TallisForm.h"
 #include "shell/Wiring.h"
 
+#include "shell/ShellState.h"
+
 #include "automation/Collection.h"
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
 #include "platform/FileSystem.h"
 #include "host/PluginRegistry.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
 #include "xap/ProgramState.h"
@@ -50,9 +54,7 @@ protected:
     }
     void TearDown() override
     {
-        host::HostedPlugin().reset();
         services::unloadSetupForm();
-        xap::PendingMessages().clear();
         unsetenv("RECORDER_FAIL_INITIO");
         unsetenv("RECORDER_LISTENS");
         unsetenv("RECORDER_NAME_FAILS");
@@ -74,6 +76,16 @@ protected:
     }
 
     TempFolder dir;
+    // Each test runs a program of its own: its plug-in, host, messages and steps go with it.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
+    shell::ShellState shellState;
+    shell::ShellScope currentShell{shellState};
+    // After the states: it leaves the host registry it was installed in before they go.
     services::HostScripts scripts;
 };
 

@@ -2,7 +2,9 @@
 #include "services/script/ScriptFile.h"
 
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "platform/StallWatchdog.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "vbscript/ScriptControl.h"
 #include "xap/ProgramState.h"
@@ -40,7 +42,6 @@ protected:
         hs.reset();
         setup.reset();
         services::unloadSetupForm();
-        xap::PendingMessages().clear();
     }
 
     void script(const std::string& name, const std::string& code) { dir.write("Scripts/" + name, code); }
@@ -71,6 +72,14 @@ protected:
     }
 
     TempFolder dir;
+    // Each test runs a host of its own: its messages, engine and devices go with it.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
+    // After the states: it leaves the host registry it was installed in before they go.
     services::HostScripts scripts;
     vb::Ref<services::Setup> setup;
     vb::Ref<vb::Object> hs;

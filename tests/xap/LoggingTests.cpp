@@ -47,6 +47,9 @@ protected:
         xap::PendingMessages().clear();
     }
     TempFolder dir;
+    // Each test sends through a program state of its own (its queue, limiter and sender).
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
     RecordingSender sender;
     xap::TokenBucket::Clock::time_point now = xap::TokenBucket::Clock::time_point{} + std::chrono::hours(1);
 };
@@ -193,6 +196,34 @@ TEST_F(SendPathTest, NothingIsSentWhileTheNodeHandlesItsOwnMessage)
         xap::SendXap("", "ZOR.Echo", "Echo.Response", "Response\1ping");
     }
     EXPECT_EQ(sender.sent.size(), 1u);
-    xap::state().xapSource.clear();
-    xap::state().xapUID.clear();
+}
+
+// Each program's limiter sends its own summary: a second program in the same process
+// (made after the first has sent) does not lose its count.
+TEST_F(SendPathTest, EveryProgramsLimiterSendsItsSummary)
+{
+    using namespace std::chrono_literals;
+    std::filesystem::create_directories(dir / "Data");
+    const auto flood = [&](RecordingSender& to) {
+        xap::state().xapReady = true;
+        xap::LogEventLimiter& limiter = xap::logEventLimiter();
+        limiter.setTimerEnabled(false);
+        limiter.setClock([this] { return now; });
+        for (int i = 0; i < 25; ++i)
+            xap::LogEvent("raruveViziva", "flood " + std::to_string(i));
+        now += 1s;
+        xap::LogEvent("raruveViziva", "after");
+        ASSERT_EQ(to.sent.size(), 22u);
+        EXPECT_NE(to.sent[20].data.find("Data\1" "5 further log events suppressed"), std::string::npos);
+    };
+    flood(sender);
+    for (int program = 0; program < 2; ++program) {
+        xap::ProgramState other;
+        xap::StateScope current(other);
+        other.baseFolder = dir.path();
+        RecordingSender otherSender;
+        xap::setMessageSender(&otherSender);
+        flood(otherSender);
+        xap::setMessageSender(nullptr);
+    }
 }

@@ -20,7 +20,6 @@ protected:
         xap::state().baseFolder = dir.path();
         xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     }
-    void TearDown() override { xap::state().headerPrefix.clear(); }
 
     vb::Ref<XapMessage> parse(const std::string& text)
     {
@@ -40,6 +39,9 @@ protected:
     }
 
     TempFolder dir;
+    // The header prefix and base folder are this test's program's.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
 };
 
 const std::string kCommand = "xap-header\n{\nv=13\nhop=1\nuid=FF.1234:00\nclass=Audrey.Cmd\nsource=acme.panel.hall\n"

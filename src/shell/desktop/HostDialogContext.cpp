@@ -12,7 +12,8 @@
 namespace shell {
 
 HostDialogContext::HostDialogContext(PluginFactory factory)
-    : factory_(factory ? std::move(factory) : PluginFactory(shell::createPluginObject))
+    : factory_(factory ? std::move(factory)
+                       : PluginFactory([](const std::string& className) { return shell::createPluginObject(className); }))
 {
 }
 
