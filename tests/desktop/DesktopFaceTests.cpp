@@ -21,6 +21,7 @@
 
 #include "support/RecordingObject.h"
 #include "support/TempFolder.h"
+#include "support/OwnProgramStates.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,14 +89,7 @@ protected:
 
     testing_support::TempFolder dir;
     // Each test runs as a program of its own.
-    xap::ProgramState program;
-    xap::StateScope currentProgram{program};
-    host::HostRegistry hostRegistry;
-    host::HostRegistryScope currentHostRegistry{hostRegistry};
-    services::ServicesState servicesState;
-    services::ServicesScope currentServices{servicesState};
-    shell::ShellState shellState;
-    shell::ShellScope currentShell{shellState};
+    testing_support::OwnProgramStates states;
     vb::Ref<RecordingObject> plugin;
     vb::Ref<vb::Object> provided;
     RecordingArea* area = nullptr;

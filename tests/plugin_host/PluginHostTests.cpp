@@ -22,6 +22,7 @@
 #include "xap/Outgoing.h"
 
 #include "support/TempFolder.h"
+#include "support/OwnProgramStates.h"
 
 #include <QCoreApplication>
 
@@ -77,14 +78,7 @@ protected:
 
     TempFolder dir;
     // Each test runs a program of its own: its plug-in, host, messages and steps go with it.
-    xap::ProgramState program;
-    xap::StateScope currentProgram{program};
-    host::HostRegistry hostRegistry;
-    host::HostRegistryScope currentHostRegistry{hostRegistry};
-    services::ServicesState servicesState;
-    services::ServicesScope currentServices{servicesState};
-    shell::ShellState shellState;
-    shell::ShellScope currentShell{shellState};
+    testing_support::OwnProgramStates states;
     // After the states: it leaves the host registry it was installed in before they go.
     services::HostScripts scripts;
 };

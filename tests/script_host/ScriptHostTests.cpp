@@ -11,6 +11,7 @@
 #include "xap/Outgoing.h"
 
 #include "support/TempFolder.h"
+#include "support/OwnHostStates.h"
 
 #include <gtest/gtest.h>
 
@@ -73,12 +74,7 @@ protected:
 
     TempFolder dir;
     // Each test runs a host of its own: its messages, engine and devices go with it.
-    xap::ProgramState program;
-    xap::StateScope currentProgram{program};
-    host::HostRegistry hostRegistry;
-    host::HostRegistryScope currentHostRegistry{hostRegistry};
-    services::ServicesState servicesState;
-    services::ServicesScope currentServices{servicesState};
+    testing_support::OwnHostStates states;
     // After the states: it leaves the host registry it was installed in before they go.
     services::HostScripts scripts;
     vb::Ref<services::Setup> setup;

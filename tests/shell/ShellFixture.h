@@ -19,6 +19,7 @@
 #include "xap/ProgramState.h"
 #include "xap/Logging.h"
 #include "xap/Outgoing.h"
+#include "support/OwnProgramStates.h"
 
 #include <gtest/gtest.h>
 
@@ -92,14 +93,7 @@ protected:
     bool hubBound = false;
     std::vector<std::string> steps;
     bool readyAtSetup = false;
-    xap::ProgramState program;
-    xap::StateScope currentProgram{program};
-    host::HostRegistry hostRegistry;
-    host::HostRegistryScope currentHostRegistry{hostRegistry};
-    services::ServicesState servicesState;
-    services::ServicesScope currentServices{servicesState};
-    shell::ShellState shellState;
-    shell::ShellScope currentShell{shellState};
+    testing_support::OwnProgramStates states;
 };
 
 } // namespace shell_testing

@@ -1,0 +1,22 @@
+// The states a program keeps below its shell, made for one test and current while it
+// lives, so a test's log, messages, plug-in and Setup form never reach another test.
+// A fixture declares it after whatever must outlive the states (a temporary base
+// folder the log is flushed into) and before whatever must go first.
+#pragma once
+
+#include "host/HostRegistry.h"
+#include "services/ServicesState.h"
+#include "xap/ProgramState.h"
+
+namespace testing_support {
+
+struct OwnHostStates {
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    host::HostRegistry hostRegistry;
+    host::HostRegistryScope currentHostRegistry{hostRegistry};
+    services::ServicesState servicesState;
+    services::ServicesScope currentServices{servicesState};
+};
+
+} // namespace testing_support
