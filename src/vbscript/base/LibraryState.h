@@ -1,7 +1,8 @@
 // What the run-time library keeps for one engine: the creatable classes its host
 // registered, the message and input boxes, where a headless MsgBox writes, the
-// sequence of Rnd, and the host folder whose spelling file paths keep. The engine owns one and outlives a Reset with it; library functions
-// reach it through their context (BuiltinContext::library).
+// sequence of Rnd, and the host folder whose spelling file paths keep. The engine
+// owns one, kept across a Reset; library functions reach it through their context
+// (BuiltinContext::library).
 #pragma once
 
 #include "RandomSequence.h"
