@@ -19,74 +19,67 @@ struct NotifyingScope {
     ~NotifyingScope() { notifying = false; }
 };
 
-template <class Observer>
-ObserverHandle add(std::vector<std::pair<ObserverHandle, Observer>>& list, ObserverHandle& next, Observer observer)
-{
-    const ObserverHandle handle = next++;
-    list.emplace_back(handle, std::move(observer));
-    return handle;
-}
-
-template <class Observer>
-void remove(std::vector<std::pair<ObserverHandle, Observer>>& list, ObserverHandle handle)
-{
-    std::erase_if(list, [&](const auto& entry) { return entry.first == handle; });
-}
-
 } // namespace
 
-ObserverHandle ReportObservers::addRecordObserver(LogRecordObserver observer)
+template <class Observer>
+ObserverHandle ReportObservers::add(List<Observer>& list, Observer observer)
 {
     TALLIS_ASSERT(!notifying);
     std::lock_guard guard(lock_);
-    const ObserverHandle handle = add(records_, nextHandle_, std::move(observer));
-    recordCount_.store(records_.size(), std::memory_order_relaxed);
+    const ObserverHandle handle = nextHandle_++;
+    list.entries.emplace_back(handle, std::move(observer));
+    list.count.store(list.entries.size(), std::memory_order_relaxed);
     return handle;
+}
+
+template <class Observer>
+void ReportObservers::remove(List<Observer>& list, ObserverHandle handle)
+{
+    TALLIS_ASSERT(!notifying);
+    std::lock_guard guard(lock_);
+    std::erase_if(list.entries, [&](const auto& entry) { return entry.first == handle; });
+    list.count.store(list.entries.size(), std::memory_order_relaxed);
+}
+
+template <class Observer, class... Args>
+void ReportObservers::notify(List<Observer>& list, const Args&... args)
+{
+    if (notifying || list.count.load(std::memory_order_relaxed) == 0)
+        return;
+    std::lock_guard guard(lock_);
+    NotifyingScope inside;
+    for (const auto& entry : list.entries)
+        vb::ignoreErrors([&] { entry.second(args...); });
+}
+
+ObserverHandle ReportObservers::addRecordObserver(LogRecordObserver observer)
+{
+    return add(records_, std::move(observer));
 }
 
 ObserverHandle ReportObservers::addEventObserver(LogEventObserver observer)
 {
-    TALLIS_ASSERT(!notifying);
-    std::lock_guard guard(lock_);
-    const ObserverHandle handle = add(events_, nextHandle_, std::move(observer));
-    eventCount_.store(events_.size(), std::memory_order_relaxed);
-    return handle;
+    return add(events_, std::move(observer));
 }
 
 void ReportObservers::removeRecordObserver(ObserverHandle handle)
 {
-    TALLIS_ASSERT(!notifying);
-    std::lock_guard guard(lock_);
     remove(records_, handle);
-    recordCount_.store(records_.size(), std::memory_order_relaxed);
 }
 
 void ReportObservers::removeEventObserver(ObserverHandle handle)
 {
-    TALLIS_ASSERT(!notifying);
-    std::lock_guard guard(lock_);
     remove(events_, handle);
-    eventCount_.store(events_.size(), std::memory_order_relaxed);
 }
 
 void ReportObservers::notifyRecord(std::string_view source, std::string_view text)
 {
-    if (notifying || recordObserverCount() == 0)
-        return;
-    std::lock_guard guard(lock_);
-    NotifyingScope inside;
-    for (const auto& [handle, observer] : records_)
-        vb::ignoreErrors([&] { observer(source, text); });
+    notify(records_, source, text);
 }
 
 void ReportObservers::notifyEvent(std::string_view type, std::string_view text, const vb::Failure& failure)
 {
-    if (notifying || eventObserverCount() == 0)
-        return;
-    std::lock_guard guard(lock_);
-    NotifyingScope inside;
-    for (const auto& [handle, observer] : events_)
-        vb::ignoreErrors([&] { observer(type, text, failure); });
+    notify(events_, type, text, failure);
 }
 
 ObserverHandle addLogRecordObserver(LogRecordObserver observer)

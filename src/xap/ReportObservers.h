@@ -40,17 +40,29 @@ public:
     void notifyRecord(std::string_view source, std::string_view text);
     void notifyEvent(std::string_view type, std::string_view text, const vb::Failure& failure);
 
-    std::size_t recordObserverCount() const { return recordCount_.load(std::memory_order_relaxed); }
-    std::size_t eventObserverCount() const { return eventCount_.load(std::memory_order_relaxed); }
+    std::size_t recordObserverCount() const { return records_.count.load(std::memory_order_relaxed); }
+    std::size_t eventObserverCount() const { return events_.count.load(std::memory_order_relaxed); }
 
 private:
+    // One kind of observer, in the order added, with its size, read without the lock
+    // so that a report nobody watches costs nothing.
+    template <class Observer>
+    struct List {
+        std::vector<std::pair<ObserverHandle, Observer>> entries;
+        std::atomic<std::size_t> count{0};
+    };
+
+    template <class Observer>
+    ObserverHandle add(List<Observer>& list, Observer observer);
+    template <class Observer>
+    void remove(List<Observer>& list, ObserverHandle handle);
+    template <class Observer, class... Args>
+    void notify(List<Observer>& list, const Args&... args);
+
     std::mutex lock_;
-    std::vector<std::pair<ObserverHandle, LogRecordObserver>> records_; // in the order added
-    std::vector<std::pair<ObserverHandle, LogEventObserver>> events_;
+    List<LogRecordObserver> records_;
+    List<LogEventObserver> events_;
     ObserverHandle nextHandle_ = 1;
-    // The lists' sizes, read without the lock so that a report nobody watches costs nothing.
-    std::atomic<std::size_t> recordCount_{0};
-    std::atomic<std::size_t> eventCount_{0};
 };
 
 // The current program's observers.
