@@ -220,12 +220,6 @@ void LateNameExpr::run(Frame& f) const
 
 namespace {
 
-// One subscript as a Long, rounded as CLng rounds.
-std::int32_t subscriptOf(Frame& f, const Expr& e)
-{
-    return e.evalLong(f);
-}
-
 // Where subscript `i` of a one-dimension array lies in its elements (error 9 outside).
 std::size_t vectorOffset(const vb::Array& array, std::int32_t i)
 {
@@ -249,7 +243,7 @@ public:
         for (std::size_t i = 0; i < count_; ++i) {
             if (!args[i])
                 vb::raiseError(vb::err::SubscriptOutOfRange);
-            out[i] = subscriptOf(f, *args[i]);
+            out[i] = args[i]->evalLong(f); // rounded as CLng rounds
         }
     }
     operator std::span<const std::int32_t>() const
@@ -602,7 +596,7 @@ const vb::Variant* IndexExpr::vectorElement(Frame& f, const vb::Variant& base) c
     if (!single_ || !base.isArray() || base.arrayValue().dimensions() != 1)
         return nullptr;
     const vb::Array& array = base.arrayValue();
-    const std::int32_t i = subscriptOf(f, *single_);
+    const std::int32_t i = single_->evalLong(f);
     return &array.elements()[vectorOffset(array, i)];
 }
 
@@ -640,7 +634,7 @@ void IndexExpr::assign(Frame& f, vb::Variant&& value, bool isSet) const
     vb::Variant* b = base_->address(f);
     if (b && single_ && b->isArray()) {
         // "a(i) = v" on one subscript; the array is looked at after the subscript ran.
-        const std::int32_t i = subscriptOf(f, *single_);
+        const std::int32_t i = single_->evalLong(f);
         if (!b->isArray())
             vb::raiseError(vb::err::TypeMismatch);
         vb::Array& array = f.engine.writableArray(*b);
