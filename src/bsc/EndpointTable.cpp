@@ -6,6 +6,7 @@
 #include "base/AsciiText.h"
 #include "platform/FileSystem.h"
 
+#include <charconv>
 #include <chrono>
 #include <set>
 #include <unordered_map>
@@ -58,14 +59,12 @@ std::string EndpointTable::load()
         entry.code = std::string(ascii::trimLine(value.substr(0, semicolon)));
         bool good = number && isSubAddressText(entry.code) && !entries_.count(*number) && !codes.count(entry.code);
         if (good && semicolon != std::string_view::npos) {
-            const std::string_view when = ascii::trimLine(value.substr(semicolon + 1));
-            try {
-                std::size_t used = 0;
-                entry.goneSince = std::stoll(std::string(when), &used);
-                good = used == when.size() && entry.goneSince > 0;
-            } catch (...) {
-                good = false;
-            }
+            std::string_view when = ascii::trimLine(value.substr(semicolon + 1));
+            // Decimal digits after an optional "+", nothing after them, in range.
+            if (when.size() > 1 && when.front() == '+')
+                when.remove_prefix(1);
+            const auto [end, error] = std::from_chars(when.data(), when.data() + when.size(), entry.goneSince);
+            good = error == std::errc() && end == when.data() + when.size() && entry.goneSince > 0;
         }
         if (!good) {
             ++unusable;

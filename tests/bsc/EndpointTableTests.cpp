@@ -84,13 +84,15 @@ TEST_F(BscEndpointTable, TwoHundredFiftyFourNumbersAtMost)
 TEST_F(BscEndpointTable, AFileWithLinesItCannotUseKeepsTheGoodOnes)
 {
     dir.write("vynBSC.ini", "; comment\r\n[Other]\r\n09=Q9\r\n[endpoints]\r\n01=A1\r\n02=A1\r\nFF=B2\r\n03=C 3\r\n"
-                            "04=D4;soon\r\n05=E5;1799999000\r\nnonsense\r\n01=F6\r\n06 = G7 \r\n");
+                            "04=D4;soon\r\n05=E5;1799999000\r\nnonsense\r\n01=F6\r\n06 = G7 \r\n"
+                            "07=H8;99999999999999999999\r\n08=J9;+1799999000\r\n0A=K1;-5\r\n0B=L2;17x\r\n");
     EndpointTable t = table();
-    EXPECT_EQ(t.load(), t.path() + ": 6 line(s) of [Endpoints] not understood and left out");
-    t.update({"A1", "E5", "G7", "Q9"});
+    EXPECT_EQ(t.load(), t.path() + ": 9 line(s) of [Endpoints] not understood and left out");
+    t.update({"A1", "E5", "G7", "Q9", "J9"});
     EXPECT_EQ(t.numberOf("A1"), 1);
     EXPECT_EQ(t.numberOf("E5"), 5);
     EXPECT_EQ(t.numberOf("G7"), 6);
+    EXPECT_EQ(t.numberOf("J9"), 8);
     EXPECT_EQ(t.numberOf("Q9"), 2); // the lowest free number
 }
 
