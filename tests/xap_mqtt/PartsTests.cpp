@@ -4,6 +4,7 @@
 #include "Bsc.h"
 #include "Config.h"
 #include "Discovery.h"
+#include "Log.h"
 #include "TopicId.h"
 #include "Tunnel.h"
 #include "XapFrame.h"
@@ -369,4 +370,23 @@ TEST(ConfigTests, TheShippedExampleReads)
     EXPECT_TRUE(readConfigText(text.str(), "xap-mqtt.ini", config, error)) << error;
     EXPECT_EQ(config.base, "xap");
     EXPECT_EQ(config.discoveryPrefix, "homeassistant");
+}
+
+TEST(LogTests, JournalLinesCarryTheirPriorityAndOtherLinesTheProgramName)
+{
+    using P = Log::Priority;
+    EXPECT_EQ(Log::format("MQTT: connected", P::Info, false), "xap-mqtt: MQTT: connected\n");
+    EXPECT_EQ(Log::format("MQTT: connected", P::Info, true), "<6>MQTT: connected\n");
+    EXPECT_EQ(Log::format("MQTT: refused", P::Warning, true), "<4>MQTT: refused\n");
+    EXPECT_EQ(Log::format("--once: giving up", P::Error, true), "<3>--once: giving up\n");
+
+    // A peer's text cannot start a second record or a line of its own.
+    const std::string hostile = "a\n<0>forged\r\nb";
+    EXPECT_EQ(Log::format(hostile, P::Warning, true), "<4>a <0>forged  b\n");
+    EXPECT_EQ(Log::format(hostile, P::Warning, false), "xap-mqtt: a <0>forged  b\n");
+
+    // Long texts are cut to 1000 bytes either way.
+    const std::string line = Log::format(std::string(5000, 'x'), P::Notice, true);
+    EXPECT_EQ(line, "<5>" + std::string(1000, 'x') + "...\n");
+    EXPECT_EQ(Log::format(std::string(5000, 'x'), P::Notice, false).size(), std::string("xap-mqtt: ").size() + 1003 + 1);
 }

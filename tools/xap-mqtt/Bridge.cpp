@@ -174,7 +174,8 @@ void Bridge::onReport(const bsc::Report& report)
         if (endpointCount_ >= static_cast<std::size_t>(config_.maxEndpoints)) {
             if (!tableFullLogged_)
                 Log::line("the endpoint table is full (" + std::to_string(config_.maxEndpoints) +
-                          " endpoints, MaxEndpoints): further endpoints are not shown (logged once)");
+                          " endpoints, MaxEndpoints): further endpoints are not shown (logged once)",
+                          Log::Priority::Warning);
             tableFullLogged_ = true;
             return;
         }
@@ -247,7 +248,8 @@ void Bridge::onFailed(const std::string& reason, bool refused)
     if (reason != lastFailure_) {
         Log::line("MQTT: " + reason + " (" + config_.broker.host + ":" + std::to_string(config_.broker.port) +
                   "); trying again" +
-                  (refused ? " every " + std::to_string(mqtt_->retryMaximumMs() / 1000) + " s" : ""));
+                  (refused ? " every " + std::to_string(mqtt_->retryMaximumMs() / 1000) + " s" : ""),
+                  Log::Priority::Warning);
         platform::notifyStatus("broker: " + reason);
         lastFailure_ = reason;
     }
@@ -307,7 +309,7 @@ void Bridge::onCommand(const std::string& deviceId, const std::string& endpointI
 {
     const std::string where = deviceId + "/" + endpointId;
     if (!link_ || !link_->ready()) {
-        Log::line("MQTT: a command for " + where + " was dropped: the xAP side is not ready");
+        Log::line("MQTT: a command for " + where + " was dropped: the xAP side is not ready", Log::Priority::Warning);
         return;
     }
     auto deviceIt = devices_.find(deviceId);
@@ -529,7 +531,7 @@ void Bridge::checkDevices()
             static_cast<std::int64_t>(config_.availabilityGrace * 1000);
         if (device.online && now - device.lastHeardMs > limit) {
             device.online = false;
-            Log::line("xAP: " + device.source + " is silent: offline");
+            Log::line("xAP: " + device.source + " is silent: offline", Log::Priority::Notice);
             publishAvailability(deviceId, device);
         }
         if (config_.forgetAfter > 0 && now - std::max(device.lastHeardMs, device.lastReportMs) >

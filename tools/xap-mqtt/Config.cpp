@@ -1,5 +1,6 @@
 #include "Config.h"
 
+#include "Log.h"
 #include "Text.h"
 
 #include "base/OptionReader.h"
@@ -228,7 +229,7 @@ bool readPasswordFile(Config& config, std::string& error)
         return false;
     struct stat info {};
     if (::stat(config.passwordFile.c_str(), &info) == 0 && (info.st_mode & S_IROTH))
-        std::fprintf(stderr, "xap-mqtt: %s can be read by every user of this computer (chmod o-r)\n", config.passwordFile.c_str());
+        Log::line(config.passwordFile + " can be read by every user of this computer (chmod o-r)", Log::Priority::Warning);
     config.broker.password = std::string(trim(text.substr(0, text.find('\n'))));
     return true;
 }

@@ -4,14 +4,22 @@
 
 namespace xapmqtt {
 
-void Log::line(const std::string& text)
+std::string Log::format(const std::string& text, Priority priority, bool journal)
 {
     // Bounded: a line never carries more than 1000 bytes of anything a peer sent.
     std::string out = text.size() > 1000 ? text.substr(0, 1000) + "..." : text;
+    if (journal)
+        return platform::journalLine(priority, out);
     for (char& c : out)
         if (c == '\n' || c == '\r')
             c = ' ';
-    std::fprintf(stderr, "xap-mqtt: %s\n", out.c_str());
+    return "xap-mqtt: " + out + "\n";
+}
+
+void Log::line(const std::string& text, Priority priority)
+{
+    const std::string out = format(text, priority, platform::stderrIsJournal());
+    std::fwrite(out.data(), 1, out.size(), stderr);
     std::fflush(stderr);
 }
 
@@ -23,9 +31,9 @@ void Log::collapsed(const std::string& kind, const std::string& text, Clock::tim
         return;
     }
     if (it != runs_.end() && it->second.repeats > 0)
-        line(text + " (and " + std::to_string(it->second.repeats) + " more like it in the last minute)");
+        line(text + " (and " + std::to_string(it->second.repeats) + " more like it in the last minute)", Priority::Warning);
     else
-        line(text);
+        line(text, Priority::Warning);
     if (runs_.size() > 100)
         runs_.clear();
     runs_[kind] = Run{now, 0};
@@ -35,7 +43,7 @@ void Log::flush()
 {
     for (auto& [kind, run] : runs_)
         if (run.repeats > 0)
-            line(kind + ": " + std::to_string(run.repeats) + " more not written");
+            line(kind + ": " + std::to_string(run.repeats) + " more not written", Priority::Warning);
     runs_.clear();
 }
 

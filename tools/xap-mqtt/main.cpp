@@ -52,7 +52,7 @@ int forgetDevice(const Config& config, const std::string& source)
         settle.start(1000);
     };
     callbacks.failed = [&](const std::string& reason, bool) {
-        Log::line("MQTT: " + reason);
+        Log::line("MQTT: " + reason, Log::Priority::Error);
         status = 1;
         leaveSoon(1);
     };
@@ -74,7 +74,7 @@ int forgetDevice(const Config& config, const std::string& source)
     });
     std::string error;
     if (!mqtt.start(error)) {
-        Log::line(error);
+        Log::line(error, Log::Priority::Error);
         return 2;
     }
     const int result = QCoreApplication::exec();
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     std::string error;
     const std::optional<CommandLine> line = parseCommandLine(argc, argv, error);
     if (!line) {
-        std::fprintf(stderr, "xap-mqtt: %s\n", error.c_str());
+        Log::line(error, Log::Priority::Error);
         return 2;
     }
     if (line->help) {
@@ -108,13 +108,13 @@ int main(int argc, char** argv)
     if (line->once)
         bridge.setOnBrokerFailure([&saidGivingUp](const std::string&) {
             if (!saidGivingUp)
-                Log::line("--once: giving up");
+                Log::line("--once: giving up", Log::Priority::Error);
             saidGivingUp = true;
             leaveSoon(1);
         });
     platform::TerminationSignals termination([] { QCoreApplication::quit(); });
     if (!bridge.start(error)) {
-        Log::line(error);
+        Log::line(error, Log::Priority::Error);
         return 1;
     }
     const int status = QCoreApplication::exec();
