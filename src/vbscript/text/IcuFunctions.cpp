@@ -25,8 +25,9 @@ bool find(const platform::SharedLibrary& library, F& function, const char* name)
 const IcuFunctions* load()
 {
     std::string error;
-    // libicui18n brings libicuuc (the uloc_ functions) with it.
-    const platform::SharedLibrary* library =
+    // libicui18n brings libicuuc (the uloc_ functions) with it. It stays loaded, held
+    // here, for the program's life.
+    static const platform::SharedLibrary* const library =
         platform::SharedLibrary::open("libicui18n.so." TALLIS_ICU_TEXT(U_ICU_VERSION_MAJOR_NUM), error);
     if (!library)
         return nullptr;
