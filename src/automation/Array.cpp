@@ -154,14 +154,12 @@ void Array::reallocate(std::size_t capacity)
 
 void Array::resizeElements(std::size_t count, bool spare)
 {
-    if (count < size_) {
+    if (count < size_)
         destroyElements(count);
-        // A block left mostly empty gives its room back.
-        if (count < capacity_ / 4)
-            reallocate(count);
-        return;
-    }
-    if (count > capacity_)
+    // A block left mostly empty gives its room back.
+    if (count < capacity_ / 4)
+        reallocate(count);
+    else if (count > capacity_)
         reallocate(spare ? std::max(count, 2 * capacity_) : count);
     for (std::size_t i = size_; i < count; ++i)
         new (&data_[i]) Variant();
