@@ -12,6 +12,8 @@ set(TALLIS_PKGLIBDIR lib/tallis)
 install(TARGETS tallis RUNTIME DESTINATION ${TALLIS_PKGLIBDIR})
 install(TARGETS hspi_Audrey LIBRARY DESTINATION ${TALLIS_PKGLIBDIR})
 install(TARGETS xap_tool xaphub vbsrun RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# vbsrun with the emulated host, which vbsrun starts for --xap (../lib/tallis from bin).
+install(TARGETS vbsrun_xap RUNTIME DESTINATION ${TALLIS_PKGLIBDIR})
 
 # tallis-instance finds the program in ../lib/tallis beside itself.
 set(PKGLIBDIR_REL ${TALLIS_PKGLIBDIR})

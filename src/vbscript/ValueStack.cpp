@@ -10,7 +10,7 @@ void* ValueStack::allocateInNextChunk(std::size_t bytes)
         ++next;
     if (next >= chunks_.size()) {
         const std::size_t size = bytes > kChunkBytes ? bytes : kChunkBytes;
-        chunks_.push_back(Chunk{std::make_unique<std::byte[]>(size), size});
+        chunks_.push_back(Chunk{std::make_unique_for_overwrite<std::byte[]>(size), size});
         next = chunks_.size() - 1;
     }
     chunk_ = next;

@@ -13,7 +13,7 @@ scene_begin
 prefix=$SCENE_DIR/prefix
 cmake --install "$BUILD_DIR" --prefix "$prefix" > "$SCENE_DIR/install.log" 2>&1 || scene_fail "cmake --install failed"
 
-for file in lib/tallis/tallis lib/tallis/hspi_Audrey.so bin/xap bin/xaphub bin/vbsrun bin/tallis-instance \
+for file in lib/tallis/tallis lib/tallis/hspi_Audrey.so lib/tallis/vbsrun-xap bin/xap bin/xaphub bin/vbsrun bin/tallis-instance \
             include/tallis/PluginApi.h include/tallis/automation/Object.h lib/cmake/Tallis/TallisConfig.cmake \
             share/doc/tallis/copyright bin/tallis; do
   [ -e "$prefix/$file" ] || scene_fail "the install tree lacks $file"
@@ -30,6 +30,9 @@ for command in "$prefix/lib/tallis/tallis" "$prefix/bin/tallis" "$prefix/bin/tal
   "$command" --no-such-option > /dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || scene_fail "$command --no-such-option ended with $status, not 2"
 done
+# The installed vbsrun finds vbsrun-xap for the host object.
+printf 'WScript.Echo TypeName(xap) <> "Nothing"\n' > "$SCENE_DIR/host.vbs"
+[ "$("$prefix/bin/vbsrun" --xap "$SCENE_DIR/host.vbs" 2>/dev/null)" = "True" ] || scene_fail "the installed vbsrun --xap has no host object"
 # tallis --help creates nothing.
 (cd "$SCENE_DIR" && "$prefix/lib/tallis/tallis" --help > /dev/null)
 [ ! -e "$prefix/lib/tallis/Config" ] || scene_fail "tallis --help created folders"

@@ -28,7 +28,7 @@ fi
 
 root=$SCENE_DIR/root
 dpkg-deb -x "$deb" "$root"
-for file in usr/lib/tallis/tallis usr/lib/tallis/hspi_Audrey.so usr/bin/xaphub usr/bin/xap usr/bin/vbsrun \
+for file in usr/lib/tallis/tallis usr/lib/tallis/hspi_Audrey.so usr/lib/tallis/vbsrun-xap usr/bin/xaphub usr/bin/xap usr/bin/vbsrun \
             usr/bin/tallis-instance usr/bin/tallis usr/lib/systemd/system/tallis.service \
             usr/lib/systemd/system/xaphub.service usr/bin/xap-mqtt usr/lib/systemd/system/xap-mqtt.service \
             usr/share/applications/tallis.desktop \

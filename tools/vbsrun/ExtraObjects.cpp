@@ -2,13 +2,13 @@
 
 namespace vbsrun {
 
-std::vector<ExtraObject> builtInExtras(ExtraSources& sources)
+std::vector<ExtraObject> extraObjectOptions()
 {
     return {
         ExtraObject{"--xap", "xap", true,
                     "the host object as \"xap\" (members also as global names), a headless host on a temporary folder; "
                     "what it would send over xAP is printed on standard error",
-                    [&sources] { return sources.host.hostObject(); }},
+                    {}},
     };
 }
 

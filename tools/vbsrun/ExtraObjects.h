@@ -3,8 +3,6 @@
 // the options in its usage text and adds the object when the option is given.
 #pragma once
 
-#include "HostObject.h"
-
 #include "automation/Object.h"
 
 #include <functional>
@@ -21,12 +19,9 @@ struct ExtraObject {
     std::function<vb::Ref<vb::Object>()> create;
 };
 
-// What the extra objects are made from; it outlives the script run.
-struct ExtraSources {
-    HeadlessHost host;
-};
-
-// The objects that come with the program (see ExtraObjects.cpp), made from `sources`.
-std::vector<ExtraObject> builtInExtras(ExtraSources& sources);
+// The extra objects' options, names and texts (see ExtraObjects.cpp), without their
+// factories: vbsrun-xap fills them in with the host (HostExtras.h), vbsrun with a hand-
+// over to vbsrun-xap (HandOver.h). One table, so both programs read and list the same.
+std::vector<ExtraObject> extraObjectOptions();
 
 } // namespace vbsrun

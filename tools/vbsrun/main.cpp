@@ -2,8 +2,10 @@
 //
 // Runs a VBScript file with a WScript object. Options come before the file; what
 // follows the file is the script's own arguments. See CommandLine.cpp and vbsrun(1).
+// This program holds the engine alone; an option that needs the emulated host hands
+// the whole command line over to vbsrun-xap (HandOver.cpp).
 #include "CommandLine.h"
-#include "ExtraObjects.h"
+#include "HandOver.h"
 #include "Runner.h"
 
 #include <cstdio>
@@ -12,9 +14,7 @@
 
 int main(int argc, char** argv)
 {
-    // Declared first: the script's objects, made while the line is read, come from it.
-    vbsrun::ExtraSources sources;
-    const std::vector<vbsrun::ExtraObject> extras = vbsrun::builtInExtras(sources);
+    const std::vector<vbsrun::ExtraObject> extras = vbsrun::handOverExtras(argv);
     const vbsrun::CommandLine line = vbsrun::parseCommandLine(argc, argv, extras);
     if (!line.run)
         return line.exitStatus;

@@ -283,7 +283,7 @@ QVariant toBusAs(const vb::Variant& value, vb::VbType type, ObjectPathMap& paths
     return QVariant();
 }
 
-QVariant toBusList(const std::vector<vb::Variant>& values, ObjectPathMap& paths)
+QVariant toBusList(std::span<const vb::Variant> values, ObjectPathMap& paths)
 {
     QDBusArgument arg;
     arg.beginArray(QMetaType::fromType<QDBusVariant>());

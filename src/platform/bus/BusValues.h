@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <span>
 #include <vector>
 
 class QDBusArgument;
@@ -55,6 +56,6 @@ bool staysInsideFolder(const std::string& name);
 // ends the list; an empty text is an empty list).
 QStringList nulSeparatedList(const std::string& text);
 // Values as an `av`.
-QVariant toBusList(const std::vector<vb::Variant>& values, ObjectPathMap& paths);
+QVariant toBusList(std::span<const vb::Variant> values, ObjectPathMap& paths);
 
 } // namespace platform::bus

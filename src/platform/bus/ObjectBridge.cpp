@@ -168,7 +168,8 @@ std::vector<vb::Variant> elementsOf(const vb::Variant& list)
 {
     if (!list.isArray())
         return {};
-    return list.arrayValue().elements();
+    const std::span<const vb::Variant> elements = list.arrayValue().elements();
+    return {elements.begin(), elements.end()};
 }
 
 

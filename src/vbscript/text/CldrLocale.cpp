@@ -1,10 +1,8 @@
 #include "CldrLocale.h"
 
-#include "automation/CaseMapping.h"
+#include "IcuFunctions.h"
 
-#include <unicode/udat.h>
-#include <unicode/uloc.h>
-#include <unicode/unum.h>
+#include "automation/CaseMapping.h"
 
 #include <memory>
 #include <mutex>
@@ -24,6 +22,12 @@ struct CldrData {
 };
 
 constexpr int kBuffer = 256;
+
+// ICU's functions; only called once icuFunctions() gave them (see cldrLocale).
+const IcuFunctions& icu()
+{
+    return *icuFunctions();
+}
 
 std::string utf8(const UChar* text, int32_t length)
 {
@@ -46,7 +50,7 @@ std::string numberSymbol(const UNumberFormat* format, UNumberFormatSymbol which)
 {
     UChar buffer[kBuffer];
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = unum_getSymbol(format, which, buffer, kBuffer, &status);
+    const int32_t n = icu().numberSymbol(format, which, buffer, kBuffer, &status);
     return U_SUCCESS(status) ? utf8(buffer, n) : std::string();
 }
 
@@ -54,7 +58,7 @@ std::string dateSymbol(const UDateFormat* format, UDateFormatSymbolType type, in
 {
     UChar buffer[kBuffer];
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = udat_getSymbols(format, type, index, buffer, kBuffer, &status);
+    const int32_t n = icu().dateSymbols(format, type, index, buffer, kBuffer, &status);
     return U_SUCCESS(status) ? utf8(buffer, n) : std::string();
 }
 
@@ -82,13 +86,13 @@ std::string spacing(std::u16string_view text)
 void currencyOf(const char* name, CldrData& d)
 {
     UErrorCode status = U_ZERO_ERROR;
-    UNumberFormat* format = unum_open(UNUM_CURRENCY, nullptr, 0, name, nullptr, &status);
+    UNumberFormat* format = icu().numberOpen(UNUM_CURRENCY, nullptr, 0, name, nullptr, &status);
     if (U_FAILURE(status))
         return;
     UChar buffer[kBuffer];
-    const int32_t n = unum_toPattern(format, false, buffer, kBuffer, &status);
+    const int32_t n = icu().numberPattern(format, false, buffer, kBuffer, &status);
     const std::string symbol = numberSymbol(format, UNUM_CURRENCY_SYMBOL);
-    unum_close(format);
+    icu().numberClose(format);
     if (U_FAILURE(status))
         return;
     std::u16string p = pattern(buffer, n);
@@ -111,11 +115,11 @@ void datesOf(const char* name, CldrData& d, Locale& l)
 {
     d.dateSeparator = "/";
     UErrorCode status = U_ZERO_ERROR;
-    UDateFormat* date = udat_open(UDAT_NONE, UDAT_SHORT, name, nullptr, 0, nullptr, 0, &status);
+    UDateFormat* date = icu().dateOpen(UDAT_NONE, UDAT_SHORT, name, nullptr, 0, nullptr, 0, &status);
     if (U_FAILURE(status))
         return;
     UChar buffer[kBuffer];
-    int32_t n = udat_toPattern(date, false, buffer, kBuffer, &status);
+    int32_t n = icu().datePattern(date, false, buffer, kBuffer, &status);
     std::u16string p = U_SUCCESS(status) ? withoutDirectionMarks(pattern(buffer, n)) : u"";
     if (p.find(u'd') == std::u16string::npos || p.find(u'M') == std::u16string::npos)
         p = u"M/d/y";
@@ -138,14 +142,14 @@ void datesOf(const char* name, CldrData& d, Locale& l)
         d.days[static_cast<std::size_t>(i)] = dateSymbol(date, UDAT_STANDALONE_WEEKDAYS, i + 1);
         d.shortDays[static_cast<std::size_t>(i)] = dateSymbol(date, UDAT_STANDALONE_SHORT_WEEKDAYS, i + 1);
     }
-    udat_close(date);
+    icu().dateClose(date);
 
     status = U_ZERO_ERROR;
-    UDateFormat* time = udat_open(UDAT_MEDIUM, UDAT_NONE, name, nullptr, 0, nullptr, 0, &status);
+    UDateFormat* time = icu().dateOpen(UDAT_MEDIUM, UDAT_NONE, name, nullptr, 0, nullptr, 0, &status);
     if (U_FAILURE(status))
         return;
-    n = udat_toPattern(time, false, buffer, kBuffer, &status);
-    udat_close(time);
+    n = icu().datePattern(time, false, buffer, kBuffer, &status);
+    icu().dateClose(time);
     if (U_SUCCESS(status)) {
         const std::u16string t = pattern(buffer, n);
         l.twelveHour = t.find_first_of(u"hK") != std::u16string::npos;
@@ -156,25 +160,25 @@ std::unique_ptr<CldrData> build(std::int32_t lcid)
 {
     char name[ULOC_FULLNAME_CAPACITY];
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = uloc_getLocaleForLCID(static_cast<uint32_t>(lcid), name, sizeof name, &status);
+    const int32_t length = icu().getLocaleForLcid(static_cast<uint32_t>(lcid), name, sizeof name, &status);
     if (U_FAILURE(status) || length <= 0 || status == U_STRING_NOT_TERMINATED_WARNING)
         return nullptr;
     // Only identifiers ICU maps exactly (it falls back to the language for others).
-    if (uloc_getLCID(name) != static_cast<uint32_t>(lcid))
+    if (icu().getLcid(name) != static_cast<uint32_t>(lcid))
         return nullptr;
     auto d = std::make_unique<CldrData>();
     char tag[ULOC_FULLNAME_CAPACITY];
     status = U_ZERO_ERROR;
-    const int32_t tagLength = uloc_toLanguageTag(name, tag, sizeof tag, false, &status);
+    const int32_t tagLength = icu().toLanguageTag(name, tag, sizeof tag, false, &status);
     d->tag = U_SUCCESS(status) ? std::string(tag, static_cast<std::size_t>(tagLength)) : std::string(name);
 
     Locale l{};
     l.lcid = lcid;
     status = U_ZERO_ERROR;
-    if (UNumberFormat* number = unum_open(UNUM_DECIMAL, nullptr, 0, name, nullptr, &status); U_SUCCESS(status)) {
+    if (UNumberFormat* number = icu().numberOpen(UNUM_DECIMAL, nullptr, 0, name, nullptr, &status); U_SUCCESS(status)) {
         d->decimal = numberSymbol(number, UNUM_DECIMAL_SEPARATOR_SYMBOL);
         d->thousands = numberSymbol(number, UNUM_GROUPING_SEPARATOR_SYMBOL);
-        unum_close(number);
+        icu().numberClose(number);
     }
     if (d->decimal.empty())
         d->decimal = ".";
@@ -209,7 +213,7 @@ const Locale* cldrLocale(std::int32_t lcid)
     // computed constant, shared by every engine.
     static std::mutex mutex;
     static std::unordered_map<std::int32_t, std::unique_ptr<CldrData>> built; // null: unknown
-    if (lcid <= 0 || lcid > 0xFFFFF)
+    if (lcid <= 0 || lcid > 0xFFFFF || !icuFunctions())
         return nullptr;
     const std::lock_guard lock(mutex);
     auto it = built.find(lcid);
@@ -225,15 +229,15 @@ const Locale* cldrLocale(std::int32_t lcid)
 
 std::int32_t cldrLocaleId(std::string_view tag)
 {
-    if (tag.empty() || tag.size() >= ULOC_FULLNAME_CAPACITY)
+    if (tag.empty() || tag.size() >= ULOC_FULLNAME_CAPACITY || !icuFunctions())
         return 0;
     char name[ULOC_FULLNAME_CAPACITY];
     UErrorCode status = U_ZERO_ERROR;
     const std::string text(tag);
-    uloc_forLanguageTag(text.c_str(), name, sizeof name, nullptr, &status);
+    icu().forLanguageTag(text.c_str(), name, sizeof name, nullptr, &status);
     if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING)
         return 0;
-    const uint32_t lcid = uloc_getLCID(name);
+    const uint32_t lcid = icu().getLcid(name);
     // Only a tag whose identifier leads back to the same language and region.
     return lcid != 0 && cldrLocale(static_cast<std::int32_t>(lcid)) ? static_cast<std::int32_t>(lcid) : 0;
 }
