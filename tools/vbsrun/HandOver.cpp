@@ -1,14 +1,11 @@
 #include "HandOver.h"
 
 #include "platform/ExecutablePath.h"
+#include "platform/ProgramHandOver.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace vbsrun {
 
@@ -25,18 +22,18 @@ std::vector<std::string> handOverCandidates(const std::string& selfPath)
 
 [[noreturn]] void handOver(char** argv)
 {
-    int lastError = ENOENT;
+    // A candidate that is not there is passed over; the last one that could not be
+    // started is named.
+    std::string reason = "No such file or directory";
     std::string tried;
     for (const std::string& path : handOverCandidates(platform::resolvedExecutablePath())) {
-        if (::access(path.c_str(), X_OK) != 0)
+        if (!platform::isExecutableFile(path))
             continue;
-        std::fflush(nullptr);
-        ::execv(path.c_str(), argv);
-        lastError = errno;
+        reason = platform::runInstead(path, argv);
         tried = path;
     }
     std::cerr << "vbsrun: the host object needs " VBSRUN_XAP_NAME ", which cannot be started"
-              << (tried.empty() ? std::string() : " (" + tried + ")") << ": " << std::strerror(lastError) << "\n";
+              << (tried.empty() ? std::string() : " (" + tried + ")") << ": " << reason << "\n";
     std::exit(1);
 }
 
