@@ -447,19 +447,9 @@ template <bool WithLast>
         vb::raiseError(vb::err::WrongArgumentCount);
     const int given = WithLast ? p.paramCount - 1 : p.paramCount;
     Engine& engine = f.engine;
-    // Each parameter slot is constructed below, in order; an error while evaluating an
-    // argument leaves the rest Empty.
-    FrameMemory mem(engine.stack(), p.localCount, p.paramCount, p.paramCount);
-    struct EmptyRest {
-        vb::Variant* values;
-        int done = 0;
-        int count;
-        ~EmptyRest()
-        {
-            for (int i = done; i < count; ++i)
-                new (&values[i]) vb::Variant();
-        }
-    } rest{mem.values, 0, p.paramCount};
+    // Every value of the frame starts Empty: an error while evaluating an argument
+    // leaves a frame that its memory's destructor can release as it is.
+    FrameMemory mem(engine.stack(), p.localCount, p.paramCount);
     // Only an argument passed by reference can lock an array: the mark is taken then.
     struct LazyLockRelease {
         Engine& engine;
@@ -470,33 +460,26 @@ template <bool WithLast>
                 engine.unlockArrays(mark);
         }
     } locks{engine};
-    for (int i = 0; i < given; ++i, rest.done = i) {
-        const Expr* a = args[static_cast<std::size_t>(i)];
+    for (int i = 0; i < given; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const Expr* a = args[k];
+        vb::Variant* addr = nullptr;
         if (!a) {
             // An omitted argument arrives as the "missing" marker.
             new (&mem.values[i]) vb::Variant(vb::Variant::missing());
-            mem.pointers[i] = &mem.values[i];
-            continue;
-        }
-        vb::Variant* addr = nullptr;
-        if (!p.byVal[static_cast<std::size_t>(i)] && args.mayBeVariable(static_cast<std::size_t>(i))) {
+        } else if (args.mayBeVariable(k) && !p.byVal[k]) {
             if (locks.mark == kNoMark)
                 locks.mark = engine.lockMark();
             addr = a->address(f);
-        }
-        if (addr) {
-            new (&mem.values[i]) vb::Variant();
-            mem.pointers[i] = addr;
+            if (!addr)
+                new (&mem.values[i]) vb::Variant(a->eval(f));
         } else {
             new (&mem.values[i]) vb::Variant(a->eval(f));
-            mem.pointers[i] = &mem.values[i];
         }
+        mem.pointers[i] = addr ? addr : &mem.values[i];
     }
-    if constexpr (WithLast) {
-        new (&mem.values[given]) vb::Variant();
+    if constexpr (WithLast)
         mem.pointers[given] = last;
-    }
-    rest.done = p.paramCount;
     return engine.invoke(p, me, mem.pointers, mem.values);
 }
 

@@ -227,7 +227,7 @@ public:
 
 private:
     std::vector<ExprPtr> items_;
-    std::vector<bool> variables_;
+    std::vector<std::uint8_t> variables_;
     int lastCall_ = -1;
 };
 
@@ -428,6 +428,17 @@ private:
 // ---------------------------------------------------------------------------
 // Operators
 
+// read() of a node that always makes a new value: its own eval, called directly
+// (not through a second virtual call), constructed in the scratch.
+#define VBSCRIPT_READ_BY_OWN_EVAL(NODE)                                                             \
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override                         \
+    {                                                                                               \
+        if (isPlain(scratch.type()))                                                                \
+            return *new (&scratch) vb::Variant(NODE::eval(f));                                      \
+        scratch = NODE::eval(f);                                                                    \
+        return scratch;                                                                             \
+    }
+
 // "a & b" where `owned` is a value the node made for itself: when `a` is that value
 // and a text, b is appended to it in place, so a chain "x & y & z & ..." builds one
 // string instead of a new one at each link. The result is what ops::concat gives.
@@ -456,6 +467,7 @@ public:
         else
             return Op(a, b);
     }
+    VBSCRIPT_READ_BY_OWN_EVAL(BinaryExpr)
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && (left_->runsCodeNow(f) || right_->runsCodeNow(f)); }
 
@@ -551,6 +563,7 @@ public:
         else
             return Op(left_.read(f, ls.get()), right_);
     }
+    VBSCRIPT_READ_BY_OWN_EVAL(BinaryConstExpr)
     std::int32_t evalLong(Frame& f) const override
     {
         Temp ls;

@@ -256,6 +256,25 @@ Flow ForStmt::headerFailed(Frame& f, const vb::Error& e) const
     return Flow::Normal;
 }
 
+// The loop over a counter variable at a fixed address: the same test and step as
+// below, read and written in place.
+Flow ForStmt::loopAt(Frame& f, vb::Variant& c, const vb::Variant& to, const vb::Variant& by, bool descending) const
+{
+    for (;;) {
+        const ops::Order o = fastOrder(c, to);
+        if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
+            break;
+        const Flow flow = body.exec(f);
+        if (flow == Flow::ExitFor)
+            break;
+        if (flow != Flow::Normal)
+            return flow;
+        f.engine.tick();
+        moveInto(c, fast::add(c, by));
+    }
+    return Flow::Normal;
+}
+
 Flow ForStmt::exec(Frame& f) const
 {
     vb::Variant from, to, by;
@@ -270,6 +289,12 @@ Flow ForStmt::exec(Frame& f) const
     }
     const bool descending = ops::compare(by, vb::Variant(std::int16_t(0))) == ops::Order::Less;
     counter->assign(f, std::move(from), false);
+    // A counter that is a local or a parameter of the procedure stays at one address
+    // for the whole loop: tested and stepped there, without asking its node each time.
+    if (const auto* local = dynamic_cast<const LocalExpr*>(counter.get()))
+        return loopAt(f, f.locals[local->slot()], to, by, descending);
+    if (const auto* arg = dynamic_cast<const ArgExpr*>(counter.get()))
+        return loopAt(f, *f.args[arg->index()], to, by, descending);
     for (;;) {
         {
             vb::Variant scratch;

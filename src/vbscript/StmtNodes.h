@@ -110,6 +110,7 @@ public:
     ForStmt(int line, int col) : Stmt(line, col) { }
     Flow exec(Frame& f) const override;
     Flow headerFailed(Frame& f, const vb::Error& e) const;
+    Flow loopAt(Frame& f, vb::Variant& counter, const vb::Variant& to, const vb::Variant& by, bool descending) const;
     ExprPtr counter;
     ExprPtr start;
     ExprPtr end;

@@ -1,0 +1,160 @@
+// For loops whose counter is a local or a parameter (stepped in place), calls whose
+// frames start Empty, and operators nested in operators: the same values, types and
+// errors as the general paths give (a counter at script level, a global).
+#include "ScriptTest.h"
+
+using vbtest::ScriptTest;
+
+namespace {
+
+class LoopCounters : public ::testing::Test { };
+class CallFrames : public ::testing::Test { };
+
+class Fresh final : public ScriptTest {
+public:
+    void TestBody() override { }
+    using ScriptTest::errorOf;
+    using ScriptTest::out;
+};
+
+std::string out(const std::string& code)
+{
+    Fresh t;
+    return t.out(code);
+}
+
+int errorOf(const std::string& code)
+{
+    Fresh t;
+    return t.errorOf(code);
+}
+
+// The loop `loop` (a For over the counter `i` that echoes `s` at the end) run with `i`
+// as a local, as a ByRef parameter, as a ByVal parameter and at script level.
+struct Places {
+    std::string local, byRef, byVal, script;
+};
+
+Places runEverywhere(const std::string& loop)
+{
+    return Places{
+        out("Sub M\nDim i, s\n" + loop + "End Sub\nM"),
+        out("Sub M(i)\nDim s\n" + loop + "End Sub\nk = 0\nM k\nOut.Echo TypeName(k), k"),
+        out("Sub M(ByVal i)\nDim s\n" + loop + "End Sub\nk = 0\nM k\nOut.Echo TypeName(k), k"),
+        out(loop),
+    };
+}
+
+// `last` is the counter's type and value after the loop, which a ByRef caller sees.
+void expectEverywhere(const std::string& loop, const std::string& expected, const std::string& last)
+{
+    const Places p = runEverywhere(loop);
+    EXPECT_EQ(p.local, expected) << loop;
+    EXPECT_EQ(p.script, expected) << loop;
+    EXPECT_EQ(p.byVal, expected + "|Integer 0") << loop;
+    EXPECT_EQ(p.byRef, expected + "|" + last) << loop;
+}
+
+// Integer counters become Long past 32767 as "+" makes them; a Long counter that steps
+// past the largest Long becomes a Double; a descending loop crosses -32768 the same way.
+TEST_F(LoopCounters, StepsPromoteAtTheIntegerAndLongLimits)
+{
+    expectEverywhere("For i = 32765 To 32768\ns = s & TypeName(i) & i & \" \"\nNext\nOut.Echo s & TypeName(i), i\n",
+                     "Integer32765 Integer32766 Integer32767 Long32768 Long 32769", "Long 32769");
+    expectEverywhere("For i = -32766 To -32769 Step -1\ns = s & TypeName(i) & i & \" \"\nNext\nOut.Echo s & TypeName(i), i\n",
+                     "Integer-32766 Integer-32767 Integer-32768 Long-32769 Long -32770", "Long -32770");
+    expectEverywhere("For i = 2147483646 To 2147483647\ns = s & TypeName(i) & \" \"\nNext\nOut.Echo s & TypeName(i), i\n",
+                     "Long Long Double 2147483648", "Double 2147483648");
+    // A Double step makes the counter a Double from the first step on.
+    expectEverywhere("For i = 1 To 2 Step 0.5\ns = s & TypeName(i) & i & \" \"\nNext\nOut.Echo s & TypeName(i), i\n",
+                     "Integer1 Double1.5 Double2 Double 2.5", "Double 2.5");
+}
+
+// The body may change the counter: the next test and step start from the new value,
+// whatever its type.
+TEST_F(LoopCounters, TheBodyCanChangeTheCounter)
+{
+    expectEverywhere("For i = 1 To 10\ni = i + 2\ns = s & i & \",\"\nNext\nOut.Echo s & TypeName(i), i\n",
+                     "3,6,9,12,Integer 13", "Integer 13");
+    // A text counter is compared and stepped by the general rules ("7" + 1 = 8).
+    expectEverywhere("For i = 1 To 9\nIf i = 2 Then i = \"7\"\ns = s & TypeName(i) & i & \",\"\nNext\nOut.Echo s & TypeName(i), i\n",
+                     "Integer1,String7,Double8,Double9,Double 10", "Double 10");
+    // A counter set past the end leaves the loop at the next test.
+    expectEverywhere("For i = 1 To 5\ns = s & i\ni = 100\nNext\nOut.Echo s & TypeName(i), i\n", "1Integer 101", "Integer 101");
+}
+
+// Exit For and Exit Sub leave from the middle; an error in the body goes to the
+// handler of the procedure, and Resume Next goes on with the loop.
+TEST_F(LoopCounters, ExitsAndErrorsLeaveTheLoopAsBefore)
+{
+    expectEverywhere("For i = 1 To 10\nIf i = 4 Then Exit For\ns = s & i\nNext\nOut.Echo s & TypeName(i), i\n", "123Integer 4", "Integer 4");
+    EXPECT_EQ(out("Function F\nDim i\nFor i = 1 To 10\nIf i = 3 Then Exit Function\nF = F & i\nNext\nF = \"no\"\nEnd Function\nOut.Echo F()"), "12");
+    EXPECT_EQ(out("Sub M\nDim i, s\nOn Error Resume Next\nFor i = 1 To 4\ns = s & (10 \\ (i - 2)) & \",\"\nNext\n"
+                  "Out.Echo s, Err.Number, i\nEnd Sub\nM"),
+              "-10,10,5, 11 5");
+    EXPECT_EQ(errorOf("Sub M\nDim i\nFor i = 1 To 3\nx = 1 / (i - 2)\nNext\nEnd Sub\nM"), 11);
+    // Nested loops over locals of the same procedure each keep their own counter.
+    EXPECT_EQ(out("Sub M\nDim i, j, s\nFor i = 1 To 3\nFor j = i To 3\ns = s & i & j & \" \"\nNext\nNext\nOut.Echo s & i & j\nEnd Sub\nM"),
+              "11 12 13 22 23 33 44");
+}
+
+// A ByRef counter that is an array element or a class field is stepped where it lives.
+TEST_F(LoopCounters, AByReferenceCounterIsTheCallersVariable)
+{
+    EXPECT_EQ(out("Sub M(i)\nFor i = 1 To 3 : Next\nEnd Sub\nDim a(2)\nM a(1)\nOut.Echo a(1), TypeName(a(0))"), "4 Empty");
+    // The element's array stays locked while the loop runs over it.
+    EXPECT_EQ(errorOf("Sub M(i)\nFor i = 1 To 3 : ReDim Preserve a(5) : Next\nEnd Sub\nReDim a(2)\nM a(1)"), 10);
+    EXPECT_EQ(out("Class C\nPublic n\nEnd Class\nSub M(i)\nFor i = 5 To 1 Step -2 : s = s & i : Next\nOut.Echo s\nEnd Sub\n"
+                  "Set o = New C\nM o.n\nOut.Echo TypeName(o.n)"),
+              "531|Empty");
+}
+
+// Arguments are evaluated into a frame that starts Empty: an argument that raises
+// leaves the procedure uncalled, releases what the earlier arguments made and the
+// array locks they took, and the next call starts clean.
+TEST_F(CallFrames, AnArgumentThatRaisesLeavesNothingBehind)
+{
+    const char* setup = "Function G(n)\nIf n > 0 Then Err.Raise 5\nG = n\nEnd Function\n"
+                        "Sub P(a, b, c)\nOut.Echo \"ran\", TypeName(a), TypeName(b), TypeName(c)\nEnd Sub\n";
+    EXPECT_EQ(out(std::string(setup) + "On Error Resume Next\nReDim arr(2)\nP String(300, \"x\") & \"\", G(1), arr\n"
+                                       "Out.Echo Err.Number\nErr.Clear\nP Empty, G(0), Null"),
+              "5|ran Empty Integer Null");
+    // An array element passed by reference before the failing argument is locked only
+    // for the call: ReDim works again afterwards.
+    EXPECT_EQ(out(std::string(setup) + "On Error Resume Next\nReDim arr(2)\nP arr(0), G(1), 3\nErr.Clear\n"
+                                       "ReDim Preserve arr(5)\nOut.Echo Err.Number, UBound(arr)"),
+              "0 5");
+    // Omitted arguments, by value and by reference, are refused when used.
+    EXPECT_EQ(out("Sub Q(a, ByVal b, c)\nOut.Echo c\nEnd Sub\nQ , , 3"), "3");
+    EXPECT_EQ(errorOf("Sub Q(a, ByVal b, c)\nOut.Echo TypeName(b)\nEnd Sub\nQ , , 3"), 449);
+    EXPECT_EQ(errorOf("Sub Q(a, ByVal b, c)\nOut.Echo TypeName(a)\nEnd Sub\nQ , , 3"), 449);
+    EXPECT_EQ(errorOf(std::string(setup) + "P 1, 2"), 450);
+}
+
+// Two parameters by reference to the same variable both change it, in order; by
+// value each has its own copy.
+TEST_F(CallFrames, ByReferenceArgumentsAliasTheSameVariable)
+{
+    const char* sub = "Sub S(a, b)\na = a + 1\nb = b * 10\nEnd Sub\nSub V(ByVal a, b)\na = a + 1\nb = b * 10\nOut.Echo a\nEnd Sub\n";
+    EXPECT_EQ(out(std::string(sub) + "x = 1\nS x, x\nOut.Echo x"), "20");
+    EXPECT_EQ(out(std::string(sub) + "Sub M\nDim y : y = 1\nS y, y\nV y, y\nOut.Echo y\nEnd Sub\nM"), "21|200");
+    // Recursion through ByRef: every level changes the caller's counter.
+    EXPECT_EQ(out("Sub R(d, n)\nn = n + 1\nIf d > 0 Then R d - 1, n\nEnd Sub\nc = 0\nR 50, c\nOut.Echo c"), "51");
+    // Strings passed by value to deep recursion are released level by level.
+    EXPECT_EQ(out("Function D(s, n)\nIf n = 0 Then D = Len(s) Else D = D(s & \"ab\", n - 1)\nEnd Function\nOut.Echo D(\"x\", 500)"), "1001");
+}
+
+// Operators nested in operators hand their value up without a second copy: types at
+// the limits are what the rules give, and text chains stay intact.
+TEST_F(CallFrames, NestedOperatorsKeepTheirTypes)
+{
+    const char* lines = "i = 32767 : l = 2147483647\n"
+                        "Out.Echo TypeName((i + 1) * 1), TypeName((i - 1) * 1), TypeName((l + 1) - 1), (l + 1) - 1\n"
+                        "Out.Echo TypeName((i * 2) \\ 2), (i * 2) \\ 2, TypeName(((i + 0) Mod 7) + 0), ((\"a\" & i) & \"b\") & (1 + 1)\n";
+    const std::string expected = "Long Integer Double 2147483647|Long 32767 Integer a32767b2";
+    EXPECT_EQ(out(lines), expected);
+    EXPECT_EQ(out(std::string("Sub M\nDim i, l\n") + lines + "End Sub\nM"), expected);
+    EXPECT_EQ(errorOf("Sub M\nDim i : i = 5\nx = (i + 1) \\ (i - 5)\nEnd Sub\nM"), 11);
+}
+
+} // namespace
