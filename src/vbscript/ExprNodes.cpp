@@ -213,6 +213,15 @@ bool LateNameExpr::runsCodeNow(Frame& f) const
     return implicitSlot_ < 0 || f.dynamicLocals || f.locals[implicitSlot_].isObject();
 }
 
+std::int32_t LateNameExpr::evalLong(Frame& f) const
+{
+    // A module variable or constant found before: its value converted directly.
+    const GlobalSlot* g = global(f);
+    if (g && (g->kind == GlobalSlot::Kind::Variable || g->kind == GlobalSlot::Kind::Constant))
+        return toLong(g->value);
+    return Expr::evalLong(f);
+}
+
 void LateNameExpr::run(Frame& f) const
 {
     call(f, ArgList(), true);
@@ -363,7 +372,7 @@ ArgList::ArgList(std::vector<ExprPtr> items) : items_(std::move(items))
     }
 }
 
-bool ArgList::runsCodeFrom(Frame& f, std::size_t first) const
+bool ArgList::runsCodeFromEach(Frame& f, std::size_t first) const
 {
     for (std::size_t j = first; static_cast<int>(j) <= lastCall_; ++j)
         if (items_[j] && items_[j]->runsCodeNow(f))
@@ -549,8 +558,8 @@ vb::Variant IndexExpr::eval(Frame& f) const
 {
     // The base is copied only when a subscript may run code that changes it (at
     // script level an undeclared name might be a procedure, but is a variable by now).
-    vb::Variant h;
-    const vb::Variant& base = args_.hasCalls() && args_.runsCodeFrom(f, 0) ? (h = base_->eval(f)) : base_->read(f, h);
+    Temp h;
+    const vb::Variant& base = args_.hasCalls() && args_.runsCodeFrom(f, 0) ? h.emplace([&] { return base_->eval(f); }) : base_->read(f, h.get());
     if (const vb::Variant* element = vectorElement(f, base))
         return copyOf(*element);
     return indexBase(f, base);

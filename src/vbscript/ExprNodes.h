@@ -131,6 +131,7 @@ public:
     void run(Frame& f) const override;
     bool hasCalls() const override { return true; }
     bool runsCodeNow(Frame& f) const override;
+    std::int32_t evalLong(Frame& f) const override;
     // A call of the name with arguments.
     vb::Variant call(Frame& f, const ArgList& args, bool asStatement) const;
     void assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const;
@@ -223,9 +224,17 @@ public:
     // True when an argument after `i` may run code.
     bool callsAfter(std::size_t i) const { return lastCall_ > static_cast<int>(i); }
     // True when an argument from `first` on runs code at this moment (see Expr::runsCodeNow).
-    bool runsCodeFrom(Frame& f, std::size_t first) const;
+    bool runsCodeFrom(Frame& f, std::size_t first) const
+    {
+        // One argument (a subscript, mostly) is asked directly.
+        if (lastCall_ == 0)
+            return first == 0 && items_[0]->runsCodeNow(f);
+        return runsCodeFromEach(f, first);
+    }
 
 private:
+    bool runsCodeFromEach(Frame& f, std::size_t first) const;
+
     std::vector<ExprPtr> items_;
     std::vector<std::uint8_t> variables_;
     int lastCall_ = -1;

@@ -157,4 +157,40 @@ TEST_F(CallFrames, NestedOperatorsKeepTheirTypes)
     EXPECT_EQ(errorOf("Sub M\nDim i : i = 5\nx = (i + 1) \\ (i - 5)\nEnd Sub\nM"), 11);
 }
 
+class ScriptLevelNames : public ::testing::Test { };
+
+// A subscript that is a module-level name is read by what the name is when the
+// element is taken: a variable (converted as CLng converts), a constant, an object's
+// default value, or a function that code executed later defined.
+TEST_F(ScriptLevelNames, SubscriptsFollowWhatTheNameIsNow)
+{
+    EXPECT_EQ(out("a = Array(10, 20, 30)\nj = 1\nOut.Echo a(j), a(j + 1), a(j - 1)\nConst k = 2\nOut.Echo a(k), a(k - j)\n"
+                  "j = \"2\" : Out.Echo a(j)\nj = 1.5 : Out.Echo a(j)\nj = True : Out.Echo a(j + 2)"),
+              "20 30 10|30 20|30|30|20");
+    EXPECT_EQ(errorOf("a = Array(1)\nj = Null\nx = a(j)"), 94);
+    EXPECT_EQ(errorOf("a = Array(1)\nj = 5\nx = a(j)"), 9);
+    EXPECT_EQ(out("Class D\nPublic Default Function V\nV = 1\nEnd Function\nEnd Class\na = Array(10, 20, 30)\n"
+                  "Set o = New D\nOut.Echo a(o), a(o + 1)"),
+              "20 30");
+    // The name is unknown (Empty) in the first pass; then ExecuteGlobal makes it a
+    // function, which the same subscript then calls.
+    EXPECT_EQ(out("a = Array(10, 20, 30)\nFor i = 0 To 1\nIf i = 1 Then ExecuteGlobal \"Function p : p = 2 : End Function\"\n"
+                  "s = s & a(p) & \",\"\nNext\nOut.Echo s"),
+              "10,30,");
+    // A name that Execute declares after the code was compiled, read as a subscript
+    // inside a procedure's loop.
+    EXPECT_EQ(out("a = Array(10, 20, 30)\nSub M\nDim i\nFor i = 0 To 1\nIf i = 1 Then ExecuteGlobal \"Dim q : q = 1\"\n"
+                  "s = s & a(q) & \",\"\nNext\nOut.Echo s\nEnd Sub\nM"),
+              "10,20,");
+}
+
+// Parentheses around an operator are the operator itself; around a variable they
+// still pass a copy.
+TEST_F(ScriptLevelNames, ParenthesesPassValuesNotVariables)
+{
+    const char* sub = "Sub S(x)\nx = x * 10\nEnd Sub\n";
+    EXPECT_EQ(out(std::string(sub) + "a = 2\nS (a)\nS (a + 1)\nCall S((a))\nOut.Echo a\nS a\nOut.Echo a"), "2|20");
+    EXPECT_EQ(out("x = ((2 + 3) * (4 - 1)) \\ (7 Mod 4)\nOut.Echo x, TypeName(x), (\"a\" & (1 + 1)) & (\"b\")"), "5 Integer a2b");
+}
+
 } // namespace
