@@ -387,48 +387,68 @@ CallArgs::CallArgs(Frame& f, const ArgList& list, Mode mode)
     const std::size_t n = list.size();
     if (n <= kInline) {
         ptrs_ = inlinePtrs_;
-        temps_ = inlineTemps_;
+        temps_ = reinterpret_cast<vb::Variant*>(inlineTemps_);
+        for (std::size_t i = 0; i <= n; ++i)
+            new (&temps_[i]) vb::Variant();
+        inlineUsed_ = n + 1;
     } else {
         heapPtrs_.resize(n + 1);
         heapTemps_.resize(n + 1);
         ptrs_ = heapPtrs_.data();
         temps_ = heapTemps_.data();
     }
-    for (std::size_t i = 0; i < n; ++i) {
-        const Expr* e = list[i];
-        if (!e) {
-            temps_[i] = vb::Variant::missing();
-            ptrs_[i] = &temps_[i];
-        } else if (mode == Mode::ByReference) {
-            vb::Variant* a = list.mayBeVariable(i) ? e->address(f) : nullptr;
-            if (a) {
-                ptrs_[i] = a;
-            } else {
-                temps_[i] = e->eval(f);
+    // The destructor does not run when the constructor fails: what the arguments
+    // made so far (temporaries, array locks) is released here then.
+    try {
+        for (std::size_t i = 0; i < n; ++i) {
+            const Expr* e = list[i];
+            if (!e) {
+                temps_[i] = vb::Variant::missing();
                 ptrs_[i] = &temps_[i];
-            }
-        } else if (list.callsAfter(i)) {
-            // A later argument may run code that changes this one's variable, so the
-            // value is copied; a long text is not when no later argument runs code at
-            // this moment (names that turned out to be variables).
-            const vb::Variant& v = e->read(f, temps_[i]);
-            if (&v == &temps_[i] || (v.isString() && v.stringValue().size() >= kLongText && !list.runsCodeFrom(f, i + 1))) {
-                ptrs_[i] = const_cast<vb::Variant*>(&v);
+            } else if (mode == Mode::ByReference) {
+                vb::Variant* a = list.mayBeVariable(i) ? e->address(f) : nullptr;
+                if (a) {
+                    ptrs_[i] = a;
+                } else {
+                    temps_[i] = e->eval(f);
+                    ptrs_[i] = &temps_[i];
+                }
+            } else if (list.callsAfter(i)) {
+                // A later argument may run code that changes this one's variable, so the
+                // value is copied; a long text is not when no later argument runs code at
+                // this moment (names that turned out to be variables).
+                const vb::Variant& v = e->read(f, temps_[i]);
+                if (&v == &temps_[i] || (v.isString() && v.stringValue().size() >= kLongText && !list.runsCodeFrom(f, i + 1))) {
+                    ptrs_[i] = const_cast<vb::Variant*>(&v);
+                } else {
+                    temps_[i] = v;
+                    ptrs_[i] = &temps_[i];
+                }
             } else {
-                temps_[i] = v;
-                ptrs_[i] = &temps_[i];
+                ptrs_[i] = const_cast<vb::Variant*>(&e->read(f, temps_[i]));
             }
-        } else {
-            ptrs_[i] = const_cast<vb::Variant*>(&e->read(f, temps_[i]));
+            ++count_;
         }
-        ++count_;
+    } catch (...) {
+        release();
+        throw;
     }
 }
 
 CallArgs::~CallArgs()
 {
+    release();
+}
+
+void CallArgs::release()
+{
     if (frame_.engine.lockMark() != lockMark_)
         frame_.engine.unlockArrays(lockMark_);
+    for (std::size_t i = 0; i < inlineUsed_; ++i) {
+        if (!isPlain(temps_[i].type()))
+            temps_[i].~Variant();
+    }
+    inlineUsed_ = 0;
 }
 
 void CallArgs::append(vb::Variant&& value)

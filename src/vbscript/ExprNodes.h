@@ -254,6 +254,7 @@ public:
     void append(vb::Variant&& value);
 
 private:
+    void release();
     static constexpr std::size_t kInline = 5;
     // Texts from this size on are worth not copying into a by-value argument.
     static constexpr std::size_t kLongText = 256;
@@ -262,8 +263,11 @@ private:
     std::size_t count_ = 0;
     vb::Variant** ptrs_;
     vb::Variant* temps_;
+    // Inline temporaries: only the first `inlineUsed_` are constructed (the arguments
+    // and room for one appended value), so a call with one argument builds two.
+    std::size_t inlineUsed_ = 0;
     vb::Variant* inlinePtrs_[kInline + 1];
-    vb::Variant inlineTemps_[kInline + 1];
+    alignas(vb::Variant) std::byte inlineTemps_[(kInline + 1) * sizeof(vb::Variant)];
     std::vector<vb::Variant*> heapPtrs_;
     std::vector<vb::Variant> heapTemps_;
 };

@@ -131,6 +131,25 @@ TEST_F(CallFrames, AnArgumentThatRaisesLeavesNothingBehind)
     EXPECT_EQ(errorOf(std::string(setup) + "P 1, 2"), 450);
 }
 
+// The same for a method of an object: an array element passed by reference before an
+// argument that raises is unlocked again (it stayed locked, and a later ReDim failed
+// with error 10), and temporaries made for earlier arguments are released.
+TEST_F(CallFrames, AnObjectCallWhoseArgumentRaisesUnlocksItsArrays)
+{
+    const char* setup = "Function G(n)\nIf n > 0 Then Err.Raise 5\nG = n\nEnd Function\n"
+                        "Set d = CreateObject(\"Scripting.Dictionary\")\nReDim arr(2)\nOn Error Resume Next\n";
+    EXPECT_EQ(out(std::string(setup) + "d.Add arr(0), G(1)\nOut.Echo Err.Number, d.Count\nErr.Clear\n"
+                                       "ReDim Preserve arr(5)\nOut.Echo Err.Number, UBound(arr)"),
+              "5 0|0 5");
+    EXPECT_EQ(out(std::string(setup) + "d.Add \"k\" & String(300, \"x\"), G(1)\nd.Add \"a\", arr(1)\nd.Add \"b\" & 1, G(0)\n"
+                                       "Err.Clear\nReDim arr(1)\nOut.Echo Err.Number, d.Count, Join(d.Keys, \",\")"),
+              "0 2 a,b1");
+    // More arguments than fit inline take the other storage, with the same rules.
+    EXPECT_EQ(out("Class K\nFunction Sum(a, b, c, d, e, f, g)\nSum = a & b & c & d & e & f & g\nEnd Function\nEnd Class\n"
+                  "Set o = New K\nReDim arr(1)\narr(0) = \"z\"\nOut.Echo o.Sum(1, \"x\" & 2, arr(0), 4, 5, 6, String(2, \"q\"))"),
+              "1x2z456qq");
+}
+
 // Two parameters by reference to the same variable both change it, in order; by
 // value each has its own copy.
 TEST_F(CallFrames, ByReferenceArgumentsAliasTheSameVariable)
