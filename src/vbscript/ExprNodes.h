@@ -132,6 +132,8 @@ public:
     bool hasCalls() const override { return true; }
     bool runsCodeNow(Frame& f) const override;
     std::int32_t evalLong(Frame& f) const override;
+    // The module name this one was found to be (it stays that name), or null.
+    GlobalSlot* foundGlobal() const { return cached_; }
     // A call of the name with arguments.
     vb::Variant call(Frame& f, const ArgList& args, bool asStatement) const;
     void assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const;

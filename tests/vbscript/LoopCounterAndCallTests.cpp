@@ -203,6 +203,24 @@ TEST_F(ScriptLevelNames, SubscriptsFollowWhatTheNameIsNow)
               "10,20,");
 }
 
+// A module variable as the counter is stepped where it lives while its name stays a
+// variable; when code in the body makes the name a procedure, the step fails as
+// assigning to a procedure fails (501), and a constant added elsewhere changes nothing.
+TEST_F(ScriptLevelNames, AModuleCounterFollowsItsNameAcrossExecuteGlobal)
+{
+    EXPECT_EQ(out("On Error Resume Next\nFor i = 1 To 5\ns = s & i\n"
+                  "If i = 2 Then ExecuteGlobal \"Sub i : Out.Echo \"\"called\"\" : End Sub\"\nNext\nOut.Echo s, Err.Number"),
+              "called|12 501");
+    EXPECT_EQ(errorOf("For i = 1 To 5\nIf i = 2 Then ExecuteGlobal \"Sub i : End Sub\"\nNext"), 501);
+    EXPECT_EQ(out("Dim k\nFor k = 1 To 3\ns = s & k\nIf k = 2 Then ExecuteGlobal \"Const zz = 1\"\nNext\nOut.Echo s, k\n"
+                  "For k = 10 To 1 Step -4 : t = t & k & \",\" : Next\nOut.Echo t, k\n"
+                  "Sub M\nFor k = 1 To 2 : u = u & k : Next\nOut.Echo u, k\nEnd Sub\nM\n"
+                  "For q = 1 To 3 : k = k + 100 : Next\nOut.Echo q, k"),
+              "123 4|10,6,2, -2|12 3|4 303");
+    // A module constant cannot be a counter (refused when compiling).
+    EXPECT_EQ(errorOf("Const c = 1\nFor c = 1 To 2 : Next"), 1040);
+}
+
 // Parentheses around an operator are the operator itself; around a variable they
 // still pass a copy.
 TEST_F(ScriptLevelNames, ParenthesesPassValuesNotVariables)
