@@ -443,6 +443,11 @@ private:
 // ---------------------------------------------------------------------------
 // Operators
 
+namespace fast {
+[[gnu::always_inline]] inline vb::Variant add(const vb::Variant& a, const vb::Variant& b);
+[[gnu::always_inline]] inline vb::Variant subtract(const vb::Variant& a, const vb::Variant& b);
+} // namespace fast
+
 // read() of a node that always makes a new value: its own eval, called directly
 // (not through a second virtual call), constructed in the scratch.
 #define VBSCRIPT_READ_BY_OWN_EVAL(NODE)                                                             \
@@ -569,7 +574,12 @@ template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&), class Left 
 class BinaryConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
-    BinaryConstExpr(Left l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_.hasCalls()) { }
+    BinaryConstExpr(Left l, vb::Variant r)
+        : left_(std::move(l))
+        , right_(std::move(r))
+        , calls_(left_.hasCalls())
+        , rightWhole_(right_.type() == vb::vbInteger || right_.type() == vb::vbLong)
+        , rightLong_(rightWhole_ ? toLong(right_) : 0) { }
     vb::Variant eval(Frame& f) const override
     {
         Temp ls;
@@ -582,7 +592,18 @@ public:
     std::int32_t evalLong(Frame& f) const override
     {
         Temp ls;
-        return toLong(Op(left_.read(f, ls.get()), right_));
+        const vb::Variant& a = left_.read(f, ls.get());
+        // "i + 1", "j - 1" on whole numbers: the sum itself when it is a Long, which
+        // is what the Integer or Long result converts to.
+        if constexpr (Op == &fast::add || Op == &fast::subtract) {
+            if (rightWhole_ && (a.type() == vb::vbInteger || a.type() == vb::vbLong)) {
+                const std::int64_t x = a.type() == vb::vbInteger ? a.integerValue() : a.longValue();
+                const std::int64_t r = Op == &fast::add ? x + rightLong_ : x - rightLong_;
+                if (r >= INT32_MIN && r <= INT32_MAX)
+                    return static_cast<std::int32_t>(r);
+            }
+        }
+        return toLong(Op(a, right_));
     }
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && left_.runsCodeNow(f); }
@@ -591,6 +612,8 @@ private:
     Left left_;
     vb::Variant right_;
     bool calls_;
+    bool rightWhole_;
+    std::int32_t rightLong_;
 };
 
 // `literal`: the constant is a numeric literal, so a string on the left is read as a number.
@@ -599,15 +622,23 @@ class CompareConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
     CompareConstExpr(Left l, vb::Variant r, bool literal)
-        : left_(std::move(l)), right_(std::move(r)), calls_(left_.hasCalls()), literal_(literal) { }
+        : left_(std::move(l))
+        , right_(std::move(r))
+        , calls_(left_.hasCalls())
+        , literal_(literal)
+        , rightWhole_(right_.type() == vb::vbInteger || right_.type() == vb::vbLong)
+        , rightLong_(rightWhole_ ? toLong(right_) : 0) { }
     ops::Order order(Frame& f) const
     {
         Temp ls;
         const vb::Variant& a = left_.read(f, ls.get());
         const vb::Variant& b = right_;
-        // Whole numbers first: the loop and recursion tests.
-        if ((a.type() == vb::vbInteger || a.type() == vb::vbLong) && (b.type() == vb::vbInteger || b.type() == vb::vbLong))
-            return fastOrder(a, b);
+        // Whole numbers first: the loop and recursion tests, against the constant's
+        // value taken once.
+        if (rightWhole_ && (a.type() == vb::vbInteger || a.type() == vb::vbLong)) {
+            const std::int32_t x = a.type() == vb::vbInteger ? a.integerValue() : a.longValue();
+            return x < rightLong_ ? ops::Order::Less : x > rightLong_ ? ops::Order::Greater : ops::Order::Equal;
+        }
         if (literal_ && (a.isString() || a.isObject()))
             return ops::literalOrder(a, b);
         return ops::compare(a, b);
@@ -630,6 +661,8 @@ private:
     vb::Variant right_;
     bool calls_;
     bool literal_;
+    bool rightWhole_;
+    std::int32_t rightLong_;
 };
 
 // The rest of a long operator chain ("a & b & c & ..."), evaluated in a loop.

@@ -203,6 +203,21 @@ TEST_F(ScriptLevelNames, SubscriptsFollowWhatTheNameIsNow)
               "10,20,");
 }
 
+// "j + 1" and "j - 1" as subscripts take the whole-number sum directly; past a Long
+// the sum is a Double that no subscript can be (overflow), and other operand types
+// convert as before.
+TEST_F(ScriptLevelNames, SubscriptSumsAtTheLimits)
+{
+    const char* procedure = "Sub M\nDim a, j\nReDim a(32768)\nj = 32767 : a(j + 1) = \"top\"\nOut.Echo a(32768), a(j + 1)\n"
+                            "j = 1.5 : a(2) = \"two\" : Out.Echo a(j + 1), a(j - 0)\nj = \"1\" : Out.Echo a(j + 1)\n"
+                            "j = True : a(0) = \"zero\" : Out.Echo a(j + 1)\nEnd Sub\nM";
+    EXPECT_EQ(out(procedure), "top top|two two|two|zero");
+    EXPECT_EQ(errorOf("Sub M\nDim a(3), j\nj = 2147483647\nx = a(j + 1)\nEnd Sub\nM"), 6);
+    EXPECT_EQ(errorOf("Sub M\nDim a(3), j\nj = CLng(-2147483647) - 1\nx = a(j - 1)\nEnd Sub\nM"), 6);
+    EXPECT_EQ(errorOf("Sub M\nDim a(3), j\nj = 3\nx = a(j + 1)\nEnd Sub\nM"), 9);
+    EXPECT_EQ(errorOf("Sub M\nDim a(3), j\nj = Null\nx = a(j + 1)\nEnd Sub\nM"), 94);
+}
+
 // A module variable as the counter is stepped where it lives while its name stays a
 // variable; when code in the body makes the name a procedure, the step fails as
 // assigning to a procedure fails (501), and a constant added elsewhere changes nothing.
