@@ -388,14 +388,14 @@ CallArgs::CallArgs(Frame& f, const ArgList& list, Mode mode)
     if (n <= kInline) {
         ptrs_ = inlinePtrs_;
         temps_ = reinterpret_cast<vb::Variant*>(inlineTemps_);
-        for (std::size_t i = 0; i <= n; ++i)
+        for (std::size_t i = 0; i < n; ++i)
             new (&temps_[i]) vb::Variant();
-        inlineUsed_ = n + 1;
+        inlineUsed_ = n;
     } else {
-        heapPtrs_.resize(n + 1);
-        heapTemps_.resize(n + 1);
-        ptrs_ = heapPtrs_.data();
-        temps_ = heapTemps_.data();
+        heapPtrs_ = std::make_unique<vb::Variant*[]>(n + 1);
+        heapTemps_ = std::make_unique<vb::Variant[]>(n + 1);
+        ptrs_ = heapPtrs_.get();
+        temps_ = heapTemps_.get();
     }
     // The destructor does not run when the constructor fails: what the arguments
     // made so far (temporaries, array locks) is released here then.
@@ -453,6 +453,10 @@ void CallArgs::release()
 
 void CallArgs::append(vb::Variant&& value)
 {
+    if (!heapTemps_ && inlineUsed_ == count_) {
+        new (&temps_[count_]) vb::Variant();
+        ++inlineUsed_;
+    }
     temps_[count_] = std::move(value);
     ptrs_[count_] = &temps_[count_];
     ++count_;

@@ -265,13 +265,13 @@ private:
     std::size_t count_ = 0;
     vb::Variant** ptrs_;
     vb::Variant* temps_;
-    // Inline temporaries: only the first `inlineUsed_` are constructed (the arguments
-    // and room for one appended value), so a call with one argument builds two.
+    // Inline temporaries: only the first `inlineUsed_` are constructed (one per
+    // argument, one more when a value is appended).
     std::size_t inlineUsed_ = 0;
     vb::Variant* inlinePtrs_[kInline + 1];
     alignas(vb::Variant) std::byte inlineTemps_[(kInline + 1) * sizeof(vb::Variant)];
-    std::vector<vb::Variant*> heapPtrs_;
-    std::vector<vb::Variant> heapTemps_;
+    std::unique_ptr<vb::Variant*[]> heapPtrs_;
+    std::unique_ptr<vb::Variant[]> heapTemps_;
 };
 
 // Calls a script procedure with the given argument expressions.
