@@ -187,7 +187,9 @@ ExprPtr Compiler::compileExpr(const ast::Expr& e)
     case K::Chain: return compileChain(e);
     case K::Paren: {
         ExprPtr inner = compileExpr(*e.left);
-        if (isConstant(inner.get()))
+        // Parentheses only keep a variable from being passed by reference: a value
+        // that never has an address (an operator's result) needs no wrapper.
+        if (isConstant(inner.get()) || !inner->mayHaveAddress())
             return inner;
         return std::make_unique<ValueOnlyExpr>(std::move(inner));
     }

@@ -76,6 +76,14 @@ void Engine::outOfStack()
     vb::raiseError(vb::err::OutOfStackSpace);
 }
 
+void Engine::prepareLocals(const Procedure& p, vb::Variant** args, vb::Variant* locals)
+{
+    if (p.anyByVal)
+        copyByValueArguments(p, args, locals);
+    for (const ArrayInit& a : p.arrays)
+        locals[a.slot] = makeDeclaredArray(a);
+}
+
 void Engine::copyByValueArguments(const Procedure& p, vb::Variant** args, vb::Variant* locals)
 {
     for (int i = 0; i < p.paramCount; ++i) {

@@ -188,6 +188,8 @@ private:
     void checkDeadline();
     [[noreturn]] void outOfStack();
     void copyByValueArguments(const Procedure& p, vb::Variant** args, vb::Variant* locals);
+    // By-value arguments copied into their locals, declared arrays made.
+    void prepareLocals(const Procedure& p, vb::Variant** args, vb::Variant* locals);
     vb::Ref<Procedure> compileCode(ModuleScope& scope, std::string_view code, Frame* binding, bool asGlobal, bool inheritExplicit,
                                    bool executed = false);
     vb::Variant runTopLevel(const Procedure& top, Frame* binding);
@@ -255,10 +257,8 @@ private:
         ~Depth() { --d; }
     } depth(depth_);
 
-    if (p.anyByVal)
-        copyByValueArguments(p, args, locals);
-    for (const ArrayInit& a : p.arrays)
-        locals[a.slot] = makeDeclaredArray(a);
+    if (p.anyByVal || !p.arrays.empty()) [[unlikely]]
+        prepareLocals(p, args, locals);
 
     Frame f{*this, args, locals, me, &p};
     f.binding = binding;

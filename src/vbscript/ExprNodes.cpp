@@ -213,6 +213,15 @@ bool LateNameExpr::runsCodeNow(Frame& f) const
     return implicitSlot_ < 0 || f.dynamicLocals || f.locals[implicitSlot_].isObject();
 }
 
+std::int32_t LateNameExpr::evalLong(Frame& f) const
+{
+    // A module variable or constant found before: its value converted directly.
+    const GlobalSlot* g = global(f);
+    if (g && (g->kind == GlobalSlot::Kind::Variable || g->kind == GlobalSlot::Kind::Constant))
+        return toLong(g->value);
+    return Expr::evalLong(f);
+}
+
 void LateNameExpr::run(Frame& f) const
 {
     call(f, ArgList(), true);
@@ -363,7 +372,7 @@ ArgList::ArgList(std::vector<ExprPtr> items) : items_(std::move(items))
     }
 }
 
-bool ArgList::runsCodeFrom(Frame& f, std::size_t first) const
+bool ArgList::runsCodeFromEach(Frame& f, std::size_t first) const
 {
     for (std::size_t j = first; static_cast<int>(j) <= lastCall_; ++j)
         if (items_[j] && items_[j]->runsCodeNow(f))
@@ -378,52 +387,76 @@ CallArgs::CallArgs(Frame& f, const ArgList& list, Mode mode)
     const std::size_t n = list.size();
     if (n <= kInline) {
         ptrs_ = inlinePtrs_;
-        temps_ = inlineTemps_;
+        temps_ = reinterpret_cast<vb::Variant*>(inlineTemps_);
+        for (std::size_t i = 0; i < n; ++i)
+            new (&temps_[i]) vb::Variant();
+        inlineUsed_ = n;
     } else {
-        heapPtrs_.resize(n + 1);
-        heapTemps_.resize(n + 1);
-        ptrs_ = heapPtrs_.data();
-        temps_ = heapTemps_.data();
+        heapPtrs_ = std::make_unique<vb::Variant*[]>(n + 1);
+        heapTemps_ = std::make_unique<vb::Variant[]>(n + 1);
+        ptrs_ = heapPtrs_.get();
+        temps_ = heapTemps_.get();
     }
-    for (std::size_t i = 0; i < n; ++i) {
-        const Expr* e = list[i];
-        if (!e) {
-            temps_[i] = vb::Variant::missing();
-            ptrs_[i] = &temps_[i];
-        } else if (mode == Mode::ByReference) {
-            vb::Variant* a = list.mayBeVariable(i) ? e->address(f) : nullptr;
-            if (a) {
-                ptrs_[i] = a;
-            } else {
-                temps_[i] = e->eval(f);
+    // The destructor does not run when the constructor fails: what the arguments
+    // made so far (temporaries, array locks) is released here then.
+    try {
+        for (std::size_t i = 0; i < n; ++i) {
+            const Expr* e = list[i];
+            if (!e) {
+                temps_[i] = vb::Variant::missing();
                 ptrs_[i] = &temps_[i];
-            }
-        } else if (list.callsAfter(i)) {
-            // A later argument may run code that changes this one's variable, so the
-            // value is copied; a long text is not when no later argument runs code at
-            // this moment (names that turned out to be variables).
-            const vb::Variant& v = e->read(f, temps_[i]);
-            if (&v == &temps_[i] || (v.isString() && v.stringValue().size() >= kLongText && !list.runsCodeFrom(f, i + 1))) {
-                ptrs_[i] = const_cast<vb::Variant*>(&v);
+            } else if (mode == Mode::ByReference) {
+                vb::Variant* a = list.mayBeVariable(i) ? e->address(f) : nullptr;
+                if (a) {
+                    ptrs_[i] = a;
+                } else {
+                    temps_[i] = e->eval(f);
+                    ptrs_[i] = &temps_[i];
+                }
+            } else if (list.callsAfter(i)) {
+                // A later argument may run code that changes this one's variable, so the
+                // value is copied; a long text is not when no later argument runs code at
+                // this moment (names that turned out to be variables).
+                const vb::Variant& v = e->read(f, temps_[i]);
+                if (&v == &temps_[i] || (v.isString() && v.stringValue().size() >= kLongText && !list.runsCodeFrom(f, i + 1))) {
+                    ptrs_[i] = const_cast<vb::Variant*>(&v);
+                } else {
+                    temps_[i] = v;
+                    ptrs_[i] = &temps_[i];
+                }
             } else {
-                temps_[i] = v;
-                ptrs_[i] = &temps_[i];
+                ptrs_[i] = const_cast<vb::Variant*>(&e->read(f, temps_[i]));
             }
-        } else {
-            ptrs_[i] = const_cast<vb::Variant*>(&e->read(f, temps_[i]));
+            ++count_;
         }
-        ++count_;
+    } catch (...) {
+        release();
+        throw;
     }
 }
 
 CallArgs::~CallArgs()
 {
+    release();
+}
+
+void CallArgs::release()
+{
     if (frame_.engine.lockMark() != lockMark_)
         frame_.engine.unlockArrays(lockMark_);
+    for (std::size_t i = 0; i < inlineUsed_; ++i) {
+        if (!isPlain(temps_[i].type()))
+            temps_[i].~Variant();
+    }
+    inlineUsed_ = 0;
 }
 
 void CallArgs::append(vb::Variant&& value)
 {
+    if (!heapTemps_ && inlineUsed_ == count_) {
+        new (&temps_[count_]) vb::Variant();
+        ++inlineUsed_;
+    }
     temps_[count_] = std::move(value);
     ptrs_[count_] = &temps_[count_];
     ++count_;
@@ -447,19 +480,9 @@ template <bool WithLast>
         vb::raiseError(vb::err::WrongArgumentCount);
     const int given = WithLast ? p.paramCount - 1 : p.paramCount;
     Engine& engine = f.engine;
-    // Each parameter slot is constructed below, in order; an error while evaluating an
-    // argument leaves the rest Empty.
-    FrameMemory mem(engine.stack(), p.localCount, p.paramCount, p.paramCount);
-    struct EmptyRest {
-        vb::Variant* values;
-        int done = 0;
-        int count;
-        ~EmptyRest()
-        {
-            for (int i = done; i < count; ++i)
-                new (&values[i]) vb::Variant();
-        }
-    } rest{mem.values, 0, p.paramCount};
+    // Every value of the frame starts Empty: an error while evaluating an argument
+    // leaves a frame that its memory's destructor can release as it is.
+    FrameMemory mem(engine.stack(), p.localCount, p.paramCount);
     // Only an argument passed by reference can lock an array: the mark is taken then.
     struct LazyLockRelease {
         Engine& engine;
@@ -470,33 +493,26 @@ template <bool WithLast>
                 engine.unlockArrays(mark);
         }
     } locks{engine};
-    for (int i = 0; i < given; ++i, rest.done = i) {
-        const Expr* a = args[static_cast<std::size_t>(i)];
+    for (int i = 0; i < given; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const Expr* a = args[k];
+        vb::Variant* addr = nullptr;
         if (!a) {
             // An omitted argument arrives as the "missing" marker.
             new (&mem.values[i]) vb::Variant(vb::Variant::missing());
-            mem.pointers[i] = &mem.values[i];
-            continue;
-        }
-        vb::Variant* addr = nullptr;
-        if (!p.byVal[static_cast<std::size_t>(i)] && args.mayBeVariable(static_cast<std::size_t>(i))) {
+        } else if (args.mayBeVariable(k) && !p.byVal[k]) {
             if (locks.mark == kNoMark)
                 locks.mark = engine.lockMark();
             addr = a->address(f);
-        }
-        if (addr) {
-            new (&mem.values[i]) vb::Variant();
-            mem.pointers[i] = addr;
+            if (!addr)
+                new (&mem.values[i]) vb::Variant(a->eval(f));
         } else {
             new (&mem.values[i]) vb::Variant(a->eval(f));
-            mem.pointers[i] = &mem.values[i];
         }
+        mem.pointers[i] = addr ? addr : &mem.values[i];
     }
-    if constexpr (WithLast) {
-        new (&mem.values[given]) vb::Variant();
+    if constexpr (WithLast)
         mem.pointers[given] = last;
-    }
-    rest.done = p.paramCount;
     return engine.invoke(p, me, mem.pointers, mem.values);
 }
 
@@ -566,8 +582,8 @@ vb::Variant IndexExpr::eval(Frame& f) const
 {
     // The base is copied only when a subscript may run code that changes it (at
     // script level an undeclared name might be a procedure, but is a variable by now).
-    vb::Variant h;
-    const vb::Variant& base = args_.hasCalls() && args_.runsCodeFrom(f, 0) ? (h = base_->eval(f)) : base_->read(f, h);
+    Temp h;
+    const vb::Variant& base = args_.hasCalls() && args_.runsCodeFrom(f, 0) ? h.emplace([&] { return base_->eval(f); }) : base_->read(f, h.get());
     if (const vb::Variant* element = vectorElement(f, base))
         return copyOf(*element);
     return indexBase(f, base);

@@ -131,6 +131,9 @@ public:
     void run(Frame& f) const override;
     bool hasCalls() const override { return true; }
     bool runsCodeNow(Frame& f) const override;
+    std::int32_t evalLong(Frame& f) const override;
+    // The module name this one was found to be (it stays that name), or null.
+    GlobalSlot* foundGlobal() const { return cached_; }
     // A call of the name with arguments.
     vb::Variant call(Frame& f, const ArgList& args, bool asStatement) const;
     void assignIndexed(Frame& f, const ArgList& args, vb::Variant&& value, bool isSet) const;
@@ -223,11 +226,19 @@ public:
     // True when an argument after `i` may run code.
     bool callsAfter(std::size_t i) const { return lastCall_ > static_cast<int>(i); }
     // True when an argument from `first` on runs code at this moment (see Expr::runsCodeNow).
-    bool runsCodeFrom(Frame& f, std::size_t first) const;
+    bool runsCodeFrom(Frame& f, std::size_t first) const
+    {
+        // One argument (a subscript, mostly) is asked directly.
+        if (lastCall_ == 0)
+            return first == 0 && items_[0]->runsCodeNow(f);
+        return runsCodeFromEach(f, first);
+    }
 
 private:
+    bool runsCodeFromEach(Frame& f, std::size_t first) const;
+
     std::vector<ExprPtr> items_;
-    std::vector<bool> variables_;
+    std::vector<std::uint8_t> variables_;
     int lastCall_ = -1;
 };
 
@@ -245,6 +256,7 @@ public:
     void append(vb::Variant&& value);
 
 private:
+    void release();
     static constexpr std::size_t kInline = 5;
     // Texts from this size on are worth not copying into a by-value argument.
     static constexpr std::size_t kLongText = 256;
@@ -253,10 +265,13 @@ private:
     std::size_t count_ = 0;
     vb::Variant** ptrs_;
     vb::Variant* temps_;
+    // Inline temporaries: only the first `inlineUsed_` are constructed (one per
+    // argument, one more when a value is appended).
+    std::size_t inlineUsed_ = 0;
     vb::Variant* inlinePtrs_[kInline + 1];
-    vb::Variant inlineTemps_[kInline + 1];
-    std::vector<vb::Variant*> heapPtrs_;
-    std::vector<vb::Variant> heapTemps_;
+    alignas(vb::Variant) std::byte inlineTemps_[(kInline + 1) * sizeof(vb::Variant)];
+    std::unique_ptr<vb::Variant*[]> heapPtrs_;
+    std::unique_ptr<vb::Variant[]> heapTemps_;
 };
 
 // Calls a script procedure with the given argument expressions.
@@ -428,6 +443,22 @@ private:
 // ---------------------------------------------------------------------------
 // Operators
 
+namespace fast {
+[[gnu::always_inline]] inline vb::Variant add(const vb::Variant& a, const vb::Variant& b);
+[[gnu::always_inline]] inline vb::Variant subtract(const vb::Variant& a, const vb::Variant& b);
+} // namespace fast
+
+// read() of a node that always makes a new value: its own eval, called directly
+// (not through a second virtual call), constructed in the scratch.
+#define VBSCRIPT_READ_BY_OWN_EVAL(NODE)                                                             \
+    const vb::Variant& read(Frame& f, vb::Variant& scratch) const override                         \
+    {                                                                                               \
+        if (isPlain(scratch.type()))                                                                \
+            return *new (&scratch) vb::Variant(NODE::eval(f));                                      \
+        scratch = NODE::eval(f);                                                                    \
+        return scratch;                                                                             \
+    }
+
 // "a & b" where `owned` is a value the node made for itself: when `a` is that value
 // and a text, b is appended to it in place, so a chain "x & y & z & ..." builds one
 // string instead of a new one at each link. The result is what ops::concat gives.
@@ -456,6 +487,7 @@ public:
         else
             return Op(a, b);
     }
+    VBSCRIPT_READ_BY_OWN_EVAL(BinaryExpr)
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && (left_->runsCodeNow(f) || right_->runsCodeNow(f)); }
 
@@ -542,7 +574,12 @@ template <vb::Variant (*Op)(const vb::Variant&, const vb::Variant&), class Left 
 class BinaryConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
-    BinaryConstExpr(Left l, vb::Variant r) : left_(std::move(l)), right_(std::move(r)), calls_(left_.hasCalls()) { }
+    BinaryConstExpr(Left l, vb::Variant r)
+        : left_(std::move(l))
+        , right_(std::move(r))
+        , calls_(left_.hasCalls())
+        , rightWhole_(right_.type() == vb::vbInteger || right_.type() == vb::vbLong)
+        , rightLong_(rightWhole_ ? toLong(right_) : 0) { }
     vb::Variant eval(Frame& f) const override
     {
         Temp ls;
@@ -551,10 +588,22 @@ public:
         else
             return Op(left_.read(f, ls.get()), right_);
     }
+    VBSCRIPT_READ_BY_OWN_EVAL(BinaryConstExpr)
     std::int32_t evalLong(Frame& f) const override
     {
         Temp ls;
-        return toLong(Op(left_.read(f, ls.get()), right_));
+        const vb::Variant& a = left_.read(f, ls.get());
+        // "i + 1", "j - 1" on whole numbers: the sum itself when it is a Long, which
+        // is what the Integer or Long result converts to.
+        if constexpr (Op == &fast::add || Op == &fast::subtract) {
+            if (rightWhole_ && (a.type() == vb::vbInteger || a.type() == vb::vbLong)) {
+                const std::int64_t x = a.type() == vb::vbInteger ? a.integerValue() : a.longValue();
+                const std::int64_t r = Op == &fast::add ? x + rightLong_ : x - rightLong_;
+                if (r >= INT32_MIN && r <= INT32_MAX)
+                    return static_cast<std::int32_t>(r);
+            }
+        }
+        return toLong(Op(a, right_));
     }
     bool hasCalls() const override { return calls_; }
     bool runsCodeNow(Frame& f) const override { return calls_ && left_.runsCodeNow(f); }
@@ -563,6 +612,8 @@ private:
     Left left_;
     vb::Variant right_;
     bool calls_;
+    bool rightWhole_;
+    std::int32_t rightLong_;
 };
 
 // `literal`: the constant is a numeric literal, so a string on the left is read as a number.
@@ -571,15 +622,23 @@ class CompareConstExpr final : public Expr {
 public:
     bool mayHaveAddress() const override { return false; }
     CompareConstExpr(Left l, vb::Variant r, bool literal)
-        : left_(std::move(l)), right_(std::move(r)), calls_(left_.hasCalls()), literal_(literal) { }
+        : left_(std::move(l))
+        , right_(std::move(r))
+        , calls_(left_.hasCalls())
+        , literal_(literal)
+        , rightWhole_(right_.type() == vb::vbInteger || right_.type() == vb::vbLong)
+        , rightLong_(rightWhole_ ? toLong(right_) : 0) { }
     ops::Order order(Frame& f) const
     {
         Temp ls;
         const vb::Variant& a = left_.read(f, ls.get());
         const vb::Variant& b = right_;
-        // Whole numbers first: the loop and recursion tests.
-        if ((a.type() == vb::vbInteger || a.type() == vb::vbLong) && (b.type() == vb::vbInteger || b.type() == vb::vbLong))
-            return fastOrder(a, b);
+        // Whole numbers first: the loop and recursion tests, against the constant's
+        // value taken once.
+        if (rightWhole_ && (a.type() == vb::vbInteger || a.type() == vb::vbLong)) {
+            const std::int32_t x = a.type() == vb::vbInteger ? a.integerValue() : a.longValue();
+            return x < rightLong_ ? ops::Order::Less : x > rightLong_ ? ops::Order::Greater : ops::Order::Equal;
+        }
         if (literal_ && (a.isString() || a.isObject()))
             return ops::literalOrder(a, b);
         return ops::compare(a, b);
@@ -602,6 +661,8 @@ private:
     vb::Variant right_;
     bool calls_;
     bool literal_;
+    bool rightWhole_;
+    std::int32_t rightLong_;
 };
 
 // The rest of a long operator chain ("a & b & c & ..."), evaluated in a loop.

@@ -256,6 +256,25 @@ Flow ForStmt::headerFailed(Frame& f, const vb::Error& e) const
     return Flow::Normal;
 }
 
+// The loop over a counter variable at a fixed address: the same test and step as
+// below, read and written in place.
+Flow ForStmt::loopAt(Frame& f, vb::Variant& c, const vb::Variant& to, const vb::Variant& by, bool descending) const
+{
+    for (;;) {
+        const ops::Order o = fastOrder(c, to);
+        if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
+            break;
+        const Flow flow = body.exec(f);
+        if (flow == Flow::ExitFor)
+            break;
+        if (flow != Flow::Normal)
+            return flow;
+        f.engine.tick();
+        moveInto(c, fast::add(c, by));
+    }
+    return Flow::Normal;
+}
+
 Flow ForStmt::exec(Frame& f) const
 {
     vb::Variant from, to, by;
@@ -270,15 +289,63 @@ Flow ForStmt::exec(Frame& f) const
     }
     const bool descending = ops::compare(by, vb::Variant(std::int16_t(0))) == ops::Order::Less;
     counter->assign(f, std::move(from), false);
+    // A counter that is a local or a parameter of the procedure stays at one address
+    // for the whole loop: tested and stepped there, without asking its node each time.
+    if (const auto* local = dynamic_cast<const LocalExpr*>(counter.get()))
+        return loopAt(f, f.locals[local->slot()], to, by, descending);
+    if (const auto* arg = dynamic_cast<const ArgExpr*>(counter.get()))
+        return loopAt(f, *f.args[arg->index()], to, by, descending);
+    // A module variable: in place while its name stays a variable (ExecuteGlobal in the
+    // body can make it a procedure; the loop then goes on through the node).
+    GlobalSlot* g = nullptr;
+    if (const auto* global = dynamic_cast<const GlobalExpr*>(counter.get()))
+        g = global->slot();
+    else if (const auto* late = dynamic_cast<const LateNameExpr*>(counter.get()))
+        g = late->foundGlobal();
+    if (g)
+        return loopAtGlobal(f, *g, to, by, descending);
+    return loopByNode(f, to, by, descending);
+}
+
+Flow ForStmt::loopAtGlobal(Frame& f, GlobalSlot& g, const vb::Variant& to, const vb::Variant& by, bool descending) const
+{
+    for (;;) {
+        if (g.kind != GlobalSlot::Kind::Variable)
+            return loopByNode(f, to, by, descending);
+        const ops::Order o = fastOrder(g.value, to);
+        if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
+            break;
+        const Flow flow = body.exec(f);
+        if (flow == Flow::ExitFor)
+            break;
+        if (flow != Flow::Normal)
+            return flow;
+        f.engine.tick();
+        if (g.kind != GlobalSlot::Kind::Variable) {
+            stepByNode(f, by);
+            return loopByNode(f, to, by, descending);
+        }
+        moveInto(g.value, fast::add(g.value, by));
+    }
+    return Flow::Normal;
+}
+
+void ForStmt::stepByNode(Frame& f, const vb::Variant& by) const
+{
+    if (vb::Variant* c = counter->address(f))
+        moveInto(*c, fast::add(*c, by));
+    else
+        counter->assign(f, fast::add(counter->eval(f), by), false);
+}
+
+// The loop with the counter read and written through its node each time.
+Flow ForStmt::loopByNode(Frame& f, const vb::Variant& to, const vb::Variant& by, bool descending) const
+{
     for (;;) {
         {
             vb::Variant scratch;
             const vb::Variant& c = counter->read(f, scratch);
-            ops::Order o;
-            if (c.type() == vb::vbInteger && to.type() == vb::vbInteger)
-                o = c.integerValue() < to.integerValue() ? ops::Order::Less : c.integerValue() > to.integerValue() ? ops::Order::Greater : ops::Order::Equal;
-            else
-                o = fastOrder(c, to);
+            const ops::Order o = fastOrder(c, to);
             if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
                 break;
         }
@@ -288,10 +355,7 @@ Flow ForStmt::exec(Frame& f) const
         if (flow != Flow::Normal)
             return flow;
         f.engine.tick();
-        if (vb::Variant* c = counter->address(f))
-            moveInto(*c, fast::add(*c, by));
-        else
-            counter->assign(f, fast::add(counter->eval(f), by), false);
+        stepByNode(f, by);
     }
     return Flow::Normal;
 }

@@ -110,6 +110,10 @@ public:
     ForStmt(int line, int col) : Stmt(line, col) { }
     Flow exec(Frame& f) const override;
     Flow headerFailed(Frame& f, const vb::Error& e) const;
+    Flow loopAt(Frame& f, vb::Variant& counter, const vb::Variant& to, const vb::Variant& by, bool descending) const;
+    Flow loopAtGlobal(Frame& f, GlobalSlot& counter, const vb::Variant& to, const vb::Variant& by, bool descending) const;
+    Flow loopByNode(Frame& f, const vb::Variant& to, const vb::Variant& by, bool descending) const;
+    void stepByNode(Frame& f, const vb::Variant& by) const;
     ExprPtr counter;
     ExprPtr start;
     ExprPtr end;

@@ -2,6 +2,8 @@
 // taken and given back in stack order, in chunks that never move.
 #pragma once
 
+#include "VariantOps.h"
+
 #include "automation/Variant.h"
 #include "base/Assert.h"
 
@@ -69,15 +71,15 @@ public:
         const std::size_t bytes = static_cast<std::size_t>(values) * sizeof(vb::Variant) + static_cast<std::size_t>(pointers) * sizeof(vb::Variant*);
         void* p = stack.allocate((bytes + 7) & ~std::size_t(7));
         this->values = static_cast<vb::Variant*>(p);
-        for (int i = constructFrom; i < values; ++i)
-            new (&this->values[i]) vb::Variant();
         this->pointers = reinterpret_cast<vb::Variant**>(this->values + values);
+        for (vb::Variant *v = this->values + constructFrom, *end = this->values + values; v < end; ++v)
+            new (v) vb::Variant();
     }
     ~FrameMemory()
     {
-        for (int i = 0; i < count_; ++i) {
-            if (values[i].type() == vb::vbString || values[i].type() == vb::vbObject || values[i].type() == vb::vbArray)
-                values[i].~Variant();
+        for (vb::Variant *v = values, *end = values + count_; v < end; ++v) {
+            if (!isPlain(v->type()))
+                v->~Variant();
         }
         stack_.release(mark_);
     }

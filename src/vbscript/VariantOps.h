@@ -38,8 +38,8 @@ inline void moveInto(vb::Variant& dst, vb::Variant&& src)
 // A temporary Variant that skips the destructor call when it ends up plain.
 class Temp {
 public:
-    Temp() { new (&storage_) vb::Variant(); }
-    ~Temp()
+    [[gnu::always_inline]] Temp() { new (&storage_) vb::Variant(); }
+    [[gnu::always_inline]] ~Temp()
     {
         if (!isPlain(get().type()))
             get().~Variant();
