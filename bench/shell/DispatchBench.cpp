@@ -1,10 +1,13 @@
 // Inbound dispatch: raw message texts through ReadMessage into the Audrey plug-in's
 // AudreyOnXapMessage, which sets the Audrey's device text in the host.
 #include "shell/InboundDispatch.h"
+#include "shell/ShellState.h"
 #include "shell/Wiring.h"
 
 #include "audrey/AudreyPlugin.h"
+#include "host/HostRegistry.h"
 #include "host/PluginRegistry.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
 #include "xap/ProgramState.h"
@@ -39,27 +42,30 @@ struct HostFixture {
         xap::state().baseFolder = base.string();
         xap::state().xapSource = "vyn.Audrey.bench";
         xap::state().xapUID = "FF.0097:00";
-        shell::wireSubsystems(scripts); // the dispatch finds the plug-in through the program's hooks
+        shell::wireSubsystems(xap::state(), shell, scripts); // the dispatch finds the plug-in through the program's hooks
         xap::setMessageSender(&sender);
         xap::state().xapReady = true;
-        setup = services::loadSetupForm();
+        setup = services::loadSetupForm(services);
         plugin = vb::make<audrey::AudreyPlugin>();
         vb::Variant callback(static_cast<vb::Object*>(setup.get()));
         vb::ArgPack<1> args{vb::Variant()};
         args.byRef(0, callback);
         plugin->invoke("RegisterCallback", vb::Method, args);
         vb::call(*plugin, "InitIO", std::int16_t(1));
-        host::HostedPlugin() = plugin;
+        host::HostedPlugin(registry) = plugin;
     }
     ~HostFixture()
     {
-        host::HostedPlugin().reset();
+        host::HostedPlugin(registry).reset();
         plugin.reset();
         setup.reset();
-        services::unloadSetupForm();
+        services::unloadSetupForm(services);
         xap::setMessageSender(nullptr);
         std::filesystem::remove_all(base);
     }
+    host::HostRegistry registry;
+    services::ServicesState services{xap::state(), registry};
+    shell::ShellState shell{services};
     services::HostScripts scripts;
     std::filesystem::path base;
     NullSender sender;
@@ -73,7 +79,7 @@ void ReadMessageIntoThePlugin(benchmark::State& state)
     const std::string raw = "xap-header\n{\nv=13\nhop=1\nuid=FF.0099:00\nclass=Audrey.Event\nsource=vyn.AudreyUnit.Kitchen\n"
                             "target=vyn.Audrey.bench\n}\nAudrey.Event\n{\nAudrey=Kitchen\nText=Door opened\n}\n";
     for (auto _ : state)
-        shell::ReadMessage(raw);
+        shell::ReadMessage(raw, xap::state(), host.shell);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(ReadMessageIntoThePlugin);
@@ -84,7 +90,7 @@ void ReadMessageCommandSentOn(benchmark::State& state)
     const std::string raw = "xap-header\n{\nv=13\nhop=1\nuid=FF.0099:00\nclass=Audrey.Cmd\nsource=vyn.ctl.bench\n"
                             "target=vyn.Audrey.bench\n}\nAudrey.Cmd\n{\nAudrey=Kitchen\nCommand=TopLed\nValue=blink\n}\n";
     for (auto _ : state)
-        shell::ReadMessage(raw);
+        shell::ReadMessage(raw, xap::state(), host.shell);
     state.SetItemsProcessed(state.iterations());
     state.counters["sent_per_message"] = static_cast<double>(host.sender.sent) / static_cast<double>(state.iterations());
 }

@@ -83,8 +83,9 @@ std::optional<RecordFields> readRecord(const vb::Variant& item)
 
 } // namespace
 
-EndpointService::EndpointService(Settings settings, std::string tablePath, Sender send, Logger log, bool timers)
-    : settings_(std::move(settings)), table_(std::move(tablePath)), send_(std::move(send)), log_(std::move(log))
+EndpointService::EndpointService(host::HostRegistry& registry, Settings settings, std::string tablePath, Sender send,
+                                 Logger log, bool timers)
+    : registry_(registry), settings_(std::move(settings)), table_(std::move(tablePath)), send_(std::move(send)), log_(std::move(log))
 {
     if (timers) {
         answerTimer_ = std::make_unique<platform::Timer>([this] {
@@ -99,14 +100,14 @@ EndpointService::EndpointService(Settings settings, std::string tablePath, Sende
 EndpointService::~EndpointService()
 {
     if (observerId_)
-        host::removeDeviceChangeObserver(observerId_);
+        host::removeDeviceChangeObserver(registry_, observerId_);
 }
 
 void EndpointService::start()
 {
     if (const std::string problem = table_.load(); !problem.empty())
         log_(problem);
-    observerId_ = host::addDeviceChangeObserver(
+    observerId_ = host::addDeviceChangeObserver(registry_,
         [this](std::string_view, host::DeviceCell cell, host::DeviceChange) { onDeviceChange(cell); });
     rescan();
     for (const Endpoint& endpoint : endpoints_)
@@ -134,7 +135,7 @@ void EndpointService::rescan()
 {
     if (applying_)
         return; // the list is read again after the command
-    host::HostState* state = host::loadedState();
+    host::HostState* state = host::loadedState(registry_);
     if (!state) {
         endpoints_.clear();
         byCell_.clear();
@@ -224,7 +225,7 @@ void EndpointService::rescan()
 
 void EndpointService::rescanSoon()
 {
-    host::HostState* state = host::loadedState();
+    host::HostState* state = host::loadedState(registry_);
     const bool listChanged = state && state->deviceList().size() != scannedDeviceCount_;
     if (listChanged || std::chrono::steady_clock::now() - lastScan_ >= kRescanAtMostEvery)
         rescan();
@@ -234,7 +235,7 @@ Status EndpointService::statusOf(Endpoint& endpoint) const
 {
     Status status;
     status.displayText = endpoint.displayText;
-    const host::HostState* state = host::loadedState();
+    const host::HostState* state = host::loadedState(registry_);
     if (!state)
         return status;
     const std::size_t cell = endpoint.cell.index();
@@ -444,7 +445,7 @@ void EndpointService::command(const xap::XapMessage& message)
 
 void EndpointService::apply(const Endpoint& endpoint, const Command& command)
 {
-    host::HostState* state = host::loadedState();
+    host::HostState* state = host::loadedState(registry_);
     if (!state || !state->hostObject)
         return;
     host::Application& app = *state->hostObject;
@@ -497,7 +498,7 @@ void logLine(const std::string& text)
 
 } // namespace
 
-std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program)
+std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program, host::HostRegistry& registry)
 {
     const Settings settings = readSettings(platform::joinPath(program.baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
@@ -505,7 +506,7 @@ std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& p
     if (!settings.enabled)
         return nullptr;
     auto service = std::make_unique<EndpointService>(
-        settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
+        registry, settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
     service->start();
     logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + program.xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "

@@ -61,8 +61,9 @@ public:
     static constexpr int kAnswerGapMs = 10;
     static constexpr int kMinPeriodicGapMs = 20;
 
-    // `timers` false leaves pacing to the caller (sendNextAnswer, sendNextPeriodicInfo).
-    EndpointService(Settings settings, std::string tablePath, Sender send, Logger log, bool timers = true);
+    // The endpoints of the devices of the host whose registry is given (it outlives
+    // them). `timers` false leaves pacing to the caller (sendNextAnswer, sendNextPeriodicInfo).
+    EndpointService(host::HostRegistry& registry, Settings settings, std::string tablePath, Sender send, Logger log, bool timers = true);
     ~EndpointService();
     EndpointService(const EndpointService&) = delete;
     EndpointService& operator=(const EndpointService&) = delete;
@@ -109,6 +110,7 @@ private:
     std::string address(const Endpoint& endpoint) const;
     void updatePeriodicGap();
 
+    host::HostRegistry& registry_;
     Settings settings_;
     EndpointTable table_;
     Sender send_;
@@ -132,7 +134,7 @@ private:
 // The program's endpoints: reads [BSC] of Config/vynXap.ini and, when enabled, starts
 // them (the node and the host must be up) and returns them to the program, which keeps
 // them while the application object exists. Null when they are off. `program` gives
-// the base folder and the node's source.
-std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program);
+// the base folder and the node's source; `registry` the host's devices.
+std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program, host::HostRegistry& registry);
 
 } // namespace bsc

@@ -31,7 +31,7 @@ vb::Ref<Application> Application::create(xap::ProgramState& program, HostRegistr
 
 void Application::InitScriptControl()
 {
-    scriptService().initScriptControl(*this);
+    scriptService(registry_).initScriptControl(*this);
 }
 
 vb::Ref<vb::Object> Application::System()
@@ -46,7 +46,7 @@ std::string Application::GetAppPath()
 
 vb::Ref<vb::Object> Application::GetPlugins()
 {
-    return vb::Ref<vb::Object>(&pluginCollectionCreated());
+    return vb::Ref<vb::Object>(&pluginCollectionCreated(registry_));
 }
 
 std::int32_t Application::GetDebugMode()

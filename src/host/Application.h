@@ -180,10 +180,13 @@ public:
     static std::string iniFilePath(std::string_view fileName);
     // The shared store holding `fileName`: loaded from disk only when the store last
     // held another file, so changes made by others are not seen until then.
-    static services::IniTool& loadSharedIni(const std::string& fileName);
+    services::IniTool& loadSharedIni(const std::string& fileName);
     // Saves the shared store. When the save fails the store forgets its file, so the
     // next use reads the file again and nobody reads a value the disk does not hold.
-    static bool saveSharedIni(services::IniTool& store);
+    bool saveSharedIni(services::IniTool& store);
+
+    // The registry this object was made for.
+    HostRegistry& registry() const { return registry_; }
 
 private:
     // The device record at a 1-based position that a first-match scan found, or null.

@@ -112,7 +112,7 @@ void Application::ExecIO(const std::string& code, const std::string& cmd, std::i
 void Application::hsSetIO(const vb::Variant& device, const std::string& house, const std::string& unit,
                           std::int16_t command, std::int32_t level, std::int16_t data1, std::int16_t data2)
 {
-    const vb::Ref<vb::Collection> plugins = PluginCollection();
+    const vb::Ref<vb::Collection> plugins = PluginCollection(registry_);
     if (!plugins)
         return; // no plug-in is hosted yet
     const auto clipped = static_cast<std::int16_t>(std::clamp<std::int32_t>(level, -32768, 32767));

@@ -9,9 +9,8 @@ namespace host {
 
 namespace {
 
-vb::Dictionary& variables()
+vb::Dictionary& variables(HostState& s)
 {
-    HostState& s = state();
     if (!s.variableTable)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     return *s.variableTable;
@@ -28,7 +27,7 @@ std::string fileNameOrDefault(const vb::Optional<std::string>& fileName)
 
 std::string Application::CreateVar(const std::string& name)
 {
-    vb::Dictionary& table = variables();
+    vb::Dictionary& table = variables(hostState());
     const vb::Variant key(name);
     if (table.Exists(key))
         return "Variable Already Exists";
@@ -38,7 +37,7 @@ std::string Application::CreateVar(const std::string& name)
 
 std::string Application::SaveVar(const std::string& name, const vb::Variant& obj)
 {
-    vb::Dictionary& table = variables();
+    vb::Dictionary& table = variables(hostState());
     const vb::Variant key(name);
     if (table.Exists(key))
         table.Remove(key);
@@ -48,13 +47,13 @@ std::string Application::SaveVar(const std::string& name, const vb::Variant& obj
 
 vb::Variant Application::GetVar(const std::string& name)
 {
-    const vb::Variant* value = variables().find(vb::Variant(name));
+    const vb::Variant* value = variables(hostState()).find(vb::Variant(name));
     return value ? *value : vb::Variant("Name Not Found");
 }
 
 void Application::DeleteVar(const std::string& name)
 {
-    vb::Dictionary& table = variables();
+    vb::Dictionary& table = variables(hostState());
     const vb::Variant key(name);
     if (table.Exists(key))
         table.Remove(key);
@@ -70,7 +69,7 @@ std::string Application::iniFilePath(std::string_view fileName)
 
 services::IniTool& Application::loadSharedIni(const std::string& fileName)
 {
-    HostState& s = host::state();
+    HostState& s = hostState();
     services::IniTool& store = s.iniStore();
     // The name is compared as given: another spelling of the same file loads it again.
     if (fileName != s.sharedIniFile) {
@@ -87,7 +86,7 @@ bool Application::saveSharedIni(services::IniTool& store)
 {
     if (store.Save())
         return true;
-    host::state().sharedIniFile.clear();
+    hostState().sharedIniFile.clear();
     return false;
 }
 

@@ -7,16 +7,6 @@
 
 namespace host {
 
-namespace {
-
-// The program's loaded host state, kept in its host registry.
-vb::Ref<HostState>& loaded()
-{
-    return hostRegistry().loadedState;
-}
-
-} // namespace
-
 HostState::HostState() : houseRows(buildHouseRowTable()) { }
 
 HostState::~HostState() = default;
@@ -58,29 +48,29 @@ services::IniTool& HostState::iniStore()
     return *sharedIni;
 }
 
-HostState& state()
+HostState& state(HostRegistry& registry)
 {
-    HostState* s = loaded().get();
+    HostState* s = registry.loadedState.get();
     if (!s)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     return *s;
 }
 
-HostState* loadedState()
+HostState* loadedState(HostRegistry& registry)
 {
-    return loaded().get();
+    return registry.loadedState.get();
 }
 
-HostState& createState()
+HostState& createState(HostRegistry& registry)
 {
-    vb::Ref<HostState>& s = loaded();
+    vb::Ref<HostState>& s = registry.loadedState;
     s = vb::make<HostState>();
     return *s;
 }
 
-void releaseState()
+void releaseState(HostRegistry& registry)
 {
-    loaded().reset();
+    registry.loadedState.reset();
 }
 
 } // namespace host

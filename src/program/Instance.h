@@ -5,8 +5,8 @@
 // the device-change observers (host::HostRegistry), the host's script engine
 // (services::HostScripts), the Setup form and what the device file left
 // (services::ServicesState), the shell's steps with the main form and the
-// start object (shell::ShellState) — all current while the instance lives — the
-// application object, the bus service, the safeguards, the system's stop requests, the
+// start object (shell::ShellState) — the host registry, the services and the shell
+// states are handed to what uses them — the application object, the bus service, the safeguards, the system's stop requests, the
 // desktop face and the BSC endpoints.
 // The node, the host and the plug-in host hang from the main form that start-up
 // loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
@@ -68,15 +68,12 @@ private:
     xap::ProgramState state_;
     xap::StateScope currentState_{state_};
     host::HostRegistry hostRegistry_;
-    host::HostRegistryScope currentHostRegistry_{hostRegistry_};
     // Where the host's scripts mark the time their time-out leaves them, for the watchdog.
     platform::BoundedWorkAllowance boundedWork_;
     // The host's script engine, with the classes scripts create and their dialogs.
     services::HostScripts hostScripts_;
-    services::ServicesState services_;
-    services::ServicesScope currentServices_{services_};
-    shell::ShellState shell_;
-    shell::ShellScope currentShell_{shell_};
+    services::ServicesState services_{state_, hostRegistry_};
+    shell::ShellState shell_{services_};
     shell::ApplicationInstance application_;
     // Goes after everything below, while the application object and the host exist.
     shell::AutomationService automation_;

@@ -3,6 +3,7 @@
 
 #include "host/Application.h"
 #include "host/DeviceClass.h"
+#include "host/HostState.h"
 
 #include "automation/Conversions.h"
 #include "automation/DateTime.h"
@@ -21,19 +22,19 @@ using host::Application;
 
 // The first failure of the last save, the records last restored or saved, and why
 // the device file could not be read at start: the program's services state keeps them.
-std::string& saveError()
+std::string& saveError(ServicesState& services)
 {
-    return servicesState().deviceSaveError;
+    return services.deviceSaveError;
 }
 
-std::string& lastSnapshot()
+std::string& lastSnapshot(ServicesState& services)
 {
-    return servicesState().deviceSnapshot;
+    return services.deviceSnapshot;
 }
 
-std::string& unreadableReason()
+std::string& unreadableReason(ServicesState& services)
 {
-    return servicesState().deviceUnreadableReason;
+    return services.deviceUnreadableReason;
 }
 
 // Text without line breaks: CR and LF become blanks.
@@ -143,7 +144,7 @@ struct DeviceRecord {
 template <class Step>
 std::vector<DeviceRecord> collectRecords(Application& app, Step&& stepOf)
 {
-    const vb::Ref<vb::Collection> devices = host::state().deviceListRef();
+    const vb::Ref<vb::Collection> devices = host::state(app.registry()).deviceListRef();
     std::vector<DeviceRecord> records;
     records.reserve(devices->size());
     for (std::size_t position = 1; position <= devices->size(); ++position) {
@@ -179,13 +180,13 @@ std::string snapshotOf(const std::vector<DeviceRecord>& records)
 // Runs a step of writing the file; a failure is remembered as the save's error (the
 // first one wins) and raised on.
 template <class Body>
-void writing(const std::string& path, Body&& body)
+void writing(ServicesState& services, const std::string& path, Body&& body)
 {
     try {
         body();
     } catch (const vb::Error& e) {
-        if (saveError().empty())
-            saveError() = path + ": " + e.description();
+        if (saveError(services).empty())
+            saveError(services) = path + ": " + e.description();
         throw;
     }
 }
@@ -221,9 +222,9 @@ std::string decodeDeviceText(std::string_view text)
     return out;
 }
 
-const std::string& lastDeviceSaveError()
+const std::string& lastDeviceSaveError(ServicesState& services)
 {
-    return saveError();
+    return saveError(services);
 }
 
 namespace {
@@ -231,7 +232,7 @@ namespace {
 // The devices of a run that did not load the device file, written beside it (the
 // whole file replaced, as the device file would be written). Returns false with the
 // save error set when it cannot be written.
-bool saveBeside(const std::vector<DeviceRecord>& records, bool announce)
+bool saveBeside(ServicesState& services, const std::vector<DeviceRecord>& records, bool announce)
 {
     const std::string path = Application::iniFilePath(kDeviceFile);
     const std::string unsaved = platform::resolvePath(path) + kUnsavedSuffix;
@@ -242,7 +243,7 @@ bool saveBeside(const std::vector<DeviceRecord>& records, bool announce)
     try {
         platform::writeFileAtomically(unsaved, file.fileText());
     } catch (const vb::Error& e) {
-        saveError() = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
+        saveError(services) = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
         return false;
     }
     if (announce)
@@ -252,22 +253,22 @@ bool saveBeside(const std::vector<DeviceRecord>& records, bool announce)
 
 } // namespace
 
-bool saveDevices(Application& app)
+bool saveDevices(ServicesState& services, Application& app)
 {
-    return saveDevicesAnnounced(app, true);
+    return saveDevicesAnnounced(services, app, true);
 }
 
-bool saveDevicesAnnounced(Application& app, bool announce)
+bool saveDevicesAnnounced(ServicesState& services, Application& app, bool announce)
 {
-    saveError().clear();
+    saveError(services).clear();
     const std::string path = Application::iniFilePath(kDeviceFile);
-    if (!unreadableReason().empty()) {
+    if (!unreadableReason(services).empty()) {
         const std::vector<DeviceRecord> records = collectRecords(app, [](const std::string& report, auto&& body) {
             return step(report, body);
         });
-        if (!saveBeside(records, announce))
+        if (!saveBeside(services, records, announce))
             return false;
-        lastSnapshot() = snapshotOf(records);
+        lastSnapshot(services) = snapshotOf(records);
         return true;
     }
     bool changed = false;
@@ -277,7 +278,7 @@ bool saveDevicesAnnounced(Application& app, bool announce)
         Application::guarded("ClearIniSection", [&] {
             if (!platform::fileExists(path))
                 return;
-            writing(path, [&] { Application::loadSharedIni(kDeviceFile).RemoveSection(kDeviceSection); });
+            writing(services, path, [&] { app.loadSharedIni(kDeviceFile).RemoveSection(kDeviceSection); });
             changed = true;
         });
     });
@@ -289,65 +290,65 @@ bool saveDevicesAnnounced(Application& app, bool announce)
     for (const DeviceRecord& record : records) {
         // As SaveINISetting: the file is made to exist and the store loaded as its rule says.
         Application::guarded("SaveINISetting", [&] {
-            writing(path, [&] {
+            writing(services, path, [&] {
                 if (!fileReady) {
                     if (!platform::fileExists(path) && !platform::appendToFile(path, ""))
                         throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
                     fileReady = true;
                 }
-                Application::loadSharedIni(kDeviceFile).WriteKey(kDeviceSection, record.key, record.value);
+                app.loadSharedIni(kDeviceFile).WriteKey(kDeviceSection, record.key, record.value);
             });
             changed = true;
         });
     }
     if (changed) {
         step("SaveDevices ", [&] {
-            IniTool& store = Application::loadSharedIni(kDeviceFile);
+            IniTool& store = app.loadSharedIni(kDeviceFile);
             // The texts are escaped: the file says so, and a file without this key is
             // read as the texts stand.
             store.WriteKey("", kDeviceEncodingKey, kDeviceEncoding);
-            if (!Application::saveSharedIni(store) && saveError().empty())
-                saveError() = path + ": " + store.lastSaveError();
+            if (!app.saveSharedIni(store) && saveError(services).empty())
+                saveError(services) = path + ": " + store.lastSaveError();
         });
     }
-    if (!saveError().empty())
+    if (!saveError(services).empty())
         return false;
-    lastSnapshot() = snapshotOf(records);
+    lastSnapshot(services) = snapshotOf(records);
     return true;
 }
 
-const std::string& unreadableDeviceFileReason()
+const std::string& unreadableDeviceFileReason(ServicesState& services)
 {
-    return unreadableReason();
+    return unreadableReason(services);
 }
 
-bool checkpointDevices()
+bool checkpointDevices(ServicesState& services)
 {
-    host::HostState* s = host::loadedState();
+    host::HostState* s = host::loadedState(services.host);
     if (!s || !s->hostObject || s->hostLoading)
         return false;
     Application& app = *s->hostObject;
     const std::string snapshot = snapshotOf(collectRecords(app, [](const std::string& report, auto&& body) {
         return quietStep(report, body);
     }));
-    if (snapshot == lastSnapshot())
+    if (snapshot == lastSnapshot(services))
         return false;
     SaveKindScope counted("checkpoints");
-    return saveDevicesAnnounced(app, false);
+    return saveDevicesAnnounced(services, app, false);
 }
 
-void initDevices(Application& app)
+void initDevices(ServicesState& services, Application& app)
 {
-    lastSnapshot().clear();
-    unreadableReason().clear();
+    lastSnapshot(services).clear();
+    unreadableReason(services).clear();
     // A file that is there but cannot be read is not a missing one: its devices are
     // not lost, so this run must not save over them.
     const std::string path = Application::iniFilePath(kDeviceFile);
     try {
         platform::readFileIfExists(path);
     } catch (const vb::Error& e) {
-        unreadableReason() = reasonWithoutPath(platform::resolvePath(path), e.description());
-        stateNotice("devices not loaded from " + path + ": " + unreadableReason() + "; this run will not save over it");
+        unreadableReason(services) = reasonWithoutPath(platform::resolvePath(path), e.description());
+        stateNotice("devices not loaded from " + path + ": " + unreadableReason(services) + "; this run will not save over it");
     }
     std::string text = Application::guarded<std::string>("GetINISection", [&] {
         return app.GetINISection(kDeviceSection, kDeviceFile);
@@ -416,7 +417,7 @@ void initDevices(Application& app)
         });
     }
     // What was restored is what the next checkpoint compares with.
-    lastSnapshot() = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
+    lastSnapshot(services) = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
 }
 
 } // namespace services

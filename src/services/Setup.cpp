@@ -22,9 +22,9 @@ namespace services {
 
 namespace {
 
-host::Application& hostObject()
+host::Application& hostObject(host::HostRegistry& registry)
 {
-    host::HostState& s = host::state();
+    host::HostState& s = host::state(registry);
     if (!s.hostObject)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     return *s.hostObject;
@@ -84,16 +84,16 @@ const vb::MemberTable<Setup>& Setup::members()
     return table;
 }
 
-SetupWindowHooks& setupWindowHooks()
+SetupWindowHooks& setupWindowHooks(ServicesState& services)
 {
-    return servicesState().windowHooks;
+    return services.windowHooks;
 }
 
 // ---- Loading and unloading ----
 
 void Setup::load()
 {
-    host::HostState& s = host::createState(); // the house row table and the device state tables
+    host::HostState& s = host::createState(registry_); // the house row table and the device state tables
     program_.startupComplete = false;
     s.hostLoading = true;
     // Whatever fails, the host does not stay in its loading state.
@@ -111,29 +111,30 @@ void Setup::load()
     s.irDictionary.clear();
 }
 
-vb::Ref<Setup> loadSetupForm()
+vb::Ref<Setup> loadSetupForm(ServicesState& services)
 {
-    vb::Ref<Setup>& form = servicesState().setupForm;
+    vb::Ref<Setup>& form = services.setupForm;
     if (!form) {
-        form = vb::make<Setup>(xap::state(), servicesState(), host::hostRegistry());
+        form = vb::make<Setup>(services.program, services, services.host);
         form->load();
     }
     return form;
 }
 
-Setup* setupForm()
+Setup* setupForm(ServicesState& services)
 {
-    return servicesState().setupForm.get();
+    return services.setupForm.get();
 }
 
-void unloadSetupForm()
+void unloadSetupForm(ServicesState& services)
 {
-    const vb::Ref<Setup> form = servicesState().setupForm;
+    const vb::Ref<Setup> form = services.setupForm;
     if (!form)
         return;
+    host::HostRegistry& registry = services.host;
     vb::ignoreErrors([&] { form->App_Terminate(); });
-    vb::ignoreErrors([] {
-        if (host::HostState* s = host::loadedState()) {
+    vb::ignoreErrors([&] {
+        if (host::HostState* s = host::loadedState(registry)) {
             for (auto& list : s->eventListeners)
                 list.clear();
             s->irDictionary.clear();
@@ -141,33 +142,33 @@ void unloadSetupForm()
             s->releaseLists();
         }
     });
-    vb::ignoreErrors([] { host::releaseHostedPlugins(); });
+    vb::ignoreErrors([&] { host::releaseHostedPlugins(registry); });
     IniTool::setLogger(nullptr);
     vb::ignoreErrors([&] { form->settingsStore().Clear(); });
     // The host object and the rest of the host state go with the state.
-    host::releaseState();
-    servicesState().setupForm.reset();
+    host::releaseState(registry);
+    services.setupForm.reset();
 }
 
-const std::string& shutdownSaveError()
+const std::string& shutdownSaveError(const ServicesState& services)
 {
-    return servicesState().shutdownSaveError;
+    return services.shutdownSaveError;
 }
 
-void releaseHostObject()
+void releaseHostObject(host::HostRegistry& registry)
 {
-    if (host::HostState* s = host::loadedState())
+    if (host::HostState* s = host::loadedState(registry))
         s->hostObject.reset();
 }
 
-void saveRunAsXapNode()
+void saveRunAsXapNode(host::HostRegistry& registry)
 {
-    vb::call(hostObject(), "SaveINISetting", "Audrey Utilities", "RunAsXapNode", "yes", "vynAudreyUtilities.ini");
+    vb::call(hostObject(registry), "SaveINISetting", "Audrey Utilities", "RunAsXapNode", "yes", "vynAudreyUtilities.ini");
 }
 
-void clearX10CommandCodes()
+void clearX10CommandCodes(host::HostRegistry& registry)
 {
-    if (host::HostState* s = host::loadedState())
+    if (host::HostState* s = host::loadedState(registry))
         s->x10CommandCodes.reset();
 }
 
@@ -178,14 +179,14 @@ void Setup::Startup()
     // Leaves silently at the first failure.
     vb::trap(nullptr, {}, {}, [&] {
         caption_ = "rARuveViziva";
-        if (setupWindowHooks().captionChanged)
-            setupWindowHooks().captionChanged(caption_);
-        noInterface_ = host::InterfaceName().empty();
+        if (services_.windowHooks.captionChanged)
+            services_.windowHooks.captionChanged(caption_);
+        noInterface_ = host::InterfaceName(registry_).empty();
         if (noInterface_) {
-            if (setupWindowHooks().showPluginMenuDialog)
-                setupWindowHooks().showPluginMenuDialog();
+            if (services_.windowHooks.showPluginMenuDialog)
+                services_.windowHooks.showPluginMenuDialog();
         } else {
-            GetSelectedPlugins(vb::Variant(host::InterfaceName()));
+            GetSelectedPlugins(vb::Variant(host::InterfaceName(registry_)));
         }
     });
 }
@@ -211,11 +212,11 @@ void Setup::App_Terminate()
     std::string& saveError = services_.shutdownSaveError;
     saveError.clear();
     vb::ignoreErrors([&] {
-        if (!saveDevices(hostObject()))
-            saveError = lastDeviceSaveError();
+        if (!saveDevices(services_, hostObject()))
+            saveError = lastDeviceSaveError(services_);
     });
-    vb::ignoreErrors([] {
-        const vb::Ref<vb::Collection> plugins = host::PluginCollection();
+    vb::ignoreErrors([this] {
+        const vb::Ref<vb::Collection> plugins = host::PluginCollection(registry_);
         if (!plugins)
             return;
         for (std::size_t i = 1; i <= plugins->size(); ++i) {
@@ -251,12 +252,12 @@ void Setup::App_Terminate()
 
 void Setup::InitDevices()
 {
-    initDevices(hostObject());
+    initDevices(services_, hostObject());
 }
 
 void Setup::SaveDevices()
 {
-    saveDevices(hostObject());
+    saveDevices(services_, hostObject());
 }
 
 void Setup::GetSelectedPlugins(const vb::Variant&) { }
@@ -273,12 +274,12 @@ vb::Ref<vb::Object> Setup::GetHSIface()
 
 void Setup::RegisterMenu(const std::string& sInterface, const std::string& sTitle)
 {
-    host::AcceptMenuCallbacks(sInterface, sTitle, sInterface);
+    host::AcceptMenuCallbacks(registry_, sInterface, sTitle, sInterface);
 }
 
 void Setup::RegisterMenuEx(const std::string& sInterface, const std::string& sTitle, const std::string& sDisplay)
 {
-    host::AcceptMenuCallbacks(sInterface, sTitle, sDisplay);
+    host::AcceptMenuCallbacks(registry_, sInterface, sTitle, sDisplay);
 }
 
 void Setup::UnRegisterAllMenus(const vb::Variant&) { }

@@ -16,11 +16,6 @@ namespace shell {
 
 namespace {
 
-InboundObserver& inboundObserver()
-{
-    return shellState().inboundObserver;
-}
-
 void handToPlugin(ShellState& shell, const vb::Ref<xap::XapMessage>& message, const std::string& raw)
 {
     const ShellHooks& hooks = shell.hooks;
@@ -39,9 +34,9 @@ void handToPlugin(ShellState& shell, const vb::Ref<xap::XapMessage>& message, co
 
 } // namespace
 
-void setInboundObserver(InboundObserver observer)
+void setInboundObserver(ShellState& shell, InboundObserver observer)
 {
-    inboundObserver() = std::move(observer);
+    shell.inboundObserver = std::move(observer);
 }
 
 void SendRoleNotification(const xap::ProgramState& program)
@@ -50,19 +45,9 @@ void SendRoleNotification(const xap::ProgramState& program)
                  xap::itemList({{"Role", "Application"}, {"Path", program.programPath}, {"Form", "SetupForm"}}), "", "");
 }
 
-void SendRoleNotification()
-{
-    SendRoleNotification(xap::state());
-}
-
 void SendEchoResponse(const std::string& target, const std::string& query)
 {
     xap::SendXap(target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", vb::lowerCase(query)}}), "", "");
-}
-
-void ReadMessage(const std::string& sRaw)
-{
-    ReadMessage(sRaw, xap::state(), shellState());
 }
 
 void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, ShellState& shell)

@@ -1,6 +1,7 @@
 #include "PublicClasses.h"
 
 #include "FRH.h"
+#include "ShellState.h"
 #include "objcb.h"
 
 #include "host/CustomStatus.h"
@@ -22,20 +23,20 @@ namespace shell {
 namespace {
 
 template <class T>
-vb::Ref<vb::Object> createNew()
+vb::Ref<vb::Object> createNew(ShellState&)
 {
     return vb::make<T>();
 }
 
-vb::Ref<vb::Object> hostObject()
+vb::Ref<vb::Object> hostObject(ShellState& shell)
 {
-    host::HostState* s = host::loadedState();
+    host::HostState* s = host::loadedState(shell.host);
     return s ? vb::Ref<vb::Object>(s->hostObject) : nullptr;
 }
 
-vb::Ref<vb::Object> frhObject()
+vb::Ref<vb::Object> frhObject(ShellState& shell)
 {
-    return startObject();
+    return startObject(shell);
 }
 
 constexpr std::array kClasses = {
@@ -58,18 +59,19 @@ std::span<const PublicClass> publicClasses()
     return kClasses;
 }
 
-vb::Ref<vb::Object> createPublicObject(std::string_view name)
+vb::Ref<vb::Object> createPublicObject(ShellState& shell, std::string_view name)
 {
     for (const PublicClass& c : kClasses)
         if (c.name == name)
-            return c.create();
+            return c.create(shell);
     return nullptr;
 }
 
-void registerPublicClasses(vbscript::LibraryState& library)
+void registerPublicClasses(vbscript::LibraryState& library, ShellState& shell)
 {
     for (const PublicClass& c : kClasses)
-        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name), c.create);
+        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name),
+                               [create = c.create, &shell] { return create(shell); });
 }
 
 } // namespace shell

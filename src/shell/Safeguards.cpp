@@ -46,14 +46,11 @@ GuardSettings readGuardSettings(const std::string& baseFolder)
     return settings;
 }
 
-Safeguards::Safeguards(const xap::ProgramState& program, const platform::BoundedWorkAllowance* allowance)
+Safeguards::Safeguards(const xap::ProgramState& program, services::ServicesState& services,
+                       const platform::BoundedWorkAllowance* allowance)
     : program_(program)
+    , services_(services)
     , allowance_(allowance)
-{
-}
-
-Safeguards::Safeguards()
-    : Safeguards(xap::state())
 {
 }
 
@@ -90,7 +87,7 @@ void Safeguards::startWatchdogs()
     const GuardSettings settings = readGuardSettings(program_.baseFolder);
     watchdog_ = std::make_unique<platform::StallWatchdog>(
         platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds}, nullptr, allowance_);
-    checkpoints_ = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });
+    checkpoints_ = std::make_unique<platform::Timer>([this] { services::checkpointDevices(services_); });
     checkpoints_->setInterval(settings.checkpointSeconds * 1000);
     checkpoints_->setEnabled(true);
 }

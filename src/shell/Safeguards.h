@@ -26,6 +26,9 @@ class StallWatchdog;
 class Timer;
 } // namespace platform
 
+namespace services {
+struct ServicesState;
+}
 namespace xap {
 struct ProgramState;
 }
@@ -45,12 +48,12 @@ GuardSettings readGuardSettings(const std::string& baseFolder);
 // and the device checkpoints. The program's instance owns them; all go with it.
 class Safeguards {
 public:
-    // The safeguards of the program whose state they are given (it outlives them);
-    // without one, of the current program. The stall watchdog leaves the bounded
-    // work marked in `allowance` (when given; it outlives the safeguards) its time.
-    explicit Safeguards(const xap::ProgramState& program,
-                        const platform::BoundedWorkAllowance* allowance = nullptr);
-    Safeguards();
+    // The safeguards of the program whose states they are given (they outlive them);
+    // the checkpoints save the devices of `services`' host. The stall watchdog leaves
+    // the bounded work marked in `allowance` (when given; it outlives the safeguards)
+    // its time.
+    Safeguards(const xap::ProgramState& program, services::ServicesState& services,
+               const platform::BoundedWorkAllowance* allowance = nullptr);
     ~Safeguards();
     Safeguards(const Safeguards&) = delete;
     Safeguards& operator=(const Safeguards&) = delete;
@@ -68,6 +71,7 @@ public:
 
 private:
     const xap::ProgramState& program_;
+    services::ServicesState& services_;
     const platform::BoundedWorkAllowance* allowance_;
     std::unique_ptr<platform::InstanceLock> lock_;
     std::unique_ptr<platform::StallWatchdog> watchdog_;

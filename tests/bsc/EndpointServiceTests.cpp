@@ -44,7 +44,7 @@ protected:
         settings.enabled = true;
         settings.commands = commands;
         service = std::make_unique<EndpointService>(
-            settings, dir / "Config/vynBSC.ini", [this](const EndpointService::Report& r) { reports.push_back(r); },
+            hostRegistry, settings, dir / "Config/vynBSC.ini", [this](const EndpointService::Report& r) { reports.push_back(r); },
             [this](const std::string& line) { log.push_back(line); }, false);
         service->start();
     }

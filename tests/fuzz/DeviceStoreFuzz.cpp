@@ -10,8 +10,10 @@
 // again (the file has one key per code), and one the host leaves without a code (its
 // code is not two or three characters, UTF-8 counted) cannot be saved and is passed by.
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
 #include "host/ScriptService.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 
 #include "automation/Conversions.h"
@@ -79,9 +81,23 @@ struct Seen {
     vb::Variant status, value;
 };
 
+// The fuzzed program's host registry and services: libFuzzer's entry point has no
+// fixture, so they live as long as the process, as its base folder does.
+host::HostRegistry& registry()
+{
+    static host::HostRegistry fuzzedHost;
+    return fuzzedHost;
+}
+
+services::ServicesState& servicesOfTheHost()
+{
+    static services::ServicesState fuzzedServices(xap::state(), registry());
+    return fuzzedServices;
+}
+
 host::Application& app()
 {
-    return *host::state().hostObject;
+    return *host::state(registry()).hostObject;
 }
 
 std::string textOf(const vb::Variant& v)
@@ -126,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::remove((file + "_bck").c_str());
     xap::PendingMessages().clear();
 
-    services::loadSetupForm();
+    services::loadSetupForm(servicesOfTheHost());
     std::set<std::string> codes;
     for (const std::string& record : splitAt(std::string_view(reinterpret_cast<const char*>(data), size), '\xff')) {
         const std::vector<std::string> f = splitAt(record, '\xfe');
@@ -163,10 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::sort(before.begin(), before.end(), [](const Seen& a, const Seen& b) { return a.code < b.code; });
 
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesOfTheHost());
     const std::string once = readAll(file);
     xap::PendingMessages().clear();
-    services::loadSetupForm();
+    services::loadSetupForm(servicesOfTheHost());
     const std::vector<Seen> after = look();
     std::string listed;
     for (const Seen& s : before)
@@ -183,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(vb::CStr(a.status) == vb::CStr(b.status), "status of " + a.code);
         check(vb::CStr(a.value) == vb::CStr(b.value), "value of " + a.code);
     }
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesOfTheHost());
     check(readAll(file) == once, "a second stop wrote another file:\n" + once + "\n---\n" + readAll(file));
     xap::PendingMessages().clear();
     return 0;

@@ -34,15 +34,15 @@ protected:
         xap::state().baseFolder = dir.path();
         xap::state().xapReady = false;
         xap::PendingMessages().clear();
-        scripts.install();
-        setup = services::loadSetupForm(); // creates the host object, which prepares the engine
+        scripts.install(states.hostRegistry);
+        setup = services::loadSetupForm(states.servicesState); // creates the host object, which prepares the engine
         hs = setup->GetHSIface();
     }
     void TearDown() override
     {
         hs.reset();
         setup.reset();
-        services::unloadSetupForm();
+        services::unloadSetupForm(states.servicesState);
     }
 
     void script(const std::string& name, const std::string& code) { dir.write("Scripts/" + name, code); }

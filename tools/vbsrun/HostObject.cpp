@@ -30,12 +30,17 @@ std::string PrintingSender::SendXap(const std::string& target, const std::string
     return {};
 }
 
+HeadlessHost::HeadlessHost()
+    : services_(xap::state(), registry_)
+{
+}
+
 HeadlessHost::~HeadlessHost()
 {
     if (folder_.empty())
         return;
     hostObject_.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(services_);
     xap::setMessageSender(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
@@ -55,8 +60,8 @@ vb::Ref<vb::Object> HeadlessHost::hostObject()
     xap::state().xapUID = "FF.0097:00";
     xap::setMessageSender(&sender_);
     xap::state().xapReady = true;
-    scripts_.install();
-    vb::Ref<services::Setup> setup = services::loadSetupForm();
+    scripts_.install(registry_);
+    vb::Ref<services::Setup> setup = services::loadSetupForm(services_);
     hostObject_ = setup->GetHSIface();
     return hostObject_;
 }

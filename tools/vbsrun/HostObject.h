@@ -4,6 +4,8 @@
 #pragma once
 
 #include "automation/Object.h"
+#include "host/HostRegistry.h"
+#include "services/ServicesState.h"
 #include "services/script/HostScripts.h"
 #include "xap/Outgoing.h"
 
@@ -22,7 +24,7 @@ public:
 // The headless host: made on first use, unloaded and its folder removed when it goes.
 class HeadlessHost {
 public:
-    HeadlessHost() = default;
+    HeadlessHost();
     ~HeadlessHost();
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
@@ -32,6 +34,9 @@ public:
 
 private:
     PrintingSender sender_;
+    // The host's registry and services, handed to the Setup form and the script service.
+    host::HostRegistry registry_;
+    services::ServicesState services_;
     // The host's own Run and RunEx load scripts from the temporary Scripts folder.
     services::HostScripts scripts_;
     std::filesystem::path folder_;

@@ -20,13 +20,14 @@ HostScripts::HostScripts() = default;
 HostScripts::~HostScripts()
 {
     // A script that ends while the engine goes finds no service that is going too.
-    if (&host::scriptService() == this)
-        host::setScriptService(nullptr);
+    if (installedIn_ && &host::scriptService(*installedIn_) == this)
+        host::setScriptService(*installedIn_, nullptr);
 }
 
-void HostScripts::install()
+void HostScripts::install(host::HostRegistry& registry)
 {
-    host::setScriptService(this);
+    host::setScriptService(registry, this);
+    installedIn_ = &registry;
 }
 
 vbscript::ScriptControl& HostScripts::engine()

@@ -29,8 +29,9 @@ public:
     HostScripts(const HostScripts&) = delete;
     HostScripts& operator=(const HostScripts&) = delete;
 
-    // Makes this the host's script service (host/ScriptService.h).
-    void install();
+    // Makes this the script service of the host whose registry is given (host/ScriptService.h);
+    // the registry outlives this object.
+    void install(host::HostRegistry& registry);
     // Where a run marks itself as work that ends by its time-out, so that the stall
     // watchdog leaves it that long (null: nowhere); it outlives this object.
     void setWorkAllowance(platform::BoundedWorkAllowance* allowance) { allowance_ = allowance; }
@@ -49,6 +50,7 @@ private:
 
     std::unique_ptr<vbscript::ScriptControl> engine_;
     platform::BoundedWorkAllowance* allowance_ = nullptr;
+    host::HostRegistry* installedIn_ = nullptr;
     std::int32_t runs_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "HostDialogContext.h"
 
 #include "shell/PluginHost.h"
+#include "shell/ShellState.h"
 
 #include "automation/Conversions.h"
 #include "host/HostState.h"
@@ -11,16 +12,18 @@
 
 namespace shell {
 
-HostDialogContext::HostDialogContext(PluginFactory factory)
-    : factory_(factory ? std::move(factory)
-                       : PluginFactory([](const std::string& className) { return shell::createPluginObject(className); }))
+HostDialogContext::HostDialogContext(const xap::ProgramState& program, ShellState& shell, PluginFactory factory)
+    : shell_(shell)
+    , factory_(factory ? std::move(factory) : PluginFactory([&program, &shell](const std::string& className) {
+          return shell::createPluginObject(className, program, shell);
+      }))
 {
 }
 
 std::vector<vb::Ref<vb::Object>> HostDialogContext::plugins()
 {
     std::vector<vb::Ref<vb::Object>> out;
-    if (const vb::Ref<vb::Collection> collection = host::PluginCollection()) {
+    if (const vb::Ref<vb::Collection> collection = host::PluginCollection(shell_.host)) {
         for (std::size_t i = 1; i <= collection->size(); ++i) {
             const vb::Variant& item = collection->at(i);
             if (item.isObject() && item.objectValue())
@@ -33,7 +36,7 @@ std::vector<vb::Ref<vb::Object>> HostDialogContext::plugins()
 std::vector<std::pair<std::string, std::string>> HostDialogContext::menuCallbacks()
 {
     std::vector<std::pair<std::string, std::string>> out;
-    if (const vb::Ref<vb::Dictionary> menus = host::MenuCallbacks()) {
+    if (const vb::Ref<vb::Dictionary> menus = host::MenuCallbacks(shell_.host)) {
         menus->forEach([&](const vb::Variant& key, const vb::Variant& display) {
             out.emplace_back(vb::CStr(key), vb::CStr(display));
         });
@@ -43,12 +46,12 @@ std::vector<std::pair<std::string, std::string>> HostDialogContext::menuCallback
 
 std::string HostDialogContext::interfaceName()
 {
-    return host::InterfaceName();
+    return host::InterfaceName(shell_.host);
 }
 
 services::IniTool& HostDialogContext::settingsStore()
 {
-    if (services::Setup* setup = services::setupForm()) {
+    if (services::Setup* setup = services::setupForm(shell_.services)) {
         detachedStore_.reset();
         return setup->settingsStore();
     }
@@ -61,13 +64,13 @@ services::IniTool& HostDialogContext::settingsStore()
 
 void HostDialogContext::setDebugMode(std::int32_t mode)
 {
-    if (host::HostState* state = host::loadedState())
+    if (host::HostState* state = host::loadedState(shell_.host))
         state->debugModeSetting = mode;
 }
 
 void HostDialogContext::getSelectedPlugins(std::string& interfaceName)
 {
-    if (services::Setup* setup = services::setupForm())
+    if (services::Setup* setup = services::setupForm(shell_.services))
         setup->GetSelectedPlugins(vb::Variant(interfaceName));
 }
 

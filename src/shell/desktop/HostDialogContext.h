@@ -9,14 +9,21 @@
 #include <functional>
 #include <memory>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
+
+struct ShellState;
 
 class HostDialogContext final : public services::SetupDialogContext {
 public:
     using PluginFactory = std::function<vb::Ref<vb::Object>(const std::string& className)>;
 
-    // Without a factory, plug-in objects come from the plug-in host.
-    explicit HostDialogContext(PluginFactory factory = {});
+    // The context of the program whose states are given (they outlive it). Without a
+    // factory, plug-in objects come from that program's plug-in host.
+    HostDialogContext(const xap::ProgramState& program, ShellState& shell, PluginFactory factory = {});
 
     std::vector<vb::Ref<vb::Object>> plugins() override;
     std::vector<std::pair<std::string, std::string>> menuCallbacks() override;
@@ -31,6 +38,7 @@ public:
     std::string baseFolder() override;
 
 private:
+    ShellState& shell_;
     PluginFactory factory_;
     std::unique_ptr<services::IniTool> detachedStore_;
 };
