@@ -4,10 +4,11 @@
 // with the log and the send path (xap::ProgramState), the hosted plug-in's registry and
 // the device-change observers (host::HostRegistry), the host's script engine
 // (services::HostScripts), the Setup form and what the device file left
-// (services::ServicesState), the shell's steps with the main form and the
-// start object (shell::ShellState) — the host registry, the services and the shell
-// states are handed to what uses them — the application object, the bus service, the safeguards, the system's stop requests, the
-// desktop face and the BSC endpoints.
+// (services::ServicesState), the shell's steps with the main form and the start
+// object (shell::ShellState), the application object, the bus service, the
+// safeguards, the system's stop requests, the desktop face and the BSC endpoints.
+// The host registry and the services and shell states are handed to what uses them,
+// so nothing below reaches them as the current ones.
 // The node, the host and the plug-in host hang from the main form that start-up
 // loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
 // last before the application object.
