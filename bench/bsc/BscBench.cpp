@@ -27,9 +27,9 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::state().xapSource = "vyn.Audrey.bench";
-        xap::state().xapUID = "FF.0097:00";
+        xap::InitXapAt(program_, folder_, folder_ + "/tallis");
+        program_.xapSource = "vyn.Audrey.bench";
+        program_.xapUID = "FF.0097:00";
         services::loadSetupForm();
         host::Application& app = *host::state().hostObject;
         for (int i = 0; i < devices; ++i) {
@@ -41,7 +41,7 @@ public:
             settings.enabled = true;
             settings.commands = true;
             service = std::make_unique<bsc::EndpointService>(
-                settings, folder_ + "/Config/vynBSC.ini",
+                program_, settings, folder_ + "/Config/vynBSC.ini",
                 [this](const bsc::EndpointService::Report& r) {
                     benchmark::DoNotOptimize(r);
                     ++sent;
@@ -60,7 +60,7 @@ public:
     host::Application& app() { return *host::state().hostObject; }
     bool receive(const std::string& text)
     {
-        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>();
+        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>(program_);
         message->fromXap(text);
         return service->handle(*message);
     }
@@ -69,6 +69,9 @@ public:
     long sent = 0;
 
 private:
+    // The bench's own program state, current for the Setup form the host is loaded through.
+    xap::ProgramState program_;
+    xap::StateScope currentProgram_{program_};
     std::string folder_;
 };
 

@@ -49,16 +49,16 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::setMessageSender(&sender_);
-        xap::state().xapReady = true;
+        xap::InitXapAt(program_, folder_, folder_ + "/tallis");
+        program_.sender = &sender_;
+        program_.xapReady = true;
         services::loadSetupForm();
     }
     ~BenchHost()
     {
         services::unloadSetupForm();
-        xap::setMessageSender(nullptr);
-        xap::state().xapReady = false;
+        program_.sender = nullptr;
+        program_.xapReady = false;
         std::filesystem::remove_all(folder_);
     }
     host::Application& app() { return *host::state().hostObject; }
@@ -84,6 +84,9 @@ public:
     }
 
 private:
+    // The bench's own program state, current for the Setup form the host is loaded through.
+    xap::ProgramState program_;
+    xap::StateScope currentProgram_{program_};
     std::string folder_;
     DiscardingSender sender_;
 };

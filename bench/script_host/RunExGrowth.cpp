@@ -52,9 +52,11 @@ int main(int argc, char** argv)
     for (const char* folder : {"Config", "Data", "Scripts"})
         std::filesystem::create_directories(base + "/" + folder);
     std::ofstream(base + "/Scripts/cb.vbs") << "Dim seen\r\nFunction OnChange(p)\r\n seen = p & \"!\"\r\n OnChange = Len(seen)\r\nEnd Function\r\n";
-    xap::state().baseFolder = base;
-    xap::state().xapReady = false;
-    services::HostScripts scripts;
+    xap::ProgramState program;
+    xap::StateScope currentProgram(program); // the Setup form finds its program as the current one
+    program.baseFolder = base;
+    program.xapReady = false;
+    services::HostScripts scripts(program);
     scripts.install();
     vb::Ref<services::Setup> setup = services::loadSetupForm();
     vb::Ref<vb::Object> hs = setup->GetHSIface();

@@ -36,12 +36,12 @@ struct HostFixture {
         std::filesystem::create_directories(base / "Config");
         std::filesystem::create_directories(base / "Data");
         std::ofstream(base / "Config/vynAudreyUtilities.ini") << "[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n";
-        xap::state().baseFolder = base.string();
-        xap::state().xapSource = "vyn.Audrey.bench";
-        xap::state().xapUID = "FF.0097:00";
+        program.baseFolder = base.string();
+        program.xapSource = "vyn.Audrey.bench";
+        program.xapUID = "FF.0097:00";
         shell::wireSubsystems(scripts); // the dispatch finds the plug-in through the program's hooks
-        xap::setMessageSender(&sender);
-        xap::state().xapReady = true;
+        program.sender = &sender;
+        program.xapReady = true;
         setup = services::loadSetupForm();
         plugin = vb::make<audrey::AudreyPlugin>();
         vb::Variant callback(static_cast<vb::Object*>(setup.get()));
@@ -57,10 +57,13 @@ struct HostFixture {
         plugin.reset();
         setup.reset();
         services::unloadSetupForm();
-        xap::setMessageSender(nullptr);
+        program.sender = nullptr;
         std::filesystem::remove_all(base);
     }
-    services::HostScripts scripts;
+    // The bench's own program state, current for the code that still looks it up.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
+    services::HostScripts scripts{program};
     std::filesystem::path base;
     NullSender sender;
     vb::Ref<services::Setup> setup;

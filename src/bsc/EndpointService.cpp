@@ -83,8 +83,9 @@ std::optional<RecordFields> readRecord(const vb::Variant& item)
 
 } // namespace
 
-EndpointService::EndpointService(Settings settings, std::string tablePath, Sender send, Logger log, bool timers)
-    : settings_(std::move(settings)), table_(std::move(tablePath)), send_(std::move(send)), log_(std::move(log))
+EndpointService::EndpointService(const xap::ProgramState& program, Settings settings, std::string tablePath, Sender send,
+                                 Logger log, bool timers)
+    : program_(program), settings_(std::move(settings)), table_(std::move(tablePath)), send_(std::move(send)), log_(std::move(log))
 {
     if (timers) {
         answerTimer_ = std::make_unique<platform::Timer>([this] {
@@ -119,7 +120,7 @@ void EndpointService::start()
 
 std::string EndpointService::address(const Endpoint& endpoint) const
 {
-    return xap::state().xapSource + ":" + endpoint.key;
+    return program_.xapSource + ":" + endpoint.key;
 }
 
 EndpointService::Endpoint* EndpointService::find(const std::string& key)
@@ -257,7 +258,7 @@ void EndpointService::report(Endpoint& endpoint, std::string_view cls)
 {
     const Status status = statusOf(endpoint);
     endpoint.last = status;
-    send_(Report{std::string(cls), endpoint.key, endpointUid(xap::state().xapUID, endpoint.number),
+    send_(Report{std::string(cls), endpoint.key, endpointUid(program_.xapUID, endpoint.number),
                  std::string(statusBlockName(status)), statusItems(status)});
 }
 
@@ -477,7 +478,7 @@ void EndpointService::apply(const Endpoint& endpoint, const Command& command)
 
 namespace {
 
-void sendReport(const EndpointService::Report& report)
+void sendReport(xap::ProgramState& program, const EndpointService::Report& report)
 {
     std::string data;
     for (const auto& [key, value] : report.items) {
@@ -487,27 +488,29 @@ void sendReport(const EndpointService::Report& report)
         data += '\1';
         data += value;
     }
-    xap::SendXap("", report.cls, report.block, data, report.subAddress, report.uid);
+    xap::SendXap(program, "", report.cls, report.block, data, report.subAddress, report.uid);
 }
 
-void logLine(const std::string& text)
+void logLine(xap::ProgramState& program, const std::string& text)
 {
-    xap::WriteLogFile(xap::kProgramName, text);
+    xap::WriteLogFile(program, xap::kProgramName, text);
 }
 
 } // namespace
 
-std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program)
+std::unique_ptr<EndpointService> startEndpointService(xap::ProgramState& program)
 {
-    const Settings settings = readSettings(platform::joinPath(program.baseFolder, "config/vynXap.ini"));
+    const Settings settings = readSettings(program.ini, platform::joinPath(program.baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
-        logLine("BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
+        logLine(program, "BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
     if (!settings.enabled)
         return nullptr;
     auto service = std::make_unique<EndpointService>(
-        settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
+        program, settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName),
+        [&program](const EndpointService::Report& report) { sendReport(program, report); },
+        [&program](const std::string& text) { logLine(program, text); });
     service->start();
-    logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + program.xapSource
+    logLine(program, "BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + program.xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "
             + (settings.infoIntervalSeconds ? std::to_string(settings.infoIntervalSeconds) + " s" : std::string("query only")));
     return service;

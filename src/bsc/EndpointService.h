@@ -61,8 +61,11 @@ public:
     static constexpr int kAnswerGapMs = 10;
     static constexpr int kMinPeriodicGapMs = 20;
 
-    // `timers` false leaves pacing to the caller (sendNextAnswer, sendNextPeriodicInfo).
-    EndpointService(Settings settings, std::string tablePath, Sender send, Logger log, bool timers = true);
+    // The endpoints of `program` (it outlives them): their addresses and UIDs follow the
+    // program's node. `timers` false leaves pacing to the caller (sendNextAnswer,
+    // sendNextPeriodicInfo).
+    EndpointService(const xap::ProgramState& program, Settings settings, std::string tablePath, Sender send, Logger log,
+                    bool timers = true);
     ~EndpointService();
     EndpointService(const EndpointService&) = delete;
     EndpointService& operator=(const EndpointService&) = delete;
@@ -109,6 +112,7 @@ private:
     std::string address(const Endpoint& endpoint) const;
     void updatePeriodicGap();
 
+    const xap::ProgramState& program_;
     Settings settings_;
     EndpointTable table_;
     Sender send_;
@@ -133,6 +137,6 @@ private:
 // them (the node and the host must be up) and returns them to the program, which keeps
 // them while the application object exists. Null when they are off. `program` gives
 // the base folder and the node's source.
-std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program);
+std::unique_ptr<EndpointService> startEndpointService(xap::ProgramState& program);
 
 } // namespace bsc

@@ -47,7 +47,7 @@ std::string& InterfaceName()
 
 vb::Variant AcceptMenuCallbacks(const std::string& sInterface, const std::string& sTitle, const std::string& sDisplay)
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "AcceptMenuCallbacks", [&] {
+    vb::trap(xap::logEventReporter(xap::state()), xap::kProgramName, "AcceptMenuCallbacks", [&] {
         const std::string key = sInterface + "~" + sTitle;
         vb::Ref<vb::Dictionary>& menus = registry().menuCallbacks;
         if (!menus)
@@ -57,7 +57,7 @@ vb::Variant AcceptMenuCallbacks(const std::string& sInterface, const std::string
             menus->Add(keyValue, vb::Variant(sDisplay));
         const HostState* state = loadedState();
         if (state && state->debugModeSetting == 1)
-            xap::LogEvent(std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
+            xap::LogEvent(xap::state(), std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
     });
     return vb::Variant(std::string());
 }

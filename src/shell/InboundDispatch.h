@@ -18,7 +18,7 @@ struct ShellState;
 // Parses and dispatches one raw message for the program whose states are given (the
 // current program's without them). Failures are reported ("Readmessage") and end that
 // message's handling only.
-void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, ShellState& shell);
+void ReadMessage(const std::string& sRaw, xap::ProgramState& program, ShellState& shell);
 void ReadMessage(const std::string& sRaw);
 
 // Sees every message handed to the plug-in (source, target, class, the message text),
@@ -28,8 +28,8 @@ using InboundObserver = std::function<void(const std::string& source, const std:
 void setInboundObserver(InboundObserver observer);
 
 // The answers to the two service queries.
-void SendRoleNotification(const xap::ProgramState& program);
+void SendRoleNotification(xap::ProgramState& program);
 void SendRoleNotification();
-void SendEchoResponse(const std::string& target, const std::string& query);
+void SendEchoResponse(xap::ProgramState& program, const std::string& target, const std::string& query);
 
 } // namespace shell

@@ -108,9 +108,9 @@ void RestartPlugin()
     RestartPlugin(xap::state(), shellState());
 }
 
-void RestartPlugin(const xap::ProgramState& program, ShellState& shell)
+void RestartPlugin(xap::ProgramState& program, ShellState& shell)
 {
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [&] {
+    vb::trap(xap::writeLogFileReporter(program), xap::kProgramName, "Restart Plugin", [&] {
         // Replace the object: a previous one is simply released; it gets no shutdown call. Its event
         // listeners go with it: they would keep it alive and handling events beside
         // the new instance.

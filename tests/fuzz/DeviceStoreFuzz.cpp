@@ -57,8 +57,8 @@ const std::string& folder()
     static const std::string path = [] {
         const std::string made = fuzz_support::makeFolder("devices");
         static NoSender sender;
-        xap::InitXapAt(made, made + "/tallis");
-        xap::setMessageSender(&sender);
+        xap::InitXapAt(xap::state(), made, made + "/tallis");
+        xap::state().sender = &sender;
         xap::state().xapReady = true;
         return made;
     }();
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = base + "/Config/vynTallis.ini";
     std::remove(file.c_str());
     std::remove((file + "_bck").c_str());
-    xap::PendingMessages().clear();
+    xap::state().pending.clear();
 
     services::loadSetupForm();
     std::set<std::string> codes;
@@ -165,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     services::unloadSetupForm();
     const std::string once = readAll(file);
-    xap::PendingMessages().clear();
+    xap::state().pending.clear();
     services::loadSetupForm();
     const std::vector<Seen> after = look();
     std::string listed;
@@ -185,6 +185,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     services::unloadSetupForm();
     check(readAll(file) == once, "a second stop wrote another file:\n" + once + "\n---\n" + readAll(file));
-    xap::PendingMessages().clear();
+    xap::state().pending.clear();
     return 0;
 }

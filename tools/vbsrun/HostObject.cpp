@@ -36,7 +36,7 @@ HeadlessHost::~HeadlessHost()
         return;
     hostObject_.reset();
     services::unloadSetupForm();
-    xap::setMessageSender(nullptr);
+    xap::setMessageSender(program_, nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -50,11 +50,11 @@ vb::Ref<vb::Object> HeadlessHost::hostObject()
         return nullptr;
     folder_ = pattern;
 
-    xap::InitXapAt(pattern, pattern + "/vbsrun");
-    xap::state().xapSource = "vyn.Audrey." + xap::state().machineName;
-    xap::state().xapUID = "FF.0097:00";
-    xap::setMessageSender(&sender_);
-    xap::state().xapReady = true;
+    xap::InitXapAt(program_, pattern, pattern + "/vbsrun");
+    program_.xapSource = "vyn.Audrey." + program_.machineName;
+    program_.xapUID = "FF.0097:00";
+    xap::setMessageSender(program_, &sender_);
+    program_.xapReady = true;
     scripts_.install();
     vb::Ref<services::Setup> setup = services::loadSetupForm();
     hostObject_ = setup->GetHSIface();

@@ -22,7 +22,12 @@ public:
 // The headless host: made on first use, unloaded and its folder removed when it goes.
 class HeadlessHost {
 public:
-    HeadlessHost() = default;
+    // The host of `program`, which outlives it.
+    explicit HeadlessHost(xap::ProgramState& program)
+        : program_(program)
+        , scripts_(program)
+    {
+    }
     ~HeadlessHost();
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
@@ -31,6 +36,7 @@ public:
     vb::Ref<vb::Object> hostObject();
 
 private:
+    xap::ProgramState& program_;
     PrintingSender sender_;
     // The host's own Run and RunEx load scripts from the temporary Scripts folder.
     services::HostScripts scripts_;

@@ -37,21 +37,11 @@ std::unique_ptr<NotificationArea> areaOrDesktop(std::unique_ptr<NotificationArea
 
 } // namespace
 
-DesktopFace::DesktopFace()
-    : DesktopFace(Parts{}, false)
-{
-}
-
-DesktopFace::DesktopFace(Parts parts)
-    : DesktopFace(std::move(parts), false)
-{
-}
-
-DesktopFace::DesktopFace(Parts parts, bool withoutTray)
+DesktopFace::DesktopFace(xap::ProgramState& program, Parts parts, bool withoutTray)
     : normalPicture_(normalTrayPicture())
     , activityPicture_(activityTrayPicture())
     , prompter_(std::move(parts.prompter))
-    , dialogContext_(std::move(parts.pluginFactory))
+    , dialogContext_(program, std::move(parts.pluginFactory))
     , trayIcon_(areaOrDesktop(std::move(parts.area)))
     , trayMenu_(hostedPlugin, exitProgram)
     , setupWindow_([this] { showPluginMenuDialog(); })
@@ -209,11 +199,11 @@ void DesktopFace::unloadPluginMenuDialog()
 
 // ---- The program's face ---------------------------------------------------------------------
 
-std::unique_ptr<DesktopFace> installDesktopFace(bool withoutTray, vbscript::LibraryState& scripts)
+std::unique_ptr<DesktopFace> installDesktopFace(xap::ProgramState& program, bool withoutTray, vbscript::LibraryState& scripts)
 {
     DesktopFace::Parts parts;
     parts.scripts = &scripts;
-    auto face = std::make_unique<DesktopFace>(std::move(parts), withoutTray);
+    auto face = std::make_unique<DesktopFace>(program, std::move(parts), withoutTray);
     face->install();
     return face;
 }

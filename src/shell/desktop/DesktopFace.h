@@ -44,10 +44,9 @@ public:
         vbscript::LibraryState* scripts = nullptr;       // the engine whose MsgBox and InputBox show dialogs
     };
 
-    DesktopFace();
-    explicit DesktopFace(Parts parts);
-    // As above, on a desktop without a system tray when `withoutTray`.
-    DesktopFace(Parts parts, bool withoutTray);
+    // The face of `program` (which outlives it), on a desktop without a system tray
+    // when `withoutTray`.
+    DesktopFace(xap::ProgramState& program, Parts parts, bool withoutTray = false);
     // Takes the face's steps out of the program's hooks again.
     ~DesktopFace();
     DesktopFace(const DesktopFace&) = delete;
@@ -111,6 +110,6 @@ private:
 // Creates a desktop face (on a desktop without a system tray when `withoutTray`) and
 // installs it, with its dialogs for the scripts of `scripts`' engine; its owner keeps it
 // while the application object and that engine exist.
-std::unique_ptr<DesktopFace> installDesktopFace(bool withoutTray, vbscript::LibraryState& scripts);
+std::unique_ptr<DesktopFace> installDesktopFace(xap::ProgramState& program, bool withoutTray, vbscript::LibraryState& scripts);
 
 } // namespace shell

@@ -11,8 +11,9 @@
 
 namespace shell {
 
-HostDialogContext::HostDialogContext(PluginFactory factory)
-    : factory_(factory ? std::move(factory)
+HostDialogContext::HostDialogContext(xap::ProgramState& program, PluginFactory factory)
+    : program_(program)
+    , factory_(factory ? std::move(factory)
                        : PluginFactory([](const std::string& className) { return shell::createPluginObject(className); }))
 {
 }
@@ -53,8 +54,8 @@ services::IniTool& HostDialogContext::settingsStore()
         return setup->settingsStore();
     }
     if (!detachedStore_) {
-        detachedStore_ = std::make_unique<services::IniTool>();
-        detachedStore_->Load(platform::joinPath(xap::state().baseFolder, "Config/Settings.ini"));
+        detachedStore_ = std::make_unique<services::IniTool>(program_.ini);
+        detachedStore_->Load(platform::joinPath(program_.baseFolder, "Config/Settings.ini"));
     }
     return *detachedStore_;
 }
@@ -78,7 +79,7 @@ vb::Ref<vb::Object> HostDialogContext::createPluginObject(const std::string& cla
 
 std::string HostDialogContext::baseFolder()
 {
-    return xap::state().baseFolder;
+    return program_.baseFolder;
 }
 
 } // namespace shell

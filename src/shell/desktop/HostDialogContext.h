@@ -9,14 +9,19 @@
 #include <functional>
 #include <memory>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
 
 class HostDialogContext final : public services::SetupDialogContext {
 public:
     using PluginFactory = std::function<vb::Ref<vb::Object>(const std::string& className)>;
 
-    // Without a factory, plug-in objects come from the plug-in host.
-    explicit HostDialogContext(PluginFactory factory = {});
+    // The dialog's context in `program` (which outlives it): its base folder and INI
+    // state. Without a factory, plug-in objects come from the plug-in host.
+    explicit HostDialogContext(xap::ProgramState& program, PluginFactory factory = {});
 
     std::vector<vb::Ref<vb::Object>> plugins() override;
     std::vector<std::pair<std::string, std::string>> menuCallbacks() override;
@@ -31,6 +36,7 @@ public:
     std::string baseFolder() override;
 
 private:
+    xap::ProgramState& program_;
     PluginFactory factory_;
     std::unique_ptr<services::IniTool> detachedStore_;
 };
