@@ -26,13 +26,13 @@ namespace {
 class BenchHost {
 public:
     explicit BenchHost(int devices, bool endpoints)
-        : services_(xap::state(), registry_)
+        : services_(program_, registry_)
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::state().xapSource = "vyn.Audrey.bench";
-        xap::state().xapUID = "FF.0097:00";
+        xap::InitXapAt(program_, folder_, folder_ + "/tallis");
+        program_.xapSource = "vyn.Audrey.bench";
+        program_.xapUID = "FF.0097:00";
         services::loadSetupForm(services_);
         host::Application& app = *host::state(registry_).hostObject;
         for (int i = 0; i < devices; ++i) {
@@ -44,7 +44,7 @@ public:
             settings.enabled = true;
             settings.commands = true;
             service = std::make_unique<bsc::EndpointService>(
-                registry_, settings, folder_ + "/Config/vynBSC.ini",
+                program_, registry_, settings, folder_ + "/Config/vynBSC.ini",
                 [this](const bsc::EndpointService::Report& r) {
                     benchmark::DoNotOptimize(r);
                     ++sent;
@@ -63,12 +63,15 @@ public:
     host::Application& app() { return *host::state(registry_).hostObject; }
     bool receive(const std::string& text)
     {
-        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>();
+        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>(program_);
         message->fromXap(text);
         return service->handle(*message);
     }
 
-    // The host's registry and services, made before and gone after the endpoints.
+    // The bench's own program state, and the host's registry and services: made before
+    // and gone after the endpoints.
+    xap::ProgramState program_;
+    xap::StateScope currentProgram_{program_}; // for the code that still looks it up
     host::HostRegistry registry_;
     services::ServicesState services_;
     std::unique_ptr<bsc::EndpointService> service;

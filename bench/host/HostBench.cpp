@@ -48,20 +48,20 @@ public:
 class BenchHost {
 public:
     BenchHost()
-        : services_(xap::state(), registry_)
+        : services_(program_, registry_)
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::setMessageSender(&sender_);
-        xap::state().xapReady = true;
+        xap::InitXapAt(program_, folder_, folder_ + "/tallis");
+        program_.sender = &sender_;
+        program_.xapReady = true;
         services::loadSetupForm(services_);
     }
     ~BenchHost()
     {
         services::unloadSetupForm(services_);
-        xap::setMessageSender(nullptr);
-        xap::state().xapReady = false;
+        program_.sender = nullptr;
+        program_.xapReady = false;
         std::filesystem::remove_all(folder_);
     }
     host::Application& app() { return *host::state(registry_).hostObject; }
@@ -88,6 +88,10 @@ public:
     }
 
 private:
+    // The bench's own program state (current for the code that still looks it up), and
+    // the host's registry and services state made with it.
+    xap::ProgramState program_;
+    xap::StateScope currentProgram_{program_};
     std::string folder_;
     host::HostRegistry registry_;
     services::ServicesState services_;

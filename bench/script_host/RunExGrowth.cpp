@@ -54,11 +54,13 @@ int main(int argc, char** argv)
     for (const char* folder : {"Config", "Data", "Scripts"})
         std::filesystem::create_directories(base + "/" + folder);
     std::ofstream(base + "/Scripts/cb.vbs") << "Dim seen\r\nFunction OnChange(p)\r\n seen = p & \"!\"\r\n OnChange = Len(seen)\r\nEnd Function\r\n";
-    xap::state().baseFolder = base;
-    xap::state().xapReady = false;
+    xap::ProgramState program;
+    xap::StateScope currentProgram(program); // for the code that still looks it up
+    program.baseFolder = base;
+    program.xapReady = false;
     host::HostRegistry registry;
-    services::ServicesState services(xap::state(), registry);
-    services::HostScripts scripts;
+    services::ServicesState services(program, registry);
+    services::HostScripts scripts(program);
     scripts.install(registry);
     vb::Ref<services::Setup> setup = services::loadSetupForm(services);
     vb::Ref<vb::Object> hs = setup->GetHSIface();

@@ -222,7 +222,7 @@ namespace {
 // The by-name forms: the code of the named device, or "" when no record has the name.
 std::string codeOfName(Application& app, const std::string& name)
 {
-    return Application::guarded<std::string>("GetDeviceCode", [&] { return app.GetDeviceCode(name); });
+    return app.guarded<std::string>("GetDeviceCode", [&] { return app.GetDeviceCode(name); });
 }
 
 } // namespace

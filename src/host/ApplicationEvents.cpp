@@ -106,7 +106,7 @@ namespace {
 
 void setEnabled(Application& app, const std::string& evname, bool enabled)
 {
-    const vb::Ref<vb::Object> event = Application::guarded<vb::Ref<vb::Object>>("GetEventEx", [&] { return app.GetEventEx(evname); });
+    const vb::Ref<vb::Object> event = app.guarded<vb::Ref<vb::Object>>("GetEventEx", [&] { return app.GetEventEx(evname); });
     if (!event)
         return;
     if (auto* record = dynamic_cast<services::EventClass*>(event.get()))

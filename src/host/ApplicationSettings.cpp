@@ -61,10 +61,10 @@ void Application::DeleteVar(const std::string& name)
 
 // ---- INI files ----
 
-std::string Application::iniFilePath(std::string_view fileName)
+std::string Application::iniFilePath(const xap::ProgramState& program, std::string_view fileName)
 {
     // The file name comes from a plug-in or script, in the Windows form.
-    return platform::joinPath(xap::state().baseFolder, "Config/" + platform::toPosixPath(fileName, xap::state().baseFolder));
+    return platform::joinPath(program.baseFolder, "Config/" + platform::toPosixPath(fileName, program.baseFolder));
 }
 
 services::IniTool& Application::loadSharedIni(const std::string& fileName)
@@ -76,7 +76,7 @@ services::IniTool& Application::loadSharedIni(const std::string& fileName)
         // Until a load succeeds the store holds no file: a file that cannot be read is
         // tried again (and reported through the caller's trap) at every use.
         s.sharedIniFile.clear();
-        store.Load(iniFilePath(fileName));
+        store.Load(iniFilePath(program_, fileName));
         s.sharedIniFile = fileName;
     }
     return store;
@@ -94,7 +94,7 @@ std::string Application::GetINISetting(const std::string& section, const std::st
                                        const std::string& defaultValue, vb::Optional<std::string> Filename)
 {
     const std::string fileName = fileNameOrDefault(Filename);
-    if (!platform::fileExists(iniFilePath(fileName)))
+    if (!platform::fileExists(iniFilePath(program_, fileName)))
         return defaultValue;
     return loadSharedIni(fileName).Read(section, key, defaultValue);
 }
@@ -104,7 +104,7 @@ void Application::SaveINISetting(const std::string& section, const std::string& 
 {
     const std::string text = vb::CStr(value);
     const std::string fileName = fileNameOrDefault(Filename);
-    const std::string path = iniFilePath(fileName);
+    const std::string path = iniFilePath(program_, fileName);
     if (!platform::fileExists(path) && !platform::appendToFile(path, ""))
         throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
     services::IniTool& store = loadSharedIni(fileName);
@@ -114,7 +114,7 @@ void Application::SaveINISetting(const std::string& section, const std::string& 
 
 std::string Application::GetINISection(const std::string& section, const std::string& Filename)
 {
-    if (!platform::fileExists(iniFilePath(Filename)))
+    if (!platform::fileExists(iniFilePath(program_, Filename)))
         return {};
     const services::IniTool& store = loadSharedIni(Filename);
     std::string entries;
@@ -132,7 +132,7 @@ std::string Application::GetINISection(const std::string& section, const std::st
 
 void Application::ClearIniSection(const std::string& section, const std::string& Filename)
 {
-    if (!platform::fileExists(iniFilePath(Filename)))
+    if (!platform::fileExists(iniFilePath(program_, Filename)))
         return;
     services::IniTool& store = loadSharedIni(Filename);
     store.RemoveSection(section);

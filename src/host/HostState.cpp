@@ -4,6 +4,7 @@
 #include "HostRegistry.h"
 
 #include "automation/Error.h"
+#include "ini/IniState.h"
 
 namespace host {
 
@@ -44,7 +45,7 @@ void HostState::releaseLists()
 services::IniTool& HostState::iniStore()
 {
     if (!sharedIni)
-        sharedIni = std::make_unique<services::IniTool>();
+        sharedIni = std::make_unique<services::IniTool>(services::iniState());
     return *sharedIni;
 }
 

@@ -39,7 +39,7 @@ std::string& InterfaceName(HostRegistry& registry)
 vb::Variant AcceptMenuCallbacks(HostRegistry& registry, const std::string& sInterface, const std::string& sTitle,
                                 const std::string& sDisplay)
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "AcceptMenuCallbacks", [&] {
+    vb::trap(xap::logEventReporter(xap::state()), xap::kProgramName, "AcceptMenuCallbacks", [&] {
         const std::string key = sInterface + "~" + sTitle;
         vb::Ref<vb::Dictionary>& menus = registry.menuCallbacks;
         if (!menus)
@@ -49,7 +49,7 @@ vb::Variant AcceptMenuCallbacks(HostRegistry& registry, const std::string& sInte
             menus->Add(keyValue, vb::Variant(sDisplay));
         const HostState* state = loadedState(registry);
         if (state && state->debugModeSetting == 1)
-            xap::LogEvent(std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
+            xap::LogEvent(xap::state(), std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
     });
     return vb::Variant(std::string());
 }

@@ -33,7 +33,8 @@ bool alreadyRunning(const std::string& reason)
 } // namespace
 
 Instance::Instance(int& argc, char** argv)
-    : application_(shell::createApplication(argc, argv))
+    : hostScripts_(state_)
+    , application_(shell::createApplication(argc, argv))
     , automation_(state_, shell_, sentWork_)
     , safeguards_(state_, services_, &boundedWork_)
 {
@@ -104,11 +105,11 @@ bool Instance::startMainForm()
 
 void Instance::reportStart()
 {
-    xap::WriteLogFile(xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + state_.baseFolder);
+    xap::WriteLogFile(state_, xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + state_.baseFolder);
     if (application_.headless)
-        xap::WriteLogFile(xap::kProgramName, shell::kHeadlessNote);
+        xap::WriteLogFile(state_, xap::kProgramName, shell::kHeadlessNote);
     else if (application_.withoutTray)
-        xap::WriteLogFile(xap::kProgramName, shell::kWithoutTrayNote);
+        xap::WriteLogFile(state_, xap::kProgramName, shell::kWithoutTrayNote);
 }
 
 // The bus service and the BSC endpoints. The node's socket is bound and the plug-in

@@ -36,6 +36,7 @@ Setup::Setup(xap::ProgramState& program, ServicesState& services, host::HostRegi
     : program_(program)
     , services_(services)
     , registry_(registry)
+    , settingsStore_(program.ini)
 {
 }
 
@@ -102,11 +103,11 @@ void Setup::load()
         ~Loaded() { state.hostLoading = false; }
     } loaded{s};
     // Settings.ini that cannot be read leaves the defaults and is never saved over.
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Settings.ini",
+    vb::trap(xap::writeLogFileReporter(program_), xap::kProgramName, "Settings.ini",
              [&] { settingsStore_.Load(platform::joinPath(program_.baseFolder, "Config/Settings.ini")); });
     s.hostObject = host::Application::create(program_, registry_);
     // The INI store reports what it cannot read or write once the host object exists.
-    IniTool::setLogger([](std::string_view type, std::string_view text) { xap::LogEvent(type, text); });
+    program_.ini.logger = [&program = program_](std::string_view type, std::string_view text) { xap::LogEvent(program, type, text); };
     App_Initialize();
     s.irDictionary.clear();
 }
@@ -143,7 +144,7 @@ void unloadSetupForm(ServicesState& services)
         }
     });
     vb::ignoreErrors([&] { host::releaseHostedPlugins(registry); });
-    IniTool::setLogger(nullptr);
+    form->program().ini.logger = nullptr;
     vb::ignoreErrors([&] { form->settingsStore().Clear(); });
     // The host object and the rest of the host state go with the state.
     host::releaseState(registry);
@@ -193,7 +194,7 @@ void Setup::Startup()
 
 void Setup::App_Initialize()
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "Class_Initialize", [&] {
+    vb::trap(xap::logEventReporter(program_), xap::kProgramName, "Class_Initialize", [&] {
         host::HostState& s = hostState();
         if (s.x10CommandCodes)
             return;
@@ -264,7 +265,7 @@ void Setup::GetSelectedPlugins(const vb::Variant&) { }
 
 void Setup::SetupIRDictionary()
 {
-    setupIRDictionary(hostState().irDictionary, program_.baseFolder);
+    setupIRDictionary(program_, hostState().irDictionary, program_.baseFolder);
 }
 
 vb::Ref<vb::Object> Setup::GetHSIface()
@@ -301,14 +302,14 @@ void Setup::CheckTrigger(const vb::Variant&) { }
 void Setup::X10Event(const std::string& units, const std::string& houseCode, std::int16_t command,
                      vb::Optional<vb::Variant>, vb::Optional<vb::Variant>)
 {
-    xap::sendX10Event(units, houseCode, command);
+    xap::sendX10Event(program_, units, houseCode, command);
 }
 
 void Setup::IREvent(std::int16_t IR_NUMBER)
 {
     if (IR_NUMBER == 0 || noInterface_)
         return;
-    xap::SendXap("", "Homeseer.IR", "IR.Match", xap::itemList({{"Match", std::to_string(IR_NUMBER)}}), "", "");
+    xap::SendXap(program_, "", "Homeseer.IR", "IR.Match", xap::itemList({{"Match", std::to_string(IR_NUMBER)}}), "", "");
 }
 
 void Setup::WriteSplash(const vb::Variant&) { }
@@ -331,7 +332,7 @@ void Setup::RegisterEventCB(std::int16_t iType, vb::Ref<vb::Object> obj)
     // Reading the name first: a listener without one is refused before anything is registered.
     const std::string name = vb::CStr(vb::getProperty(*obj, "name"));
     const std::string time = vb::formatGeneralDate(vb::now());
-    xap::SendXap("", "Homeseer.Event", "Event.Log",
+    xap::SendXap(program_, "", "Homeseer.Event", "Event.Log",
                  xap::itemList({{"Time", time}, {"Type", "callback from " + name}, {"Data", "Type=" + std::to_string(iType)}}),
                  "", "");
     host::HostState& s = hostState();
@@ -350,7 +351,7 @@ void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass
     if (ownUid.size() < 2)
         vb::raiseError(vb::err::InvalidProcedureCall);
     const std::string uid = ownUid.substr(0, ownUid.size() - 2) + sUID;
-    xap::SendXap(sTarget, sClass, sSection, sBody, sSubaddress, uid);
+    xap::SendXap(program_, sTarget, sClass, sSection, sBody, sSubaddress, uid);
 }
 
 } // namespace services

@@ -72,6 +72,8 @@ public:
     bool noInterface() const { return noInterface_; }
     // Config/Settings.ini, loaded with the form; the setup dialog writes to it.
     IniTool& settingsStore() { return settingsStore_; }
+    // The program the form works for.
+    xap::ProgramState& program() const { return program_; }
 
 private:
     friend vb::Ref<Setup> loadSetupForm(ServicesState& services);

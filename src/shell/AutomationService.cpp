@@ -169,7 +169,7 @@ void AutomationService::start()
                                                  [this](std::function<void()> work) { sentWork_.send(std::move(work)); },
                                                  problem);
     if (!bus_) {
-        xap::WriteLogFile(xap::kProgramName, problem);
+        xap::WriteLogFile(program_, xap::kProgramName, problem);
         return;
     }
     platform::bus::AutomationBus& bus = *bus_;
@@ -211,7 +211,7 @@ void AutomationService::start()
         bus.connection(), platform::bus::SignalAddress{{QLatin1String(platform::bus::kServiceName), bus.connection().baseService()},
                                                        QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
                                                        QStringLiteral("XapReceived")});
-    xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
+    xap::WriteLogFile(program_, xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
 }
 

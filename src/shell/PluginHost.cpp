@@ -93,10 +93,10 @@ bool pluginStartIncomplete(const ShellState& shell)
     return shell.pluginStartIncomplete && host::HostedPlugin(shell.host);
 }
 
-void RestartPlugin(const xap::ProgramState& program, ShellState& shell)
+void RestartPlugin(xap::ProgramState& program, ShellState& shell)
 {
     host::HostRegistry& registry = shell.host;
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [&] {
+    vb::trap(xap::writeLogFileReporter(program), xap::kProgramName, "Restart Plugin", [&] {
         // Replace the object: a previous one is simply released; it gets no shutdown call. Its event
         // listeners go with it: they would keep it alive and handling events beside
         // the new instance.

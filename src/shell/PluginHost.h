@@ -30,7 +30,7 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className, const xap::
 
 // Creates, registers and starts the hosted plug-in. A failure is reported as
 // "Restart Plugin" in the log file, with its reason, and leaves the previous object.
-void RestartPlugin(const xap::ProgramState& program, ShellState& shell);
+void RestartPlugin(xap::ProgramState& program, ShellState& shell);
 // True when the hosted plug-in was created but a later step of its start (its name,
 // RegisterCallback, InitIO) failed: the watchdog starts it again.
 bool pluginStartIncomplete(const ShellState& shell);

@@ -27,8 +27,10 @@ class Timer;
 } // namespace platform
 
 namespace services {
+struct IniState;
 struct ServicesState;
 }
+
 namespace xap {
 struct ProgramState;
 }
@@ -42,7 +44,7 @@ struct GuardSettings {
 };
 // The settings from Config/Settings.ini under the base folder; defaults for what is
 // missing, not a positive number, or unreadable.
-GuardSettings readGuardSettings(const std::string& baseFolder);
+GuardSettings readGuardSettings(services::IniState& iniState, const std::string& baseFolder);
 
 // The safeguards of one running program: the base folder's lock, the stall watchdog
 // and the device checkpoints. The program's instance owns them; all go with it.
@@ -52,7 +54,7 @@ public:
     // the checkpoints save the devices of `services`' host. The stall watchdog leaves
     // the bounded work marked in `allowance` (when given; it outlives the safeguards)
     // its time.
-    Safeguards(const xap::ProgramState& program, services::ServicesState& services,
+    Safeguards(xap::ProgramState& program, services::ServicesState& services,
                const platform::BoundedWorkAllowance* allowance = nullptr);
     ~Safeguards();
     Safeguards(const Safeguards&) = delete;
@@ -70,7 +72,7 @@ public:
     void release();
 
 private:
-    const xap::ProgramState& program_;
+    xap::ProgramState& program_;
     services::ServicesState& services_;
     const platform::BoundedWorkAllowance* allowance_;
     std::unique_ptr<platform::InstanceLock> lock_;
@@ -78,8 +80,8 @@ private:
     std::unique_ptr<platform::Timer> checkpoints_;
 };
 
-// A notice about the program's saved state: a line of the log file and, with the
-// prefix "tallis: ", of standard error. A failure being handled stays pending.
-void writeStateNotice(std::string_view text);
+// A notice about the program's saved state: a line of `program`'s log file and, with
+// the prefix "tallis: ", of standard error. A failure being handled stays pending.
+void writeStateNotice(xap::ProgramState& program, std::string_view text);
 
 } // namespace shell

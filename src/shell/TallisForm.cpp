@@ -52,7 +52,7 @@ xap::XapNode& TallisForm::requireNode() const
 bool TallisForm::start()
 {
     bool nodeBound = true;
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main Load", [&] {
+    vb::trap(xap::writeLogFileReporter(program_), xap::kProgramName, "Main Load", [&] {
         // Hold back sending: nothing may go out before the node is ready.
         program_.xapReady = false;
         drainBusy_ = false;
@@ -61,7 +61,7 @@ bool TallisForm::start()
         if (shell_.hooks.startup.initXap)
             shell_.hooks.startup.initXap();
         else
-            readFoldersAndSettings(platform::baseFolder(), platform::executablePath());
+            readFoldersAndSettings(program_, platform::baseFolder(), platform::executablePath());
 
         // Claim the base folder: a second program there ends here, before binding anything.
         if (shell_.hooks.startup.claimBaseFolder) {
@@ -75,7 +75,7 @@ bool TallisForm::start()
         }
 
         // Create the node, with this form as the listener it calls by name.
-        node_ = vb::make<xap::XapNode>();
+        node_ = vb::make<xap::XapNode>(program_);
         node_->RegisterNewMessageCallback(vb::Ref<vb::Object>(this));
 
         // Give the node its identity (source before UID) and its addresses.
@@ -89,10 +89,10 @@ bool TallisForm::start()
         if (port > 0) {
             node_->SendHeartbeat(60);
             program_.xapReady = true;
-            xap::LogEvent(xap::kProgramName, "Using xAP port " + xap::numberText(port));
+            xap::LogEvent(program_, xap::kProgramName, "Using xAP port " + xap::numberText(port));
         } else {
             initError_ = "xAP Init Error " + xap::numberText(port) + " occurred";
-            xap::WriteLogFile(xap::kProgramName, initError_);
+            xap::WriteLogFile(program_, xap::kProgramName, initError_);
             nodeBound = false;
             return;
         }
@@ -126,7 +126,7 @@ void TallisForm::onMessage()
     if (drainBusy_)
         return;
     drainBusy_ = true;
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main OnMessage", [&] {
+    vb::trap(xap::writeLogFileReporter(program_), xap::kProgramName, "Main OnMessage", [&] {
         while (true) {
             const std::string raw = requireNode().GetMessage();
             if (raw.empty())
@@ -166,7 +166,7 @@ void TallisForm::checkPlugin()
     });
     if (!answered) {
         vb::clearCurrentFailure();
-        xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
+        xap::LogEvent(program_, xap::kProgramName, "Restarting vynAudrey");
         runStep(shell_.hooks.startup.restartPlugin);
         return;
     }
@@ -180,10 +180,10 @@ void TallisForm::checkPlugin()
         return;
     ++retry_.attempts;
     const int next = std::min(retry_.interval * 2, kMaxRetryTicks);
-    xap::WriteLogFile(xap::kProgramName, "Restarting vynAudrey: its last start did not complete (attempt " +
+    xap::WriteLogFile(program_, xap::kProgramName, "Restarting vynAudrey: its last start did not complete (attempt " +
                                              std::to_string(retry_.attempts) + "; the next in " +
                                              std::to_string(next * kWatchdogMs / 1000) + " s if this one fails)");
-    xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
+    xap::LogEvent(program_, xap::kProgramName, "Restarting vynAudrey");
     runStep(shell_.hooks.startup.restartPlugin);
     if (incomplete()) {
         retry_.interval = next;

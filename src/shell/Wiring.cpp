@@ -29,8 +29,8 @@ void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::Hos
     scripts.install(registry);
     vbscript::LibraryState& library = scripts.engine().library();
     registerPublicClasses(library, shell);
-    services::setStateNoticeWriter(writeStateNotice);
-    library.setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
+    program.ini.noticeWriter = [&program](std::string_view text) { writeStateNotice(program, text); };
+    library.setHeadlessTextSink([&program](const std::string& text) { xap::WriteLogFile(program, "MsgBox", text); });
 
     ShellHooks& h = shell.hooks;
     h.startup.loadSetupForm = [&services] { services::loadSetupForm(services); };

@@ -1,8 +1,16 @@
 #include "ProgramState.h"
 
+#include "Logging.h"
+
 #include <cstdlib>
 
 namespace xap {
+
+ProgramState::ProgramState()
+    : logEventReporter([this](std::string_view source, std::string_view text) { LogEvent(*this, source, text); })
+    , writeLogFileReporter([this](std::string_view source, std::string_view text) { WriteLogFile(*this, source, text); })
+{
+}
 
 ProgramState::~ProgramState()
 {

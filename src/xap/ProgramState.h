@@ -9,6 +9,7 @@
 #include "ReportObservers.h"
 #include "SendGuards.h"
 
+#include "automation/Error.h"
 #include "base/Current.h"
 #include "ini/IniState.h"
 
@@ -26,7 +27,7 @@ struct NodeSettings {
 };
 
 struct ProgramState {
-    ProgramState() = default;
+    ProgramState();
     ~ProgramState();
     ProgramState(const ProgramState&) = delete;
     ProgramState& operator=(const ProgramState&) = delete;
@@ -52,10 +53,14 @@ struct ProgramState {
     // before xapReady (oldest first), the node that sends (null when there is none),
     // and who watches the reports.
     LogFileWriter log;
-    LogEventLimiter logEvents;
+    LogEventLimiter logEvents{*this};
     std::deque<xapQueuedMessage> pending;
     MessageSender* sender = nullptr;
     ReportObservers reportObservers;
+
+    // What vb::trap reports a failure through: LogEvent and WriteLogFile for this state.
+    vb::Reporter logEventReporter;
+    vb::Reporter writeLogFileReporter;
 
     // The INI store's reporting and save-failure counts; current with this state.
     services::IniState ini;

@@ -104,7 +104,7 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
         std::atomic<int> written{0};
         std::thread writer([&] {
             while (!stop.load()) {
-                xap::notifyLogRecord("Test", "a record from another thread");
+                xap::notifyLogRecord(state_, "Test", "a record from another thread");
                 ++written;
             }
         });
@@ -121,7 +121,7 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
     }
     EXPECT_TRUE(waitFor([&] { return !nameOnBus(); }));
     // Nothing is left to reach the service that has gone.
-    xap::notifyLogRecord("Test", "after the service has gone");
+    xap::notifyLogRecord(state_, "Test", "after the service has gone");
 
     // A new service of the same program serves again.
     shell::AutomationService again(state_, shell_, sentWork_);

@@ -41,7 +41,7 @@ protected:
     void SetUp() override
     {
         // A fresh program: the node is not ready, so reports wait in its queue.
-        xap::InitXapAt(dir.path(), dir / "tallis");
+        xap::InitXapAt(states.program, dir.path(), dir / "tallis");
 
         plugin = vb::make<RecordingObject>("hspi_Audrey");
         plugin->values["AudreyNames"] = vb::Variant("Kitchen,Den");
@@ -193,7 +193,7 @@ TEST_F(DesktopFaceTest, LeftClickWithoutAPluginShowsNothing)
     plugin->failures["AudreyNames"] = vb::err::ObjectVariableNotSet;
     click(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(face->loadedRemoteWindow()->isVisible());
-    EXPECT_TRUE(xap::PendingMessages().empty()); // nothing is reported
+    EXPECT_TRUE(states.program.pending.empty()); // nothing is reported
 }
 
 TEST_F(DesktopFaceTest, RightClickPopsUpTheTrayMenuAndDropsClicksWhileItIsOpen)
@@ -329,7 +329,7 @@ TEST_F(DesktopFaceTest, DialogOpenAtShutdownStillSavesItsSettings)
     states.shellState.hooks.exit.unloadPluginMenuDialog();
     EXPECT_EQ(face->pluginMenuDialog(), nullptr);
     EXPECT_NE(dir.read("Config/Settings.ini").find("DEBUGLOG=1"), std::string::npos);
-    EXPECT_TRUE(xap::PendingMessages().empty()) << "the close reported a failure";
+    EXPECT_TRUE(states.program.pending.empty()) << "the close reported a failure";
 
     // Without a dialog the step does nothing.
     EXPECT_NO_THROW(states.shellState.hooks.exit.unloadPluginMenuDialog());

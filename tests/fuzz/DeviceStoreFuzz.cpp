@@ -54,14 +54,22 @@ public:
     }
 };
 
+// The fuzzer's program, current for the whole run (for the code that still looks it up).
+xap::ProgramState& program()
+{
+    static xap::ProgramState state;
+    static xap::StateScope current(state);
+    return state;
+}
+
 const std::string& folder()
 {
     static const std::string path = [] {
         const std::string made = fuzz_support::makeFolder("devices");
         static NoSender sender;
-        xap::InitXapAt(made, made + "/tallis");
-        xap::setMessageSender(&sender);
-        xap::state().xapReady = true;
+        xap::InitXapAt(program(), made, made + "/tallis");
+        program().sender = &sender;
+        program().xapReady = true;
         return made;
     }();
     return path;
@@ -91,7 +99,7 @@ host::HostRegistry& registry()
 
 services::ServicesState& servicesOfTheHost()
 {
-    static services::ServicesState fuzzedServices(xap::state(), registry());
+    static services::ServicesState fuzzedServices(program(), registry());
     return fuzzedServices;
 }
 
@@ -140,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = base + "/Config/vynTallis.ini";
     std::remove(file.c_str());
     std::remove((file + "_bck").c_str());
-    xap::PendingMessages().clear();
+    program().pending.clear();
 
     services::loadSetupForm(servicesOfTheHost());
     std::set<std::string> codes;
@@ -181,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     services::unloadSetupForm(servicesOfTheHost());
     const std::string once = readAll(file);
-    xap::PendingMessages().clear();
+    program().pending.clear();
     services::loadSetupForm(servicesOfTheHost());
     const std::vector<Seen> after = look();
     std::string listed;
@@ -201,6 +209,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     services::unloadSetupForm(servicesOfTheHost());
     check(readAll(file) == once, "a second stop wrote another file:\n" + once + "\n---\n" + readAll(file));
-    xap::PendingMessages().clear();
+    program().pending.clear();
     return 0;
 }

@@ -191,11 +191,11 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        xap::InitXapAt(dir.path(), dir / "tallis"); // the Config, Data and Scripts folders
-        xap::state().xapUID = "FF.0097:00";
-        xap::PendingMessages().clear();
-        xap::setMessageSender(&sender);
-        xap::state().xapReady = true;
+        xap::InitXapAt(program, dir.path(), dir / "tallis"); // the Config, Data and Scripts folders
+        program.xapUID = "FF.0097:00";
+        program.pending.clear();
+        program.sender = &sender;
+        program.xapReady = true;
         host::setScriptService(hostRegistry, &scripts);
         loadHost();
     }
@@ -203,9 +203,9 @@ protected:
     {
         services::unloadSetupForm(servicesState);
         host::setScriptService(hostRegistry, nullptr);
-        xap::setMessageSender(nullptr);
-        xap::state().xapReady = false;
-        xap::PendingMessages().clear();
+        program.sender = nullptr;
+        program.xapReady = false;
+        program.pending.clear();
     }
 
     // Loads the host core, as start-up does.

@@ -4,6 +4,7 @@
 
 #include "automation/DateTime.h"
 #include "services/DevicePersistence.h"
+#include "ini/IniState.h"
 #include "ini/StateNotices.h"
 
 #include <filesystem>
@@ -39,12 +40,16 @@ protected:
 
 // The notices about saved state (log file and standard error in the program), for one test.
 struct Notices {
-    Notices()
+    explicit Notices(services::IniState& state)
+        : state_(state)
     {
-        services::setStateNoticeWriter([this](std::string_view text) { texts.emplace_back(text); });
+        state_.noticeWriter = [this](std::string_view text) { texts.emplace_back(text); };
     }
-    ~Notices() { services::setStateNoticeWriter(nullptr); }
+    ~Notices() { state_.noticeWriter = nullptr; }
     std::vector<std::string> texts;
+
+private:
+    services::IniState& state_;
 };
 
 } // namespace
@@ -339,7 +344,7 @@ TEST_F(DevicePersistence, AnUnreadableDeviceFileIsNeverSavedOverEvenOnceItCanBeR
     dir.write("Config/vynTallis.ini.unsaved", "from an older run");
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(path().c_str(), 0), 0);
-    Notices notices;
+    Notices notices(program.ini);
     {
         testing_support::Unprivileged nobody;
         loadHost();
@@ -383,7 +388,7 @@ TEST_F(DevicePersistence, FailedCheckpointsAreToldOnceThenTheirEnd)
     device("Lamp", "A1", "Kitchen");
     restartHost();
     const std::string before = section();
-    Notices notices;
+    Notices notices(program.ini);
     {
         // The Config folder belongs to root: nobody cannot write into it.
         testing_support::Unprivileged nobody;

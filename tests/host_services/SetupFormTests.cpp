@@ -103,7 +103,7 @@ TEST_F(SetupForm, SendXapMessageReplacesTheLastTwoCharactersOfTheUID)
     EXPECT_EQ(m.cls, "Audrey.Cmd");
     EXPECT_EQ(m.subAddress, "sub");
     EXPECT_EQ(m.data, body);
-    xap::state().xapUID = "F";
+    program.xapUID = "F";
     EXPECT_THROW(cb("SendXapMessage", "", "c", "s", body, "", "05"), vb::Error);
 }
 

@@ -48,8 +48,8 @@ protected:
     {
         std::filesystem::create_directories(dir / "Config");
         std::filesystem::create_directories(dir / "Data");
-        xap::state().baseFolder = dir.path();
-        xap::state().xapReady = false;
+        states.program.baseFolder = dir.path();
+        states.program.xapReady = false;
         shell::wireSubsystems(states.program, states.shellState, scripts);
         services::loadSetupForm(states.servicesState);
     }
@@ -80,7 +80,7 @@ protected:
     // Each test runs a program of its own: its plug-in, host, messages and steps go with it.
     testing_support::OwnProgramStates states;
     // After the states: it leaves the host registry it was installed in before they go.
-    services::HostScripts scripts;
+    services::HostScripts scripts{states.program};
 };
 
 } // namespace
@@ -161,7 +161,7 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeAreReportedOncePerAttempt)
         // Each case in a base folder of its own: a loaded library stays loaded.
         const std::string base = dir / ("case" + std::to_string(n++));
         std::filesystem::create_directories(base + "/Data");
-        xap::state().baseFolder = base;
+        states.program.baseFolder = base;
         if (c.library)
             std::filesystem::copy_file(built(c.library), base + "/hspi_Audrey.so");
         if (c.content)
@@ -201,7 +201,7 @@ TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
     EXPECT_NE(text.find("(attempt 5; the next in 600 s"), std::string::npos);
     // The failure of each attempt is the same record: written once, then counted.
     EXPECT_EQ(restartReports(), 1) << text;
-    xap::logFileWriter().flush();
+    states.program.log.flush();
     EXPECT_NE(log().find("message repeated 7 times: raruveViziva Restart Plugin 0 InitIO failed on purpose"),
               std::string::npos)
         << log();
@@ -245,7 +245,7 @@ TEST_F(PluginHostTest, WatchdogRecreatesAPlugInThatStopsAnswering)
     EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
     // "Restarting vynAudrey" went out as a log event (waiting, as the node is not ready).
     bool reported = false;
-    for (const xap::xapQueuedMessage& m : xap::PendingMessages())
+    for (const xap::xapQueuedMessage& m : states.program.pending)
         reported |= m.MsgData.find("Restarting vynAudrey") != std::string::npos;
     EXPECT_TRUE(reported);
 }
@@ -258,7 +258,7 @@ TEST_F(PluginHostTest, ExceptionsOfPlugInMembersStopAtTheBoundary)
     EXPECT_NO_THROW(shell::ReadMessage(raw, states.program, states.shellState));
     EXPECT_NE(calls().find("AudreyOnXapMessage(XapMessage)"), std::string::npos);
     bool reported = false;
-    for (const xap::xapQueuedMessage& m : xap::PendingMessages())
+    for (const xap::xapQueuedMessage& m : states.program.pending)
         reported |= m.MsgData.find("Readmessage") != std::string::npos && m.MsgData.find("a plug-in bug") != std::string::npos;
     EXPECT_TRUE(reported);
 }
@@ -304,14 +304,14 @@ TEST_F(PluginHostTest, ABaseFolderWithABackslashInItsNameIsUsedAsItIs)
     const std::string base = dir / "Home\\Tallis";
     dir.write("Home\\Tallis/Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=10.203.0.255\r\n");
     std::filesystem::copy_file(built("hspi_Recorder.so"), base + "/hspi_Audrey.so");
-    shell::readFoldersAndSettings(base, base + "/tallis");
-    EXPECT_EQ(xap::state().settings.broadcastAddress, "10.203.0.255"); // its own vynXap.ini is read
+    shell::readFoldersAndSettings(states.program, base, base + "/tallis");
+    EXPECT_EQ(states.program.settings.broadcastAddress, "10.203.0.255"); // its own vynXap.ini is read
     services::unloadSetupForm(states.servicesState);
     services::loadSetupForm(states.servicesState);
 
     shell::RestartPlugin(states.program, states.shellState); // the plug-in next to the program is found
     ASSERT_TRUE(host::HostedPlugin(states.hostRegistry));
-    xap::WriteLogFile("raruveViziva", "written");
+    xap::WriteLogFile(states.program, "raruveViziva", "written");
     EXPECT_NE(dir.read("Home\\Tallis/Data/raruveViziva.txt").find("raruveViziva written"), std::string::npos);
 
     // INI files named by the plug-in land in the Config folder under that base folder.

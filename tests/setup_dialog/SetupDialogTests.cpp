@@ -1,4 +1,5 @@
 #include "services/dialog/SetupDialog.h"
+#include "ini/IniState.h"
 #include "ini/IniTool.h"
 #include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
@@ -40,7 +41,8 @@ public:
     std::vector<vb::Ref<vb::Object>> pluginList;
     std::vector<std::pair<std::string, std::string>> menus;
     std::string interface;
-    services::IniTool settings;
+    services::IniState iniState;
+    services::IniTool settings{iniState};
     int debugMode = -1;
     int selectedPluginsCalls = 0;
     std::vector<std::string> created;
@@ -63,11 +65,14 @@ protected:
         context.folder = dir.path();
         audrey = pluginNamed("Audrey");
         context.pluginList = {audrey};
-        xap::state().xapReady = false; // error reports wait in the queue instead of going out
+        program.xapReady = false; // error reports wait in the queue instead of going out
     }
-    void TearDown() override { xap::PendingMessages().clear(); }
+    void TearDown() override { program.pending.clear(); }
 
     TempFolder dir;
+    // The dialog reports into a program of the test's own.
+    xap::ProgramState program;
+    xap::StateScope currentProgram{program};
     FakeContext context;
     vb::Ref<RecordingObject> audrey;
 };

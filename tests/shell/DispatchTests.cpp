@@ -58,9 +58,9 @@ protected:
 TEST_F(DispatchTest, RoleQueriesForApplicationOrAnyAreAnswered)
 {
     readMessage(message("Homeseer.Role", "", "Role.Query\n{\nRole=ANY\n}\n"));
-    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=Homeseer.Role\nsource=" + xap::state().xapSource +
+    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=Homeseer.Role\nsource=" + states.program.xapSource +
                                  "\n}\nRole.Notification\n{\nRole=Application\nPath=" + base / "tallis" + "\nForm=SetupForm\n}\n");
-    readMessage(message("homeseer.role", xap::state().xapSource, "role.query\n{\nrole=application\n}\n"));
+    readMessage(message("homeseer.role", states.program.xapSource, "role.query\n{\nrole=application\n}\n"));
     EXPECT_NE(nextMessage().find("Role.Notification"), std::string::npos);
 
     for (const std::string body : {"Role.Query\n{\nRole=Device\n}\n", "Other\n{\nRole=any\n}\n", "Role.Query\n{\nName=any\n}\n"})
@@ -71,8 +71,8 @@ TEST_F(DispatchTest, RoleQueriesForApplicationOrAnyAreAnswered)
 
 TEST_F(DispatchTest, EchoQueriesAreAnsweredToTheSender)
 {
-    readMessage(message("ZOR.Echo", xap::state().xapSource, "Echo.Query\n{\nQuery=Ping\n}\n"));
-    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=ZOR.Echo\nsource=" + xap::state().xapSource +
+    readMessage(message("ZOR.Echo", states.program.xapSource, "Echo.Query\n{\nQuery=Ping\n}\n"));
+    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=ZOR.Echo\nsource=" + states.program.xapSource +
                                  "\ntarget=acme.panel.hall\n}\nEcho.Response\n{\nResponse=ping\n}\n");
     readMessage(message("ZOR.Echo", "", "Echo.Other\n{\nQuery=Ping\n}\n"));
     readMessage(message("ZOR.Echo", "", "Echo.Query\n{\nQ=Ping\n}\n"));
@@ -81,7 +81,7 @@ TEST_F(DispatchTest, EchoQueriesAreAnsweredToTheSender)
 
 TEST_F(DispatchTest, EchoAnswersLowerCaseLettersOfEveryAlphabet)
 {
-    readMessage(message("ZOR.Echo", xap::state().xapSource, "Echo.Query\n{\nQuery=ÉTÉ À ΣΟΦΊΑ\n}\n"));
+    readMessage(message("ZOR.Echo", states.program.xapSource, "Echo.Query\n{\nQuery=ÉTÉ À ΣΟΦΊΑ\n}\n"));
     const std::string answer = nextMessage();
     EXPECT_NE(answer.find("\nResponse=été à σοφία\n"), std::string::npos) << answer;
 }
@@ -89,7 +89,7 @@ TEST_F(DispatchTest, EchoAnswersLowerCaseLettersOfEveryAlphabet)
 TEST_F(DispatchTest, OnlyMessagesForThisNodeOrNobodyReachThePlugIn)
 {
     readMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
-    readMessage(message("Audrey.Cmd", xap::state().xapSource + ":3", "body\n{\nn=2\n}\n"));
+    readMessage(message("Audrey.Cmd", states.program.xapSource + ":3", "body\n{\nn=2\n}\n"));
     readMessage(message("Audrey.Cmd", "vyn.>", "body\n{\nn=3\n}\n"));
     readMessage(message("Audrey.Cmd", "acme.other.node", "body\n{\nn=4\n}\n"));
     readMessage(message("ZOR.Echo", "acme.other.node", "Echo.Query\n{\nQuery=x\n}\n"));

@@ -39,11 +39,11 @@ protected:
         shell::ShellHooks& h = states.shellState.hooks;
         h.startup.initXap = [this] {
             steps.push_back("initXap");
-            shell::readFoldersAndSettings(base.path(), base / "tallis");
+            shell::readFoldersAndSettings(states.program, base.path(), base / "tallis");
         };
         h.startup.loadSetupForm = [this] {
             steps.push_back("loadSetupForm");
-            readyAtSetup = xap::state().xapReady;
+            readyAtSetup = states.program.xapReady;
         };
         h.startup.saveRunAsXapNode = record("saveRunAsXapNode");
         h.startup.restartPlugin = record("restartPlugin");

@@ -18,9 +18,9 @@ TEST_F(ShellTest, StartUpRunsItsStepsInOrder)
     EXPECT_EQ(form.watchdogTimer().interval(), 60000);
     EXPECT_TRUE(form.watchdogTimer().enabled());
     EXPECT_FALSE(form.blinkTimer().enabled());
-    EXPECT_TRUE(xap::state().startupComplete);
-    EXPECT_EQ(xap::state().xapSource, "vyn.Audrey." + xap::state().machineName);
-    EXPECT_EQ(xap::state().xapUID, "FF.0097:00");
+    EXPECT_TRUE(states.program.startupComplete);
+    EXPECT_EQ(states.program.xapSource, "vyn.Audrey." + states.program.machineName);
+    EXPECT_EQ(states.program.xapUID, "FF.0097:00");
     for (const char* folder : {"Config", "HTML", "Data"})
         EXPECT_TRUE(base.exists(folder)) << folder;
 
@@ -36,8 +36,8 @@ TEST_F(ShellTest, StartUpRunsItsStepsInOrder)
 TEST_F(ShellTest, MessagesLoggedBeforeTheNodeIsReadyGoOutFirst)
 {
     states.shellState.hooks.startup.initXap = [this] {
-        shell::readFoldersAndSettings(base.path(), base / "tallis");
-        xap::LogEvent("raruveViziva", "early");
+        shell::readFoldersAndSettings(states.program, base.path(), base / "tallis");
+        xap::LogEvent(states.program, "raruveViziva", "early");
     };
     ASSERT_TRUE(shell::Main(states.program, states.shellState));
     EXPECT_EQ(nextSent().rfind("xap-hbeat", 0), 0u);
@@ -51,7 +51,7 @@ TEST_F(ShellTest, AFailingStepStopsStartUpButNotTheProgram)
     EXPECT_TRUE(shell::Main(states.program, states.shellState));
     EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap", "loadSetupForm"}));
     EXPECT_FALSE(states.shellState.mainForm->watchdogTimer().enabled());
-    EXPECT_FALSE(xap::state().startupComplete);
+    EXPECT_FALSE(states.program.startupComplete);
     EXPECT_NE(log().find("raruveViziva Main Load "), std::string::npos);
     EXPECT_NE(log().find(" File not found\r\n"), std::string::npos);
     EXPECT_FALSE(shell::programEnded(states.shellState));
@@ -67,7 +67,7 @@ TEST_F(ShellTest, ANodeThatCannotBindEndsStartUp)
     EXPECT_EQ(states.shellState.mainForm->initError(), "xAP Init Error -1 occurred");
     EXPECT_EQ(log(), "raruveViziva xAP Init Error -1 occurred 0 \r\n");
     EXPECT_EQ(steps, (std::vector<std::string>{"clearX10CommandCodes", "initXap"}));
-    EXPECT_FALSE(xap::state().xapReady);
+    EXPECT_FALSE(states.program.xapReady);
     // Nothing was sent: no heartbeat, no report.
     EXPECT_EQ(nextSent(100), "");
 }
@@ -96,9 +96,9 @@ TEST_F(ShellTest, ExitShutsThePlugInDownThenSavesThroughTheStartObject)
     EXPECT_EQ(steps, (std::vector<std::string>{"shutdownPlugin", "releasePlugin", "unloadTray", "unloadSetupForm",
                                                "unloadPluginMenuDialog", "endEventLoop 0"}));
     EXPECT_EQ(states.shellState.mainForm->node(), nullptr);
-    EXPECT_EQ(xap::messageSender(), nullptr);
+    EXPECT_EQ(states.program.sender, nullptr);
     // Without its node nothing is sent: later reports wait instead of failing.
-    EXPECT_FALSE(xap::state().xapReady);
+    EXPECT_FALSE(states.program.xapReady);
     EXPECT_TRUE(shell::programEnded(states.shellState));
     EXPECT_EQ(shell::exitStatus(states.shellState), 0);
 }

@@ -17,8 +17,8 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories(dir / "Data");
-        xap::state().baseFolder = dir.path();
-        xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+        program.baseFolder = dir.path();
+        program.headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     }
 
     vb::Ref<XapMessage> parse(const std::string& text)

@@ -6,6 +6,7 @@
 #include "HostObject.h"
 
 #include "automation/Object.h"
+#include "xap/ProgramState.h"
 
 #include <functional>
 #include <string>
@@ -23,7 +24,11 @@ struct ExtraObject {
 
 // What the extra objects are made from; it outlives the script run.
 struct ExtraSources {
-    HeadlessHost host;
+    // The state of the program the headless host runs in; its log is flushed when it goes.
+    xap::ProgramState program;
+    // Current for the code that still looks the program up.
+    xap::StateScope currentProgram{program};
+    HeadlessHost host{program};
 };
 
 // The objects that come with the program (see ExtraObjects.cpp), made from `sources`.

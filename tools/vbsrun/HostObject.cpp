@@ -30,8 +30,10 @@ std::string PrintingSender::SendXap(const std::string& target, const std::string
     return {};
 }
 
-HeadlessHost::HeadlessHost()
-    : services_(xap::state(), registry_)
+HeadlessHost::HeadlessHost(xap::ProgramState& program)
+    : program_(program)
+    , services_(program, registry_)
+    , scripts_(program)
 {
 }
 
@@ -41,7 +43,7 @@ HeadlessHost::~HeadlessHost()
         return;
     hostObject_.reset();
     services::unloadSetupForm(services_);
-    xap::setMessageSender(nullptr);
+    xap::setMessageSender(program_, nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -55,11 +57,11 @@ vb::Ref<vb::Object> HeadlessHost::hostObject()
         return nullptr;
     folder_ = pattern;
 
-    xap::InitXapAt(pattern, pattern + "/vbsrun");
-    xap::state().xapSource = "vyn.Audrey." + xap::state().machineName;
-    xap::state().xapUID = "FF.0097:00";
-    xap::setMessageSender(&sender_);
-    xap::state().xapReady = true;
+    xap::InitXapAt(program_, pattern, pattern + "/vbsrun");
+    program_.xapSource = "vyn.Audrey." + program_.machineName;
+    program_.xapUID = "FF.0097:00";
+    xap::setMessageSender(program_, &sender_);
+    program_.xapReady = true;
     scripts_.install(registry_);
     vb::Ref<services::Setup> setup = services::loadSetupForm(services_);
     hostObject_ = setup->GetHSIface();

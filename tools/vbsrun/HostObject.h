@@ -24,7 +24,8 @@ public:
 // The headless host: made on first use, unloaded and its folder removed when it goes.
 class HeadlessHost {
 public:
-    HeadlessHost();
+    // The host of `program`, which outlives it.
+    explicit HeadlessHost(xap::ProgramState& program);
     ~HeadlessHost();
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
@@ -33,6 +34,7 @@ public:
     vb::Ref<vb::Object> hostObject();
 
 private:
+    xap::ProgramState& program_;
     PrintingSender sender_;
     // The host's registry and services, handed to the Setup form and the script service.
     host::HostRegistry registry_;

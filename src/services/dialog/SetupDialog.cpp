@@ -28,7 +28,7 @@ namespace {
 template <class Body>
 void guarded(const char* label, Body&& body)
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, label, std::forward<Body>(body));
+    vb::trap(xap::logEventReporter(xap::state()), xap::kProgramName, label, std::forward<Body>(body));
 }
 
 QString qs(const std::string& s)

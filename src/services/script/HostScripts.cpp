@@ -15,7 +15,10 @@ namespace {
 constexpr std::int32_t kScriptTimeoutMs = 90000;
 }
 
-HostScripts::HostScripts() = default;
+HostScripts::HostScripts(xap::ProgramState& program)
+    : program_(program)
+{
+}
 
 HostScripts::~HostScripts()
 {
@@ -68,7 +71,7 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
         std::optional<platform::StallWatchdog::BoundedWork> bounded;
         if (allowance_)
             bounded.emplace(*allowance_, kScriptTimeoutMs / 1000 + 5);
-        ScriptFile script(engine());
+        ScriptFile script(engine(), program_);
         script.Add(scriptFile, key);
         result = script.Run(function, param);
     }

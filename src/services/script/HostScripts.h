@@ -19,11 +19,17 @@ namespace vbscript {
 class ScriptControl;
 }
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace services {
 
 class HostScripts final : public host::ScriptService {
 public:
-    HostScripts();
+    // The scripts of `program` (it outlives them): their files are in its base folder and
+    // their failures go to its log.
+    explicit HostScripts(xap::ProgramState& program);
     // Uninstalls itself first when it is the host's script service.
     ~HostScripts() override;
     HostScripts(const HostScripts&) = delete;
@@ -48,6 +54,7 @@ public:
 private:
     std::string nextModuleKey();
 
+    xap::ProgramState& program_;
     std::unique_ptr<vbscript::ScriptControl> engine_;
     platform::BoundedWorkAllowance* allowance_ = nullptr;
     host::HostRegistry* installedIn_ = nullptr;

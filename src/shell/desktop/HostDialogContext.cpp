@@ -12,8 +12,9 @@
 
 namespace shell {
 
-HostDialogContext::HostDialogContext(const xap::ProgramState& program, ShellState& shell, PluginFactory factory)
-    : shell_(shell)
+HostDialogContext::HostDialogContext(xap::ProgramState& program, ShellState& shell, PluginFactory factory)
+    : program_(program)
+    , shell_(shell)
     , factory_(factory ? std::move(factory) : PluginFactory([&program, &shell](const std::string& className) {
           return shell::createPluginObject(className, program, shell);
       }))
@@ -56,8 +57,8 @@ services::IniTool& HostDialogContext::settingsStore()
         return setup->settingsStore();
     }
     if (!detachedStore_) {
-        detachedStore_ = std::make_unique<services::IniTool>();
-        detachedStore_->Load(platform::joinPath(xap::state().baseFolder, "Config/Settings.ini"));
+        detachedStore_ = std::make_unique<services::IniTool>(program_.ini);
+        detachedStore_->Load(platform::joinPath(program_.baseFolder, "Config/Settings.ini"));
     }
     return *detachedStore_;
 }
@@ -81,7 +82,7 @@ vb::Ref<vb::Object> HostDialogContext::createPluginObject(const std::string& cla
 
 std::string HostDialogContext::baseFolder()
 {
-    return xap::state().baseFolder;
+    return program_.baseFolder;
 }
 
 } // namespace shell

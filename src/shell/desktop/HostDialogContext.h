@@ -21,9 +21,10 @@ class HostDialogContext final : public services::SetupDialogContext {
 public:
     using PluginFactory = std::function<vb::Ref<vb::Object>(const std::string& className)>;
 
-    // The context of the program whose states are given (they outlive it). Without a
-    // factory, plug-in objects come from that program's plug-in host.
-    HostDialogContext(const xap::ProgramState& program, ShellState& shell, PluginFactory factory = {});
+    // The context of the program whose states are given (they outlive it): its base
+    // folder, INI state, setup form and host. Without a factory, plug-in objects come
+    // from that program's plug-in host.
+    HostDialogContext(xap::ProgramState& program, ShellState& shell, PluginFactory factory = {});
 
     std::vector<vb::Ref<vb::Object>> plugins() override;
     std::vector<std::pair<std::string, std::string>> menuCallbacks() override;
@@ -38,6 +39,7 @@ public:
     std::string baseFolder() override;
 
 private:
+    xap::ProgramState& program_;
     ShellState& shell_;
     PluginFactory factory_;
     std::unique_ptr<services::IniTool> detachedStore_;
