@@ -176,8 +176,8 @@ void AutomationService::start()
     }
     platform::bus::AutomationBus& bus = *bus_;
     bus.bridge().setMemberNotes(automationMemberNotes());
-    bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
-    bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
+    bus.exportObject(QStringLiteral("Application"), [this] { return createPublicObject("Application", program_); });
+    bus.exportObject(QStringLiteral("FRH"), [this] { return createPublicObject("FRH", program_); });
     bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
     // The host's own lists, so that one-shot clients can follow them too.
     bus.exportObject(QStringLiteral("DeviceList"), [] { return vb::Ref<vb::Object>(host::state().deviceListRef()); });

@@ -22,18 +22,24 @@ namespace shell {
 namespace {
 
 template <class T>
-vb::Ref<vb::Object> createNew()
+vb::Ref<vb::Object> createNew(xap::ProgramState&)
 {
     return vb::make<T>();
 }
 
-vb::Ref<vb::Object> hostObject()
+// A message is built with its program's header and logs its parse failures there.
+vb::Ref<vb::Object> createMessage(xap::ProgramState& program)
+{
+    return vb::make<xap::XapMessage>(program);
+}
+
+vb::Ref<vb::Object> hostObject(xap::ProgramState&)
 {
     host::HostState* s = host::loadedState();
     return s ? vb::Ref<vb::Object>(s->hostObject) : nullptr;
 }
 
-vb::Ref<vb::Object> frhObject()
+vb::Ref<vb::Object> frhObject(xap::ProgramState&)
 {
     return startObject();
 }
@@ -48,7 +54,7 @@ constexpr std::array kClasses = {
     PublicClass{"CustomStatus", &createNew<host::CustomStatus>},
     PublicClass{"objcb", &createNew<objcb>},
     PublicClass{"FRH", &frhObject},
-    PublicClass{"XapMessage", &createNew<xap::XapMessage>},
+    PublicClass{"XapMessage", &createMessage},
 };
 
 } // namespace
@@ -58,18 +64,19 @@ std::span<const PublicClass> publicClasses()
     return kClasses;
 }
 
-vb::Ref<vb::Object> createPublicObject(std::string_view name)
+vb::Ref<vb::Object> createPublicObject(std::string_view name, xap::ProgramState& program)
 {
     for (const PublicClass& c : kClasses)
         if (c.name == name)
-            return c.create();
+            return c.create(program);
     return nullptr;
 }
 
-void registerPublicClasses(vbscript::LibraryState& library)
+void registerPublicClasses(vbscript::LibraryState& library, xap::ProgramState& program)
 {
     for (const PublicClass& c : kClasses)
-        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name), c.create);
+        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name),
+                               [create = c.create, &program] { return create(program); });
 }
 
 } // namespace shell

@@ -11,26 +11,31 @@ class LibraryState;
 #include <span>
 #include <string_view>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
 
 inline constexpr std::string_view kTypeLibrary = "raruveViziva";
 
 struct PublicClass {
     std::string_view name;
-    // A new object of the class; for Application and FRH the program's one instance
-    // (null while it does not exist).
-    vb::Ref<vb::Object> (*create)();
+    // A new object of the class for `program`; for Application and FRH the program's one
+    // instance (null while it does not exist).
+    vb::Ref<vb::Object> (*create)(xap::ProgramState& program);
 };
 
 // The public classes in the type library's order.
 std::span<const PublicClass> publicClasses();
 
-// A new object of the public class `name` (the one instance for Application and FRH),
-// or null when there is no such class or no such instance yet.
-vb::Ref<vb::Object> createPublicObject(std::string_view name);
+// A new object of the public class `name` for `program` (the one instance for
+// Application and FRH), or null when there is no such class or no such instance yet.
+vb::Ref<vb::Object> createPublicObject(std::string_view name, xap::ProgramState& program);
 
 // Makes every public class creatable by its ProgID ("raruveViziva.DeviceClass") in the
-// scripts of the engine `library` belongs to.
-void registerPublicClasses(vbscript::LibraryState& library);
+// scripts of the engine `library` belongs to; what they create belongs to `program`,
+// which outlives the engine.
+void registerPublicClasses(vbscript::LibraryState& library, xap::ProgramState& program);
 
 } // namespace shell

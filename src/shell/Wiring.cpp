@@ -30,7 +30,7 @@ void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::Hos
     // writes its text to the log file.
     scripts.install();
     vbscript::LibraryState& library = scripts.engine().library();
-    registerPublicClasses(library);
+    registerPublicClasses(library, program);
     program.ini.noticeWriter = [&program](std::string_view text) { writeStateNotice(program, text); };
     library.setHeadlessTextSink([&program](const std::string& text) { xap::WriteLogFile(program, "MsgBox", text); });
 

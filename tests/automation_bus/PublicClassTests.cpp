@@ -5,6 +5,7 @@
 #include "automation/Dictionary.h"
 #include "automation/Error.h"
 #include "vbscript/builtins/Builtins.h"
+#include "xap/ProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,10 @@ namespace {
 
 TEST(PublicClasses, EveryCreatableClassIsCreatedAfreshByItsProgId)
 {
+    xap::ProgramState program;
     vbscript::LibraryState library;
     vbscript::LibraryState otherEngine;
-    shell::registerPublicClasses(library);
+    shell::registerPublicClasses(library, program);
     for (const char* name : {"DeviceClass", "clsString", "EventClass", "condition", "devFunc", "CustomStatus", "objcb",
                              "XapMessage"}) {
         vb::Ref<vb::Object> a = vbscript::createObjectByProgId(library, std::string("raruveViziva.") + name);

@@ -52,14 +52,22 @@ public:
     }
 };
 
+// The fuzzer's program, current for the whole run (the Setup form finds it so).
+xap::ProgramState& program()
+{
+    static xap::ProgramState state;
+    static xap::StateScope current(state);
+    return state;
+}
+
 const std::string& folder()
 {
     static const std::string path = [] {
         const std::string made = fuzz_support::makeFolder("devices");
         static NoSender sender;
-        xap::InitXapAt(xap::state(), made, made + "/tallis");
-        xap::state().sender = &sender;
-        xap::state().xapReady = true;
+        xap::InitXapAt(program(), made, made + "/tallis");
+        program().sender = &sender;
+        program().xapReady = true;
         return made;
     }();
     return path;
@@ -124,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = base + "/Config/vynTallis.ini";
     std::remove(file.c_str());
     std::remove((file + "_bck").c_str());
-    xap::state().pending.clear();
+    program().pending.clear();
 
     services::loadSetupForm();
     std::set<std::string> codes;
@@ -165,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     services::unloadSetupForm();
     const std::string once = readAll(file);
-    xap::state().pending.clear();
+    program().pending.clear();
     services::loadSetupForm();
     const std::vector<Seen> after = look();
     std::string listed;
@@ -185,6 +193,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     services::unloadSetupForm();
     check(readAll(file) == once, "a second stop wrote another file:\n" + once + "\n---\n" + readAll(file));
-    xap::state().pending.clear();
+    program().pending.clear();
     return 0;
 }

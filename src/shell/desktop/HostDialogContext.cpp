@@ -7,6 +7,7 @@
 #include "host/PluginRegistry.h"
 #include "platform/FileSystem.h"
 #include "services/Setup.h"
+#include "xap/Logging.h"
 #include "xap/ProgramState.h"
 
 namespace shell {
@@ -80,6 +81,11 @@ vb::Ref<vb::Object> HostDialogContext::createPluginObject(const std::string& cla
 std::string HostDialogContext::baseFolder()
 {
     return program_.baseFolder;
+}
+
+const vb::Reporter& HostDialogContext::failureReporter()
+{
+    return xap::logEventReporter(program_);
 }
 
 } // namespace shell
