@@ -50,11 +50,6 @@ void SendRoleNotification(xap::ProgramState& program)
                  xap::itemList({{"Role", "Application"}, {"Path", program.programPath}, {"Form", "SetupForm"}}), "", "");
 }
 
-void SendRoleNotification()
-{
-    SendRoleNotification(xap::state());
-}
-
 void SendEchoResponse(xap::ProgramState& program, const std::string& target, const std::string& query)
 {
     xap::SendXap(program, target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", vb::lowerCase(query)}}), "", "");

@@ -29,7 +29,6 @@ void setInboundObserver(InboundObserver observer);
 
 // The answers to the two service queries.
 void SendRoleNotification(xap::ProgramState& program);
-void SendRoleNotification();
 void SendEchoResponse(xap::ProgramState& program, const std::string& target, const std::string& query);
 
 } // namespace shell
