@@ -1,7 +1,7 @@
 // What the INI store keeps for one running program: who hears what it cannot read or
 // write, who hears state notices, and the save failures counted per file until it is
-// saved again. The program state owns one and makes it current with its own scope;
-// processes without a program state use a default one.
+// saved again. The program state owns one and hands it to the program's stores
+// (IniTool) and to the calls that count saves.
 #pragma once
 
 #include "IniTool.h"
@@ -33,7 +33,8 @@ struct IniState {
     const char* savePlural = "saves"; // what a save is called now (SaveKindScope)
 };
 
-// The current program's INI state.
+// The current program's INI state, for the host registry's shared store, which is not
+// handed its program yet.
 IniState& iniState();
 
 // Makes a state current for its lifetime, then the previous one again.

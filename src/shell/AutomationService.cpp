@@ -174,10 +174,11 @@ void AutomationService::start()
     }
     platform::bus::AutomationBus& bus = *bus_;
     bus.bridge().setMemberNotes(automationMemberNotes());
+    xap::ProgramState& program = program_;
     ShellState& shell = shell_;
     host::HostRegistry& registry = shell_.host;
-    bus.exportObject(QStringLiteral("Application"), [&shell] { return createPublicObject(shell, "Application"); });
-    bus.exportObject(QStringLiteral("FRH"), [&shell] { return createPublicObject(shell, "FRH"); });
+    bus.exportObject(QStringLiteral("Application"), [&program, &shell] { return createPublicObject(program, shell, "Application"); });
+    bus.exportObject(QStringLiteral("FRH"), [&program, &shell] { return createPublicObject(program, shell, "FRH"); });
     bus.exportObject(QStringLiteral("Setup"), [&shell] { return vb::Ref<vb::Object>(services::setupForm(shell.services)); });
     // The host's own lists, so that one-shot clients can follow them too.
     bus.exportObject(QStringLiteral("DeviceList"), [&registry] { return vb::Ref<vb::Object>(host::state(registry).deviceListRef()); });

@@ -23,18 +23,24 @@ namespace shell {
 namespace {
 
 template <class T>
-vb::Ref<vb::Object> createNew(ShellState&)
+vb::Ref<vb::Object> createNew(xap::ProgramState&, ShellState&)
 {
     return vb::make<T>();
 }
 
-vb::Ref<vb::Object> hostObject(ShellState& shell)
+// A message is built with its program's header and logs its parse failures there.
+vb::Ref<vb::Object> createMessage(xap::ProgramState& program, ShellState&)
+{
+    return vb::make<xap::XapMessage>(program);
+}
+
+vb::Ref<vb::Object> hostObject(xap::ProgramState&, ShellState& shell)
 {
     host::HostState* s = host::loadedState(shell.host);
     return s ? vb::Ref<vb::Object>(s->hostObject) : nullptr;
 }
 
-vb::Ref<vb::Object> frhObject(ShellState& shell)
+vb::Ref<vb::Object> frhObject(xap::ProgramState&, ShellState& shell)
 {
     return startObject(shell);
 }
@@ -49,7 +55,7 @@ constexpr std::array kClasses = {
     PublicClass{"CustomStatus", &createNew<host::CustomStatus>},
     PublicClass{"objcb", &createNew<objcb>},
     PublicClass{"FRH", &frhObject},
-    PublicClass{"XapMessage", &createNew<xap::XapMessage>},
+    PublicClass{"XapMessage", &createMessage},
 };
 
 } // namespace
@@ -59,19 +65,19 @@ std::span<const PublicClass> publicClasses()
     return kClasses;
 }
 
-vb::Ref<vb::Object> createPublicObject(ShellState& shell, std::string_view name)
+vb::Ref<vb::Object> createPublicObject(xap::ProgramState& program, ShellState& shell, std::string_view name)
 {
     for (const PublicClass& c : kClasses)
         if (c.name == name)
-            return c.create(shell);
+            return c.create(program, shell);
     return nullptr;
 }
 
-void registerPublicClasses(vbscript::LibraryState& library, ShellState& shell)
+void registerPublicClasses(vbscript::LibraryState& library, xap::ProgramState& program, ShellState& shell)
 {
     for (const PublicClass& c : kClasses)
         library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name),
-                               [create = c.create, &shell] { return create(shell); });
+                               [create = c.create, &program, &shell] { return create(program, shell); });
 }
 
 } // namespace shell

@@ -28,7 +28,7 @@ void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::Hos
     services::ServicesState& services = shell.services;
     scripts.install(registry);
     vbscript::LibraryState& library = scripts.engine().library();
-    registerPublicClasses(library, shell);
+    registerPublicClasses(library, program, shell);
     program.ini.noticeWriter = [&program](std::string_view text) { writeStateNotice(program, text); };
     library.setHeadlessTextSink([&program](const std::string& text) { xap::WriteLogFile(program, "MsgBox", text); });
 

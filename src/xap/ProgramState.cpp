@@ -2,8 +2,6 @@
 
 #include "Logging.h"
 
-#include <cstdlib>
-
 namespace xap {
 
 ProgramState::ProgramState()
@@ -15,13 +13,6 @@ ProgramState::ProgramState()
 ProgramState::~ProgramState()
 {
     log.flush();
-}
-
-void ProgramState::madeDefault(ProgramState& state)
-{
-    // The at-exit handler takes no argument: it finds the default state here.
-    static ProgramState* const defaultState = &state;
-    std::atexit([] { defaultState->log.flush(); });
 }
 
 ProgramState& state()

@@ -1,7 +1,9 @@
 // The state one running program keeps below the shell: where it runs, the node's
 // settings and identity, its log, the messages waiting for the node and the node that
-// sends them. The program's instance object owns one and makes it current for the
-// code below it; tools and tests that create no instance use a default one.
+// sends them. The program's instance object owns one and hands it down: every
+// function and object below the shell that logs, sends or reads the node's identity
+// is given the state it works for. Tools and tests own theirs the same way. A state
+// flushes its log when it goes, so each process keeps its own until it ends.
 #pragma once
 
 #include "LogFileWriter.h"
@@ -62,15 +64,12 @@ struct ProgramState {
     vb::Reporter logEventReporter;
     vb::Reporter writeLogFileReporter;
 
-    // The INI store's reporting and save-failure counts; current with this state.
+    // The INI store's reporting and save-failure counts, handed to the program's stores.
     services::IniState ini;
-
-    // Called once on the default state (base/Current.h): repeats still being counted
-    // when the process ends are reported then.
-    static void madeDefault(ProgramState& state);
 };
 
-// The current program's state.
+// The current program's state, for the shell's no-argument entry points, the Setup
+// form's loader and the plug-in registry, which are not handed their program yet.
 ProgramState& state();
 
 // Makes `state` and its INI state current for its lifetime, then the previous ones again.

@@ -77,11 +77,6 @@ XapMessage::XapMessage(ProgramState& program)
 {
 }
 
-XapMessage::XapMessage()
-    : program_(state())
-{
-}
-
 std::int16_t XapMessage::AddHeader()
 {
     vb::trap(writeLogFileReporter(program_), "Message AddHeader", "", [&] {

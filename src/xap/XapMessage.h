@@ -30,9 +30,6 @@ public:
     // A message of `program`: its header takes the program's prefix, and a failed parse
     // is written to the program's log file.
     explicit XapMessage(ProgramState& program);
-    // A message created by a script's CreateObject, whose factory is handed no program:
-    // it belongs to the current one.
-    XapMessage();
 
     // Building: set the header fields, AddHeader, then AddSection/AddItem, then ToXap.
     std::int16_t AddHeader();

@@ -6,11 +6,15 @@
 #include "host/HostState.h"
 #include "support/OwnProgramStates.h"
 
+#include "automation/Conversions.h"
 #include "automation/Dictionary.h"
 #include "automation/Error.h"
 #include "vbscript/builtins/Builtins.h"
+#include "xap/ProgramState.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -19,7 +23,7 @@ TEST(PublicClasses, EveryCreatableClassIsCreatedAfreshByItsProgId)
     testing_support::OwnProgramStates states;
     vbscript::LibraryState library;
     vbscript::LibraryState otherEngine;
-    shell::registerPublicClasses(library, states.shellState);
+    shell::registerPublicClasses(library, states.program, states.shellState);
     for (const char* name : {"DeviceClass", "clsString", "EventClass", "condition", "devFunc", "CustomStatus", "objcb",
                              "XapMessage"}) {
         vb::Ref<vb::Object> a = vbscript::createObjectByProgId(library, std::string("raruveViziva.") + name);
@@ -46,8 +50,8 @@ TEST(PublicClasses, EachEngineCreatesTheSingleInstancesOfItsOwnProgram)
     testing_support::OwnProgramStates second;
     vbscript::LibraryState firstEngine;
     vbscript::LibraryState secondEngine;
-    shell::registerPublicClasses(firstEngine, first.shellState);
-    shell::registerPublicClasses(secondEngine, second.shellState);
+    shell::registerPublicClasses(firstEngine, first.program, first.shellState);
+    shell::registerPublicClasses(secondEngine, second.program, second.shellState);
     for (testing_support::OwnProgramStates* program : {&first, &second})
         host::createState(program->hostRegistry).hostObject = host::Application::create(program->program, program->hostRegistry);
 
@@ -58,7 +62,16 @@ TEST(PublicClasses, EachEngineCreatesTheSingleInstancesOfItsOwnProgram)
     EXPECT_EQ(secondApp.get(), host::state(second.hostRegistry).hostObject.get());
     EXPECT_NE(firstApp.get(), secondApp.get());
     // The same, asked by name as the bus service asks.
-    EXPECT_EQ(shell::createPublicObject(second.shellState, "Application").get(), secondApp.get());
+    EXPECT_EQ(shell::createPublicObject(second.program, second.shellState, "Application").get(), secondApp.get());
+    // A message a script creates is built with its own program's header.
+    first.program.headerPrefix = "first-header\n";
+    second.program.headerPrefix = "second-header\n";
+    for (auto [engine, prefix] : {std::pair{&firstEngine, "first-header\n"}, std::pair{&secondEngine, "second-header\n"}}) {
+        const vb::Ref<vb::Object> message = vbscript::createObjectByProgId(*engine, "raruveViziva.XapMessage");
+        ASSERT_TRUE(message);
+        vb::call(*message, "AddHeader");
+        EXPECT_EQ(vb::CStr(vb::call(*message, "ToXap")).rfind(prefix, 0), 0u) << prefix;
+    }
 
     // Once the second program's host is unloaded, its engine has no host object to
     // give, while the first program's still does.

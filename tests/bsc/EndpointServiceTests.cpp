@@ -64,7 +64,7 @@ protected:
     }
     bool receive(const std::string& text)
     {
-        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>();
+        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>(program);
         message->fromXap(text);
         return service->handle(*message);
     }

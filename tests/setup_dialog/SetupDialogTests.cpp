@@ -1,6 +1,7 @@
 #include "services/dialog/SetupDialog.h"
 #include "ini/IniState.h"
 #include "ini/IniTool.h"
+#include "xap/Logging.h"
 #include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
@@ -37,6 +38,10 @@ public:
         return vb::make<RecordingObject>();
     }
     std::string baseFolder() override { return folder; }
+    const vb::Reporter& failureReporter() override { return xap::logEventReporter(program); }
+
+    // The dialog reports into a program of the test's own.
+    xap::ProgramState program;
 
     std::vector<vb::Ref<vb::Object>> pluginList;
     std::vector<std::pair<std::string, std::string>> menus;
@@ -65,14 +70,11 @@ protected:
         context.folder = dir.path();
         audrey = pluginNamed("Audrey");
         context.pluginList = {audrey};
-        program.xapReady = false; // error reports wait in the queue instead of going out
+        context.program.xapReady = false; // error reports wait in the queue instead of going out
     }
-    void TearDown() override { program.pending.clear(); }
+    void TearDown() override { context.program.pending.clear(); }
 
     TempFolder dir;
-    // The dialog reports into a program of the test's own.
-    xap::ProgramState program;
-    xap::StateScope currentProgram{program};
     FakeContext context;
     vb::Ref<RecordingObject> audrey;
 };

@@ -8,6 +8,7 @@
 #include "host/PluginRegistry.h"
 #include "platform/FileSystem.h"
 #include "services/Setup.h"
+#include "xap/Logging.h"
 #include "xap/ProgramState.h"
 
 namespace shell {
@@ -83,6 +84,11 @@ vb::Ref<vb::Object> HostDialogContext::createPluginObject(const std::string& cla
 std::string HostDialogContext::baseFolder()
 {
     return program_.baseFolder;
+}
+
+const vb::Reporter& HostDialogContext::failureReporter()
+{
+    return xap::logEventReporter(program_);
 }
 
 } // namespace shell

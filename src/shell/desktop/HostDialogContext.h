@@ -37,6 +37,7 @@ public:
     void getSelectedPlugins(std::string& interfaceName) override;
     vb::Ref<vb::Object> createPluginObject(const std::string& className) override;
     std::string baseFolder() override;
+    const vb::Reporter& failureReporter() override;
 
 private:
     xap::ProgramState& program_;
