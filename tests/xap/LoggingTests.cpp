@@ -47,9 +47,9 @@ protected:
         program.pending.clear();
     }
     TempFolder dir;
-    // Each test sends through a program state of its own (its queue, limiter and sender).
+    // Each test sends through a program state of its own (its queue, limiter and
+    // sender), handed to every call; none is made current.
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
     RecordingSender sender;
     xap::TokenBucket::Clock::time_point now = xap::TokenBucket::Clock::time_point{} + std::chrono::hours(1);
 };

@@ -24,8 +24,8 @@ bool waitFor(Done done)
 
 class ReportObserverTest : public ::testing::Test {
 protected:
+    // Handed to every call; none is made current.
     xap::ProgramState program_;
-    xap::StateScope current_{program_};
 };
 
 TEST_F(ReportObserverTest, ObserversAreToldInOrderUntilRemovedAndHandlesStayTheirs)
