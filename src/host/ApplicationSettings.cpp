@@ -70,7 +70,7 @@ std::string Application::iniFilePath(const xap::ProgramState& program, std::stri
 services::IniTool& Application::loadSharedIni(const std::string& fileName)
 {
     HostState& s = hostState();
-    services::IniTool& store = s.iniStore();
+    services::IniTool& store = s.iniStore(program_.ini);
     // The name is compared as given: another spelling of the same file loads it again.
     if (fileName != s.sharedIniFile) {
         // Until a load succeeds the store holds no file: a file that cannot be read is

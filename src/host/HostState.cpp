@@ -42,10 +42,10 @@ void HostState::releaseLists()
     eventList_.reset();
 }
 
-services::IniTool& HostState::iniStore()
+services::IniTool& HostState::iniStore(services::IniState& ini)
 {
     if (!sharedIni)
-        sharedIni = std::make_unique<services::IniTool>(services::iniState());
+        sharedIni = std::make_unique<services::IniTool>(ini);
     return *sharedIni;
 }
 

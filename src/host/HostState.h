@@ -89,8 +89,9 @@ public:
     vb::Ref<vb::Collection> eventListRef();
     void releaseLists();
 
-    // The shared INI store, created on first use.
-    services::IniTool& iniStore();
+    // The shared INI store, created on first use with the INI state `ini` of the
+    // program it serves (which outlives it).
+    services::IniTool& iniStore(services::IniState& ini);
 
 private:
     vb::Ref<vb::Collection> deviceList_;

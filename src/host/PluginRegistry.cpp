@@ -36,10 +36,10 @@ std::string& InterfaceName(HostRegistry& registry)
     return registry.interfaceName;
 }
 
-vb::Variant AcceptMenuCallbacks(HostRegistry& registry, const std::string& sInterface, const std::string& sTitle,
-                                const std::string& sDisplay)
+vb::Variant AcceptMenuCallbacks(xap::ProgramState& program, HostRegistry& registry, const std::string& sInterface,
+                                const std::string& sTitle, const std::string& sDisplay)
 {
-    vb::trap(xap::logEventReporter(xap::state()), xap::kProgramName, "AcceptMenuCallbacks", [&] {
+    vb::trap(xap::logEventReporter(program), xap::kProgramName, "AcceptMenuCallbacks", [&] {
         const std::string key = sInterface + "~" + sTitle;
         vb::Ref<vb::Dictionary>& menus = registry.menuCallbacks;
         if (!menus)
@@ -49,7 +49,7 @@ vb::Variant AcceptMenuCallbacks(HostRegistry& registry, const std::string& sInte
             menus->Add(keyValue, vb::Variant(sDisplay));
         const HostState* state = loadedState(registry);
         if (state && state->debugModeSetting == 1)
-            xap::LogEvent(xap::state(), std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
+            xap::LogEvent(program, std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
     });
     return vb::Variant(std::string());
 }

@@ -12,6 +12,10 @@
 
 #include <string>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace host {
 
 struct HostRegistry;
@@ -33,9 +37,10 @@ std::string& InterfaceName(HostRegistry& registry);
 
 // Records one menu registration (the first display text of a key wins) and always
 // returns the empty text. With the host's debug mode at 1 every registration is reported
-// as "Accepting Callback " + key; a failure is reported as "AcceptMenuCallbacks".
-vb::Variant AcceptMenuCallbacks(HostRegistry& registry, const std::string& sInterface, const std::string& sTitle,
-                                const std::string& sDisplay);
+// as "Accepting Callback " + key; a failure is reported as "AcceptMenuCallbacks" (both
+// in `program`'s log).
+vb::Variant AcceptMenuCallbacks(xap::ProgramState& program, HostRegistry& registry, const std::string& sInterface,
+                                const std::string& sTitle, const std::string& sDisplay);
 
 // Drops the plug-in object and the collection (host shutdown).
 void releaseHostedPlugins(HostRegistry& registry);

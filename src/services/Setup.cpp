@@ -275,12 +275,12 @@ vb::Ref<vb::Object> Setup::GetHSIface()
 
 void Setup::RegisterMenu(const std::string& sInterface, const std::string& sTitle)
 {
-    host::AcceptMenuCallbacks(registry_, sInterface, sTitle, sInterface);
+    host::AcceptMenuCallbacks(program_, registry_, sInterface, sTitle, sInterface);
 }
 
 void Setup::RegisterMenuEx(const std::string& sInterface, const std::string& sTitle, const std::string& sDisplay)
 {
-    host::AcceptMenuCallbacks(registry_, sInterface, sTitle, sDisplay);
+    host::AcceptMenuCallbacks(program_, registry_, sInterface, sTitle, sDisplay);
 }
 
 void Setup::UnRegisterAllMenus(const vb::Variant&) { }
