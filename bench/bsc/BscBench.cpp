@@ -71,7 +71,6 @@ public:
     // The bench's own program state, and the host's registry and services: made before
     // and gone after the endpoints.
     xap::ProgramState program_;
-    xap::StateScope currentProgram_{program_}; // for the code that still looks it up
     host::HostRegistry registry_;
     services::ServicesState services_;
     std::unique_ptr<bsc::EndpointService> service;

@@ -88,10 +88,9 @@ public:
     }
 
 private:
-    // The bench's own program state (current for the code that still looks it up), and
-    // the host's registry and services state made with it.
+    // The bench's own program state, and the host's registry and services state made
+    // with it.
     xap::ProgramState program_;
-    xap::StateScope currentProgram_{program_};
     std::string folder_;
     host::HostRegistry registry_;
     services::ServicesState services_;

@@ -55,7 +55,6 @@ int main(int argc, char** argv)
         std::filesystem::create_directories(base + "/" + folder);
     std::ofstream(base + "/Scripts/cb.vbs") << "Dim seen\r\nFunction OnChange(p)\r\n seen = p & \"!\"\r\n OnChange = Len(seen)\r\nEnd Function\r\n";
     xap::ProgramState program;
-    xap::StateScope currentProgram(program); // for the code that still looks it up
     program.baseFolder = base;
     program.xapReady = false;
     host::HostRegistry registry;

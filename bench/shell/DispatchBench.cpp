@@ -63,10 +63,8 @@ struct HostFixture {
         program.sender = nullptr;
         std::filesystem::remove_all(base);
     }
-    // The bench's own program state (current for the code that still looks it up) and
-    // the states made with it.
+    // The bench's own program state and the states made with it.
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
     host::HostRegistry registry;
     services::ServicesState services{program, registry};
     shell::ShellState shell{services};

@@ -7,8 +7,6 @@
 #include "IniTool.h"
 #include "StateNotices.h"
 
-#include "base/Current.h"
-
 #include <cstddef>
 #include <map>
 #include <string>
@@ -32,12 +30,5 @@ struct IniState {
     std::map<std::string, SaveEpisode> saveEpisodes; // by path
     const char* savePlural = "saves"; // what a save is called now (SaveKindScope)
 };
-
-// The current program's INI state, for the host registry's shared store, which is not
-// handed its program yet.
-IniState& iniState();
-
-// Makes a state current for its lifetime, then the previous one again.
-using IniScope = tallis::Current<IniState>::Scope;
 
 } // namespace services

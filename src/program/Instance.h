@@ -7,8 +7,8 @@
 // (services::ServicesState), the shell's steps with the main form and the start
 // object (shell::ShellState), the application object, the bus service, the
 // safeguards, the system's stop requests, the desktop face and the BSC endpoints.
-// The host registry and the services and shell states are handed to what uses them,
-// so nothing below reaches them as the current ones.
+// Every state is handed to what uses them; nothing below reaches a current one, so two
+// instances in one process share none of them.
 // The node, the host and the plug-in host hang from the main form that start-up
 // loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
 // last before the application object.
@@ -67,7 +67,6 @@ private:
     services::SentWork sentWork_;
     services::SentWork::Receiving receivingSentWork_{sentWork_};
     xap::ProgramState state_;
-    xap::StateScope currentState_{state_};
     host::HostRegistry hostRegistry_;
     // Where the host's scripts mark the time their time-out leaves them, for the watchdog.
     platform::BoundedWorkAllowance boundedWork_;

@@ -15,9 +15,4 @@ ProgramState::~ProgramState()
     log.flush();
 }
 
-ProgramState& state()
-{
-    return tallis::Current<ProgramState>::get();
-}
-
 } // namespace xap

@@ -12,7 +12,6 @@
 #include "SendGuards.h"
 
 #include "automation/Error.h"
-#include "base/Current.h"
 #include "ini/IniState.h"
 
 #include <cstdint>
@@ -66,24 +65,6 @@ struct ProgramState {
 
     // The INI store's reporting and save-failure counts, handed to the program's stores.
     services::IniState ini;
-};
-
-// The current program's state, for the shell's no-argument entry points, the Setup
-// form's loader and the plug-in registry, which are not handed their program yet.
-ProgramState& state();
-
-// Makes `state` and its INI state current for its lifetime, then the previous ones again.
-class StateScope {
-public:
-    explicit StateScope(ProgramState& state)
-        : currentIni_(state.ini)
-        , currentState_(state)
-    {
-    }
-
-private:
-    services::IniScope currentIni_;
-    tallis::Current<ProgramState>::Scope currentState_;
 };
 
 // The program's name as its reports carry it.

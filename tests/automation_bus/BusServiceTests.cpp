@@ -81,7 +81,6 @@ protected:
     QString address_;
     QProcess daemon_;
     xap::ProgramState state_;
-    xap::StateScope currentState_{state_};
     host::HostRegistry hostRegistry_;
     services::ServicesState services_{state_, hostRegistry_};
     shell::ShellState shell_{services_};

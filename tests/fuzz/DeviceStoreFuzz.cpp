@@ -54,11 +54,10 @@ public:
     }
 };
 
-// The fuzzer's program, current for the whole run (for the code that still looks it up).
+// The fuzzer's program: libFuzzer's entry point has no fixture, so it lives for the whole run.
 xap::ProgramState& program()
 {
     static xap::ProgramState state;
-    static xap::StateScope current(state);
     return state;
 }
 

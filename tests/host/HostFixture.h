@@ -259,7 +259,6 @@ protected:
     testing_support::TempFolder dir;
     // The program state goes before the folder its log is in.
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
     services::ServicesState servicesState{program, hostRegistry};
     RecordingSender sender;
     RecordingScripts scripts;

@@ -1,8 +1,9 @@
 // The states a program keeps below its shell, made for one test: the test hands them to
 // what it tests, so a test's log, messages, plug-in and Setup form never reach another
-// test. The program state is current while it lives. A fixture declares it after
-// whatever must outlive the states (a temporary base folder the log is flushed into)
-// and before whatever must go first.
+// test; none of them is current, so code that reached a current state instead of the
+// one it is handed would find nothing. A fixture declares it after whatever must
+// outlive the states (a temporary base folder the log is flushed into) and before
+// whatever must go first.
 #pragma once
 
 #include "host/HostRegistry.h"
@@ -13,7 +14,6 @@ namespace testing_support {
 
 struct OwnHostStates {
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
     host::HostRegistry hostRegistry;
     services::ServicesState servicesState{program, hostRegistry};
 };

@@ -26,8 +26,6 @@ struct ExtraObject {
 struct ExtraSources {
     // The state of the program the headless host runs in; its log is flushed when it goes.
     xap::ProgramState program;
-    // Current for the code that still looks the program up.
-    xap::StateScope currentProgram{program};
     HeadlessHost host{program};
 };
 
