@@ -1,9 +1,7 @@
 // The states a program keeps below its shell, made for one test: the test hands them to
 // what it tests, so a test's log, messages, plug-in and Setup form never reach another
-// test; none of them is current, so code that reached a current state instead of the
-// one it is handed would find nothing. A fixture declares it after whatever must
-// outlive the states (a temporary base folder the log is flushed into) and before
-// whatever must go first.
+// test. A fixture declares it after whatever must outlive the states (a temporary base
+// folder the log is flushed into) and before whatever must go first.
 #pragma once
 
 #include "host/HostRegistry.h"
