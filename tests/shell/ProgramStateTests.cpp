@@ -83,8 +83,8 @@ TEST(ProgramState, TwoProgramsInOneProcessKeepTheirOwnSettingsLogsQueuesAndNodes
     folderA.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n[Logging]\r\nMaxLogFileSize=50000\r\n");
     folderB.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.0.0.255\r\nInterfaceAddress=127.0.0.1\r\n");
 
-    // Neither is made current: every call is handed the program it works for, and the
-    // two programs' calls interleave.
+    // Every call is handed the program it works for, and the two programs' calls
+    // interleave.
     xap::ProgramState first;
     xap::ProgramState second;
     shell::readFoldersAndSettings(first, folderA.path(), folderA / "tallis");
@@ -152,7 +152,7 @@ TEST(ProgramState, TwoProgramsInOneProcessKeepTheirOwnSettingsLogsQueuesAndNodes
     ASSERT_EQ(first.pending.size(), 1u);
     EXPECT_TRUE(second.pending.empty());
 
-    // Each node keeps its identity and is its own program's sender, whichever is current.
+    // Each node keeps its identity and is its own program's sender.
     EXPECT_EQ(nodeA->XapSource(), "vyn.Audrey.first");
     EXPECT_EQ(nodeB->XapSource(), "vyn.Audrey.second");
     EXPECT_EQ(nodeA->XapUID(), "FF.0097:00");
