@@ -5,7 +5,9 @@
 #include "bsc/EndpointService.h"
 
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 
 #include "automation/Conversions.h"
@@ -24,14 +26,15 @@ namespace {
 class BenchHost {
 public:
     explicit BenchHost(int devices, bool endpoints)
+        : services_(program_, registry_)
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::state().xapSource = "vyn.Audrey.bench";
-        xap::state().xapUID = "FF.0097:00";
-        services::loadSetupForm();
-        host::Application& app = *host::state().hostObject;
+        xap::InitXapAt(program_, folder_, folder_ + "/tallis");
+        program_.xapSource = "vyn.Audrey.bench";
+        program_.xapUID = "FF.0097:00";
+        services::loadSetupForm(services_);
+        host::Application& app = *host::state(registry_).hostObject;
         for (int i = 0; i < devices; ++i) {
             const std::string code = std::string(1, static_cast<char>('A' + i / 99)) + std::to_string(1 + i % 99);
             vb::call(app, "NewDevice", "Device " + std::to_string(i), code);
@@ -41,7 +44,7 @@ public:
             settings.enabled = true;
             settings.commands = true;
             service = std::make_unique<bsc::EndpointService>(
-                settings, folder_ + "/Config/vynBSC.ini",
+                program_, registry_, settings, folder_ + "/Config/vynBSC.ini",
                 [this](const bsc::EndpointService::Report& r) {
                     benchmark::DoNotOptimize(r);
                     ++sent;
@@ -54,17 +57,22 @@ public:
     ~BenchHost()
     {
         service.reset();
-        services::unloadSetupForm();
+        services::unloadSetupForm(services_);
         std::filesystem::remove_all(folder_);
     }
-    host::Application& app() { return *host::state().hostObject; }
+    host::Application& app() { return *host::state(registry_).hostObject; }
     bool receive(const std::string& text)
     {
-        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>();
+        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>(program_);
         message->fromXap(text);
         return service->handle(*message);
     }
 
+    // The bench's own program state, and the host's registry and services: made before
+    // and gone after the endpoints.
+    xap::ProgramState program_;
+    host::HostRegistry registry_;
+    services::ServicesState services_;
     std::unique_ptr<bsc::EndpointService> service;
     long sent = 0;
 

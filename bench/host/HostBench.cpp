@@ -2,7 +2,9 @@
 // lookup among many devices, and saving and restoring 5,000 devices at shutdown and
 // start-up. Everything runs in a temporary base folder; no message leaves the process.
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 
 #include "automation/Conversions.h"
@@ -46,23 +48,25 @@ public:
 class BenchHost {
 public:
     BenchHost()
+        : services_(program_, registry_)
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "tallis-bench-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        xap::InitXapAt(folder_, folder_ + "/tallis");
-        xap::setMessageSender(&sender_);
-        xap::state().xapReady = true;
-        services::loadSetupForm();
+        xap::InitXapAt(program_, folder_, folder_ + "/tallis");
+        program_.sender = &sender_;
+        program_.xapReady = true;
+        services::loadSetupForm(services_);
     }
     ~BenchHost()
     {
-        services::unloadSetupForm();
-        xap::setMessageSender(nullptr);
-        xap::state().xapReady = false;
+        services::unloadSetupForm(services_);
+        program_.sender = nullptr;
+        program_.xapReady = false;
         std::filesystem::remove_all(folder_);
     }
-    host::Application& app() { return *host::state().hostObject; }
+    host::Application& app() { return *host::state(registry_).hostObject; }
     const std::string& folder() const { return folder_; }
+    services::ServicesState& services() { return services_; }
 
     // The code of the i-th device: distinct for every i (also when upper-cased, as saving does).
     static std::string codeOf(int i) { return std::string(1, char('A' + i % 26)) + std::to_string(i / 26); }
@@ -84,7 +88,12 @@ public:
     }
 
 private:
+    // The bench's own program state, and the host's registry and services state made
+    // with it.
+    xap::ProgramState program_;
     std::string folder_;
+    host::HostRegistry registry_;
+    services::ServicesState services_;
     DiscardingSender sender_;
 };
 
@@ -134,15 +143,15 @@ void ShutdownAndStartupWithFiveThousandDevices(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(host.folder() + "/Config/vynTallis.ini");
-        services::unloadSetupForm();
-        services::loadSetupForm();
+        services::unloadSetupForm(host.services());
+        services::loadSetupForm(host.services());
         host.addDevices(5000);
         state.ResumeTiming();
 
         auto start = std::chrono::steady_clock::now();
-        services::unloadSetupForm();
+        services::unloadSetupForm(host.services());
         auto saved = std::chrono::steady_clock::now();
-        services::loadSetupForm();
+        services::loadSetupForm(host.services());
         auto loaded = std::chrono::steady_clock::now();
         saveSeconds += std::chrono::duration<double>(saved - start).count();
         loadSeconds += std::chrono::duration<double>(loaded - saved).count();

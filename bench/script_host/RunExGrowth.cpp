@@ -4,11 +4,13 @@
 // the calling thread, so a busy machine does not distort them.
 //
 //   ./build/bench/script_host/bench_runex [calls]
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
 
 #include "automation/Conversions.h"
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
@@ -52,11 +54,14 @@ int main(int argc, char** argv)
     for (const char* folder : {"Config", "Data", "Scripts"})
         std::filesystem::create_directories(base + "/" + folder);
     std::ofstream(base + "/Scripts/cb.vbs") << "Dim seen\r\nFunction OnChange(p)\r\n seen = p & \"!\"\r\n OnChange = Len(seen)\r\nEnd Function\r\n";
-    xap::state().baseFolder = base;
-    xap::state().xapReady = false;
-    services::HostScripts scripts;
-    scripts.install();
-    vb::Ref<services::Setup> setup = services::loadSetupForm();
+    xap::ProgramState program;
+    program.baseFolder = base;
+    program.xapReady = false;
+    host::HostRegistry registry;
+    services::ServicesState services(program, registry);
+    services::HostScripts scripts(program);
+    scripts.install(registry);
+    vb::Ref<services::Setup> setup = services::loadSetupForm(services);
     vb::Ref<vb::Object> hs = setup->GetHSIface();
 
     double firstMs = 0, lastMs = 0;
@@ -84,7 +89,7 @@ int main(int argc, char** argv)
                 lastMs / firstMs, residentKb() - firstKb);
     hs.reset();
     setup.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(services);
     std::filesystem::remove_all(base);
     return 0;
 }

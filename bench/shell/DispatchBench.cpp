@@ -1,10 +1,13 @@
 // Inbound dispatch: raw message texts through ReadMessage into the Audrey plug-in's
 // AudreyOnXapMessage, which sets the Audrey's device text in the host.
 #include "shell/InboundDispatch.h"
+#include "shell/ShellState.h"
 #include "shell/Wiring.h"
 
 #include "audrey/AudreyPlugin.h"
+#include "host/HostRegistry.h"
 #include "host/PluginRegistry.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "services/script/HostScripts.h"
 #include "xap/ProgramState.h"
@@ -36,31 +39,36 @@ struct HostFixture {
         std::filesystem::create_directories(base / "Config");
         std::filesystem::create_directories(base / "Data");
         std::ofstream(base / "Config/vynAudreyUtilities.ini") << "[Audrey Utilities]\r\nAudreyNames=Kitchen,Den\r\n";
-        xap::state().baseFolder = base.string();
-        xap::state().xapSource = "vyn.Audrey.bench";
-        xap::state().xapUID = "FF.0097:00";
-        shell::wireSubsystems(scripts); // the dispatch finds the plug-in through the program's hooks
-        xap::setMessageSender(&sender);
-        xap::state().xapReady = true;
-        setup = services::loadSetupForm();
+        program.baseFolder = base.string();
+        program.xapSource = "vyn.Audrey.bench";
+        program.xapUID = "FF.0097:00";
+        shell::wireSubsystems(program, shell, scripts); // the dispatch finds the plug-in through the program's hooks
+        program.sender = &sender;
+        program.xapReady = true;
+        setup = services::loadSetupForm(services);
         plugin = vb::make<audrey::AudreyPlugin>();
         vb::Variant callback(static_cast<vb::Object*>(setup.get()));
         vb::ArgPack<1> args{vb::Variant()};
         args.byRef(0, callback);
         plugin->invoke("RegisterCallback", vb::Method, args);
         vb::call(*plugin, "InitIO", std::int16_t(1));
-        host::HostedPlugin() = plugin;
+        host::HostedPlugin(registry) = plugin;
     }
     ~HostFixture()
     {
-        host::HostedPlugin().reset();
+        host::HostedPlugin(registry).reset();
         plugin.reset();
         setup.reset();
-        services::unloadSetupForm();
-        xap::setMessageSender(nullptr);
+        services::unloadSetupForm(services);
+        program.sender = nullptr;
         std::filesystem::remove_all(base);
     }
-    services::HostScripts scripts;
+    // The bench's own program state and the states made with it.
+    xap::ProgramState program;
+    host::HostRegistry registry;
+    services::ServicesState services{program, registry};
+    shell::ShellState shell{services};
+    services::HostScripts scripts{program};
     std::filesystem::path base;
     NullSender sender;
     vb::Ref<services::Setup> setup;
@@ -73,7 +81,7 @@ void ReadMessageIntoThePlugin(benchmark::State& state)
     const std::string raw = "xap-header\n{\nv=13\nhop=1\nuid=FF.0099:00\nclass=Audrey.Event\nsource=vyn.AudreyUnit.Kitchen\n"
                             "target=vyn.Audrey.bench\n}\nAudrey.Event\n{\nAudrey=Kitchen\nText=Door opened\n}\n";
     for (auto _ : state)
-        shell::ReadMessage(raw);
+        shell::ReadMessage(raw, host.program, host.shell);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(ReadMessageIntoThePlugin);
@@ -84,7 +92,7 @@ void ReadMessageCommandSentOn(benchmark::State& state)
     const std::string raw = "xap-header\n{\nv=13\nhop=1\nuid=FF.0099:00\nclass=Audrey.Cmd\nsource=vyn.ctl.bench\n"
                             "target=vyn.Audrey.bench\n}\nAudrey.Cmd\n{\nAudrey=Kitchen\nCommand=TopLed\nValue=blink\n}\n";
     for (auto _ : state)
-        shell::ReadMessage(raw);
+        shell::ReadMessage(raw, host.program, host.shell);
     state.SetItemsProcessed(state.iterations());
     state.counters["sent_per_message"] = static_cast<double>(host.sender.sent) / static_cast<double>(state.iterations());
 }

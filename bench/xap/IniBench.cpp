@@ -1,4 +1,5 @@
 // IniTool: load and save of a file with 10,000 keys in 50 sections.
+#include "ini/IniState.h"
 #include "ini/IniTool.h"
 
 #include <benchmark/benchmark.h>
@@ -32,8 +33,9 @@ struct IniFile {
 void BM_IniLoad10000Keys(benchmark::State& state)
 {
     IniFile file;
+    services::IniState iniState;
     for (auto _ : state) {
-        services::IniTool ini;
+        services::IniTool ini(iniState);
         ini.Load(file.path);
         benchmark::DoNotOptimize(ini.keyCount());
     }
@@ -43,7 +45,8 @@ BENCHMARK(BM_IniLoad10000Keys)->Unit(benchmark::kMillisecond);
 void BM_IniSave10000Keys(benchmark::State& state)
 {
     IniFile file;
-    services::IniTool ini;
+    services::IniState iniState;
+    services::IniTool ini(iniState);
     ini.Load(file.path);
     for (auto _ : state)
         ini.Save();
@@ -53,7 +56,8 @@ BENCHMARK(BM_IniSave10000Keys)->Unit(benchmark::kMillisecond);
 void BM_IniRead10000Keys(benchmark::State& state)
 {
     IniFile file;
-    services::IniTool ini;
+    services::IniState iniState;
+    services::IniTool ini(iniState);
     ini.Load(file.path);
     std::vector<std::string> keys;
     for (int k = 0; k < 200; ++k)

@@ -17,9 +17,10 @@ std::string typicalMessage()
 
 void BM_ParseTenItemMessage(benchmark::State& state)
 {
+    xap::ProgramState program;
     const std::string text = typicalMessage();
     for (auto _ : state) {
-        xap::XapMessage m;
+        xap::XapMessage m(program);
         m.fromXap(text);
         benchmark::DoNotOptimize(m.getItem("audrey.cmd", "item0"));
         benchmark::DoNotOptimize(m.getItem("Audrey.Cmd", "ITEM5"));
@@ -31,10 +32,11 @@ BENCHMARK(BM_ParseTenItemMessage);
 
 void BM_BuildTenItemMessage(benchmark::State& state)
 {
-    xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+    xap::ProgramState program;
+    program.headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     static const char* keys[] = {"item0", "item1", "item2", "item3", "item4", "item5", "item6", "item7", "item8", "item9"};
     for (auto _ : state) {
-        xap::XapMessage m;
+        xap::XapMessage m(program);
         m.letMsgClass("Audrey.Cmd");
         m.letMsgSource("vyn.Audrey.KITCHEN");
         m.letMsgTarget("acme.panel.hall");

@@ -43,7 +43,8 @@ int main(int argc, char** argv)
     bench_network::HubProcess hub(XAPHUB_PATH);
     QCoreApplication app(argc, argv);
 
-    vb::Ref<xap::XapNode> node = vb::make<xap::XapNode>();
+    xap::ProgramState program; // the node's program; its log is flushed when main returns
+    vb::Ref<xap::XapNode> node = vb::make<xap::XapNode>(program);
     node->letXapSource("vyn.Audrey.bench");
     node->letXapUID("FF.0097:00");
     node->letBroadcastAddress("127.255.255.255");

@@ -83,8 +83,10 @@ std::optional<RecordFields> readRecord(const vb::Variant& item)
 
 } // namespace
 
-EndpointService::EndpointService(Settings settings, std::string tablePath, Sender send, Logger log, bool timers)
-    : settings_(std::move(settings)), table_(std::move(tablePath)), send_(std::move(send)), log_(std::move(log))
+EndpointService::EndpointService(const xap::ProgramState& program, host::HostRegistry& registry, Settings settings,
+                                 std::string tablePath, Sender send, Logger log, bool timers)
+    : program_(program), registry_(registry), settings_(std::move(settings)), table_(std::move(tablePath)), send_(std::move(send)),
+      log_(std::move(log))
 {
     if (timers) {
         answerTimer_ = std::make_unique<platform::Timer>([this] {
@@ -99,14 +101,14 @@ EndpointService::EndpointService(Settings settings, std::string tablePath, Sende
 EndpointService::~EndpointService()
 {
     if (observerId_)
-        host::removeDeviceChangeObserver(observerId_);
+        host::removeDeviceChangeObserver(registry_, observerId_);
 }
 
 void EndpointService::start()
 {
     if (const std::string problem = table_.load(); !problem.empty())
         log_(problem);
-    observerId_ = host::addDeviceChangeObserver(
+    observerId_ = host::addDeviceChangeObserver(registry_,
         [this](std::string_view, host::DeviceCell cell, host::DeviceChange) { onDeviceChange(cell); });
     rescan();
     for (const Endpoint& endpoint : endpoints_)
@@ -119,7 +121,7 @@ void EndpointService::start()
 
 std::string EndpointService::address(const Endpoint& endpoint) const
 {
-    return xap::state().xapSource + ":" + endpoint.key;
+    return program_.xapSource + ":" + endpoint.key;
 }
 
 EndpointService::Endpoint* EndpointService::find(const std::string& key)
@@ -134,7 +136,7 @@ void EndpointService::rescan()
 {
     if (applying_)
         return; // the list is read again after the command
-    host::HostState* state = host::loadedState();
+    host::HostState* state = host::loadedState(registry_);
     if (!state) {
         endpoints_.clear();
         byCell_.clear();
@@ -224,7 +226,7 @@ void EndpointService::rescan()
 
 void EndpointService::rescanSoon()
 {
-    host::HostState* state = host::loadedState();
+    host::HostState* state = host::loadedState(registry_);
     const bool listChanged = state && state->deviceList().size() != scannedDeviceCount_;
     if (listChanged || std::chrono::steady_clock::now() - lastScan_ >= kRescanAtMostEvery)
         rescan();
@@ -234,7 +236,7 @@ Status EndpointService::statusOf(Endpoint& endpoint) const
 {
     Status status;
     status.displayText = endpoint.displayText;
-    const host::HostState* state = host::loadedState();
+    const host::HostState* state = host::loadedState(registry_);
     if (!state)
         return status;
     const std::size_t cell = endpoint.cell.index();
@@ -257,7 +259,7 @@ void EndpointService::report(Endpoint& endpoint, std::string_view cls)
 {
     const Status status = statusOf(endpoint);
     endpoint.last = status;
-    send_(Report{std::string(cls), endpoint.key, endpointUid(xap::state().xapUID, endpoint.number),
+    send_(Report{std::string(cls), endpoint.key, endpointUid(program_.xapUID, endpoint.number),
                  std::string(statusBlockName(status)), statusItems(status)});
 }
 
@@ -444,7 +446,7 @@ void EndpointService::command(const xap::XapMessage& message)
 
 void EndpointService::apply(const Endpoint& endpoint, const Command& command)
 {
-    host::HostState* state = host::loadedState();
+    host::HostState* state = host::loadedState(registry_);
     if (!state || !state->hostObject)
         return;
     host::Application& app = *state->hostObject;
@@ -477,7 +479,7 @@ void EndpointService::apply(const Endpoint& endpoint, const Command& command)
 
 namespace {
 
-void sendReport(const EndpointService::Report& report)
+void sendReport(xap::ProgramState& program, const EndpointService::Report& report)
 {
     std::string data;
     for (const auto& [key, value] : report.items) {
@@ -487,27 +489,29 @@ void sendReport(const EndpointService::Report& report)
         data += '\1';
         data += value;
     }
-    xap::SendXap("", report.cls, report.block, data, report.subAddress, report.uid);
+    xap::SendXap(program, "", report.cls, report.block, data, report.subAddress, report.uid);
 }
 
-void logLine(const std::string& text)
+void logLine(xap::ProgramState& program, const std::string& text)
 {
-    xap::WriteLogFile(xap::kProgramName, text);
+    xap::WriteLogFile(program, xap::kProgramName, text);
 }
 
 } // namespace
 
-std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program)
+std::unique_ptr<EndpointService> startEndpointService(xap::ProgramState& program, host::HostRegistry& registry)
 {
-    const Settings settings = readSettings(platform::joinPath(program.baseFolder, "config/vynXap.ini"));
+    const Settings settings = readSettings(program.ini, platform::joinPath(program.baseFolder, "config/vynXap.ini"));
     if (!settings.problems.empty())
-        logLine("BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
+        logLine(program, "BSC: in [BSC] of vynXap.ini, " + settings.problems + "; the defaults apply there");
     if (!settings.enabled)
         return nullptr;
     auto service = std::make_unique<EndpointService>(
-        settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName), sendReport, logLine);
+        program, registry, settings, platform::joinPath(program.baseFolder, std::string("config/") + EndpointTable::kFileName),
+        [&program](const EndpointService::Report& report) { sendReport(program, report); },
+        [&program](const std::string& text) { logLine(program, text); });
     service->start();
-    logLine("BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + program.xapSource
+    logLine(program, "BSC endpoints on: " + std::to_string(service->endpointCount()) + " device(s) as " + program.xapSource
             + ":<device code>, commands " + (settings.commands ? "on" : "off") + ", info every "
             + (settings.infoIntervalSeconds ? std::to_string(settings.infoIntervalSeconds) + " s" : std::string("query only")));
     return service;

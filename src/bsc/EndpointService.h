@@ -61,8 +61,11 @@ public:
     static constexpr int kAnswerGapMs = 10;
     static constexpr int kMinPeriodicGapMs = 20;
 
-    // `timers` false leaves pacing to the caller (sendNextAnswer, sendNextPeriodicInfo).
-    EndpointService(Settings settings, std::string tablePath, Sender send, Logger log, bool timers = true);
+    // The endpoints of `program` over the devices of the host whose registry is given (both
+    // outlive them): their addresses and UIDs follow the program's node. `timers` false
+    // leaves pacing to the caller (sendNextAnswer, sendNextPeriodicInfo).
+    EndpointService(const xap::ProgramState& program, host::HostRegistry& registry, Settings settings, std::string tablePath,
+                    Sender send, Logger log, bool timers = true);
     ~EndpointService();
     EndpointService(const EndpointService&) = delete;
     EndpointService& operator=(const EndpointService&) = delete;
@@ -109,6 +112,8 @@ private:
     std::string address(const Endpoint& endpoint) const;
     void updatePeriodicGap();
 
+    const xap::ProgramState& program_;
+    host::HostRegistry& registry_;
     Settings settings_;
     EndpointTable table_;
     Sender send_;
@@ -132,7 +137,7 @@ private:
 // The program's endpoints: reads [BSC] of Config/vynXap.ini and, when enabled, starts
 // them (the node and the host must be up) and returns them to the program, which keeps
 // them while the application object exists. Null when they are off. `program` gives
-// the base folder and the node's source.
-std::unique_ptr<EndpointService> startEndpointService(const xap::ProgramState& program);
+// the base folder and the node's source; `registry` the host's devices.
+std::unique_ptr<EndpointService> startEndpointService(xap::ProgramState& program, host::HostRegistry& registry);
 
 } // namespace bsc

@@ -41,10 +41,10 @@ void readFlag(Settings& s, const services::IniTool& ini, const char* key, bool& 
 
 } // namespace
 
-Settings readSettings(const std::string& path)
+Settings readSettings(services::IniState& iniState, const std::string& path)
 {
     Settings s;
-    services::IniTool ini;
+    services::IniTool ini(iniState);
     try {
         ini.Load(platform::resolvePath(path));
     } catch (const vb::Error& e) {

@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace services {
+struct IniState;
+}
+
 namespace bsc {
 
 struct Settings {
@@ -17,6 +21,6 @@ inline constexpr int kMinInfoInterval = 10;
 inline constexpr int kMaxInfoInterval = 24 * 60 * 60;
 
 // Reads the section from the vynXap.ini at `path` (letter case of the path resolved).
-Settings readSettings(const std::string& path);
+Settings readSettings(services::IniState& iniState, const std::string& path);
 
 } // namespace bsc

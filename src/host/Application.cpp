@@ -16,7 +16,7 @@ Application::Application(xap::ProgramState& program, HostRegistry& registry)
 {
     // The program's data file: made to exist, never written here.
     const std::string dataFile = platform::joinPath(program_.baseFolder, std::string("Data/") + xap::kProgramName + ".txt");
-    xap::CreateFolders(dataFile);
+    xap::CreateFolders(program_, dataFile);
     if (!platform::fileExists(dataFile))
         platform::appendToFile(dataFile, "");
 }
@@ -25,13 +25,13 @@ vb::Ref<Application> Application::create(xap::ProgramState& program, HostRegistr
 {
     // The engine is given the object only once something holds it.
     vb::Ref<Application> app = vb::make<Application>(program, registry);
-    guarded("InitScriptControl", [&] { app->InitScriptControl(); });
+    app->guarded("InitScriptControl", [&] { app->InitScriptControl(); });
     return app;
 }
 
 void Application::InitScriptControl()
 {
-    scriptService().initScriptControl(*this);
+    scriptService(registry_).initScriptControl(*this);
 }
 
 vb::Ref<vb::Object> Application::System()
@@ -46,7 +46,7 @@ std::string Application::GetAppPath()
 
 vb::Ref<vb::Object> Application::GetPlugins()
 {
-    return vb::Ref<vb::Object>(&pluginCollectionCreated());
+    return vb::Ref<vb::Object>(&pluginCollectionCreated(registry_));
 }
 
 std::int32_t Application::GetDebugMode()

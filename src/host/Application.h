@@ -53,19 +53,22 @@ public:
     vb::Variant invoke(vb::MemberId id, vb::CallKind kind, vb::Args args) override;
     using vb::Dispatch<Application>::invoke;
 
+    // The program the host object works for.
+    xap::ProgramState& program() const { return program_; }
+
     // The name of the member whose call is running ("" outside any call).
     std::string_view callingMember() const { return callingMember_; }
 
     // Runs `body` under the trap of the member `name` and returns its result, or R's
-    // default after the failure has been reported.
+    // default after the failure has been reported through the program's LogEvent.
     template <class R = void, class Body>
-    static R guarded(std::string_view name, Body&& body)
+    R guarded(std::string_view name, Body&& body)
     {
         if constexpr (std::is_void_v<R>) {
-            vb::trap(xap::logEventReporter(), xap::kProgramName, name, std::forward<Body>(body));
+            vb::trap(xap::logEventReporter(program_), xap::kProgramName, name, std::forward<Body>(body));
         } else {
             R result{};
-            vb::trap(xap::logEventReporter(), xap::kProgramName, name, [&] { result = body(); });
+            vb::trap(xap::logEventReporter(program_), xap::kProgramName, name, [&] { result = body(); });
             return result;
         }
     }
@@ -176,14 +179,18 @@ public:
     vb::Ref<vb::Object> NewDevFunc();
     vb::Ref<vb::Object> plugin(const std::string& name);
 
-    // The path of an INI file of the Config folder, as the INI members address it.
-    static std::string iniFilePath(std::string_view fileName);
-    // The shared store holding `fileName`: loaded from disk only when the store last
-    // held another file, so changes made by others are not seen until then.
-    static services::IniTool& loadSharedIni(const std::string& fileName);
+    // The path of an INI file of `program`'s Config folder, as the INI members address it.
+    static std::string iniFilePath(const xap::ProgramState& program, std::string_view fileName);
+    // The shared store holding `fileName` of this program's Config folder: loaded from
+    // disk only when the store last held another file, so changes made by others are
+    // not seen until then.
+    services::IniTool& loadSharedIni(const std::string& fileName);
     // Saves the shared store. When the save fails the store forgets its file, so the
     // next use reads the file again and nobody reads a value the disk does not hold.
-    static bool saveSharedIni(services::IniTool& store);
+    bool saveSharedIni(services::IniTool& store);
+
+    // The registry this object was made for.
+    HostRegistry& registry() const { return registry_; }
 
 private:
     // The device record at a 1-based position that a first-match scan found, or null.

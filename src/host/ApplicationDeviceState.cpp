@@ -47,9 +47,9 @@ std::string_view houseText(std::string_view dev)
     return firstCharacter(dev);
 }
 
-bool hasPlugins()
+bool hasPlugins(HostRegistry& registry)
 {
-    const vb::Ref<vb::Collection>& plugins = PluginCollection();
+    const vb::Ref<vb::Collection>& plugins = PluginCollection(registry);
     return plugins && plugins->size() > 0;
 }
 
@@ -79,14 +79,14 @@ void Application::setStatus(const std::string& dev, std::int16_t status, bool re
             const auto* device = dynamic_cast<const DeviceClass*>(record.get());
             const std::int32_t ref = device ? device->ref : vb::CLng(vb::getProperty(*record, "ref"));
             // The four values travel as one array (see ScriptService::runEx).
-            scriptService().runEx(script, function, eventArray({houseText(dev), unitText(dev), statusText, std::to_string(ref)}));
+            scriptService(registry_).runEx(script, function, eventArray({houseText(dev), unitText(dev), statusText, std::to_string(ref)}));
         }
         if (reportToListeners)
             notifyListeners(s, kStateListeners, {"4", unitText(dev), houseText(dev), statusText});
     }
     s.tables.status[cell.index()] = status;
     if (!s.hostLoading)
-        notifyDeviceChange(dev, cell, DeviceChange::Status);
+        notifyDeviceChange(registry_, dev, cell, DeviceChange::Status);
 }
 
 void Application::SetDeviceStatus(const std::string& dev, std::int16_t Status)
@@ -107,7 +107,7 @@ void Application::setValue(const std::string& dev, std::int32_t value, bool call
     const DeviceCell cell = cellOf(s, dev);
     // The record is looked up for the plug-ins' input/output entry only; without a
     // plug-in (as while the host core restores its devices) there is nobody to call.
-    if (callInputOutput && hasPlugins()) {
+    if (callInputOutput && hasPlugins(registry_)) {
         const vb::Ref<vb::Object> record = guarded<vb::Ref<vb::Object>>("GetDeviceByCode", [&] { return GetDeviceByCode(dev); });
         guarded("", [&] {
             hsSetIO(vb::Variant(record), std::string(houseText(dev)), std::string(unitText(dev)), 19, value, 0, 0);
@@ -119,7 +119,7 @@ void Application::setValue(const std::string& dev, std::int32_t value, bool call
         notifyListeners(s, kStateListeners, {"4", unitText(dev), houseText(dev), std::to_string(value)});
     s.tables.value[cell.index()] = value;
     if (!s.hostLoading)
-        notifyDeviceChange(dev, cell, DeviceChange::Value);
+        notifyDeviceChange(registry_, dev, cell, DeviceChange::Value);
 }
 
 void Application::SetDeviceValue(const std::string& dev, std::int32_t value)
@@ -151,7 +151,7 @@ void Application::SetDeviceString(const std::string& dev, const std::string& str
         notifyListeners(s, kStringListeners, {"64", dev, str});
     s.tables.text[cell.index()] = str;
     if (!s.hostLoading)
-        notifyDeviceChange(dev, cell, DeviceChange::Text);
+        notifyDeviceChange(registry_, dev, cell, DeviceChange::Text);
 }
 
 void Application::SetDeviceStringByName(const std::string& devName, const std::string& str, vb::Optional<bool> Reset)
@@ -222,7 +222,7 @@ namespace {
 // The by-name forms: the code of the named device, or "" when no record has the name.
 std::string codeOfName(Application& app, const std::string& name)
 {
-    return Application::guarded<std::string>("GetDeviceCode", [&] { return app.GetDeviceCode(name); });
+    return app.guarded<std::string>("GetDeviceCode", [&] { return app.GetDeviceCode(name); });
 }
 
 } // namespace

@@ -106,7 +106,7 @@ namespace {
 
 void setEnabled(Application& app, const std::string& evname, bool enabled)
 {
-    const vb::Ref<vb::Object> event = Application::guarded<vb::Ref<vb::Object>>("GetEventEx", [&] { return app.GetEventEx(evname); });
+    const vb::Ref<vb::Object> event = app.guarded<vb::Ref<vb::Object>>("GetEventEx", [&] { return app.GetEventEx(evname); });
     if (!event)
         return;
     if (auto* record = dynamic_cast<services::EventClass*>(event.get()))
@@ -129,12 +129,12 @@ void Application::DisableEvent(const std::string& evname)
 
 void Application::Run(const std::string& scr)
 {
-    scriptService().run(scr);
+    scriptService(registry_).run(scr);
 }
 
 vb::Variant Application::RunEx(const std::string& scr, const std::string& func, const std::string& param)
 {
-    return scriptService().runEx(scr, func, vb::Variant(param));
+    return scriptService(registry_).runEx(scr, func, vb::Variant(param));
 }
 
 vb::Ref<vb::Object> Application::NewCondition()
@@ -149,7 +149,7 @@ vb::Ref<vb::Object> Application::NewDevFunc()
 
 vb::Ref<vb::Object> Application::plugin(const std::string& name)
 {
-    const vb::Ref<vb::Collection> plugins = PluginCollection();
+    const vb::Ref<vb::Collection> plugins = PluginCollection(registry_);
     if (!plugins)
         return nullptr;
     const std::string wanted = vb::lowerCase(name);

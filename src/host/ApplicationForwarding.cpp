@@ -13,14 +13,15 @@
 #include "automation/TextCompare.h"
 #include "platform/FileSystem.h"
 #include "xap/Outgoing.h"
+#include "xap/ProgramState.h"
 
 namespace host {
 
 namespace {
 
-void send(const char* cls, const char* section, const std::string& body)
+void send(xap::ProgramState& program, const char* cls, const char* section, const std::string& body)
 {
-    xap::SendXap("", cls, section, body, "", "");
+    xap::SendXap(program, "", cls, section, body, "", "");
 }
 
 bool readsAsNumber(const std::string& text)
@@ -32,7 +33,7 @@ bool readsAsNumber(const std::string& text)
 
 void Application::sendVoice(std::initializer_list<std::pair<std::string_view, std::string_view>> items)
 {
-    send("xap.voice", "voice.speak", xap::itemList(items));
+    send(program_, "xap.voice", "voice.speak", xap::itemList(items));
 }
 
 // ---- Speech ----
@@ -73,7 +74,7 @@ void Application::SendIR(const std::string& ir)
 {
     if (ir.find(',') == std::string::npos) {
         if (readsAsNumber(ir))
-            send("Homeseer.IR", "IR.Transmit", xap::itemList({{"Location", ir}}));
+            send(program_, "Homeseer.IR", "IR.Transmit", xap::itemList({{"Location", ir}}));
         return;
     }
     // The dictionary's keys join the device label and the button with a blank
@@ -97,22 +98,22 @@ void Application::SendIR(const std::string& ir)
     const std::string& location = parts[0];
     const std::string& zone = parts[1];
     if (zone != "0")
-        send("Homeseer.IR", "IR.Transmit", xap::itemList({{"Zone", zone}, {"Location", location}}));
+        send(program_, "Homeseer.IR", "IR.Transmit", xap::itemList({{"Zone", zone}, {"Location", location}}));
     else
-        send("Homeseer.IR", "IR.Transmit", xap::itemList({{"Location", location}}));
+        send(program_, "Homeseer.IR", "IR.Transmit", xap::itemList({{"Location", location}}));
 }
 
 // ---- X10 and input/output ----
 
 void Application::ExecIO(const std::string& code, const std::string& cmd, std::int16_t, std::int16_t)
 {
-    send("xap-x10.request", "xap-x10.request", xap::itemList({{"Device", code}, {"Command", cmd}}));
+    send(program_, "xap-x10.request", "xap-x10.request", xap::itemList({{"Device", code}, {"Command", cmd}}));
 }
 
 void Application::hsSetIO(const vb::Variant& device, const std::string& house, const std::string& unit,
                           std::int16_t command, std::int32_t level, std::int16_t data1, std::int16_t data2)
 {
-    const vb::Ref<vb::Collection> plugins = PluginCollection();
+    const vb::Ref<vb::Collection> plugins = PluginCollection(registry_);
     if (!plugins)
         return; // no plug-in is hosted yet
     const auto clipped = static_cast<std::int16_t>(std::clamp<std::int32_t>(level, -32768, 32767));
@@ -131,7 +132,7 @@ void Application::WriteLog(const std::string& c, const std::string& message)
     const std::string now = vb::formatGeneralDate(vb::now());
     if (!s.hostLoading)
         notifyListeners(s, kLogListeners, {"2", now, c, message});
-    send("Homeseer.Event", "Event.Log", xap::itemList({{"Time", now}, {"Type", c}, {"Data", message}}));
+    send(program_, "Homeseer.Event", "Event.Log", xap::itemList({{"Time", now}, {"Type", c}, {"Data", message}}));
 }
 
 // ---- Desktop ----
@@ -143,7 +144,7 @@ void Application::Keys(const std::string& k, const std::string& title, vb::Optio
 
 std::int32_t Application::Launch(const std::string& name, vb::Optional<std::string> params, vb::Optional<std::string>)
 {
-    const std::int64_t pid = launchProgram(platform::toPosixPath(name, xap::state().baseFolder), params.value_or(std::string()));
+    const std::int64_t pid = launchProgram(platform::toPosixPath(name, program_.baseFolder), params.value_or(std::string()));
     if (pid > INT32_MAX || pid < INT32_MIN)
         vb::raiseError(vb::err::Overflow);
     return static_cast<std::int32_t>(pid);

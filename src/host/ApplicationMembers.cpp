@@ -281,7 +281,7 @@ vb::Variant Application::invoke(vb::MemberId id, vb::CallKind kind, vb::Args arg
     if (id < 0 || id >= static_cast<vb::MemberId>(list.size()))
         vb::raiseError(vb::err::NoSuchMember);
     // The state stays alive for the whole call, even if the call unloads the host core.
-    const vb::Ref<HostState> pin(loadedState());
+    const vb::Ref<HostState> pin(loadedState(registry_));
     struct Restore {
         std::string_view& slot;
         std::string_view saved;

@@ -9,9 +9,8 @@ namespace host {
 
 namespace {
 
-vb::Dictionary& variables()
+vb::Dictionary& variables(HostState& s)
 {
-    HostState& s = state();
     if (!s.variableTable)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     return *s.variableTable;
@@ -28,7 +27,7 @@ std::string fileNameOrDefault(const vb::Optional<std::string>& fileName)
 
 std::string Application::CreateVar(const std::string& name)
 {
-    vb::Dictionary& table = variables();
+    vb::Dictionary& table = variables(hostState());
     const vb::Variant key(name);
     if (table.Exists(key))
         return "Variable Already Exists";
@@ -38,7 +37,7 @@ std::string Application::CreateVar(const std::string& name)
 
 std::string Application::SaveVar(const std::string& name, const vb::Variant& obj)
 {
-    vb::Dictionary& table = variables();
+    vb::Dictionary& table = variables(hostState());
     const vb::Variant key(name);
     if (table.Exists(key))
         table.Remove(key);
@@ -48,13 +47,13 @@ std::string Application::SaveVar(const std::string& name, const vb::Variant& obj
 
 vb::Variant Application::GetVar(const std::string& name)
 {
-    const vb::Variant* value = variables().find(vb::Variant(name));
+    const vb::Variant* value = variables(hostState()).find(vb::Variant(name));
     return value ? *value : vb::Variant("Name Not Found");
 }
 
 void Application::DeleteVar(const std::string& name)
 {
-    vb::Dictionary& table = variables();
+    vb::Dictionary& table = variables(hostState());
     const vb::Variant key(name);
     if (table.Exists(key))
         table.Remove(key);
@@ -62,22 +61,22 @@ void Application::DeleteVar(const std::string& name)
 
 // ---- INI files ----
 
-std::string Application::iniFilePath(std::string_view fileName)
+std::string Application::iniFilePath(const xap::ProgramState& program, std::string_view fileName)
 {
     // The file name comes from a plug-in or script, in the Windows form.
-    return platform::joinPath(xap::state().baseFolder, "Config/" + platform::toPosixPath(fileName, xap::state().baseFolder));
+    return platform::joinPath(program.baseFolder, "Config/" + platform::toPosixPath(fileName, program.baseFolder));
 }
 
 services::IniTool& Application::loadSharedIni(const std::string& fileName)
 {
-    HostState& s = host::state();
-    services::IniTool& store = s.iniStore();
+    HostState& s = hostState();
+    services::IniTool& store = s.iniStore(program_.ini);
     // The name is compared as given: another spelling of the same file loads it again.
     if (fileName != s.sharedIniFile) {
         // Until a load succeeds the store holds no file: a file that cannot be read is
         // tried again (and reported through the caller's trap) at every use.
         s.sharedIniFile.clear();
-        store.Load(iniFilePath(fileName));
+        store.Load(iniFilePath(program_, fileName));
         s.sharedIniFile = fileName;
     }
     return store;
@@ -87,7 +86,7 @@ bool Application::saveSharedIni(services::IniTool& store)
 {
     if (store.Save())
         return true;
-    host::state().sharedIniFile.clear();
+    hostState().sharedIniFile.clear();
     return false;
 }
 
@@ -95,7 +94,7 @@ std::string Application::GetINISetting(const std::string& section, const std::st
                                        const std::string& defaultValue, vb::Optional<std::string> Filename)
 {
     const std::string fileName = fileNameOrDefault(Filename);
-    if (!platform::fileExists(iniFilePath(fileName)))
+    if (!platform::fileExists(iniFilePath(program_, fileName)))
         return defaultValue;
     return loadSharedIni(fileName).Read(section, key, defaultValue);
 }
@@ -105,7 +104,7 @@ void Application::SaveINISetting(const std::string& section, const std::string& 
 {
     const std::string text = vb::CStr(value);
     const std::string fileName = fileNameOrDefault(Filename);
-    const std::string path = iniFilePath(fileName);
+    const std::string path = iniFilePath(program_, fileName);
     if (!platform::fileExists(path) && !platform::appendToFile(path, ""))
         throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
     services::IniTool& store = loadSharedIni(fileName);
@@ -115,7 +114,7 @@ void Application::SaveINISetting(const std::string& section, const std::string& 
 
 std::string Application::GetINISection(const std::string& section, const std::string& Filename)
 {
-    if (!platform::fileExists(iniFilePath(Filename)))
+    if (!platform::fileExists(iniFilePath(program_, Filename)))
         return {};
     const services::IniTool& store = loadSharedIni(Filename);
     std::string entries;
@@ -133,7 +132,7 @@ std::string Application::GetINISection(const std::string& section, const std::st
 
 void Application::ClearIniSection(const std::string& section, const std::string& Filename)
 {
-    if (!platform::fileExists(iniFilePath(Filename)))
+    if (!platform::fileExists(iniFilePath(program_, Filename)))
         return;
     services::IniTool& store = loadSharedIni(Filename);
     store.RemoveSection(section);

@@ -12,18 +12,16 @@ using Registered = HostRegistry::DeviceWatcher;
 
 } // namespace
 
-std::size_t addDeviceChangeObserver(DeviceChangeObserver observer)
+std::size_t addDeviceChangeObserver(HostRegistry& registry, DeviceChangeObserver observer)
 {
-    HostRegistry& registry = hostRegistry();
     registry.deviceWatchers.push_back({registry.nextWatcherId, std::move(observer)});
     return registry.nextWatcherId++;
 }
 
-void removeDeviceChangeObserver(std::size_t id)
+void removeDeviceChangeObserver(HostRegistry& registry, std::size_t id)
 {
     // While observers are being told the list keeps its places: the entry is emptied
     // now and dropped when the telling ends.
-    HostRegistry& registry = hostRegistry();
     for (Registered& r : registry.deviceWatchers)
         if (r.id == id)
             r.observer = nullptr;
@@ -31,12 +29,11 @@ void removeDeviceChangeObserver(std::size_t id)
         std::erase_if(registry.deviceWatchers, [](const Registered& r) { return !r.observer; });
 }
 
-void notifyDeviceChange(std::string_view dev, DeviceCell cell, DeviceChange what)
+void notifyDeviceChange(HostRegistry& registry, std::string_view dev, DeviceCell cell, DeviceChange what)
 {
     // Called on every stored change, so nothing is allocated here. Observers added
     // meanwhile are told from the next change on; each is called through a copy, as
     // an addition may move the list.
-    HostRegistry& registry = hostRegistry();
     std::vector<Registered>& list = registry.deviceWatchers;
     const std::size_t count = list.size();
     ++registry.notifying;

@@ -11,16 +11,19 @@
 
 namespace host {
 
+struct HostRegistry;
+
 enum class DeviceChange { Status, Value, Text };
 
 // The device code as the caller gave it, its cell, and what changed.
 using DeviceChangeObserver = std::function<void(std::string_view dev, DeviceCell cell, DeviceChange what)>;
 
-// Adds an observer; the number returned removes it again.
-std::size_t addDeviceChangeObserver(DeviceChangeObserver observer);
-void removeDeviceChangeObserver(std::size_t id);
+// Adds an observer of the changes in `registry`'s host; the number returned removes it again.
+std::size_t addDeviceChangeObserver(HostRegistry& registry, DeviceChangeObserver observer);
+void removeDeviceChangeObserver(HostRegistry& registry, std::size_t id);
 
-// Tells every observer, in the order they were added. An observer's failure is its own.
-void notifyDeviceChange(std::string_view dev, DeviceCell cell, DeviceChange what);
+// Tells every observer of `registry`, in the order they were added. An observer's
+// failure is its own.
+void notifyDeviceChange(HostRegistry& registry, std::string_view dev, DeviceCell cell, DeviceChange what);
 
 } // namespace host

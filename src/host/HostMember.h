@@ -40,11 +40,11 @@ vb::Variant callTrapped(Application& self, vb::Args args, std::index_sequence<I.
         vb::detail::Param<std::tuple_element_t<I, Params>>::get(args, I)...};
     const std::string_view name = Named ? self.callingMember() : std::string_view();
     if constexpr (std::is_void_v<Result>) {
-        Application::guarded(name, [&] { (self.*Fn)(std::get<I>(values)...); });
+        self.guarded(name, [&] { (self.*Fn)(std::get<I>(values)...); });
         return vb::Variant();
     } else {
         return vb::detail::wrapResult(
-            Application::guarded<std::decay_t<Result>>(name, [&] { return (self.*Fn)(std::get<I>(values)...); }));
+            self.template guarded<std::decay_t<Result>>(name, [&] { return (self.*Fn)(std::get<I>(values)...); }));
     }
 }
 

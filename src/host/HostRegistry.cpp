@@ -7,9 +7,4 @@ namespace host {
 HostRegistry::HostRegistry() = default;
 HostRegistry::~HostRegistry() = default;
 
-HostRegistry& hostRegistry()
-{
-    return tallis::Current<HostRegistry>::get();
-}
-
 } // namespace host

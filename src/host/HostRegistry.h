@@ -1,8 +1,9 @@
 // What the host keeps for one running program: its loaded state, the script service
 // it runs scripts through, the hosted plug-in with its collection and menu
 // registrations, and who watches device changes.
-// The program's instance owns one and makes it current while it lives; tools and
-// tests that create no instance use a default one, and a test may make its own.
+// The program's instance owns one and hands it to what works with the host (the host
+// object, the Setup form, the plug-in host, the desktop); a tool or test makes its own.
+// Two registries in one process share nothing.
 #pragma once
 
 #include "DeviceChanges.h"
@@ -10,7 +11,6 @@
 #include "automation/Collection.h"
 #include "automation/Dictionary.h"
 #include "automation/Ref.h"
-#include "base/Current.h"
 
 #include <cstddef>
 #include <string>
@@ -48,11 +48,5 @@ struct HostRegistry {
     std::size_t nextWatcherId = 1;
     int notifying = 0; // depth of notifyDeviceChange calls under way
 };
-
-// The current program's host registry.
-HostRegistry& hostRegistry();
-
-// Makes a registry current for its lifetime, then the previous one again.
-using HostRegistryScope = tallis::Current<HostRegistry>::Scope;
 
 } // namespace host

@@ -4,18 +4,9 @@
 #include "HostRegistry.h"
 
 #include "automation/Error.h"
+#include "ini/IniState.h"
 
 namespace host {
-
-namespace {
-
-// The program's loaded host state, kept in its host registry.
-vb::Ref<HostState>& loaded()
-{
-    return hostRegistry().loadedState;
-}
-
-} // namespace
 
 HostState::HostState() : houseRows(buildHouseRowTable()) { }
 
@@ -51,36 +42,36 @@ void HostState::releaseLists()
     eventList_.reset();
 }
 
-services::IniTool& HostState::iniStore()
+services::IniTool& HostState::iniStore(services::IniState& ini)
 {
     if (!sharedIni)
-        sharedIni = std::make_unique<services::IniTool>();
+        sharedIni = std::make_unique<services::IniTool>(ini);
     return *sharedIni;
 }
 
-HostState& state()
+HostState& state(HostRegistry& registry)
 {
-    HostState* s = loaded().get();
+    HostState* s = registry.loadedState.get();
     if (!s)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     return *s;
 }
 
-HostState* loadedState()
+HostState* loadedState(HostRegistry& registry)
 {
-    return loaded().get();
+    return registry.loadedState.get();
 }
 
-HostState& createState()
+HostState& createState(HostRegistry& registry)
 {
-    vb::Ref<HostState>& s = loaded();
+    vb::Ref<HostState>& s = registry.loadedState;
     s = vb::make<HostState>();
     return *s;
 }
 
-void releaseState()
+void releaseState(HostRegistry& registry)
 {
-    loaded().reset();
+    registry.loadedState.reset();
 }
 
 } // namespace host

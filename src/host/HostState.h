@@ -24,6 +24,7 @@
 namespace host {
 
 class Application;
+struct HostRegistry;
 
 // Event bits 1, 2, 4 ... 64 each have a list of listeners; list i holds bit 2^i.
 inline constexpr int kListenerLists = 7;
@@ -88,22 +89,24 @@ public:
     vb::Ref<vb::Collection> eventListRef();
     void releaseLists();
 
-    // The shared INI store, created on first use.
-    services::IniTool& iniStore();
+    // The shared INI store, created on first use with the INI state `ini` of the
+    // program it serves (which outlives it).
+    services::IniTool& iniStore(services::IniState& ini);
 
 private:
     vb::Ref<vb::Collection> deviceList_;
     vb::Ref<vb::Collection> eventList_;
 };
 
-// The loaded host state, or error 91 "Object variable not set" when the host core is not loaded.
-HostState& state();
-// The loaded host state or null.
-HostState* loadedState();
+// The state loaded in `registry`, or error 91 "Object variable not set" when the host
+// core is not loaded there.
+HostState& state(HostRegistry& registry);
+// The state loaded in `registry` or null.
+HostState* loadedState(HostRegistry& registry);
 
-// Makes a fresh state the loaded one (replacing any) and returns it.
-HostState& createState();
+// Makes a fresh state the one loaded in `registry` (replacing any) and returns it.
+HostState& createState(HostRegistry& registry);
 // Drops the loaded state; calls still running keep their reference until they return.
-void releaseState();
+void releaseState(HostRegistry& registry);
 
 } // namespace host

@@ -8,64 +8,56 @@
 
 namespace host {
 
-namespace {
-
-HostRegistry& registry()
+vb::Ref<vb::Object>& HostedPlugin(HostRegistry& registry)
 {
-    return hostRegistry();
+    return registry.hostedPlugin;
 }
 
-} // namespace
-
-vb::Ref<vb::Object>& HostedPlugin()
+vb::Ref<vb::Collection>& PluginCollection(HostRegistry& registry)
 {
-    return registry().hostedPlugin;
+    return registry.pluginCollection;
 }
 
-vb::Ref<vb::Collection>& PluginCollection()
+vb::Collection& pluginCollectionCreated(HostRegistry& registry)
 {
-    return registry().pluginCollection;
-}
-
-vb::Collection& pluginCollectionCreated()
-{
-    vb::Ref<vb::Collection>& plugins = registry().pluginCollection;
+    vb::Ref<vb::Collection>& plugins = registry.pluginCollection;
     if (!plugins)
         plugins = vb::make<vb::Collection>();
     return *plugins;
 }
 
-vb::Ref<vb::Dictionary>& MenuCallbacks()
+vb::Ref<vb::Dictionary>& MenuCallbacks(HostRegistry& registry)
 {
-    return registry().menuCallbacks;
+    return registry.menuCallbacks;
 }
 
-std::string& InterfaceName()
+std::string& InterfaceName(HostRegistry& registry)
 {
-    return registry().interfaceName;
+    return registry.interfaceName;
 }
 
-vb::Variant AcceptMenuCallbacks(const std::string& sInterface, const std::string& sTitle, const std::string& sDisplay)
+vb::Variant AcceptMenuCallbacks(xap::ProgramState& program, HostRegistry& registry, const std::string& sInterface,
+                                const std::string& sTitle, const std::string& sDisplay)
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "AcceptMenuCallbacks", [&] {
+    vb::trap(xap::logEventReporter(program), xap::kProgramName, "AcceptMenuCallbacks", [&] {
         const std::string key = sInterface + "~" + sTitle;
-        vb::Ref<vb::Dictionary>& menus = registry().menuCallbacks;
+        vb::Ref<vb::Dictionary>& menus = registry.menuCallbacks;
         if (!menus)
             menus = vb::make<vb::Dictionary>(vb::CompareMode::Binary);
         const vb::Variant keyValue(key);
         if (!menus->Exists(keyValue))
             menus->Add(keyValue, vb::Variant(sDisplay));
-        const HostState* state = loadedState();
+        const HostState* state = loadedState(registry);
         if (state && state->debugModeSetting == 1)
-            xap::LogEvent(std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
+            xap::LogEvent(program, std::string(xap::kProgramName) + " Debug", "Accepting Callback " + key);
     });
     return vb::Variant(std::string());
 }
 
-void releaseHostedPlugins()
+void releaseHostedPlugins(HostRegistry& registry)
 {
-    registry().hostedPlugin.reset();
-    registry().pluginCollection.reset();
+    registry.hostedPlugin.reset();
+    registry.pluginCollection.reset();
 }
 
 } // namespace host

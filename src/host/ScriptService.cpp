@@ -13,17 +13,17 @@ vb::Variant ScriptService::runEx(const std::string&, const std::string&, const v
     return vb::Variant();
 }
 
-ScriptService& scriptService()
+ScriptService& scriptService(HostRegistry& registry)
 {
     // Without a service set, scripts do nothing. The do-nothing service holds no state.
     static ScriptService none;
-    ScriptService* service = hostRegistry().scriptService;
+    ScriptService* service = registry.scriptService;
     return service ? *service : none;
 }
 
-void setScriptService(ScriptService* service)
+void setScriptService(HostRegistry& registry, ScriptService* service)
 {
-    hostRegistry().scriptService = service;
+    registry.scriptService = service;
 }
 
 } // namespace host

@@ -12,6 +12,7 @@
 namespace host {
 
 class Application;
+struct HostRegistry;
 
 class ScriptService {
 public:
@@ -34,9 +35,9 @@ public:
     virtual vb::Variant runEx(const std::string& scriptFile, const std::string& function, const vb::Variant& param);
 };
 
-// The installed service; a do-nothing service until setScriptService is called.
-ScriptService& scriptService();
-// Installs a service (null restores the do-nothing one). The caller keeps ownership.
-void setScriptService(ScriptService* service);
+// The service installed in `registry`; a do-nothing service until setScriptService is called.
+ScriptService& scriptService(HostRegistry& registry);
+// Installs a service in `registry` (null restores the do-nothing one). The caller keeps ownership.
+void setScriptService(HostRegistry& registry, ScriptService* service);
 
 } // namespace host

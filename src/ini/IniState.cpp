@@ -5,9 +5,4 @@ namespace services {
 IniState::IniState() = default;
 IniState::~IniState() = default;
 
-IniState& iniState()
-{
-    return tallis::Current<IniState>::get();
-}
-
 } // namespace services

@@ -1,13 +1,11 @@
 // What the INI store keeps for one running program: who hears what it cannot read or
 // write, who hears state notices, and the save failures counted per file until it is
-// saved again. The program state owns one and makes it current with its own scope;
-// processes without a program state use a default one.
+// saved again. The program state owns one and hands it to the program's stores
+// (IniTool) and to the calls that count saves.
 #pragma once
 
 #include "IniTool.h"
 #include "StateNotices.h"
-
-#include "base/Current.h"
 
 #include <cstddef>
 #include <map>
@@ -32,11 +30,5 @@ struct IniState {
     std::map<std::string, SaveEpisode> saveEpisodes; // by path
     const char* savePlural = "saves"; // what a save is called now (SaveKindScope)
 };
-
-// The current program's INI state.
-IniState& iniState();
-
-// Makes a state current for its lifetime, then the previous one again.
-using IniScope = tallis::Current<IniState>::Scope;
 
 } // namespace services

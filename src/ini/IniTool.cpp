@@ -15,15 +15,10 @@ namespace services {
 
 namespace {
 
-IniTool::Logger& logger()
+void report(IniState& state, std::string_view type, std::string_view text)
 {
-    return iniState().logger;
-}
-
-void report(std::string_view type, std::string_view text)
-{
-    if (logger())
-        logger()(type, text);
+    if (state.logger)
+        state.logger(type, text);
 }
 
 // Text without line breaks: CR and LF become blanks.
@@ -50,11 +45,6 @@ constexpr std::string_view trimBlanks(std::string_view s)
 }
 
 } // namespace
-
-void IniTool::setLogger(Logger l)
-{
-    logger() = std::move(l);
-}
 
 // Index keys: "S" + header for a section, "K" + the header's length + ":" + header +
 // key for a key, so that no header or key text can make two entries collide.
@@ -153,7 +143,7 @@ void IniTool::Load(const std::string& path)
         }
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
-            report("IniTool", std::string(" Equal sign not found on line ") + std::string(line));
+            report(*state_, "IniTool", std::string(" Equal sign not found on line ") + std::string(line));
             continue;
         }
         std::string key = vb::upperCase(line.substr(0, eq));
@@ -272,14 +262,14 @@ bool IniTool::Save()
         if (std::optional<std::string> old = platform::readFileIfExists(path_); old && !old->empty())
             platform::writeFileAtomically(platform::resolvePath(path_) + "_bck", *old, path_);
         platform::writeFileAtomically(path_, out);
-        noteSaved(path_);
+        noteSaved(*state_, path_);
         return true;
     } catch (...) {
         vb::setCurrentFailure(vb::failureFromCurrentException());
         saveError_ = vb::currentFailure().description;
-        report("raruveViziva", "IniTool Save " + path_);
+        report(*state_, "raruveViziva", "IniTool Save " + path_);
         vb::clearCurrentFailure();
-        noteSaveFailed(path_, saveError_);
+        noteSaveFailed(*state_, path_, saveError_);
         return false;
     }
 }

@@ -21,12 +21,21 @@
 
 namespace services {
 
+struct IniState;
+
 class IniTool {
 public:
     // Where IniTool reports what it cannot read or write: (type, text). The host sets
-    // it once its host object exists; until then nothing is reported.
+    // its program's logger once its host object exists; until then nothing is reported.
     using Logger = std::function<void(std::string_view type, std::string_view text)>;
-    static void setLogger(Logger logger);
+
+    // A store of the program whose INI state it is given (it outlives the store): what
+    // it cannot read or write goes to that state's logger, and its save failures are
+    // counted there.
+    explicit IniTool(IniState& state)
+        : state_(&state)
+    {
+    }
 
     // Empties the store, remembers the path and reads the file when it exists. Raises
     // vb::Error when the file exists but cannot be read.
@@ -74,6 +83,7 @@ private:
     void erase(const std::string& index);
     void addSection(std::string_view name);
 
+    IniState* state_;
     std::string path_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t> index_;

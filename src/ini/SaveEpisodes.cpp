@@ -7,59 +7,47 @@
 
 namespace services {
 
-namespace {
-
 using Episode = IniState::SaveEpisode;
 
-std::map<std::string, Episode>& episodes()
+void noteSaveFailed(IniState& state, const std::string& path, const std::string& reason)
 {
-    return iniState().saveEpisodes;
-}
-
-const char*& currentPlural()
-{
-    return iniState().savePlural;
-}
-
-} // namespace
-
-void noteSaveFailed(const std::string& path, const std::string& reason)
-{
-    Episode& episode = episodes()[path];
+    Episode& episode = state.saveEpisodes[path];
     if (episode.failures++ == 0) {
-        episode.plural = currentPlural();
-        stateNotice("could not save " + path + ": " + reasonWithoutPath(path, reason) +
-                    " (further failures are counted until it is saved again)");
+        episode.plural = state.savePlural;
+        stateNotice(state, "could not save " + path + ": " + reasonWithoutPath(path, reason) +
+                               " (further failures are counted until it is saved again)");
     }
 }
 
-void noteSaved(const std::string& path)
+void noteSaved(IniState& state, const std::string& path)
 {
-    auto it = episodes().find(path);
-    if (it == episodes().end())
+    auto it = state.saveEpisodes.find(path);
+    if (it == state.saveEpisodes.end())
         return;
     const Episode episode = std::move(it->second);
-    episodes().erase(it);
+    state.saveEpisodes.erase(it);
     std::string kind = episode.plural;
     if (episode.failures == 1 && kind.ends_with('s'))
         kind.pop_back();
-    stateNotice(path + " saved again after " + std::to_string(episode.failures) + " failed " + kind);
+    stateNotice(state, path + " saved again after " + std::to_string(episode.failures) + " failed " + kind);
 }
 
-std::size_t failedSavesOf(const std::string& path)
+std::size_t failedSavesOf(const IniState& state, const std::string& path)
 {
-    auto it = episodes().find(path);
-    return it == episodes().end() ? 0 : it->second.failures;
+    auto it = state.saveEpisodes.find(path);
+    return it == state.saveEpisodes.end() ? 0 : it->second.failures;
 }
 
-SaveKindScope::SaveKindScope(const char* plural) : previous_(currentPlural())
+SaveKindScope::SaveKindScope(IniState& state, const char* plural)
+    : state_(state)
+    , previous_(state.savePlural)
 {
-    currentPlural() = plural;
+    state_.savePlural = plural;
 }
 
 SaveKindScope::~SaveKindScope()
 {
-    currentPlural() = previous_;
+    state_.savePlural = previous_;
 }
 
 } // namespace services

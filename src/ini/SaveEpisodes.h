@@ -10,21 +10,25 @@
 
 namespace services {
 
-void noteSaveFailed(const std::string& path, const std::string& reason);
-void noteSaved(const std::string& path);
-// Failures of the file's current episode (0 when its last save succeeded).
-std::size_t failedSavesOf(const std::string& path);
+struct IniState;
 
-// While one lives, an episode that starts is counted in `plural` ("checkpoints")
-// instead of "saves".
+// The episodes are those of one program's INI state; its notices go where it says.
+void noteSaveFailed(IniState& state, const std::string& path, const std::string& reason);
+void noteSaved(IniState& state, const std::string& path);
+// Failures of the file's current episode (0 when its last save succeeded).
+std::size_t failedSavesOf(const IniState& state, const std::string& path);
+
+// While one lives, an episode of `state` that starts is counted in `plural`
+// ("checkpoints") instead of "saves".
 class SaveKindScope {
 public:
-    explicit SaveKindScope(const char* plural);
+    SaveKindScope(IniState& state, const char* plural);
     ~SaveKindScope();
     SaveKindScope(const SaveKindScope&) = delete;
     SaveKindScope& operator=(const SaveKindScope&) = delete;
 
 private:
+    IniState& state_;
     const char* previous_;
 };
 

@@ -6,24 +6,10 @@
 
 namespace services {
 
-namespace {
-
-NoticeWriter& writer()
+void stateNotice(const IniState& state, std::string_view text)
 {
-    return iniState().noticeWriter;
-}
-
-} // namespace
-
-void setStateNoticeWriter(NoticeWriter w)
-{
-    writer() = std::move(w);
-}
-
-void stateNotice(std::string_view text)
-{
-    if (writer())
-        writer()(text);
+    if (state.noticeWriter)
+        state.noticeWriter(text);
     else
         std::cerr << "tallis: " << text << std::endl;
 }

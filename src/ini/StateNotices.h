@@ -10,11 +10,12 @@
 
 namespace services {
 
+struct IniState;
+
+// Where a program's notices go (its INI state's noticeWriter; null: standard error).
 using NoticeWriter = std::function<void(std::string_view text)>;
-// Sets where notices go (null: standard error).
-void setStateNoticeWriter(NoticeWriter writer);
-// Writes one notice.
-void stateNotice(std::string_view text);
+// Writes one notice of the program whose INI state is given.
+void stateNotice(const IniState& state, std::string_view text);
 
 // A failure's reason without the path that ends it: ("/a/b", "Disk full: /a/b") gives
 // "Disk full"; a reason that does not end so is returned whole.

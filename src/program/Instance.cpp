@@ -33,9 +33,10 @@ bool alreadyRunning(const std::string& reason)
 } // namespace
 
 Instance::Instance(int& argc, char** argv)
-    : application_(shell::createApplication(argc, argv))
-    , automation_(state_, sentWork_)
-    , safeguards_(state_, &boundedWork_)
+    : hostScripts_(state_)
+    , application_(shell::createApplication(argc, argv))
+    , automation_(state_, shell_, sentWork_)
+    , safeguards_(state_, services_, &boundedWork_)
 {
 }
 
@@ -55,12 +56,12 @@ int Instance::run()
     if (!startMainForm())
         return refuseToStart();
     reportStart();
-    if (shell::programEnded())
-        return finish(shell::exitStatus());
+    if (shell::programEnded(shell_))
+        return finish(shell::exitStatus(shell_));
     startServices();
     const int status = application_.app->exec();
     platform::notifyStopping();
-    return finish(shell::programEnded() ? shell::exitStatus() : status);
+    return finish(shell::programEnded(shell_) ? shell::exitStatus(shell_) : status);
 }
 
 // The host core, the plug-in host and both ends joined to the main form's steps; the
@@ -79,36 +80,36 @@ void Instance::wireSubsystems()
 // plug-in is shut down and the devices are saved.
 void Instance::takeStopRequests()
 {
-    stopRequests_.emplace([] {
-        if (shell::programEnded())
+    stopRequests_.emplace([this] {
+        if (shell::programEnded(shell_))
             return;
         platform::notifyStopping();
-        if (vb::Ref<shell::TallisForm> form = shell::mainForm())
+        if (vb::Ref<shell::TallisForm> form = shell_.mainForm)
             form->Exit();
         else
-            shell::endProgram(0);
+            shell::endProgram(shell_, 0);
     });
 }
 
 void Instance::installDesktop()
 {
-    desktop_ = shell::installDesktopFace(application_.withoutTray, hostScripts_.engine().library());
+    desktop_ = shell::installDesktopFace(state_, shell_, application_.withoutTray, hostScripts_.engine().library());
 }
 
 // The start object loads the main form, whose load is the program's start-up: the
 // folders and settings, the base folder's lock, the node, the host and the plug-in.
 bool Instance::startMainForm()
 {
-    return shell::Main();
+    return shell::Main(state_, shell_);
 }
 
 void Instance::reportStart()
 {
-    xap::WriteLogFile(xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + state_.baseFolder);
+    xap::WriteLogFile(state_, xap::kProgramName, std::string("Tallis ") + TALLIS_VERSION + " started in " + state_.baseFolder);
     if (application_.headless)
-        xap::WriteLogFile(xap::kProgramName, shell::kHeadlessNote);
+        xap::WriteLogFile(state_, xap::kProgramName, shell::kHeadlessNote);
     else if (application_.withoutTray)
-        xap::WriteLogFile(xap::kProgramName, shell::kWithoutTrayNote);
+        xap::WriteLogFile(state_, xap::kProgramName, shell::kWithoutTrayNote);
 }
 
 // The bus service and the BSC endpoints. The node's socket is bound and the plug-in
@@ -116,19 +117,19 @@ void Instance::reportStart()
 void Instance::startServices()
 {
     automation_.start();
-    endpoints_ = bsc::startEndpointService(state_);
+    endpoints_ = bsc::startEndpointService(state_, hostRegistry_);
     shell_.endpoints = endpoints_.get();
     platform::notifyReady("serving xAP from " + state_.baseFolder);
 }
 
 int Instance::refuseToStart()
 {
-    const std::string text = shell::mainForm() ? shell::mainForm()->initError() : std::string("start-up failed");
+    const std::string text = shell_.mainForm ? shell_.mainForm->initError() : std::string("start-up failed");
     // A second start on a desktop brings the running program's window to the front.
     std::string problem;
     if (!application_.headless && alreadyRunning(text) && shell::askRunningProgramToShowWindow(problem)) {
         std::cerr << "tallis: " << text << ": its window is shown" << std::endl;
-        shell::endProgram(0);
+        shell::endProgram(shell_, 0);
         safeguards_.release();
         return 0;
     }
@@ -136,7 +137,7 @@ int Instance::refuseToStart()
         std::cerr << "tallis: " << text << std::endl;
     else
         std::cerr << "tallis: " << text << " (see Data/" << xap::kProgramName << ".txt)" << std::endl;
-    shell::endProgram(1);
+    shell::endProgram(shell_, 1);
     safeguards_.release();
     return 1;
 }
@@ -146,7 +147,7 @@ int Instance::refuseToStart()
 int Instance::finish(int status)
 {
     safeguards_.release();
-    const std::string& failure = services::shutdownSaveError();
+    const std::string& failure = services::shutdownSaveError(services_);
     if (failure.empty())
         return status;
     std::cerr << "tallis: the devices could not be saved: " << failure << std::endl;

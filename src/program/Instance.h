@@ -4,10 +4,11 @@
 // with the log and the send path (xap::ProgramState), the hosted plug-in's registry and
 // the device-change observers (host::HostRegistry), the host's script engine
 // (services::HostScripts), the Setup form and what the device file left
-// (services::ServicesState), the shell's steps with the main form and the
-// start object (shell::ShellState) — all current while the instance lives — the
-// application object, the bus service, the safeguards, the system's stop requests, the
-// desktop face and the BSC endpoints.
+// (services::ServicesState), the shell's steps with the main form and the start
+// object (shell::ShellState), the application object, the bus service, the
+// safeguards, the system's stop requests, the desktop face and the BSC endpoints.
+// Every state is handed to what uses them; nothing below reaches a current one, so two
+// instances in one process share none of them.
 // The node, the host and the plug-in host hang from the main form that start-up
 // loads (shell/TallisForm.h); the bus service starts once the node is bound and goes
 // last before the application object.
@@ -66,17 +67,13 @@ private:
     services::SentWork sentWork_;
     services::SentWork::Receiving receivingSentWork_{sentWork_};
     xap::ProgramState state_;
-    xap::StateScope currentState_{state_};
     host::HostRegistry hostRegistry_;
-    host::HostRegistryScope currentHostRegistry_{hostRegistry_};
     // Where the host's scripts mark the time their time-out leaves them, for the watchdog.
     platform::BoundedWorkAllowance boundedWork_;
     // The host's script engine, with the classes scripts create and their dialogs.
     services::HostScripts hostScripts_;
-    services::ServicesState services_;
-    services::ServicesScope currentServices_{services_};
-    shell::ShellState shell_;
-    shell::ShellScope currentShell_{shell_};
+    services::ServicesState services_{state_, hostRegistry_};
+    shell::ShellState shell_{services_};
     shell::ApplicationInstance application_;
     // Goes after everything below, while the application object and the host exist.
     shell::AutomationService automation_;

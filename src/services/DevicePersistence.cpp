@@ -3,6 +3,7 @@
 
 #include "host/Application.h"
 #include "host/DeviceClass.h"
+#include "host/HostState.h"
 
 #include "automation/Conversions.h"
 #include "automation/DateTime.h"
@@ -21,19 +22,19 @@ using host::Application;
 
 // The first failure of the last save, the records last restored or saved, and why
 // the device file could not be read at start: the program's services state keeps them.
-std::string& saveError()
+std::string& saveError(ServicesState& services)
 {
-    return servicesState().deviceSaveError;
+    return services.deviceSaveError;
 }
 
-std::string& lastSnapshot()
+std::string& lastSnapshot(ServicesState& services)
 {
-    return servicesState().deviceSnapshot;
+    return services.deviceSnapshot;
 }
 
-std::string& unreadableReason()
+std::string& unreadableReason(ServicesState& services)
 {
-    return servicesState().deviceUnreadableReason;
+    return services.deviceUnreadableReason;
 }
 
 // Text without line breaks: CR and LF become blanks.
@@ -99,9 +100,9 @@ std::string textOf(const vb::Variant& v)
 
 // A step of saving or loading: a failure is reported with the device code and the next step runs.
 template <class Step>
-bool step(const std::string& report, Step&& body)
+bool step(xap::ProgramState& program, const std::string& report, Step&& body)
 {
-    return vb::trap(xap::logEventReporter(), xap::kProgramName, report, std::forward<Step>(body));
+    return vb::trap(xap::logEventReporter(program), xap::kProgramName, report, std::forward<Step>(body));
 }
 
 // The same without a report (checkpoints compare records; the shutdown save reports).
@@ -143,7 +144,7 @@ struct DeviceRecord {
 template <class Step>
 std::vector<DeviceRecord> collectRecords(Application& app, Step&& stepOf)
 {
-    const vb::Ref<vb::Collection> devices = host::state().deviceListRef();
+    const vb::Ref<vb::Collection> devices = host::state(app.registry()).deviceListRef();
     std::vector<DeviceRecord> records;
     records.reserve(devices->size());
     for (std::size_t position = 1; position <= devices->size(); ++position) {
@@ -152,10 +153,10 @@ std::vector<DeviceRecord> collectRecords(Application& app, Step&& stepOf)
             continue;
         DeviceRecord record{deviceKeyText(device.code), {}};
         const bool read = stepOf("SaveDevices " + oneLine(device.code), [&] {
-            const std::int16_t status = Application::guarded<std::int16_t>("DeviceStatus", [&] { return app.DeviceStatus(device.code); });
-            const std::int32_t value = Application::guarded<std::int32_t>("DeviceValue", [&] { return app.DeviceValue(device.code); });
-            const vb::Date lastChange = Application::guarded<vb::Date>("DeviceLastChange", [&] { return app.DeviceLastChange(device.code); });
-            const std::string text = Application::guarded<std::string>("DeviceString", [&] { return app.DeviceString(device.code); });
+            const std::int16_t status = app.guarded<std::int16_t>("DeviceStatus", [&] { return app.DeviceStatus(device.code); });
+            const std::int32_t value = app.guarded<std::int32_t>("DeviceValue", [&] { return app.DeviceValue(device.code); });
+            const vb::Date lastChange = app.guarded<vb::Date>("DeviceLastChange", [&] { return app.DeviceLastChange(device.code); });
+            const std::string text = app.guarded<std::string>("DeviceString", [&] { return app.DeviceString(device.code); });
             record.value = deviceRecordText(device.location, device.name, status, value, vb::formatGeneralDate(lastChange), text);
         });
         if (read)
@@ -179,13 +180,13 @@ std::string snapshotOf(const std::vector<DeviceRecord>& records)
 // Runs a step of writing the file; a failure is remembered as the save's error (the
 // first one wins) and raised on.
 template <class Body>
-void writing(const std::string& path, Body&& body)
+void writing(ServicesState& services, const std::string& path, Body&& body)
 {
     try {
         body();
     } catch (const vb::Error& e) {
-        if (saveError().empty())
-            saveError() = path + ": " + e.description();
+        if (saveError(services).empty())
+            saveError(services) = path + ": " + e.description();
         throw;
     }
 }
@@ -221,9 +222,9 @@ std::string decodeDeviceText(std::string_view text)
     return out;
 }
 
-const std::string& lastDeviceSaveError()
+const std::string& lastDeviceSaveError(ServicesState& services)
 {
-    return saveError();
+    return saveError(services);
 }
 
 namespace {
@@ -231,132 +232,132 @@ namespace {
 // The devices of a run that did not load the device file, written beside it (the
 // whole file replaced, as the device file would be written). Returns false with the
 // save error set when it cannot be written.
-bool saveBeside(const std::vector<DeviceRecord>& records, bool announce)
+bool saveBeside(ServicesState& services, Application& app, const std::vector<DeviceRecord>& records, bool announce)
 {
-    const std::string path = Application::iniFilePath(kDeviceFile);
+    const std::string path = Application::iniFilePath(app.program(), kDeviceFile);
     const std::string unsaved = platform::resolvePath(path) + kUnsavedSuffix;
-    IniTool file;
+    IniTool file(app.program().ini);
     file.WriteKey("", kDeviceEncodingKey, kDeviceEncoding);
     for (const DeviceRecord& record : records)
         file.WriteKey(kDeviceSection, record.key, record.value);
     try {
         platform::writeFileAtomically(unsaved, file.fileText());
     } catch (const vb::Error& e) {
-        saveError() = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
+        saveError(services) = unsaved + ": " + reasonWithoutPath(unsaved, e.description());
         return false;
     }
     if (announce)
-        stateNotice("the devices of this run are saved in " + unsaved + " (" + path + " was not loaded and is not saved over)");
+        stateNotice(app.program().ini, "the devices of this run are saved in " + unsaved + " (" + path + " was not loaded and is not saved over)");
     return true;
 }
 
 } // namespace
 
-bool saveDevices(Application& app)
+bool saveDevices(ServicesState& services, Application& app)
 {
-    return saveDevicesAnnounced(app, true);
+    return saveDevicesAnnounced(services, app, true);
 }
 
-bool saveDevicesAnnounced(Application& app, bool announce)
+bool saveDevicesAnnounced(ServicesState& services, Application& app, bool announce)
 {
-    saveError().clear();
-    const std::string path = Application::iniFilePath(kDeviceFile);
-    if (!unreadableReason().empty()) {
-        const std::vector<DeviceRecord> records = collectRecords(app, [](const std::string& report, auto&& body) {
-            return step(report, body);
+    saveError(services).clear();
+    const std::string path = Application::iniFilePath(app.program(), kDeviceFile);
+    if (!unreadableReason(services).empty()) {
+        const std::vector<DeviceRecord> records = collectRecords(app, [&app](const std::string& report, auto&& body) {
+            return step(app.program(), report, body);
         });
-        if (!saveBeside(records, announce))
+        if (!saveBeside(services, app, records, announce))
             return false;
-        lastSnapshot() = snapshotOf(records);
+        lastSnapshot(services) = snapshotOf(records);
         return true;
     }
     bool changed = false;
 
     // Empty the section as ClearIniSection does, without saving yet.
-    step("SaveDevices ", [&] {
-        Application::guarded("ClearIniSection", [&] {
+    step(app.program(), "SaveDevices ", [&] {
+        app.guarded("ClearIniSection", [&] {
             if (!platform::fileExists(path))
                 return;
-            writing(path, [&] { Application::loadSharedIni(kDeviceFile).RemoveSection(kDeviceSection); });
+            writing(services, path, [&] { app.loadSharedIni(kDeviceFile).RemoveSection(kDeviceSection); });
             changed = true;
         });
     });
 
-    const std::vector<DeviceRecord> records = collectRecords(app, [](const std::string& report, auto&& body) {
-        return step(report, body);
+    const std::vector<DeviceRecord> records = collectRecords(app, [&app](const std::string& report, auto&& body) {
+        return step(app.program(), report, body);
     });
     bool fileReady = false;
     for (const DeviceRecord& record : records) {
         // As SaveINISetting: the file is made to exist and the store loaded as its rule says.
-        Application::guarded("SaveINISetting", [&] {
-            writing(path, [&] {
+        app.guarded("SaveINISetting", [&] {
+            writing(services, path, [&] {
                 if (!fileReady) {
                     if (!platform::fileExists(path) && !platform::appendToFile(path, ""))
                         throw vb::Error(vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)) + ": " + path);
                     fileReady = true;
                 }
-                Application::loadSharedIni(kDeviceFile).WriteKey(kDeviceSection, record.key, record.value);
+                app.loadSharedIni(kDeviceFile).WriteKey(kDeviceSection, record.key, record.value);
             });
             changed = true;
         });
     }
     if (changed) {
-        step("SaveDevices ", [&] {
-            IniTool& store = Application::loadSharedIni(kDeviceFile);
+        step(app.program(), "SaveDevices ", [&] {
+            IniTool& store = app.loadSharedIni(kDeviceFile);
             // The texts are escaped: the file says so, and a file without this key is
             // read as the texts stand.
             store.WriteKey("", kDeviceEncodingKey, kDeviceEncoding);
-            if (!Application::saveSharedIni(store) && saveError().empty())
-                saveError() = path + ": " + store.lastSaveError();
+            if (!app.saveSharedIni(store) && saveError(services).empty())
+                saveError(services) = path + ": " + store.lastSaveError();
         });
     }
-    if (!saveError().empty())
+    if (!saveError(services).empty())
         return false;
-    lastSnapshot() = snapshotOf(records);
+    lastSnapshot(services) = snapshotOf(records);
     return true;
 }
 
-const std::string& unreadableDeviceFileReason()
+const std::string& unreadableDeviceFileReason(ServicesState& services)
 {
-    return unreadableReason();
+    return unreadableReason(services);
 }
 
-bool checkpointDevices()
+bool checkpointDevices(ServicesState& services)
 {
-    host::HostState* s = host::loadedState();
+    host::HostState* s = host::loadedState(services.host);
     if (!s || !s->hostObject || s->hostLoading)
         return false;
     Application& app = *s->hostObject;
     const std::string snapshot = snapshotOf(collectRecords(app, [](const std::string& report, auto&& body) {
         return quietStep(report, body);
     }));
-    if (snapshot == lastSnapshot())
+    if (snapshot == lastSnapshot(services))
         return false;
-    SaveKindScope counted("checkpoints");
-    return saveDevicesAnnounced(app, false);
+    SaveKindScope counted(app.program().ini, "checkpoints");
+    return saveDevicesAnnounced(services, app, false);
 }
 
-void initDevices(Application& app)
+void initDevices(ServicesState& services, Application& app)
 {
-    lastSnapshot().clear();
-    unreadableReason().clear();
+    lastSnapshot(services).clear();
+    unreadableReason(services).clear();
     // A file that is there but cannot be read is not a missing one: its devices are
     // not lost, so this run must not save over them.
-    const std::string path = Application::iniFilePath(kDeviceFile);
+    const std::string path = Application::iniFilePath(app.program(), kDeviceFile);
     try {
         platform::readFileIfExists(path);
     } catch (const vb::Error& e) {
-        unreadableReason() = reasonWithoutPath(platform::resolvePath(path), e.description());
-        stateNotice("devices not loaded from " + path + ": " + unreadableReason() + "; this run will not save over it");
+        unreadableReason(services) = reasonWithoutPath(platform::resolvePath(path), e.description());
+        stateNotice(app.program().ini, "devices not loaded from " + path + ": " + unreadableReason(services) + "; this run will not save over it");
     }
-    std::string text = Application::guarded<std::string>("GetINISection", [&] {
+    std::string text = app.guarded<std::string>("GetINISection", [&] {
         return app.GetINISection(kDeviceSection, kDeviceFile);
     });
     std::erase(text, '"');
     if (text.empty())
         return;
     // Texts are escaped only in a file that says so; an older file is read as it stands.
-    const bool escaped = !Application::guarded<std::string>("GetINISetting", [&] {
+    const bool escaped = !app.guarded<std::string>("GetINISetting", [&] {
                              return app.GetINISetting("", kDeviceEncodingKey, "", kDeviceFile);
                          }).empty();
     auto decoded = [&](std::string_view t) { return escaped ? decodeDeviceText(t) : std::string(t); };
@@ -380,12 +381,12 @@ void initDevices(Application& app)
         };
 
         vb::Ref<vb::Object> device;
-        step(report, [&] {
+        step(app.program(), report, [&] {
             const std::string& name = field(1);
-            device = Application::guarded<vb::Ref<vb::Object>>("NewDeviceEx", [&] { return app.NewDeviceEx(name, code); });
+            device = app.guarded<vb::Ref<vb::Object>>("NewDeviceEx", [&] { return app.NewDeviceEx(name, code); });
         });
         auto set = [&](std::string_view property, auto valueOf) {
-            step(report, [&] {
+            step(app.program(), report, [&] {
                 if (!device)
                     vb::raiseError(vb::err::ObjectVariableNotSet);
                 vb::setProperty(*device, property, vb::Variant(valueOf()));
@@ -398,25 +399,25 @@ void initDevices(Application& app)
         set("dc", [&] { return std::string(host::afterFirstCharacter(code)); });
         set("iotype", [] { return std::int16_t(4); });
 
-        step(report, [&] {
+        step(app.program(), report, [&] {
             const std::int16_t status = vb::CInt(vb::Variant(vb::Val(field(2))));
-            Application::guarded("SetDeviceStatus", [&] { app.SetDeviceStatus(code, status); });
+            app.guarded("SetDeviceStatus", [&] { app.SetDeviceStatus(code, status); });
         });
-        step(report, [&] {
+        step(app.program(), report, [&] {
             const std::int32_t number = vb::CLng(vb::Variant(vb::Val(field(3))));
-            Application::guarded("SetDeviceValue", [&] { app.SetDeviceValue(code, number); });
+            app.guarded("SetDeviceValue", [&] { app.SetDeviceValue(code, number); });
         });
-        step(report, [&] {
+        step(app.program(), report, [&] {
             const vb::Date changed = vb::CDate(vb::Variant(field(4)));
-            Application::guarded("SetDeviceLastChange", [&] { app.SetDeviceLastChange(code, changed); });
+            app.guarded("SetDeviceLastChange", [&] { app.SetDeviceLastChange(code, changed); });
         });
-        step(report, [&] {
+        step(app.program(), report, [&] {
             const std::string& statusText = field(5);
-            Application::guarded("SetDeviceString", [&] { app.SetDeviceString(code, statusText, false); });
+            app.guarded("SetDeviceString", [&] { app.SetDeviceString(code, statusText, false); });
         });
     }
     // What was restored is what the next checkpoint compares with.
-    lastSnapshot() = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
+    lastSnapshot(services) = snapshotOf(collectRecords(app, [](const std::string& r, auto&& body) { return quietStep(r, body); }));
 }
 
 } // namespace services

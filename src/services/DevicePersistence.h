@@ -31,6 +31,8 @@ class Application;
 
 namespace services {
 
+struct ServicesState;
+
 inline constexpr const char* kDeviceFile = "vynTallis.ini";
 inline constexpr const char* kDeviceSection = "PluginDevices";
 // The key (in the nameless section) that names the texts' encoding, and its value.
@@ -38,6 +40,8 @@ inline constexpr const char* kDeviceEncodingKey = "DeviceTextEncoding";
 inline constexpr const char* kDeviceEncoding = "1";
 // Appended to the device file's name for the devices of a run that did not load it.
 inline constexpr const char* kUnsavedSuffix = ".unsaved";
+
+// The program's services state `services` keeps what the last restore and save left.
 
 // Writes every device of the host's device list, replacing the section. Works as if
 // the section were emptied and saved, then each device written and saved in turn, but
@@ -47,25 +51,25 @@ inline constexpr const char* kUnsavedSuffix = ".unsaved";
 // fields cannot be read is reported ("SaveDevices " + code) and left out.
 // Returns false when the file could not be written; lastDeviceSaveError() then says
 // which file and why.
-bool saveDevices(host::Application& app);
+bool saveDevices(ServicesState& services, host::Application& app);
 // As saveDevices; `announce` says whether saving beside an unreadable device file is
 // told (the shutdown save tells where the devices went; checkpoints do not).
-bool saveDevicesAnnounced(host::Application& app, bool announce);
+bool saveDevicesAnnounced(ServicesState& services, host::Application& app, bool announce);
 // Why the device file could not be read at start; "" when it was read or missing.
-const std::string& unreadableDeviceFileReason();
+const std::string& unreadableDeviceFileReason(ServicesState& services);
 // "" after a save that succeeded, else the file and the reason ("<path>: Disk full").
-const std::string& lastDeviceSaveError();
+const std::string& lastDeviceSaveError(ServicesState& services);
 
 // A checkpoint: saves the devices of the loaded host (as saveDevices) when their records
 // differ from those last restored or saved; does nothing without a loaded host. Returns
 // true when it wrote the file.
-bool checkpointDevices();
+bool checkpointDevices(ServicesState& services);
 
 // Recreates the devices of the section through the host object's members while the
 // host is loading (so nobody is notified). Each restored device gets interface
 // "raruveViziva", dev_type_string "Audrey" and iotype 4. Entries are read leniently: a
 // step that fails is reported ("InitDevices " + code) and the next step runs.
-void initDevices(host::Application& app);
+void initDevices(ServicesState& services, host::Application& app);
 
 // One device's value as saved (the six fields, encoded as above).
 std::string deviceRecordText(const std::string& location, const std::string& name, std::int16_t status,

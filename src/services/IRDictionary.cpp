@@ -45,14 +45,15 @@ std::string zoneOf(const std::string& text)
     return text;
 }
 
-void report(const std::string& text)
+void report(xap::ProgramState& program, const std::string& text)
 {
-    xap::LogEvent(xap::kProgramName, "SetupIRDictionary " + text);
+    xap::LogEvent(program, xap::kProgramName, "SetupIRDictionary " + text);
 }
 
 } // namespace
 
-void setupIRDictionary(std::unordered_map<std::string, std::string>& dictionary, const std::string& appPath)
+void setupIRDictionary(xap::ProgramState& program, std::unordered_map<std::string, std::string>& dictionary,
+                       const std::string& appPath)
 {
     const auto labelFile = platform::readFile(platform::joinPath(appPath, "config/irlbl.cfg"));
     if (!labelFile)
@@ -77,7 +78,7 @@ void setupIRDictionary(std::unordered_map<std::string, std::string>& dictionary,
             } else {
                 zone[n] = "0";
                 if (!zonesShortReported)
-                    report("irzones.cfg has no zone for label " + std::to_string(n) + " or later; they use zone 0");
+                    report(program, "irzones.cfg has no zone for label " + std::to_string(n) + " or later; they use zone 0");
                 zonesShortReported = true;
             }
         } else if (n >= kFirstButtonLine && group <= kLabels) {
@@ -85,7 +86,7 @@ void setupIRDictionary(std::unordered_map<std::string, std::string>& dictionary,
                 const std::string key = vb::upperCase(label[group] + " " + line);
                 const std::string value = std::to_string(n - kFirstButtonLine) + "," + zone[group];
                 if (!dictionary.emplace(key, value).second)
-                    report("duplicate button " + key + " skipped");
+                    report(program, "duplicate button " + key + " skipped");
             }
             if (n == kButtonsPerLabel * group + kFirstButtonLine - 1)
                 ++group;

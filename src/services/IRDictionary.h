@@ -11,12 +11,17 @@
 #include <string>
 #include <unordered_map>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace services {
 
 // Rebuilds `dictionary` from the two files; nothing when irlbl.cfg does not exist. A
 // button that names a key already present is skipped, and an irzones.cfg with fewer
 // than 14 lines gives zone "0" to the devices it lacks; each is reported once (through
 // LogEvent) and the rest of the dictionary is built.
-void setupIRDictionary(std::unordered_map<std::string, std::string>& dictionary, const std::string& appPath);
+void setupIRDictionary(xap::ProgramState& program, std::unordered_map<std::string, std::string>& dictionary,
+                       const std::string& appPath);
 
 } // namespace services

@@ -2,12 +2,12 @@
 
 namespace services {
 
-ServicesState::ServicesState() = default;
-ServicesState::~ServicesState() = default;
-
-ServicesState& servicesState()
+ServicesState::ServicesState(xap::ProgramState& program_, host::HostRegistry& host_)
+    : program(program_)
+    , host(host_)
 {
-    return tallis::Current<ServicesState>::get();
 }
+
+ServicesState::~ServicesState() = default;
 
 } // namespace services

@@ -1,23 +1,32 @@
 // The state the host services keep for one running program: the loaded Setup form,
 // what the form tells the window that shows it, and what the device file's last
-// restore and save left. The program's instance owns one and makes it current while
-// it lives; tools and tests that create no instance use a default one, and a test
-// may make its own.
+// restore and save left. The program's instance owns one and hands it down; a tool or
+// test makes its own. It works with the program state and host registry it is given.
 #pragma once
 
 #include "Setup.h"
 
-#include "base/Current.h"
-
 #include <string>
+
+namespace host {
+struct HostRegistry;
+}
+namespace xap {
+struct ProgramState;
+}
 
 namespace services {
 
 struct ServicesState {
-    ServicesState();
+    // Both outlive the state.
+    ServicesState(xap::ProgramState& program, host::HostRegistry& host);
     ~ServicesState();
     ServicesState(const ServicesState&) = delete;
     ServicesState& operator=(const ServicesState&) = delete;
+
+    // The program whose host this is, and its host registry.
+    xap::ProgramState& program;
+    host::HostRegistry& host;
 
     // The Setup form while it is loaded (it exists once per program).
     vb::Ref<Setup> setupForm;
@@ -33,11 +42,5 @@ struct ServicesState {
     std::string deviceSnapshot;
     std::string deviceUnreadableReason;
 };
-
-// The current program's services state.
-ServicesState& servicesState();
-
-// Makes a state current for its lifetime, then the previous one again.
-using ServicesScope = tallis::Current<ServicesState>::Scope;
 
 } // namespace services

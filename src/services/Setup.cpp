@@ -22,9 +22,9 @@ namespace services {
 
 namespace {
 
-host::Application& hostObject()
+host::Application& hostObject(host::HostRegistry& registry)
 {
-    host::HostState& s = host::state();
+    host::HostState& s = host::state(registry);
     if (!s.hostObject)
         vb::raiseError(vb::err::ObjectVariableNotSet);
     return *s.hostObject;
@@ -36,6 +36,7 @@ Setup::Setup(xap::ProgramState& program, ServicesState& services, host::HostRegi
     : program_(program)
     , services_(services)
     , registry_(registry)
+    , settingsStore_(program.ini)
 {
 }
 
@@ -84,16 +85,16 @@ const vb::MemberTable<Setup>& Setup::members()
     return table;
 }
 
-SetupWindowHooks& setupWindowHooks()
+SetupWindowHooks& setupWindowHooks(ServicesState& services)
 {
-    return servicesState().windowHooks;
+    return services.windowHooks;
 }
 
 // ---- Loading and unloading ----
 
 void Setup::load()
 {
-    host::HostState& s = host::createState(); // the house row table and the device state tables
+    host::HostState& s = host::createState(registry_); // the house row table and the device state tables
     program_.startupComplete = false;
     s.hostLoading = true;
     // Whatever fails, the host does not stay in its loading state.
@@ -102,38 +103,39 @@ void Setup::load()
         ~Loaded() { state.hostLoading = false; }
     } loaded{s};
     // Settings.ini that cannot be read leaves the defaults and is never saved over.
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Settings.ini",
+    vb::trap(xap::writeLogFileReporter(program_), xap::kProgramName, "Settings.ini",
              [&] { settingsStore_.Load(platform::joinPath(program_.baseFolder, "Config/Settings.ini")); });
     s.hostObject = host::Application::create(program_, registry_);
     // The INI store reports what it cannot read or write once the host object exists.
-    IniTool::setLogger([](std::string_view type, std::string_view text) { xap::LogEvent(type, text); });
+    program_.ini.logger = [&program = program_](std::string_view type, std::string_view text) { xap::LogEvent(program, type, text); };
     App_Initialize();
     s.irDictionary.clear();
 }
 
-vb::Ref<Setup> loadSetupForm()
+vb::Ref<Setup> loadSetupForm(ServicesState& services)
 {
-    vb::Ref<Setup>& form = servicesState().setupForm;
+    vb::Ref<Setup>& form = services.setupForm;
     if (!form) {
-        form = vb::make<Setup>(xap::state(), servicesState(), host::hostRegistry());
+        form = vb::make<Setup>(services.program, services, services.host);
         form->load();
     }
     return form;
 }
 
-Setup* setupForm()
+Setup* setupForm(ServicesState& services)
 {
-    return servicesState().setupForm.get();
+    return services.setupForm.get();
 }
 
-void unloadSetupForm()
+void unloadSetupForm(ServicesState& services)
 {
-    const vb::Ref<Setup> form = servicesState().setupForm;
+    const vb::Ref<Setup> form = services.setupForm;
     if (!form)
         return;
+    host::HostRegistry& registry = services.host;
     vb::ignoreErrors([&] { form->App_Terminate(); });
-    vb::ignoreErrors([] {
-        if (host::HostState* s = host::loadedState()) {
+    vb::ignoreErrors([&] {
+        if (host::HostState* s = host::loadedState(registry)) {
             for (auto& list : s->eventListeners)
                 list.clear();
             s->irDictionary.clear();
@@ -141,33 +143,33 @@ void unloadSetupForm()
             s->releaseLists();
         }
     });
-    vb::ignoreErrors([] { host::releaseHostedPlugins(); });
-    IniTool::setLogger(nullptr);
+    vb::ignoreErrors([&] { host::releaseHostedPlugins(registry); });
+    form->program().ini.logger = nullptr;
     vb::ignoreErrors([&] { form->settingsStore().Clear(); });
     // The host object and the rest of the host state go with the state.
-    host::releaseState();
-    servicesState().setupForm.reset();
+    host::releaseState(registry);
+    services.setupForm.reset();
 }
 
-const std::string& shutdownSaveError()
+const std::string& shutdownSaveError(const ServicesState& services)
 {
-    return servicesState().shutdownSaveError;
+    return services.shutdownSaveError;
 }
 
-void releaseHostObject()
+void releaseHostObject(host::HostRegistry& registry)
 {
-    if (host::HostState* s = host::loadedState())
+    if (host::HostState* s = host::loadedState(registry))
         s->hostObject.reset();
 }
 
-void saveRunAsXapNode()
+void saveRunAsXapNode(host::HostRegistry& registry)
 {
-    vb::call(hostObject(), "SaveINISetting", "Audrey Utilities", "RunAsXapNode", "yes", "vynAudreyUtilities.ini");
+    vb::call(hostObject(registry), "SaveINISetting", "Audrey Utilities", "RunAsXapNode", "yes", "vynAudreyUtilities.ini");
 }
 
-void clearX10CommandCodes()
+void clearX10CommandCodes(host::HostRegistry& registry)
 {
-    if (host::HostState* s = host::loadedState())
+    if (host::HostState* s = host::loadedState(registry))
         s->x10CommandCodes.reset();
 }
 
@@ -178,21 +180,21 @@ void Setup::Startup()
     // Leaves silently at the first failure.
     vb::trap(nullptr, {}, {}, [&] {
         caption_ = "rARuveViziva";
-        if (setupWindowHooks().captionChanged)
-            setupWindowHooks().captionChanged(caption_);
-        noInterface_ = host::InterfaceName().empty();
+        if (services_.windowHooks.captionChanged)
+            services_.windowHooks.captionChanged(caption_);
+        noInterface_ = host::InterfaceName(registry_).empty();
         if (noInterface_) {
-            if (setupWindowHooks().showPluginMenuDialog)
-                setupWindowHooks().showPluginMenuDialog();
+            if (services_.windowHooks.showPluginMenuDialog)
+                services_.windowHooks.showPluginMenuDialog();
         } else {
-            GetSelectedPlugins(vb::Variant(host::InterfaceName()));
+            GetSelectedPlugins(vb::Variant(host::InterfaceName(registry_)));
         }
     });
 }
 
 void Setup::App_Initialize()
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "Class_Initialize", [&] {
+    vb::trap(xap::logEventReporter(program_), xap::kProgramName, "Class_Initialize", [&] {
         host::HostState& s = hostState();
         if (s.x10CommandCodes)
             return;
@@ -211,11 +213,11 @@ void Setup::App_Terminate()
     std::string& saveError = services_.shutdownSaveError;
     saveError.clear();
     vb::ignoreErrors([&] {
-        if (!saveDevices(hostObject()))
-            saveError = lastDeviceSaveError();
+        if (!saveDevices(services_, hostObject()))
+            saveError = lastDeviceSaveError(services_);
     });
-    vb::ignoreErrors([] {
-        const vb::Ref<vb::Collection> plugins = host::PluginCollection();
+    vb::ignoreErrors([this] {
+        const vb::Ref<vb::Collection> plugins = host::PluginCollection(registry_);
         if (!plugins)
             return;
         for (std::size_t i = 1; i <= plugins->size(); ++i) {
@@ -251,19 +253,19 @@ void Setup::App_Terminate()
 
 void Setup::InitDevices()
 {
-    initDevices(hostObject());
+    initDevices(services_, hostObject());
 }
 
 void Setup::SaveDevices()
 {
-    saveDevices(hostObject());
+    saveDevices(services_, hostObject());
 }
 
 void Setup::GetSelectedPlugins(const vb::Variant&) { }
 
 void Setup::SetupIRDictionary()
 {
-    setupIRDictionary(hostState().irDictionary, program_.baseFolder);
+    setupIRDictionary(program_, hostState().irDictionary, program_.baseFolder);
 }
 
 vb::Ref<vb::Object> Setup::GetHSIface()
@@ -273,12 +275,12 @@ vb::Ref<vb::Object> Setup::GetHSIface()
 
 void Setup::RegisterMenu(const std::string& sInterface, const std::string& sTitle)
 {
-    host::AcceptMenuCallbacks(sInterface, sTitle, sInterface);
+    host::AcceptMenuCallbacks(program_, registry_, sInterface, sTitle, sInterface);
 }
 
 void Setup::RegisterMenuEx(const std::string& sInterface, const std::string& sTitle, const std::string& sDisplay)
 {
-    host::AcceptMenuCallbacks(sInterface, sTitle, sDisplay);
+    host::AcceptMenuCallbacks(program_, registry_, sInterface, sTitle, sDisplay);
 }
 
 void Setup::UnRegisterAllMenus(const vb::Variant&) { }
@@ -300,14 +302,14 @@ void Setup::CheckTrigger(const vb::Variant&) { }
 void Setup::X10Event(const std::string& units, const std::string& houseCode, std::int16_t command,
                      vb::Optional<vb::Variant>, vb::Optional<vb::Variant>)
 {
-    xap::sendX10Event(units, houseCode, command);
+    xap::sendX10Event(program_, units, houseCode, command);
 }
 
 void Setup::IREvent(std::int16_t IR_NUMBER)
 {
     if (IR_NUMBER == 0 || noInterface_)
         return;
-    xap::SendXap("", "Homeseer.IR", "IR.Match", xap::itemList({{"Match", std::to_string(IR_NUMBER)}}), "", "");
+    xap::SendXap(program_, "", "Homeseer.IR", "IR.Match", xap::itemList({{"Match", std::to_string(IR_NUMBER)}}), "", "");
 }
 
 void Setup::WriteSplash(const vb::Variant&) { }
@@ -330,7 +332,7 @@ void Setup::RegisterEventCB(std::int16_t iType, vb::Ref<vb::Object> obj)
     // Reading the name first: a listener without one is refused before anything is registered.
     const std::string name = vb::CStr(vb::getProperty(*obj, "name"));
     const std::string time = vb::formatGeneralDate(vb::now());
-    xap::SendXap("", "Homeseer.Event", "Event.Log",
+    xap::SendXap(program_, "", "Homeseer.Event", "Event.Log",
                  xap::itemList({{"Time", time}, {"Type", "callback from " + name}, {"Data", "Type=" + std::to_string(iType)}}),
                  "", "");
     host::HostState& s = hostState();
@@ -349,7 +351,7 @@ void Setup::SendXapMessage(const std::string& sTarget, const std::string& sClass
     if (ownUid.size() < 2)
         vb::raiseError(vb::err::InvalidProcedureCall);
     const std::string uid = ownUid.substr(0, ownUid.size() - 2) + sUID;
-    xap::SendXap(sTarget, sClass, sSection, sBody, sSubaddress, uid);
+    xap::SendXap(program_, sTarget, sClass, sSection, sBody, sSubaddress, uid);
 }
 
 } // namespace services

@@ -72,9 +72,11 @@ public:
     bool noInterface() const { return noInterface_; }
     // Config/Settings.ini, loaded with the form; the setup dialog writes to it.
     IniTool& settingsStore() { return settingsStore_; }
+    // The program the form works for.
+    xap::ProgramState& program() const { return program_; }
 
 private:
-    friend vb::Ref<Setup> loadSetupForm();
+    friend vb::Ref<Setup> loadSetupForm(ServicesState& services);
     void load();
     // The loaded host state and its host object; each raises 91 when there is none.
     host::HostState& hostState() const;
@@ -94,29 +96,30 @@ struct SetupWindowHooks {
     // Shows the plug-in menu selection dialog, modeless.
     std::function<void()> showPluginMenuDialog;
 };
-SetupWindowHooks& setupWindowHooks();
+// Each of these works on the services state given (its program and host registry).
+SetupWindowHooks& setupWindowHooks(ServicesState& services);
 
 // Start-up step "load the Setup form": builds the host and returns the form. The form
 // exists once: while it is loaded, this returns it without loading it again.
-vb::Ref<Setup> loadSetupForm();
+vb::Ref<Setup> loadSetupForm(ServicesState& services);
 // The loaded form, or null.
-Setup* setupForm();
+Setup* setupForm(ServicesState& services);
 // The form's unload: App_Terminate, then the host state, the listeners, the plug-in
 // objects and the host object are released. Ending the program is the caller's step.
-void unloadSetupForm();
+void unloadSetupForm(ServicesState& services);
 
 // "" when the devices were saved at the last host shutdown, else the file and the reason.
-const std::string& shutdownSaveError();
+const std::string& shutdownSaveError(const ServicesState& services);
 
 // The main form's unload: lets go of the host object without the host's shutdown.
-void releaseHostObject();
+void releaseHostObject(host::HostRegistry& registry);
 
 // Start-up step "RunAsXapNode": through the host object, "Audrey Utilities" /
 // "RunAsXapNode" = "yes" in Config/vynAudreyUtilities.ini.
-void saveRunAsXapNode();
+void saveRunAsXapNode(host::HostRegistry& registry);
 
 // Drops the X10 command codes, so that the next App_Initialize initialises the host
 // again (the start object does this when it is created).
-void clearX10CommandCodes();
+void clearX10CommandCodes(host::HostRegistry& registry);
 
 } // namespace services

@@ -4,6 +4,7 @@
 #include "DesktopWindow.h"
 #include "InboundDispatch.h"
 #include "PublicClasses.h"
+#include "ShellState.h"
 
 #include "host/DeviceChanges.h"
 #include "host/HostState.h"
@@ -83,9 +84,9 @@ using Announced = AutomationService::Announced;
 
 // Announces with PropertiesChanged what changed since the last look (after every bus
 // call and on the record scan's timer, so changes by scripts and the plug-in too).
-void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
+void announceChanges(host::HostRegistry& registry, platform::bus::ObjectBridge& bridge, Announced& last)
 {
-    host::HostState& s = host::state();
+    host::HostState& s = host::state(registry);
     const Announced now{true, static_cast<std::int32_t>(s.deviceList().size()),
                         static_cast<std::int32_t>(s.eventList().size()), s.debugModeSetting, s.noLogSetting};
     if (last.known) {
@@ -105,14 +106,10 @@ void announceChanges(platform::bus::ObjectBridge& bridge, Announced& last)
 
 } // namespace
 
-AutomationService::AutomationService(xap::ProgramState& program, services::SentWork& sentWork)
+AutomationService::AutomationService(xap::ProgramState& program, ShellState& shell, services::SentWork& sentWork)
     : program_(program)
+    , shell_(shell)
     , sentWork_(sentWork)
-{
-}
-
-AutomationService::AutomationService(services::SentWork& sentWork)
-    : AutomationService(xap::state(), sentWork)
 {
 }
 
@@ -123,9 +120,10 @@ AutomationService::~AutomationService()
 
 void AutomationService::installObservers()
 {
+    host::HostRegistry& registry = shell_.host;
     deviceObserver_ = host::addDeviceChangeObserver(
-        [link = link_](std::string_view code, host::DeviceCell cell, host::DeviceChange) {
-            const host::HostState* state = host::loadedState();
+        registry, [link = link_, &registry](std::string_view code, host::DeviceCell cell, host::DeviceChange) {
+            const host::HostState* state = host::loadedState(registry);
             if (!state)
                 return;
             const std::size_t i = cell.index();
@@ -147,7 +145,7 @@ void AutomationService::installObservers()
             bus->bridge().noteReportedFailure(failure.number, failure.description, scriptReport ? std::string() : std::string(text));
     });
     // The shell's inbound observer is cleared by stop(), on the program thread that calls it.
-    setInboundObserver([this](const std::string& source, const std::string& target, const std::string& messageClass,
+    setInboundObserver(shell_, [this](const std::string& source, const std::string& target, const std::string& messageClass,
                               const std::string& message) {
         // Every inbound message would be one: sent only while some client's rule wants it.
         if (!onProgramThread() || !xapInterest_ || !xapInterest_->anyoneListens())
@@ -171,21 +169,24 @@ void AutomationService::start()
                                                  [this](std::function<void()> work) { sentWork_.send(std::move(work)); },
                                                  problem);
     if (!bus_) {
-        xap::WriteLogFile(xap::kProgramName, problem);
+        xap::WriteLogFile(program_, xap::kProgramName, problem);
         return;
     }
     platform::bus::AutomationBus& bus = *bus_;
     bus.bridge().setMemberNotes(automationMemberNotes());
-    bus.exportObject(QStringLiteral("Application"), [] { return createPublicObject("Application"); });
-    bus.exportObject(QStringLiteral("FRH"), [] { return createPublicObject("FRH"); });
-    bus.exportObject(QStringLiteral("Setup"), [] { return vb::Ref<vb::Object>(services::setupForm()); });
+    xap::ProgramState& program = program_;
+    ShellState& shell = shell_;
+    host::HostRegistry& registry = shell_.host;
+    bus.exportObject(QStringLiteral("Application"), [&program, &shell] { return createPublicObject(program, shell, "Application"); });
+    bus.exportObject(QStringLiteral("FRH"), [&program, &shell] { return createPublicObject(program, shell, "FRH"); });
+    bus.exportObject(QStringLiteral("Setup"), [&shell] { return vb::Ref<vb::Object>(services::setupForm(shell.services)); });
     // The host's own lists, so that one-shot clients can follow them too.
-    bus.exportObject(QStringLiteral("DeviceList"), [] { return vb::Ref<vb::Object>(host::state().deviceListRef()); });
-    bus.exportObject(QStringLiteral("EventList"), [] { return vb::Ref<vb::Object>(host::state().eventListRef()); });
-    bus.bridge().exportRecords(QStringLiteral("Devices"), [] { return recordsOf(host::state().deviceList()); });
-    bus.bridge().exportRecords(QStringLiteral("Events"), [] { return recordsOf(host::state().eventList()); });
+    bus.exportObject(QStringLiteral("DeviceList"), [&registry] { return vb::Ref<vb::Object>(host::state(registry).deviceListRef()); });
+    bus.exportObject(QStringLiteral("EventList"), [&registry] { return vb::Ref<vb::Object>(host::state(registry).eventListRef()); });
+    bus.bridge().exportRecords(QStringLiteral("Devices"), [&registry] { return recordsOf(host::state(registry).deviceList()); });
+    bus.bridge().exportRecords(QStringLiteral("Events"), [&registry] { return recordsOf(host::state(registry).eventList()); });
     // A second start in this session shows this program's window through it.
-    bus.exportObject(QStringLiteral("Desktop"), [] { return vb::Ref<vb::Object>(vb::make<DesktopWindow>()); });
+    bus.exportObject(QStringLiteral("Desktop"), [&shell] { return vb::Ref<vb::Object>(vb::make<DesktopWindow>(shell)); });
     bool limitOk = false;
     const qulonglong limit = qEnvironmentVariable("TALLIS_BUS_OBJECT_LIMIT").toULongLong(&limitOk);
     if (limitOk && limit > 0)
@@ -195,10 +196,10 @@ void AutomationService::start()
     auto* scan = new QTimer(&bus.bridge());
     QObject::connect(scan, &QTimer::timeout, &bus.bridge(), [this, &bridge = bus.bridge()] {
         bridge.refreshRecords();
-        announceChanges(bridge, announced_);
+        announceChanges(shell_.host, bridge, announced_);
     });
     scan->start(kRecordScanMs);
-    bus.bridge().setAfterCall([this, &bridge = bus.bridge()] { announceChanges(bridge, announced_); });
+    bus.bridge().setAfterCall([this, &bridge = bus.bridge()] { announceChanges(shell_.host, bridge, announced_); });
 
     link_ = std::make_shared<ObserverLink>();
     installObservers();
@@ -211,18 +212,18 @@ void AutomationService::start()
         bus.connection(), platform::bus::SignalAddress{{QLatin1String(platform::bus::kServiceName), bus.connection().baseService()},
                                                        QLatin1String(kApplicationPath), QLatin1String(kEventsInterface),
                                                        QStringLiteral("XapReceived")});
-    xap::WriteLogFile(xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
+    xap::WriteLogFile(program_, xap::kProgramName, std::string("automation interface on the ") + (system ? "system" : "session")
                                              + " bus as " + platform::bus::kServiceName);
 }
 
 void AutomationService::stop()
 {
     if (deviceObserver_ != 0) {
-        host::removeDeviceChangeObserver(deviceObserver_);
+        host::removeDeviceChangeObserver(shell_.host, deviceObserver_);
         deviceObserver_ = 0;
     }
     if (inboundObserver_) {
-        setInboundObserver(nullptr);
+        setInboundObserver(shell_, nullptr);
         inboundObserver_ = false;
     }
     // Not under the link's lock: a record being told on another thread may be waiting for it.

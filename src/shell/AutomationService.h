@@ -25,15 +25,15 @@ class SentWork;
 
 namespace shell {
 
+struct ShellState;
+
 // One program's service. Its owner starts it once the node is bound and the plug-in
 // created, and destroys it while the application object and the host still exist.
 class AutomationService {
 public:
-    // The service of the program whose state it is given; calls from the bus's
-    // threads go to the program's thread through `sentWork`. Both outlive the
-    // service. Without a state, of the current program.
-    AutomationService(xap::ProgramState& program, services::SentWork& sentWork);
-    explicit AutomationService(services::SentWork& sentWork);
+    // The service of the program whose states it is given; calls from the bus's
+    // threads go to the program's thread through `sentWork`. All outlive the service.
+    AutomationService(xap::ProgramState& program, ShellState& shell, services::SentWork& sentWork);
     // Stops the service.
     ~AutomationService();
     AutomationService(const AutomationService&) = delete;
@@ -60,6 +60,7 @@ private:
     void installObservers();
 
     xap::ProgramState& program_;
+    ShellState& shell_;
     services::SentWork& sentWork_;
     std::unique_ptr<platform::bus::AutomationBus> bus_;
     // Whether anyone listens for XapReceived (program thread).

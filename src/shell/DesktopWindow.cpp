@@ -1,6 +1,7 @@
 #include "DesktopWindow.h"
 
 #include "ShellHooks.h"
+#include "ShellState.h"
 
 #include "platform/bus/AutomationBus.h"
 
@@ -20,9 +21,10 @@ const vb::MemberTable<DesktopWindow>& DesktopWindow::members()
 
 void DesktopWindow::Show()
 {
-    if (!hooks().showDesktopWindow)
+    const ShellHooks& hooks = shell_.hooks;
+    if (!hooks.showDesktopWindow)
         throw vb::Error(vb::err::InvalidProcedureCall, "No display: the program has no window to show");
-    hooks().showDesktopWindow();
+    hooks.showDesktopWindow();
 }
 
 bool askRunningProgramToShowWindow(std::string& problem)

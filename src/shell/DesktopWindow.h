@@ -9,12 +9,20 @@
 
 namespace shell {
 
+struct ShellState;
+
 class DesktopWindow final : public vb::Dispatch<DesktopWindow> {
 public:
     static const vb::MemberTable<DesktopWindow>& members();
 
+    // The window of the program whose shell state is given (it outlives the object).
+    explicit DesktopWindow(ShellState& shell) : shell_(shell) { }
+
     // Raises 5 when the program runs without a display.
     void Show();
+
+private:
+    ShellState& shell_;
 };
 
 // Asks the program that runs in this session to show its window (the second start's

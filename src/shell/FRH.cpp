@@ -8,14 +8,14 @@
 
 namespace shell {
 
-vb::Ref<FRH>& startObject()
+vb::Ref<FRH>& startObject(ShellState& shell)
 {
-    return shellState().startObject;
+    return shell.startObject;
 }
 
-void releaseStartObject()
+void releaseStartObject(ShellState& shell)
 {
-    startObject().reset();
+    shell.startObject.reset();
 }
 
 const vb::MemberTable<FRH>& FRH::members()
@@ -28,47 +28,49 @@ const vb::MemberTable<FRH>& FRH::members()
     return table;
 }
 
-FRH::FRH()
+FRH::FRH(xap::ProgramState& program, ShellState& shell)
+    : shell_(shell)
 {
-    runStep(hooks().clearX10CommandCodes);
-    vb::Ref<TallisForm>& form = mainForm();
+    runStep(shell.hooks.clearX10CommandCodes);
+    vb::Ref<TallisForm>& form = shell.mainForm;
     if (!form)
-        form = vb::make<TallisForm>();
+        form = vb::make<TallisForm>(program, shell);
     form->start();
 }
 
 FRH::~FRH()
 {
-    if (programEnded())
+    if (programEnded(shell_))
         return;
-    vb::ignoreErrors([] { runStep(hooks().exit.unloadSetupForm); });
-    vb::ignoreErrors([] { runStep(hooks().exit.unloadPluginMenuDialog); });
-    endProgram(0);
+    ShellHooks& hooks = shell_.hooks;
+    vb::ignoreErrors([&] { runStep(hooks.exit.unloadSetupForm); });
+    vb::ignoreErrors([&] { runStep(hooks.exit.unloadPluginMenuDialog); });
+    endProgram(shell_, 0);
 }
 
 void FRH::letInterface(std::string sInterface)
 {
-    host::InterfaceName() = std::move(sInterface);
-    runStep(hooks().hostStartup);
+    host::InterfaceName(shell_.host) = std::move(sInterface);
+    runStep(shell_.hooks.hostStartup);
 }
 
 std::string FRH::getInterface() const
 {
-    return host::InterfaceName();
+    return host::InterfaceName(shell_.host);
 }
 
 void FRH::Menu()
 {
     // Without a desktop there is no dialog to open: say so rather than do nothing.
-    if (!hooks().showPluginMenu)
+    if (!shell_.hooks.showPluginMenu)
         throw vb::Error(vb::err::InvalidProcedureCall, std::string(kNoDisplayForMenu));
-    hooks().showPluginMenu();
+    shell_.hooks.showPluginMenu();
 }
 
-bool Main()
+bool Main(xap::ProgramState& program, ShellState& shell)
 {
-    startObject() = vb::make<FRH>();
-    return mainForm() && mainForm()->initError().empty();
+    shell.startObject = vb::make<FRH>(program, shell);
+    return shell.mainForm && shell.mainForm->initError().empty();
 }
 
 } // namespace shell

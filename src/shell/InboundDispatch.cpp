@@ -16,11 +16,6 @@ namespace shell {
 
 namespace {
 
-InboundObserver& inboundObserver()
-{
-    return shellState().inboundObserver;
-}
-
 void handToPlugin(ShellState& shell, const vb::Ref<xap::XapMessage>& message, const std::string& raw)
 {
     const ShellHooks& hooks = shell.hooks;
@@ -39,38 +34,28 @@ void handToPlugin(ShellState& shell, const vb::Ref<xap::XapMessage>& message, co
 
 } // namespace
 
-void setInboundObserver(InboundObserver observer)
+void setInboundObserver(ShellState& shell, InboundObserver observer)
 {
-    inboundObserver() = std::move(observer);
+    shell.inboundObserver = std::move(observer);
 }
 
-void SendRoleNotification(const xap::ProgramState& program)
+void SendRoleNotification(xap::ProgramState& program)
 {
-    xap::SendXap("", "Homeseer.Role", "Role.Notification",
+    xap::SendXap(program, "", "Homeseer.Role", "Role.Notification",
                  xap::itemList({{"Role", "Application"}, {"Path", program.programPath}, {"Form", "SetupForm"}}), "", "");
 }
 
-void SendRoleNotification()
+void SendEchoResponse(xap::ProgramState& program, const std::string& target, const std::string& query)
 {
-    SendRoleNotification(xap::state());
+    xap::SendXap(program, target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", vb::lowerCase(query)}}), "", "");
 }
 
-void SendEchoResponse(const std::string& target, const std::string& query)
-{
-    xap::SendXap(target, "ZOR.Echo", "Echo.Response", xap::itemList({{"Response", vb::lowerCase(query)}}), "", "");
-}
-
-void ReadMessage(const std::string& sRaw)
-{
-    ReadMessage(sRaw, xap::state(), shellState());
-}
-
-void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, ShellState& shell)
+void ReadMessage(const std::string& sRaw, xap::ProgramState& program, ShellState& shell)
 {
     vb::Ref<xap::XapMessage> message;
-    xap::OwnMessageScope own;
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "Readmessage", [&] {
-        message = vb::make<xap::XapMessage>();
+    xap::OwnMessageScope own(program);
+    vb::trap(xap::logEventReporter(program), xap::kProgramName, "Readmessage", [&] {
+        message = vb::make<xap::XapMessage>(program);
         message->Init("");
         message->Reset();
         message->fromXap(sRaw);
@@ -79,7 +64,7 @@ void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, Shel
         if (!message->CompareTarget(program.xapSource) && !message->CompareTarget("Unknown"))
             return;
         // Nothing the node sent itself makes it send again, not even a failure's report.
-        own.markOwn(xap::isOwnMessage(message->msgSource(), message->MsgUID()));
+        own.markOwn(xap::isOwnMessage(program, message->msgSource(), message->MsgUID()));
 
         if (message->CompareClass("Homeseer.Role")) {
             const std::string role = vb::lowerCase(message->getItem("Role.Query", "Role"));
@@ -88,7 +73,7 @@ void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, Shel
         } else if (message->CompareClass("ZOR.Echo")) {
             const std::string query = message->getItem("Echo.Query", "Query");
             if (query != "Unknown")
-                SendEchoResponse(message->msgSource(), query);
+                SendEchoResponse(program, message->msgSource(), query);
         } else if (bsc::EndpointService* endpoints = shell.endpoints; !endpoints || !endpoints->handle(*message)) {
             handToPlugin(shell, message, sRaw); // BSC commands and queries stay with the endpoints when they are on
         }

@@ -15,21 +15,18 @@ namespace shell {
 
 struct ShellState;
 
-// Parses and dispatches one raw message for the program whose states are given (the
-// current program's without them). Failures are reported ("Readmessage") and end that
-// message's handling only.
-void ReadMessage(const std::string& sRaw, const xap::ProgramState& program, ShellState& shell);
-void ReadMessage(const std::string& sRaw);
+// Parses and dispatches one raw message for the program whose states are given.
+// Failures are reported ("Readmessage") and end that message's handling only.
+void ReadMessage(const std::string& sRaw, xap::ProgramState& program, ShellState& shell);
 
 // Sees every message handed to the plug-in (source, target, class, the message text),
-// just before the plug-in gets it.
+// just before the plug-in gets it. One per program (its shell state keeps it).
 using InboundObserver = std::function<void(const std::string& source, const std::string& target,
                                            const std::string& messageClass, const std::string& text)>;
-void setInboundObserver(InboundObserver observer);
+void setInboundObserver(ShellState& shell, InboundObserver observer);
 
 // The answers to the two service queries.
-void SendRoleNotification(const xap::ProgramState& program);
-void SendRoleNotification();
-void SendEchoResponse(const std::string& target, const std::string& query);
+void SendRoleNotification(xap::ProgramState& program);
+void SendEchoResponse(xap::ProgramState& program, const std::string& target, const std::string& query);
 
 } // namespace shell

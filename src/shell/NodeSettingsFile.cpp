@@ -11,14 +11,14 @@ namespace shell {
 namespace {
 
 // Loads the file into `ini`; false (and `ini` empty) when it cannot be used.
-void loadFile(services::IniTool& ini, const std::string& path)
+void loadFile(xap::ProgramState& program, services::IniTool& ini, const std::string& path)
 {
     try {
         ini.Load(path);
     } catch (...) {
         const vb::Failure failure = vb::failureFromCurrentException();
         ini.Clear();
-        xap::WriteLogWarning(xap::kProgramName, "vynXap.ini cannot be read (" + failure.description +
+        xap::WriteLogWarning(program, xap::kProgramName, "vynXap.ini cannot be read (" + failure.description +
                                                     "): the default interface and broadcast addresses are used");
         return;
     }
@@ -27,16 +27,16 @@ void loadFile(services::IniTool& ini, const std::string& path)
     for (const std::string& key : ini.Keys("Interface"))
         if (vb::equalsIgnoreCase(key, "BroadcastAddress") || vb::equalsIgnoreCase(key, "InterfaceAddress"))
             return;
-    xap::WriteLogWarning(xap::kProgramName, "vynXap.ini holds no [Interface] key the node reads (BroadcastAddress, "
+    xap::WriteLogWarning(program, xap::kProgramName, "vynXap.ini holds no [Interface] key the node reads (BroadcastAddress, "
                                             "InterfaceAddress): the default addresses are used");
 }
 
 } // namespace
 
-xap::NodeSettings readNodeSettings(const std::string& baseFolder)
+xap::NodeSettings readNodeSettings(xap::ProgramState& program, const std::string& baseFolder)
 {
-    services::IniTool ini;
-    loadFile(ini, platform::joinPath(baseFolder, "config/vynXap.ini"));
+    services::IniTool ini(program.ini);
+    loadFile(program, ini, platform::joinPath(baseFolder, "config/vynXap.ini"));
     xap::NodeSettings settings;
     settings.interfaceAddress = ini.Read("Interface", "InterfaceAddress", "Default");
     settings.broadcastAddress = ini.Read("Interface", "BroadcastAddress", "Default");
@@ -45,11 +45,11 @@ xap::NodeSettings readNodeSettings(const std::string& baseFolder)
     return settings;
 }
 
-void readFoldersAndSettings(const std::string& baseFolder, const std::string& programPath)
+void readFoldersAndSettings(xap::ProgramState& program, const std::string& baseFolder, const std::string& programPath)
 {
-    xap::InitXapAt(baseFolder, programPath);
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "InitXap",
-             [&] { xap::useNodeSettings(readNodeSettings(xap::state().baseFolder)); });
+    xap::InitXapAt(program, baseFolder, programPath);
+    vb::trap(xap::writeLogFileReporter(program), xap::kProgramName, "InitXap",
+             [&] { xap::useNodeSettings(program, readNodeSettings(program, program.baseFolder)); });
 }
 
 } // namespace shell

@@ -12,10 +12,11 @@ namespace shell {
 // cannot be read, or that holds none of the [Interface] keys the node reads, leaves
 // the defaults in force and is logged, as otherwise the node would quietly use
 // addresses the user did not choose.
-xap::NodeSettings readNodeSettings(const std::string& baseFolder);
+// What cannot be used is logged to `program`'s log file.
+xap::NodeSettings readNodeSettings(xap::ProgramState& program, const std::string& baseFolder);
 
 // Start-up's first step: the computer name, the base folder and the program path, the
-// program's folders, then the node's settings read and handed down.
-void readFoldersAndSettings(const std::string& baseFolder, const std::string& programPath);
+// program's folders, then the node's settings read and handed down, all into `program`.
+void readFoldersAndSettings(xap::ProgramState& program, const std::string& baseFolder, const std::string& programPath);
 
 } // namespace shell

@@ -69,11 +69,6 @@ platform::SharedLibrary& library(const std::string& path, std::map<std::string, 
 
 } // namespace
 
-vb::Ref<vb::Object> createPluginObject(const std::string& className)
-{
-    return createPluginObject(className, xap::state(), shellState());
-}
-
 vb::Ref<vb::Object> createPluginObject(const std::string& className, const xap::ProgramState& program, ShellState& shell)
 {
     platform::SharedLibrary& lib = library(libraryPathFor(className, program.baseFolder), shell.loadedLibraries);
@@ -93,52 +88,43 @@ vb::Ref<vb::Object> createPluginObject(const std::string& className, const xap::
     return vb::Ref<vb::Object>(object);
 }
 
-bool pluginStartIncomplete()
-{
-    return pluginStartIncomplete(shellState());
-}
-
 bool pluginStartIncomplete(const ShellState& shell)
 {
-    return shell.pluginStartIncomplete && host::HostedPlugin();
+    return shell.pluginStartIncomplete && host::HostedPlugin(shell.host);
 }
 
-void RestartPlugin()
+void RestartPlugin(xap::ProgramState& program, ShellState& shell)
 {
-    RestartPlugin(xap::state(), shellState());
-}
-
-void RestartPlugin(const xap::ProgramState& program, ShellState& shell)
-{
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Restart Plugin", [&] {
+    host::HostRegistry& registry = shell.host;
+    vb::trap(xap::writeLogFileReporter(program), xap::kProgramName, "Restart Plugin", [&] {
         // Replace the object: a previous one is simply released; it gets no shutdown call. Its event
         // listeners go with it: they would keep it alive and handling events beside
         // the new instance.
         {
             platform::ActivityScope running("the creation of the plug-in");
-            vb::Ref<vb::Object> previous = std::move(host::HostedPlugin());
+            vb::Ref<vb::Object> previous = std::move(host::HostedPlugin(registry));
             try {
-                host::HostedPlugin() = createPluginObject(kHostedPluginClass, program, shell);
+                host::HostedPlugin(registry) = createPluginObject(kHostedPluginClass, program, shell);
             } catch (...) {
-                host::HostedPlugin() = std::move(previous);
+                host::HostedPlugin(registry) = std::move(previous);
                 throw;
             }
-            if (host::HostState* s = host::loadedState())
+            if (host::HostState* s = host::loadedState(registry))
                 host::forgetPluginListeners(*s, previous.get());
         }
         // Until InitIO returns, this object has not been started.
         shell.pluginStartIncomplete = true;
-        vb::Object& plugin = *host::HostedPlugin();
+        vb::Object& plugin = *host::HostedPlugin(registry);
         // Name it: a fresh collection with the plug-in under its own name.
-        host::PluginCollection() = vb::make<vb::Collection>();
+        host::PluginCollection(registry) = vb::make<vb::Collection>();
         std::string name;
         {
             platform::ActivityScope running("name");
             name = vb::CStr(vb::getProperty(plugin, "name"));
         }
-        host::PluginCollection()->append(vb::Variant(host::HostedPlugin()), name);
+        host::PluginCollection(registry)->append(vb::Variant(host::HostedPlugin(registry)), name);
         // Register it: the host callback object, by reference.
-        vb::Variant callback(static_cast<vb::Object*>(services::setupForm()));
+        vb::Variant callback(static_cast<vb::Object*>(services::setupForm(shell.services)));
         vb::ArgPack<1> registration{vb::Variant()};
         registration.byRef(0, callback);
         {

@@ -25,17 +25,14 @@ inline constexpr const char* kHostedPluginClass = "hspi_Audrey.hspi";
 // A new object of a plug-in class. Raises vb::Error 429 with the reason (the loader's
 // own message, a missing entry point, another object-model version, or what the
 // library threw) when it cannot. The library is looked for in the program's base
-// folder and kept in its shell state (the current program's without them).
+// folder and kept in its shell state.
 vb::Ref<vb::Object> createPluginObject(const std::string& className, const xap::ProgramState& program, ShellState& shell);
-vb::Ref<vb::Object> createPluginObject(const std::string& className);
 
 // Creates, registers and starts the hosted plug-in. A failure is reported as
 // "Restart Plugin" in the log file, with its reason, and leaves the previous object.
-void RestartPlugin(const xap::ProgramState& program, ShellState& shell);
-void RestartPlugin();
+void RestartPlugin(xap::ProgramState& program, ShellState& shell);
 // True when the hosted plug-in was created but a later step of its start (its name,
 // RegisterCallback, InitIO) failed: the watchdog starts it again.
 bool pluginStartIncomplete(const ShellState& shell);
-bool pluginStartIncomplete();
 
 } // namespace shell

@@ -1,6 +1,7 @@
 #include "PublicClasses.h"
 
 #include "FRH.h"
+#include "ShellState.h"
 #include "objcb.h"
 
 #include "host/CustomStatus.h"
@@ -22,20 +23,26 @@ namespace shell {
 namespace {
 
 template <class T>
-vb::Ref<vb::Object> createNew()
+vb::Ref<vb::Object> createNew(xap::ProgramState&, ShellState&)
 {
     return vb::make<T>();
 }
 
-vb::Ref<vb::Object> hostObject()
+// A message is built with its program's header and logs its parse failures there.
+vb::Ref<vb::Object> createMessage(xap::ProgramState& program, ShellState&)
 {
-    host::HostState* s = host::loadedState();
+    return vb::make<xap::XapMessage>(program);
+}
+
+vb::Ref<vb::Object> hostObject(xap::ProgramState&, ShellState& shell)
+{
+    host::HostState* s = host::loadedState(shell.host);
     return s ? vb::Ref<vb::Object>(s->hostObject) : nullptr;
 }
 
-vb::Ref<vb::Object> frhObject()
+vb::Ref<vb::Object> frhObject(xap::ProgramState&, ShellState& shell)
 {
-    return startObject();
+    return startObject(shell);
 }
 
 constexpr std::array kClasses = {
@@ -48,7 +55,7 @@ constexpr std::array kClasses = {
     PublicClass{"CustomStatus", &createNew<host::CustomStatus>},
     PublicClass{"objcb", &createNew<objcb>},
     PublicClass{"FRH", &frhObject},
-    PublicClass{"XapMessage", &createNew<xap::XapMessage>},
+    PublicClass{"XapMessage", &createMessage},
 };
 
 } // namespace
@@ -58,18 +65,19 @@ std::span<const PublicClass> publicClasses()
     return kClasses;
 }
 
-vb::Ref<vb::Object> createPublicObject(std::string_view name)
+vb::Ref<vb::Object> createPublicObject(xap::ProgramState& program, ShellState& shell, std::string_view name)
 {
     for (const PublicClass& c : kClasses)
         if (c.name == name)
-            return c.create();
+            return c.create(program, shell);
     return nullptr;
 }
 
-void registerPublicClasses(vbscript::LibraryState& library)
+void registerPublicClasses(vbscript::LibraryState& library, xap::ProgramState& program, ShellState& shell)
 {
     for (const PublicClass& c : kClasses)
-        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name), c.create);
+        library.registerProgId(std::string(kTypeLibrary) + "." + std::string(c.name),
+                               [create = c.create, &program, &shell] { return create(program, shell); });
 }
 
 } // namespace shell

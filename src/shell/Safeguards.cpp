@@ -31,10 +31,10 @@ int positiveOr(const services::IniTool& ini, const char* key, int fallback)
 
 } // namespace
 
-GuardSettings readGuardSettings(const std::string& baseFolder)
+GuardSettings readGuardSettings(services::IniState& iniState, const std::string& baseFolder)
 {
     GuardSettings settings;
-    services::IniTool ini;
+    services::IniTool ini(iniState);
     try {
         ini.Load(platform::joinPath(baseFolder, "Config/Settings.ini"));
     } catch (...) {
@@ -46,14 +46,11 @@ GuardSettings readGuardSettings(const std::string& baseFolder)
     return settings;
 }
 
-Safeguards::Safeguards(const xap::ProgramState& program, const platform::BoundedWorkAllowance* allowance)
+Safeguards::Safeguards(xap::ProgramState& program, services::ServicesState& services,
+                       const platform::BoundedWorkAllowance* allowance)
     : program_(program)
+    , services_(services)
     , allowance_(allowance)
-{
-}
-
-Safeguards::Safeguards()
-    : Safeguards(xap::state())
 {
 }
 
@@ -66,7 +63,7 @@ std::string Safeguards::claimBaseFolder()
 {
     // A last report goes to the log file as WriteLogFile frames its lines.
     // In the journal they are critical records (the journal names the program itself).
-    platform::prepareEmergencyReports(xap::logFilePath(), std::string(xap::kProgramName) + " ", " 0 \r\n",
+    platform::prepareEmergencyReports(xap::logFilePath(program_), std::string(xap::kProgramName) + " ", " 0 \r\n",
                                       platform::stderrIsJournal() ? "<2>" : "tallis: ");
     platform::installFatalSignalReports();
 
@@ -79,7 +76,7 @@ std::string Safeguards::claimBaseFolder()
     // other program runs here, so the log may say it too (where it can be written).
     if (!lock_) {
         const std::string refusal = "cannot take the lock of " + program_.baseFolder + " (" + error + "): not starting";
-        xap::WriteLogFile(xap::kProgramName, refusal);
+        xap::WriteLogFile(program_, xap::kProgramName, refusal);
         return refusal;
     }
     return {};
@@ -87,10 +84,10 @@ std::string Safeguards::claimBaseFolder()
 
 void Safeguards::startWatchdogs()
 {
-    const GuardSettings settings = readGuardSettings(program_.baseFolder);
+    const GuardSettings settings = readGuardSettings(program_.ini, program_.baseFolder);
     watchdog_ = std::make_unique<platform::StallWatchdog>(
         platform::StallWatchdog::Settings{settings.stallSeconds, settings.graceSeconds}, nullptr, allowance_);
-    checkpoints_ = std::make_unique<platform::Timer>([] { services::checkpointDevices(); });
+    checkpoints_ = std::make_unique<platform::Timer>([this] { services::checkpointDevices(services_); });
     checkpoints_->setInterval(settings.checkpointSeconds * 1000);
     checkpoints_->setEnabled(true);
 }
@@ -102,11 +99,11 @@ void Safeguards::release()
     lock_.reset();
 }
 
-void writeStateNotice(std::string_view text)
+void writeStateNotice(xap::ProgramState& program, std::string_view text)
 {
     const vb::Failure pending = vb::currentFailure();
     vb::clearCurrentFailure();
-    xap::WriteLogFile(xap::kProgramName, text);
+    xap::WriteLogFile(program, xap::kProgramName, text);
     std::cerr << "tallis: " << text << std::endl;
     if (pending.active())
         vb::setCurrentFailure(pending);

@@ -26,6 +26,11 @@ class StallWatchdog;
 class Timer;
 } // namespace platform
 
+namespace services {
+struct IniState;
+struct ServicesState;
+}
+
 namespace xap {
 struct ProgramState;
 }
@@ -39,18 +44,18 @@ struct GuardSettings {
 };
 // The settings from Config/Settings.ini under the base folder; defaults for what is
 // missing, not a positive number, or unreadable.
-GuardSettings readGuardSettings(const std::string& baseFolder);
+GuardSettings readGuardSettings(services::IniState& iniState, const std::string& baseFolder);
 
 // The safeguards of one running program: the base folder's lock, the stall watchdog
 // and the device checkpoints. The program's instance owns them; all go with it.
 class Safeguards {
 public:
-    // The safeguards of the program whose state they are given (it outlives them);
-    // without one, of the current program. The stall watchdog leaves the bounded
-    // work marked in `allowance` (when given; it outlives the safeguards) its time.
-    explicit Safeguards(const xap::ProgramState& program,
-                        const platform::BoundedWorkAllowance* allowance = nullptr);
-    Safeguards();
+    // The safeguards of the program whose states they are given (they outlive them);
+    // the checkpoints save the devices of `services`' host. The stall watchdog leaves
+    // the bounded work marked in `allowance` (when given; it outlives the safeguards)
+    // its time.
+    Safeguards(xap::ProgramState& program, services::ServicesState& services,
+               const platform::BoundedWorkAllowance* allowance = nullptr);
     ~Safeguards();
     Safeguards(const Safeguards&) = delete;
     Safeguards& operator=(const Safeguards&) = delete;
@@ -67,15 +72,16 @@ public:
     void release();
 
 private:
-    const xap::ProgramState& program_;
+    xap::ProgramState& program_;
+    services::ServicesState& services_;
     const platform::BoundedWorkAllowance* allowance_;
     std::unique_ptr<platform::InstanceLock> lock_;
     std::unique_ptr<platform::StallWatchdog> watchdog_;
     std::unique_ptr<platform::Timer> checkpoints_;
 };
 
-// A notice about the program's saved state: a line of the log file and, with the
-// prefix "tallis: ", of standard error. A failure being handled stays pending.
-void writeStateNotice(std::string_view text);
+// A notice about the program's saved state: a line of `program`'s log file and, with
+// the prefix "tallis: ", of standard error. A failure being handled stays pending.
+void writeStateNotice(xap::ProgramState& program, std::string_view text);
 
 } // namespace shell

@@ -3,36 +3,30 @@
 
 namespace shell {
 
-ShellHooks& hooks()
+void endProgram(ShellState& shell, int status)
 {
-    return shellState().hooks;
-}
-
-void endProgram(int status)
-{
-    ShellState& state = shellState();
-    if (state.ended)
+    if (shell.ended)
         return;
-    state.ended = true;
-    state.exitStatus = status;
-    if (state.hooks.endEventLoop)
-        state.hooks.endEventLoop(status);
+    shell.ended = true;
+    shell.exitStatus = status;
+    if (shell.hooks.endEventLoop)
+        shell.hooks.endEventLoop(status);
 }
 
-bool programEnded()
+bool programEnded(const ShellState& shell)
 {
-    return shellState().ended;
+    return shell.ended;
 }
 
-int exitStatus()
+int exitStatus(const ShellState& shell)
 {
-    return shellState().exitStatus;
+    return shell.exitStatus;
 }
 
-void resetProgramEnd()
+void resetProgramEnd(ShellState& shell)
 {
-    shellState().ended = false;
-    shellState().exitStatus = 0;
+    shell.ended = false;
+    shell.exitStatus = 0;
 }
 
 } // namespace shell

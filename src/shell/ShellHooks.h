@@ -1,5 +1,6 @@
 // The program's steps that belong to subsystems outside the main form: the host core,
-// the plug-in host, the tray. The program's instance wires them; until a subsystem is
+// the plug-in host, the tray. They are kept in the program's shell state
+// (ShellState.h). The program's instance wires them; until a subsystem is
 // wired its steps do nothing, so the start-up order and both ways out stay in one
 // place (TallisForm) whatever is present.
 #pragma once
@@ -61,9 +62,6 @@ struct ShellHooks {
     std::function<void(int status)> endEventLoop;
 };
 
-// The current program's hooks (see ShellState.h).
-ShellHooks& hooks();
-
 // Runs a step when it is wired.
 inline void runStep(const std::function<void()>& step)
 {
@@ -71,11 +69,14 @@ inline void runStep(const std::function<void()>& step)
         step();
 }
 
-// Ends the program: from here on no unload or termination handler runs.
-void endProgram(int status);
-bool programEnded();
-int exitStatus();
+struct ShellState;
+
+// Ends the program whose shell state is given: from here on no unload or termination
+// handler runs.
+void endProgram(ShellState& shell, int status);
+bool programEnded(const ShellState& shell);
+int exitStatus(const ShellState& shell);
 // Makes a program that ended able to start again in the same process (tests do).
-void resetProgramEnd();
+void resetProgramEnd(ShellState& shell);
 
 } // namespace shell

@@ -3,20 +3,21 @@
 #include "FRH.h"
 #include "TallisForm.h"
 
+#include "services/ServicesState.h"
+
 namespace shell {
 
-ShellState::ShellState() = default;
+ShellState::ShellState(services::ServicesState& services_)
+    : services(services_)
+    , host(services_.host)
+{
+}
 
 ShellState::~ShellState()
 {
     // The start object first: its termination may still reach the main form.
     startObject.reset();
     mainForm.reset();
-}
-
-ShellState& shellState()
-{
-    return tallis::Current<ShellState>::get();
 }
 
 } // namespace shell

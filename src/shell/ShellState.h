@@ -1,13 +1,13 @@
 // The state the shell keeps for one running program: the steps its subsystems wired
 // in, whether and how it ended, the main form and the start object. The program's
-// instance owns one and makes it current while it lives; a test makes its own.
+// instance owns one and hands it down; a test makes its own. It works with the
+// services state (and through it the host registry) it is given.
 #pragma once
 
 #include "InboundDispatch.h"
 #include "ShellHooks.h"
 
 #include "automation/Object.h"
-#include "base/Current.h"
 
 #include <map>
 #include <string>
@@ -15,8 +15,14 @@
 namespace bsc {
 class EndpointService;
 }
+namespace host {
+struct HostRegistry;
+}
 namespace platform {
 class SharedLibrary;
+}
+namespace services {
+struct ServicesState;
 }
 
 namespace shell {
@@ -25,10 +31,15 @@ class FRH;
 class TallisForm;
 
 struct ShellState {
-    ShellState();
+    // `services` outlives the state.
+    explicit ShellState(services::ServicesState& services);
     ~ShellState();
     ShellState(const ShellState&) = delete;
     ShellState& operator=(const ShellState&) = delete;
+
+    // The services of this program, and its host registry (the one they work with).
+    services::ServicesState& services;
+    host::HostRegistry& host;
 
     ShellHooks hooks;
     bool ended = false;  // the program has ended: no unload or termination handler runs
@@ -45,11 +56,5 @@ struct ShellState {
     // outlive the program's state.
     std::map<std::string, platform::SharedLibrary*> loadedLibraries;
 };
-
-// The current program's shell state.
-ShellState& shellState();
-
-// Makes a state current for its lifetime, then the previous one again.
-using ShellScope = tallis::Current<ShellState>::Scope;
 
 } // namespace shell

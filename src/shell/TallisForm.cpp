@@ -14,9 +14,9 @@
 
 namespace shell {
 
-vb::Ref<TallisForm>& mainForm()
+vb::Ref<TallisForm>& mainForm(ShellState& shell)
 {
-    return shellState().mainForm;
+    return shell.mainForm;
 }
 
 const vb::MemberTable<TallisForm>& TallisForm::members()
@@ -37,16 +37,6 @@ TallisForm::TallisForm(xap::ProgramState& program, ShellState& shell)
 {
 }
 
-TallisForm::TallisForm()
-    : TallisForm(xap::state(), shellState())
-{
-}
-
-ShellHooks& TallisForm::hooks() const
-{
-    return shell_.hooks;
-}
-
 TallisForm::~TallisForm()
 {
     unloadNode();
@@ -62,20 +52,20 @@ xap::XapNode& TallisForm::requireNode() const
 bool TallisForm::start()
 {
     bool nodeBound = true;
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main Load", [&] {
+    vb::trap(xap::writeLogFileReporter(program_), xap::kProgramName, "Main Load", [&] {
         // Hold back sending: nothing may go out before the node is ready.
         program_.xapReady = false;
         drainBusy_ = false;
 
         // Read the folders, the computer name and the node's settings.
-        if (hooks().startup.initXap)
-            hooks().startup.initXap();
+        if (shell_.hooks.startup.initXap)
+            shell_.hooks.startup.initXap();
         else
-            readFoldersAndSettings(platform::baseFolder(), platform::executablePath());
+            readFoldersAndSettings(program_, platform::baseFolder(), platform::executablePath());
 
         // Claim the base folder: a second program there ends here, before binding anything.
-        if (hooks().startup.claimBaseFolder) {
-            const std::string refusal = hooks().startup.claimBaseFolder();
+        if (shell_.hooks.startup.claimBaseFolder) {
+            const std::string refusal = shell_.hooks.startup.claimBaseFolder();
             if (!refusal.empty()) {
                 // Said on standard error only: the log belongs to the program running there.
                 initError_ = refusal;
@@ -85,7 +75,7 @@ bool TallisForm::start()
         }
 
         // Create the node, with this form as the listener it calls by name.
-        node_ = vb::make<xap::XapNode>();
+        node_ = vb::make<xap::XapNode>(program_);
         node_->RegisterNewMessageCallback(vb::Ref<vb::Object>(this));
 
         // Give the node its identity (source before UID) and its addresses.
@@ -99,20 +89,20 @@ bool TallisForm::start()
         if (port > 0) {
             node_->SendHeartbeat(60);
             program_.xapReady = true;
-            xap::LogEvent(xap::kProgramName, "Using xAP port " + xap::numberText(port));
+            xap::LogEvent(program_, xap::kProgramName, "Using xAP port " + xap::numberText(port));
         } else {
             initError_ = "xAP Init Error " + xap::numberText(port) + " occurred";
-            xap::WriteLogFile(xap::kProgramName, initError_);
+            xap::WriteLogFile(program_, xap::kProgramName, initError_);
             nodeBound = false;
             return;
         }
 
         // Load the host, start the safeguards' watchdogs, save the RunAsXapNode setting and
         // start the plug-in.
-        runStep(hooks().startup.loadSetupForm);
-        runStep(hooks().startup.startWatchdogs);
-        runStep(hooks().startup.saveRunAsXapNode);
-        runStep(hooks().startup.restartPlugin);
+        runStep(shell_.hooks.startup.loadSetupForm);
+        runStep(shell_.hooks.startup.startWatchdogs);
+        runStep(shell_.hooks.startup.saveRunAsXapNode);
+        runStep(shell_.hooks.startup.restartPlugin);
 
         // Start the plug-in watchdog.
         watchdogTimer_.setInterval(kWatchdogMs);
@@ -122,7 +112,7 @@ bool TallisForm::start()
         program_.startupComplete = true;
 
         // Prepare the tray icon and show its normal picture.
-        runStep(hooks().startup.prepareTray);
+        runStep(shell_.hooks.startup.prepareTray);
         showNormalPicture();
     });
     return nodeBound;
@@ -136,7 +126,7 @@ void TallisForm::onMessage()
     if (drainBusy_)
         return;
     drainBusy_ = true;
-    vb::trap(xap::writeLogFileReporter(), xap::kProgramName, "Main OnMessage", [&] {
+    vb::trap(xap::writeLogFileReporter(program_), xap::kProgramName, "Main OnMessage", [&] {
         while (true) {
             const std::string raw = requireNode().GetMessage();
             if (raw.empty())
@@ -153,14 +143,14 @@ void TallisForm::SwapIcons()
 {
     blinkTimer_.setInterval(kBlinkMs);
     blinkTimer_.setEnabled(true);
-    if (hooks().updateTrayIcon)
-        hooks().updateTrayIcon(true, TrayPicture::Activity);
+    if (shell_.hooks.updateTrayIcon)
+        shell_.hooks.updateTrayIcon(true, TrayPicture::Activity);
 }
 
 void TallisForm::showNormalPicture()
 {
-    if (hooks().updateTrayIcon)
-        hooks().updateTrayIcon(true, TrayPicture::Normal);
+    if (shell_.hooks.updateTrayIcon)
+        shell_.hooks.updateTrayIcon(true, TrayPicture::Normal);
     blinkTimer_.setEnabled(false);
 }
 
@@ -168,7 +158,7 @@ void TallisForm::checkPlugin()
 {
     // A plug-in that is missing or no longer answers its name is created afresh.
     const bool answered = vb::ignoreErrors([this] {
-        vb::Ref<vb::Object> plugin = hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
+        vb::Ref<vb::Object> plugin = shell_.hooks.hostedPlugin ? shell_.hooks.hostedPlugin() : nullptr;
         if (!plugin)
             vb::raiseError(vb::err::ObjectVariableNotSet);
         platform::ActivityScope running("name");
@@ -176,11 +166,11 @@ void TallisForm::checkPlugin()
     });
     if (!answered) {
         vb::clearCurrentFailure();
-        xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
-        runStep(hooks().startup.restartPlugin);
+        xap::LogEvent(program_, xap::kProgramName, "Restarting vynAudrey");
+        runStep(shell_.hooks.startup.restartPlugin);
         return;
     }
-    auto incomplete = [this] { return hooks().pluginStartIncomplete && hooks().pluginStartIncomplete(); };
+    auto incomplete = [this] { return shell_.hooks.pluginStartIncomplete && shell_.hooks.pluginStartIncomplete(); };
     if (!incomplete()) {
         retry_ = StartRetry{};
         return;
@@ -190,11 +180,11 @@ void TallisForm::checkPlugin()
         return;
     ++retry_.attempts;
     const int next = std::min(retry_.interval * 2, kMaxRetryTicks);
-    xap::WriteLogFile(xap::kProgramName, "Restarting vynAudrey: its last start did not complete (attempt " +
+    xap::WriteLogFile(program_, xap::kProgramName, "Restarting vynAudrey: its last start did not complete (attempt " +
                                              std::to_string(retry_.attempts) + "; the next in " +
                                              std::to_string(next * kWatchdogMs / 1000) + " s if this one fails)");
-    xap::LogEvent(xap::kProgramName, "Restarting vynAudrey");
-    runStep(hooks().startup.restartPlugin);
+    xap::LogEvent(program_, xap::kProgramName, "Restarting vynAudrey");
+    runStep(shell_.hooks.startup.restartPlugin);
     if (incomplete()) {
         retry_.interval = next;
         retry_.ticksLeft = next;
@@ -205,10 +195,10 @@ void TallisForm::checkPlugin()
 
 void TallisForm::TrayIconCallback(vb::Variant& msg)
 {
-    if (!hooks().trayIconCallback)
+    if (!shell_.hooks.trayIconCallback)
         return;
     std::int32_t value = vb::CLng(msg);
-    hooks().trayIconCallback(value);
+    shell_.hooks.trayIconCallback(value);
     msg = vb::Variant(value);
 }
 
@@ -227,15 +217,15 @@ void TallisForm::unloadNode()
 
 void TallisForm::Exit()
 {
-    ExitSteps& steps = hooks().exit;
+    ExitSteps& steps = shell_.hooks.exit;
     vb::ignoreErrors([&] { runStep(steps.shutdownPlugin); });
     vb::ignoreErrors([&] { runStep(steps.releasePlugin); });
     vb::ignoreErrors([&] { runStep(steps.unloadTray); });
     vb::ignoreErrors([&] { unloadNode(); });
     // Releasing the start object ends the program through its termination, unless
     // something else still holds it: then the main form's unload ends it.
-    vb::ignoreErrors([&] { releaseStartObject(); });
-    if (!programEnded()) {
+    vb::ignoreErrors([&] { releaseStartObject(shell_); });
+    if (!programEnded(shell_)) {
         vb::Ref<TallisForm> self(this);
         unload();
     }
@@ -243,15 +233,15 @@ void TallisForm::Exit()
 
 void TallisForm::unload()
 {
-    if (programEnded())
+    if (programEnded(shell_))
         return;
     vb::ignoreErrors([&] {
-        if (hooks().updateTrayIcon)
-            hooks().updateTrayIcon(false, TrayPicture::None);
+        if (shell_.hooks.updateTrayIcon)
+            shell_.hooks.updateTrayIcon(false, TrayPicture::None);
     });
     vb::ignoreErrors([&] { unloadNode(); });
-    vb::ignoreErrors([&] { runStep(hooks().exit.releaseHostObject); });
-    endProgram(0);
+    vb::ignoreErrors([&] { runStep(shell_.hooks.exit.releaseHostObject); });
+    endProgram(shell_, 0);
 }
 
 } // namespace shell

@@ -32,10 +32,8 @@ public:
     // at most this many (60 s, 120 s, ... 10 min).
     static constexpr int kMaxRetryTicks = 10;
 
-    // The form of the program whose states it is given (they outlive it); without
-    // them, of the current program.
+    // The form of the program whose states it is given (they outlive it).
     TallisForm(xap::ProgramState& program, ShellState& shell);
-    TallisForm();
     ~TallisForm() override;
 
     // Start-up, in named steps (see the .cpp). Returns false when the node could not
@@ -72,7 +70,6 @@ public:
 
 private:
     xap::XapNode& requireNode() const;
-    ShellHooks& hooks() const;
 
     xap::ProgramState& program_;
     ShellState& shell_;
@@ -91,7 +88,7 @@ private:
     StartRetry retry_;
 };
 
-// The current program's main form (null before the start object loads it).
-vb::Ref<TallisForm>& mainForm();
+// The program's main form (null before the start object loads it).
+vb::Ref<TallisForm>& mainForm(ShellState& shell);
 
 } // namespace shell

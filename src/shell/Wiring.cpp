@@ -9,6 +9,7 @@
 #include "host/PluginRegistry.h"
 #include "platform/EmergencyReport.h"
 #include "services/DevicePersistence.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 #include "ini/StateNotices.h"
 #include "services/script/HostScripts.h"
@@ -19,44 +20,41 @@
 
 namespace shell {
 
-void wireSubsystems(services::HostScripts& scripts)
-{
-    wireSubsystems(xap::state(), shellState(), scripts);
-}
-
 void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::HostScripts& scripts)
 {
     // Scripts run in the host's shared engine; without a desktop a script's MsgBox
     // writes its text to the log file.
-    scripts.install();
+    host::HostRegistry& registry = shell.host;
+    services::ServicesState& services = shell.services;
+    scripts.install(registry);
     vbscript::LibraryState& library = scripts.engine().library();
-    registerPublicClasses(library);
-    services::setStateNoticeWriter(writeStateNotice);
-    library.setHeadlessTextSink([](const std::string& text) { xap::WriteLogFile("MsgBox", text); });
+    registerPublicClasses(library, program, shell);
+    program.ini.noticeWriter = [&program](std::string_view text) { writeStateNotice(program, text); };
+    library.setHeadlessTextSink([&program](const std::string& text) { xap::WriteLogFile(program, "MsgBox", text); });
 
     ShellHooks& h = shell.hooks;
-    h.startup.loadSetupForm = [] { services::loadSetupForm(); };
-    h.startup.saveRunAsXapNode = services::saveRunAsXapNode;
+    h.startup.loadSetupForm = [&services] { services::loadSetupForm(services); };
+    h.startup.saveRunAsXapNode = [&registry] { services::saveRunAsXapNode(registry); };
     h.startup.restartPlugin = [&program, &shell] { RestartPlugin(program, shell); };
-    h.hostedPlugin = [] { return host::HostedPlugin(); };
+    h.hostedPlugin = [&registry] { return host::HostedPlugin(registry); };
     h.pluginStartIncomplete = [&shell] { return pluginStartIncomplete(shell); };
-    h.clearX10CommandCodes = services::clearX10CommandCodes;
-    h.hostStartup = [] {
-        if (services::Setup* setup = services::setupForm())
+    h.clearX10CommandCodes = [&registry] { services::clearX10CommandCodes(registry); };
+    h.hostStartup = [&services] {
+        if (services::Setup* setup = services::setupForm(services))
             setup->Startup();
     };
-    h.exit.shutdownPlugin = [] {
+    h.exit.shutdownPlugin = [&services, &registry] {
         // The devices are checkpointed first: a ShutdownIO that blocks or crashes ends
         // the program before the final save.
-        vb::ignoreErrors([] { services::checkpointDevices(); });
-        if (vb::Ref<vb::Object> plugin = host::HostedPlugin()) {
+        vb::ignoreErrors([&services] { services::checkpointDevices(services); });
+        if (vb::Ref<vb::Object> plugin = host::HostedPlugin(registry)) {
             platform::ActivityScope running("ShutdownIO");
             vb::call(*plugin, "ShutdownIO");
         }
     };
-    h.exit.releasePlugin = [] { host::HostedPlugin().reset(); };
-    h.exit.unloadSetupForm = services::unloadSetupForm;
-    h.exit.releaseHostObject = services::releaseHostObject;
+    h.exit.releasePlugin = [&registry] { host::HostedPlugin(registry).reset(); };
+    h.exit.unloadSetupForm = [&services] { services::unloadSetupForm(services); };
+    h.exit.releaseHostObject = [&registry] { services::releaseHostObject(registry); };
 }
 
 } // namespace shell

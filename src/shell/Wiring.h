@@ -13,10 +13,9 @@ namespace shell {
 
 struct ShellState;
 
-// Into the steps of the program whose states are given (they outlive the steps), or
-// of the current program. `scripts` becomes the host's script service; its owner
-// keeps it while the host lives.
+// Into the steps of the program whose states are given (they outlive the steps).
+// `scripts` becomes the script service of the shell's host; its owner keeps it while
+// the host lives.
 void wireSubsystems(xap::ProgramState& program, ShellState& shell, services::HostScripts& scripts);
-void wireSubsystems(services::HostScripts& scripts);
 
 } // namespace shell

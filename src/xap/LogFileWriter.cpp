@@ -74,11 +74,6 @@ void LogFileWriter::write(const std::string& path, std::string_view source, std:
     }
 }
 
-LogFileWriter& logFileWriter()
-{
-    return state().log;
-}
-
 std::uint64_t parseLogSizeCap(std::string_view text)
 {
     // Digits only (no sign) between the blanks, at most 18 of them.

@@ -57,9 +57,6 @@ private:
     RepeatCollapser repeats_; // keyed by the whole record
 };
 
-// The program's one writer.
-LogFileWriter& logFileWriter();
-
 // Reads a size cap as vynXap.ini gives it: a number of bytes; anything else, or a
 // number below the smallest cap, gives nothing.
 std::uint64_t parseLogSizeCap(std::string_view text);

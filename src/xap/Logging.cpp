@@ -11,9 +11,9 @@
 
 namespace xap {
 
-std::string LocalComputerName()
+std::string LocalComputerName(ProgramState& program)
 {
-    std::string& name = state().computerName;
+    std::string& name = program.computerName;
     if (name.empty()) {
         name = platform::hostName();
         const std::size_t dot = name.find('.');
@@ -23,14 +23,14 @@ std::string LocalComputerName()
     return name;
 }
 
-std::string logFilePath()
+std::string logFilePath(const ProgramState& program)
 {
-    return platform::joinPath(state().baseFolder, std::string("Data/") + kProgramName + ".txt");
+    return platform::joinPath(program.baseFolder, std::string("Data/") + kProgramName + ".txt");
 }
 
 namespace {
 
-void writeRecord(std::string_view source, std::string_view text, platform::JournalPriority priority)
+void writeRecord(ProgramState& program, std::string_view source, std::string_view text, platform::JournalPriority priority)
 {
     const vb::Failure failure = vb::currentFailure();
     if (failure.active())
@@ -46,38 +46,38 @@ void writeRecord(std::string_view source, std::string_view text, platform::Journ
     record += failure.description;
     record += "\r\n";
     // Repeats are counted rather than written, and the file is capped in size.
-    logFileWriter().write(logFilePath(), source, text, record, priority);
-    notifyLogRecord(source, failure.active() ? std::string(text) + ' ' + std::to_string(failure.line) + ' ' + failure.description
+    program.log.write(logFilePath(program), source, text, record, priority);
+    notifyLogRecord(program, source, failure.active() ? std::string(text) + ' ' + std::to_string(failure.line) + ' ' + failure.description
                                              : std::string(text));
     vb::clearCurrentFailure();
 }
 
 } // namespace
 
-void WriteLogFile(std::string_view source, std::string_view text)
+void WriteLogFile(ProgramState& program, std::string_view source, std::string_view text)
 {
-    writeRecord(source, text, platform::JournalPriority::Info);
+    writeRecord(program, source, text, platform::JournalPriority::Info);
 }
 
-void WriteLogWarning(std::string_view source, std::string_view text)
+void WriteLogWarning(ProgramState& program, std::string_view source, std::string_view text)
 {
-    writeRecord(source, text, platform::JournalPriority::Warning);
+    writeRecord(program, source, text, platform::JournalPriority::Warning);
 }
 
-void LogEvent(std::string_view type, std::string_view text)
+void LogEvent(ProgramState& program, std::string_view type, std::string_view text)
 {
     std::string data(text);
     const vb::Failure& failure = vb::currentFailure();
-    notifyLogEvent(type, text, failure);
+    notifyLogEvent(program, type, text, failure);
     if (failure.active()) {
         data += " Line " + std::to_string(failure.line) + " " + failure.description;
         vb::clearCurrentFailure();
     }
     const std::string time = vb::formatGeneralDate(vb::now());
-    SendXap("", "Homeseer.Event", "Event.Log", itemList({{"Time", time}, {"Type", type}, {"Data", data}}), "", "");
+    SendXap(program, "", "Homeseer.Event", "Event.Log", itemList({{"Time", time}, {"Type", type}, {"Data", data}}), "", "");
 }
 
-void CreateFolders(std::string_view path)
+void CreateFolders(ProgramState& program, std::string_view path)
 {
     // The path is the program's own (POSIX, a "\\" is part of a name). Only an absolute
     // path has a root to build from; the last component is never created.
@@ -102,43 +102,39 @@ void CreateFolders(std::string_view path)
         }
         if (!platform::createFolder(folder)) {
             vb::setCurrentFailure(vb::Failure{vb::err::PathNotFound, std::string(vb::describe(vb::err::PathNotFound)), {}, __LINE__});
-            LogEvent(kProgramName, folder + " CreateFolders ");
+            LogEvent(program, kProgramName, folder + " CreateFolders ");
             return;
         }
     }
 }
 
-void InitXapAt(const std::string& baseFolder, const std::string& programPath)
+void InitXapAt(ProgramState& program, const std::string& baseFolder, const std::string& programPath)
 {
-    vb::trap(writeLogFileReporter(), kProgramName, "InitXap", [&] {
-        ProgramState& program = state();
-        program.machineName = LocalComputerName();
+    vb::trap(writeLogFileReporter(program), kProgramName, "InitXap", [&] {
+        program.machineName = LocalComputerName(program);
         program.baseFolder = baseFolder;
         // The program's path is kept as given: a POSIX path needs no rewriting of
         // development folders or network shares.
         program.programPath = programPath;
         for (const char* folder : {"Config", "HTML", "Data", "Scripts"})
-            CreateFolders(platform::joinPath(program.baseFolder, std::string(folder) + "/x"));
+            CreateFolders(program, platform::joinPath(program.baseFolder, std::string(folder) + "/x"));
     });
 }
 
-void useNodeSettings(const NodeSettings& settings)
+void useNodeSettings(ProgramState& program, const NodeSettings& settings)
 {
-    ProgramState& program = state();
     program.settings = settings;
     program.log.setMaxBytes(settings.maxLogBytes);
 }
 
-const vb::Reporter& logEventReporter()
+const vb::Reporter& logEventReporter(ProgramState& program)
 {
-    static const vb::Reporter reporter = [](std::string_view source, std::string_view text) { LogEvent(source, text); };
-    return reporter;
+    return program.logEventReporter;
 }
 
-const vb::Reporter& writeLogFileReporter()
+const vb::Reporter& writeLogFileReporter(ProgramState& program)
 {
-    static const vb::Reporter reporter = [](std::string_view source, std::string_view text) { WriteLogFile(source, text); };
-    return reporter;
+    return program.writeLogFileReporter;
 }
 
 } // namespace xap

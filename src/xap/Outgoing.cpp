@@ -9,28 +9,27 @@
 
 namespace xap {
 
-void setMessageSender(MessageSender* sender)
+void setMessageSender(ProgramState& program, MessageSender* sender)
 {
-    state().sender = sender;
+    program.sender = sender;
 }
 
-MessageSender* messageSender()
+MessageSender* messageSender(const ProgramState& program)
 {
-    return state().sender;
+    return program.sender;
 }
 
-std::deque<xapQueuedMessage>& PendingMessages()
+std::deque<xapQueuedMessage>& PendingMessages(ProgramState& program)
 {
-    return state().pending;
+    return program.pending;
 }
 
 namespace {
 
-void deliver(const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
+void deliver(ProgramState& program, const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
              const std::string& subAddress, const std::string& uid)
 {
     try {
-        ProgramState& program = state();
         if (program.xapReady) {
             MessageSender* sender = program.sender;
             if (!sender)
@@ -47,32 +46,32 @@ void deliver(const std::string& target, const std::string& cls, const std::strin
         }
     } catch (...) {
         vb::setCurrentFailure(vb::failureFromCurrentException());
-        WriteLogFile(kProgramName, "SendXap  " + data);
+        WriteLogFile(program, kProgramName, "SendXap  " + data);
     }
 }
 
 } // namespace
 
-void SendXap(const std::string& target, const std::string& cls, const std::string& section, const std::string& data,
-             const std::string& subAddress, const std::string& uid)
+void SendXap(ProgramState& program, const std::string& target, const std::string& cls, const std::string& section,
+             const std::string& data, const std::string& subAddress, const std::string& uid)
 {
     // Nothing goes out in reply to the node's own message (it would come back again).
-    if (handlingOwnMessage()) {
-        logHeldBack("not sent, in reply to this node's own message", cls, data);
+    if (handlingOwnMessage(program)) {
+        logHeldBack(program, "not sent, in reply to this node's own message", cls, data);
         return;
     }
     if (vb::equalsIgnoreCase(cls, "Homeseer.Event")) {
         // Each program's limiter is told once how its summaries go out.
-        LogEventLimiter& limiter = logEventLimiter();
+        LogEventLimiter& limiter = program.logEvents;
         if (!limiter.hasSender()) {
-            limiter.setSender([](const std::string& summary) {
-                deliver("", "Homeseer.Event", "Event.Log", summary, "", "");
+            limiter.setSender([&program](const std::string& summary) {
+                deliver(program, "", "Homeseer.Event", "Event.Log", summary, "", "");
             });
         }
         if (!limiter.admit(data))
             return;
     }
-    deliver(target, cls, section, data, subAddress, uid);
+    deliver(program, target, cls, section, data, subAddress, uid);
 }
 
 std::string itemList(std::initializer_list<std::pair<std::string_view, std::string_view>> items)

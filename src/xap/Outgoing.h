@@ -13,6 +13,8 @@
 
 namespace xap {
 
+struct ProgramState;
+
 // A message waiting to be sent, its six texts in the order they are stored.
 struct xapQueuedMessage {
     std::string MsgTarget;
@@ -31,14 +33,15 @@ public:
                                 const std::string& data, const std::string& subAddress, const std::string& uid) = 0;
 };
 
-// The node registers itself here (null when there is none).
-void setMessageSender(MessageSender* sender);
-MessageSender* messageSender();
+// The program's node registers itself here (null when there is none).
+void setMessageSender(ProgramState& program, MessageSender* sender);
+MessageSender* messageSender(const ProgramState& program);
 
-// Messages handed in before the node is ready, oldest first (the current program's).
-std::deque<xapQueuedMessage>& PendingMessages();
+// Messages handed to the program before its node is ready, oldest first.
+std::deque<xapQueuedMessage>& PendingMessages(ProgramState& program);
 
-void SendXap(const std::string& target, const std::string& cls, const std::string& section,
+// Sends through the program's node, or queues until it is ready.
+void SendXap(ProgramState& program, const std::string& target, const std::string& cls, const std::string& section,
              const std::string& data, const std::string& subAddress = {}, const std::string& uid = {});
 
 // Builds an item list: items({{"Time", t}, {"Type", ty}}).

@@ -1,7 +1,9 @@
 // The state one running program keeps below the shell: where it runs, the node's
 // settings and identity, its log, the messages waiting for the node and the node that
-// sends them. The program's instance object owns one and makes it current for the
-// code below it; tools and tests that create no instance use a default one.
+// sends them. The program's instance object owns one and hands it down: every
+// function and object below the shell that logs, sends or reads the node's identity
+// is given the state it works for. Tools and tests own theirs the same way. A state
+// flushes its log when it goes, so each process keeps its own until it ends.
 #pragma once
 
 #include "LogFileWriter.h"
@@ -9,7 +11,7 @@
 #include "ReportObservers.h"
 #include "SendGuards.h"
 
-#include "base/Current.h"
+#include "automation/Error.h"
 #include "ini/IniState.h"
 
 #include <cstdint>
@@ -26,7 +28,7 @@ struct NodeSettings {
 };
 
 struct ProgramState {
-    ProgramState() = default;
+    ProgramState();
     ~ProgramState();
     ProgramState(const ProgramState&) = delete;
     ProgramState& operator=(const ProgramState&) = delete;
@@ -52,34 +54,17 @@ struct ProgramState {
     // before xapReady (oldest first), the node that sends (null when there is none),
     // and who watches the reports.
     LogFileWriter log;
-    LogEventLimiter logEvents;
+    LogEventLimiter logEvents{*this};
     std::deque<xapQueuedMessage> pending;
     MessageSender* sender = nullptr;
     ReportObservers reportObservers;
 
-    // The INI store's reporting and save-failure counts; current with this state.
+    // What vb::trap reports a failure through: LogEvent and WriteLogFile for this state.
+    vb::Reporter logEventReporter;
+    vb::Reporter writeLogFileReporter;
+
+    // The INI store's reporting and save-failure counts, handed to the program's stores.
     services::IniState ini;
-
-    // Called once on the default state (base/Current.h): repeats still being counted
-    // when the process ends are reported then.
-    static void madeDefault(ProgramState& state);
-};
-
-// The current program's state.
-ProgramState& state();
-
-// Makes `state` and its INI state current for its lifetime, then the previous ones again.
-class StateScope {
-public:
-    explicit StateScope(ProgramState& state)
-        : currentIni_(state.ini)
-        , currentState_(state)
-    {
-    }
-
-private:
-    services::IniScope currentIni_;
-    tallis::Current<ProgramState>::Scope currentState_;
 };
 
 // The program's name as its reports carry it.

@@ -82,34 +82,34 @@ void ReportObservers::notifyEvent(std::string_view type, std::string_view text, 
     notify(events_, type, text, failure);
 }
 
-ObserverHandle addLogRecordObserver(LogRecordObserver observer)
+ObserverHandle addLogRecordObserver(ProgramState& program, LogRecordObserver observer)
 {
-    return state().reportObservers.addRecordObserver(std::move(observer));
+    return program.reportObservers.addRecordObserver(std::move(observer));
 }
 
-ObserverHandle addLogEventObserver(LogEventObserver observer)
+ObserverHandle addLogEventObserver(ProgramState& program, LogEventObserver observer)
 {
-    return state().reportObservers.addEventObserver(std::move(observer));
+    return program.reportObservers.addEventObserver(std::move(observer));
 }
 
-void removeLogRecordObserver(ObserverHandle handle)
+void removeLogRecordObserver(ProgramState& program, ObserverHandle handle)
 {
-    state().reportObservers.removeRecordObserver(handle);
+    program.reportObservers.removeRecordObserver(handle);
 }
 
-void removeLogEventObserver(ObserverHandle handle)
+void removeLogEventObserver(ProgramState& program, ObserverHandle handle)
 {
-    state().reportObservers.removeEventObserver(handle);
+    program.reportObservers.removeEventObserver(handle);
 }
 
-void notifyLogRecord(std::string_view source, std::string_view text)
+void notifyLogRecord(ProgramState& program, std::string_view source, std::string_view text)
 {
-    state().reportObservers.notifyRecord(source, text);
+    program.reportObservers.notifyRecord(source, text);
 }
 
-void notifyLogEvent(std::string_view type, std::string_view text, const vb::Failure& failure)
+void notifyLogEvent(ProgramState& program, std::string_view type, std::string_view text, const vb::Failure& failure)
 {
-    state().reportObservers.notifyEvent(type, text, failure);
+    program.reportObservers.notifyEvent(type, text, failure);
 }
 
 } // namespace xap

@@ -65,14 +65,16 @@ private:
     ObserverHandle nextHandle_ = 1;
 };
 
-// The current program's observers.
-ObserverHandle addLogRecordObserver(LogRecordObserver observer);
-ObserverHandle addLogEventObserver(LogEventObserver observer);
-void removeLogRecordObserver(ObserverHandle handle);
-void removeLogEventObserver(ObserverHandle handle);
+struct ProgramState;
+
+// The observers of `program`'s reports.
+ObserverHandle addLogRecordObserver(ProgramState& program, LogRecordObserver observer);
+ObserverHandle addLogEventObserver(ProgramState& program, LogEventObserver observer);
+void removeLogRecordObserver(ProgramState& program, ObserverHandle handle);
+void removeLogEventObserver(ProgramState& program, ObserverHandle handle);
 
 // Called by WriteLogFile and LogEvent.
-void notifyLogRecord(std::string_view source, std::string_view text);
-void notifyLogEvent(std::string_view type, std::string_view text, const vb::Failure& failure);
+void notifyLogRecord(ProgramState& program, std::string_view source, std::string_view text);
+void notifyLogEvent(ProgramState& program, std::string_view type, std::string_view text, const vb::Failure& failure);
 
 } // namespace xap

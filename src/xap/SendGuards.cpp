@@ -36,9 +36,8 @@ std::string_view itemValue(std::string_view data, std::string_view key)
 
 } // namespace
 
-bool isOwnMessage(std::string_view source, std::string_view uid)
+bool isOwnMessage(const ProgramState& program, std::string_view source, std::string_view uid)
 {
-    const ProgramState& program = state();
     if (program.xapSource.empty() || program.xapUID.empty())
         return false;
     return vb::equalsIgnoreCase(beforeColon(source), beforeColon(program.xapSource)) &&
@@ -48,32 +47,36 @@ bool isOwnMessage(std::string_view source, std::string_view uid)
 void OwnMessageScope::markOwn(bool own)
 {
     if (own && !own_)
-        ++state().ownMessageDepth;
+        ++program_.ownMessageDepth;
     else if (!own && own_)
-        --state().ownMessageDepth;
+        --program_.ownMessageDepth;
     own_ = own;
 }
 
 OwnMessageScope::~OwnMessageScope()
 {
     if (own_)
-        --state().ownMessageDepth;
+        --program_.ownMessageDepth;
 }
 
-bool handlingOwnMessage()
+bool handlingOwnMessage(const ProgramState& program)
 {
-    return state().ownMessageDepth > 0;
+    return program.ownMessageDepth > 0;
 }
 
-void logHeldBack(std::string_view reason, std::string_view cls, std::string_view data)
+void logHeldBack(ProgramState& program, std::string_view reason, std::string_view cls, std::string_view data)
 {
     if (vb::equalsIgnoreCase(cls, "Homeseer.Event"))
-        WriteLogFile(itemValue(data, "Type"), itemValue(data, "Data"));
+        WriteLogFile(program, itemValue(data, "Type"), itemValue(data, "Data"));
     else
-        WriteLogFile(kProgramName, std::string(reason) + ": " + std::string(cls));
+        WriteLogFile(program, kProgramName, std::string(reason) + ": " + std::string(cls));
 }
 
-LogEventLimiter::LogEventLimiter() = default;
+LogEventLimiter::LogEventLimiter(ProgramState& program)
+    : program_(program)
+{
+}
+
 LogEventLimiter::~LogEventLimiter() = default;
 
 std::string LogEventLimiter::summaryText(std::uint64_t suppressed)
@@ -94,7 +97,7 @@ bool LogEventLimiter::admit(const std::string& data)
         return true;
     // Held back: the log file keeps it.
     ++suppressed_;
-    logHeldBack("", "Homeseer.Event", data);
+    logHeldBack(program_, "", "Homeseer.Event", data);
     armSummary();
     return false;
 }
@@ -126,9 +129,9 @@ void LogEventLimiter::armSummary()
     }
 }
 
-LogEventLimiter& logEventLimiter()
+LogEventLimiter& logEventLimiter(ProgramState& program)
 {
-    return state().logEvents;
+    return program.logEvents;
 }
 
 } // namespace xap

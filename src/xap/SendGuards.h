@@ -24,31 +24,37 @@ class Timer;
 
 namespace xap {
 
+struct ProgramState;
+
 // True when `source` (without its sub-address) and `uid` (without its sub-address
 // part) are the node's own, compared without regard to case.
-bool isOwnMessage(std::string_view source, std::string_view uid);
+bool isOwnMessage(const ProgramState& program, std::string_view source, std::string_view uid);
 
-// Marks the handling of one received message; once it is known to be the node's own
-// (markOwn), nothing is sent until the scope ends. Made before the error trap of the
-// handling, so that a failure's report is held back too.
+// Marks the handling of one received message by `program`; once it is known to be the
+// node's own (markOwn), the program sends nothing until the scope ends. Made before the
+// error trap of the handling, so that a failure's report is held back too.
 class OwnMessageScope {
 public:
-    OwnMessageScope() = default;
+    explicit OwnMessageScope(ProgramState& program)
+        : program_(program)
+    {
+    }
     ~OwnMessageScope();
     OwnMessageScope(const OwnMessageScope&) = delete;
     OwnMessageScope& operator=(const OwnMessageScope&) = delete;
     void markOwn(bool own);
 
 private:
+    ProgramState& program_;
     bool own_ = false;
 };
 
 // Writes a message that is not sent to the log file: a log event as its Type and
 // Data, any other message as `reason` and its class.
-void logHeldBack(std::string_view reason, std::string_view cls, std::string_view data);
+void logHeldBack(ProgramState& program, std::string_view reason, std::string_view cls, std::string_view data);
 
-// True while the node handles its own message.
-bool handlingOwnMessage();
+// True while the program's node handles its own message.
+bool handlingOwnMessage(const ProgramState& program);
 
 class LogEventLimiter {
 public:
@@ -59,7 +65,8 @@ public:
     // Sends a message without the limiter (the summary goes out through it).
     using Sender = std::function<void(const std::string& data)>;
 
-    LogEventLimiter();
+    // Held-back events go to `program`'s log file.
+    explicit LogEventLimiter(ProgramState& program);
     ~LogEventLimiter();
     LogEventLimiter(const LogEventLimiter&) = delete;
     LogEventLimiter& operator=(const LogEventLimiter&) = delete;
@@ -83,6 +90,7 @@ public:
 private:
     void armSummary();
 
+    ProgramState& program_;
     TokenBucket bucket_{kPerSecond, kBurst};
     std::uint64_t suppressed_ = 0;
     Sender sender_;
@@ -93,6 +101,6 @@ private:
 };
 
 // The program's one limiter.
-LogEventLimiter& logEventLimiter();
+LogEventLimiter& logEventLimiter(ProgramState& program);
 
 } // namespace xap

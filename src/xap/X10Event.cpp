@@ -26,13 +26,13 @@ std::string x10DeviceList(const std::string& device, const std::string& houseCod
     return list;
 }
 
-void sendX10Event(const std::string& units, const std::string& houseCode, std::int16_t command, const vb::Variant&,
+void sendX10Event(ProgramState& program, const std::string& units, const std::string& houseCode, std::int16_t command, const vb::Variant&,
                   const vb::Variant&)
 {
-    vb::trap(logEventReporter(), kProgramName, "SendX10Event", [&] {
+    vb::trap(logEventReporter(program), kProgramName, "SendX10Event", [&] {
         const std::string device = x10DeviceList(units, houseCode);
         const std::string event = std::to_string(command);
-        SendXap("", "xAP-X10.event", "xAP-X10.event", itemList({{"Device", device}, {"Event", event}}), "", "");
+        SendXap(program, "", "xAP-X10.event", "xAP-X10.event", itemList({{"Device", device}, {"Event", event}}), "", "");
     });
 }
 

@@ -72,10 +72,15 @@ const vb::MemberTable<XapMessage>& XapMessage::members()
 
 // ---- Building ---------------------------------------------------------------------
 
+XapMessage::XapMessage(ProgramState& program)
+    : program_(program)
+{
+}
+
 std::int16_t XapMessage::AddHeader()
 {
-    vb::trap(writeLogFileReporter(), "Message AddHeader", "", [&] {
-        builder_ += state().headerPrefix;
+    vb::trap(writeLogFileReporter(program_), "Message AddHeader", "", [&] {
+        builder_ += program_.headerPrefix;
         builder_ += msgUID_;
         builder_ += "\nclass=";
         builder_ += msgClass_;
@@ -178,7 +183,7 @@ bool XapMessage::CompareClass(const std::string& cls) const
 
 std::int16_t XapMessage::fromXap(std::string_view raw)
 {
-    parsedWhole_ = vb::trap(writeLogFileReporter(), "From XAP", "", [&] { parse(raw); });
+    parsedWhole_ = vb::trap(writeLogFileReporter(program_), "From XAP", "", [&] { parse(raw); });
     return 0;
 }
 

@@ -21,9 +21,15 @@
 
 namespace xap {
 
+struct ProgramState;
+
 class XapMessage final : public vb::Dispatch<XapMessage> {
 public:
     static const vb::MemberTable<XapMessage>& members();
+
+    // A message of `program`: its header takes the program's prefix, and a failed parse
+    // is written to the program's log file.
+    explicit XapMessage(ProgramState& program);
 
     // Building: set the header fields, AddHeader, then AddSection/AddItem, then ToXap.
     std::int16_t AddHeader();
@@ -102,6 +108,7 @@ private:
     void addParsedItem(Span key, Span line);
     static std::uint32_t keyHash(std::string_view key);
 
+    ProgramState& program_;
     std::string builder_;
     std::string msgClass_ = "Unknown";
     std::string msgTarget_ = "Unknown";

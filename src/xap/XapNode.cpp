@@ -91,8 +91,8 @@ const vb::MemberTable<XapNode>& XapNode::members()
 
 // ---- Creation and end ---------------------------------------------------------------
 
-XapNode::XapNode()
-    : program_(xap::state())
+XapNode::XapNode(ProgramState& program)
+    : program_(program)
     , addressLister_(platform::interfaceAddresses)
     , heartbeatTimer_([this] { onHeartbeatTick(); })
     , receiveTimer_([this] { onReceiveTimer(); })
@@ -140,13 +140,13 @@ void XapNode::unload()
 
 void XapNode::SocketsInitialize()
 {
-    vb::trap(writeLogFileReporter(), kProgramName, "SocketsInitialize ", [&] {
+    vb::trap(writeLogFileReporter(program_), kProgramName, "SocketsInitialize ", [&] {
         // POSIX sockets need no library start; the version they offer is 1.1 or later.
         const std::int16_t version = 0x0101;
         const std::int32_t major = lobyte(version);
         const std::int32_t minor = hibyte(version);
         if (major < 1 || (major == 1 && minor < 1))
-            WriteLogFile(kProgramName, "SocketsInitialize Windows Sockets version " + std::to_string(major) + "." +
+            WriteLogFile(program_, kProgramName, "SocketsInitialize Windows Sockets version " + std::to_string(major) + "." +
                              std::to_string(minor) + " is not supported by winsock.dll ");
     });
 }
@@ -156,7 +156,7 @@ void XapNode::SocketsCleanup()
     // Nothing to stop on POSIX systems, so the code is always 0.
     const int code = 0;
     if (code != 0)
-        WriteLogFile(kProgramName, "SocketsCleanup " + std::to_string(code));
+        WriteLogFile(program_, kProgramName, "SocketsCleanup " + std::to_string(code));
 }
 
 // ---- Address and port ---------------------------------------------------------------
@@ -178,7 +178,7 @@ bool XapNode::AddressMatches(const std::string& address, const std::string& patt
 std::string XapNode::GetIP()
 {
     std::string result;
-    vb::trap(writeLogFileReporter(), kProgramName, "GetIP", [&] {
+    vb::trap(writeLogFileReporter(program_), kProgramName, "GetIP", [&] {
         std::optional<std::vector<std::string>> addresses = addressLister_ ? addressLister_() : std::nullopt;
         if (!addresses)
             return;
@@ -251,10 +251,10 @@ std::int32_t XapNode::Init()
 void XapNode::logAddressProblems()
 {
     if (interfaceIP_ == "127.0.0.1")
-        WriteLogWarning(kProgramName, "no network address: serving this computer only");
+        WriteLogWarning(program_, kProgramName, "no network address: serving this computer only");
     std::uint32_t ignored = 0;
     if (!platform::parseIPv4(resolvedBroadcast_, ignored)) {
-        WriteLogWarning(kProgramName, "BroadcastAddress \"" + resolvedBroadcast_ +
+        WriteLogWarning(program_, kProgramName, "BroadcastAddress \"" + resolvedBroadcast_ +
                                        "\" in vynXap.ini is not an IPv4 address: xAP messages may go nowhere");
         return;
     }
@@ -263,10 +263,10 @@ void XapNode::logAddressProblems()
     // The interface whose network holds the broadcast address must be the chosen one.
     const std::optional<std::string> carrier = platform::interfaceAddressFor(resolvedBroadcast_);
     if (!carrier) {
-        WriteLogWarning(kProgramName, "BroadcastAddress " + resolvedBroadcast_ +
+        WriteLogWarning(program_, kProgramName, "BroadcastAddress " + resolvedBroadcast_ +
                                        " in vynXap.ini is on no network of this computer: xAP messages may go nowhere");
     } else if (carrier != platform::interfaceAddressFor(interfaceIP_)) {
-        WriteLogWarning(kProgramName, "BroadcastAddress " + resolvedBroadcast_ + " in vynXap.ini is not on the network of the interface address " +
+        WriteLogWarning(program_, kProgramName, "BroadcastAddress " + resolvedBroadcast_ + " in vynXap.ini is not on the network of the interface address " +
                                        interfaceIP_ + " (it is on " + *carrier + "'s): xAP messages may go nowhere");
     }
 }
@@ -293,7 +293,7 @@ void XapNode::onHubCheck()
         if (interfaceIP_ != "127.0.0.1")
             text += ", or, if a hub runs, let it accept clients from " + interfaceIP_ +
                 " or choose another address with InterfaceAddress in vynXap.ini";
-        WriteLogWarning(kProgramName, text);
+        WriteLogWarning(program_, kProgramName, text);
     }
     if (nothingHeard || hubSilent)
         reannounce();
@@ -372,13 +372,13 @@ void XapNode::readAll(platform::UdpSocket& socket)
 
 void XapNode::processReceivedMessage(const std::string& text)
 {
-    vb::trap(writeLogFileReporter(), kProgramName, "ProcessReceivedMessage", [&] {
+    vb::trap(writeLogFileReporter(program_), kProgramName, "ProcessReceivedMessage", [&] {
         if (!filterHeartbeats_ || ascii::startsWithIgnoreCase(text, "xap-head")) {
             if (queuedBytes_ + text.size() > kMaxQueuedBytes) {
                 // The listener is behind a flood: memory stays bounded, and the log
                 // says so once until the queue has been drained.
                 if (!droppingLogged_)
-                    WriteLogWarning(kProgramName, "receive queue full: xAP messages dropped until the plug-in catches up");
+                    WriteLogWarning(program_, kProgramName, "receive queue full: xAP messages dropped until the plug-in catches up");
                 droppingLogged_ = true;
                 return;
             }
@@ -400,7 +400,7 @@ void XapNode::onReceiveTimer()
     if (!messageCallback_)
         return;
     // A listener without onMessage must not take the event loop down with it.
-    vb::trap(writeLogFileReporter(), kProgramName, "ReceiveTimer_Timer", [&] {
+    vb::trap(writeLogFileReporter(program_), kProgramName, "ReceiveTimer_Timer", [&] {
         vb::Ref<vb::Object> listener = messageCallback_;
         listener->invoke("onMessage", vb::Method, vb::Args());
     });
@@ -483,7 +483,7 @@ void XapNode::logSendFailure(const platform::SocketError& error)
 {
     const vb::Failure pending = vb::currentFailure();
     vb::clearCurrentFailure();
-    WriteLogWarning(kProgramName, "cannot send to " + sendAddress_ + ":" + std::to_string(kXapPort) + ": " + error.description);
+    WriteLogWarning(program_, kProgramName, "cannot send to " + sendAddress_ + ":" + std::to_string(kXapPort) + ": " + error.description);
     if (pending.active())
         vb::setCurrentFailure(pending);
 }
@@ -518,7 +518,7 @@ std::string XapNode::SendXap(const std::string& sTarget, const std::string& sCla
                              const std::string& sData, const std::string& sSubaddress, const std::string& sUID)
 {
     try {
-        XapMessage message;
+        XapMessage message(program_);
         message.letMsgClass(sClass);
         message.letMsgSource(sSubaddress.empty() ? program_.xapSource : program_.xapSource + ":" + sSubaddress);
         message.letMsgTarget(sTarget);

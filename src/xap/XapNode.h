@@ -58,7 +58,8 @@ public:
     // Lists the machine's IPv4 addresses for GetIP (replaceable for tests).
     using AddressLister = std::function<std::optional<std::vector<std::string>>()>;
 
-    XapNode();
+    // The node of `program`: it sends for it and keeps its identity there.
+    explicit XapNode(ProgramState& program);
     ~XapNode() override;
 
     static std::int32_t hibyte(std::int16_t value) { return (value / 256) & 255; }

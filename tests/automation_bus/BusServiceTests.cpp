@@ -4,6 +4,9 @@
 #include "shell/AutomationService.h"
 #include "shell/ShellState.h"
 
+#include "host/HostRegistry.h"
+#include "services/ServicesState.h"
+
 #include "xap/ProgramState.h"
 #include "wait/SentWork.h"
 #include "xap/ReportObservers.h"
@@ -78,16 +81,16 @@ protected:
     QString address_;
     QProcess daemon_;
     xap::ProgramState state_;
-    xap::StateScope currentState_{state_};
-    shell::ShellState shell_;
-    shell::ShellScope currentShell_{shell_};
+    host::HostRegistry hostRegistry_;
+    services::ServicesState services_{state_, hostRegistry_};
+    shell::ShellState shell_{services_};
     services::SentWork sentWork_;
 };
 
 TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
 {
     {
-        shell::AutomationService service(sentWork_);
+        shell::AutomationService service(state_, shell_, sentWork_);
         service.start();
         ASSERT_TRUE(nameOnBus());
         EXPECT_TRUE(bool(shell_.inboundObserver));
@@ -100,7 +103,7 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
         std::atomic<int> written{0};
         std::thread writer([&] {
             while (!stop.load()) {
-                xap::notifyLogRecord("Test", "a record from another thread");
+                xap::notifyLogRecord(state_, "Test", "a record from another thread");
                 ++written;
             }
         });
@@ -117,10 +120,10 @@ TEST_F(BusService, ServesWhileItLivesAndLeavesTheBusAndItsObserversWhenItGoes)
     }
     EXPECT_TRUE(waitFor([&] { return !nameOnBus(); }));
     // Nothing is left to reach the service that has gone.
-    xap::notifyLogRecord("Test", "after the service has gone");
+    xap::notifyLogRecord(state_, "Test", "after the service has gone");
 
     // A new service of the same program serves again.
-    shell::AutomationService again(sentWork_);
+    shell::AutomationService again(state_, shell_, sentWork_);
     again.start();
     EXPECT_TRUE(nameOnBus());
     EXPECT_EQ(state_.reportObservers.recordObserverCount(), 1u);
@@ -131,14 +134,14 @@ TEST_F(BusService, OffOrWithoutABusItStaysOffAndTheProgramRunsOn)
 {
     qputenv("TALLIS_BUS", "off");
     {
-        shell::AutomationService service(sentWork_);
+        shell::AutomationService service(state_, shell_, sentWork_);
         service.start();
         EXPECT_FALSE(nameOnBus());
         EXPECT_FALSE(bool(shell_.inboundObserver));
     }
     qunsetenv("TALLIS_BUS");
     qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray("unix:path=") + dir_.path().toUtf8() + "/no-bus");
-    shell::AutomationService service(sentWork_);
+    shell::AutomationService service(state_, shell_, sentWork_);
     service.start();
     EXPECT_FALSE(bool(shell_.inboundObserver));
     EXPECT_EQ(state_.reportObservers.recordObserverCount(), 0u);

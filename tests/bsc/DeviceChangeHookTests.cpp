@@ -13,8 +13,8 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        id = host::addDeviceChangeObserver([this](std::string_view dev, host::DeviceCell cell, host::DeviceChange what) {
-            const host::HostState& s = host::state();
+        id = host::addDeviceChangeObserver(hostRegistry, [this](std::string_view dev, host::DeviceCell cell, host::DeviceChange what) {
+            const host::HostState& s = host::state(hostRegistry);
             std::string seen;
             switch (what) {
             case host::DeviceChange::Status:
@@ -34,7 +34,7 @@ protected:
     }
     void TearDown() override
     {
-        host::removeDeviceChangeObserver(id);
+        host::removeDeviceChangeObserver(hostRegistry, id);
         HostTest::TearDown();
     }
     std::size_t id = 0;
@@ -69,7 +69,7 @@ TEST_F(DeviceChangeHook, ObserversHearStoredChangesOnce)
     EXPECT_EQ(reportsOf("SetDeviceStatus"), 0);
 
     // Once removed, an observer hears nothing.
-    host::removeDeviceChangeObserver(id);
+    host::removeDeviceChangeObserver(hostRegistry, id);
     told.clear();
     hs("SetDeviceStatus", "A1", std::int16_t(3));
     EXPECT_TRUE(told.empty());
@@ -92,41 +92,45 @@ TEST_F(DeviceChangeHook, ObserversMayComeAndGoWhileBeingTold)
     std::vector<std::string> added;
     std::size_t addedId = 0;
     std::size_t selfId = 0;
-    selfId = host::addDeviceChangeObserver([&](std::string_view, host::DeviceCell, host::DeviceChange) {
+    selfId = host::addDeviceChangeObserver(hostRegistry, [&](std::string_view, host::DeviceCell, host::DeviceChange) {
         if (addedId)
             return;
-        host::removeDeviceChangeObserver(id);
-        addedId = host::addDeviceChangeObserver(
+        host::removeDeviceChangeObserver(hostRegistry, id);
+        addedId = host::addDeviceChangeObserver(hostRegistry, 
             [&](std::string_view dev, host::DeviceCell, host::DeviceChange) { added.push_back(std::string(dev)); });
     });
     hs("SetDeviceStatus", "A1", std::int16_t(2)); // the fixture's observer was told before the removal
     hs("SetDeviceStatus", "B2", std::int16_t(2));
     EXPECT_EQ(told, (std::vector<std::string>{"A1 status 2"}));
     EXPECT_EQ(added, (std::vector<std::string>{"B2"}));
-    host::removeDeviceChangeObserver(selfId);
-    host::removeDeviceChangeObserver(addedId);
+    host::removeDeviceChangeObserver(hostRegistry, selfId);
+    host::removeDeviceChangeObserver(hostRegistry, addedId);
 }
 
 TEST_F(DeviceChangeHook, EachProgramKeepsItsOwnObserversAndPlugin)
 {
     // The fixture's program has a loaded host, a plug-in and an observer; a second
-    // program's registry, while current, has none of them and tells only its own
-    // observers.
+    // program's registry has none of them and tells only its own observers, while the
+    // first registry's host goes on telling only the first program's.
     hostPlugin();
     std::vector<std::string> second;
     {
         host::HostRegistry other;
-        host::HostRegistryScope current(other);
-        EXPECT_FALSE(host::HostedPlugin());
-        EXPECT_EQ(host::loadedState(), nullptr);
-        const std::size_t otherId = host::addDeviceChangeObserver(
+        EXPECT_FALSE(host::HostedPlugin(other));
+        EXPECT_EQ(host::loadedState(other), nullptr);
+        EXPECT_FALSE(host::PluginCollection(other));
+        const std::size_t otherId = host::addDeviceChangeObserver(other,
             [&](std::string_view dev, host::DeviceCell, host::DeviceChange) { second.push_back(std::string(dev)); });
         EXPECT_EQ(otherId, 1u); // numbered per program
-        host::notifyDeviceChange("A1", host::DeviceCell{0, 1}, host::DeviceChange::Status);
+        host::notifyDeviceChange(other, "A1", host::DeviceCell{0, 1}, host::DeviceChange::Status);
+        // A change in the first program's host, while the second lives, is not the second's.
+        hs("SetDeviceStatus", "C3", std::int16_t(2));
+        host::removeDeviceChangeObserver(other, otherId);
+        EXPECT_TRUE(other.deviceWatchers.empty());
     }
     EXPECT_EQ(second, (std::vector<std::string>{"A1"}));
-    EXPECT_TRUE(told.empty());
-    EXPECT_TRUE(host::HostedPlugin());
+    EXPECT_EQ(told, (std::vector<std::string>{"C3 status 2"}));
+    EXPECT_TRUE(host::HostedPlugin(hostRegistry));
     hs("SetDeviceStatus", "B2", std::int16_t(2));
-    EXPECT_EQ(told, (std::vector<std::string>{"B2 status 2"}));
+    EXPECT_EQ(told, (std::vector<std::string>{"C3 status 2", "B2 status 2"}));
 }

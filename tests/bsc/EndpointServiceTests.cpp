@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        xap::state().xapSource = "vyn.Audrey.PC1";
+        program.xapSource = "vyn.Audrey.PC1";
         addDevice("Kitchen", "Lamp", "A1");
         addDevice("Hall", "Dimmer", "B2")->can_dim = true;
         addDevice("", "Panel", "C3");
@@ -44,7 +44,8 @@ protected:
         settings.enabled = true;
         settings.commands = commands;
         service = std::make_unique<EndpointService>(
-            settings, dir / "Config/vynBSC.ini", [this](const EndpointService::Report& r) { reports.push_back(r); },
+            program, hostRegistry, settings, dir / "Config/vynBSC.ini",
+            [this](const EndpointService::Report& r) { reports.push_back(r); },
             [this](const std::string& line) { log.push_back(line); }, false);
         service->start();
     }
@@ -63,7 +64,7 @@ protected:
     }
     bool receive(const std::string& text)
     {
-        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>();
+        vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>(program);
         message->fromXap(text);
         return service->handle(*message);
     }

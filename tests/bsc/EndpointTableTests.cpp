@@ -1,6 +1,7 @@
 // Stable endpoint numbers in Config/vynBSC.ini.
 #include "bsc/EndpointTable.h"
 #include "bsc/Settings.h"
+#include "ini/IniState.h"
 
 #include "support/TempFolder.h"
 
@@ -106,31 +107,32 @@ TEST_F(BscEndpointTable, AnUnwritableFileIsReportedAndTheTableStillServes)
 
 TEST(BscSettings, OffUnlessConfiguredAndBadValuesNamed)
 {
+    services::IniState iniState;
     testing_support::TempFolder dir;
-    EXPECT_FALSE(bsc::readSettings(dir / "vynXap.ini").enabled); // no file
+    EXPECT_FALSE(bsc::readSettings(iniState, dir / "vynXap.ini").enabled); // no file
 
     dir.write("vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
-    bsc::Settings none = bsc::readSettings(dir / "vynXap.ini");
+    bsc::Settings none = bsc::readSettings(iniState, dir / "vynXap.ini");
     EXPECT_FALSE(none.enabled);
     EXPECT_FALSE(none.commands);
     EXPECT_EQ(none.infoIntervalSeconds, 120);
     EXPECT_EQ(none.problems, "");
 
     dir.write("vynXap.ini", "[bsc]\r\nenabled=1\r\nCOMMANDS=yes\r\nInfoInterval=30\r\n");
-    bsc::Settings on = bsc::readSettings(dir / "VYNXAP.INI");
+    bsc::Settings on = bsc::readSettings(iniState, dir / "VYNXAP.INI");
     EXPECT_TRUE(on.enabled);
     EXPECT_TRUE(on.commands);
     EXPECT_EQ(on.infoIntervalSeconds, 30);
 
     dir.write("vynXap.ini", "[BSC]\r\nEnabled=1\r\nCommands=perhaps\r\nInfoInterval=2\r\n");
-    bsc::Settings odd = bsc::readSettings(dir / "vynXap.ini");
+    bsc::Settings odd = bsc::readSettings(iniState, dir / "vynXap.ini");
     EXPECT_TRUE(odd.enabled);
     EXPECT_FALSE(odd.commands);
     EXPECT_EQ(odd.infoIntervalSeconds, bsc::kMinInfoInterval);
     EXPECT_EQ(odd.problems, "Commands=perhaps is not 0 or 1; InfoInterval=2 is taken as 10");
 
     dir.write("vynXap.ini", "[BSC]\r\nEnabled=1\r\nInfoInterval=soon\r\n");
-    EXPECT_EQ(bsc::readSettings(dir / "vynXap.ini").infoIntervalSeconds, 120);
+    EXPECT_EQ(bsc::readSettings(iniState, dir / "vynXap.ini").infoIntervalSeconds, 120);
     dir.write("vynXap.ini", "[BSC]\r\nEnabled=1\r\nInfoInterval=0\r\n");
-    EXPECT_EQ(bsc::readSettings(dir / "vynXap.ini").infoIntervalSeconds, 0);
+    EXPECT_EQ(bsc::readSettings(iniState, dir / "vynXap.ini").infoIntervalSeconds, 0);
 }

@@ -41,14 +41,14 @@ protected:
     void SetUp() override
     {
         // A fresh program: the node is not ready, so reports wait in its queue.
-        xap::InitXapAt(dir.path(), dir / "tallis");
+        xap::InitXapAt(states.program, dir.path(), dir / "tallis");
 
         plugin = vb::make<RecordingObject>("hspi_Audrey");
         plugin->values["AudreyNames"] = vb::Variant("Kitchen,Den");
         plugin->values["name"] = vb::Variant("Audrey");
         provided = plugin;
-        shell::hooks().hostedPlugin = [this] { return provided; };
-        shell::hooks().endEventLoop = [this](int status) { steps.push_back("endEventLoop " + std::to_string(status)); };
+        states.shellState.hooks.hostedPlugin = [this] { return provided; };
+        states.shellState.hooks.endEventLoop = [this](int status) { steps.push_back("endEventLoop " + std::to_string(status)); };
 
         auto recording = std::make_unique<RecordingArea>();
         area = recording.get();
@@ -58,32 +58,32 @@ protected:
             created.push_back(className);
             return vb::make<RecordingObject>();
         };
-        face = std::make_unique<DesktopFace>(std::move(parts));
+        face = std::make_unique<DesktopFace>(states.program, states.shellState, std::move(parts));
         face->install();
-        shell::mainForm() = vb::make<shell::TallisForm>();
+        states.shellState.mainForm = vb::make<shell::TallisForm>(states.program, states.shellState);
     }
     void TearDown() override
     {
         face.reset();
-        shell::mainForm().reset();
-        services::unloadSetupForm();
+        states.shellState.mainForm.reset();
+        services::unloadSetupForm(states.servicesState);
     }
 
     // Start-up's tray steps: the tray is prepared and showNormalPicture shows the icon.
     void startTray()
     {
-        shell::hooks().startup.prepareTray();
-        shell::mainForm()->showNormalPicture();
+        states.shellState.hooks.startup.prepareTray();
+        states.shellState.mainForm->showNormalPicture();
     }
     void click(QSystemTrayIcon::ActivationReason reason) { area->activated(reason); }
 
     // Loads the host core with the plug-in in the registry, as start-up leaves it.
     void loadHost()
     {
-        services::loadSetupForm();
-        host::HostedPlugin() = plugin;
-        host::PluginCollection() = vb::make<vb::Collection>();
-        host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(plugin)), "Audrey");
+        services::loadSetupForm(states.servicesState);
+        host::HostedPlugin(states.hostRegistry) = plugin;
+        host::PluginCollection(states.hostRegistry) = vb::make<vb::Collection>();
+        host::PluginCollection(states.hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(plugin)), "Audrey");
     }
     void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -102,14 +102,14 @@ protected:
 
 TEST_F(DesktopFaceTest, InstallingPutsTheStepsIntoTheHooksAndDestroyingTakesThemOut)
 {
-    const shell::ShellHooks& h = shell::hooks();
+    const shell::ShellHooks& h = states.shellState.hooks;
     EXPECT_TRUE(h.startup.prepareTray && h.updateTrayIcon && h.exit.unloadTray && h.exit.unloadPluginMenuDialog &&
                 h.trayIconCallback && h.showPluginMenu);
-    EXPECT_TRUE(services::setupWindowHooks().captionChanged && services::setupWindowHooks().showPluginMenuDialog);
+    EXPECT_TRUE(services::setupWindowHooks(states.servicesState).captionChanged && services::setupWindowHooks(states.servicesState).showPluginMenuDialog);
     face.reset();
     EXPECT_FALSE(h.startup.prepareTray || h.updateTrayIcon || h.exit.unloadTray || h.exit.unloadPluginMenuDialog ||
                  h.trayIconCallback || h.showPluginMenu);
-    EXPECT_FALSE(services::setupWindowHooks().captionChanged || services::setupWindowHooks().showPluginMenuDialog);
+    EXPECT_FALSE(services::setupWindowHooks(states.servicesState).captionChanged || services::setupWindowHooks(states.servicesState).showPluginMenuDialog);
     EXPECT_TRUE(h.hostedPlugin); // not the face's
 }
 
@@ -121,18 +121,18 @@ TEST_F(DesktopFaceTest, TheIconAppearsBlinksAndGoesWithTheMainForm)
     ASSERT_EQ(area->operations(), (std::vector<std::string>{"add"}));
     EXPECT_EQ(area->entries[0].record.icon.cacheKey(), face->normalPicture().cacheKey());
     EXPECT_EQ(area->entries[0].record.tip, "Audrey");
-    EXPECT_FALSE(shell::mainForm()->blinkTimer().enabled());
+    EXPECT_FALSE(states.shellState.mainForm->blinkTimer().enabled());
 
-    shell::mainForm()->SwapIcons();
+    states.shellState.mainForm->SwapIcons();
     EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->activityPicture().cacheKey());
-    EXPECT_TRUE(shell::mainForm()->blinkTimer().running());
-    shell::mainForm()->showNormalPicture();
+    EXPECT_TRUE(states.shellState.mainForm->blinkTimer().running());
+    states.shellState.mainForm->showNormalPicture();
     EXPECT_EQ(area->entries.back().record.icon.cacheKey(), face->normalPicture().cacheKey());
-    EXPECT_FALSE(shell::mainForm()->blinkTimer().enabled());
+    EXPECT_FALSE(states.shellState.mainForm->blinkTimer().enabled());
     EXPECT_NE(face->normalPicture().cacheKey(), face->activityPicture().cacheKey());
     EXPECT_FALSE(face->normalPicture().pixmap(32, 32).isNull());
 
-    shell::mainForm()->unload();
+    states.shellState.mainForm->unload();
     EXPECT_EQ(area->operations(), (std::vector<std::string>{"add", "modify", "modify", "delete"}));
 }
 
@@ -193,7 +193,7 @@ TEST_F(DesktopFaceTest, LeftClickWithoutAPluginShowsNothing)
     plugin->failures["AudreyNames"] = vb::err::ObjectVariableNotSet;
     click(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(face->loadedRemoteWindow()->isVisible());
-    EXPECT_TRUE(xap::PendingMessages().empty()); // nothing is reported
+    EXPECT_TRUE(states.program.pending.empty()); // nothing is reported
 }
 
 TEST_F(DesktopFaceTest, RightClickPopsUpTheTrayMenuAndDropsClicksWhileItIsOpen)
@@ -220,7 +220,7 @@ TEST_F(DesktopFaceTest, RightClickPopsUpTheTrayMenuAndDropsClicksWhileItIsOpen)
 
 TEST_F(DesktopFaceTest, ExitFromTheTrayMenuEndsTheProgramEvenWhenThePluginFails)
 {
-    shell::ShellHooks& h = shell::hooks();
+    shell::ShellHooks& h = states.shellState.hooks;
     h.exit.shutdownPlugin = [this] {
         steps.push_back("shutdownPlugin");
         vb::raiseError(vb::err::DivisionByZero);
@@ -230,8 +230,8 @@ TEST_F(DesktopFaceTest, ExitFromTheTrayMenuEndsTheProgramEvenWhenThePluginFails)
     onceMenuOpens([](QMenu& menu) { menu.actions().at(15)->trigger(); });
     click(QSystemTrayIcon::Context);
 
-    EXPECT_TRUE(shell::programEnded());
-    EXPECT_EQ(shell::exitStatus(), 0);
+    EXPECT_TRUE(shell::programEnded(states.shellState));
+    EXPECT_EQ(shell::exitStatus(states.shellState), 0);
     EXPECT_EQ(steps, (std::vector<std::string>{"shutdownPlugin", "releasePlugin", "endEventLoop 0"}));
     // The tray's unload removed the icon; the main form's unload found nothing left.
     EXPECT_EQ(area->operations(), (std::vector<std::string>{"add", "delete"}));
@@ -241,7 +241,7 @@ TEST_F(DesktopFaceTest, ExitFromTheTrayMenuEndsTheProgramEvenWhenThePluginFails)
 TEST_F(DesktopFaceTest, PluginMenuDialogOpensOnceModelessAndIsBroughtBack)
 {
     loadHost();
-    shell::hooks().showPluginMenu(); // FRH.Menu
+    states.shellState.hooks.showPluginMenu(); // FRH.Menu
     services::SetupDialog* dialog = face->pluginMenuDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
@@ -249,9 +249,9 @@ TEST_F(DesktopFaceTest, PluginMenuDialogOpensOnceModelessAndIsBroughtBack)
     EXPECT_EQ(dialog->windowTitle(), "vynMenu Menu Setup Selections");
 
     // Every other way in finds the open dialog.
-    services::setupWindowHooks().showPluginMenuDialog();
+    services::setupWindowHooks(states.servicesState).showPluginMenuDialog();
     face->setupFormWindow().aSetupButton()->click();
-    shell::hooks().showPluginMenu();
+    states.shellState.hooks.showPluginMenu();
     EXPECT_EQ(face->pluginMenuDialog(), dialog);
     EXPECT_EQ(QApplication::topLevelWidgets().count(dialog), 1);
 
@@ -271,13 +271,13 @@ TEST_F(DesktopFaceTest, SetupStartupNamesTheWindowAndOpensTheDialogWithoutAnInte
     EXPECT_EQ(face->setupFormWindow().aSetupButton()->text(), "Setup");
     EXPECT_FALSE(face->setupFormWindow().isVisible());
 
-    host::InterfaceName() = "Audrey";
-    services::setupForm()->Startup();
+    host::InterfaceName(states.hostRegistry) = "Audrey";
+    services::setupForm(states.servicesState)->Startup();
     EXPECT_EQ(face->setupFormWindow().windowTitle(), "rARuveViziva");
     EXPECT_EQ(face->pluginMenuDialog(), nullptr);
 
-    host::InterfaceName().clear();
-    services::setupForm()->Startup();
+    host::InterfaceName(states.hostRegistry).clear();
+    services::setupForm(states.servicesState)->Startup();
     ASSERT_NE(face->pluginMenuDialog(), nullptr);
     EXPECT_TRUE(face->pluginMenuDialog()->isVisible());
 }
@@ -287,11 +287,11 @@ TEST_F(DesktopFaceTest, DialogWorksOnTheHostsPluginsMenusAndSettings)
     loadHost();
     dir.write("hspi_Audrey.so", "");
     dir.write("Config/Settings.ini", "[Plugins]\r\nOther=true\r\n");
-    services::setupForm()->settingsStore().Load(dir / "Config/Settings.ini");
-    services::setupForm()->RegisterMenuEx("Audrey", "ConfigIO", "Audrey Setup");
-    services::setupForm()->RegisterMenu("Audrey", "Browser");
+    services::setupForm(states.servicesState)->settingsStore().Load(dir / "Config/Settings.ini");
+    services::setupForm(states.servicesState)->RegisterMenuEx("Audrey", "ConfigIO", "Audrey Setup");
+    services::setupForm(states.servicesState)->RegisterMenu("Audrey", "Browser");
 
-    shell::hooks().showPluginMenu();
+    states.shellState.hooks.showPluginMenu();
     services::SetupDialog* dialog = face->pluginMenuDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->menuEntries()->count(), 2);
@@ -311,7 +311,7 @@ TEST_F(DesktopFaceTest, DialogWorksOnTheHostsPluginsMenusAndSettings)
 
     dialog->debugLogBox()->setChecked(true);
     dialog->close();
-    EXPECT_EQ(host::state().debugModeSetting, 1);
+    EXPECT_EQ(host::state(states.hostRegistry).debugModeSetting, 1);
     const std::string saved = dir.read("Config/Settings.ini");
     EXPECT_NE(saved.find("[GENERAL]\r\nDEBUGLOG=1\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("AUDREY=False\r\n"), std::string::npos) << saved;
@@ -321,18 +321,18 @@ TEST_F(DesktopFaceTest, DialogWorksOnTheHostsPluginsMenusAndSettings)
 TEST_F(DesktopFaceTest, DialogOpenAtShutdownStillSavesItsSettings)
 {
     loadHost();
-    shell::hooks().showPluginMenu();
+    states.shellState.hooks.showPluginMenu();
     face->pluginMenuDialog()->debugLogBox()->setChecked(true);
 
     // The start object's termination unloads the host core first, then the dialog.
-    services::unloadSetupForm();
-    shell::hooks().exit.unloadPluginMenuDialog();
+    services::unloadSetupForm(states.servicesState);
+    states.shellState.hooks.exit.unloadPluginMenuDialog();
     EXPECT_EQ(face->pluginMenuDialog(), nullptr);
     EXPECT_NE(dir.read("Config/Settings.ini").find("DEBUGLOG=1"), std::string::npos);
-    EXPECT_TRUE(xap::PendingMessages().empty()) << "the close reported a failure";
+    EXPECT_TRUE(states.program.pending.empty()) << "the close reported a failure";
 
     // Without a dialog the step does nothing.
-    EXPECT_NO_THROW(shell::hooks().exit.unloadPluginMenuDialog());
+    EXPECT_NO_THROW(states.shellState.hooks.exit.unloadPluginMenuDialog());
 }
 
 TEST_F(DesktopFaceTest, DialogContextFollowsTheRegistryOrder)
@@ -343,14 +343,14 @@ TEST_F(DesktopFaceTest, DialogContextFollowsTheRegistryOrder)
 
     loadHost();
     vb::Ref<RecordingObject> second = vb::make<RecordingObject>();
-    host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(second)), "Second");
+    host::PluginCollection(states.hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(second)), "Second");
     const auto plugins = context.plugins();
     ASSERT_EQ(plugins.size(), 2u);
     EXPECT_EQ(plugins[0].get(), plugin.get());
     EXPECT_EQ(plugins[1].get(), second.get());
 
-    services::setupForm()->RegisterMenu("B", "Two");
-    services::setupForm()->RegisterMenuEx("A", "One", "Shown");
+    services::setupForm(states.servicesState)->RegisterMenu("B", "Two");
+    services::setupForm(states.servicesState)->RegisterMenuEx("A", "One", "Shown");
     EXPECT_EQ(context.menuCallbacks(),
               (std::vector<std::pair<std::string, std::string>>{{"B~Two", "B"}, {"A~One", "Shown"}}));
 }
@@ -363,7 +363,7 @@ TEST_F(DesktopFaceTest, WithoutATrayTheProgramsWindowTakesTheIconsPlace)
     area = recording.get();
     DesktopFace::Parts parts;
     parts.area = std::move(recording);
-    face = std::make_unique<DesktopFace>(std::move(parts), true);
+    face = std::make_unique<DesktopFace>(states.program, states.shellState, std::move(parts), true);
     face->install();
 
     startTray();
@@ -385,13 +385,13 @@ TEST_F(DesktopFaceTest, WithoutATrayTheProgramsWindowTakesTheIconsPlace)
 
     // The blink has nothing to change; the picture's Options button hides the window,
     // and showing it again (a second start) brings it back without the note.
-    shell::mainForm()->SwapIcons();
-    shell::mainForm()->showNormalPicture();
+    states.shellState.mainForm->SwapIcons();
+    states.shellState.mainForm->showNormalPicture();
     EXPECT_TRUE(area->entries.empty());
     remote->clickArea("img_OptionsButton");
     EXPECT_FALSE(window->isVisible());
     plugin->values["AudreyNames"] = vb::Variant("Den");
-    shell::hooks().showDesktopWindow();
+    states.shellState.hooks.showDesktopWindow();
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->noteShown());
     EXPECT_EQ(remote->audreyBox(0)->text(), "Den");
@@ -400,11 +400,11 @@ TEST_F(DesktopFaceTest, WithoutATrayTheProgramsWindowTakesTheIconsPlace)
     provided = nullptr;
     remote->chooseItem("mnu_Hide");
     EXPECT_FALSE(window->isVisible());
-    shell::hooks().showDesktopWindow();
+    states.shellState.hooks.showDesktopWindow();
     EXPECT_TRUE(window->isVisible());
 
     // Exit's unload of the tray hides it; the face goes with its window and picture.
-    shell::hooks().exit.unloadTray();
+    states.shellState.hooks.exit.unloadTray();
     EXPECT_FALSE(window->isVisible());
     face.reset();
 }

@@ -10,8 +10,10 @@
 // again (the file has one key per code), and one the host leaves without a code (its
 // code is not two or three characters, UTF-8 counted) cannot be saved and is passed by.
 #include "host/Application.h"
+#include "host/HostRegistry.h"
 #include "host/HostState.h"
 #include "host/ScriptService.h"
+#include "services/ServicesState.h"
 #include "services/Setup.h"
 
 #include "automation/Conversions.h"
@@ -52,14 +54,21 @@ public:
     }
 };
 
+// The fuzzer's program: libFuzzer's entry point has no fixture, so it lives for the whole run.
+xap::ProgramState& program()
+{
+    static xap::ProgramState state;
+    return state;
+}
+
 const std::string& folder()
 {
     static const std::string path = [] {
         const std::string made = fuzz_support::makeFolder("devices");
         static NoSender sender;
-        xap::InitXapAt(made, made + "/tallis");
-        xap::setMessageSender(&sender);
-        xap::state().xapReady = true;
+        xap::InitXapAt(program(), made, made + "/tallis");
+        program().sender = &sender;
+        program().xapReady = true;
         return made;
     }();
     return path;
@@ -79,9 +88,23 @@ struct Seen {
     vb::Variant status, value;
 };
 
+// The fuzzed program's host registry and services: libFuzzer's entry point has no
+// fixture, so they live as long as the process, as its base folder does.
+host::HostRegistry& registry()
+{
+    static host::HostRegistry fuzzedHost;
+    return fuzzedHost;
+}
+
+services::ServicesState& servicesOfTheHost()
+{
+    static services::ServicesState fuzzedServices(program(), registry());
+    return fuzzedServices;
+}
+
 host::Application& app()
 {
-    return *host::state().hostObject;
+    return *host::state(registry()).hostObject;
 }
 
 std::string textOf(const vb::Variant& v)
@@ -124,9 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = base + "/Config/vynTallis.ini";
     std::remove(file.c_str());
     std::remove((file + "_bck").c_str());
-    xap::PendingMessages().clear();
+    program().pending.clear();
 
-    services::loadSetupForm();
+    services::loadSetupForm(servicesOfTheHost());
     std::set<std::string> codes;
     for (const std::string& record : splitAt(std::string_view(reinterpret_cast<const char*>(data), size), '\xff')) {
         const std::vector<std::string> f = splitAt(record, '\xfe');
@@ -163,10 +186,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::sort(before.begin(), before.end(), [](const Seen& a, const Seen& b) { return a.code < b.code; });
 
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesOfTheHost());
     const std::string once = readAll(file);
-    xap::PendingMessages().clear();
-    services::loadSetupForm();
+    program().pending.clear();
+    services::loadSetupForm(servicesOfTheHost());
     const std::vector<Seen> after = look();
     std::string listed;
     for (const Seen& s : before)
@@ -183,8 +206,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(vb::CStr(a.status) == vb::CStr(b.status), "status of " + a.code);
         check(vb::CStr(a.value) == vb::CStr(b.value), "value of " + a.code);
     }
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesOfTheHost());
     check(readAll(file) == once, "a second stop wrote another file:\n" + once + "\n---\n" + readAll(file));
-    xap::PendingMessages().clear();
+    program().pending.clear();
     return 0;
 }

@@ -6,6 +6,7 @@
 //   odd:  WriteKey calls, each as section, key and value separated by 0x1F, the
 //         calls separated by 0x1E. What WriteKey stored must read back after a save
 //         and a load, for names and values a line can carry.
+#include "ini/IniState.h"
 #include "ini/IniTool.h"
 
 #include "automation/TextCompare.h"
@@ -64,13 +65,14 @@ bool lineCarries(const std::string& key, const std::string& value)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    services::IniState iniState; // reports nothing; counts this input's failed saves
     if (size == 0)
         return 0;
     const std::string path = folder() + "/fuzz.ini";
     std::remove(path.c_str());
     const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-    services::IniTool first;
+    services::IniTool first(iniState);
     struct Written {
         std::string header, key, value;
     };
@@ -109,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Written& w : written)
         carried = carried && lineCarries(w.key, w.value.empty() ? "x" : w.value);
     if (!carried) {
-        services::IniTool settle;
+        services::IniTool settle(iniState);
         settle.Load(path);
         settle.Save();
         once = readAll(path);
@@ -117,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         written.clear();
     }
 
-    services::IniTool second;
+    services::IniTool second(iniState);
     second.Load(path);
     // Every key of the first store reads the same from the second.
     std::vector<std::string> headers = first.Headers();

@@ -234,12 +234,12 @@ TEST_F(HostDeviceState, WhileTheHostLoadsChangesAreStoredSilently)
     vb::Ref<Listener> listener = listen(127);
     hs("NewDevice", "Lamp", "A1");
     hs("RegisterStatusChangeCB", "s.vbs", "f");
-    host::state().hostLoading = true;
+    host::state(hostRegistry).hostLoading = true;
     hs("SetDeviceStatus", "A1", std::int16_t(2));
     hs("SetDeviceValue", "A1", 5);
     hs("SetDeviceString", "A1", "on");
     hs("RegisterStatusChangeCB", "dropped.vbs", "f");
-    host::state().hostLoading = false;
+    host::state(hostRegistry).hostLoading = false;
     EXPECT_TRUE(listener->calls.empty());
     EXPECT_TRUE(scripts.calls.empty());
     EXPECT_EQ(hs("DeviceString", "A1").stringValue(), "on");
@@ -253,7 +253,7 @@ TEST_F(HostDeviceState, SilentDeviceCollectionRaisesItsErrorsToTheCaller)
     devices->append(vb::Variant("A1"));
     devices->append(vb::Variant("B2"));
     EXPECT_NO_THROW(hs("SetSilentDeviceCollection", vb::Variant(vb::Ref<vb::Object>(devices))));
-    EXPECT_EQ(host::state().silentDevices->Count(), 2);
+    EXPECT_EQ(host::state(hostRegistry).silentDevices->Count(), 2);
     devices->append(vb::Variant("A1"));
     EXPECT_THROW(hs("SetSilentDeviceCollection", vb::Variant(vb::Ref<vb::Object>(devices))), vb::Error);
     EXPECT_THROW(hs("SetSilentDeviceCollection", vb::Variant::nothing()), vb::Error);

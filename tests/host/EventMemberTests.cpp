@@ -81,11 +81,11 @@ TEST_F(HostEventMembers, ScriptsRunThroughTheScriptHost)
 TEST_F(HostEventMembers, PluginIsFoundByNameInAnyCase)
 {
     vb::Ref<FakePlugin> plugin = hostPlugin();
-    EXPECT_EQ(hsGet("GetPlugins").objectValue(), host::PluginCollection().get());
+    EXPECT_EQ(hsGet("GetPlugins").objectValue(), host::PluginCollection(hostRegistry).get());
     EXPECT_EQ(vb::call(*app, "plugin", "AUDREY").objectValue(), plugin.get());
     EXPECT_TRUE(vb::call(*app, "plugin", "other").isNothing());
     // A plug-in without a name property is an error of plugin, reported.
-    host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(vb::make<vb::Collection>())));
+    host::PluginCollection(hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(vb::make<vb::Collection>())));
     EXPECT_TRUE(vb::call(*app, "plugin", "other").isNothing());
     EXPECT_EQ(reportsOf("plugin"), 1);
 }

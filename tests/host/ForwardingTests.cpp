@@ -56,9 +56,9 @@ TEST_F(HostForwarding, SpeakSendsOneMessagePerAudioListenerBetweenItsReports)
 TEST_F(HostForwarding, SpeakWhileTheHostLoadsSendsOneMessageToDeviceZero)
 {
     vb::Ref<Listener> listener = listen(8);
-    host::state().hostLoading = true;
+    host::state(hostRegistry).hostLoading = true;
     hs("Speak", "starting");
-    host::state().hostLoading = false;
+    host::state(hostRegistry).hostLoading = false;
     const auto voice = sender.ofClass("xap.voice");
     ASSERT_EQ(voice.size(), 1u);
     EXPECT_EQ(voice[0].items(), (Items{{"Say", "starting"}, {"Device", "0"}}));
@@ -67,7 +67,7 @@ TEST_F(HostForwarding, SpeakWhileTheHostLoadsSendsOneMessageToDeviceZero)
 
 TEST_F(HostForwarding, SendIRSendsNumbersAndDictionaryEntries)
 {
-    auto& dictionary = host::state().irDictionary;
+    auto& dictionary = host::state(hostRegistry).irDictionary;
     dictionary["TV POWER"] = "3,0";
     dictionary["TV MUTE"] = "4,2";
     dictionary["VCR PLAY"] = "1,2,3";
@@ -106,7 +106,7 @@ TEST_F(HostForwarding, HsSetIOClipsTheLevelAndReportsWithoutAName)
     EXPECT_EQ(plugin->setIO[1][4].integerValue(), -32768);
     EXPECT_TRUE(sender.ofClass("xap-x10.request").empty());
     // A plug-in without SetIO: the failure is reported with an empty member name.
-    host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(vb::make<vb::Collection>())));
+    host::PluginCollection(hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(vb::make<vb::Collection>())));
     hs("hsSetIO", vb::Variant::nothing(), "Q", "1", std::int16_t(2), 0, std::int16_t(0), std::int16_t(0));
     const auto logs = sender.logData();
     ASSERT_EQ(logs.size(), 1u);
@@ -129,9 +129,9 @@ TEST_F(HostForwarding, WriteLogNotifiesLogListenersAndAlwaysSends)
     ASSERT_EQ(listener->calls.size(), 1u);
     EXPECT_EQ(listener->calls[0], (Texts{"2", items[0].second, "Audrey", "kitchen online"}));
 
-    host::state().hostLoading = true;
+    host::state(hostRegistry).hostLoading = true;
     hs("WriteLog", "Audrey", "while loading");
-    host::state().hostLoading = false;
+    host::state(hostRegistry).hostLoading = false;
     EXPECT_EQ(sender.ofClass("Homeseer.Event").size(), 2u);
     EXPECT_EQ(listener->calls.size(), 1u);
 }

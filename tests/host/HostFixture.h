@@ -191,35 +191,35 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        xap::InitXapAt(dir.path(), dir / "tallis"); // the Config, Data and Scripts folders
-        xap::state().xapUID = "FF.0097:00";
-        xap::PendingMessages().clear();
-        xap::setMessageSender(&sender);
-        xap::state().xapReady = true;
-        host::setScriptService(&scripts);
+        xap::InitXapAt(program, dir.path(), dir / "tallis"); // the Config, Data and Scripts folders
+        program.xapUID = "FF.0097:00";
+        program.pending.clear();
+        program.sender = &sender;
+        program.xapReady = true;
+        host::setScriptService(hostRegistry, &scripts);
         loadHost();
     }
     void TearDown() override
     {
-        services::unloadSetupForm();
-        host::setScriptService(nullptr);
-        xap::setMessageSender(nullptr);
-        xap::state().xapReady = false;
-        xap::PendingMessages().clear();
+        services::unloadSetupForm(servicesState);
+        host::setScriptService(hostRegistry, nullptr);
+        program.sender = nullptr;
+        program.xapReady = false;
+        program.pending.clear();
     }
 
     // Loads the host core, as start-up does.
     void loadHost()
     {
-        form = services::loadSetupForm();
-        app = host::state().hostObject;
+        form = services::loadSetupForm(servicesState);
+        app = host::state(hostRegistry).hostObject;
     }
     // Unloads the host core (saving the devices) and loads it again.
     void restartHost()
     {
         app.reset();
         form.reset();
-        services::unloadSetupForm();
+        services::unloadSetupForm(servicesState);
         loadHost();
     }
 
@@ -240,9 +240,9 @@ protected:
     vb::Ref<FakePlugin> hostPlugin()
     {
         vb::Ref<FakePlugin> plugin = vb::make<FakePlugin>();
-        host::HostedPlugin() = plugin;
-        host::PluginCollection() = vb::make<vb::Collection>();
-        host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(plugin)), plugin->pluginName);
+        host::HostedPlugin(hostRegistry) = plugin;
+        host::PluginCollection(hostRegistry) = vb::make<vb::Collection>();
+        host::PluginCollection(hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(plugin)), plugin->pluginName);
         return plugin;
     }
     // The error reports of the host object ("Data" texts starting with `member` + " Line ").
@@ -256,13 +256,10 @@ protected:
 
     // Each test keeps its plug-in registry and loads the Setup form in state of its own.
     host::HostRegistry hostRegistry;
-    host::HostRegistryScope currentHostRegistry{hostRegistry};
-    services::ServicesState servicesState;
-    services::ServicesScope currentServices{servicesState};
     testing_support::TempFolder dir;
     // The program state goes before the folder its log is in.
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
+    services::ServicesState servicesState{program, hostRegistry};
     RecordingSender sender;
     RecordingScripts scripts;
     vb::Ref<services::Setup> form;

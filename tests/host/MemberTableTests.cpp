@@ -167,7 +167,7 @@ TEST_F(HostMemberTable, MembersCalledAfterTheHostUnloadedReportInsteadOfFailing)
     vb::Ref<host::Application> kept = app;
     app.reset();
     form.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesState);
     EXPECT_EQ(vb::call(*kept, "DeviceCount").integerValue(), 0);
     EXPECT_EQ(vb::call(*kept, "Version").stringValue(), "1.6.174");
     EXPECT_EQ(reportsOf("DeviceCount"), 1);

@@ -21,7 +21,7 @@ protected:
             file += l + "\r\n";
         dir.write("Config/irlbl.cfg", file);
     }
-    const std::unordered_map<std::string, std::string>& dictionary() { return host::state().irDictionary; }
+    const std::unordered_map<std::string, std::string>& dictionary() { return host::state(hostRegistry).irDictionary; }
 };
 
 } // namespace

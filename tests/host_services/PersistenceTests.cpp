@@ -4,6 +4,7 @@
 
 #include "automation/DateTime.h"
 #include "services/DevicePersistence.h"
+#include "ini/IniState.h"
 #include "ini/StateNotices.h"
 
 #include <filesystem>
@@ -33,18 +34,22 @@ protected:
     {
         app.reset();
         form.reset();
-        services::unloadSetupForm();
+        services::unloadSetupForm(servicesState);
     }
 };
 
 // The notices about saved state (log file and standard error in the program), for one test.
 struct Notices {
-    Notices()
+    explicit Notices(services::IniState& state)
+        : state_(state)
     {
-        services::setStateNoticeWriter([this](std::string_view text) { texts.emplace_back(text); });
+        state_.noticeWriter = [this](std::string_view text) { texts.emplace_back(text); };
     }
-    ~Notices() { services::setStateNoticeWriter(nullptr); }
+    ~Notices() { state_.noticeWriter = nullptr; }
     std::vector<std::string> texts;
+
+private:
+    services::IniState& state_;
 };
 
 } // namespace
@@ -103,7 +108,7 @@ TEST_F(DevicePersistence, FieldsAreReadAsTheFileHoldsThem)
 
     app.reset();
     form.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesState);
     dir.write("Config/vynTallis.ini", "[PluginDevices]\r\nA=Attic;One;2;0;;\r\n\"D4\"=\"Porch\";\"Light\";3;7;;\"on\"\r\nE5=\r\n");
     loadHost();
     ASSERT_EQ(hsGet("DeviceCount").integerValue(), 1);
@@ -120,7 +125,7 @@ TEST_F(DevicePersistence, ShortEntriesRestoreWhatTheyHaveAndReportEachMissingSte
 {
     app.reset();
     form.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesState);
     dir.write("Config/vynTallis.ini", "[PluginDevices]\r\nC3=Hall\r\nC4=Hall;Fan;2\r\n");
     loadHost();
     ASSERT_EQ(hsGet("DeviceCount").integerValue(), 1);
@@ -156,8 +161,8 @@ TEST_F(DevicePersistence, SavingOnceLeavesTheFileOfOneSavePerDevice)
     for (bool storeHoldsFile : {false, true}) {
         SCOPED_TRACE(storeHoldsFile);
         auto prepare = [&] {
-            host::state().sharedIni.reset();
-            host::state().sharedIniFile.clear();
+            host::state(hostRegistry).sharedIni.reset();
+            host::state(hostRegistry).sharedIniFile.clear();
             dir.write("Config/vynTallis.ini", original);
             if (storeHoldsFile) {
                 hs("GetINISetting", "Other", "Keep", "", "vynTallis.ini");
@@ -236,15 +241,15 @@ TEST_F(DevicePersistence, AShutdownSaveThatFailsIsKnownWithItsFile)
     std::filesystem::create_directory(dir / "Config/vynTallis.ini_bck"); // the backup cannot be written
     app.reset();
     form.reset();
-    services::unloadSetupForm();
-    EXPECT_NE(services::shutdownSaveError().find(dir / "Config/vynTallis.ini"), std::string::npos)
-        << services::shutdownSaveError();
+    services::unloadSetupForm(servicesState);
+    EXPECT_NE(services::shutdownSaveError(servicesState).find(dir / "Config/vynTallis.ini"), std::string::npos)
+        << services::shutdownSaveError(servicesState);
     EXPECT_EQ(section(), "[PluginDevices]\r\nA1=Old;Lamp;0;0;;\r\n");
 
     std::filesystem::remove(dir / "Config/vynTallis.ini_bck");
     loadHost();
     restartHost();
-    EXPECT_EQ(services::shutdownSaveError(), "");
+    EXPECT_EQ(services::shutdownSaveError(servicesState), "");
 }
 
 TEST_F(DevicePersistence, AnUnreadableDeviceFileIsReportedAndNotSavedOver)
@@ -253,7 +258,7 @@ TEST_F(DevicePersistence, AnUnreadableDeviceFileIsReportedAndNotSavedOver)
         GTEST_SKIP() << "needs root to read as another user";
     app.reset();
     form.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesState);
     const std::string original = "[PluginDevices]\r\nA1=Kitchen;Lamp;0;0;;\r\n";
     dir.write("Config/vynTallis.ini", original);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
@@ -267,8 +272,8 @@ TEST_F(DevicePersistence, AnUnreadableDeviceFileIsReportedAndNotSavedOver)
         device("Fan", "B1", "Hall");
         app.reset();
         form.reset();
-        services::unloadSetupForm();
-        EXPECT_FALSE(services::shutdownSaveError().empty());
+        services::unloadSetupForm(servicesState);
+        EXPECT_FALSE(services::shutdownSaveError(servicesState).empty());
     }
     EXPECT_EQ(section(), original);
     loadHost();
@@ -280,14 +285,14 @@ TEST_F(DevicePersistence, CheckpointsSaveWhatChangedAndNothingElse)
     restartHost();
     const std::string restored = section();
     std::filesystem::remove(dir / "Config/vynTallis.ini");
-    EXPECT_FALSE(services::checkpointDevices()); // nothing changed since the restore
+    EXPECT_FALSE(services::checkpointDevices(servicesState)); // nothing changed since the restore
     EXPECT_FALSE(dir.exists("Config/vynTallis.ini"));
 
     hs("SetDeviceString", "A1", "On");
-    EXPECT_TRUE(services::checkpointDevices());
+    EXPECT_TRUE(services::checkpointDevices(servicesState));
     const std::string checkpoint = section();
     EXPECT_NE(checkpoint.find(";On\r\n"), std::string::npos) << checkpoint;
-    EXPECT_FALSE(services::checkpointDevices());
+    EXPECT_FALSE(services::checkpointDevices(servicesState));
 
     // The checkpoint writes the bytes the shutdown save writes.
     restartHost();
@@ -339,7 +344,7 @@ TEST_F(DevicePersistence, AnUnreadableDeviceFileIsNeverSavedOverEvenOnceItCanBeR
     dir.write("Config/vynTallis.ini.unsaved", "from an older run");
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(path().c_str(), 0), 0);
-    Notices notices;
+    Notices notices(program.ini);
     {
         testing_support::Unprivileged nobody;
         loadHost();
@@ -347,21 +352,21 @@ TEST_F(DevicePersistence, AnUnreadableDeviceFileIsNeverSavedOverEvenOnceItCanBeR
     EXPECT_EQ(hsGet("DeviceCount").integerValue(), 0);
     ASSERT_EQ(notices.texts.size(), 1u);
     EXPECT_EQ(notices.texts[0], "devices not loaded from " + path() + ": Permission denied; this run will not save over it");
-    EXPECT_EQ(services::unreadableDeviceFileReason(), "Permission denied");
+    EXPECT_EQ(services::unreadableDeviceFileReason(servicesState), "Permission denied");
 
     // Someone mends the mode while the program runs: checkpoints still leave both files alone.
     ASSERT_EQ(::chmod(path().c_str(), 0644), 0);
     device("Fan", "B1", "Hall");
-    services::checkpointDevices();
+    services::checkpointDevices(servicesState);
     device("Heater", "B2", "Hall");
-    services::checkpointDevices();
+    services::checkpointDevices(servicesState);
     EXPECT_EQ(section(), original);
     EXPECT_FALSE(dir.exists("Config/vynTallis.ini_bck"));
     EXPECT_EQ(notices.texts.size(), 1u); // checkpoints say nothing
 
     // At the end the run's devices go beside it, replacing the older ones, and it says where.
     unloadHost();
-    EXPECT_EQ(services::shutdownSaveError(), "");
+    EXPECT_EQ(services::shutdownSaveError(servicesState), "");
     EXPECT_EQ(section(), original);
     EXPECT_EQ(dir.read("Config/vynTallis.ini.unsaved"),
               "DEVICETEXTENCODING=1\r\n[PLUGINDEVICES]\r\nB1=Hall;Fan;0;0;12:00:00 AM;\r\nB2=Hall;Heater;0;0;12:00:00 AM;\r\n");
@@ -372,7 +377,7 @@ TEST_F(DevicePersistence, AnUnreadableDeviceFileIsNeverSavedOverEvenOnceItCanBeR
     // The next run reads the file and saves as usual.
     loadHost();
     EXPECT_EQ(hsGet("DeviceCount").integerValue(), 1);
-    EXPECT_EQ(services::unreadableDeviceFileReason(), "");
+    EXPECT_EQ(services::unreadableDeviceFileReason(servicesState), "");
 }
 
 TEST_F(DevicePersistence, FailedCheckpointsAreToldOnceThenTheirEnd)
@@ -383,14 +388,14 @@ TEST_F(DevicePersistence, FailedCheckpointsAreToldOnceThenTheirEnd)
     device("Lamp", "A1", "Kitchen");
     restartHost();
     const std::string before = section();
-    Notices notices;
+    Notices notices(program.ini);
     {
         // The Config folder belongs to root: nobody cannot write into it.
         testing_support::Unprivileged nobody;
         hs("SetDeviceString", "A1", "One");
-        EXPECT_FALSE(services::checkpointDevices());
+        EXPECT_FALSE(services::checkpointDevices(servicesState));
         hs("SetDeviceString", "A1", "Two");
-        EXPECT_FALSE(services::checkpointDevices());
+        EXPECT_FALSE(services::checkpointDevices(servicesState));
     }
     EXPECT_EQ(section(), before);
     ASSERT_EQ(notices.texts.size(), 1u);
@@ -400,7 +405,7 @@ TEST_F(DevicePersistence, FailedCheckpointsAreToldOnceThenTheirEnd)
     // Every failure still sends its event.
     EXPECT_EQ(reportsOf("IniTool Save " + path()), 2);
 
-    EXPECT_TRUE(services::checkpointDevices());
+    EXPECT_TRUE(services::checkpointDevices(servicesState));
     ASSERT_EQ(notices.texts.size(), 2u);
     EXPECT_EQ(notices.texts[1], path() + " saved again after 2 failed checkpoints");
     EXPECT_NE(section().find(";Two\r\n"), std::string::npos);

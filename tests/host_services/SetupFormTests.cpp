@@ -26,7 +26,7 @@ TEST_F(SetupForm, LoadingBuildsTheHostAndItsDataFile)
 {
     EXPECT_EQ(cb("GetHSIface").objectValue(), app.get());
     EXPECT_EQ(vb::typeName(cb("GetHSIface")), "Application");
-    EXPECT_FALSE(host::state().hostLoading);
+    EXPECT_FALSE(host::state(hostRegistry).hostLoading);
     EXPECT_TRUE(dir.exists("Data/raruveViziva.txt"));
     // A second creation finds the data file and leaves it alone.
     dir.write("Data/raruveViziva.txt", "kept");
@@ -38,12 +38,12 @@ TEST_F(SetupForm, LoadingBuildsTheHostAndItsDataFile)
 TEST_F(SetupForm, StartupNamesTheFormAndShowsTheMenuDialogWithoutAnInterface)
 {
     int dialogs = 0;
-    services::setupWindowHooks().showPluginMenuDialog = [&] { ++dialogs; };
+    services::setupWindowHooks(servicesState).showPluginMenuDialog = [&] { ++dialogs; };
     cb("Startup");
     EXPECT_EQ(form->caption(), "rARuveViziva");
     EXPECT_TRUE(form->noInterface());
     EXPECT_EQ(dialogs, 1);
-    host::InterfaceName() = "Audrey";
+    host::InterfaceName(hostRegistry) = "Audrey";
     cb("Startup");
     EXPECT_FALSE(form->noInterface());
     EXPECT_EQ(dialogs, 1);
@@ -52,11 +52,11 @@ TEST_F(SetupForm, StartupNamesTheFormAndShowsTheMenuDialogWithoutAnInterface)
 TEST_F(SetupForm, IREventSendsAMatchOnlyWithAnInterface)
 {
     cb("IREvent", std::int16_t(12)); // before Startup: an interface is assumed
-    host::InterfaceName() = "Audrey";
+    host::InterfaceName(hostRegistry) = "Audrey";
     cb("Startup");
     cb("IREvent", std::int16_t(0));
     cb("IREvent", std::int16_t(12));
-    host::InterfaceName().clear();
+    host::InterfaceName(hostRegistry).clear();
     cb("Startup");
     cb("IREvent", std::int16_t(13));
     const auto ir = sender.ofClass("Homeseer.IR");
@@ -89,7 +89,7 @@ TEST_F(SetupForm, RegisterEventCBLogsTheCallbackAndRegistersPerBit)
     // An object without a name is refused: the error reaches the plug-in, nothing is registered.
     vb::Ref<vb::Collection> nameless = vb::make<vb::Collection>();
     EXPECT_THROW(cb("RegisterEventCB", std::int16_t(4), vb::Variant(vb::Ref<vb::Object>(nameless))), vb::Error);
-    EXPECT_EQ(host::state().eventListeners[2].size(), 1u);
+    EXPECT_EQ(host::state(hostRegistry).eventListeners[2].size(), 1u);
 }
 
 TEST_F(SetupForm, SendXapMessageReplacesTheLastTwoCharactersOfTheUID)
@@ -103,7 +103,7 @@ TEST_F(SetupForm, SendXapMessageReplacesTheLastTwoCharactersOfTheUID)
     EXPECT_EQ(m.cls, "Audrey.Cmd");
     EXPECT_EQ(m.subAddress, "sub");
     EXPECT_EQ(m.data, body);
-    xap::state().xapUID = "F";
+    program.xapUID = "F";
     EXPECT_THROW(cb("SendXapMessage", "", "c", "s", body, "", "05"), vb::Error);
 }
 
@@ -121,7 +121,7 @@ TEST_F(SetupForm, GetNextFreeIOCodeReadsTheHouseCodeSetting)
 
 TEST_F(SetupForm, RunAsXapNodeIsWrittenThroughTheHost)
 {
-    services::saveRunAsXapNode();
+    services::saveRunAsXapNode(hostRegistry);
     EXPECT_EQ(dir.read("Config/vynAudreyUtilities.ini"), "[AUDREY UTILITIES]\r\nRUNASXAPNODE=yes\r\n");
 }
 
@@ -130,7 +130,7 @@ TEST_F(SetupForm, MenuRegistrationsKeepTheFirstDisplayText)
     cb("RegisterMenu", "A", "T");
     cb("RegisterMenuEx", "A", "T", "D");
     cb("RegisterMenuEx", "a", "T", "D");
-    const vb::Ref<vb::Dictionary> menus = host::MenuCallbacks();
+    const vb::Ref<vb::Dictionary> menus = host::MenuCallbacks(hostRegistry);
     ASSERT_TRUE(menus);
     EXPECT_EQ(menus->Count(), 2);
     EXPECT_EQ(menus->find(vb::Variant("A~T"))->stringValue(), "A");
@@ -174,10 +174,10 @@ TEST_F(SetupForm, ShutdownCallsThePluginsShutdownMembersByCapability)
     vb::Ref<FakePlugin> plugin = hostPlugin();
     plugin->capabilities = 5;
     // A second plug-in without Capabilities does not stop the shutdown.
-    host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(vb::make<vb::Collection>())));
+    host::PluginCollection(hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(vb::make<vb::Collection>())));
     vb::Ref<FakePlugin> third = vb::make<FakePlugin>();
     third->capabilities = 2;
-    host::PluginCollection()->append(vb::Variant(vb::Ref<vb::Object>(third)));
+    host::PluginCollection(hostRegistry)->append(vb::Variant(vb::Ref<vb::Object>(third)));
     cb("App_Terminate");
     EXPECT_EQ(plugin->shutdowns, (Texts{"ShutDownX10", "ShutdownIO"}));
     EXPECT_EQ(third->shutdowns, (Texts{"ShutDownIR"}));
@@ -195,14 +195,14 @@ TEST_F(SetupForm, UnloadReleasesTheHostAndLoadBuildsAFreshOne)
     hostPlugin();
     listen(4);
     hs("NewEvent", "e");
-    services::unloadSetupForm();
-    EXPECT_EQ(services::setupForm(), nullptr);
-    EXPECT_EQ(host::loadedState(), nullptr);
-    EXPECT_FALSE(host::HostedPlugin());
-    EXPECT_FALSE(host::PluginCollection());
+    services::unloadSetupForm(servicesState);
+    EXPECT_EQ(services::setupForm(servicesState), nullptr);
+    EXPECT_EQ(host::loadedState(hostRegistry), nullptr);
+    EXPECT_FALSE(host::HostedPlugin(hostRegistry));
+    EXPECT_FALSE(host::PluginCollection(hostRegistry));
     loadHost();
     EXPECT_EQ(hsGet("EventCount").integerValue(), 0);
-    EXPECT_TRUE(host::state().eventListeners[2].empty());
+    EXPECT_TRUE(host::state(hostRegistry).eventListeners[2].empty());
 }
 
 TEST_F(SetupForm, AnUnreadableSettingsFileIsLoggedAndNeverSavedOver)
@@ -211,7 +211,7 @@ TEST_F(SetupForm, AnUnreadableSettingsFileIsLoggedAndNeverSavedOver)
         GTEST_SKIP() << "needs root to read as another user";
     app.reset();
     form.reset();
-    services::unloadSetupForm();
+    services::unloadSetupForm(servicesState);
     const std::string original = "[General]\r\nDebugLog=1\r\n";
     dir.write("Config/Settings.ini", original);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);

@@ -48,14 +48,14 @@ protected:
     {
         std::filesystem::create_directories(dir / "Config");
         std::filesystem::create_directories(dir / "Data");
-        xap::state().baseFolder = dir.path();
-        xap::state().xapReady = false;
-        shell::wireSubsystems(scripts);
-        services::loadSetupForm();
+        states.program.baseFolder = dir.path();
+        states.program.xapReady = false;
+        shell::wireSubsystems(states.program, states.shellState, scripts);
+        services::loadSetupForm(states.servicesState);
     }
     void TearDown() override
     {
-        services::unloadSetupForm();
+        services::unloadSetupForm(states.servicesState);
         unsetenv("RECORDER_FAIL_INITIO");
         unsetenv("RECORDER_LISTENS");
         unsetenv("RECORDER_NAME_FAILS");
@@ -66,7 +66,7 @@ protected:
         std::filesystem::copy_file(built(builtName), dir / as, std::filesystem::copy_options::overwrite_existing);
     }
     std::string log() { return dir.read("Data/raruveViziva.txt"); }
-    std::string calls() { return vb::CStr(vb::getProperty(*host::HostedPlugin(), "Calls")); }
+    std::string calls() { return vb::CStr(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Calls")); }
     int restartReports()
     {
         const std::string text = log();
@@ -80,7 +80,7 @@ protected:
     // Each test runs a program of its own: its plug-in, host, messages and steps go with it.
     testing_support::OwnProgramStates states;
     // After the states: it leaves the host registry it was installed in before they go.
-    services::HostScripts scripts;
+    services::HostScripts scripts{states.program};
 };
 
 } // namespace
@@ -88,19 +88,58 @@ protected:
 TEST_F(PluginHostTest, CreatesRegistersAndStartsThePlugIn)
 {
     install("hspi_Recorder.so", "HSPI_audrey.so"); // the library name is matched without case
-    shell::RestartPlugin();
-    ASSERT_TRUE(host::HostedPlugin());
+    shell::RestartPlugin(states.program, states.shellState);
+    ASSERT_TRUE(host::HostedPlugin(states.hostRegistry));
     EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
-    ASSERT_TRUE(host::PluginCollection());
-    EXPECT_EQ(host::PluginCollection()->size(), 1u);
+    ASSERT_TRUE(host::PluginCollection(states.hostRegistry));
+    EXPECT_EQ(host::PluginCollection(states.hostRegistry)->size(), 1u);
     // Keyed by its name (keys ignore case).
-    EXPECT_EQ(host::PluginCollection()->Item(vb::Variant("recorder")).objectValue(), host::HostedPlugin().get());
+    EXPECT_EQ(host::PluginCollection(states.hostRegistry)->Item(vb::Variant("recorder")).objectValue(), host::HostedPlugin(states.hostRegistry).get());
     EXPECT_EQ(restartReports(), 0);
 
     // A restart replaces the object and the collection.
-    shell::RestartPlugin();
-    EXPECT_EQ(host::PluginCollection()->size(), 1u);
-    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), 2);
+    shell::RestartPlugin(states.program, states.shellState);
+    EXPECT_EQ(host::PluginCollection(states.hostRegistry)->size(), 1u);
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial")), 2);
+}
+
+TEST_F(PluginHostTest, TwoProgramsInOneProcessHostTheirOwnPlugIns)
+{
+    install("hspi_Recorder.so");
+    shell::RestartPlugin(states.program, states.shellState);
+    const vb::Ref<vb::Object> first = host::HostedPlugin(states.hostRegistry);
+    ASSERT_TRUE(first);
+    const std::string firstCalls = calls();
+    {
+        // A second program in a base folder of its own, with its own host loaded.
+        TempFolder otherDir;
+        std::filesystem::create_directories(otherDir / "Config");
+        std::filesystem::create_directories(otherDir / "Data");
+        std::filesystem::copy_file(built("hspi_Recorder.so"), otherDir / "hspi_Audrey.so");
+        testing_support::OwnProgramStates other;
+        other.program.baseFolder = otherDir.path();
+        services::loadSetupForm(other.servicesState);
+        shell::RestartPlugin(other.program, other.shellState);
+
+        const vb::Ref<vb::Object> second = host::HostedPlugin(other.hostRegistry);
+        ASSERT_TRUE(second);
+        EXPECT_NE(second.get(), first.get());
+        EXPECT_EQ(host::HostedPlugin(states.hostRegistry).get(), first.get());
+        ASSERT_TRUE(host::PluginCollection(other.hostRegistry));
+        EXPECT_EQ(host::PluginCollection(other.hostRegistry)->size(), 1u);
+        EXPECT_EQ(host::PluginCollection(other.hostRegistry)->at(1).objectValue(), second.get());
+        EXPECT_EQ(host::PluginCollection(states.hostRegistry)->at(1).objectValue(), first.get());
+        // The second program's start reached only its own plug-in.
+        EXPECT_EQ(vb::CStr(vb::getProperty(*second, "Calls")), "name;RegisterCallback(Setup);InitIO(Integer 1);");
+        EXPECT_EQ(calls(), firstCalls);
+        EXPECT_FALSE(shell::pluginStartIncomplete(other.shellState));
+
+        // Its host's shutdown lets go of its plug-in alone.
+        services::unloadSetupForm(other.servicesState);
+        EXPECT_FALSE(host::HostedPlugin(other.hostRegistry));
+    }
+    EXPECT_EQ(host::HostedPlugin(states.hostRegistry).get(), first.get());
+    EXPECT_EQ(host::PluginCollection(states.hostRegistry)->size(), 1u);
 }
 
 TEST_F(PluginHostTest, LibrariesThatCannotServeAreReportedOncePerAttempt)
@@ -122,17 +161,17 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeAreReportedOncePerAttempt)
         // Each case in a base folder of its own: a loaded library stays loaded.
         const std::string base = dir / ("case" + std::to_string(n++));
         std::filesystem::create_directories(base + "/Data");
-        xap::state().baseFolder = base;
+        states.program.baseFolder = base;
         if (c.library)
             std::filesystem::copy_file(built(c.library), base + "/hspi_Audrey.so");
         if (c.content)
             dir.write("case" + std::to_string(n - 1) + "/hspi_Audrey.so", c.content);
-        shell::RestartPlugin();
+        shell::RestartPlugin(states.program, states.shellState);
         const std::string text = dir.read("case" + std::to_string(n - 1) + "/Data/raruveViziva.txt");
         EXPECT_EQ(text.find("Restart Plugin"), text.rfind("Restart Plugin")) << "reported more than once: " << text;
         EXPECT_NE(text.find("raruveViziva Restart Plugin "), std::string::npos) << text;
         EXPECT_NE(text.find(c.reason), std::string::npos) << text;
-        EXPECT_FALSE(host::HostedPlugin());
+        EXPECT_FALSE(host::HostedPlugin(states.hostRegistry));
     }
 }
 
@@ -140,19 +179,19 @@ TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
 {
     install("hspi_Recorder.so");
     setenv("RECORDER_FAIL_INITIO", "1", 1);
-    shell::RestartPlugin();
+    shell::RestartPlugin(states.program, states.shellState);
     EXPECT_EQ(restartReports(), 1);
-    ASSERT_TRUE(host::HostedPlugin()); // it exists; it failed in InitIO
+    ASSERT_TRUE(host::HostedPlugin(states.hostRegistry)); // it exists; it failed in InitIO
     EXPECT_NE(log().find("InitIO failed on purpose"), std::string::npos);
-    EXPECT_TRUE(shell::pluginStartIncomplete());
+    EXPECT_TRUE(shell::pluginStartIncomplete(states.shellState));
 
     // It answers its name, yet is started again: after 1, 2, 4, 8, 10, 10 ticks of 60 s.
-    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
+    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>(states.program, states.shellState);
     std::vector<int> attemptTicks;
     for (int tick = 1; tick <= 45; ++tick) {
-        const int before = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
+        const int before = vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial"));
         form->checkPlugin();
-        if (vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")) != before)
+        if (vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial")) != before)
             attemptTicks.push_back(tick);
     }
     EXPECT_EQ(attemptTicks, (std::vector<int>{1, 3, 7, 15, 25, 35, 45}));
@@ -162,7 +201,7 @@ TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
     EXPECT_NE(text.find("(attempt 5; the next in 600 s"), std::string::npos);
     // The failure of each attempt is the same record: written once, then counted.
     EXPECT_EQ(restartReports(), 1) << text;
-    xap::logFileWriter().flush();
+    states.program.log.flush();
     EXPECT_NE(log().find("message repeated 7 times: raruveViziva Restart Plugin 0 InitIO failed on purpose"),
               std::string::npos)
         << log();
@@ -171,11 +210,11 @@ TEST_F(PluginHostTest, AStartThatDidNotCompleteIsRetriedWithAGrowingInterval)
     unsetenv("RECORDER_FAIL_INITIO");
     for (int tick = 0; tick < 10; ++tick)
         form->checkPlugin();
-    EXPECT_FALSE(shell::pluginStartIncomplete());
-    const int serial = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
+    EXPECT_FALSE(shell::pluginStartIncomplete(states.shellState));
+    const int serial = vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial"));
     for (int tick = 0; tick < 30; ++tick)
         form->checkPlugin();
-    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), serial);
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial")), serial);
     EXPECT_EQ(calls().rfind("name;RegisterCallback(Setup);InitIO(Integer 1);", 0), 0u) << calls();
 }
 
@@ -184,29 +223,29 @@ TEST_F(PluginHostTest, ANameThatFailsDuringTheStartDoesNotLeaveThePlugInUnstarte
     // The new instance cannot name itself once, then answers: it was never registered or started.
     install("hspi_Recorder.so");
     setenv("RECORDER_NAME_FAILS", "1", 1);
-    shell::RestartPlugin();
-    ASSERT_TRUE(host::HostedPlugin());
+    shell::RestartPlugin(states.program, states.shellState);
+    ASSERT_TRUE(host::HostedPlugin(states.hostRegistry));
     EXPECT_EQ(calls(), "");
-    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
+    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>(states.program, states.shellState);
     form->checkPlugin();
     EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
-    EXPECT_FALSE(shell::pluginStartIncomplete());
+    EXPECT_FALSE(shell::pluginStartIncomplete(states.shellState));
     unsetenv("RECORDER_NAME_FAILS");
 }
 
 TEST_F(PluginHostTest, WatchdogRecreatesAPlugInThatStopsAnswering)
 {
     install("hspi_Recorder.so");
-    shell::RestartPlugin();
-    const int first = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial"));
-    vb::call(*host::HostedPlugin(), "GoSilent");
-    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>();
+    shell::RestartPlugin(states.program, states.shellState);
+    const int first = vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial"));
+    vb::call(*host::HostedPlugin(states.hostRegistry), "GoSilent");
+    vb::Ref<shell::TallisForm> form = vb::make<shell::TallisForm>(states.program, states.shellState);
     form->checkPlugin();
-    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(), "Serial")), first + 1);
+    EXPECT_EQ(vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Serial")), first + 1);
     EXPECT_EQ(calls(), "name;RegisterCallback(Setup);InitIO(Integer 1);");
     // "Restarting vynAudrey" went out as a log event (waiting, as the node is not ready).
     bool reported = false;
-    for (const xap::xapQueuedMessage& m : xap::PendingMessages())
+    for (const xap::xapQueuedMessage& m : states.program.pending)
         reported |= m.MsgData.find("Restarting vynAudrey") != std::string::npos;
     EXPECT_TRUE(reported);
 }
@@ -214,12 +253,12 @@ TEST_F(PluginHostTest, WatchdogRecreatesAPlugInThatStopsAnswering)
 TEST_F(PluginHostTest, ExceptionsOfPlugInMembersStopAtTheBoundary)
 {
     install("hspi_Recorder.so");
-    shell::RestartPlugin();
+    shell::RestartPlugin(states.program, states.shellState);
     const std::string raw = "xap-header\n{\nv=13\nhop=1\nuid=FF.1:00\nclass=Any.Thing\nsource=a.b.c\n}\nbody\n{\nk=v\n}\n";
-    EXPECT_NO_THROW(shell::ReadMessage(raw));
+    EXPECT_NO_THROW(shell::ReadMessage(raw, states.program, states.shellState));
     EXPECT_NE(calls().find("AudreyOnXapMessage(XapMessage)"), std::string::npos);
     bool reported = false;
-    for (const xap::xapQueuedMessage& m : xap::PendingMessages())
+    for (const xap::xapQueuedMessage& m : states.program.pending)
         reported |= m.MsgData.find("Readmessage") != std::string::npos && m.MsgData.find("a plug-in bug") != std::string::npos;
     EXPECT_TRUE(reported);
 }
@@ -227,16 +266,16 @@ TEST_F(PluginHostTest, ExceptionsOfPlugInMembersStopAtTheBoundary)
 TEST_F(PluginHostTest, ExitShutsThePlugInDownAndSavesItsDevices)
 {
     install("hspi_Recorder.so");
-    shell::RestartPlugin();
-    vb::Ref<vb::Object> plugin = host::HostedPlugin();
-    vb::Object& hs = *services::setupForm()->GetHSIface();
+    shell::RestartPlugin(states.program, states.shellState);
+    vb::Ref<vb::Object> plugin = host::HostedPlugin(states.hostRegistry);
+    vb::Object& hs = *services::setupForm(states.servicesState)->GetHSIface();
     vb::call(hs, "NewDevice", "Lamp", "A1");
     vb::call(hs, "SetDeviceString", "A1", "On", true);
-    shell::runStep(shell::hooks().exit.shutdownPlugin);
+    shell::runStep(states.shellState.hooks.exit.shutdownPlugin);
     // The devices were saved before ShutdownIO ran, in case it never returns.
     EXPECT_NE(dir.read("Config/vynTallis.ini").find("A1=;Lamp;"), std::string::npos);
-    shell::runStep(shell::hooks().exit.releasePlugin);
-    EXPECT_FALSE(host::HostedPlugin());
+    shell::runStep(states.shellState.hooks.exit.releasePlugin);
+    EXPECT_FALSE(host::HostedPlugin(states.hostRegistry));
     EXPECT_NE(vb::CStr(vb::getProperty(*plugin, "Calls")).find("ShutdownIO"), std::string::npos);
 }
 
@@ -244,16 +283,16 @@ TEST_F(PluginHostTest, ARestartLeavesOnlyTheNewPlugInListening)
 {
     install("hspi_Recorder.so");
     setenv("RECORDER_LISTENS", "1", 1);
-    shell::RestartPlugin();
-    ASSERT_TRUE(host::HostedPlugin());
-    const int liveBefore = vb::CLng(vb::getProperty(*host::HostedPlugin(), "Live"));
-    shell::RestartPlugin();
-    shell::RestartPlugin();
-    vb::Object& plugin = *host::HostedPlugin();
+    shell::RestartPlugin(states.program, states.shellState);
+    ASSERT_TRUE(host::HostedPlugin(states.hostRegistry));
+    const int liveBefore = vb::CLng(vb::getProperty(*host::HostedPlugin(states.hostRegistry), "Live"));
+    shell::RestartPlugin(states.program, states.shellState);
+    shell::RestartPlugin(states.program, states.shellState);
+    vb::Object& plugin = *host::HostedPlugin(states.hostRegistry);
     // The earlier instances are gone: the listener lists held the last references.
     EXPECT_EQ(vb::CLng(vb::getProperty(plugin, "Live")), liveBefore);
 
-    vb::Object& hs = *services::setupForm()->GetHSIface();
+    vb::Object& hs = *services::setupForm(states.servicesState)->GetHSIface();
     vb::call(hs, "NewDevice", "Lamp", "A1");
     vb::call(hs, "SetDeviceString", "A1", "On", true);
     EXPECT_EQ(vb::CLng(vb::getProperty(plugin, "Events")), 1);
@@ -265,18 +304,18 @@ TEST_F(PluginHostTest, ABaseFolderWithABackslashInItsNameIsUsedAsItIs)
     const std::string base = dir / "Home\\Tallis";
     dir.write("Home\\Tallis/Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=10.203.0.255\r\n");
     std::filesystem::copy_file(built("hspi_Recorder.so"), base + "/hspi_Audrey.so");
-    shell::readFoldersAndSettings(base, base + "/tallis");
-    EXPECT_EQ(xap::state().settings.broadcastAddress, "10.203.0.255"); // its own vynXap.ini is read
-    services::unloadSetupForm();
-    services::loadSetupForm();
+    shell::readFoldersAndSettings(states.program, base, base + "/tallis");
+    EXPECT_EQ(states.program.settings.broadcastAddress, "10.203.0.255"); // its own vynXap.ini is read
+    services::unloadSetupForm(states.servicesState);
+    services::loadSetupForm(states.servicesState);
 
-    shell::RestartPlugin(); // the plug-in next to the program is found
-    ASSERT_TRUE(host::HostedPlugin());
-    xap::WriteLogFile("raruveViziva", "written");
+    shell::RestartPlugin(states.program, states.shellState); // the plug-in next to the program is found
+    ASSERT_TRUE(host::HostedPlugin(states.hostRegistry));
+    xap::WriteLogFile(states.program, "raruveViziva", "written");
     EXPECT_NE(dir.read("Home\\Tallis/Data/raruveViziva.txt").find("raruveViziva written"), std::string::npos);
 
     // INI files named by the plug-in land in the Config folder under that base folder.
-    vb::call(*host::state().hostObject, "SaveINISetting", "A", "k", "1", "x.ini");
+    vb::call(*host::state(states.hostRegistry).hostObject, "SaveINISetting", "A", "k", "1", "x.ini");
     EXPECT_EQ(dir.read("Home\\Tallis/Config/x.ini"), "[A]\r\nK=1\r\n");
     // Nothing went into a tree that reads the backslash as a separator.
     EXPECT_FALSE(std::filesystem::exists(dir / "Home"));
@@ -290,5 +329,5 @@ TEST_F(PluginHostTest, ABaseFolderWithABackslashInItsNameIsUsedAsItIs)
     std::ofstream(base + "/Scripts/paths.vbs")
         << "Function Check(p)\r\n Set fso = CreateObject(\"Scripting.FileSystemObject\")\r\n"
            " Check = fso.FileExists(xap.GetAppPath() & \"\\config\\X.INI\")\r\nEnd Function\r\n";
-    EXPECT_TRUE(vb::CBool(vb::call(*host::state().hostObject, "RunEx", "paths.vbs", "Check", "")));
+    EXPECT_TRUE(vb::CBool(vb::call(*host::state(states.hostRegistry).hostObject, "RunEx", "paths.vbs", "Check", "")));
 }

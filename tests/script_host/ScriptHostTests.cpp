@@ -31,18 +31,18 @@ protected:
     {
         for (const char* f : {"Config", "Data", "Scripts"})
             std::filesystem::create_directories(dir / f);
-        xap::state().baseFolder = dir.path();
-        xap::state().xapReady = false;
-        xap::PendingMessages().clear();
-        scripts.install();
-        setup = services::loadSetupForm(); // creates the host object, which prepares the engine
+        states.program.baseFolder = dir.path();
+        states.program.xapReady = false;
+        states.program.pending.clear();
+        scripts.install(states.hostRegistry);
+        setup = services::loadSetupForm(states.servicesState); // creates the host object, which prepares the engine
         hs = setup->GetHSIface();
     }
     void TearDown() override
     {
         hs.reset();
         setup.reset();
-        services::unloadSetupForm();
+        services::unloadSetupForm(states.servicesState);
     }
 
     void script(const std::string& name, const std::string& code) { dir.write("Scripts/" + name, code); }
@@ -51,7 +51,7 @@ protected:
     std::vector<std::string> reports()
     {
         std::vector<std::string> out;
-        for (const xap::xapQueuedMessage& m : xap::PendingMessages()) {
+        for (const xap::xapQueuedMessage& m : states.program.pending) {
             const std::size_t at = m.MsgData.find("Data\1");
             if (m.MsgClass == "Homeseer.Event" && at != std::string::npos)
                 out.push_back(m.MsgData.substr(at + 5));
@@ -76,7 +76,7 @@ protected:
     // Each test runs a host of its own: its messages, engine and devices go with it.
     testing_support::OwnHostStates states;
     // After the states: it leaves the host registry it was installed in before they go.
-    services::HostScripts scripts;
+    services::HostScripts scripts{states.program};
     vb::Ref<services::Setup> setup;
     vb::Ref<vb::Object> hs;
 };
@@ -108,8 +108,9 @@ TEST_F(ScriptHostTest, AbsolutePathsAreUsedAsGiven)
 {
     dir.write("elsewhere/x.vbs", "Function main(p)\r\n main = \"found \" & p\r\nEnd Function\r\n");
     EXPECT_EQ(vb::CStr(runEx(dir / "elsewhere/x.vbs", "main", "me")), "found me");
-    EXPECT_EQ(services::ScriptFile::resolve("c:\\scripts\\x.vbs"), "/scripts/x.vbs");
-    EXPECT_EQ(services::ScriptFile::resolve("x.vbs"), dir / "Scripts/x.vbs");
+    const services::ScriptFile file(scripts.engine(), states.program);
+    EXPECT_EQ(file.resolve("c:\\scripts\\x.vbs"), "/scripts/x.vbs");
+    EXPECT_EQ(file.resolve("x.vbs"), dir / "Scripts/x.vbs");
 }
 
 TEST_F(ScriptHostTest, MissingFilesFailAtRunTime)
@@ -117,7 +118,7 @@ TEST_F(ScriptHostTest, MissingFilesFailAtRunTime)
     script("main.vbs", "#include \"missing.vbs\"\r\nFunction main(p)\r\n main = Nowhere(1)\r\nEnd Function\r\n");
     EXPECT_TRUE(runEx("main.vbs", "main").isEmpty());
     EXPECT_TRUE(reported("Script Run Error ")) << (reports().empty() ? "" : reports()[0]);
-    xap::PendingMessages().clear();
+    states.program.pending.clear();
     EXPECT_TRUE(runEx("absent.vbs", "main").isEmpty());
     ASSERT_EQ(reports().size(), 1u); // the missing file itself is not reported, the failed run is
     EXPECT_EQ(reports()[0].rfind("Script Run Error ", 0), 0u);
@@ -147,7 +148,7 @@ TEST_F(ScriptHostTest, EveryRunHasAModuleOfItsOwn)
     vbscript::ScriptControl& engine = scripts.engine();
     EXPECT_EQ(engine.module("M" + std::to_string(before + 1)), nullptr);
     EXPECT_EQ(engine.module("M" + std::to_string(before + 2)), nullptr);
-    services::ScriptFile file(engine);
+    services::ScriptFile file(engine, states.program);
     EXPECT_EQ(vb::formatGeneralDate(file.FileDate()), "1/1/1980");
 }
 

@@ -34,10 +34,9 @@ struct stat statOf(const std::string& path)
 struct Reports {
     Reports()
     {
-        IniTool::setLogger([this](std::string_view, std::string_view text) { texts.emplace_back(text); });
+        state.logger = [this](std::string_view, std::string_view text) { texts.emplace_back(text); };
     }
     services::IniState state;
-    services::IniScope current{state};
     std::vector<std::string> texts;
 };
 
@@ -45,6 +44,7 @@ struct Reports {
 
 TEST(IniFileIdentity, SaveKeepsModeOwnerAndGroupOfTheFileAndItsBackup)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("private.ini", "[A]\nk=1\n");
     const std::string path = dir / "private.ini";
@@ -54,7 +54,7 @@ TEST(IniFileIdentity, SaveKeepsModeOwnerAndGroupOfTheFileAndItsBackup)
         ASSERT_EQ(::chown(path.c_str(), 4321, 8765), 0);
     }
 
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(path);
     ini.WriteKey("A", "k", "2");
     ASSERT_TRUE(ini.Save());
@@ -72,11 +72,12 @@ TEST(IniFileIdentity, SaveKeepsModeOwnerAndGroupOfTheFileAndItsBackup)
 
 TEST(IniFileIdentity, ASymbolicLinkStaysALinkAndItsTargetIsWritten)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("real/settings.ini", "[A]\nk=1\n");
     std::filesystem::create_symlink("real/settings.ini", dir / "link.ini");
 
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "link.ini");
     ini.WriteKey("A", "k", "2");
     ASSERT_TRUE(ini.Save());
@@ -90,10 +91,11 @@ TEST(IniFileIdentity, ASymbolicLinkStaysALinkAndItsTargetIsWritten)
 
 TEST(IniFileIdentity, ANewFileIsReadableByAllAndStaleTemporariesGo)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("x.ini.tmp~Ab12Cd", "left by a kill");
     dir.write("x.ini.tmp~keep", "not one of ours");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "x.ini");
     ini.WriteKey("A", "k", "1");
     ASSERT_TRUE(ini.Save());
@@ -108,7 +110,7 @@ TEST(IniFileBackup, ABackupThatCannotBeWrittenFailsTheSaveAndLeavesTheFile)
     dir.write("v.ini", "[A]\nk=1\n");
     std::filesystem::create_directory(dir / "v.ini_bck"); // cannot be replaced by a file
     Reports reports;
-    IniTool ini;
+    IniTool ini(reports.state);
     ini.Load(dir / "v.ini");
     ini.WriteKey("A", "k", "2");
     EXPECT_FALSE(ini.Save());
@@ -123,7 +125,7 @@ TEST(IniFileUnreadable, LoadRaisesAndTheFileIsNeverSavedOver)
     std::filesystem::create_directories(dir / "odd.ini"); // exists, cannot be read as a file
     dir.write("odd.ini/inside", "x");
     Reports reports;
-    IniTool ini;
+    IniTool ini(reports.state);
     EXPECT_THROW(ini.Load(dir / "odd.ini"), vb::Error);
     ini.WriteKey("A", "k", "1");
     EXPECT_FALSE(ini.Save());
@@ -155,13 +157,14 @@ TEST(IniFileUnreadable, LoadRaisesAndTheFileIsNeverSavedOver)
 
 TEST(IniFileLines, LineBreaksInNamesAndValuesBecomeBlanks)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "s.ini");
     ini.WriteKey("Audrey\r\n[Evil]", "Name\nInjected=1", "value\r\nOther=2");
     ASSERT_TRUE(ini.Save());
     EXPECT_EQ(dir.read("s.ini"), "[AUDREY  [EVIL]]\r\nNAME INJECTED=1=value  Other=2\r\n");
-    IniTool again;
+    IniTool again(iniState);
     again.Load(dir / "s.ini");
     EXPECT_EQ(again.Headers(), (std::vector<std::string>{"AUDREY  [EVIL]"}));
     EXPECT_EQ(again.Keys("AUDREY  [EVIL]"), (std::vector<std::string>{"NAME INJECTED"}));
@@ -169,8 +172,9 @@ TEST(IniFileLines, LineBreaksInNamesAndValuesBecomeBlanks)
 
 TEST(IniFileLines, ATildeInASectionNameKeepsItsKeysApart)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "t.ini");
     ini.WriteKey("a~b", "c", "1");
     ini.WriteKey("a", "b~c", "2");
@@ -178,7 +182,7 @@ TEST(IniFileLines, ATildeInASectionNameKeepsItsKeysApart)
     EXPECT_EQ(ini.Keys("a~b"), (std::vector<std::string>{"C"}));
     ASSERT_TRUE(ini.Save());
     EXPECT_EQ(dir.read("t.ini"), "[A]\r\nB~C=2\r\n[A~B]\r\nC=1\r\n");
-    IniTool again;
+    IniTool again(iniState);
     again.Load(dir / "t.ini");
     EXPECT_EQ(again.Read("A~B", "C", ""), "1");
     EXPECT_EQ(again.Read("A", "B~C", ""), "2");
@@ -187,15 +191,16 @@ TEST(IniFileLines, ATildeInASectionNameKeepsItsKeysApart)
 
 TEST(IniFileLines, NamesWithStrayBytesAreFoundAfterASave)
 {
+    services::IniState iniState; // the stores' reports and save failures
     // Names are written upper-cased; "é" as a stray byte before another one must not
     // turn into a different UTF-8 character on the way ("\xC9\xA9" is "ɩ").
     TempFolder dir;
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "u.ini");
     ini.WriteKey("K\xFC" "che", "\xE9\xA9", "1");
     ini.WriteKey("a", std::string("b~\x01\x00\xFF\x94\xEF\xFF\xFF\x00\x01" "b[", 12), "4");
     ASSERT_TRUE(ini.Save());
-    IniTool again;
+    IniTool again(iniState);
     again.Load(dir / "u.ini");
     EXPECT_EQ(again.Read("K\xDC" "CHE", "\xE9\xA9", ""), "1");
     EXPECT_EQ(again.Read("a", std::string("b~\x01\x00\xFF\x94\xEF\xFF\xFF\x00\x01" "b[", 12), ""), "4");
@@ -204,17 +209,16 @@ TEST(IniFileLines, NamesWithStrayBytesAreFoundAfterASave)
 TEST(IniFileFailures, AnEpisodeOfFailedSavesIsToldAtItsStartAndItsEnd)
 {
     services::IniState state;
-    services::IniScope current{state};
     std::vector<std::string> notices;
-    services::setStateNoticeWriter([&](std::string_view text) { notices.emplace_back(text); });
+    state.noticeWriter = [&](std::string_view text) { notices.emplace_back(text); };
     TempFolder dir;
     const std::string path = dir / "later/x.ini";
-    IniTool ini;
+    IniTool ini(state);
     ini.Load(path);
     ini.WriteKey("A", "k", "1");
     EXPECT_FALSE(ini.Save());
     EXPECT_FALSE(ini.Save());
-    EXPECT_EQ(services::failedSavesOf(path), 2u);
+    EXPECT_EQ(services::failedSavesOf(state, path), 2u);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0], "could not save " + path + ": Path not found (further failures are counted until it is saved again)");
 
@@ -227,13 +231,61 @@ TEST(IniFileFailures, AnEpisodeOfFailedSavesIsToldAtItsStartAndItsEnd)
     EXPECT_EQ(notices.size(), 2u);
 }
 
+// Two programs in one process that fail to save the same file: each counts its own
+// episode, tells it to its own writer, and is told its end only by its own save; a
+// checkpoint's wording in one does not leak into the other.
+TEST(IniFileFailures, EachProgramsStateKeepsItsOwnEpisodes)
+{
+    services::IniState first;
+    services::IniState second;
+    std::vector<std::string> toFirst;
+    std::vector<std::string> toSecond;
+    first.noticeWriter = [&](std::string_view text) { toFirst.emplace_back(text); };
+    second.noticeWriter = [&](std::string_view text) { toSecond.emplace_back(text); };
+    std::vector<std::string> reportsOfSecond;
+    second.logger = [&](std::string_view, std::string_view text) { reportsOfSecond.emplace_back(text); };
+    TempFolder dir;
+    const std::string path = dir / "later/x.ini";
+    IniTool a(first);
+    IniTool b(second);
+    a.Load(path);
+    b.Load(path);
+    a.WriteKey("A", "k", "1");
+    b.WriteKey("A", "k", "2");
+    EXPECT_FALSE(a.Save());
+    {
+        services::SaveKindScope checkpoints(second, "checkpoints");
+        EXPECT_FALSE(b.Save());
+        EXPECT_FALSE(b.Save());
+        EXPECT_FALSE(b.Save());
+    }
+    EXPECT_EQ(services::failedSavesOf(first, path), 1u);
+    EXPECT_EQ(services::failedSavesOf(second, path), 3u);
+    EXPECT_EQ(toFirst.size(), 1u);
+    EXPECT_EQ(toSecond.size(), 1u);
+    EXPECT_EQ(reportsOfSecond.size(), 3u); // the first program's failure is not the second's report
+
+    std::filesystem::create_directory(dir / "later");
+    EXPECT_TRUE(a.Save());
+    ASSERT_EQ(toFirst.size(), 2u);
+    EXPECT_EQ(toFirst[1], path + " saved again after 1 failed save");
+    EXPECT_EQ(toSecond.size(), 1u); // the second program's episode goes on
+    EXPECT_EQ(services::failedSavesOf(second, path), 3u);
+    EXPECT_TRUE(b.Save());
+    ASSERT_EQ(toSecond.size(), 2u);
+    EXPECT_EQ(toSecond[1], path + " saved again after 3 failed checkpoints");
+    EXPECT_EQ(services::failedSavesOf(first, path), 0u);
+    EXPECT_EQ(services::failedSavesOf(second, path), 0u);
+}
+
 TEST(IniFileFailures, ReasonsSayWhatAUserCanActOn)
 {
+    services::IniState iniState; // the stores' reports and save failures
     if (!testing_support::Unprivileged::available())
         GTEST_SKIP() << "needs root to write as another user";
     TempFolder dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "x.ini");
     ini.WriteKey("A", "k", "1");
     {

@@ -1,3 +1,4 @@
+#include "ini/IniState.h"
 #include "ini/IniTool.h"
 
 #include "../support/TempFolder.h"
@@ -9,9 +10,10 @@ using testing_support::TempFolder;
 
 TEST(IniToolLoad, NamesIgnoreCaseAndSaveUpperCased)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("Settings.ini", "[General]\r\nDebugLog=1\r\n");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "Settings.ini");
     EXPECT_EQ(ini.Read("GENERAL", "debuglog", "x"), "1");
     ini.Save();
@@ -20,9 +22,10 @@ TEST(IniToolLoad, NamesIgnoreCaseAndSaveUpperCased)
 
 TEST(IniToolLoad, KeysAndValuesAreNotTrimmedAroundTheEqualSign)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("a.ini", "[S]\nname = value\na==b\nk=\n=x\n");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "a.ini");
     EXPECT_EQ(ini.Read("S", "name", "default"), "default"); // the key is "name "
     EXPECT_EQ(ini.Read("S", "name ", "default"), " value");
@@ -34,9 +37,10 @@ TEST(IniToolLoad, KeysAndValuesAreNotTrimmedAroundTheEqualSign)
 
 TEST(IniToolLoad, FirstOccurrenceWins)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("a.ini", "[One]\nk=first\nK=second\n[ONE]\nk=third\n[one]\nnew=1\n");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "a.ini");
     EXPECT_EQ(ini.Read("one", "k", ""), "first");
     EXPECT_EQ(ini.Read("one", "new", ""), "1");
@@ -45,9 +49,10 @@ TEST(IniToolLoad, FirstOccurrenceWins)
 
 TEST(IniToolLoad, KeysBeforeTheFirstSectionAndComments)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("a.ini", "top=1\n; a comment\n\n   [ A ]  \n x=2\n");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "a.ini");
     EXPECT_EQ(ini.Read("", "top", ""), "1");
     EXPECT_EQ(ini.Read(" A ", "x", ""), "2"); // inner blanks of the name kept
@@ -57,13 +62,14 @@ TEST(IniToolLoad, KeysBeforeTheFirstSectionAndComments)
 
 TEST(IniToolLoad, LinesWithoutEqualSignAreReportedAndSkipped)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("a.ini", "[S]\n  garbage line  \nk=v\n");
     std::vector<std::string> reports;
-    IniTool::setLogger([&](std::string_view type, std::string_view text) { reports.push_back(std::string(type) + "|" + std::string(text)); });
-    IniTool ini;
+    iniState.logger = [&](std::string_view type, std::string_view text) { reports.push_back(std::string(type) + "|" + std::string(text)); };
+    IniTool ini(iniState);
     ini.Load(dir / "a.ini");
-    IniTool::setLogger(nullptr);
+    iniState.logger = nullptr;
     EXPECT_EQ(ini.Read("S", "k", ""), "v");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0], "IniTool| Equal sign not found on line garbage line");
@@ -71,7 +77,8 @@ TEST(IniToolLoad, LinesWithoutEqualSignAreReportedAndSkipped)
 
 TEST(IniToolKeys, LiteralSectionMatch)
 {
-    IniTool ini;
+    services::IniState iniState; // the stores' reports and save failures
+    IniTool ini(iniState);
     ini.WriteKey("a.b", "k1", "1");
     ini.WriteKey("aXb", "k2", "2");
     ini.WriteKey("Plugins(old)", "Audrey", "x");
@@ -84,9 +91,10 @@ TEST(IniToolKeys, LiteralSectionMatch)
 
 TEST(IniToolSave, RemovedSectionsVanishAndBackupHoldsOldContent)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("v.ini", "[Keep]\na=1\n[Drop]\nb=2\n");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "v.ini");
     ini.RemoveSection("drop");
     EXPECT_EQ(ini.Headers().size(), 2u); // the section entry stays
@@ -97,8 +105,9 @@ TEST(IniToolSave, RemovedSectionsVanishAndBackupHoldsOldContent)
 
 TEST(IniToolSave, NewFileHasNoBackupAndLongNamesAreKept)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "new.ini");
     const std::string longSection(150, 's'), longKey(90, 'k');
     ini.WriteKey(longSection, longKey, "v");
@@ -109,23 +118,25 @@ TEST(IniToolSave, NewFileHasNoBackupAndLongNamesAreKept)
 
 TEST(IniToolSave, FailureIsReportedNotRaised)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     std::vector<std::string> reports;
-    IniTool::setLogger([&](std::string_view, std::string_view text) { reports.emplace_back(text); });
-    IniTool ini;
+    iniState.logger = [&](std::string_view, std::string_view text) { reports.emplace_back(text); };
+    IniTool ini(iniState);
     ini.Load(dir / "missing-folder/x.ini");
     ini.WriteKey("a", "b", "c");
     EXPECT_NO_THROW(ini.Save());
-    IniTool::setLogger(nullptr);
+    iniState.logger = nullptr;
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0], "IniTool Save " + (dir / "missing-folder/x.ini"));
 }
 
 TEST(IniToolFiles, CaseInsensitiveFileResolution)
 {
+    services::IniState iniState; // the stores' reports and save failures
     TempFolder dir;
     dir.write("Config/Settings.ini", "[a]\nb=1\n");
-    IniTool ini;
+    IniTool ini(iniState);
     ini.Load(dir / "config/settings.ini");
     EXPECT_EQ(ini.Read("a", "b", ""), "1");
     ini.WriteKey("a", "c", "2");

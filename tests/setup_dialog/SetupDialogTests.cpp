@@ -1,5 +1,7 @@
 #include "services/dialog/SetupDialog.h"
+#include "ini/IniState.h"
 #include "ini/IniTool.h"
+#include "xap/Logging.h"
 #include "xap/ProgramState.h"
 #include "xap/Outgoing.h"
 
@@ -36,11 +38,16 @@ public:
         return vb::make<RecordingObject>();
     }
     std::string baseFolder() override { return folder; }
+    const vb::Reporter& failureReporter() override { return xap::logEventReporter(program); }
+
+    // The dialog reports into a program of the test's own.
+    xap::ProgramState program;
 
     std::vector<vb::Ref<vb::Object>> pluginList;
     std::vector<std::pair<std::string, std::string>> menus;
     std::string interface;
-    services::IniTool settings;
+    services::IniState iniState;
+    services::IniTool settings{iniState};
     int debugMode = -1;
     int selectedPluginsCalls = 0;
     std::vector<std::string> created;
@@ -63,9 +70,9 @@ protected:
         context.folder = dir.path();
         audrey = pluginNamed("Audrey");
         context.pluginList = {audrey};
-        xap::state().xapReady = false; // error reports wait in the queue instead of going out
+        context.program.xapReady = false; // error reports wait in the queue instead of going out
     }
-    void TearDown() override { xap::PendingMessages().clear(); }
+    void TearDown() override { context.program.pending.clear(); }
 
     TempFolder dir;
     FakeContext context;

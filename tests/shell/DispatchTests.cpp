@@ -44,8 +44,8 @@ protected:
         if (IsSkipped())
             return;
         plugin = vb::make<FakePlugin>();
-        shell::hooks().hostedPlugin = [this] { return vb::Ref<vb::Object>(plugin); };
-        ASSERT_TRUE(shell::Main());
+        states.shellState.hooks.hostedPlugin = [this] { return vb::Ref<vb::Object>(plugin); };
+        ASSERT_TRUE(shell::Main(states.program, states.shellState));
         // The start-up's heartbeat and port report.
         nextSent();
         nextSent();
@@ -57,52 +57,52 @@ protected:
 
 TEST_F(DispatchTest, RoleQueriesForApplicationOrAnyAreAnswered)
 {
-    shell::ReadMessage(message("Homeseer.Role", "", "Role.Query\n{\nRole=ANY\n}\n"));
-    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=Homeseer.Role\nsource=" + xap::state().xapSource +
+    readMessage(message("Homeseer.Role", "", "Role.Query\n{\nRole=ANY\n}\n"));
+    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=Homeseer.Role\nsource=" + states.program.xapSource +
                                  "\n}\nRole.Notification\n{\nRole=Application\nPath=" + base / "tallis" + "\nForm=SetupForm\n}\n");
-    shell::ReadMessage(message("homeseer.role", xap::state().xapSource, "role.query\n{\nrole=application\n}\n"));
+    readMessage(message("homeseer.role", states.program.xapSource, "role.query\n{\nrole=application\n}\n"));
     EXPECT_NE(nextMessage().find("Role.Notification"), std::string::npos);
 
     for (const std::string body : {"Role.Query\n{\nRole=Device\n}\n", "Other\n{\nRole=any\n}\n", "Role.Query\n{\nName=any\n}\n"})
-        shell::ReadMessage(message("Homeseer.Role", "", body));
+        readMessage(message("Homeseer.Role", "", body));
     EXPECT_EQ(nextMessage(150), "");
     EXPECT_TRUE(plugin->received.empty()); // role queries never reach the plug-in
 }
 
 TEST_F(DispatchTest, EchoQueriesAreAnsweredToTheSender)
 {
-    shell::ReadMessage(message("ZOR.Echo", xap::state().xapSource, "Echo.Query\n{\nQuery=Ping\n}\n"));
-    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=ZOR.Echo\nsource=" + xap::state().xapSource +
+    readMessage(message("ZOR.Echo", states.program.xapSource, "Echo.Query\n{\nQuery=Ping\n}\n"));
+    EXPECT_EQ(nextMessage(), "xap-header\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=ZOR.Echo\nsource=" + states.program.xapSource +
                                  "\ntarget=acme.panel.hall\n}\nEcho.Response\n{\nResponse=ping\n}\n");
-    shell::ReadMessage(message("ZOR.Echo", "", "Echo.Other\n{\nQuery=Ping\n}\n"));
-    shell::ReadMessage(message("ZOR.Echo", "", "Echo.Query\n{\nQ=Ping\n}\n"));
+    readMessage(message("ZOR.Echo", "", "Echo.Other\n{\nQuery=Ping\n}\n"));
+    readMessage(message("ZOR.Echo", "", "Echo.Query\n{\nQ=Ping\n}\n"));
     EXPECT_EQ(nextMessage(150), "");
 }
 
 TEST_F(DispatchTest, EchoAnswersLowerCaseLettersOfEveryAlphabet)
 {
-    shell::ReadMessage(message("ZOR.Echo", xap::state().xapSource, "Echo.Query\n{\nQuery=ÉTÉ À ΣΟΦΊΑ\n}\n"));
+    readMessage(message("ZOR.Echo", states.program.xapSource, "Echo.Query\n{\nQuery=ÉTÉ À ΣΟΦΊΑ\n}\n"));
     const std::string answer = nextMessage();
     EXPECT_NE(answer.find("\nResponse=été à σοφία\n"), std::string::npos) << answer;
 }
 
 TEST_F(DispatchTest, OnlyMessagesForThisNodeOrNobodyReachThePlugIn)
 {
-    shell::ReadMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
-    shell::ReadMessage(message("Audrey.Cmd", xap::state().xapSource + ":3", "body\n{\nn=2\n}\n"));
-    shell::ReadMessage(message("Audrey.Cmd", "vyn.>", "body\n{\nn=3\n}\n"));
-    shell::ReadMessage(message("Audrey.Cmd", "acme.other.node", "body\n{\nn=4\n}\n"));
-    shell::ReadMessage(message("ZOR.Echo", "acme.other.node", "Echo.Query\n{\nQuery=x\n}\n"));
+    readMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
+    readMessage(message("Audrey.Cmd", states.program.xapSource + ":3", "body\n{\nn=2\n}\n"));
+    readMessage(message("Audrey.Cmd", "vyn.>", "body\n{\nn=3\n}\n"));
+    readMessage(message("Audrey.Cmd", "acme.other.node", "body\n{\nn=4\n}\n"));
+    readMessage(message("ZOR.Echo", "acme.other.node", "Echo.Query\n{\nQuery=x\n}\n"));
     // Text the parser cannot read passes as untargeted and goes to the plug-in too.
-    shell::ReadMessage("xap-header\n{\nclass");
+    readMessage("xap-header\n{\nclass");
     EXPECT_EQ(plugin->received, (std::vector<std::string>{"Audrey.Cmd 1", "Audrey.Cmd 2", "Audrey.Cmd 3", "Unknown Unknown"}));
     EXPECT_EQ(nextMessage(150), "");
 }
 
 TEST_F(DispatchTest, WithoutAPlugInMessagesAreDropped)
 {
-    shell::hooks().hostedPlugin = [] { return vb::Ref<vb::Object>(); };
-    shell::ReadMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
+    states.shellState.hooks.hostedPlugin = [] { return vb::Ref<vb::Object>(); };
+    readMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
     EXPECT_EQ(nextMessage(150), "");
     EXPECT_TRUE(plugin->received.empty());
 }
@@ -113,31 +113,31 @@ TEST_F(DispatchTest, APlugInFailureIsReportedAndTheDrainGoesOn)
         if (m.getItem("body", "n") == "1")
             vb::raiseError(vb::err::DivisionByZero);
     };
-    xap::XapNode& node = *shell::mainForm()->node();
+    xap::XapNode& node = *states.shellState.mainForm->node();
     node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
     node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=2\n}\n"));
-    vb::call(*shell::mainForm(), "onMessage");
+    vb::call(*states.shellState.mainForm, "onMessage");
     EXPECT_EQ(plugin->received, (std::vector<std::string>{"Audrey.Cmd 1", "Audrey.Cmd 2"}));
     const std::string report = nextMessage();
     EXPECT_NE(report.find("\nType=raruveViziva\nData=Readmessage Line "), std::string::npos);
     EXPECT_NE(report.find(" Division by zero\n"), std::string::npos);
-    EXPECT_FALSE(shell::mainForm()->DrainBusy());
+    EXPECT_FALSE(states.shellState.mainForm->DrainBusy());
 }
 
 TEST_F(DispatchTest, NestedOnMessageReturnsWithoutReadingTheQueue)
 {
-    xap::XapNode& node = *shell::mainForm()->node();
+    xap::XapNode& node = *states.shellState.mainForm->node();
     std::size_t leftDuringNestedCall = 0;
     plugin->onCall = [&](xap::XapMessage& m) {
         if (m.getItem("body", "n") != "1")
             return;
-        EXPECT_TRUE(shell::mainForm()->DrainBusy());
-        shell::mainForm()->onMessage();
+        EXPECT_TRUE(states.shellState.mainForm->DrainBusy());
+        states.shellState.mainForm->onMessage();
         leftDuringNestedCall = node.queuedCount();
     };
     node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=1\n}\n"));
     node.processReceivedMessage(message("Audrey.Cmd", "", "body\n{\nn=2\n}\n"));
-    shell::mainForm()->onMessage();
+    states.shellState.mainForm->onMessage();
     EXPECT_EQ(leftDuringNestedCall, 1u);
     EXPECT_EQ(plugin->received, (std::vector<std::string>{"Audrey.Cmd 1", "Audrey.Cmd 2"}));
     EXPECT_EQ(node.queuedCount(), 0u);
@@ -153,8 +153,8 @@ TEST_F(DispatchTest, ReceivedDatagramsReachThePlugInThroughTheNode)
 
 TEST_F(DispatchTest, AFailingQueueIsReportedAndReleasesTheGuard)
 {
-    shell::mainForm()->unloadNode();
-    shell::mainForm()->onMessage();
+    states.shellState.mainForm->unloadNode();
+    states.shellState.mainForm->onMessage();
     EXPECT_NE(log().find("raruveViziva Main OnMessage "), std::string::npos);
-    EXPECT_FALSE(shell::mainForm()->DrainBusy());
+    EXPECT_FALSE(states.shellState.mainForm->DrainBusy());
 }

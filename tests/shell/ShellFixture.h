@@ -1,12 +1,13 @@
 // A main form started as the program starts it, in a temporary base folder, with every
 // hook recording what it was asked to do, and a stand-in for the hub on port 3639.
-// Each test runs as a program of its own: fresh program and shell states, current for
-// the test's length.
+// Each test runs as a program of its own: fresh program and shell states, handed to
+// the start object and the dispatch.
 #pragma once
 
 #include "xap/NetworkEnvironment.h"
 
 #include "shell/FRH.h"
+#include "shell/InboundDispatch.h"
 #include "shell/NodeSettingsFile.h"
 #include "shell/ShellHooks.h"
 #include "host/HostRegistry.h"
@@ -35,14 +36,14 @@ protected:
         REQUIRE_PRIVATE_NETWORK();
         base.write("Config/vynXap.ini", "[Interface]\r\nBroadcastAddress=127.255.255.255\r\n");
         hubBound = !hub.bind(3639, "");
-        shell::ShellHooks& h = shell::hooks();
+        shell::ShellHooks& h = states.shellState.hooks;
         h.startup.initXap = [this] {
             steps.push_back("initXap");
-            shell::readFoldersAndSettings(base.path(), base / "tallis");
+            shell::readFoldersAndSettings(states.program, base.path(), base / "tallis");
         };
         h.startup.loadSetupForm = [this] {
             steps.push_back("loadSetupForm");
-            readyAtSetup = xap::state().xapReady;
+            readyAtSetup = states.program.xapReady;
         };
         h.startup.saveRunAsXapNode = record("saveRunAsXapNode");
         h.startup.restartPlugin = record("restartPlugin");
@@ -63,8 +64,8 @@ protected:
     void TearDown() override
     {
         // The node goes while the hub's stand-in is still there.
-        if (shell::mainForm())
-            shell::mainForm()->unloadNode();
+        if (states.shellState.mainForm)
+            states.shellState.mainForm->unloadNode();
     }
 
     std::function<void()> record(const std::string& name)
@@ -87,6 +88,8 @@ protected:
         return {};
     }
     std::string log() const { return base.read("Data/raruveViziva.txt"); }
+    // One received text through this program's dispatch.
+    void readMessage(const std::string& raw) { shell::ReadMessage(raw, states.program, states.shellState); }
 
     testing_support::TempFolder base;
     platform::UdpSocket hub;

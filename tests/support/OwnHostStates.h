@@ -1,6 +1,6 @@
-// The states a program keeps below its shell, made for one test and current while it
-// lives, so a test's log, messages, plug-in and Setup form never reach another test.
-// A fixture declares it after whatever must outlive the states (a temporary base
+// The states a program keeps below its shell, made for one test: the test hands them to
+// what it tests, so a test's log, messages, plug-in and Setup form never reach another
+// test. A fixture declares it after whatever must outlive the states (a temporary base
 // folder the log is flushed into) and before whatever must go first.
 #pragma once
 
@@ -12,11 +12,8 @@ namespace testing_support {
 
 struct OwnHostStates {
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
     host::HostRegistry hostRegistry;
-    host::HostRegistryScope currentHostRegistry{hostRegistry};
-    services::ServicesState servicesState;
-    services::ServicesScope currentServices{servicesState};
+    services::ServicesState servicesState{program, hostRegistry};
 };
 
 } // namespace testing_support

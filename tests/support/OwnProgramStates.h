@@ -1,5 +1,5 @@
-// Every state a program's instance owns, made for one test and current while it
-// lives: the states below the shell (OwnHostStates) and the shell's own.
+// Every state a program's instance owns, made for one test: the states below the shell
+// (OwnHostStates) and the shell's own, which works with them.
 #pragma once
 
 #include "OwnHostStates.h"
@@ -9,8 +9,7 @@
 namespace testing_support {
 
 struct OwnProgramStates : OwnHostStates {
-    shell::ShellState shellState;
-    shell::ShellScope currentShell{shellState};
+    shell::ShellState shellState{servicesState};
 };
 
 } // namespace testing_support

@@ -24,18 +24,18 @@ bool waitFor(Done done)
 
 class ReportObserverTest : public ::testing::Test {
 protected:
+    // Handed to every call; none is made current.
     xap::ProgramState program_;
-    xap::StateScope current_{program_};
 };
 
 TEST_F(ReportObserverTest, ObserversAreToldInOrderUntilRemovedAndHandlesStayTheirs)
 {
     std::vector<std::string> told;
-    const xap::ObserverHandle first = xap::addLogRecordObserver(
+    const xap::ObserverHandle first = xap::addLogRecordObserver(program_, 
         [&](std::string_view source, std::string_view text) { told.push_back("1 " + std::string(source) + " " + std::string(text)); });
-    const xap::ObserverHandle second = xap::addLogRecordObserver(
+    const xap::ObserverHandle second = xap::addLogRecordObserver(program_, 
         [&](std::string_view, std::string_view text) { told.push_back("2 " + std::string(text)); });
-    const xap::ObserverHandle event = xap::addLogEventObserver(
+    const xap::ObserverHandle event = xap::addLogEventObserver(program_, 
         [&](std::string_view type, std::string_view text, const vb::Failure& failure) {
             told.push_back("E " + std::string(type) + " " + std::string(text) + " " + std::to_string(failure.number));
         });
@@ -43,33 +43,33 @@ TEST_F(ReportObserverTest, ObserversAreToldInOrderUntilRemovedAndHandlesStayThei
     EXPECT_NE(first, second);
     EXPECT_NE(second, event);
 
-    xap::notifyLogRecord("Src", "one");
+    xap::notifyLogRecord(program_, "Src", "one");
     vb::Failure failure;
     failure.number = 13;
-    xap::notifyLogEvent("Type", "two", failure);
+    xap::notifyLogEvent(program_, "Type", "two", failure);
     EXPECT_EQ(told, (std::vector<std::string>{"1 Src one", "2 one", "E Type two 13"}));
 
     // A record handle given to the event list (and 0, and one already gone) removes nothing.
     told.clear();
-    xap::removeLogEventObserver(first);
-    xap::removeLogEventObserver(0);
-    xap::removeLogRecordObserver(first);
-    xap::removeLogRecordObserver(first);
+    xap::removeLogEventObserver(program_, first);
+    xap::removeLogEventObserver(program_, 0);
+    xap::removeLogRecordObserver(program_, first);
+    xap::removeLogRecordObserver(program_, first);
     EXPECT_EQ(program_.reportObservers.recordObserverCount(), 1u);
     EXPECT_EQ(program_.reportObservers.eventObserverCount(), 1u);
-    xap::notifyLogRecord("Src", "three");
-    xap::notifyLogEvent("Type", "four", vb::Failure{});
+    xap::notifyLogRecord(program_, "Src", "three");
+    xap::notifyLogEvent(program_, "Type", "four", vb::Failure{});
     EXPECT_EQ(told, (std::vector<std::string>{"2 three", "E Type four 0"}));
 
     told.clear();
-    xap::removeLogRecordObserver(second);
-    xap::removeLogEventObserver(event);
-    xap::notifyLogRecord("Src", "five");
-    xap::notifyLogEvent("Type", "six", vb::Failure{});
+    xap::removeLogRecordObserver(program_, second);
+    xap::removeLogEventObserver(program_, event);
+    xap::notifyLogRecord(program_, "Src", "five");
+    xap::notifyLogEvent(program_, "Type", "six", vb::Failure{});
     EXPECT_TRUE(told.empty());
 
     // Handles are not given out again.
-    const xap::ObserverHandle again = xap::addLogRecordObserver([](std::string_view, std::string_view) { });
+    const xap::ObserverHandle again = xap::addLogRecordObserver(program_, [](std::string_view, std::string_view) { });
     EXPECT_NE(again, first);
     EXPECT_NE(again, second);
     EXPECT_NE(again, event);
@@ -78,23 +78,22 @@ TEST_F(ReportObserverTest, ObserversAreToldInOrderUntilRemovedAndHandlesStayThei
 TEST_F(ReportObserverTest, ObserversBelongToTheirProgramAndANestedReportIsNotPassedOn)
 {
     int calls = 0;
-    xap::addLogRecordObserver([&](std::string_view, std::string_view) {
+    xap::addLogRecordObserver(program_, [&](std::string_view, std::string_view) {
         ++calls;
         // Reporting from inside an observer neither comes back nor waits for the lock.
-        xap::notifyLogRecord("Nested", "report");
+        xap::notifyLogRecord(program_, "Nested", "report");
     });
-    xap::notifyLogRecord("Src", "text");
+    xap::notifyLogRecord(program_, "Src", "text");
     EXPECT_EQ(calls, 1);
 
     // Another program's reports reach only its own observers.
     {
         xap::ProgramState other;
-        xap::StateScope current(other);
-        xap::notifyLogRecord("Src", "elsewhere");
+        xap::notifyLogRecord(other, "Src", "elsewhere");
         EXPECT_EQ(other.reportObservers.recordObserverCount(), 0u);
     }
     EXPECT_EQ(calls, 1);
-    xap::notifyLogRecord("Src", "again");
+    xap::notifyLogRecord(program_, "Src", "again");
     EXPECT_EQ(calls, 2);
 }
 

@@ -28,12 +28,13 @@ TEST(SendX10Event, DeviceListAndEventItems)
     EXPECT_EQ(xap::x10DeviceList("", "D"), "D");
 
     Recorder recorder;
-    xap::setMessageSender(&recorder);
-    xap::state().xapReady = true;
-    xap::sendX10Event("3+4", "C", 2, vb::Variant(std::int16_t(0)), vb::Variant(std::int16_t(0)));
-    xap::sendX10Event("B12", "B", -5);
-    xap::state().xapReady = false;
-    xap::setMessageSender(nullptr);
+    xap::ProgramState program;
+    program.sender = &recorder;
+    program.xapReady = true;
+    xap::sendX10Event(program, "3+4", "C", 2, vb::Variant(std::int16_t(0)), vb::Variant(std::int16_t(0)));
+    xap::sendX10Event(program, "B12", "B", -5);
+    program.xapReady = false;
+    program.sender = nullptr;
     ASSERT_EQ(recorder.sent.size(), 2u);
     using namespace std::string_literals;
     EXPECT_EQ(recorder.sent[0], "|xAP-X10.event|xAP-X10.event|Device\1" "C3,C4\0Event\1" "2"s);

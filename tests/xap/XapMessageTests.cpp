@@ -17,13 +17,13 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories(dir / "Data");
-        xap::state().baseFolder = dir.path();
-        xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+        program.baseFolder = dir.path();
+        program.headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
     }
 
     vb::Ref<XapMessage> parse(const std::string& text)
     {
-        vb::Ref<XapMessage> m = vb::make<XapMessage>();
+        vb::Ref<XapMessage> m = vb::make<XapMessage>(program);
         m->Init("");
         m->Reset();
         m->FromXap(text);
@@ -41,7 +41,6 @@ protected:
     TempFolder dir;
     // The header prefix and base folder are this test's program's.
     xap::ProgramState program;
-    xap::StateScope currentProgram{program};
 };
 
 const std::string kCommand = "xap-header\n{\nv=13\nhop=1\nuid=FF.1234:00\nclass=Audrey.Cmd\nsource=acme.panel.hall\n"
@@ -51,7 +50,7 @@ const std::string kCommand = "xap-header\n{\nv=13\nhop=1\nuid=FF.1234:00\nclass=
 
 TEST_F(MessageTest, BuildsTheWireTextLineByLine)
 {
-    XapMessage m;
+    XapMessage m(program);
     m.letMsgClass("Homeseer.Event");
     m.letMsgSource("vyn.Audrey.PC1");
     m.letMsgTarget("");
@@ -66,7 +65,7 @@ TEST_F(MessageTest, BuildsTheWireTextLineByLine)
     EXPECT_EQ(m.ToXap(), m.ToXap());
 
     // A target never set is written as "Unknown"; a second section closes the first.
-    XapMessage t;
+    XapMessage t(program);
     t.AddHeader();
     t.AddSection("a");
     t.AddSection("b");
@@ -78,7 +77,7 @@ TEST_F(MessageTest, BuildsTheWireTextLineByLine)
 
 TEST_F(MessageTest, AHeaderWithoutBodyHasNoStrayClosingLine)
 {
-    XapMessage m;
+    XapMessage m(program);
     m.letMsgClass("c");
     m.letMsgSource("s");
     m.letMsgTarget("");
@@ -258,7 +257,7 @@ TEST_F(MessageTest, PublishedMembersFollowTheSlotOrder)
                                                "MsgClass", "msgSource", "msgSource", "MsgTarget", "MsgTarget", "MsgUID",
                                                "MsgUID", "MsgSection", "msgCollection", "Reset", "ToXap"}));
     // Late-bound use as a script would make it.
-    vb::Ref<XapMessage> m = vb::make<XapMessage>();
+    vb::Ref<XapMessage> m = vb::make<XapMessage>(program);
     vb::setProperty(*m, "msgclass", "A.B");
     EXPECT_EQ(vb::CInt(vb::call(*m, "FromXap", kCommand)), 0);
     EXPECT_EQ(vb::CStr(vb::getProperty(*m, "MsgClass")), "Audrey.Cmd");
@@ -293,7 +292,8 @@ TEST(CompareAddress, WildcardsCaseAndSubAddresses)
     for (const Case& c : cases)
         EXPECT_EQ(XapMessage::compareAddress(c.a, c.b), c.match) << c.a << " vs " << c.b;
 
-    vb::Ref<XapMessage> m = vb::make<XapMessage>();
+    xap::ProgramState program;
+    vb::Ref<XapMessage> m = vb::make<XapMessage>(program);
     m->letMsgSource("acme.panel.hall:3");
     m->letMsgTarget("vyn.>");
     EXPECT_TRUE(m->CompareSource("ACME.panel.*"));

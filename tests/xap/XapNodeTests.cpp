@@ -58,8 +58,8 @@ protected:
     {
         REQUIRE_PRIVATE_NETWORK();
         std::filesystem::create_directories(dir / "Data");
-        xap::state().baseFolder = dir.path();
-        node = vb::make<XapNode>();
+        program.baseFolder = dir.path();
+        node = vb::make<XapNode>(program);
         node->letXapSource("vyn.Audrey.PC1");
         node->letXapUID("FF.0097:00");
         node->letBroadcastAddress("127.255.255.255");
@@ -71,6 +71,8 @@ protected:
     }
 
     TempFolder dir;
+    // The node's own program: its log goes into `dir`, which outlives it.
+    xap::ProgramState program;
     vb::Ref<XapNode> node;
 };
 
@@ -279,7 +281,7 @@ TEST_F(NodeTest, ABurstOfDatagramsLeadsToOneCallThatDrainsThemAll)
 
 TEST_F(NodeTest, ListenerWithoutOnMessageIsReportedNotFatal)
 {
-    vb::Ref<XapNode> notAListener = vb::make<XapNode>();
+    vb::Ref<XapNode> notAListener = vb::make<XapNode>(program);
     node->RegisterNewMessageCallback(vb::Ref<vb::Object>(notAListener));
     node->processReceivedMessage("xap-header\n");
     node->onReceiveTimer();
@@ -293,10 +295,10 @@ TEST_F(NodeTest, IdentitySettersWriteTheSharedValues)
     vb::setProperty(*node, "XapSource", "vyn.Audrey.KITCHEN");
     vb::setProperty(*node, "XapTarget", "ignored.target");
     vb::setProperty(*node, "XapClass", "some.class");
-    EXPECT_EQ(xap::state().xapSource, "vyn.Audrey.KITCHEN");
-    EXPECT_EQ(xap::state().xapTarget, "ignored.target");
+    EXPECT_EQ(program.xapSource, "vyn.Audrey.KITCHEN");
+    EXPECT_EQ(program.xapTarget, "ignored.target");
     EXPECT_EQ(vb::CStr(vb::getProperty(*node, "XapClass")), "some.class");
-    EXPECT_EQ(xap::state().headerPrefix, "xap-header\n{\nv=13\nhop=1\nuid=");
+    EXPECT_EQ(program.headerPrefix, "xap-header\n{\nv=13\nhop=1\nuid=");
     EXPECT_EQ(node->heartbeatPrefix(), "xap-hbeat\n{\nv=13\nhop=1\nuid=FF.0097:00\nclass=xap-hbeat.alive\nsource=vyn.Audrey.KITCHEN\ninterval=");
 }
 
@@ -333,7 +335,7 @@ TEST_F(NodeDiagnosticsTest, BroadcastAddressesThatReachNothingAreNamed)
              {"10.99.0.255", "BroadcastAddress 10.99.0.255 in vynXap.ini is on no network of this computer"},
              {"house.lan", "BroadcastAddress \"house.lan\" in vynXap.ini is not an IPv4 address"},
              {"10.1.2", "BroadcastAddress \"10.1.2\" in vynXap.ini is not an IPv4 address"}}) {
-        node = vb::make<XapNode>();
+        node = vb::make<XapNode>(program);
         useAddress("127.0.0.2");
         node->letBroadcastAddress(setting);
         ASSERT_GT(node->Init(), 0);
@@ -342,7 +344,7 @@ TEST_F(NodeDiagnosticsTest, BroadcastAddressesThatReachNothingAreNamed)
     }
     // The standard broadcast address never draws a word.
     const std::string before = log();
-    node = vb::make<XapNode>();
+    node = vb::make<XapNode>(program);
     useAddress("127.0.0.2");
     node->letBroadcastAddress("Default");
     ASSERT_GT(node->Init(), 0);
@@ -351,7 +353,7 @@ TEST_F(NodeDiagnosticsTest, BroadcastAddressesThatReachNothingAreNamed)
 
 TEST_F(NodeDiagnosticsTest, FailedSendsAreLoggedFirstAndThenCounted)
 {
-    xap::logFileWriter().reset();
+    program.log.reset();
     ASSERT_EQ(node->Init(), 32768);
     // Too large for one datagram, five times over: one line and a count.
     for (int i = 0; i < 5; ++i)
@@ -360,7 +362,7 @@ TEST_F(NodeDiagnosticsTest, FailedSendsAreLoggedFirstAndThenCounted)
     const std::size_t first = text.find("raruveViziva cannot send to 127.255.255.255:3639: ");
     ASSERT_NE(first, std::string::npos) << text;
     EXPECT_EQ(text.find("cannot send to", first + 30), std::string::npos) << text;
-    xap::logFileWriter().flush();
+    program.log.flush();
     EXPECT_TRUE(logged("last message repeated 4 times")) << log();
 }
 
@@ -514,7 +516,7 @@ TEST_F(NodeTest, AnEndingNodeSaysItStopped)
     // A node that never announced itself has nothing to take back.
     node->unload();
     EXPECT_TRUE(heartbeatsWithin(hub, 100).empty());
-    node = vb::make<XapNode>();
+    node = vb::make<XapNode>(program);
     node->letXapSource("vyn.Audrey.PC1");
     node->letXapUID("FF.0097:00");
     node->letBroadcastAddress("127.255.255.255");

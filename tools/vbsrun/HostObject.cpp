@@ -30,13 +30,20 @@ std::string PrintingSender::SendXap(const std::string& target, const std::string
     return {};
 }
 
+HeadlessHost::HeadlessHost(xap::ProgramState& program)
+    : program_(program)
+    , services_(program, registry_)
+    , scripts_(program)
+{
+}
+
 HeadlessHost::~HeadlessHost()
 {
     if (folder_.empty())
         return;
     hostObject_.reset();
-    services::unloadSetupForm();
-    xap::setMessageSender(nullptr);
+    services::unloadSetupForm(services_);
+    xap::setMessageSender(program_, nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -50,13 +57,13 @@ vb::Ref<vb::Object> HeadlessHost::hostObject()
         return nullptr;
     folder_ = pattern;
 
-    xap::InitXapAt(pattern, pattern + "/vbsrun");
-    xap::state().xapSource = "vyn.Audrey." + xap::state().machineName;
-    xap::state().xapUID = "FF.0097:00";
-    xap::setMessageSender(&sender_);
-    xap::state().xapReady = true;
-    scripts_.install();
-    vb::Ref<services::Setup> setup = services::loadSetupForm();
+    xap::InitXapAt(program_, pattern, pattern + "/vbsrun");
+    program_.xapSource = "vyn.Audrey." + program_.machineName;
+    program_.xapUID = "FF.0097:00";
+    xap::setMessageSender(program_, &sender_);
+    program_.xapReady = true;
+    scripts_.install(registry_);
+    vb::Ref<services::Setup> setup = services::loadSetupForm(services_);
     hostObject_ = setup->GetHSIface();
     return hostObject_;
 }

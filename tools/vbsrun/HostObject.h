@@ -4,6 +4,8 @@
 #pragma once
 
 #include "automation/Object.h"
+#include "host/HostRegistry.h"
+#include "services/ServicesState.h"
 #include "services/script/HostScripts.h"
 #include "xap/Outgoing.h"
 
@@ -22,7 +24,8 @@ public:
 // The headless host: made on first use, unloaded and its folder removed when it goes.
 class HeadlessHost {
 public:
-    HeadlessHost() = default;
+    // The host of `program`, which outlives it.
+    explicit HeadlessHost(xap::ProgramState& program);
     ~HeadlessHost();
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
@@ -31,7 +34,11 @@ public:
     vb::Ref<vb::Object> hostObject();
 
 private:
+    xap::ProgramState& program_;
     PrintingSender sender_;
+    // The host's registry and services, handed to the Setup form and the script service.
+    host::HostRegistry registry_;
+    services::ServicesState services_;
     // The host's own Run and RunEx load scripts from the temporary Scripts folder.
     services::HostScripts scripts_;
     std::filesystem::path folder_;

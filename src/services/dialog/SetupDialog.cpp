@@ -23,12 +23,12 @@ namespace services {
 
 namespace {
 
-// Runs a procedure under the dialog's error convention: a failure is reported with
-// the procedure's label and the procedure returns.
+// Runs a procedure under the dialog's error convention: a failure is reported through
+// the context with the procedure's label and the procedure returns.
 template <class Body>
-void guarded(const char* label, Body&& body)
+void guarded(SetupDialogContext& context, const char* label, Body&& body)
 {
-    vb::trap(xap::logEventReporter(), xap::kProgramName, label, std::forward<Body>(body));
+    vb::trap(context.failureReporter(), xap::kProgramName, label, std::forward<Body>(body));
 }
 
 QString qs(const std::string& s)
@@ -89,7 +89,7 @@ SetupDialog::SetupDialog(SetupDialogContext& context, QWidget* parent)
     listUnselectedPlugins();
     listSelectedPlugins();
     fillMenuEntries();
-    guarded("Form_Load", [this] {
+    guarded(context_, "Form_Load", [this] {
         debugLog_->setChecked(context_.settingsStore().Read("General", "DebugLog", "0") == "1");
     });
 }
@@ -103,7 +103,7 @@ void SetupDialog::markLoaded()
 
 void SetupDialog::createPluginTable()
 {
-    guarded("DefineLocalRecordset", [this] { table_.emplace(); });
+    guarded(context_, "DefineLocalRecordset", [this] { table_.emplace(); });
 }
 
 PluginTable& SetupDialog::requireTable()
@@ -115,7 +115,7 @@ PluginTable& SetupDialog::requireTable()
 
 void SetupDialog::loadSavedPlugins()
 {
-    guarded("LoadIniMenus", [this] {
+    guarded(context_, "LoadIniMenus", [this] {
         const std::string interfaceName = context_.interfaceName();
         if (!interfaceName.empty()) {
             addPlugin(interfaceName, true);
@@ -133,7 +133,7 @@ void SetupDialog::loadSavedPlugins()
 
 void SetupDialog::addPlugin(const std::string& name, bool selected)
 {
-    guarded("LoadPluginItem", [&] {
+    guarded(context_, "LoadPluginItem", [&] {
         PluginTable& table = requireTable();
         table.filter(PluginTable::Column::Filename, name);
         if (!table.viewEmpty())
@@ -152,7 +152,7 @@ void SetupDialog::addPlugin(const std::string& name, bool selected)
 
 void SetupDialog::fillList(QListWidget& list)
 {
-    guarded("PopulateList", [&] {
+    guarded(context_, "PopulateList", [&] {
         list.clear();
         for (PluginRow* row : requireTable().view())
             list.addItem(qs(row->Interface));
@@ -161,7 +161,7 @@ void SetupDialog::fillList(QListWidget& list)
 
 void SetupDialog::listUnselectedPlugins()
 {
-    guarded("PopulateSelectedList", [this] {
+    guarded(context_, "PopulateSelectedList", [this] {
         PluginTable& table = requireTable();
         table.filter(PluginTable::Column::Selected, false);
         table.sort(PluginTable::Column::Interface);
@@ -171,7 +171,7 @@ void SetupDialog::listUnselectedPlugins()
 
 void SetupDialog::listSelectedPlugins()
 {
-    guarded("PopulateSelectedList", [this] {
+    guarded(context_, "PopulateSelectedList", [this] {
         PluginTable& table = requireTable();
         table.filter(PluginTable::Column::Selected, true);
         table.sort(PluginTable::Column::Interface);
@@ -193,7 +193,7 @@ void SetupDialog::moveSelected(QListWidget& from, bool selected)
 
 void SetupDialog::unselectCurrentPlugin()
 {
-    guarded("ExcludeList_DblClick", [this] {
+    guarded(context_, "ExcludeList_DblClick", [this] {
         moveSelected(*excludeList_, false);
         listUnselectedPlugins();
         fillMenuEntries();
@@ -202,7 +202,7 @@ void SetupDialog::unselectCurrentPlugin()
 
 void SetupDialog::selectCurrentPlugin()
 {
-    guarded("PluginList_DblClick", [this] {
+    guarded(context_, "PluginList_DblClick", [this] {
         moveSelected(*pluginList_, true);
         listSelectedPlugins();
         fillMenuEntries();
@@ -236,7 +236,7 @@ void SetupDialog::fillMenuEntries()
 
 void SetupDialog::openChosenMenuEntry()
 {
-    guarded("aPluginForm_Click", [this] {
+    guarded(context_, "aPluginForm_Click", [this] {
         const std::string chosen = menuEntries_->currentText().toStdString();
         const std::size_t dash = chosen.find(" - ");
         const std::string display = chosen.substr(0, dash);
@@ -288,7 +288,7 @@ void SetupDialog::retrievePlugins()
 
 void SetupDialog::saveChoices()
 {
-    guarded("Form_UnLoad", [this] {
+    guarded(context_, "Form_UnLoad", [this] {
         IniTool& settings = context_.settingsStore();
         if (loaded_) {
             const int value = debugLog_->isChecked() ? 1 : 0;

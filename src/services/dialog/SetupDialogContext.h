@@ -1,6 +1,7 @@
 // What the plug-in menu setup dialog needs from the rest of the program.
 #pragma once
 
+#include "automation/Error.h"
 #include "automation/Object.h"
 
 #include <string>
@@ -30,6 +31,8 @@ public:
     virtual vb::Ref<vb::Object> createPluginObject(const std::string& className) = 0;
     // The program's base folder, where plug-in libraries live.
     virtual std::string baseFolder() = 0;
+    // Where a failure of one of the dialog's procedures is reported (the program's LogEvent).
+    virtual const vb::Reporter& failureReporter() = 0;
 };
 
 } // namespace services

@@ -15,18 +15,22 @@ namespace {
 constexpr std::int32_t kScriptTimeoutMs = 90000;
 }
 
-HostScripts::HostScripts() = default;
+HostScripts::HostScripts(xap::ProgramState& program)
+    : program_(program)
+{
+}
 
 HostScripts::~HostScripts()
 {
     // A script that ends while the engine goes finds no service that is going too.
-    if (&host::scriptService() == this)
-        host::setScriptService(nullptr);
+    if (installedIn_ && &host::scriptService(*installedIn_) == this)
+        host::setScriptService(*installedIn_, nullptr);
 }
 
-void HostScripts::install()
+void HostScripts::install(host::HostRegistry& registry)
 {
-    host::setScriptService(this);
+    host::setScriptService(registry, this);
+    installedIn_ = &registry;
 }
 
 vbscript::ScriptControl& HostScripts::engine()
@@ -67,7 +71,7 @@ vb::Variant HostScripts::runEx(const std::string& scriptFile, const std::string&
         std::optional<platform::StallWatchdog::BoundedWork> bounded;
         if (allowance_)
             bounded.emplace(*allowance_, kScriptTimeoutMs / 1000 + 5);
-        ScriptFile script(engine());
+        ScriptFile script(engine(), program_);
         script.Add(scriptFile, key);
         result = script.Run(function, param);
     }

@@ -19,18 +19,25 @@ namespace vbscript {
 class ScriptControl;
 }
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace services {
 
 class HostScripts final : public host::ScriptService {
 public:
-    HostScripts();
+    // The scripts of `program` (it outlives them): their files are in its base folder and
+    // their failures go to its log.
+    explicit HostScripts(xap::ProgramState& program);
     // Uninstalls itself first when it is the host's script service.
     ~HostScripts() override;
     HostScripts(const HostScripts&) = delete;
     HostScripts& operator=(const HostScripts&) = delete;
 
-    // Makes this the host's script service (host/ScriptService.h).
-    void install();
+    // Makes this the script service of the host whose registry is given (host/ScriptService.h);
+    // the registry outlives this object.
+    void install(host::HostRegistry& registry);
     // Where a run marks itself as work that ends by its time-out, so that the stall
     // watchdog leaves it that long (null: nowhere); it outlives this object.
     void setWorkAllowance(platform::BoundedWorkAllowance* allowance) { allowance_ = allowance; }
@@ -47,8 +54,10 @@ public:
 private:
     std::string nextModuleKey();
 
+    xap::ProgramState& program_;
     std::unique_ptr<vbscript::ScriptControl> engine_;
     platform::BoundedWorkAllowance* allowance_ = nullptr;
+    host::HostRegistry* installedIn_ = nullptr;
     std::int32_t runs_ = 0;
 };
 

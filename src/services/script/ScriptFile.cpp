@@ -22,21 +22,22 @@ std::string raisedDescription(const vb::Failure& failure)
 
 } // namespace
 
-ScriptFile::ScriptFile(vbscript::ScriptControl& engine)
+ScriptFile::ScriptFile(vbscript::ScriptControl& engine, xap::ProgramState& program)
     : engine_(engine)
+    , program_(program)
     , fileDate_(vb::dateSerial(1980, 1, 1))
 {
 }
 
-std::string ScriptFile::resolve(const std::string& name)
+std::string ScriptFile::resolve(const std::string& name) const
 {
     const bool drive = name.find(':') != std::string::npos;
     const bool server = name.find("\\\\") != std::string::npos;
     if (drive || server || (!name.empty() && name.front() == '/'))
-        return platform::toPosixPath(name, xap::state().baseFolder);
-    const std::string scripts = platform::joinPath(xap::state().baseFolder, "Scripts");
+        return platform::toPosixPath(name, program_.baseFolder);
+    const std::string scripts = platform::joinPath(program_.baseFolder, "Scripts");
     // Only the caller's name is in the Windows form; the scripts folder is our own.
-    return platform::joinPath(scripts, platform::toPosixPath(name, xap::state().baseFolder));
+    return platform::joinPath(scripts, platform::toPosixPath(name, program_.baseFolder));
 }
 
 void ScriptFile::Add(const std::string& fileName, const std::string& moduleKey)
@@ -51,7 +52,7 @@ void ScriptFile::Add(const std::string& fileName, const std::string& moduleKey)
         vb::setCurrentFailure(vb::failureFromCurrentException());
         const std::string text = "Script-Add " + vb::currentFailure().description + " / " + engine_.error().description;
         vb::clearCurrentFailure();
-        xap::LogEvent(xap::kProgramName, text);
+        xap::LogEvent(program_, xap::kProgramName, text);
     }
 }
 
@@ -79,7 +80,7 @@ void ScriptFile::AccumulateReferences(const std::string& name)
 {
     std::string code;
     bool ready = false;
-    vb::trap(xap::logEventReporter(), xap::kProgramName, "Script-AccumulateReferences ", [&] {
+    vb::trap(xap::logEventReporter(program_), xap::kProgramName, "Script-AccumulateReferences ", [&] {
         const std::string path = platform::resolvePath(resolve(name));
         if (!platform::fileExists(path))
             return; // a missing file is skipped without a report
@@ -105,7 +106,7 @@ void ScriptFile::AccumulateReferences(const std::string& name)
     }
     const vbscript::ScriptError& e = engine_.error();
     if (raised.active() || e.number != 0) {
-        xap::LogEvent(xap::kProgramName, "Error in script syntax " + raisedDescription(raised) + " / " + name + " " +
+        xap::LogEvent(program_, xap::kProgramName, "Error in script syntax " + raisedDescription(raised) + " / " + name + " " +
                                              e.description + "@ Line " + std::to_string(e.line) + " col " +
                                              std::to_string(e.column));
         engine_.clearError();
@@ -132,9 +133,9 @@ vb::Variant ScriptFile::Run(const std::string& procedure, const vb::Variant& par
         // failure with it; the report's own text already carries it.
         const std::string text = "Script Run Error " + raisedDescription(raised) + " / " + std::to_string(e.number) + " - " +
                                  e.description + "@ Line " + std::to_string(e.line) + " col " + std::to_string(e.column);
-        xap::notifyLogEvent(xap::kProgramName, text,
+        xap::notifyLogEvent(program_, xap::kProgramName, text,
                             e.number != 0 ? vb::Failure{e.number, e.description, "", e.line} : raised);
-        xap::LogEvent(xap::kProgramName, text);
+        xap::LogEvent(program_, xap::kProgramName, text);
         engine_.clearError();
         result = vb::Variant();
     }

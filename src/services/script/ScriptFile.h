@@ -18,11 +18,17 @@ class ScriptControl;
 class ScriptModule;
 } // namespace vbscript
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace services {
 
 class ScriptFile {
 public:
-    explicit ScriptFile(vbscript::ScriptControl& engine);
+    // A script of `program`: its names resolve in the base folder and its failures are
+    // reported through the program's LogEvent.
+    ScriptFile(vbscript::ScriptControl& engine, xap::ProgramState& program);
 
     void Add(const std::string& fileName, const std::string& moduleKey);
     vb::Variant Run(const std::string& procedure, const vb::Variant& parameter);
@@ -31,13 +37,14 @@ public:
 
     // Where a script name leads: names without a drive, a "\\server" prefix or a
     // leading "/" are in the Scripts folder ("x.vbs" and "\x.vbs" alike).
-    static std::string resolve(const std::string& name);
+    std::string resolve(const std::string& name) const;
 
 private:
     void AccumulateReferences(const std::string& name);
     std::string expandIncludes(std::string text);
 
     vbscript::ScriptControl& engine_;
+    xap::ProgramState& program_;
     vbscript::ScriptModule* module_ = nullptr;
     std::string moduleKey_;
     std::string fileName_;

@@ -3,6 +3,7 @@
 #include "TrayMessages.h"
 #include "TrayPictures.h"
 
+#include "shell/ShellState.h"
 #include "shell/TallisForm.h"
 
 #include "remote/RemoteControlWindow.h"
@@ -19,14 +20,14 @@ namespace {
 
 constexpr const char* kTrayCaption = "Audrey";
 
-vb::Ref<vb::Object> hostedPlugin()
+vb::Ref<vb::Object> hostedPlugin(const ShellState& shell)
 {
-    return hooks().hostedPlugin ? hooks().hostedPlugin() : nullptr;
+    return shell.hooks.hostedPlugin ? shell.hooks.hostedPlugin() : nullptr;
 }
 
-void exitProgram()
+void exitProgram(ShellState& shell)
 {
-    if (const vb::Ref<TallisForm> form = mainForm())
+    if (const vb::Ref<TallisForm> form = shell.mainForm)
         form->Exit();
 }
 
@@ -37,23 +38,19 @@ std::unique_ptr<NotificationArea> areaOrDesktop(std::unique_ptr<NotificationArea
 
 } // namespace
 
-DesktopFace::DesktopFace()
-    : DesktopFace(Parts{}, false)
+DesktopFace::DesktopFace(xap::ProgramState& program, ShellState& shell)
+    : DesktopFace(program, shell, Parts{}, false)
 {
 }
 
-DesktopFace::DesktopFace(Parts parts)
-    : DesktopFace(std::move(parts), false)
-{
-}
-
-DesktopFace::DesktopFace(Parts parts, bool withoutTray)
-    : normalPicture_(normalTrayPicture())
+DesktopFace::DesktopFace(xap::ProgramState& program, ShellState& shell, Parts parts, bool withoutTray)
+    : shell_(shell)
+    , normalPicture_(normalTrayPicture())
     , activityPicture_(activityTrayPicture())
     , prompter_(std::move(parts.prompter))
-    , dialogContext_(std::move(parts.pluginFactory))
+    , dialogContext_(program, shell, std::move(parts.pluginFactory))
     , trayIcon_(areaOrDesktop(std::move(parts.area)))
-    , trayMenu_(hostedPlugin, exitProgram)
+    , trayMenu_([&shell] { return hostedPlugin(shell); }, [&shell] { exitProgram(shell); })
     , setupWindow_([this] { showPluginMenuDialog(); })
     , scripts_(parts.scripts)
     , withoutTray_(withoutTray)
@@ -63,7 +60,7 @@ DesktopFace::DesktopFace(Parts parts, bool withoutTray)
 DesktopFace::~DesktopFace()
 {
     if (installed_) {
-        ShellHooks& h = hooks();
+        ShellHooks& h = shell_.hooks;
         h.startup.prepareTray = nullptr;
         h.updateTrayIcon = nullptr;
         h.exit.unloadTray = nullptr;
@@ -71,7 +68,7 @@ DesktopFace::~DesktopFace()
         h.trayIconCallback = nullptr;
         h.showPluginMenu = nullptr;
         h.showDesktopWindow = nullptr;
-        services::setupWindowHooks() = {};
+        services::setupWindowHooks(shell_.services) = {};
         if (scripts_)
             scripts_->setUserInterface(nullptr);
     }
@@ -80,7 +77,7 @@ DesktopFace::~DesktopFace()
 
 void DesktopFace::install()
 {
-    ShellHooks& h = hooks();
+    ShellHooks& h = shell_.hooks;
     h.startup.prepareTray = [this] { prepareTray(); };
     h.updateTrayIcon = [this](bool iconOn, TrayPicture picture) { updateTrayIcon(iconOn, picture); };
     h.exit.unloadTray = [this] { unloadTray(); };
@@ -88,7 +85,7 @@ void DesktopFace::install()
     h.trayIconCallback = [this](std::int32_t& msg) { trayIconCallback(msg); };
     h.showPluginMenu = [this] { showPluginMenuDialog(); };
     h.showDesktopWindow = [this] { showDesktopWindow(); };
-    services::SetupWindowHooks& setup = services::setupWindowHooks();
+    services::SetupWindowHooks& setup = services::setupWindowHooks(shell_.services);
     setup.captionChanged = [this](const std::string& caption) { setupCaptionChanged(caption); };
     setup.showPluginMenuDialog = [this] { showPluginMenuDialog(); };
     // Scripts' MsgBox and InputBox show real dialogs on the desktop.
@@ -103,7 +100,7 @@ void DesktopFace::prepareTray()
 {
     trayIcon_.setIcon(normalPicture_);
     trayIcon_.setCaption(kTrayCaption);
-    trayIcon_.SetCallback(vb::Ref<vb::Object>(mainForm().get()));
+    trayIcon_.SetCallback(vb::Ref<vb::Object>(shell_.mainForm.get()));
 }
 
 void DesktopFace::updateTrayIcon(bool iconOn, TrayPicture picture)
@@ -170,7 +167,7 @@ void DesktopFace::trayIconCallback(std::int32_t& msg)
 remote::RemoteControlWindow& DesktopFace::remoteWindow()
 {
     if (!remoteWindow_)
-        remoteWindow_ = std::make_unique<remote::RemoteControlWindow>(hostedPlugin, prompter_);
+        remoteWindow_ = std::make_unique<remote::RemoteControlWindow>([&shell = shell_] { return hostedPlugin(shell); }, prompter_);
     return *remoteWindow_;
 }
 
@@ -209,11 +206,12 @@ void DesktopFace::unloadPluginMenuDialog()
 
 // ---- The program's face ---------------------------------------------------------------------
 
-std::unique_ptr<DesktopFace> installDesktopFace(bool withoutTray, vbscript::LibraryState& scripts)
+std::unique_ptr<DesktopFace> installDesktopFace(xap::ProgramState& program, ShellState& shell, bool withoutTray,
+                                                vbscript::LibraryState& scripts)
 {
     DesktopFace::Parts parts;
     parts.scripts = &scripts;
-    auto face = std::make_unique<DesktopFace>(std::move(parts), withoutTray);
+    auto face = std::make_unique<DesktopFace>(program, shell, std::move(parts), withoutTray);
     face->install();
     return face;
 }

@@ -32,8 +32,13 @@ class SetupDialog;
 namespace vbscript {
 class LibraryState;
 }
+namespace xap {
+struct ProgramState;
+}
 
 namespace shell {
+
+struct ShellState;
 
 class DesktopFace {
 public:
@@ -44,10 +49,10 @@ public:
         vbscript::LibraryState* scripts = nullptr;       // the engine whose MsgBox and InputBox show dialogs
     };
 
-    DesktopFace();
-    explicit DesktopFace(Parts parts);
-    // As above, on a desktop without a system tray when `withoutTray`.
-    DesktopFace(Parts parts, bool withoutTray);
+    // The face of the program whose states are given (they outlive it); on a desktop
+    // without a system tray when `withoutTray`.
+    DesktopFace(xap::ProgramState& program, ShellState& shell, Parts parts, bool withoutTray = false);
+    DesktopFace(xap::ProgramState& program, ShellState& shell);
     // Takes the face's steps out of the program's hooks again.
     ~DesktopFace();
     DesktopFace(const DesktopFace&) = delete;
@@ -91,6 +96,7 @@ public:
     const QIcon& activityPicture() const { return activityPicture_; }
 
 private:
+    ShellState& shell_;
     QIcon normalPicture_;
     QIcon activityPicture_;
     std::shared_ptr<remote::Prompter> prompter_;
@@ -108,9 +114,10 @@ private:
     bool iconPlaceShown_ = false; // the window standing in for the icon was shown once
 };
 
-// Creates a desktop face (on a desktop without a system tray when `withoutTray`) and
-// installs it, with its dialogs for the scripts of `scripts`' engine; its owner keeps it
-// while the application object and that engine exist.
-std::unique_ptr<DesktopFace> installDesktopFace(bool withoutTray, vbscript::LibraryState& scripts);
+// Creates the desktop face of the program whose states are given (on a desktop without
+// a system tray when `withoutTray`) and installs it, with its dialogs for the scripts of
+// `scripts`' engine; its owner keeps it while the application object and that engine exist.
+std::unique_ptr<DesktopFace> installDesktopFace(xap::ProgramState& program, ShellState& shell, bool withoutTray,
+                                                vbscript::LibraryState& scripts);
 
 } // namespace shell

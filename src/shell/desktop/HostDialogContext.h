@@ -9,14 +9,22 @@
 #include <functional>
 #include <memory>
 
+namespace xap {
+struct ProgramState;
+}
+
 namespace shell {
+
+struct ShellState;
 
 class HostDialogContext final : public services::SetupDialogContext {
 public:
     using PluginFactory = std::function<vb::Ref<vb::Object>(const std::string& className)>;
 
-    // Without a factory, plug-in objects come from the plug-in host.
-    explicit HostDialogContext(PluginFactory factory = {});
+    // The context of the program whose states are given (they outlive it): its base
+    // folder, INI state, setup form and host. Without a factory, plug-in objects come
+    // from that program's plug-in host.
+    HostDialogContext(xap::ProgramState& program, ShellState& shell, PluginFactory factory = {});
 
     std::vector<vb::Ref<vb::Object>> plugins() override;
     std::vector<std::pair<std::string, std::string>> menuCallbacks() override;
@@ -29,8 +37,11 @@ public:
     void getSelectedPlugins(std::string& interfaceName) override;
     vb::Ref<vb::Object> createPluginObject(const std::string& className) override;
     std::string baseFolder() override;
+    const vb::Reporter& failureReporter() override;
 
 private:
+    xap::ProgramState& program_;
+    ShellState& shell_;
     PluginFactory factory_;
     std::unique_ptr<services::IniTool> detachedStore_;
 };

@@ -2,6 +2,7 @@
 // command and as a report without a crash; a level that reads back formats to a text
 // that reads back the same; a report built from what was read is on one line per item.
 #include "bsc/Schema.h"
+#include "xap/ProgramState.h"
 #include "xap/XapMessage.h"
 
 #include <cstdint>
@@ -34,8 +35,10 @@ void checkLevel(std::string_view text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // The program the messages belong to, for the fuzzer's whole run.
+    static xap::ProgramState program;
     const std::string text(reinterpret_cast<const char*>(data), size);
-    vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>();
+    vb::Ref<xap::XapMessage> message = vb::make<xap::XapMessage>(program);
     message->fromXap(text);
     const std::string target = message->MsgTarget();
     (void)bsc::targetMatches(target, message->msgSource());

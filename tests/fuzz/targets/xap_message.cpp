@@ -30,13 +30,20 @@ void require(bool condition, const char* what)
     }
 }
 
+// The program the messages belong to; it lives as long as the fuzzer.
+xap::ProgramState& program()
+{
+    static xap::ProgramState state;
+    return state;
+}
+
 void setUp()
 {
     // Parse failures are logged: into a folder of the fuzzer's own.
     const std::filesystem::path base = std::filesystem::temp_directory_path() / "tallis-fuzz-xap-message";
     std::filesystem::create_directories(base / "Data");
-    xap::state().baseFolder = base.string();
-    xap::state().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
+    program().baseFolder = base.string();
+    program().headerPrefix = "xap-header\n{\nv=13\nhop=1\nuid=";
 }
 
 } // namespace
@@ -47,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ready;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    vb::Ref<xap::XapMessage> first = vb::make<xap::XapMessage>();
+    vb::Ref<xap::XapMessage> first = vb::make<xap::XapMessage>(program());
     first->fromXap(text);
     // Every lookup works on whatever was read.
     first->getItem("a", "b");
@@ -66,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sectionNames.push_back(vb::CStr(n));
     require(sectionNames.size() == count - 1, "MsgSection leaves out the last entry only");
 
-    xap::XapMessage builder;
+    xap::XapMessage builder(program());
     builder.letMsgClass(first->MsgClass());
     builder.letMsgSource(first->msgSource());
     builder.letMsgUID(first->MsgUID());
@@ -81,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string rebuilt = builder.ToXap();
 
-    vb::Ref<xap::XapMessage> second = vb::make<xap::XapMessage>();
+    vb::Ref<xap::XapMessage> second = vb::make<xap::XapMessage>(program());
     second->fromXap(rebuilt);
     require(second->parsedWhole(), "the rebuilt text parses whole");
     require(second->sectionCount() == count, "same number of sections");
