@@ -158,7 +158,7 @@ std::string Application::StringItem(const std::string& st, std::int32_t idx, con
 
 std::string Application::GetScriptPath()
 {
-    return platform::joinPath(platform::baseFolder(), "Scripts");
+    return platform::joinPath(program_.baseFolder, "Scripts");
 }
 
 void Application::WaitSecs(std::int16_t secs)

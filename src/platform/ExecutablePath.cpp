@@ -83,24 +83,7 @@ std::string locate(const std::string& argv0)
     return {};
 }
 
-// The process's --base option, set once at the start of main before any instance exists.
-std::string& chosenBaseFolder()
-{
-    static std::string folder;
-    return folder;
-}
-
 } // namespace
-
-void setBaseFolder(std::string folder)
-{
-    chosenBaseFolder() = std::move(folder);
-}
-
-std::string baseFolder()
-{
-    return chosenBaseFolder().empty() ? executableFolder() : chosenBaseFolder();
-}
 
 void setInvocationPath(std::string_view argv0)
 {

@@ -20,11 +20,6 @@ void setInvocationPath(std::string_view argv0);
 std::string executablePath();
 std::string executableFolder();
 
-// The program's base folder: the folder given by setBaseFolder (the --base option)
-// when one was, otherwise executableFolder().
-void setBaseFolder(std::string folder);
-std::string baseFolder();
-
 // The resolved path of the running executable (/proc/self/exe).
 std::string resolvedExecutablePath();
 

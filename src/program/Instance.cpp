@@ -32,12 +32,13 @@ bool alreadyRunning(const std::string& reason)
 
 } // namespace
 
-Instance::Instance(int& argc, char** argv)
+Instance::Instance(int& argc, char** argv, std::string baseFolder)
     : hostScripts_(state_)
     , application_(shell::createApplication(argc, argv))
     , automation_(state_, shell_, sentWork_)
     , safeguards_(state_, services_, &boundedWork_)
 {
+    shell_.chosenBaseFolder = std::move(baseFolder);
 }
 
 Instance::~Instance()

@@ -41,8 +41,9 @@ namespace program {
 
 class Instance {
 public:
-    // `argc` must outlive the instance (the application object keeps it).
-    Instance(int& argc, char** argv);
+    // `argc` must outlive the instance (the application object keeps it). The program
+    // runs in `baseFolder` (--base), or in its executable's folder when that is empty.
+    Instance(int& argc, char** argv, std::string baseFolder);
     ~Instance();
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;

@@ -13,7 +13,6 @@ int main(int argc, char** argv)
     if (options.exitStatus)
         return *options.exitStatus;
     platform::setInvocationPath(argc > 0 ? argv[0] : "");
-    platform::setBaseFolder(options.baseFolder);
-    program::Instance instance(argc, argv);
+    program::Instance instance(argc, argv, options.baseFolder);
     return instance.run();
 }

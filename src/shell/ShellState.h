@@ -42,6 +42,8 @@ struct ShellState {
     host::HostRegistry& host;
 
     ShellHooks hooks;
+    // The base folder the command line chose (--base); empty: the executable's folder.
+    std::string chosenBaseFolder;
     bool ended = false;  // the program has ended: no unload or termination handler runs
     int exitStatus = 0;
     vb::Ref<TallisForm> mainForm;  // null before the start object loads it

@@ -61,7 +61,9 @@ bool TallisForm::start()
         if (shell_.hooks.startup.initXap)
             shell_.hooks.startup.initXap();
         else
-            readFoldersAndSettings(program_, platform::baseFolder(), platform::executablePath());
+            readFoldersAndSettings(program_,
+                                   shell_.chosenBaseFolder.empty() ? platform::executableFolder() : shell_.chosenBaseFolder,
+                                   platform::executablePath());
 
         // Claim the base folder: a second program there ends here, before binding anything.
         if (shell_.hooks.startup.claimBaseFolder) {

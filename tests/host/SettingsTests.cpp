@@ -140,7 +140,8 @@ TEST_F(HostSettings, StringItemCountsPartsFromOne)
 
 TEST_F(HostSettings, UtilitiesAnswerAsTheHostDoes)
 {
-    EXPECT_EQ(hs("GetScriptPath").stringValue(), platform::executableFolder() + "/Scripts");
+    // The Scripts folder of the base folder the host runs in, where RunEx finds scripts.
+    EXPECT_EQ(hs("GetScriptPath").stringValue(), dir.path() + "/Scripts");
     EXPECT_EQ(hs("GetAppPath").stringValue(), dir.path());
     const vb::Variant update = hsGet("NewUpdateAvailable");
     ASSERT_TRUE(update.isArray());
