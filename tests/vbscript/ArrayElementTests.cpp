@@ -3,31 +3,13 @@
 // at again when the subscript runs code.
 #include "ScriptTest.h"
 
-using vbtest::ScriptTest;
-
 namespace {
 
 class ArrayElements : public ::testing::Test { };
 
 // Each case runs in a script control of its own: the cases reuse names.
-class Fresh final : public ScriptTest {
-public:
-    void TestBody() override { }
-    using ScriptTest::errorOf;
-    using ScriptTest::out;
-};
-
-std::string out(const std::string& code)
-{
-    Fresh t;
-    return t.out(code);
-}
-
-int errorOf(const std::string& code)
-{
-    Fresh t;
-    return t.errorOf(code);
-}
+std::string out(const std::string& code) { return vbtest::freshOut(code); }
+int errorOf(const std::string& code) { return vbtest::freshErrorOf(code); }
 
 // Reads, writes and the bounds through each kind of variable that can hold the array.
 TEST_F(ArrayElements, EveryKindOfVariableReadsAndWritesBothEnds)

@@ -3,31 +3,14 @@
 // errors as the general paths give (a counter at script level, a global).
 #include "ScriptTest.h"
 
-using vbtest::ScriptTest;
-
 namespace {
 
 class LoopCounters : public ::testing::Test { };
 class CallFrames : public ::testing::Test { };
 
-class Fresh final : public ScriptTest {
-public:
-    void TestBody() override { }
-    using ScriptTest::errorOf;
-    using ScriptTest::out;
-};
-
-std::string out(const std::string& code)
-{
-    Fresh t;
-    return t.out(code);
-}
-
-int errorOf(const std::string& code)
-{
-    Fresh t;
-    return t.errorOf(code);
-}
+// Each case runs in a script control of its own: the cases reuse names.
+std::string out(const std::string& code) { return vbtest::freshOut(code); }
+int errorOf(const std::string& code) { return vbtest::freshErrorOf(code); }
 
 // The loop `loop` (a For over the counter `i` that echoes `s` at the end) run with `i`
 // as a local, as a ByRef parameter, as a ByVal parameter and at script level.

@@ -92,4 +92,23 @@ protected:
     vb::Ref<Recorder> recorder;
 };
 
+// Runs code in a script control of its own, for cases that reuse names: what it
+// echoed (joined with '|'), or the number of the error it raised (0 when none).
+class FreshScript final : public ScriptTest {
+public:
+    void TestBody() override { }
+    using ScriptTest::errorOf;
+    using ScriptTest::out;
+};
+inline std::string freshOut(const std::string& code)
+{
+    FreshScript t;
+    return t.out(code);
+}
+inline int freshErrorOf(const std::string& code)
+{
+    FreshScript t;
+    return t.errorOf(code);
+}
+
 } // namespace vbtest
