@@ -256,14 +256,22 @@ Flow ForStmt::headerFailed(Frame& f, const vb::Error& e) const
     return Flow::Normal;
 }
 
+namespace {
+
+// True when a For counter has gone past the end value in the loop's direction.
+bool pastEnd(const vb::Variant& counter, const vb::Variant& to, bool descending)
+{
+    const ops::Order o = fastOrder(counter, to);
+    return descending ? o == ops::Order::Less : o == ops::Order::Greater;
+}
+
+} // namespace
+
 // The loop over a counter variable at a fixed address: the same test and step as
 // below, read and written in place.
 Flow ForStmt::loopAt(Frame& f, vb::Variant& c, const vb::Variant& to, const vb::Variant& by, bool descending) const
 {
-    for (;;) {
-        const ops::Order o = fastOrder(c, to);
-        if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
-            break;
+    while (!pastEnd(c, to, descending)) {
         const Flow flow = body.exec(f);
         if (flow == Flow::ExitFor)
             break;
@@ -312,8 +320,7 @@ Flow ForStmt::loopAtGlobal(Frame& f, GlobalSlot& g, const vb::Variant& to, const
     for (;;) {
         if (g.kind != GlobalSlot::Kind::Variable)
             return loopByNode(f, to, by, descending);
-        const ops::Order o = fastOrder(g.value, to);
-        if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
+        if (pastEnd(g.value, to, descending))
             break;
         const Flow flow = body.exec(f);
         if (flow == Flow::ExitFor)
@@ -344,9 +351,7 @@ Flow ForStmt::loopByNode(Frame& f, const vb::Variant& to, const vb::Variant& by,
     for (;;) {
         {
             vb::Variant scratch;
-            const vb::Variant& c = counter->read(f, scratch);
-            const ops::Order o = fastOrder(c, to);
-            if (descending ? o == ops::Order::Less : o == ops::Order::Greater)
+            if (pastEnd(counter->read(f, scratch), to, descending))
                 break;
         }
         const Flow flow = body.exec(f);

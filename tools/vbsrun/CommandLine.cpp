@@ -6,6 +6,7 @@
 #include "tallis/Version.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -128,6 +129,16 @@ CommandLine parseCommandLine(int argc, char** argv, const std::vector<ExtraObjec
     for (; i < argc; ++i)
         run.arguments.emplace_back(argv[i]);
     return {std::move(run), 0};
+}
+
+int runCommandLine(int argc, char** argv, const std::vector<ExtraObject>& extras)
+{
+    const CommandLine line = parseCommandLine(argc, argv, extras);
+    if (!line.run)
+        return line.exitStatus;
+    const int code = runScript(*line.run, std::cerr);
+    std::fflush(stdout);
+    return code;
 }
 
 } // namespace vbsrun

@@ -20,4 +20,8 @@ struct CommandLine {
 // creates its object here.
 CommandLine parseCommandLine(int argc, char** argv, const std::vector<ExtraObject>& extras);
 
+// What both programs' main does: reads argv with `extras`, runs the script (messages on
+// standard error) and returns the exit status, standard output flushed.
+int runCommandLine(int argc, char** argv, const std::vector<ExtraObject>& extras);
+
 } // namespace vbsrun

@@ -5,21 +5,10 @@
 // the script the same way.
 #include "CommandLine.h"
 #include "HostExtras.h"
-#include "Runner.h"
-
-#include <cstdio>
-#include <iostream>
-#include <vector>
 
 int main(int argc, char** argv)
 {
     // Declared first: the script's objects, made while the line is read, come from it.
     vbsrun::ExtraSources sources;
-    const std::vector<vbsrun::ExtraObject> extras = vbsrun::builtInExtras(sources);
-    const vbsrun::CommandLine line = vbsrun::parseCommandLine(argc, argv, extras);
-    if (!line.run)
-        return line.exitStatus;
-    const int code = vbsrun::runScript(*line.run, std::cerr);
-    std::fflush(stdout);
-    return code;
+    return vbsrun::runCommandLine(argc, argv, vbsrun::builtInExtras(sources));
 }

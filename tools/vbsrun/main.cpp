@@ -6,19 +6,8 @@
 // the whole command line over to vbsrun-xap (HandOver.cpp).
 #include "CommandLine.h"
 #include "HandOver.h"
-#include "Runner.h"
-
-#include <cstdio>
-#include <iostream>
-#include <vector>
 
 int main(int argc, char** argv)
 {
-    const std::vector<vbsrun::ExtraObject> extras = vbsrun::handOverExtras(argv);
-    const vbsrun::CommandLine line = vbsrun::parseCommandLine(argc, argv, extras);
-    if (!line.run)
-        return line.exitStatus;
-    const int code = vbsrun::runScript(*line.run, std::cerr);
-    std::fflush(stdout);
-    return code;
+    return vbsrun::runCommandLine(argc, argv, vbsrun::handOverExtras(argv));
 }
